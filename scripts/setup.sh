@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on a fresh Debian 12 machine.
+set -euo pipefail
+packages=(
+    cmake g++ make pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libpugixml-dev libzip-dev zlib1g-dev libpng-dev libstb-dev
+    xvfb xauth libchm-bin libchm-dev libmspack-dev p7zip-full fonts-wqy-microhei
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+fi
