@@ -1,0 +1,70 @@
+#include "CodePage.h"
+
+#include <bit>
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+constexpr const char* kNarrow = "GB18030";
+constexpr const char* kUtf8 = "UTF-8";
+constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+
+// One conversion through iconv; a descriptor per call keeps it safe on any thread.
+template <typename Out, typename In>
+std::optional<Out> Convert(const char* to, const char* from, std::basic_string_view<In> input) {
+    Out output;
+    if (input.empty())
+        return output;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(input.data()));
+    size_t inLeft = input.size() * sizeof(In);
+    std::string buffer(inLeft * 2 + 16, '\0');
+    size_t used = 0;
+    bool ok = true;
+    while (inLeft > 0) {
+        char* out = buffer.data() + used;
+        size_t outLeft = buffer.size() - used;
+        const size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
+        used = buffer.size() - outLeft;
+        if (result != static_cast<size_t>(-1))
+            continue;
+        if (errno == E2BIG) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        ok = false; // EILSEQ or EINVAL: an invalid or truncated sequence
+        break;
+    }
+    iconv_close(cd);
+    if (!ok || used % sizeof(typename Out::value_type) != 0)
+        return std::nullopt;
+    output.assign(reinterpret_cast<const typename Out::value_type*>(buffer.data()),
+                  used / sizeof(typename Out::value_type));
+    return output;
+}
+
+} // namespace
+
+std::optional<std::u16string> NarrowToWide(std::string_view narrow) {
+    return Convert<std::u16string>(kUtf16, kNarrow, narrow);
+}
+
+std::optional<std::string> WideToNarrow(std::u16string_view wide) {
+    return Convert<std::string>(kNarrow, kUtf16, wide);
+}
+
+std::optional<std::string> NarrowToUtf8(std::string_view narrow) { return Convert<std::string>(kUtf8, kNarrow, narrow); }
+
+std::optional<std::string> Utf8ToNarrow(std::string_view utf8) { return Convert<std::string>(kNarrow, kUtf8, utf8); }
+
+std::optional<std::filesystem::path> NarrowToPath(std::string_view narrow) {
+    auto utf8 = NarrowToUtf8(narrow);
+    if (!utf8)
+        return std::nullopt;
+    return std::filesystem::path(*utf8);
+}
+
+std::optional<std::string> PathToNarrow(const std::filesystem::path& path) { return Utf8ToNarrow(path.native()); }

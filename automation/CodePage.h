@@ -1,0 +1,19 @@
+#pragma once
+// Every conversion between the program's narrow text, Word's UTF-16 and the file system's UTF-8 names lives here.
+// Narrow text is GB18030: the lossless superset of GB2312/GBK, the code page of the systems this tool serves.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Nothing (std::nullopt) when the input holds a sequence that has no meaning in its encoding.
+std::optional<std::u16string> NarrowToWide(std::string_view narrow);
+std::optional<std::string> WideToNarrow(std::u16string_view wide);
+
+std::optional<std::string> NarrowToUtf8(std::string_view narrow);
+std::optional<std::string> Utf8ToNarrow(std::string_view utf8);
+
+// File system boundary: a narrow path names the file whose UTF-8 name holds the same characters.
+std::optional<std::filesystem::path> NarrowToPath(std::string_view narrow);
+std::optional<std::string> PathToNarrow(const std::filesystem::path& path);
