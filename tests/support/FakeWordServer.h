@@ -1,0 +1,106 @@
+#pragma once
+// A recording stand-in for Word: answers every member of the Word member table, scripts the source document's
+// paragraphs (level and text), and records each call with its object, DISPID, kind and arguments.
+// Objects live until the server goes away, so references that the engine detaches on purpose cost nothing.
+
+#include "automation/ComTypes.h"
+#include "automation/WordMemberTable.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class FakeWordObject;
+
+struct RecordedCall {
+    WordObject object = WordObject::None;
+    std::string objectLabel; // e.g. "Document#source", "Paragraph#3"
+    WordMember member{};
+    DISPID dispid = 0;
+    WORD kind = 0;
+    std::vector<VARTYPE> argTypes;  // as they travelled, in call order
+    std::vector<std::string> args;  // e.g. "I4:3", "R4:3", "BOOL:true", "BSTR:x", "&I2:0", "&ERROR:0x80020004"
+    bool namedPut = false;          // the property-put named argument was present
+};
+
+struct ScriptedParagraph {
+    int level = 10;   // Word's outline level: 1..9 headings, 10 body text
+    std::string text; // UTF-8, without the paragraph mark
+};
+
+class FakeWordServer {
+public:
+    FakeWordServer();
+    ~FakeWordServer();
+    FakeWordServer(const FakeWordServer&) = delete;
+    FakeWordServer& operator=(const FakeWordServer&) = delete;
+
+    // Makes CreateDispatch("Word.Application") answer with this server until it is destroyed.
+    void Register();
+
+    // The document Documents.Open returns.
+    void SetSourceParagraphs(std::vector<ScriptedParagraph> paragraphs);
+    // Changes a source paragraph's level while a test runs (1-based index).
+    void SetLevel(int paragraphIndex, int level);
+
+    // Makes calls of member fail: with DISP_E_EXCEPTION and Word's description, or with a plain status.
+    // skip: how many calls succeed first.
+    void FailWith(WordMember member, HRESULT status, const std::string& description = "", int skip = 0);
+    // Answers member with this value instead of the usual one (to hand the client a result of the wrong type).
+    void AnswerWith(WordMember member, const VARIANT& value);
+    // A member that answers with no object at all.
+    void AnswerNothing(WordMember member);
+
+    std::vector<RecordedCall> calls;
+    std::vector<RecordedCall> CallsOf(WordMember member) const;
+    int CountOf(WordMember member) const;
+
+    // Reference bookkeeping over all objects the server handed out.
+    int objectsCreated = 0;
+    int addRefs = 0;
+    int releases = 0;
+    int LiveReferences() const; // sum over objects of their current counts
+    std::vector<std::string> referenceEvents; // "AddRef <label>" and "Release <label>", in order
+
+    // Internal, for the objects.
+    HRESULT Answer(FakeWordObject& self, DISPID dispid, WORD kind, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* excepInfo);
+    FakeWordObject* Create(WordObject kind, std::string label);
+
+private:
+    HRESULT AnswerFromSource(FakeWordObject& self, WordMember member, DISPPARAMS* params, VARIANT* result,
+                             EXCEPINFO* excepInfo);
+
+    struct Failure {
+        HRESULT status;
+        std::string description;
+        int skip;
+    };
+    std::vector<std::unique_ptr<FakeWordObject>> objects_;
+    std::vector<ScriptedParagraph> source_;
+    std::map<WordMember, Failure> failures_;
+    std::map<WordMember, VARIANT> answers_;
+    bool registered_ = false;
+    int addedDocuments_ = 0;
+};
+
+class FakeWordObject : public IDispatch {
+public:
+    FakeWordObject(FakeWordServer& server, WordObject kind, std::string label)
+        : server(server), kind(kind), label(std::move(label)) {}
+    HRESULT QueryInterface(REFIID riid, void** object) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD kind, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* excepInfo, UINT* argErr) override;
+
+    FakeWordServer& server;
+    const WordObject kind;
+    const std::string label;
+    int references = 1;
+    bool source = false; // belongs to the opened source document
+    int paragraph = 0;   // 1-based paragraph index for Paragraph objects, and for a paragraph's Range
+    int start = 0;       // Range positions
+    int end = 0;
+};

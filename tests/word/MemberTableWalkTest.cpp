@@ -1,0 +1,233 @@
+// Every row of the Word member table, called through its wrapper against the recording server: the call that
+// reaches Word carries the row's DISPID, kind and argument types, and the values the callers pass.
+
+#include "FakeWordServer.h"
+
+#include "automation/Variant.h"
+#include "word/WordObjects.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+namespace {
+
+struct MemberCase {
+    WordMember member;
+    std::function<void(FakeWordServer&)> call;
+    std::vector<std::string> expectedArgs;
+};
+
+template <typename Wrapper>
+Wrapper Make(FakeWordServer& server, WordObject kind) {
+    return Wrapper(server.Create(kind, "subject"));
+}
+
+const std::string kMissing = "&ERROR:0x80020004";
+
+std::vector<MemberCase> Cases() {
+    using W = WordObject;
+    using M = WordMember;
+    auto missing = [] { return ScopedVariant::Missing(); };
+    return {
+        {M::ApplicationVisible, [](auto& s) { Make<WordApplication>(s, W::Application).SetVisible(false); },
+         {"BOOL:false"}},
+        {M::ApplicationDocuments, [](auto& s) { Make<WordApplication>(s, W::Application).Documents(); }, {}},
+        {M::ApplicationQuit,
+         [](auto& s) {
+             auto no = ScopedVariant::I2(0), original = ScopedVariant::I2(1), route = ScopedVariant::I2(0);
+             Make<WordApplication>(s, W::Application).Quit(&no, &original, &route);
+         },
+         {"&I2:0", "&I2:1", "&I2:0"}},
+        {M::DocumentsOpen,
+         [missing](auto& s) {
+             auto name = ScopedVariant::Bstr(u"/docs/手册.docx");
+             auto yes = ScopedVariant::I2(1), no = ScopedVariant::I2(0);
+             auto none = missing();
+             Make<WordDocuments>(s, W::Documents)
+                 .Open(&name, &no, &yes, &no, &none, &none, &no, &none, &none, &none, &none, &yes, &none, &none,
+                       &none);
+         },
+         {"&BSTR:/docs/手册.docx", "&I2:0", "&I2:1", "&I2:0", kMissing, kMissing, "&I2:0", kMissing, kMissing,
+          kMissing, kMissing, "&I2:1", kMissing, kMissing, kMissing}},
+        {M::DocumentsAdd,
+         [missing](auto& s) {
+             auto none = missing();
+             auto no = ScopedVariant::I2(0), yes = ScopedVariant::I2(1);
+             Make<WordDocuments>(s, W::Documents).Add(&none, &no, &none, &yes);
+         },
+         {kMissing, "&I2:0", kMissing, "&I2:1"}},
+        {M::DocumentBookmarks, [](auto& s) { Make<WordDocument>(s, W::Document).Bookmarks(); }, {}},
+        {M::DocumentParagraphs, [](auto& s) { Make<WordDocument>(s, W::Document).Paragraphs(); }, {}},
+        {M::DocumentStyles, [](auto& s) { Make<WordDocument>(s, W::Document).Styles(); }, {}},
+        {M::DocumentHyperlinks, [](auto& s) { Make<WordDocument>(s, W::Document).Hyperlinks(); }, {}},
+        {M::DocumentListParagraphs, [](auto& s) { Make<WordDocument>(s, W::Document).ListParagraphs(); }, {}},
+        {M::DocumentWebOptions, [](auto& s) { Make<WordDocument>(s, W::Document).WebOptions(); }, {}},
+        {M::DocumentSaveAs,
+         [missing](auto& s) {
+             auto name = ScopedVariant::Bstr(u"/work/Temp/0.html");
+             auto format = ScopedVariant::I4(10), no = ScopedVariant::I2(0);
+             auto m = missing();
+             Make<WordDocument>(s, W::Document)
+                 .SaveAs(&name, &format, &m, &m, &no, &m, &m, &m, &m, &m, &m, &m, &m, &m, &m, &m);
+         },
+         {"&BSTR:/work/Temp/0.html", "&I4:10", kMissing, kMissing, "&I2:0", kMissing, kMissing, kMissing, kMissing,
+          kMissing, kMissing, kMissing, kMissing, kMissing, kMissing, kMissing}},
+        {M::DocumentClose,
+         [missing](auto& s) {
+             auto no = ScopedVariant::I2(0);
+             auto m = missing();
+             Make<WordDocument>(s, W::Document).Close(&no, &m, &m);
+         },
+         {"&I2:0", kMissing, kMissing}},
+        {M::DocumentRange,
+         [](auto& s) {
+             auto start = ScopedVariant::I4(5), end = ScopedVariant::I4(90);
+             Make<WordDocument>(s, W::Document).Range(&start, &end);
+         },
+         {"&I4:5", "&I4:90"}},
+        {M::ParagraphsCount, [](auto& s) { Make<WordParagraphs>(s, W::Paragraphs).Count(); }, {}},
+        {M::ParagraphsItem, [](auto& s) { Make<WordParagraphs>(s, W::Paragraphs).Item(3); }, {"I4:3"}},
+        {M::ParagraphsAdd,
+         [missing](auto& s) {
+             auto m = missing();
+             Make<WordParagraphs>(s, W::Paragraphs).Add(&m);
+         },
+         {kMissing}},
+        {M::ParagraphRange, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).Range(); }, {}},
+        {M::ParagraphOutlineLevel, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).OutlineLevel(); }, {}},
+        {M::ParagraphNext,
+         [missing](auto& s) {
+             auto m = missing();
+             Make<WordParagraph>(s, W::Paragraph).Next(&m);
+         },
+         {kMissing}},
+        {M::ParagraphPrevious,
+         [missing](auto& s) {
+             auto m = missing();
+             Make<WordParagraph>(s, W::Paragraph).Previous(&m);
+         },
+         {kMissing}},
+        {M::ParagraphLineSpacingRule, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetLineSpacingRule(0); },
+         {"I4:0"}},
+        {M::ParagraphSpaceBefore, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceBefore(3.0f); },
+         {"R4:3"}},
+        {M::ParagraphSpaceAfter, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceAfter(3.0f); },
+         {"R4:3"}},
+        {M::ParagraphSpaceBeforeAuto, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceBeforeAuto(0); },
+         {"I4:0"}},
+        {M::ParagraphSpaceAfterAuto, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceAfterAuto(0); },
+         {"I4:0"}},
+        {M::RangeText, [](auto& s) { Make<WordRange>(s, W::Range).Text(); }, {}},
+        {M::RangeSetText, [](auto& s) { Make<WordRange>(s, W::Range).SetText("\xB0\xE6\xC8\xA8"); }, // 版权
+         {"BSTR:版权"}},
+        {M::RangeStart, [](auto& s) { Make<WordRange>(s, W::Range).Start(); }, {}},
+        {M::RangeEnd, [](auto& s) { Make<WordRange>(s, W::Range).End(); }, {}},
+        {M::RangeFont, [](auto& s) { Make<WordRange>(s, W::Range).Font(); }, {}},
+        {M::RangeSections, [](auto& s) { Make<WordRange>(s, W::Range).Sections(); }, {}},
+        {M::RangeListFormat, [](auto& s) { Make<WordRange>(s, W::Range).ListFormat(); }, {}},
+        {M::RangeHyperlinks, [](auto& s) { Make<WordRange>(s, W::Range).Hyperlinks(); }, {}},
+        {M::RangeInlineShapes, [](auto& s) { Make<WordRange>(s, W::Range).InlineShapes(); }, {}},
+        {M::RangeSetRange, [](auto& s) { Make<WordRange>(s, W::Range).SetRange(0, 17); }, {"I4:0", "I4:17"}},
+        {M::RangeCut, [](auto& s) { Make<WordRange>(s, W::Range).Cut(); }, {}},
+        {M::RangeCopy, [](auto& s) { Make<WordRange>(s, W::Range).Copy(); }, {}},
+        {M::RangePaste, [](auto& s) { Make<WordRange>(s, W::Range).Paste(); }, {}},
+        {M::SectionsItem, [](auto& s) { Make<WordSections>(s, W::Sections).Item(1); }, {"I4:1"}},
+        {M::SectionHeaders, [](auto& s) { Make<WordSection>(s, W::Section).Headers(); }, {}},
+        {M::SectionFooters, [](auto& s) { Make<WordSection>(s, W::Section).Footers(); }, {}},
+        {M::HeadersFootersItem, [](auto& s) { Make<WordHeadersFooters>(s, W::HeadersFooters).Item(1); }, {"I4:1"}},
+        {M::HeaderFooterRange, [](auto& s) { Make<WordHeaderFooter>(s, W::HeaderFooter).Range(); }, {}},
+        {M::HyperlinksCount, [](auto& s) { Make<WordHyperlinks>(s, W::Hyperlinks).Count(); }, {}},
+        {M::HyperlinksItem,
+         [](auto& s) {
+             auto index = ScopedVariant::I4(2);
+             Make<WordHyperlinks>(s, W::Hyperlinks).Item(&index);
+         },
+         {"&I4:2"}},
+        {M::HyperlinksAdd,
+         [missing](auto& s) {
+             WordRange anchor(s.Create(WordObject::Range, "anchor"));
+             auto address = ScopedVariant::Bstr(u"1.html");
+             auto m = missing();
+             Make<WordHyperlinks>(s, W::Hyperlinks).Add(anchor, &address, &m, &m, &m, &m);
+         },
+         {"DISPATCH:anchor", "&BSTR:1.html", kMissing, kMissing, kMissing, kMissing}},
+        {M::HyperlinkName, [](auto& s) { Make<WordHyperlink>(s, W::Hyperlink).Name(); }, {}},
+        {M::HyperlinkAddress, [](auto& s) { Make<WordHyperlink>(s, W::Hyperlink).Address(); }, {}},
+        {M::HyperlinkSetAddress, [](auto& s) { Make<WordHyperlink>(s, W::Hyperlink).SetAddress("2.html"); },
+         {"BSTR:2.html"}},
+        {M::BookmarksShowHidden, [](auto& s) { Make<WordBookmarks>(s, W::Bookmarks).SetShowHidden(true); },
+         {"BOOL:true"}},
+        {M::BookmarksCount, [](auto& s) { Make<WordBookmarks>(s, W::Bookmarks).Count(); }, {}},
+        {M::BookmarksItem,
+         [](auto& s) {
+             auto index = ScopedVariant::I4(1);
+             Make<WordBookmarks>(s, W::Bookmarks).Item(&index);
+         },
+         {"&I4:1"}},
+        {M::BookmarkName, [](auto& s) { Make<WordBookmark>(s, W::Bookmark).Name(); }, {}},
+        {M::BookmarkRange, [](auto& s) { Make<WordBookmark>(s, W::Bookmark).Range(); }, {}},
+        {M::StylesCount, [](auto& s) { Make<WordStyles>(s, W::Styles).Count(); }, {}},
+        {M::StylesItem,
+         [](auto& s) {
+             auto index = ScopedVariant::I4(4);
+             Make<WordStyles>(s, W::Styles).Item(&index);
+         },
+         {"&I4:4"}},
+        {M::StyleNameLocal, [](auto& s) { Make<WordStyle>(s, W::Style).NameLocal(); }, {}},
+        {M::StyleFont, [](auto& s) { Make<WordStyle>(s, W::Style).Font(); }, {}},
+        {M::FontUnderline, [](auto& s) { Make<WordFont>(s, W::Font).SetUnderline(0); }, {"I4:0"}},
+        {M::FontSize, [](auto& s) { Make<WordFont>(s, W::Font).SetSize(10.0f); }, {"R4:10"}},
+        {M::FontColor, [](auto& s) { Make<WordFont>(s, W::Font).SetColor(0xA8A8A8); },
+         {"I4:" + std::to_string(0xA8A8A8)}},
+        {M::ListFormatListString, [](auto& s) { Make<WordListFormat>(s, W::ListFormat).ListString(); }, {}},
+        {M::ListFormatRemoveNumbers,
+         [missing](auto& s) {
+             auto m = missing();
+             Make<WordListFormat>(s, W::ListFormat).RemoveNumbers(&m);
+         },
+         {kMissing}},
+        {M::ListParagraphsCount, [](auto& s) { Make<WordListParagraphs>(s, W::ListParagraphs).Count(); }, {}},
+        {M::ListParagraphsItem, [](auto& s) { Make<WordListParagraphs>(s, W::ListParagraphs).Item(2); }, {"I4:2"}},
+        {M::InlineShapesAddHorizontalLineStandard,
+         [missing](auto& s) {
+             auto m = missing();
+             Make<WordInlineShapes>(s, W::InlineShapes).AddHorizontalLineStandard(&m);
+         },
+         {kMissing}},
+        {M::InlineShapeHorizontalLineFormat,
+         [](auto& s) { Make<WordInlineShape>(s, W::InlineShape).HorizontalLineFormat(); }, {}},
+        {M::HorizontalLineFormatPercentWidth,
+         [](auto& s) { Make<WordHorizontalLineFormat>(s, W::HorizontalLineFormat).SetPercentWidth(100.0f); },
+         {"R4:100"}},
+        {M::WebOptionsAllowPNG, [](auto& s) { Make<WordWebOptions>(s, W::WebOptions).SetAllowPNG(true); },
+         {"BOOL:true"}},
+    };
+}
+
+} // namespace
+
+TEST(MemberTableWalk, EveryMemberReachesWordWithItsDispidKindTypesAndValues) {
+    std::set<WordMember> covered;
+    for (const MemberCase& c : Cases()) {
+        const WordMemberInfo& row = MemberInfo(c.member);
+        SCOPED_TRACE(std::string(WordObjectName(row.object)) + "." + std::string(row.name));
+        FakeWordServer server;
+        c.call(server);
+        ASSERT_EQ(server.calls.size(), 1u);
+        const RecordedCall& call = server.calls.front();
+        EXPECT_EQ(call.member, c.member);
+        EXPECT_EQ(call.objectLabel, "subject");
+        EXPECT_EQ(call.dispid, row.dispid);
+        EXPECT_EQ(call.kind, row.kind);
+        EXPECT_EQ(call.namedPut, row.kind == DISPATCH_PROPERTYPUT);
+        ASSERT_EQ(call.argTypes.size(), row.params.size());
+        for (size_t i = 0; i < row.params.size(); ++i)
+            EXPECT_EQ(call.argTypes[i], ParamVarType(row.params[i])) << "argument " << i + 1;
+        EXPECT_EQ(call.args, c.expectedArgs);
+        EXPECT_EQ(server.LiveReferences(), 0) << "every reference the call produced was released";
+        covered.insert(c.member);
+    }
+    EXPECT_EQ(covered.size(), kWordMembers.size()) << "a member of the table has no case here";
+}
