@@ -147,7 +147,8 @@ HRESULT FakeWordServer::AnswerFromSource(FakeWordObject& self, WordMember member
     std::vector<int> starts; // start of each paragraph, then the end of the story
     for (const ScriptedParagraph& paragraph : source_) {
         starts.push_back(static_cast<int>(text.size()));
-        text += Wide(paragraph.text) + u"\r";
+        // As in Word, a paragraph holding only a page break reads as the one character \f.
+        text += paragraph.text == "\f" ? u"\f" : Wide(paragraph.text) + u"\r";
     }
     starts.push_back(static_cast<int>(text.size()));
 

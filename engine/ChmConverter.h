@@ -1,0 +1,52 @@
+#pragma once
+// One conversion job: the source document open in Word, its topic tree, and the help project made from it.
+// The operations live beside their subsystems: the driver and tree here, the splitter and page decoration in
+// engine/, the writers and the compile in helpproject/, Word start-up and shutdown in word/.
+
+#include "engine/TopicTree.h"
+#include "word/WordObjects.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class ChmConverter {
+public:
+    // Makes no Word call and touches no file.
+    ChmConverter(std::string sourcePath, std::string workFolder);
+    // Frees the tree, closes the source document without saving and quits Word. A failing close or quit is
+    // raised, unless another error is already on its way out: then the first error is the one that travels.
+    ~ChmConverter() noexcept(false);
+    ChmConverter(const ChmConverter&) = delete;
+    ChmConverter& operator=(const ChmConverter&) = delete;
+
+    // Starts Word hidden and opens the source read-only. 0 when Word cannot be started (already reported);
+    // Word's refusal to open the document is raised.
+    int32_t StartWordAndOpen();
+    // Runs the whole conversion. 1 when it ran to its end, 0 when the document has no heading.
+    int32_t Convert(std::string title, std::string compiledPath);
+
+    // The steps of Convert, in the order it runs them.
+    void ClearTopics();
+    void BuildTopicTree();
+    int32_t SplitPages();
+    bool WriteContentsFile(const std::string& contentsPath);
+    bool WriteIndexFile(const std::string& indexPath);
+    bool WriteProjectFile(const std::string& projectPath, const std::string& contentsName,
+                          const std::string& indexName, const std::string& compiledPath);
+    void CompileHelpProject(const std::string& projectPath);
+
+    void CloseAndQuitWord();
+
+    const std::string workFolder;
+    const std::string sourcePath;
+    WordApplication wordApp;
+    WordDocument document;
+    std::unique_ptr<TopicNode> root;
+    std::string title = "doc";
+    std::vector<std::string> pageFiles;
+
+private:
+    int uncaughtAtConstruction_;
+};

@@ -1,0 +1,25 @@
+#include "ConvertOptions.h"
+
+ConvertOptions& ConvertOptions::Instance() {
+    static ConvertOptions options;
+    return options;
+}
+
+std::string ConvertOptions::CopyrightText() const {
+    std::lock_guard lock(copyrightMutex_);
+    return copyrightText_;
+}
+
+void ConvertOptions::SetCopyrightText(std::string text) {
+    std::lock_guard lock(copyrightMutex_);
+    copyrightText_ = std::move(text);
+}
+
+void ConvertOptions::ResetToDefaults() {
+    SetCopyrightText("");
+    showHeader = 0;
+    showFooter = 0;
+    pngImages = 1;
+    relatedTopics = 1;
+    showNumbering = 0;
+}

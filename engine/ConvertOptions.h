@@ -1,0 +1,32 @@
+#pragma once
+// The page options of the whole process. The advanced dialog writes them while a conversion may be reading them:
+// the flags are atomic words, and the copyright text is only handed out as a copy taken under a lock.
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+class ConvertOptions {
+public:
+    // The one instance, made with the defaults on first use; nothing is ever persisted.
+    static ConvertOptions& Instance();
+
+    std::string CopyrightText() const;
+    void SetCopyrightText(std::string text);
+
+    std::atomic<int32_t> showHeader{0};
+    std::atomic<int32_t> showFooter{0};
+    std::atomic<int32_t> pngImages{1};
+    std::atomic<int32_t> relatedTopics{1};
+    std::atomic<int32_t> showNumbering{0};
+
+    // Back to the defaults; for tests, which share the process-wide instance.
+    void ResetToDefaults();
+
+private:
+    ConvertOptions() = default;
+
+    mutable std::mutex copyrightMutex_;
+    std::string copyrightText_;
+};
