@@ -7,6 +7,7 @@
 #include "word/WordObjects.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,13 @@ public:
     std::unique_ptr<TopicNode> root;
     std::string title = "doc";
     std::vector<std::string> pageFiles;
+
+    // Front ends may watch the pages being saved (page number from 0, page count, heading text).
+    std::function<void(int32_t page, int32_t pageCount, const std::string& title)> pageObserver;
+    // What a run skipped or could not do, for the front ends to show (narrow text).
+    std::vector<std::string> warnings;
+    // What the help compiler said during the last compile.
+    std::vector<std::string> compilerMessages;
 
 private:
     int uncaughtAtConstruction_;

@@ -3,8 +3,6 @@
 
 #include "ChmConverter.h"
 
-int32_t ChmConverter::SplitPages() { return 0; }
-
 bool ChmConverter::WriteContentsFile(const std::string&) { return false; }
 
 bool ChmConverter::WriteIndexFile(const std::string&) { return false; }

@@ -98,8 +98,9 @@ void FakeWordServer::SetSourceParagraphs(std::vector<ScriptedParagraph> paragrap
 
 void FakeWordServer::SetLevel(int paragraphIndex, int level) { source_.at(paragraphIndex - 1).level = level; }
 
-void FakeWordServer::FailWith(WordMember member, HRESULT status, const std::string& description, int skip) {
-    failures_[member] = Failure{status, description, skip};
+void FakeWordServer::FailWith(WordMember member, HRESULT status, const std::string& description, int skip,
+                              int times) {
+    failures_[member] = Failure{status, description, skip, times};
 }
 
 void FakeWordServer::AnswerWith(WordMember member, const VARIANT& value) {
@@ -123,6 +124,25 @@ std::vector<RecordedCall> FakeWordServer::CallsOf(WordMember member) const {
         if (call.member == member)
             found.push_back(call);
     return found;
+}
+
+std::vector<std::string> FakeWordServer::Trace(size_t first) const {
+    std::vector<std::string> lines;
+    for (size_t i = first; i < calls.size(); ++i) {
+        const RecordedCall& call = calls[i];
+        const WordMemberInfo& info = MemberInfo(call.member);
+        std::string line = std::string(WordObjectName(call.object)) + "." + std::string(info.name);
+        if (info.kind == DISPATCH_PROPERTYPUT)
+            line += "=";
+        if (!call.args.empty()) {
+            line += info.kind == DISPATCH_PROPERTYPUT ? "" : "(";
+            for (size_t a = 0; a < call.args.size(); ++a)
+                line += (a ? ", " : "") + call.args[a];
+            line += info.kind == DISPATCH_PROPERTYPUT ? "" : ")";
+        }
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 int FakeWordServer::CountOf(WordMember member) const { return static_cast<int>(CallsOf(member).size()); }
@@ -218,6 +238,66 @@ HRESULT FakeWordServer::AnswerFromSource(FakeWordObject& self, WordMember member
     }
 }
 
+// The scripted collections: links, bookmarks (of the source), styles and list paragraphs. S_FALSE: not one of them.
+HRESULT FakeWordServer::AnswerFromCollections(FakeWordObject& self, WordMember member, DISPPARAMS* params,
+                                              VARIANT* result, EXCEPINFO* excepInfo) {
+    auto count = [&](size_t size) {
+        result->vt = VT_I4;
+        result->lVal = static_cast<int32_t>(size);
+        return S_OK;
+    };
+    auto item = [&](size_t size, WordObject kind, const char* name) {
+        const int index = IntArg(ArgAt(*params, 0));
+        if (index < 1 || index > static_cast<int>(size))
+            return RaiseWordError(excepInfo, "The requested member of the collection does not exist.");
+        FakeWordObject* object = Create(kind, std::string(name) + "#" + std::to_string(index));
+        object->item = index;
+        object->source = self.source;
+        ReturnObject(result, object);
+        return S_OK;
+    };
+    auto text = [&](const std::string& utf8) {
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocString(Wide(utf8));
+        return S_OK;
+    };
+    switch (member) {
+    case WordMember::HyperlinksCount: return count(links.size());
+    case WordMember::HyperlinksItem: return item(links.size(), WordObject::Hyperlink, "Hyperlink");
+    case WordMember::HyperlinkAddress: return self.item ? text(links.at(self.item - 1).address) : S_FALSE;
+    case WordMember::HyperlinkName: return self.item ? text(links.at(self.item - 1).name) : S_FALSE;
+    case WordMember::BookmarksCount: return count(bookmarks.size());
+    case WordMember::BookmarksItem: return item(bookmarks.size(), WordObject::Bookmark, "Bookmark");
+    case WordMember::BookmarkName: return self.item ? text(bookmarks.at(self.item - 1).name) : S_FALSE;
+    case WordMember::BookmarkRange: {
+        if (!self.item)
+            return S_FALSE;
+        FakeWordObject* range = Create(WordObject::Range, "Range#bookmark" + std::to_string(self.item));
+        range->source = true;
+        range->start = range->end = bookmarks.at(self.item - 1).start;
+        ReturnObject(result, range);
+        return S_OK;
+    }
+    case WordMember::StylesCount: return count(styleNames.size());
+    case WordMember::StylesItem: return item(styleNames.size(), WordObject::Style, "Style");
+    case WordMember::StyleNameLocal: return self.item ? text(styleNames.at(self.item - 1)) : S_FALSE;
+    case WordMember::ListParagraphsCount: return count(listParagraphLevels.size());
+    case WordMember::ListParagraphsItem: {
+        const HRESULT status = item(listParagraphLevels.size(), WordObject::Paragraph, "ListParagraph");
+        if (SUCCEEDED(status))
+            static_cast<FakeWordObject*>(result->pdispVal)->source = false;
+        return status;
+    }
+    case WordMember::ParagraphOutlineLevel:
+        if (self.source || !self.item)
+            return S_FALSE;
+        result->vt = VT_I4;
+        result->lVal = listParagraphLevels.at(self.item - 1);
+        return S_OK;
+    default: return S_FALSE;
+    }
+}
+
 HRESULT FakeWordServer::Answer(FakeWordObject& self, DISPID dispid, WORD kind, DISPPARAMS* params, VARIANT* result,
                                EXCEPINFO* excepInfo) {
     const auto found = FindWordMember(self.kind, dispid, kind);
@@ -250,12 +330,15 @@ HRESULT FakeWordServer::Answer(FakeWordObject& self, DISPID dispid, WORD kind, D
             return DISP_E_TYPEMISMATCH;
 
     if (auto failure = failures_.find(*found); failure != failures_.end()) {
-        if (failure->second.skip > 0) {
-            --failure->second.skip;
-        } else if (failure->second.status == DISP_E_EXCEPTION) {
-            return RaiseWordError(excepInfo, failure->second.description);
-        } else {
-            return failure->second.status;
+        Failure& planned = failure->second;
+        if (planned.skip > 0) {
+            --planned.skip;
+        } else if (planned.times != 0) {
+            if (planned.times > 0)
+                --planned.times;
+            if (planned.status == DISP_E_EXCEPTION)
+                return RaiseWordError(excepInfo, planned.description);
+            return planned.status;
         }
     }
     if (auto answer = answers_.find(*found); answer != answers_.end()) {
@@ -279,6 +362,8 @@ HRESULT FakeWordServer::Answer(FakeWordObject& self, DISPID dispid, WORD kind, D
         if (status != S_FALSE)
             return status;
     }
+    if (const HRESULT status = AnswerFromCollections(self, *found, params, result, excepInfo); status != S_FALSE)
+        return status;
     if (self.kind == WordObject::Range && (*found == WordMember::RangeStart || *found == WordMember::RangeEnd)) {
         result->vt = VT_I4;
         result->lVal = *found == WordMember::RangeStart ? self.start : self.end;

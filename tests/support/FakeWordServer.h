@@ -44,9 +44,24 @@ public:
     // Changes a source paragraph's level while a test runs (1-based index).
     void SetLevel(int paragraphIndex, int level);
 
+    // Collections of the page document (any document but the source), and the source's bookmarks.
+    struct ScriptedLink {
+        std::string address; // empty: a link to a bookmark
+        std::string name;    // the bookmark for such a link
+    };
+    struct ScriptedBookmark {
+        std::string name;
+        int start = 0; // position in the source story
+    };
+    std::vector<ScriptedLink> links;
+    std::vector<ScriptedBookmark> bookmarks;
+    std::vector<std::string> styleNames; // UTF-8
+    std::vector<int> listParagraphLevels;
+
     // Makes calls of member fail: with DISP_E_EXCEPTION and Word's description, or with a plain status.
-    // skip: how many calls succeed first.
-    void FailWith(WordMember member, HRESULT status, const std::string& description = "", int skip = 0);
+    // skip: how many calls succeed first; times: how many fail after that (-1: all).
+    void FailWith(WordMember member, HRESULT status, const std::string& description = "", int skip = 0,
+                  int times = -1);
     // Answers member with this value instead of the usual one (to hand the client a result of the wrong type).
     void AnswerWith(WordMember member, const VARIANT& value);
     // A member that answers with no object at all.
@@ -54,6 +69,8 @@ public:
 
     std::vector<RecordedCall> calls;
     std::vector<RecordedCall> CallsOf(WordMember member) const;
+    // The calls from index first on, one line each: "Object.Member" or "Object.Member(arg, arg)".
+    std::vector<std::string> Trace(size_t first = 0) const;
     int CountOf(WordMember member) const;
 
     // Reference bookkeeping over all objects the server handed out.
@@ -71,11 +88,14 @@ public:
 private:
     HRESULT AnswerFromSource(FakeWordObject& self, WordMember member, DISPPARAMS* params, VARIANT* result,
                              EXCEPINFO* excepInfo);
+    HRESULT AnswerFromCollections(FakeWordObject& self, WordMember member, DISPPARAMS* params, VARIANT* result,
+                                  EXCEPINFO* excepInfo);
 
     struct Failure {
         HRESULT status;
         std::string description;
         int skip;
+        int times;
     };
     std::vector<std::unique_ptr<FakeWordObject>> objects_;
     std::vector<ScriptedParagraph> source_;
@@ -101,6 +121,7 @@ public:
     int references = 1;
     bool source = false; // belongs to the opened source document
     int paragraph = 0;   // 1-based paragraph index for Paragraph objects, and for a paragraph's Range
+    int item = 0;        // 1-based index of a scripted link, bookmark, style or list paragraph
     int start = 0;       // Range positions
     int end = 0;
 };

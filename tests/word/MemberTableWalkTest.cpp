@@ -214,6 +214,10 @@ TEST(MemberTableWalk, EveryMemberReachesWordWithItsDispidKindTypesAndValues) {
         const WordMemberInfo& row = MemberInfo(c.member);
         SCOPED_TRACE(std::string(WordObjectName(row.object)) + "." + std::string(row.name));
         FakeWordServer server;
+        server.links = {{"http://example.com/", ""}, {"", "_Toc1"}};
+        server.bookmarks = {{"_Toc1", 0}};
+        server.styleNames = {"Normal", "Heading 1", "Hyperlink", "FollowedHyperlink"};
+        server.listParagraphLevels = {1, 10};
         c.call(server);
         ASSERT_EQ(server.calls.size(), 1u);
         const RecordedCall& call = server.calls.front();

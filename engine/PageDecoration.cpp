@@ -1,0 +1,171 @@
+#include "PageDecoration.h"
+
+#include "engine/ConvertOptions.h"
+#include "word/AutomationError.h"
+
+#include "automation/CodePage.h"
+#include "automation/HResult.h"
+#include "automation/Variant.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr float kParagraphSpacingPoints = 3.0f;
+constexpr float kRuleWidthPercent = 100.0f;
+constexpr float kCopyrightPoints = 10.0f;
+constexpr int32_t kCopyrightColor = 0xA8A8A8; // Word colours are 0xBBGGRR; grey either way
+const std::string kHyperlinkChinese = "\xB3\xAC\xC1\xB4\xBD\xD3"; // 超链接
+
+std::string AsciiLower(std::string text) {
+    // Only ASCII letters: the bytes of a double-byte character must stay as they are.
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return text;
+}
+
+std::string PageName(int32_t pageNumber) { return std::to_string(pageNumber) + ".html"; }
+
+std::string WithoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+ScopedVariant NarrowTextVariant(const std::string& text) {
+    auto wide = NarrowToWide(text);
+    if (!wide)
+        throw AutomationError(DISP_E_TYPEMISMATCH, "A text cannot be converted from the system code page.");
+    return ScopedVariant::Bstr(*wide);
+}
+
+} // namespace
+
+void RemoveLinkUnderline(WordDocument page) {
+    WordStyles styles = page.Styles();
+    for (int32_t i = 1; i <= styles.Count(); ++i) {
+        auto index = ScopedVariant::I4(i);
+        WordStyle style = styles.Item(&index);
+        const std::string name = AsciiLower(style.NameLocal());
+        if (name.find(kHyperlinkChinese) != std::string::npos || name.find("hyperlink") != std::string::npos)
+            style.Font().SetUnderline(0);
+    }
+}
+
+void FixPageLinks(ChmConverter& converter, WordRange pageRange) {
+    WordHyperlinks links = pageRange.Hyperlinks();
+    for (int32_t i = 1; i <= links.Count(); ++i) {
+        auto index = ScopedVariant::I4(i);
+        WordHyperlink link = links.Item(&index);
+        try {
+            const std::string address = link.Address();
+            const std::string name = link.Name();
+            if (!address.empty())
+                continue;
+            const std::string pageFile = PageFileForBookmark(name, converter);
+            if (pageFile.empty()) {
+                // Pointing it at some page would send the reader somewhere arbitrary; as it stands, the link is
+                // visibly dead in the page and named in the warnings.
+                converter.warnings.push_back("A link to the missing bookmark \"" + name + "\" was left unchanged.");
+                continue;
+            }
+            link.SetAddress(pageFile);
+        } catch (const AutomationError& error) {
+            converter.warnings.push_back("A link could not be rewritten: " + std::string(error.what()));
+        }
+    }
+}
+
+std::string PageFileForBookmark(const std::string& name, ChmConverter& converter) {
+    WordRange range = FindBookmarkRange(converter, name);
+    if (range.empty())
+        return {};
+    return PageName(PageIndexOfPosition(converter, range));
+}
+
+WordRange FindBookmarkRange(ChmConverter& converter, const std::string& name) {
+    WordBookmarks bookmarks = converter.document.Bookmarks();
+    bookmarks.SetShowHidden(true);
+    int32_t count = bookmarks.Count();
+    for (int32_t i = 1; i <= count; ++i) {
+        auto index = ScopedVariant::I4(i);
+        WordBookmark bookmark = bookmarks.Item(&index);
+        if (bookmark.Name() == name)
+            return bookmark.Range();
+        count = bookmarks.Count();
+    }
+    return WordRange();
+}
+
+int32_t PageIndexOfPosition(ChmConverter& converter, WordRange range) {
+    std::vector<TopicNode*> topics;
+    CollectPreOrder(converter.root->firstChild, topics);
+    const int32_t count = static_cast<int32_t>(topics.size());
+    int32_t k = 0;
+    for (; k < count; ++k) {
+        WordRange heading = topics[k]->paragraph.Range();
+        if (range.Start() < heading.Start())
+            break;
+    }
+    return k == 0 ? 0 : k - 1;
+}
+
+void AppendRelatedTopics(const TopicNode& node, ChmConverter&, WordDocument page) {
+    if (!node.firstChild)
+        return;
+    WordParagraphs paragraphs = page.Paragraphs();
+    WordHyperlinks links = page.Hyperlinks();
+    auto missing = ScopedVariant::Missing();
+    paragraphs.Add(&missing); // an empty paragraph between the text and the list
+    for (const TopicNode* child = node.firstChild; child; child = child->nextSibling) {
+        WordParagraph entry = paragraphs.Add(&missing);
+        const std::string title = WithoutCarriageReturns(child->paragraph.Range().Text());
+        WordRange entryRange = entry.Range();
+        entryRange.SetText(title);
+        entryRange.ListFormat().RemoveNumbers(&missing);
+        auto address = NarrowTextVariant(PageName(child->pageNumber));
+        links.Add(entryRange, &address, &missing, &missing, &missing, &missing);
+        paragraphs.Add(&missing);
+    }
+}
+
+void RemoveHeadingNumbers(WordDocument page) {
+    WordListParagraphs listParagraphs = page.ListParagraphs();
+    auto missing = ScopedVariant::Missing();
+    for (int32_t i = 1; i <= listParagraphs.Count(); ++i) {
+        WordParagraph paragraph = listParagraphs.Item(i);
+        if (paragraph.OutlineLevel() < 10)
+            paragraph.Range().ListFormat().RemoveNumbers(&missing);
+    }
+}
+
+void AppendCopyrightNotice(WordDocument page) {
+    const std::string text = ConvertOptions::Instance().CopyrightText();
+    if (text.empty())
+        return;
+    WordParagraphs paragraphs = page.Paragraphs();
+    auto missing = ScopedVariant::Missing();
+    paragraphs.Add(&missing);
+    paragraphs.Add(&missing);
+    WordParagraph ruleParagraph = paragraphs.Add(&missing);
+    WordRange ruleRange = ruleParagraph.Range();
+    ruleRange.InlineShapes().AddHorizontalLineStandard(&missing).HorizontalLineFormat().SetPercentWidth(
+        kRuleWidthPercent);
+    paragraphs.Add(&missing).Range().SetText(text);
+    // The rule's range, not the text's: Word widens a range on the last paragraph over what is appended after it,
+    // so this reaches the copyright text too.
+    WordFont font = ruleRange.Font();
+    font.SetSize(kCopyrightPoints);
+    font.SetColor(kCopyrightColor);
+}
+
+void NormalizeParagraphSpacing(WordDocument page) {
+    WordParagraphs paragraphs = page.Paragraphs();
+    for (int32_t i = 1; i <= paragraphs.Count(); ++i) {
+        WordParagraph paragraph = paragraphs.Item(i);
+        paragraph.SetLineSpacingRule(0);
+        paragraph.SetSpaceAfterAuto(0);
+        paragraph.SetSpaceBeforeAuto(0);
+        paragraph.SetSpaceAfter(kParagraphSpacingPoints);
+        paragraph.SetSpaceBefore(kParagraphSpacingPoints);
+    }
+}

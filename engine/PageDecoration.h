@@ -1,0 +1,32 @@
+#pragma once
+// What turns a page assembled in Word into a help topic: links rewritten to page files, the list of sub-topics,
+// heading numbers, the copyright line, even paragraph spacing, and hyperlink styles without underline.
+// Document and range arguments are copies of the caller's references, as Word's own calling convention has it.
+
+#include "engine/ChmConverter.h"
+
+#include <cstdint>
+#include <string>
+
+// Once per conversion on the page document: the hyperlink character styles lose their underline.
+void RemoveLinkUnderline(WordDocument page);
+
+// Every link without an address (one to a bookmark of the source) is pointed at the page that holds the bookmark.
+// A failure on one link leaves that link as it was and goes on with the next.
+void FixPageLinks(ChmConverter& converter, WordRange pageRange);
+
+// The page file holding the source bookmark name; empty when the source has no such bookmark.
+std::string PageFileForBookmark(const std::string& name, ChmConverter& converter);
+// The bookmark's range in the source document, or an empty reference. Hidden bookmarks count.
+WordRange FindBookmarkRange(ChmConverter& converter, const std::string& name);
+// The page whose heading is the last to start at or before range's start; 0 before the first heading.
+int32_t PageIndexOfPosition(ChmConverter& converter, WordRange range);
+
+// An empty paragraph, then one linked entry per direct child of node, without list numbers.
+void AppendRelatedTopics(const TopicNode& node, ChmConverter& converter, WordDocument page);
+// Headings lose their list numbers; numbered body text keeps them.
+void RemoveHeadingNumbers(WordDocument page);
+// A full-width rule and the copyright text in 10-point grey, when there is a copyright text.
+void AppendCopyrightNotice(WordDocument page);
+// Single line spacing and 3 points before and after every paragraph.
+void NormalizeParagraphSpacing(WordDocument page);
