@@ -214,6 +214,7 @@ HRESULT FakeWordServer::AnswerFromSource(FakeWordObject& self, WordMember member
         return S_OK;
     case WordMember::ParagraphRange: {
         FakeWordObject* range = create(WordObject::Range, "Range#p" + std::to_string(self.paragraph));
+        range->paragraph = self.paragraph;
         range->start = starts.at(self.paragraph - 1);
         range->end = starts.at(self.paragraph);
         ReturnObject(result, range);
@@ -234,6 +235,20 @@ HRESULT FakeWordServer::AnswerFromSource(FakeWordObject& self, WordMember member
         result->bstrVal = SysAllocString(std::u16string_view(text).substr(begin, stop - begin));
         return S_OK;
     }
+    case WordMember::RangeListFormat: {
+        if (!self.paragraph)
+            return S_FALSE;
+        FakeWordObject* format = create(WordObject::ListFormat, "ListFormat#p" + std::to_string(self.paragraph));
+        format->paragraph = self.paragraph;
+        ReturnObject(result, format);
+        return S_OK;
+    }
+    case WordMember::ListFormatListString:
+        if (!self.paragraph)
+            return S_FALSE;
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocString(Wide(source_.at(self.paragraph - 1).listString));
+        return S_OK;
     default: return S_FALSE;
     }
 }

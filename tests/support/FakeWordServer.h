@@ -25,8 +25,11 @@ struct RecordedCall {
 };
 
 struct ScriptedParagraph {
+    ScriptedParagraph(int level, std::string text, std::string listString = "")
+        : level(level), text(std::move(text)), listString(std::move(listString)) {}
     int level = 10;   // Word's outline level: 1..9 headings, 10 body text
     std::string text; // UTF-8, without the paragraph mark
+    std::string listString; // the number Word shows in front of it, UTF-8
 };
 
 class FakeWordServer {

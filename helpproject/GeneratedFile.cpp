@@ -1,0 +1,70 @@
+#include "GeneratedFile.h"
+
+#include "automation/CodePage.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+bool IsPortableFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    // Checked as characters, not bytes: the second byte of a double-byte character may be 0x5C or 0x7C.
+    const auto wide = NarrowToWide(name);
+    if (!wide)
+        return false;
+    for (char16_t c : *wide) {
+        if (c < 0x20 || c == 0x7F)
+            return false;
+        switch (c) {
+        case u'/':
+        case u'\\':
+        case u':':
+        case u'*':
+        case u'?':
+        case u'"':
+        case u'<':
+        case u'>':
+        case u'|': return false;
+        default: break;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0)
+            return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteLineList(const LineList& lines, const std::string& folder, const std::string& path) {
+    if (path.size() <= folder.size() + 1 || path.compare(0, folder.size(), folder) != 0 || path[folder.size()] != '/')
+        return false;
+    if (!IsPortableFileName(path.substr(folder.size() + 1)))
+        return false;
+    const auto fsPath = NarrowToPath(path);
+    if (!fsPath)
+        return false;
+
+    std::string bytes;
+    for (const std::string& line : lines) {
+        for (char c : line)
+            if (c != '\r' && c != '\n')
+                bytes.push_back(c);
+        bytes += "\r\n";
+    }
+    const int fd = ::open(fsPath->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = WriteAll(fd, bytes);
+    return ::close(fd) == 0 && written;
+}

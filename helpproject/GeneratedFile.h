@@ -1,0 +1,16 @@
+#pragma once
+// Text files of the help project: built as a list of lines, written in one go with CR LF endings.
+
+#include <string>
+#include <vector>
+
+using LineList = std::vector<std::string>;
+
+// Whether name (narrow) is a file name Windows would accept, so a help title behaves the same on every platform:
+// no path separator, none of : * ? " < > |, no control character, not "." or "..".
+bool IsPortableFileName(const std::string& name);
+
+// Writes every line with CR and LF taken out of it and CR LF after it; no byte-order mark. The file must lie
+// directly in folder and carry a portable name; otherwise, or when it cannot be opened, nothing is written and
+// the result is false. An existing file is replaced; a symbolic link in its place is not followed.
+bool WriteLineList(const LineList& lines, const std::string& folder, const std::string& path);

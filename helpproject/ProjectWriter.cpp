@@ -1,0 +1,70 @@
+// The project file: options, the one window, and every file the compiler takes in.
+
+#include "helpproject/ProjectWriter.h"
+
+#include "engine/ChmConverter.h"
+
+#include "automation/CodePage.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// The fixed GB2312 texts: 宋体 and 中文(中国).
+const std::string kSongTi = "\xCB\xCE\xCC\xE5";
+const std::string kChineseChina = "\xD6\xD0\xCE\xC4(\xD6\xD0\xB9\xFA)";
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+} // namespace
+
+void ListFilesInFolder(const std::string& pattern, LineList& names) {
+    const std::string suffix = "/*.*";
+    if (pattern.size() < suffix.size() || pattern.compare(pattern.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return;
+    const auto folder = NarrowToPath(pattern.substr(0, pattern.size() - suffix.size()));
+    if (!folder)
+        return;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(*folder, error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        if (entries->is_directory(error))
+            continue;
+        if (auto name = PathToNarrow(entries->path().filename()))
+            names.push_back(*name);
+    }
+}
+
+bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::string& contentsName,
+                                    const std::string& indexName, const std::string& compiledPath) {
+    LineList lines{
+        "[OPTIONS]",
+        "Compatibility=1.1 Or later",
+        "Compiled file=" + compiledPath,
+        "Default Window=Main",
+        "Default topic=0.html",
+        "Display compile progress=No",
+        "Enhanced decompilation=Yes",
+        "Full-text search=Yes",
+        "Title=" + title,
+        "Contents file=" + contentsName,
+        "Index file=" + indexName,
+        "Default font=" + kSongTi + ",9,1",
+        "Language=0x804 " + kChineseChina,
+        "[WINDOWS]",
+        "Main=" + Quoted(title) + "," + Quoted(contentsName) + "," + Quoted(indexName) + "," + Quoted("0.html") +
+            ",,,,,,0x62520,,0x300e,[135,50,1015,730],0x1030000,,,,,,0",
+        "[FILES]",
+    };
+    lines.insert(lines.end(), pageFiles.begin(), pageFiles.end());
+    for (size_t page = 0; page < pageFiles.size(); ++page) {
+        const std::string folderName = std::to_string(page) + ".files";
+        LineList names;
+        ListFilesInFolder(workFolder + "/" + folderName + "/*.*", names);
+        for (const std::string& name : names)
+            lines.push_back(folderName + "\\" + name);
+    }
+    // Lines lose any CR or LF, so a title cannot add lines of its own to the project.
+    return WriteLineList(lines, workFolder, projectPath);
+}

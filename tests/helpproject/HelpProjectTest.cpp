@@ -1,0 +1,189 @@
+// The contents, index and project files byte for byte, and the working-folder cleanup.
+
+#include "FakeWordServer.h"
+
+#include "automation/ComRuntime.h"
+#include "engine/ChmConverter.h"
+#include "engine/ConvertOptions.h"
+#include "helpproject/FolderCleanup.h"
+#include "helpproject/GeneratedFile.h"
+#include "word/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// Compares with tests/helpproject/golden/<name>; LEAFBIND_UPDATE_GOLDEN=1 rewrites the golden file instead.
+void ExpectGolden(const std::string& name, const std::string& actual) {
+    const fs::path golden = fs::path(LEAFBIND_GOLDEN_DIR) / name;
+    if (std::getenv("LEAFBIND_UPDATE_GOLDEN")) {
+        std::ofstream(golden, std::ios::binary) << actual;
+        return;
+    }
+    ASSERT_TRUE(fs::exists(golden)) << golden;
+    EXPECT_EQ(actual, ReadFile(golden)) << "differs from " << golden;
+}
+
+class HelpProjectTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        ConvertOptions::Instance().ResetToDefaults();
+        server.Register();
+        work = fs::temp_directory_path() / ("leafbind-help-" + std::to_string(::getpid()));
+        fs::remove_all(work);
+        fs::create_directories(work);
+    }
+    void TearDown() override {
+        job.reset();
+        ConvertOptions::Instance().ResetToDefaults();
+        fs::remove_all(work);
+    }
+
+    // A converted tree without pages: page names as the splitter gives them.
+    void Prepare(std::vector<ScriptedParagraph> paragraphs) {
+        server.SetSourceParagraphs(std::move(paragraphs));
+        job = std::make_unique<ChmConverter>("/d/source.docx", work.string());
+        ASSERT_EQ(job->StartWordAndOpen(), 1);
+        job->BuildTopicTree();
+        std::vector<TopicNode*> nodes;
+        CollectPreOrder(job->root->firstChild, nodes);
+        for (TopicNode* node : nodes) {
+            node->pageName = std::to_string(node->pageNumber) + ".html";
+            job->pageFiles.push_back(node->pageName);
+        }
+    }
+
+    std::string Path(const std::string& name) const { return (work / name).string(); }
+
+    FakeWordServer server;
+    std::unique_ptr<ChmConverter> job;
+    fs::path work;
+};
+
+} // namespace
+
+TEST_F(HelpProjectTest, ContentsNestTheTreeAndIndexListsItFlat) {
+    Prepare({{1, "A"}, {2, "A1"}, {2, "A2"}, {1, "B"}});
+    ASSERT_TRUE(job->WriteContentsFile(Path("Manual.hhc")));
+    ASSERT_TRUE(job->WriteIndexFile(Path("Manual.hhk")));
+    ExpectGolden("tree.hhc", ReadFile(work / "Manual.hhc"));
+    ExpectGolden("tree.hhk", ReadFile(work / "Manual.hhk"));
+}
+
+TEST_F(HelpProjectTest, OneHeadingMakesTheSmallestFiles) {
+    Prepare({{10, "title"}, {1, "Only"}});
+    ASSERT_TRUE(job->WriteContentsFile(Path("One.hhc")));
+    ASSERT_TRUE(job->WriteIndexFile(Path("One.hhk")));
+    const std::string index = ReadFile(work / "One.hhk");
+    EXPECT_EQ(std::count(index.begin(), index.end(), '\n'), 16) << "seven head lines, <UL>, five, three tail";
+    ExpectGolden("one.hhc", ReadFile(work / "One.hhc"));
+}
+
+TEST_F(HelpProjectTest, TitlesAreWrittenAsWordGivesThem) {
+    ConvertOptions::Instance().showNumbering = 1;
+    Prepare({{1, "Intro", "1.1"}, {1, "Say \"hi\" <b>&amp;", ""}, {1, "Two\rlines\nhere\tand tab", "2"}});
+    ASSERT_TRUE(job->WriteContentsFile(Path("T.hhc")));
+    const std::string contents = ReadFile(work / "T.hhc");
+    EXPECT_NE(contents.find("value=\"1.1 Intro\">\r\n"), std::string::npos);
+    EXPECT_NE(contents.find("value=\" Say \"hi\" <b>&amp;\">\r\n"), std::string::npos) << "nothing is escaped";
+    EXPECT_NE(contents.find("value=\"2 Twolineshere\tand tab\">\r\n"), std::string::npos);
+    EXPECT_EQ(contents.find("\r\r"), std::string::npos);
+    EXPECT_NE(contents.substr(0, 3), "\xEF\xBB\xBF") << "no byte-order mark";
+}
+
+TEST_F(HelpProjectTest, ProjectNamesEveryPageAndEveryPictureByPage) {
+    Prepare({{1, "A"}, {1, "B"}, {1, "C"}});
+    job->title = "Manual";
+    fs::create_directories(work / "0.files");
+    std::ofstream(work / "0.files" / "image001.png") << "png";
+    fs::create_directories(work / "2.files" / "nested");
+    std::ofstream(work / "2.files" / "image002.png") << "png";
+    std::ofstream(work / "2.files" / "nested" / "deep.png") << "png";
+    ASSERT_TRUE(job->WriteProjectFile(Path("Manual.hhp"), "Manual.hhc", "Manual.hhk", "D:\\out\\Manual.chm"));
+    ExpectGolden("manual.hhp", ReadFile(work / "Manual.hhp"));
+}
+
+TEST_F(HelpProjectTest, TitlesThatAreNoFileNameWriteNothing) {
+    Prepare({{1, "A"}});
+    for (const std::string title : {"a/b", "../escape", "what?", "x\\y", "con:"}) {
+        SCOPED_TRACE(title);
+        job->title = title;
+        EXPECT_FALSE(job->WriteContentsFile(Path(title + ".hhc")));
+        EXPECT_FALSE(job->WriteProjectFile(Path(title + ".hhp"), title + ".hhc", title + ".hhk", "/o.chm"));
+    }
+    EXPECT_TRUE(fs::is_empty(work));
+    EXPECT_FALSE(fs::exists(work.parent_path() / "escape.hhc"));
+    EXPECT_TRUE(IsPortableFileName("\x81\x5C")) << "a double-byte character whose second byte is a backslash";
+    EXPECT_TRUE(IsPortableFileName(".hhc")) << "an empty title still names files";
+}
+
+TEST_F(HelpProjectTest, ConvertWritesTheThreeFilesNamedAfterTheWholeTitle) {
+    server.SetSourceParagraphs({{1, "A"}, {10, "a"}});
+    job = std::make_unique<ChmConverter>("/d/source.docx", work.string());
+    ASSERT_EQ(job->StartWordAndOpen(), 1);
+    EXPECT_EQ(job->Convert("A.B", Path("A.B.chm")), 1);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(work))
+        names.insert(entry.path().filename().string());
+    // The fake server writes no pages; the project files are ours.
+    EXPECT_EQ(names, (std::set<std::string>{"A.B.hhc", "A.B.hhk", "A.B.hhp"}));
+    EXPECT_EQ(job->Convert("", Path(".chm")), 1);
+    EXPECT_TRUE(fs::exists(work / ".hhp"));
+}
+
+TEST(FolderCleanup, EmptiesTheFolderDepthFirstAndKeepsIt) {
+    const fs::path base = fs::temp_directory_path() / ("leafbind-clean-" + std::to_string(::getpid()));
+    fs::remove_all(base);
+    const fs::path work = base / "Temp";
+    const fs::path outside = base / "outside";
+    fs::create_directories(work / "0.files" / "inner");
+    fs::create_directories(outside);
+    std::ofstream(outside / "keep.txt") << "keep";
+    std::ofstream(work / "0.html") << "page";
+    std::ofstream(work / "0.files" / "image001.png") << "png";
+    std::ofstream(work / "0.files" / "inner" / "x.bin") << "x";
+    std::ofstream(work / "readonly.txt") << "ro";
+    fs::permissions(work / "readonly.txt", fs::perms::owner_read);
+    fs::create_directory_symlink(outside, work / "link");
+
+    std::vector<std::string> messages;
+    auto previous = SetMessageBoxHandler([&](const std::string& text) { messages.push_back(text); });
+    EXPECT_TRUE(DeleteFolderContents(work.string() + "/*.*"));
+    EXPECT_TRUE(fs::exists(work));
+    EXPECT_TRUE(fs::is_empty(work));
+    EXPECT_TRUE(fs::exists(outside / "keep.txt")) << "a link is removed, never followed";
+    EXPECT_TRUE(messages.empty());
+
+    EXPECT_TRUE(DeleteFolderContents(work.string() + "/*.*")) << "an empty folder is fine";
+    EXPECT_FALSE(DeleteFolderContents((base / "missing").string() + "/*.*"));
+    EXPECT_FALSE(DeleteFolderContents("/*.*")) << "never the root";
+    EXPECT_FALSE(DeleteFolderContents("*.*"));
+    EXPECT_FALSE(DeleteFolderContents(outside.string())) << "a plain path naming a folder deletes nothing";
+    EXPECT_TRUE(fs::exists(outside / "keep.txt"));
+
+    const fs::path output = base / "Manual.chm";
+    std::ofstream(output) << "old";
+    EXPECT_TRUE(DeleteFolderContents(output.string()));
+    EXPECT_FALSE(fs::exists(output));
+    EXPECT_FALSE(DeleteFolderContents(output.string())) << "nothing there any more";
+    EXPECT_TRUE(messages.empty());
+    SetMessageBoxHandler(previous);
+    fs::remove_all(base);
+}
