@@ -19,7 +19,6 @@ constexpr int kMaxCodeLength = 16;
 constexpr int kMaxPretreeLength = 15; // stored in four bits
 constexpr int kBlockTypeVerbatim = 1;
 constexpr int kFramesPerBlock = 2;
-constexpr std::size_t kTrailingZeroBytes = 4;
 
 struct SlotTable {
     std::uint32_t base[51];
@@ -247,8 +246,6 @@ LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSetti
         }
         result.compressed.insert(result.compressed.end(), output.bytes.begin(), output.bytes.end());
     }
-    // Decoders fetch up to two words beyond the last one they use; give them zeros rather than whatever follows.
-    result.compressed.insert(result.compressed.end(), kTrailingZeroBytes, 0);
     return result;
 }
 

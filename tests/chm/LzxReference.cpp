@@ -65,7 +65,10 @@ std::optional<std::vector<std::uint8_t>> DecodeLzxWithMspack(const std::vector<s
     system.copy = Copy;
     system.message = Message;
     std::vector<std::uint8_t> decoded;
-    MemoryFile input{&compressed, 0, nullptr};
+    // In a help file more bytes follow the stream, and the decoder reads up to two words ahead.
+    std::vector<std::uint8_t> padded(compressed);
+    padded.resize(padded.size() + 4, 0);
+    MemoryFile input{&padded, 0, nullptr};
     MemoryFile output{nullptr, 0, &decoded};
     struct lzxd_stream* stream = lzxd_init(&system, reinterpret_cast<struct mspack_file*>(&input),
                                            reinterpret_cast<struct mspack_file*>(&output), windowBits, framesPerReset,
