@@ -63,7 +63,9 @@ std::vector<std::uint8_t> BuildCodeLengths(const std::vector<std::uint32_t>& fre
     if (usedSymbols.size() == 1) {
         const int partner = usedSymbols[0] == 0 ? 1 : 0;
         lengths[usedSymbols[0]] = 1;
-        lengths[partner] = 1;
+        if (partner < static_cast<int>(lengths.size())) {
+            lengths[partner] = 1;
+        }
         return lengths;
     }
     // Flatten the frequencies until the deepest code fits; halving keeps the order of weights.
