@@ -10,8 +10,10 @@
 #include <unistd.h>
 
 #include "ChmContainer.h"
+#include "FullTextIndex.h"
 #include "HelpProject.h"
 #include "KeywordIndex.h"
+#include "PageText.h"
 #include "Sitemap.h"
 #include "StringTable.h"
 #include "SystemFiles.h"
@@ -22,6 +24,9 @@ namespace chm {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Bigger pages are not text a reader searches; indexing them would only cost memory.
+constexpr std::size_t kMaxIndexedPageBytes = std::size_t{64} << 20;
 
 std::string LowerAscii(std::string text) {
     for (char& c : text) {
@@ -141,25 +146,6 @@ std::vector<std::string> LinkTargets(const std::string& html) {
         }
     }
     return targets;
-}
-
-// The page's <title>, in the project's code page.
-std::string PageTitle(const std::string& html, std::uint32_t codePage) {
-    const std::string lower = LowerAscii(html);
-    const std::size_t open = lower.find("<title");
-    const std::size_t start = open == std::string::npos ? open : lower.find('>', open);
-    const std::size_t close = start == std::string::npos ? start : lower.find("</title", start);
-    if (close == std::string::npos) {
-        return {};
-    }
-    std::string title = html.substr(start + 1, close - start - 1);
-    title.erase(std::remove_if(title.begin(), title.end(), [](char c) { return c == '\r' || c == '\n'; }), title.end());
-    const std::size_t headEnd = lower.find("</head");
-    const std::string head = lower.substr(0, headEnd);
-    if (head.find("charset=utf-8") != std::string::npos || head.find("charset=\"utf-8") != std::string::npos) {
-        return Utf8ToCodePage(codePage, title).value_or(title);
-    }
-    return title;
 }
 
 struct SourceFile {
@@ -428,33 +414,86 @@ private:
         return file == nullptr ? std::string() : file->internalName;
     }
 
+    // The page's text for its title and, when the project asks for search, for the index. A page that cannot
+    // be read as text is left out of the index with a warning; search never fails the compile.
+    PageText ReadPageText(const SourceFile& file, std::optional<FullTextIndex>& search, std::uint32_t topic) {
+        if (file.bytes.size() > kMaxIndexedPageBytes) {
+            if (search) {
+                Warning(file.internalName + " is too large to index for search (" +
+                        std::to_string(file.bytes.size() >> 20) + " MB); left out of the search index");
+            }
+            return {};
+        }
+        PageTextResult text = ExtractPageText(file.bytes, project.codePage);
+        if (!text.ok) {
+            if (search) {
+                Warning(file.internalName + ": " + text.message + "; left out of the search index");
+            }
+            return {};
+        }
+        if (!text.message.empty()) {
+            Warning(file.internalName + ": " + text.message);
+        }
+        if (search) {
+            try {
+                search->AddTopic(topic, text.text);
+            } catch (const std::exception& error) {
+                Warning(file.internalName + " could not be indexed for search: " + error.what());
+            }
+        }
+        return std::move(text.text);
+    }
+
+    Bytes BuildSearchIndex(std::optional<FullTextIndex>& search) {
+        if (!search) {
+            return {};
+        }
+        try {
+            Bytes bytes = search->Build();
+            search.reset();
+            return bytes;
+        } catch (const std::exception& error) {
+            Warning(std::string("the search index could not be built: ") + error.what());
+            search.reset();
+            return {};
+        }
+    }
+
     Bytes BuildHelpFile(const Sitemap& contents, const Sitemap& index) {
         ChmContainer container;
         StringTable strings;
         CollectContentsTitles(contents.entries);
         std::vector<Topic> topics;
         std::map<std::string, std::uint32_t> topicOf;
+        std::optional<FullTextIndex> search;
+        if (project.fullTextSearch) {
+            search.emplace(project.codePage);
+        }
         for (const SourceFile& file : sources) {
             if (!IsPage(file.internalName)) {
                 continue;
             }
+            const auto topic = static_cast<std::uint32_t>(topics.size());
+            const PageText text = ReadPageText(file, search, topic);
             const std::string key = LowerAscii(file.internalName);
             const auto titled = contentsTitles.find(key);
-            std::string title =
-                titled != contentsTitles.end() ? titled->second : PageTitle(file.bytes, project.codePage);
+            std::string title = titled != contentsTitles.end()
+                                    ? titled->second
+                                    : Utf8ToCodePage(project.codePage, EncodeUtf8(text.title)).value_or(std::string());
             if (title.empty()) {
                 title = Utf8ToCodePage(project.codePage, file.internalName).value_or(file.internalName);
             }
-            topicOf.emplace(key, static_cast<std::uint32_t>(topics.size()));
+            topicOf.emplace(key, topic);
             topics.push_back(Topic{title, file.internalName, titled != contentsTitles.end()});
         }
+        Bytes searchIndex = BuildSearchIndex(search);
 
         SystemInfo info;
         info.lcid = project.lcid;
         info.title = project.title;
         info.defaultFont = project.defaultFont;
         info.defaultWindow = project.defaultWindow;
-        info.fullTextSearch = false; // the search index is not written yet
+        info.fullTextSearch = !searchIndex.empty();
         info.contentsFile = InternalNameOf(project.contentsFile);
         info.indexFile = InternalNameOf(project.indexFile);
         info.defaultTopic = InternalNameOf(project.defaultTopic);
@@ -501,6 +540,9 @@ private:
             ok = ok && container.AddFile("/$WWKeywordLinks/Data", std::move(keywordFiles.data));
             ok = ok && container.AddFile("/$WWKeywordLinks/Map", std::move(keywordFiles.map));
             ok = ok && container.AddFile("/$WWKeywordLinks/Property", std::move(keywordFiles.property));
+        }
+        if (!searchIndex.empty()) {
+            ok = ok && container.AddFile("/$FIftiMain", std::move(searchIndex));
         }
         ok = ok && container.AddFile("/#STRINGS", strings.Data());
         if (!ok) {

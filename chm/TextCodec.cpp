@@ -147,3 +147,87 @@ bool IsValidUtf8(const std::string& text) {
 }
 
 } // namespace chm
+
+namespace chm {
+
+std::u32string DecodeUtf8Lenient(std::string_view bytes) {
+    std::u32string result;
+    result.reserve(bytes.size());
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const unsigned char lead = byteAt(i);
+        if (lead < 0x80) {
+            result.push_back(lead);
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+        char32_t code = length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0F : lead & 0x1F;
+        bool valid = length != 0 && i + length <= bytes.size();
+        for (int k = 1; valid && k < length; ++k) {
+            const unsigned char next = byteAt(i + k);
+            valid = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        const char32_t minimum = length == 4 ? 0x10000 : length == 3 ? 0x800 : 0x80;
+        valid = valid && code >= minimum && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+        result.push_back(valid ? code : U'\uFFFD');
+        i += valid ? length : 1;
+    }
+    return result;
+}
+
+std::string EncodeUtf8(std::u32string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (const char32_t code : text) {
+        if (code < 0x80) {
+            result += static_cast<char>(code);
+        } else if (code < 0x800) {
+            result += static_cast<char>(0xC0 | (code >> 6));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            result += static_cast<char>(0xE0 | (code >> 12));
+            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            result += static_cast<char>(0xF0 | (code >> 18));
+            result += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return result;
+}
+
+std::optional<std::u32string> DecodeCharsetLenient(const std::string& charset, std::string_view bytes) {
+    iconv_t converter = iconv_open("UTF-32LE", charset.c_str());
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    std::vector<char> input(bytes.begin(), bytes.end());
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    std::u32string result;
+    char buffer[16384];
+    while (inLeft > 0) {
+        char* out = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t status = iconv(converter, &in, &inLeft, &out, &outLeft);
+        for (const char* at = buffer; at + 4 <= out; at += 4) {
+            const auto* b = reinterpret_cast<const unsigned char*>(at);
+            result.push_back(static_cast<char32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (b[3] << 24)));
+        }
+        if (status == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            // An invalid or truncated sequence: skip one byte and go on.
+            ++in;
+            --inLeft;
+            result.push_back(U'\uFFFD');
+        }
+    }
+    iconv_close(converter);
+    return result;
+}
+
+} // namespace chm

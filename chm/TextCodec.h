@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace chm {
 
@@ -17,5 +18,12 @@ std::optional<std::string> Utf8ToCodePage(std::uint32_t codePage, const std::str
 std::optional<std::u16string> CodePageToUtf16(std::uint32_t codePage, const std::string& text);
 
 bool IsValidUtf8(const std::string& text);
+
+// Page text is handled as code points so that word breaking never has to decode.
+// Malformed sequences become U+FFFD instead of failing: a damaged page still yields its readable words.
+std::u32string DecodeUtf8Lenient(std::string_view bytes);
+std::string EncodeUtf8(std::u32string_view text);
+// Any charset iconv knows, malformed bytes skipped; nothing when the charset is unknown.
+std::optional<std::u32string> DecodeCharsetLenient(const std::string& charset, std::string_view bytes);
 
 } // namespace chm
