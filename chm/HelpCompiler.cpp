@@ -188,10 +188,7 @@ private:
     }
 
     bool Compile(const std::string& projectPathText) {
-        fs::path projectPath = projectPathText;
-        if (!fs::exists(projectPath) && !IsValidUtf8(projectPathText)) {
-            projectPath = CodePageToUtf8(936, projectPathText).value_or(projectPathText);
-        }
+        const fs::path projectPath = projectPathText;
         std::string projectBytes;
         std::error_code code;
         if (!fs::is_regular_file(projectPath, code) || !ReadWholeFile(projectPath, projectBytes)) {
@@ -406,6 +403,23 @@ private:
         }
     }
 
+    // Viewers read the contents and index names from #SYSTEM and #WINDOWS as bytes of their own choosing (one
+    // decodes them as Latin-1 and re-encodes them in the locale's charset), so a Chinese name is never found
+    // again. A copy under an ASCII name that no decoding can change is what those records point to.
+    std::string AsciiAliasOf(const std::string& internalName, const std::string& stem, const std::string& extension) {
+        const bool ascii = std::all_of(internalName.begin(), internalName.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (internalName.empty() || ascii) {
+            return internalName;
+        }
+        std::string alias = stem + extension;
+        for (int n = 1; FindSource(alias) != nullptr; ++n) {
+            alias = stem + "-" + std::to_string(n) + extension;
+        }
+        asciiAliases.emplace(internalName, alias);
+        return alias;
+    }
+
     std::string InternalNameOf(const std::string& listedName) {
         std::string path = CodePageToUtf8(project.codePage, listedName).value_or(listedName);
         std::replace(path.begin(), path.end(), '\\', '/');
@@ -494,8 +508,8 @@ private:
         info.defaultFont = project.defaultFont;
         info.defaultWindow = project.defaultWindow;
         info.fullTextSearch = !searchIndex.empty();
-        info.contentsFile = InternalNameOf(project.contentsFile);
-        info.indexFile = InternalNameOf(project.indexFile);
+        info.contentsFile = AsciiAliasOf(InternalNameOf(project.contentsFile), "contents", ".hhc");
+        info.indexFile = AsciiAliasOf(InternalNameOf(project.indexFile), "index", ".hhk");
         info.defaultTopic = InternalNameOf(project.defaultTopic);
         if (info.defaultTopic.empty() && !topics.empty()) {
             info.defaultTopic = topics.front().local;
@@ -515,7 +529,8 @@ private:
             for (std::string* name : {&window.contentsFile, &window.indexFile, &window.defaultTopic}) {
                 const std::string internal = InternalNameOf(*name);
                 if (!internal.empty()) {
-                    *name = internal;
+                    const auto alias = asciiAliases.find(internal);
+                    *name = alias == asciiAliases.end() ? internal : alias->second;
                 }
             }
         }
@@ -523,6 +538,9 @@ private:
         bool ok = true;
         for (SourceFile& file : sources) {
             ok = container.AddFile("/" + file.internalName, Bytes(file.bytes.begin(), file.bytes.end())) && ok;
+            if (const auto alias = asciiAliases.find(file.internalName); alias != asciiAliases.end()) {
+                ok = container.AddFile("/" + alias->second, Bytes(file.bytes.begin(), file.bytes.end())) && ok;
+            }
             file.bytes.clear();
             file.bytes.shrink_to_fit();
         }
@@ -611,6 +629,7 @@ private:
     std::vector<SourceFile> sources;
     std::map<std::string, std::size_t> indexOfName;
     std::map<std::string, std::string> contentsTitles;
+    std::map<std::string, std::string> asciiAliases; // internal name -> ASCII copy
     std::uint32_t contentsEntryCount = 0;
     std::vector<std::string> log;
 };

@@ -18,6 +18,7 @@ struct CompileOptions {
     LzxSettings lzx;
 };
 
+// projectPath is a UTF-8 file name.
 bool CompileHelpProject(const std::string& projectPath, const CompileCallbacks& callbacks,
                         const CompileOptions& options = {});
 

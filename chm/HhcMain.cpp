@@ -2,12 +2,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include <string>
+
+#include "TextCodec.h"
 #include "hha.h"
 
 namespace {
 
+// The library speaks GB18030, as its Windows callers do; this terminal speaks UTF-8.
 int PrintMessage(const char* text) {
-    std::fprintf(stderr, "%s\n", text);
+    const std::string narrow = text;
+    std::fprintf(stderr, "%s\n", chm::CodePageToUtf8(936, narrow).value_or(narrow).c_str());
     return 1;
 }
 
@@ -18,5 +23,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: leafbind-hhc PROJECT.hhp\n");
         return 2;
     }
-    return HHA_CompileHHP(argv[1], PrintMessage, nullptr, 0) ? 0 : 1;
+    const std::string path = argv[1];
+    return HHA_CompileHHP(chm::Utf8ToCodePage(936, path).value_or(path).c_str(), PrintMessage, nullptr, 0) ? 0 : 1;
 }
