@@ -243,6 +243,7 @@ std::uint32_t FullTextIndex::Intern(std::u32string_view word) {
     const auto [found, added] = wordIds.try_emplace(std::move(key), static_cast<std::uint32_t>(words.size()));
     if (added) {
         words.push_back(found->first);
+        firstLocationOnly.push_back(word.size() > 1 && IsIdeograph(word.front()));
     }
     return found->second;
 }
@@ -265,11 +266,15 @@ void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, std::
             ++end;
         }
         Postings& list = postings[hits[i].first];
+        // Runs of characters serve prefix lookups, which ask only which topics hold them; phrase matching uses
+        // the single characters. Their first location is enough and keeps the index small.
+        const std::size_t kept = firstLocationOnly[hits[i].first] ? 1 : end - i;
         list.data.push_back(topic);
-        list.data.push_back(static_cast<std::uint32_t>(end - i));
-        for (; i < end; ++i) {
-            list.data.push_back(hits[i].second);
+        list.data.push_back(static_cast<std::uint32_t>(kept));
+        for (std::size_t k = 0; k < kept; ++k) {
+            list.data.push_back(hits[i + k].second);
         }
+        i = end;
         ++list.topicCount;
     }
 }

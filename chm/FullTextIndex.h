@@ -45,6 +45,7 @@ private:
     std::unordered_map<char32_t, std::string> encodedChars;
     std::unordered_map<std::string, std::uint32_t> wordIds;
     std::vector<std::string> words;
+    std::vector<bool> firstLocationOnly;
     std::vector<Postings> bodyPostings;
     std::vector<Postings> titlePostings;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> hits; // reused between pages
