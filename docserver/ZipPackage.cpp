@@ -32,7 +32,7 @@ bool ZipPackage::Open(std::string bytes) {
         zip_error_fini(&error);
         return false;
     }
-    impl_->archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    impl_->archive = zip_open_from_source(source, ZIP_RDONLY, &error);
     if (!impl_->archive) {
         zip_source_free(source);
         const int code = zip_error_code_zip(&error);
