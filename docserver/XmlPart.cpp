@@ -5,14 +5,20 @@
 
 XmlParseResult ParseXmlPart(pugi::xml_document& document, const std::string& data, const std::string& partName) {
     XmlParseResult result;
-    // parse_doctype is off: a DOCTYPE is skipped whole; no entity is ever defined or expanded.
-    const unsigned options = (pugi::parse_default | pugi::parse_ws_pcdata_single) & ~pugi::parse_doctype;
+    // pugixml never defines or expands entities; a DOCTYPE is kept as a node only so it can be refused below.
+    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
     const pugi::xml_parse_result parsed = document.load_buffer(data.data(), data.size(), options, pugi::encoding_auto);
     if (!parsed) {
         result.message = "the part /" + partName + " is not well-formed XML (" + parsed.description() +
                          " at byte " + std::to_string(parsed.offset) + ")";
         return result;
     }
+    for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling())
+        if (node.type() == pugi::node_doctype) {
+            // Word documents never declare a document type; one here is an entity trick or a foreign file.
+            result.message = "the part /" + partName + " declares a document type (DTD), which Word documents never do";
+            return result;
+        }
     if (!document.document_element()) {
         result.message = "the part /" + partName + " holds no XML element";
         return result;

@@ -1,6 +1,6 @@
 #pragma once
-// Parsing one package part as XML. Document type declarations are skipped and never expanded, so entity tricks
-// (billion laughs, external entities) have nothing to work with; unknown entity references stay literal text.
+// Parsing one package part as XML. A part that declares a document type is refused, and no entity is ever
+// expanded, so entity tricks (billion laughs, external entities) have nothing to work with.
 
 #include <pugixml.hpp>
 
