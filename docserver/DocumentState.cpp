@@ -20,13 +20,18 @@ void DocumentState::CheckOpen() const {
         ThrowDocumentError("The document has been closed; this object is no longer available.");
 }
 
-int32_t DocumentState::Insert(int storyIndex, int32_t position, const Fragment& fragment) {
+int32_t DocumentState::Insert(int storyIndex, int32_t position, const Fragment& fragment,
+                              bool intoRangesStartingThere) {
     Story& target = story(storyIndex);
     position = std::clamp(position, 0, static_cast<int32_t>(target.text.size()) - 1);
     const int32_t length = InsertFragment(model_, storyIndex, position, fragment);
     for (LiveRange* range : ranges_)
         if (range->story == storyIndex) {
             const bool collapsed = range->start == range->end;
+            if (intoRangesStartingThere && !collapsed && range->start == position) {
+                range->end += length;
+                continue;
+            }
             range->start = StartAfterInsert(range->start, position, length);
             range->end = collapsed ? range->start : std::max(range->start, EndAfterInsert(range->end, position, length));
         }

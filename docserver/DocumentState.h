@@ -40,8 +40,9 @@ public:
     void Unregister(LiveRange* range) { ranges_.erase(range); }
 
     // The edits. Each keeps the final paragraph mark of the story and moves every live range.
-    // Inserts at position; returns the length inserted.
-    int32_t Insert(int story, int32_t position, const Fragment& fragment);
+    // Inserts at position; returns the length inserted. A range starting at position moves after the insertion,
+    // unless intoRangesStartingThere: then it takes it in (a shape added to a range belongs to that range).
+    int32_t Insert(int story, int32_t position, const Fragment& fragment, bool intoRangesStartingThere = false);
     // Paragraphs.Add: a new mark just before the final one; every range that holds the final mark grows over it.
     void AppendParagraph(int story);
     // Removes [start, end) except a final paragraph mark; returns the end actually removed.

@@ -78,7 +78,7 @@ protected:
         picture.end = 1;
         picture.horizontalLine = true;
         line.story.pictures.push_back(picture);
-        doc.Insert(where.story, where.start, line);
+        doc.Insert(where.story, where.start, line, true);
         ReturnObject(result, new InlineShapeObject(document_, LiveRange{where.story, where.start, where.start + 1}));
     }
 };
