@@ -175,7 +175,8 @@ VARIANT I4(int32_t value) {
 
 TEST_F(ServerTest, MembersCalledWronglyGiveWordsStatus) {
     const WordDocument page = Blank();
-    const WordRange range = page.Paragraphs().Item(1).Range();
+    const WordParagraph paragraph = page.Paragraphs().Item(1);
+    const WordRange range = paragraph.Range();
     VARIANT text;
     VariantInit(&text);
     text.vt = VT_BSTR;
@@ -190,7 +191,7 @@ TEST_F(ServerTest, MembersCalledWronglyGiveWordsStatus) {
     };
     const std::vector<Case> cases = {
         {"unknown member", range, 9999, DISPATCH_METHOD, {}, DISP_E_MEMBERNOTFOUND},
-        {"get of a put-only property", page.Paragraphs().Item(1), 111, DISPATCH_PROPERTYGET, {}, DISP_E_MEMBERNOTFOUND},
+        {"get of a put-only property", paragraph, 111, DISPATCH_PROPERTYGET, {}, DISP_E_MEMBERNOTFOUND},
         {"too many arguments", range, 100, DISPATCH_METHOD, {I4(0), I4(0), I4(0)}, DISP_E_BADPARAMCOUNT},
         {"required argument missing", range, 100, DISPATCH_METHOD, {I4(0)}, DISP_E_PARAMNOTFOUND},
         {"text where a number goes", range, 100, DISPATCH_METHOD, {text, I4(0)}, DISP_E_TYPEMISMATCH},
