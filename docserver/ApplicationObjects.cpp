@@ -25,10 +25,17 @@ public:
 protected:
     void Call(WordMember member, const Arguments& args, VARIANT* result) override {
         switch (member) {
-        case WordMember::ApplicationVisible: state_->visible = args.Bool(0); return;
-        case WordMember::ApplicationDocuments: ReturnObject(result, NewDocuments(state_)); return;
-        case WordMember::ApplicationQuit: Quit(); return; // nothing is ever saved, whatever SaveChanges says
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        case WordMember::ApplicationVisible:
+            state_->visible = args.Bool(0);
+            return;
+        case WordMember::ApplicationDocuments:
+            ReturnObject(result, NewDocuments(state_));
+            return;
+        case WordMember::ApplicationQuit:
+            Quit();
+            return; // nothing is ever saved, whatever SaveChanges says
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 
@@ -43,7 +50,9 @@ private:
     std::shared_ptr<ApplicationState> state_;
 };
 
-std::string Quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
+std::string Quoted(const std::filesystem::path& path) {
+    return "\"" + path.string() + "\"";
+}
 
 // The file's bytes, or a message for the user. Only reads.
 bool ReadSourceFile(const std::filesystem::path& path, std::string& bytes, std::string& message) {
@@ -81,9 +90,14 @@ public:
 protected:
     void Call(WordMember member, const Arguments& args, VARIANT* result) override {
         switch (member) {
-        case WordMember::DocumentsOpen: ReturnObject(result, Open(args.Text(0))); return;
-        case WordMember::DocumentsAdd: ReturnObject(result, Add()); return;
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        case WordMember::DocumentsOpen:
+            ReturnObject(result, Open(args.Text(0)));
+            return;
+        case WordMember::DocumentsAdd:
+            ReturnObject(result, Add());
+            return;
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 
@@ -115,8 +129,8 @@ private:
     }
 
     IDispatch* Add() {
-        auto document = std::make_shared<DocumentState>(
-            MakeBlankDocument(), "Document" + std::to_string(++untitled_), state_);
+        auto document =
+            std::make_shared<DocumentState>(MakeBlankDocument(), "Document" + std::to_string(++untitled_), state_);
         state_->documents.push_back(document);
         return NewDocument(document);
     }
@@ -127,7 +141,9 @@ private:
 
 } // namespace
 
-IDispatch* NewApplication() { return new ApplicationObject(std::make_shared<ApplicationState>()); }
+IDispatch* NewApplication() {
+    return new ApplicationObject(std::make_shared<ApplicationState>());
+}
 
 IDispatch* NewDocuments(std::shared_ptr<ApplicationState> application) {
     return new DocumentsObject(std::move(application));

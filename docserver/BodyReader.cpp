@@ -12,14 +12,37 @@ namespace {
 
 // Content that never reaches the story: revisions removed, Word's own bookkeeping, comments.
 bool IsSkipped(const char* name) {
-    static constexpr const char* kSkipped[] = {"pPr",         "rPr",           "del",          "moveFrom",
-                                               "proofErr",    "permStart",     "permEnd",      "commentRangeStart",
-                                               "commentRangeEnd", "commentReference", "annotationRef",
-                                               "lastRenderedPageBreak", "sectPr", "tblPr", "tblGrid", "trPr",
-                                               "tcPr",        "sdtPr",         "sdtEndPr",     "delText",
-                                               "delInstrText", "Fallback",     "fldData",      "customXmlPr",
-                                               "smartTagPr",  "tblPrEx",       "bookmarkEnd_", "footnotePr",
-                                               "endnotePr",   "separator",     "continuationSeparator"};
+    static constexpr const char* kSkipped[] = {"pPr",
+                                               "rPr",
+                                               "del",
+                                               "moveFrom",
+                                               "proofErr",
+                                               "permStart",
+                                               "permEnd",
+                                               "commentRangeStart",
+                                               "commentRangeEnd",
+                                               "commentReference",
+                                               "annotationRef",
+                                               "lastRenderedPageBreak",
+                                               "sectPr",
+                                               "tblPr",
+                                               "tblGrid",
+                                               "trPr",
+                                               "tcPr",
+                                               "sdtPr",
+                                               "sdtEndPr",
+                                               "delText",
+                                               "delInstrText",
+                                               "Fallback",
+                                               "fldData",
+                                               "customXmlPr",
+                                               "smartTagPr",
+                                               "tblPrEx",
+                                               "bookmarkEnd_",
+                                               "footnotePr",
+                                               "endnotePr",
+                                               "separator",
+                                               "continuationSeparator"};
     for (const char* skipped : kSkipped)
         if (std::strcmp(name, skipped) == 0)
             return true;
@@ -278,7 +301,9 @@ void BodyReader::ReadRun(const pugi::xml_node& run, int depth) {
             Append(u"\t", format);
         } else if (std::strcmp(name, "br") == 0) {
             const std::string type = AttributeText(node, "type");
-            Append(std::u16string(1, type == "page" ? kPageBreak : type == "column" ? kColumnBreak : kLineBreak),
+            Append(std::u16string(1, type == "page"     ? kPageBreak
+                                     : type == "column" ? kColumnBreak
+                                                        : kLineBreak),
                    format);
         } else if (std::strcmp(name, "cr") == 0) {
             Append(std::u16string(1, kLineBreak), format);
@@ -356,8 +381,8 @@ void BodyReader::AddPicture(const std::string& relationshipId, bool anchored, co
         document_.warnings.push_back("a picture in /" + context_.partName + " names the unknown relationship " +
                                      relationshipId);
     } else if (found->second.external || found->second.outsidePackage) {
-        document_.warnings.push_back("a picture in /" + context_.partName + " lies outside the package: " +
-                                     found->second.target);
+        document_.warnings.push_back("a picture in /" + context_.partName +
+                                     " lies outside the package: " + found->second.target);
     } else {
         picture.part = found->second.target;
         picture.contentType = ContentTypeFor(picture.part);

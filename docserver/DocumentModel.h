@@ -23,7 +23,7 @@ struct RunFormat {
     int8_t bold = -1;           // -1 unset (from the style), 0 off, 1 on
     int8_t italic = -1;
     int8_t strike = -1;
-    int8_t underline = -1; // -1 unset, 0 none, 1 single, other Word underline kinds as numbers
+    int8_t underline = -1;      // -1 unset, 0 none, 1 single, other Word underline kinds as numbers
     int32_t sizeHalfPoints = 0; // 0 unset
     int32_t color = -1;         // Word colour number 0xBBGGRR, -1 unset (automatic)
     int8_t verticalAlign = 0;   // 0 baseline, 1 superscript, 2 subscript
@@ -33,19 +33,19 @@ struct RunFormat {
 };
 
 struct ParagraphFormat {
-    std::string style;      // style id, empty for the document's default paragraph style
-    int outlineLevel = -1;  // the paragraph's own w:outlineLvl (0..9), -1 none
-    int numId = -1;         // -1 from the style, 0 explicitly no numbering
-    int numLevel = -1;      // -1 from the style
-    std::string alignment;  // w:jc value, empty unset
-    int spaceBefore = -1;   // twips, -1 unset
+    std::string style;     // style id, empty for the document's default paragraph style
+    int outlineLevel = -1; // the paragraph's own w:outlineLvl (0..9), -1 none
+    int numId = -1;        // -1 from the style, 0 explicitly no numbering
+    int numLevel = -1;     // -1 from the style
+    std::string alignment; // w:jc value, empty unset
+    int spaceBefore = -1;  // twips, -1 unset
     int spaceAfter = -1;
     int spaceBeforeAuto = -1;
     int spaceAfterAuto = -1;
-    int lineRule = -1;      // Word's line spacing rule number, -1 unset
-    int indentLeft = 0;     // twips
+    int lineRule = -1;  // Word's line spacing rule number, -1 unset
+    int indentLeft = 0; // twips
     int indentFirstLine = 0;
-    RunFormat markFormat;   // the formatting of the paragraph mark itself
+    RunFormat markFormat; // the formatting of the paragraph mark itself
     friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
 };
 
@@ -64,8 +64,8 @@ struct RunSpan {
 struct LinkSpan {
     int32_t start = 0;
     int32_t end = 0;
-    uint32_t id = 0;          // stable identity for Hyperlink objects
-    std::u16string address;   // empty for a link inside the document
+    uint32_t id = 0;           // stable identity for Hyperlink objects
+    std::u16string address;    // empty for a link inside the document
     std::u16string subAddress; // bookmark name (the fragment)
     std::u16string screenTip;
 };
@@ -88,8 +88,8 @@ struct PictureSpan {
     bool anchored = false;
     bool horizontalLine = false;
     float percentWidth = 100;
-    std::string part;         // package part the bytes came from, empty for a drawn line
-    std::string contentType;  // from the part's extension
+    std::string part;        // package part the bytes came from, empty for a drawn line
+    std::string contentType; // from the part's extension
     std::vector<uint8_t> bytes;
     int64_t widthEmu = 0;
     int64_t heightEmu = 0;
@@ -158,8 +158,8 @@ struct AbstractNumbering {
 
 struct NumberingInstance {
     int abstractId = 0;
-    std::map<int, int> startOverrides;               // level -> start
-    std::map<int, NumberingLevel> levelOverrides;    // level -> whole level
+    std::map<int, int> startOverrides;            // level -> start
+    std::map<int, NumberingLevel> levelOverrides; // level -> whole level
 };
 
 struct Numbering {

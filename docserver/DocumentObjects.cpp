@@ -15,7 +15,9 @@ RangeBound::RangeBound(WordObject kind, std::shared_ptr<DocumentState> document,
     document_->Register(&range_);
 }
 
-RangeBound::~RangeBound() { document_->Unregister(&range_); }
+RangeBound::~RangeBound() {
+    document_->Unregister(&range_);
+}
 
 namespace {
 
@@ -28,14 +30,30 @@ protected:
     void Call(WordMember member, const Arguments& args, VARIANT* result) override {
         DocumentState& doc = Doc();
         switch (member) {
-        case WordMember::DocumentBookmarks: ReturnObject(result, NewBookmarks(document_)); return;
-        case WordMember::DocumentParagraphs: ReturnObject(result, NewParagraphs(document_)); return;
-        case WordMember::DocumentStyles: ReturnObject(result, NewStyles(document_)); return;
-        case WordMember::DocumentHyperlinks: ReturnObject(result, NewHyperlinks(document_, nullptr)); return;
-        case WordMember::DocumentListParagraphs: ReturnObject(result, NewListParagraphs(document_)); return;
-        case WordMember::DocumentWebOptions: ReturnObject(result, NewWebOptions(document_)); return;
-        case WordMember::DocumentSaveAs: SaveAs(args); return;
-        case WordMember::DocumentClose: Close(doc); return;
+        case WordMember::DocumentBookmarks:
+            ReturnObject(result, NewBookmarks(document_));
+            return;
+        case WordMember::DocumentParagraphs:
+            ReturnObject(result, NewParagraphs(document_));
+            return;
+        case WordMember::DocumentStyles:
+            ReturnObject(result, NewStyles(document_));
+            return;
+        case WordMember::DocumentHyperlinks:
+            ReturnObject(result, NewHyperlinks(document_, nullptr));
+            return;
+        case WordMember::DocumentListParagraphs:
+            ReturnObject(result, NewListParagraphs(document_));
+            return;
+        case WordMember::DocumentWebOptions:
+            ReturnObject(result, NewWebOptions(document_));
+            return;
+        case WordMember::DocumentSaveAs:
+            SaveAs(args);
+            return;
+        case WordMember::DocumentClose:
+            Close(doc);
+            return;
         case WordMember::DocumentRange: {
             const int32_t length = static_cast<int32_t>(doc.story(kMainStory).text.size());
             const int32_t start = args.OptionalInt(0).value_or(0);
@@ -44,10 +62,12 @@ protected:
                 ThrowDocumentError("Value out of range: the document has " + std::to_string(length) +
                                    " characters, the range asked for is " + std::to_string(start) + " to " +
                                    std::to_string(end) + ".");
-            ReturnObject(result, NewRange(document_, LiveRange{kMainStory, std::min(start, end), std::max(start, end)}));
+            ReturnObject(result,
+                         NewRange(document_, LiveRange{kMainStory, std::min(start, end), std::max(start, end)}));
             return;
         }
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 
@@ -122,13 +142,13 @@ protected:
             Apply([&](RunFormat& format) { format.color = color < 0 ? -1 : (color & 0xFFFFFF); });
             return;
         }
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 
 private:
-    template <typename Change>
-    void Apply(Change change) {
+    template <typename Change> void Apply(Change change) {
         DocumentState& doc = Doc();
         if (ofRange_) {
             ChangeRunFormat(doc.story(range_.story), range_.start, range_.end, change);
@@ -157,9 +177,14 @@ protected:
         if (!style)
             ThrowDocumentError("The style no longer exists.");
         switch (member) {
-        case WordMember::StyleNameLocal: ReturnText(result, DisplayName(style->name)); return;
-        case WordMember::StyleFont: ReturnObject(result, NewStyleFont(document_, id_)); return;
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        case WordMember::StyleNameLocal:
+            ReturnText(result, DisplayName(style->name));
+            return;
+        case WordMember::StyleFont:
+            ReturnObject(result, NewStyleFont(document_, id_));
+            return;
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 
@@ -176,7 +201,9 @@ protected:
     void Call(WordMember member, const Arguments& args, VARIANT* result) override {
         const std::vector<Style>& styles = Doc().model().styles;
         switch (member) {
-        case WordMember::StylesCount: ReturnInt(result, static_cast<int32_t>(styles.size())); return;
+        case WordMember::StylesCount:
+            ReturnInt(result, static_cast<int32_t>(styles.size()));
+            return;
         case WordMember::StylesItem: {
             if (const auto name = TextIndex(args)) {
                 for (const Style& style : styles)
@@ -190,7 +217,8 @@ protected:
             ReturnObject(result, new StyleObject(document_, styles[static_cast<size_t>(index - 1)].id));
             return;
         }
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 
@@ -227,11 +255,14 @@ protected:
         if (found == bookmarks.end())
             ThrowDocumentError("The bookmark \"" + Utf16ToUtf8(name_) + "\" no longer exists.");
         switch (member) {
-        case WordMember::BookmarkName: ReturnText(result, found->name); return;
+        case WordMember::BookmarkName:
+            ReturnText(result, found->name);
+            return;
         case WordMember::BookmarkRange:
             ReturnObject(result, NewRange(document_, LiveRange{kMainStory, found->start, found->end}));
             return;
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 
@@ -248,7 +279,9 @@ protected:
     void Call(WordMember member, const Arguments& args, VARIANT* result) override {
         DocumentState& doc = Doc();
         switch (member) {
-        case WordMember::BookmarksShowHidden: doc.showHiddenBookmarks = args.Bool(0); return;
+        case WordMember::BookmarksShowHidden:
+            doc.showHiddenBookmarks = args.Bool(0);
+            return;
         case WordMember::BookmarksCount:
             ReturnInt(result, static_cast<int32_t>(VisibleBookmarks(doc).size()));
             return;
@@ -268,17 +301,26 @@ protected:
             ReturnObject(result, new BookmarkObject(document_, list[static_cast<size_t>(number - 1)]->name));
             return;
         }
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 };
 
 } // namespace
 
-IDispatch* NewDocument(std::shared_ptr<DocumentState> document) { return new DocumentObject(std::move(document)); }
-IDispatch* NewWebOptions(std::shared_ptr<DocumentState> document) { return new WebOptionsObject(std::move(document)); }
-IDispatch* NewStyles(std::shared_ptr<DocumentState> document) { return new StylesObject(std::move(document)); }
-IDispatch* NewBookmarks(std::shared_ptr<DocumentState> document) { return new BookmarksObject(std::move(document)); }
+IDispatch* NewDocument(std::shared_ptr<DocumentState> document) {
+    return new DocumentObject(std::move(document));
+}
+IDispatch* NewWebOptions(std::shared_ptr<DocumentState> document) {
+    return new WebOptionsObject(std::move(document));
+}
+IDispatch* NewStyles(std::shared_ptr<DocumentState> document) {
+    return new StylesObject(std::move(document));
+}
+IDispatch* NewBookmarks(std::shared_ptr<DocumentState> document) {
+    return new BookmarksObject(std::move(document));
+}
 IDispatch* NewRangeFont(std::shared_ptr<DocumentState> document, LiveRange range) {
     return new FontObject(std::move(document), range);
 }

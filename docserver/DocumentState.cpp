@@ -33,7 +33,8 @@ int32_t DocumentState::Insert(int storyIndex, int32_t position, const Fragment& 
                 continue;
             }
             range->start = StartAfterInsert(range->start, position, length);
-            range->end = collapsed ? range->start : std::max(range->start, EndAfterInsert(range->end, position, length));
+            range->end =
+                collapsed ? range->start : std::max(range->start, EndAfterInsert(range->end, position, length));
         }
     Changed();
     return length;

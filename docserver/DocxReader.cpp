@@ -1,7 +1,7 @@
 #include "DocxReader.h"
 
-#include "BodyReader.h"
 #include "BlankDocument.h"
+#include "BodyReader.h"
 #include "Numbering.h"
 #include "Relationships.h"
 #include "StyleSheet.h"
@@ -29,8 +29,8 @@ public:
                 return Fail(relationships.message);
             if (const Relationship* main = FindRelationshipByType(relationships, "/officeDocument")) {
                 if (main->outsidePackage || main->external)
-                    return Fail("the package's main document relationship points outside the package (" +
-                                main->target + ")");
+                    return Fail("the package's main document relationship points outside the package (" + main->target +
+                                ")");
                 mainPart = main->target;
             } else {
                 result_.notWordDocument = true;
@@ -69,7 +69,8 @@ public:
         for (auto* notes : {&footnotes_, &endnotes_})
             for (auto& [id, index] : *notes)
                 ++index;
-        BodyReader reader(document_, document_.stories[kMainStory], PartContext{&package_, &mainRelationships_, mainPart});
+        BodyReader reader(document_, document_.stories[kMainStory],
+                          PartContext{&package_, &mainRelationships_, mainPart});
         reader.SetNoteStories(&footnotes_, &endnotes_);
         if (!reader.Read(body))
             return Fail(reader.message());
@@ -93,8 +94,7 @@ private:
             return Fail(relationships.message);
         for (const auto& [id, relationship] : relationships.byId)
             if (relationship.outsidePackage)
-                return Fail("a relationship of /" + part + " points outside the package (" + relationship.target +
-                            ")");
+                return Fail("a relationship of /" + part + " points outside the package (" + relationship.target + ")");
         return true;
     }
 

@@ -9,13 +9,11 @@
 
 namespace {
 
-template <typename Span>
-bool Overlaps(const Span& span, int32_t start, int32_t end) {
+template <typename Span> bool Overlaps(const Span& span, int32_t start, int32_t end) {
     return span.start < end && span.end > start;
 }
 
-template <typename Span>
-bool Inside(const Span& span, int32_t start, int32_t end) {
+template <typename Span> bool Inside(const Span& span, int32_t start, int32_t end) {
     return span.start >= start && span.end <= end && (span.start < end || span.start == span.end);
 }
 
@@ -169,9 +167,8 @@ Fragment AdoptFragment(Document& document, Fragment fragment) {
     // Styles: matched by name; a new style keeps its id unless the document uses that id for another style.
     std::map<std::string, std::string> renamed;
     for (const Style& style : fragment.styles) {
-        const auto existing = std::find_if(document.styles.begin(), document.styles.end(), [&](const Style& own) {
-            return Lower(own.name) == Lower(style.name);
-        });
+        const auto existing = std::find_if(document.styles.begin(), document.styles.end(),
+                                           [&](const Style& own) { return Lower(own.name) == Lower(style.name); });
         if (existing != document.styles.end()) {
             renamed[style.id] = existing->id;
             continue;

@@ -29,7 +29,9 @@ bool IsLegacyWordFile(const std::string& firstBytes) {
     return firstBytes.size() >= 8 && firstBytes.compare(0, 8, kCompoundFileMagic, 8) == 0;
 }
 
-bool IsLibreOfficeAvailable() { return !FindSoffice().empty(); }
+bool IsLibreOfficeAvailable() {
+    return !FindSoffice().empty();
+}
 
 LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source) {
     LegacyConversionResult result;

@@ -27,7 +27,9 @@ protected:
         case WordMember::HyperlinkName:
             ReturnText(result, link->subAddress.empty() ? link->address : link->subAddress);
             return;
-        case WordMember::HyperlinkAddress: ReturnText(result, link->address); return;
+        case WordMember::HyperlinkAddress:
+            ReturnText(result, link->address);
+            return;
         case WordMember::HyperlinkSetAddress: {
             // The bookmark stays as the fragment: the saved page links to "2.html#_Toc123".
             std::u16string address = args.Text(0);
@@ -39,7 +41,8 @@ protected:
             doc.Changed();
             return;
         }
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 
@@ -68,7 +71,9 @@ protected:
     void Call(WordMember member, const Arguments& args, VARIANT* result) override {
         DocumentState& doc = Doc();
         switch (member) {
-        case WordMember::HyperlinksCount: ReturnInt(result, static_cast<int32_t>(Links(doc).size())); return;
+        case WordMember::HyperlinksCount:
+            ReturnInt(result, static_cast<int32_t>(Links(doc).size()));
+            return;
         case WordMember::HyperlinksItem: {
             const auto links = Links(doc);
             const int32_t index = args.Int(0);
@@ -77,8 +82,11 @@ protected:
             ReturnObject(result, new HyperlinkObject(document_, Story(), links[static_cast<size_t>(index - 1)]->id));
             return;
         }
-        case WordMember::HyperlinksAdd: ReturnObject(result, Add(doc, args)); return;
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        case WordMember::HyperlinksAdd:
+            ReturnObject(result, Add(doc, args));
+            return;
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 

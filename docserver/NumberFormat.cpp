@@ -4,24 +4,26 @@
 
 namespace {
 
-std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+std::u16string Ascii(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
 
 std::u16string Roman(int value, bool upper) {
     if (value <= 0 || value >= 4000)
         return Ascii(std::to_string(value));
     static constexpr std::array<std::pair<int, const char*>, 13> kParts = {{{1000, "m"},
-                                                                           {900, "cm"},
-                                                                           {500, "d"},
-                                                                           {400, "cd"},
-                                                                           {100, "c"},
-                                                                           {90, "xc"},
-                                                                           {50, "l"},
-                                                                           {40, "xl"},
-                                                                           {10, "x"},
-                                                                           {9, "ix"},
-                                                                           {5, "v"},
-                                                                           {4, "iv"},
-                                                                           {1, "i"}}};
+                                                                            {900, "cm"},
+                                                                            {500, "d"},
+                                                                            {400, "cd"},
+                                                                            {100, "c"},
+                                                                            {90, "xc"},
+                                                                            {50, "l"},
+                                                                            {40, "xl"},
+                                                                            {10, "x"},
+                                                                            {9, "ix"},
+                                                                            {5, "v"},
+                                                                            {4, "iv"},
+                                                                            {1, "i"}}};
     std::string out;
     for (const auto& [amount, letters] : kParts)
         while (value >= amount) {
@@ -102,10 +104,10 @@ std::u16string FullWidth(int value) {
 std::u16string Ordinal(int value) {
     const int lastTwo = value % 100;
     const char* suffix = (lastTwo >= 11 && lastTwo <= 13) ? "th"
-                         : value % 10 == 1               ? "st"
-                         : value % 10 == 2               ? "nd"
-                         : value % 10 == 3               ? "rd"
-                                                         : "th";
+                         : value % 10 == 1                ? "st"
+                         : value % 10 == 2                ? "nd"
+                         : value % 10 == 3                ? "rd"
+                                                          : "th";
     return Ascii(std::to_string(value) + suffix);
 }
 

@@ -123,8 +123,8 @@ std::vector<std::u16string> ComputeListStrings(const Document& document, const S
                 const size_t slot = static_cast<size_t>(k);
                 const int value = counters.used[slot] ? counters.value[slot] : (shown ? shown->start : 1);
                 const std::string format = level->legal ? std::string("decimal")
-                                           : shown                         ? shown->format
-                                                                           : std::string("decimal");
+                                           : shown      ? shown->format
+                                                        : std::string("decimal");
                 text += FormatListNumber(value, format);
                 ++i;
             } else {

@@ -31,7 +31,9 @@ protected:
         case WordMember::ParagraphRange:
             ReturnObject(result, NewRange(document_, ParagraphRange(story, range_.story, index)));
             return;
-        case WordMember::ParagraphOutlineLevel: ReturnInt(result, OutlineLevelOf(doc.model(), format)); return;
+        case WordMember::ParagraphOutlineLevel:
+            ReturnInt(result, OutlineLevelOf(doc.model(), format));
+            return;
         case WordMember::ParagraphNext:
         case WordMember::ParagraphPrevious: {
             const int32_t count = args.OptionalInt(0).value_or(1);
@@ -42,12 +44,23 @@ protected:
             ReturnObject(result, NewParagraph(document_, range_.story, static_cast<size_t>(target)));
             return;
         }
-        case WordMember::ParagraphLineSpacingRule: format.lineRule = args.Int(0); break;
-        case WordMember::ParagraphSpaceBefore: format.spaceBefore = Twips(args.Float(0)); break;
-        case WordMember::ParagraphSpaceAfter: format.spaceAfter = Twips(args.Float(0)); break;
-        case WordMember::ParagraphSpaceBeforeAuto: format.spaceBeforeAuto = args.Int(0) ? 1 : 0; break;
-        case WordMember::ParagraphSpaceAfterAuto: format.spaceAfterAuto = args.Int(0) ? 1 : 0; break;
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        case WordMember::ParagraphLineSpacingRule:
+            format.lineRule = args.Int(0);
+            break;
+        case WordMember::ParagraphSpaceBefore:
+            format.spaceBefore = Twips(args.Float(0));
+            break;
+        case WordMember::ParagraphSpaceAfter:
+            format.spaceAfter = Twips(args.Float(0));
+            break;
+        case WordMember::ParagraphSpaceBeforeAuto:
+            format.spaceBeforeAuto = args.Int(0) ? 1 : 0;
+            break;
+        case WordMember::ParagraphSpaceAfterAuto:
+            format.spaceAfterAuto = args.Int(0) ? 1 : 0;
+            break;
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
         doc.Changed();
     }
@@ -70,7 +83,9 @@ protected:
         DocumentState& doc = Doc();
         Story& story = doc.story(kMainStory);
         switch (member) {
-        case WordMember::ParagraphsCount: ReturnInt(result, static_cast<int32_t>(story.paragraphs.size())); return;
+        case WordMember::ParagraphsCount:
+            ReturnInt(result, static_cast<int32_t>(story.paragraphs.size()));
+            return;
         case WordMember::ParagraphsItem: {
             const int32_t index = args.Int(0);
             if (index < 1 || index > static_cast<int32_t>(story.paragraphs.size()))
@@ -96,7 +111,8 @@ protected:
             ReturnObject(result, NewParagraph(document_, kMainStory, doc.story(kMainStory).paragraphs.size() - 1));
             return;
         }
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 };
@@ -123,7 +139,9 @@ protected:
         DocumentState& doc = Doc();
         const std::vector<size_t> indexes = ListParagraphIndexes(doc);
         switch (member) {
-        case WordMember::ListParagraphsCount: ReturnInt(result, static_cast<int32_t>(indexes.size())); return;
+        case WordMember::ListParagraphsCount:
+            ReturnInt(result, static_cast<int32_t>(indexes.size()));
+            return;
         case WordMember::ListParagraphsItem: {
             const int32_t index = args.Int(0);
             if (index < 1 || index > static_cast<int32_t>(indexes.size()))
@@ -131,7 +149,8 @@ protected:
             ReturnObject(result, NewParagraph(document_, kMainStory, indexes[static_cast<size_t>(index - 1)]));
             return;
         }
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 };
@@ -159,14 +178,17 @@ protected:
             doc.Changed();
             return;
         }
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 };
 
 } // namespace
 
-IDispatch* NewParagraphs(std::shared_ptr<DocumentState> document) { return new ParagraphsObject(std::move(document)); }
+IDispatch* NewParagraphs(std::shared_ptr<DocumentState> document) {
+    return new ParagraphsObject(std::move(document));
+}
 
 IDispatch* NewParagraph(std::shared_ptr<DocumentState> document, int story, size_t index) {
     const LiveRange range = ParagraphRange(document->story(story), story, index);

@@ -10,7 +10,9 @@
 
 namespace {
 
-int32_t StoryLength(DocumentState& doc, int story) { return static_cast<int32_t>(doc.story(story).text.size()); }
+int32_t StoryLength(DocumentState& doc, int story) {
+    return static_cast<int32_t>(doc.story(story).text.size());
+}
 
 } // namespace
 
@@ -22,14 +24,30 @@ void RangeObject::Call(WordMember member, const Arguments& args, VARIANT* result
         ReturnText(result, story.text.substr(static_cast<size_t>(range_.start),
                                              static_cast<size_t>(range_.end - range_.start)));
         return;
-    case WordMember::RangeSetText: SetText(args.Text(0)); return;
-    case WordMember::RangeStart: ReturnInt(result, range_.start); return;
-    case WordMember::RangeEnd: ReturnInt(result, range_.end); return;
-    case WordMember::RangeFont: ReturnObject(result, NewRangeFont(document_, range_)); return;
-    case WordMember::RangeSections: ReturnObject(result, NewSections(document_, range_)); return;
-    case WordMember::RangeListFormat: ReturnObject(result, NewListFormat(document_, range_)); return;
-    case WordMember::RangeHyperlinks: ReturnObject(result, NewHyperlinks(document_, &range_)); return;
-    case WordMember::RangeInlineShapes: ReturnObject(result, NewInlineShapes(document_, range_)); return;
+    case WordMember::RangeSetText:
+        SetText(args.Text(0));
+        return;
+    case WordMember::RangeStart:
+        ReturnInt(result, range_.start);
+        return;
+    case WordMember::RangeEnd:
+        ReturnInt(result, range_.end);
+        return;
+    case WordMember::RangeFont:
+        ReturnObject(result, NewRangeFont(document_, range_));
+        return;
+    case WordMember::RangeSections:
+        ReturnObject(result, NewSections(document_, range_));
+        return;
+    case WordMember::RangeListFormat:
+        ReturnObject(result, NewListFormat(document_, range_));
+        return;
+    case WordMember::RangeHyperlinks:
+        ReturnObject(result, NewHyperlinks(document_, &range_));
+        return;
+    case WordMember::RangeInlineShapes:
+        ReturnObject(result, NewInlineShapes(document_, range_));
+        return;
     case WordMember::RangeSetRange: {
         const int32_t length = StoryLength(doc, range_.story);
         const int32_t start = std::clamp(args.Int(0), 0, length);
@@ -38,10 +56,17 @@ void RangeObject::Call(WordMember member, const Arguments& args, VARIANT* result
         range_.end = std::max(start, end);
         return;
     }
-    case WordMember::RangeCut: Cut(); return;
-    case WordMember::RangeCopy: Copy(); return;
-    case WordMember::RangePaste: Paste(); return;
-    default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+    case WordMember::RangeCut:
+        Cut();
+        return;
+    case WordMember::RangeCopy:
+        Copy();
+        return;
+    case WordMember::RangePaste:
+        Paste();
+        return;
+    default:
+        throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
     }
 }
 

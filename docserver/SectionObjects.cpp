@@ -78,9 +78,14 @@ protected:
     void Call(WordMember member, const Arguments&, VARIANT* result) override {
         Doc();
         switch (member) {
-        case WordMember::SectionHeaders: ReturnObject(result, new HeadersFootersObject(document_, section_, true)); return;
-        case WordMember::SectionFooters: ReturnObject(result, new HeadersFootersObject(document_, section_, false)); return;
-        default: throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        case WordMember::SectionHeaders:
+            ReturnObject(result, new HeadersFootersObject(document_, section_, true));
+            return;
+        case WordMember::SectionFooters:
+            ReturnObject(result, new HeadersFootersObject(document_, section_, false));
+            return;
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
 

@@ -9,7 +9,9 @@
 #include <cmath>
 #include <new>
 
-void ThrowDocumentError(const std::string& description) { throw ServerError{DISP_E_EXCEPTION, description}; }
+void ThrowDocumentError(const std::string& description) {
+    throw ServerError{DISP_E_EXCEPTION, description};
+}
 
 Arguments::Arguments(const DISPPARAMS* params, const WordMemberInfo& info) : params_(params) {
     count_ = params ? params->cArgs : 0;
@@ -54,10 +56,20 @@ VARIANT Coerced(const VARIANT& value, VARTYPE type, size_t index) {
     // Simple by-reference values (VT_I4 | VT_BYREF, ...) are read through.
     if (source.vt & VT_BYREF) {
         switch (source.vt & VT_TYPEMASK) {
-        case VT_I2: source.vt = VT_I2; source.iVal = *value.piVal; break;
-        case VT_I4: source.vt = VT_I4; source.lVal = *value.plVal; break;
-        case VT_BSTR: source.vt = VT_BSTR; source.bstrVal = *value.pbstrVal; break;
-        default: throw ServerError{DISP_E_TYPEMISMATCH, "", static_cast<int>(index)};
+        case VT_I2:
+            source.vt = VT_I2;
+            source.iVal = *value.piVal;
+            break;
+        case VT_I4:
+            source.vt = VT_I4;
+            source.lVal = *value.plVal;
+            break;
+        case VT_BSTR:
+            source.vt = VT_BSTR;
+            source.bstrVal = *value.pbstrVal;
+            break;
+        default:
+            throw ServerError{DISP_E_TYPEMISMATCH, "", static_cast<int>(index)};
         }
     }
     const HRESULT status = VariantChangeType(&out, &source, 0, type);
@@ -69,7 +81,9 @@ VARIANT Coerced(const VARIANT& value, VARTYPE type, size_t index) {
 
 } // namespace
 
-int32_t Arguments::Int(size_t index) const { return Coerced(Required(index), VT_I4, index).lVal; }
+int32_t Arguments::Int(size_t index) const {
+    return Coerced(Required(index), VT_I4, index).lVal;
+}
 
 std::optional<int32_t> Arguments::OptionalInt(size_t index) const {
     if (!At(index))
@@ -84,7 +98,9 @@ float Arguments::Float(size_t index) const {
     return value;
 }
 
-bool Arguments::Bool(size_t index) const { return Coerced(Required(index), VT_BOOL, index).boolVal != 0; }
+bool Arguments::Bool(size_t index) const {
+    return Coerced(Required(index), VT_BOOL, index).boolVal != 0;
+}
 
 std::u16string Arguments::Text(size_t index) const {
     const VARIANT& value = Required(index);

@@ -59,7 +59,6 @@ void ReturnText(VARIANT* result, const std::u16string& value);
 void ReturnObject(VARIANT* result, IDispatch* object);
 
 // The server object behind an IDispatch handed back to the server (an Anchor argument), or nullptr for a foreign one.
-template <typename T>
-T* ServerObjectCast(IDispatch* object) {
+template <typename T> T* ServerObjectCast(IDispatch* object) {
     return object ? dynamic_cast<T*>(object) : nullptr;
 }

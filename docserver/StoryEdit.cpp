@@ -12,8 +12,7 @@ size_t ParagraphIndexAt(const Story& story, int32_t position) {
 
 namespace {
 
-template <typename Span>
-void ShiftForInsert(std::vector<Span>& spans, int32_t position, int32_t length) {
+template <typename Span> void ShiftForInsert(std::vector<Span>& spans, int32_t position, int32_t length) {
     for (Span& span : spans) {
         const bool collapsed = span.start == span.end;
         span.start = StartAfterInsert(span.start, position, length);
@@ -21,8 +20,7 @@ void ShiftForInsert(std::vector<Span>& spans, int32_t position, int32_t length) 
     }
 }
 
-template <typename Span>
-void AddShifted(std::vector<Span>& spans, const std::vector<Span>& added, int32_t offset) {
+template <typename Span> void AddShifted(std::vector<Span>& spans, const std::vector<Span>& added, int32_t offset) {
     for (Span span : added) {
         span.start += offset;
         span.end += offset;
@@ -32,8 +30,7 @@ void AddShifted(std::vector<Span>& spans, const std::vector<Span>& added, int32_
 }
 
 // Spans whose text is gone go with it; an empty span that was empty before stays unless its place was removed.
-template <typename Span>
-void ShrinkForErase(std::vector<Span>& spans, int32_t start, int32_t end) {
+template <typename Span> void ShrinkForErase(std::vector<Span>& spans, int32_t start, int32_t end) {
     std::erase_if(spans, [&](Span& span) {
         const bool wasCollapsed = span.start == span.end;
         if (wasCollapsed && span.start >= start && span.start < end)
@@ -57,7 +54,9 @@ void SplitRunAt(std::vector<RunSpan>& runs, int32_t position) {
 
 } // namespace
 
-void SplitRunsAt(Story& story, int32_t position) { SplitRunAt(story.runs, position); }
+void SplitRunsAt(Story& story, int32_t position) {
+    SplitRunAt(story.runs, position);
+}
 
 int32_t InsertFragment(Document& document, int storyIndex, int32_t position, const Fragment& fragment) {
     Story& story = document.stories[static_cast<size_t>(storyIndex)];
@@ -76,8 +75,7 @@ int32_t InsertFragment(Document& document, int storyIndex, int32_t position, con
     std::vector<ParagraphEntry> added;
     for (const ParagraphEntry& entry : piece.paragraphs)
         added.push_back(ParagraphEntry{entry.end + position, entry.format, section});
-    story.paragraphs.insert(story.paragraphs.begin() + static_cast<std::ptrdiff_t>(target), added.begin(),
-                            added.end());
+    story.paragraphs.insert(story.paragraphs.begin() + static_cast<std::ptrdiff_t>(target), added.begin(), added.end());
 
     SplitRunAt(story.runs, position);
     for (RunSpan& run : story.runs)

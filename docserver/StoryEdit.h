@@ -29,12 +29,10 @@ inline int32_t ParagraphStart(const Story& story, size_t index) {
 }
 
 // Changes the run formatting of [start, end), marks included, splitting runs at the edges.
-template <typename Change>
-void ChangeRunFormat(Story& story, int32_t start, int32_t end, Change change);
+template <typename Change> void ChangeRunFormat(Story& story, int32_t start, int32_t end, Change change);
 void SplitRunsAt(Story& story, int32_t position);
 
-template <typename Change>
-void ChangeRunFormat(Story& story, int32_t start, int32_t end, Change change) {
+template <typename Change> void ChangeRunFormat(Story& story, int32_t start, int32_t end, Change change) {
     if (end <= start)
         return;
     SplitRunsAt(story, start);

@@ -50,8 +50,7 @@ std::string DefaultParagraphStyle(const Document& document) {
 namespace {
 
 // Calls visit on the paragraph's style and its ancestors until visit returns true; loops in basedOn are cut.
-template <typename Visit>
-void WalkStyleChain(const Document& document, const ParagraphFormat& format, Visit visit) {
+template <typename Visit> void WalkStyleChain(const Document& document, const ParagraphFormat& format, Visit visit) {
     std::string id = format.style.empty() ? DefaultParagraphStyle(document) : format.style;
     for (int guard = 0; guard < 32 && !id.empty(); ++guard) {
         const Style* style = FindStyle(document, id);
@@ -69,7 +68,9 @@ int BuiltInHeadingLevel(const std::string& name) {
     return 0;
 }
 
-int LevelFromOutlineValue(int value) { return value >= 0 && value <= 8 ? value + 1 : kBodyTextLevel; }
+int LevelFromOutlineValue(int value) {
+    return value >= 0 && value <= 8 ? value + 1 : kBodyTextLevel;
+}
 
 } // namespace
 

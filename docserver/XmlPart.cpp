@@ -9,8 +9,8 @@ XmlParseResult ParseXmlPart(pugi::xml_document& document, const std::string& dat
     const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
     const pugi::xml_parse_result parsed = document.load_buffer(data.data(), data.size(), options, pugi::encoding_auto);
     if (!parsed) {
-        result.message = "the part /" + partName + " is not well-formed XML (" + parsed.description() +
-                         " at byte " + std::to_string(parsed.offset) + ")";
+        result.message = "the part /" + partName + " is not well-formed XML (" + parsed.description() + " at byte " +
+                         std::to_string(parsed.offset) + ")";
         return result;
     }
     for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling())

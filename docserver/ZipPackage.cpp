@@ -39,8 +39,9 @@ bool ZipPackage::Open(std::string bytes) {
         // A zip whose directory is gone (a truncated download) still starts like one.
         const bool startsLikeZip = impl_->bytes.compare(0, 4, "PK\x03\x04") == 0;
         message_ = code == ZIP_ER_NOZIP && !startsLikeZip ? "it is not a zip package"
-                   : code == ZIP_ER_NOZIP ? "the zip package is incomplete (truncated) or its directory is damaged"
-                                          : std::string("the zip structure is damaged (") + zip_error_strerror(&error) + ")";
+                   : code == ZIP_ER_NOZIP
+                       ? "the zip package is incomplete (truncated) or its directory is damaged"
+                       : std::string("the zip structure is damaged (") + zip_error_strerror(&error) + ")";
         zip_error_fini(&error);
         return false;
     }

@@ -79,9 +79,9 @@ int main(int argc, char** argv) {
     ScopedVariant yes = ScopedVariant::I2(1);
 
     auto start = std::chrono::steady_clock::now();
-    WordDocument document = word.Documents().Open(&name, &missing, &yes, &missing, &missing, &missing, &missing,
-                                                  &missing, &missing, &missing, &missing, &missing, &missing,
-                                                  &missing, &missing);
+    WordDocument document =
+        word.Documents().Open(&name, &missing, &yes, &missing, &missing, &missing, &missing, &missing, &missing,
+                              &missing, &missing, &missing, &missing, &missing, &missing);
     const double openSeconds = SecondsSince(start);
 
     start = std::chrono::steady_clock::now();

@@ -26,11 +26,20 @@ std::string Escape(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -64,14 +73,30 @@ static Inline Simple(Inline::Kind kind, std::string text = {}, std::string targe
     return piece;
 }
 
-Inline PageBreak() { return Simple(Inline::Kind::PageBreak); }
-Inline ColumnBreak() { return Simple(Inline::Kind::ColumnBreak); }
-Inline LineBreak() { return Simple(Inline::Kind::LineBreak); }
-Inline Tab() { return Simple(Inline::Kind::Tab); }
-Inline Symbol(std::string hexCode) { return Simple(Inline::Kind::Symbol, std::move(hexCode)); }
-Inline BookmarkStart(std::string name) { return Simple(Inline::Kind::BookmarkStart, std::move(name)); }
-Inline BookmarkEnd(std::string name) { return Simple(Inline::Kind::BookmarkEnd, std::move(name)); }
-Inline Link(std::string text, std::string url) { return Simple(Inline::Kind::Link, std::move(text), std::move(url)); }
+Inline PageBreak() {
+    return Simple(Inline::Kind::PageBreak);
+}
+Inline ColumnBreak() {
+    return Simple(Inline::Kind::ColumnBreak);
+}
+Inline LineBreak() {
+    return Simple(Inline::Kind::LineBreak);
+}
+Inline Tab() {
+    return Simple(Inline::Kind::Tab);
+}
+Inline Symbol(std::string hexCode) {
+    return Simple(Inline::Kind::Symbol, std::move(hexCode));
+}
+Inline BookmarkStart(std::string name) {
+    return Simple(Inline::Kind::BookmarkStart, std::move(name));
+}
+Inline BookmarkEnd(std::string name) {
+    return Simple(Inline::Kind::BookmarkEnd, std::move(name));
+}
+Inline Link(std::string text, std::string url) {
+    return Simple(Inline::Kind::Link, std::move(text), std::move(url));
+}
 Inline AnchorLink(std::string text, std::string bookmark) {
     return Simple(Inline::Kind::AnchorLink, std::move(text), std::move(bookmark));
 }
@@ -88,17 +113,24 @@ Inline Picture(std::vector<uint8_t> bytes, bool anchored, std::string extension)
     piece.extension = std::move(extension);
     return piece;
 }
-Inline Footnote(std::string text) { return Simple(Inline::Kind::Footnote, std::move(text)); }
-Inline Endnote(std::string text) { return Simple(Inline::Kind::Endnote, std::move(text)); }
-Inline TextBox(std::string text) { return Simple(Inline::Kind::TextBox, std::move(text)); }
-Inline RawXml(std::string xml) { return Simple(Inline::Kind::RawXml, std::move(xml)); }
+Inline Footnote(std::string text) {
+    return Simple(Inline::Kind::Footnote, std::move(text));
+}
+Inline Endnote(std::string text) {
+    return Simple(Inline::Kind::Endnote, std::move(text));
+}
+Inline TextBox(std::string text) {
+    return Simple(Inline::Kind::TextBox, std::move(text));
+}
+Inline RawXml(std::string xml) {
+    return Simple(Inline::Kind::RawXml, std::move(xml));
+}
 
 std::vector<uint8_t> TinyPng() {
-    return {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52,
-            0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x15, 0xC4,
-            0x89, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0xF0,
-            0x1F, 0x00, 0x05, 0x00, 0x01, 0xFF, 0x89, 0x99, 0x3D, 0x1D, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45,
-            0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+    return {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+            0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00,
+            0x0D, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0xF0, 0x1F, 0x00, 0x05, 0x00, 0x01, 0xFF,
+            0x89, 0x99, 0x3D, 0x1D, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
 }
 
 DocxBuilder::DocxBuilder(bool defaultStyles) {
@@ -106,8 +138,8 @@ DocxBuilder::DocxBuilder(bool defaultStyles) {
         return;
     AddStyle({.id = "Normal", .name = "Normal", .isDefault = true});
     for (int level = 1; level <= 9; ++level)
-        AddStyle({.id = "Heading" + std::to_string(level), .name = "heading " + std::to_string(level),
-                  .basedOn = "Normal"});
+        AddStyle(
+            {.id = "Heading" + std::to_string(level), .name = "heading " + std::to_string(level), .basedOn = "Normal"});
     AddStyle({.id = "Title", .name = "Title", .basedOn = "Normal", .outlineLevel = 0});
     AddStyle({.id = "Hyperlink", .name = "Hyperlink", .type = "character"});
     AddStyle({.id = "Header", .name = "header", .basedOn = "Normal"});
@@ -116,8 +148,7 @@ DocxBuilder::DocxBuilder(bool defaultStyles) {
 
 DocxBuilder& DocxBuilder::AddStyle(const StyleDefinition& style) {
     std::string xml = "<w:style w:type=\"" + style.type + "\" w:styleId=\"" + Escape(style.id) + "\"" +
-                      (style.isDefault ? " w:default=\"1\"" : "") + "><w:name w:val=\"" + Escape(style.name) +
-                      "\"/>";
+                      (style.isDefault ? " w:default=\"1\"" : "") + "><w:name w:val=\"" + Escape(style.name) + "\"/>";
     if (!style.basedOn.empty())
         xml += "<w:basedOn w:val=\"" + Escape(style.basedOn) + "\"/>";
     if (style.outlineLevel >= 0 || style.numId >= 0) {
@@ -160,12 +191,18 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
     const std::string properties = RunProperties(piece.style);
     const std::string id = std::to_string(nextId_++);
     switch (piece.kind) {
-    case Inline::Kind::Text: return TextRun(properties, piece.text);
-    case Inline::Kind::PageBreak: return "<w:r><w:br w:type=\"page\"/></w:r>";
-    case Inline::Kind::ColumnBreak: return "<w:r><w:br w:type=\"column\"/></w:r>";
-    case Inline::Kind::LineBreak: return "<w:r><w:br/></w:r>";
-    case Inline::Kind::Tab: return "<w:r><w:tab/></w:r>";
-    case Inline::Kind::Symbol: return "<w:r><w:sym w:font=\"Wingdings\" w:char=\"" + piece.text + "\"/></w:r>";
+    case Inline::Kind::Text:
+        return TextRun(properties, piece.text);
+    case Inline::Kind::PageBreak:
+        return "<w:r><w:br w:type=\"page\"/></w:r>";
+    case Inline::Kind::ColumnBreak:
+        return "<w:r><w:br w:type=\"column\"/></w:r>";
+    case Inline::Kind::LineBreak:
+        return "<w:r><w:br/></w:r>";
+    case Inline::Kind::Tab:
+        return "<w:r><w:tab/></w:r>";
+    case Inline::Kind::Symbol:
+        return "<w:r><w:sym w:font=\"Wingdings\" w:char=\"" + piece.text + "\"/></w:r>";
     case Inline::Kind::BookmarkStart:
         return "<w:bookmarkStart w:id=\"" + std::to_string(std::hash<std::string>{}(piece.text) % 100000) +
                "\" w:name=\"" + Escape(piece.text) + "\"/>";
@@ -173,8 +210,8 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
         return "<w:bookmarkEnd w:id=\"" + std::to_string(std::hash<std::string>{}(piece.text) % 100000) + "\"/>";
     case Inline::Kind::Link: {
         const std::string rel = AddRelationship("hyperlink", piece.target, true);
-        return "<w:hyperlink r:id=\"" + rel + "\">" + TextRun("<w:rPr><w:rStyle w:val=\"Hyperlink\"/></w:rPr>", piece.text) +
-               "</w:hyperlink>";
+        return "<w:hyperlink r:id=\"" + rel + "\">" +
+               TextRun("<w:rPr><w:rStyle w:val=\"Hyperlink\"/></w:rPr>", piece.text) + "</w:hyperlink>";
     }
     case Inline::Kind::AnchorLink:
         return "<w:hyperlink w:anchor=\"" + Escape(piece.target) + "\">" +
@@ -215,9 +252,11 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
                TextRun("", piece.text) +
                "</w:p></w:txbxContent></wps:txbx></wps:wsp></a:graphicData></a:graphic></wp:anchor></w:drawing>"
                "</mc:Choice><mc:Fallback><w:pict><v:shape><v:textbox><w:txbxContent><w:p>" +
-               TextRun("", piece.text) + "</w:p></w:txbxContent></v:textbox></v:shape></w:pict></mc:Fallback>"
-                                         "</mc:AlternateContent></w:r>";
-    case Inline::Kind::RawXml: return piece.text;
+               TextRun("", piece.text) +
+               "</w:p></w:txbxContent></v:textbox></v:shape></w:pict></mc:Fallback>"
+               "</mc:AlternateContent></w:r>";
+    case Inline::Kind::RawXml:
+        return piece.text;
     }
     return {};
 }
@@ -304,8 +343,8 @@ DocxBuilder& DocxBuilder::SetHeader(const std::string& text) {
     const std::string part = "header" + std::to_string(nextId_++) + ".xml";
     parts_["word/" + part] = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:hdr") + kNamespaces +
                              "><w:p><w:pPr><w:pStyle w:val=\"Header\"/></w:pPr>" + TextRun("", text) + "</w:p></w:hdr>";
-    sectionReferences_ += "<w:headerReference w:type=\"default\" r:id=\"" + AddRelationship("header", part, false) +
-                          "\"/>";
+    sectionReferences_ +=
+        "<w:headerReference w:type=\"default\" r:id=\"" + AddRelationship("header", part, false) + "\"/>";
     return *this;
 }
 
@@ -313,8 +352,8 @@ DocxBuilder& DocxBuilder::SetFooter(const std::string& text) {
     const std::string part = "footer" + std::to_string(nextId_++) + ".xml";
     parts_["word/" + part] = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:ftr") + kNamespaces +
                              "><w:p><w:pPr><w:pStyle w:val=\"Footer\"/></w:pPr>" + TextRun("", text) + "</w:p></w:ftr>";
-    sectionReferences_ += "<w:footerReference w:type=\"default\" r:id=\"" + AddRelationship("footer", part, false) +
-                          "\"/>";
+    sectionReferences_ +=
+        "<w:footerReference w:type=\"default\" r:id=\"" + AddRelationship("footer", part, false) + "\"/>";
     return *this;
 }
 

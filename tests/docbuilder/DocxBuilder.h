@@ -50,8 +50,8 @@ struct Inline {
         RawXml
     };
     Kind kind = Kind::Text;
-    std::string text;     // the shown text, bookmark name, symbol code, raw XML, note or text box text
-    std::string target;   // link URL or bookmark; field instruction
+    std::string text;   // the shown text, bookmark name, symbol code, raw XML, note or text box text
+    std::string target; // link URL or bookmark; field instruction
     RunStyle style;
     bool anchored = false; // pictures: floating (wp:anchor) instead of inline
     std::vector<uint8_t> bytes;
@@ -66,9 +66,9 @@ Inline Tab();
 Inline Symbol(std::string hexCode); // w:sym, e.g. "F0E0"
 Inline BookmarkStart(std::string name);
 Inline BookmarkEnd(std::string name);
-Inline Link(std::string text, std::string url);              // w:hyperlink to an external address
-Inline AnchorLink(std::string text, std::string bookmark);   // w:hyperlink w:anchor
-Inline Field(std::string instruction, std::string result);   // complex field (fldChar begin/separate/end)
+Inline Link(std::string text, std::string url);                  // w:hyperlink to an external address
+Inline AnchorLink(std::string text, std::string bookmark);       // w:hyperlink w:anchor
+Inline Field(std::string instruction, std::string result);       // complex field (fldChar begin/separate/end)
 Inline SimpleField(std::string instruction, std::string result); // w:fldSimple
 Inline Picture(std::vector<uint8_t> bytes, bool anchored = false, std::string extension = "png");
 Inline Footnote(std::string text);
@@ -109,7 +109,7 @@ struct ListLevel {
 struct TableCell {
     std::vector<std::string> paragraphs{""};
     int gridSpan = 1;
-    std::string verticalMerge; // "", "restart" or "continue"
+    std::string verticalMerge;  // "", "restart" or "continue"
     std::string nestedTableXml; // a whole w:tbl placed after the paragraphs
 };
 

@@ -58,11 +58,13 @@ std::vector<BadFile> BadFiles() {
         {"empty file", "", "not a Word document"},
         {"plain text", "Hello, this is not a zip.", "not a Word document"},
         {"truncated zip", valid.substr(0, valid.size() / 2), "damaged"},
-        {"zip without Word parts", [] {
+        {"zip without Word parts",
+         [] {
              DocxBuilder other;
              other.RemovePart("_rels/.rels").RemovePart("word/document.xml");
              return other.Build();
-         }(), "not a Word document"},
+         }(),
+         "not a Word document"},
         {"main part missing", noMain.Build(), "missing"},
         {"malformed XML", malformed.Build(), "not well-formed XML"},
         {"entity expansion", laughs.Build(), "document type"},
@@ -94,7 +96,8 @@ TEST_F(ServerTest, MissingFilesFoldersAndLegacyFilesSayWhatIsWrong) {
     if (!std::system("command -v soffice >/dev/null 2>&1"))
         GTEST_SKIP() << "LibreOffice is installed: .doc files are converted, not refused";
     const std::filesystem::path legacy = folder / "old.doc";
-    std::ofstream(legacy, std::ios::binary) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << std::string(504, '\0');
+    std::ofstream(legacy, std::ios::binary)
+        << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << std::string(504, '\0');
     EXPECT_NE(OpenError(legacy).find("LibreOffice"), std::string::npos);
 }
 
@@ -118,8 +121,8 @@ TEST_F(ServerTest, SaveAsSaysHtmlExportIsNotAvailableYet) {
     ScopedVariant format = ScopedVariant::I4(10);
     ScopedVariant no = ScopedVariant::I2(0);
     try {
-        page.SaveAs(&name, &format, &missing, &missing, &no, &missing, &missing, &missing, &missing, &missing,
-                    &missing, &missing, &missing, &missing, &missing, &missing);
+        page.SaveAs(&name, &format, &missing, &missing, &no, &missing, &missing, &missing, &missing, &missing, &missing,
+                    &missing, &missing, &missing, &missing, &missing);
         ADD_FAILURE() << "SaveAs should not pretend to save";
     } catch (const DispatchError& error) {
         EXPECT_NE(error.description().find("not available yet"), std::string::npos);

@@ -75,9 +75,9 @@ TEST_F(CorpusHeadingWalk, EveryDevDocumentHasTheManifestHeadingCount) {
         ScopedVariant missing = ScopedVariant::Missing();
         ScopedVariant readOnly = ScopedVariant::I2(1);
         try {
-            WordDocument document = word.Documents().Open(&name, &missing, &readOnly, &missing, &missing, &missing,
-                                                          &missing, &missing, &missing, &missing, &missing, &missing,
-                                                          &missing, &missing, &missing);
+            WordDocument document =
+                word.Documents().Open(&name, &missing, &readOnly, &missing, &missing, &missing, &missing, &missing,
+                                      &missing, &missing, &missing, &missing, &missing, &missing, &missing);
             const int found = WalkHeadings(document);
             std::cout << "[ corpus   ] " << file << ": " << found << " headings (manifest " << expected << ")\n";
             EXPECT_EQ(found, expected);

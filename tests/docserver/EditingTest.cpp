@@ -73,8 +73,7 @@ TEST_F(ServerTest, CutCopyAndPasteCarryParagraphsAcrossDocuments) {
     DocxBuilder doc;
     doc.AddParagraph("title page")
         .AddHeading(1, "Intro")
-        .AddParagraph({Text("body with "), Link("a link", "http://example.com/"), Text(" and "),
-                       Picture(TinyPng())})
+        .AddParagraph({Text("body with "), Link("a link", "http://example.com/"), Text(" and "), Picture(TinyPng())})
         .AddParagraph({BookmarkStart("_Toc1"), Text("marked"), BookmarkEnd("_Toc1")})
         .AddHeading(2, "Next");
     const WordDocument source = Open(doc);

@@ -21,7 +21,9 @@ std::vector<LinkSeen> LinksOf(const WordHyperlinks& links) {
     return seen;
 }
 
-void PrintTo(const LinkSeen& link, std::ostream* out) { *out << "{" << link.address << ", " << link.name << "}"; }
+void PrintTo(const LinkSeen& link, std::ostream* out) {
+    *out << "{" << link.address << ", " << link.name << "}";
+}
 
 TEST_F(ServerTest, LinksComeFromHyperlinkElementsHyperlinkFieldsAndRefFieldsWithH) {
     DocxBuilder doc;
@@ -34,12 +36,12 @@ TEST_F(ServerTest, LinksComeFromHyperlinkElementsHyperlinkFieldsAndRefFieldsWith
         .AddParagraph({SimpleField("HYPERLINK \"http://example.com/c\" \\l \"part\"", "both")})
         .AddParagraph({Field("TOC \\o \"1-3\" \\h", ""), Field("HYPERLINK \\l \"_Toc500\"", "toc entry")});
     EXPECT_EQ(LinksOf(Open(doc).Hyperlinks()), (std::vector<LinkSeen>{{"http://example.com/a", "http://example.com/a"},
-                                                                       {"", "_Toc100"},
-                                                                       {"http://example.com/b", "http://example.com/b"},
-                                                                       {"", "_Toc200"},
-                                                                       {"", "_Ref300"},
-                                                                       {"http://example.com/c", "part"},
-                                                                       {"", "_Toc500"}}));
+                                                                      {"", "_Toc100"},
+                                                                      {"http://example.com/b", "http://example.com/b"},
+                                                                      {"", "_Toc200"},
+                                                                      {"", "_Ref300"},
+                                                                      {"http://example.com/c", "part"},
+                                                                      {"", "_Toc500"}}));
 }
 
 TEST_F(ServerTest, SettingAnAddressKeepsTheBookmarkAsItsFragment) {
@@ -94,8 +96,8 @@ TEST_F(ServerTest, HiddenBookmarksAreListedOnlyWhileShowHiddenIsOn) {
 
 TEST_F(ServerTest, BookmarkRangeGivesTheHeadingPosition) {
     DocxBuilder doc;
-    doc.AddHeading(1, "One").AddParagraph("x").AddParagraph({BookmarkStart("_Toc2"), Text("Two"),
-                                                             BookmarkEnd("_Toc2")}, {.style = "Heading1"});
+    doc.AddHeading(1, "One").AddParagraph("x").AddParagraph({BookmarkStart("_Toc2"), Text("Two"), BookmarkEnd("_Toc2")},
+                                                            {.style = "Heading1"});
     const WordDocument document = Open(doc);
     const WordBookmarks bookmarks = document.Bookmarks();
     bookmarks.SetShowHidden(true);

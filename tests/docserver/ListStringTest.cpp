@@ -60,17 +60,16 @@ TEST_F(ServerTest, ListStringLevelsRestartsOverridesAndLegalNumbering) {
                                             {.format = "decimal", .text = "(%4)", .restartAfter = 0}};
     doc.AddAbstractList(1, outline).AddList(1, 1).AddList(2, 1).AddList(3, 1, {{0, 5}});
     doc.AddStyle({.id = "ListHeading", .name = "List heading", .basedOn = "Heading1", .numId = 1});
-    const std::vector<std::pair<int, int>> items = {{1, 0}, {1, 1}, {1, 1}, {1, 2}, {1, 3}, {1, 0}, {1, 1},
-                                                    {1, 3}, {2, 1}, {3, 0}, {3, 1}};
+    const std::vector<std::pair<int, int>> items = {{1, 0}, {1, 1}, {1, 1}, {1, 2}, {1, 3}, {1, 0},
+                                                    {1, 1}, {1, 3}, {2, 1}, {3, 0}, {3, 1}};
     for (const auto& [numId, level] : items)
         doc.AddParagraph("item", {.numId = numId, .numLevel = level});
     doc.AddParagraph("plain").AddParagraph("from style", {.style = "ListHeading"});
-    EXPECT_EQ(ListStrings(Open(doc)), (std::vector<std::string>{
-                                          "I.", "I.1", "I.2", "1.2.1)", "(1)", "II.", "II.1",
-                                          "(2)",                // lvlRestart 0: never restarts
-                                          "II.2",               // another list on the same definition continues
-                                          "V.", "V.1",          // a start override restarts its list
-                                          "", "VI."}));
+    EXPECT_EQ(ListStrings(Open(doc)), (std::vector<std::string>{"I.", "I.1", "I.2", "1.2.1)", "(1)", "II.", "II.1",
+                                                                "(2)",  // lvlRestart 0: never restarts
+                                                                "II.2", // another list on the same definition continues
+                                                                "V.", "V.1", // a start override restarts its list
+                                                                "", "VI."}));
 }
 
 TEST_F(ServerTest, RemoveNumbersTakesAParagraphOutOfItsList) {

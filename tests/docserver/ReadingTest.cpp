@@ -15,8 +15,8 @@ TEST_F(ServerTest, ParagraphTextsEndWithTheirMarkAndShowWordsSpecialCharacters) 
         .AddParagraph({Text("note"), Footnote("the footnote")})
         .AddParagraph("");
     const std::vector<std::string> texts = Texts(Open(doc));
-    const std::vector<std::string> expected = {"a\tb\vc\xEF\x80\xA0\r", "\f", "x\fy\r", "see 73\r",
-                                               "boxed\r",  "note\x02\r", "\r"};
+    const std::vector<std::string> expected = {
+        "a\tb\vc\xEF\x80\xA0\r", "\f", "x\fy\r", "see 73\r", "boxed\r", "note\x02\r", "\r"};
     ASSERT_EQ(texts.size(), expected.size());
     EXPECT_EQ(texts[0], "a\tb\vc" + Narrow("\uF0E0") + "\r");
     for (size_t i = 1; i < texts.size(); ++i)
@@ -37,13 +37,13 @@ TEST_F(ServerTest, OutlineLevelFollowsParagraphThenStyleChainThenBuiltInHeadingN
         {{}, 10},
         {{.outlineLevel = 0}, 1},
         {{.outlineLevel = 8}, 9},
-        {{.outlineLevel = 9}, 10},                       // 9 is Word's "body text"
-        {{.style = "Heading3"}, 3},                      // built-in name, no w:outlineLvl in the style
-        {{.style = "1"}, 1},                             // localised Word: id "1", built-in name
-        {{.style = "Title"}, 1},                         // a style that carries w:outlineLvl
-        {{.style = "SubChapter"}, 3},                    // inherited through basedOn
-        {{.style = "MyHeading"}, 4},                     // based on a built-in heading
-        {{.style = "Heading2", .outlineLevel = 9}, 10},  // the paragraph's own level wins
+        {{.outlineLevel = 9}, 10},                      // 9 is Word's "body text"
+        {{.style = "Heading3"}, 3},                     // built-in name, no w:outlineLvl in the style
+        {{.style = "1"}, 1},                            // localised Word: id "1", built-in name
+        {{.style = "Title"}, 1},                        // a style that carries w:outlineLvl
+        {{.style = "SubChapter"}, 3},                   // inherited through basedOn
+        {{.style = "MyHeading"}, 4},                    // based on a built-in heading
+        {{.style = "Heading2", .outlineLevel = 9}, 10}, // the paragraph's own level wins
         {{.style = "Normal", .outlineLevel = 4}, 5},
     };
     for (const Case& c : cases)
@@ -82,8 +82,9 @@ TEST_F(ServerTest, TableCellsHoldParagraphsOfTheStory) {
     doc.AddParagraph("before")
         .AddTable({{{.paragraphs = {"a1", "a2"}}, {.paragraphs = {"b"}, .gridSpan = 2}},
                    {{.paragraphs = {"c"}, .verticalMerge = "restart"},
-                    {.paragraphs = {"d"}, .nestedTableXml = "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>n</w:t></w:r></w:p>"
-                                                            "</w:tc></w:tr></w:tbl>"}}})
+                    {.paragraphs = {"d"},
+                     .nestedTableXml = "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>n</w:t></w:r></w:p>"
+                                       "</w:tc></w:tr></w:tbl>"}}})
         .AddParagraph("after");
     EXPECT_EQ(Texts(Open(doc)),
               (std::vector<std::string>{"before\r", "a1\r", "a2\r", "b\r", "c\r", "d\r", "n\r", "\r", "after\r"}));

@@ -7,9 +7,8 @@ void ServerTest::SetUp() {
     RegisterDocumentServer();
     ASSERT_TRUE(word.CreateDispatch("Word.Application"));
     word.SetVisible(false);
-    folder = std::filesystem::temp_directory_path() /
-             ("leafbind-docserver-" + std::to_string(::getpid()) + "-" +
-              testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder = std::filesystem::temp_directory_path() / ("leafbind-docserver-" + std::to_string(::getpid()) + "-" +
+                                                       testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder);
 }
 
@@ -77,4 +76,6 @@ std::string ServerTest::DocumentText(const WordDocument& document) {
     return document.Range(&start, &end).Text();
 }
 
-std::string Narrow(const std::string& utf8) { return Utf8ToNarrow(utf8).value_or("?"); }
+std::string Narrow(const std::string& utf8) {
+    return Utf8ToNarrow(utf8).value_or("?");
+}
