@@ -3,6 +3,7 @@
 #include "PackageLimits.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -51,6 +52,11 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
     const std::string profile = "-env:UserInstallation=file://" + (folder / "profile").string();
     const pid_t child = fork();
     if (child == 0) {
+        // LibreOffice reports on stdout; this program's own output is not the place for it.
+        if (const int quiet = open("/dev/null", O_WRONLY); quiet >= 0) {
+            dup2(quiet, STDOUT_FILENO);
+            dup2(quiet, STDERR_FILENO);
+        }
         execl(soffice.c_str(), "soffice", profile.c_str(), "--headless", "--convert-to", "docx", "--outdir",
               folder.c_str(), source.c_str(), static_cast<char*>(nullptr));
         _exit(127);
