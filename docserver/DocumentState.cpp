@@ -73,9 +73,11 @@ int32_t DocumentState::Erase(int storyIndex, int32_t start, int32_t end) {
     end = std::clamp(end, start, finalMark); // the final mark is never removed
     if (end == start)
         return end;
+    const size_t paragraphsBefore = target.paragraphs.size();
     EraseText(target, start, end);
-    // A story emptied down to its final mark starts afresh, as a new document would.
-    if (target.text.size() == 1) {
+    // A story whose paragraphs were all cut away starts afresh, as a new document would; replacing the text of a
+    // lone paragraph keeps its formatting.
+    if (target.text.size() == 1 && paragraphsBefore > 1) {
         target.paragraphs.back().format = ParagraphFormat{};
         target.runs.assign(1, RunSpan{0, 1, RunFormat{}});
     }

@@ -69,6 +69,15 @@ TEST_F(ServerTest, TheFinalParagraphMarkCannotBeDeleted) {
     EXPECT_EQ(paragraphs.Item(1).OutlineLevel(), 10); // what is left starts afresh
 }
 
+TEST_F(ServerTest, ReplacingTheTextOfALoneHeadingKeepsItAHeading) {
+    DocxBuilder doc;
+    doc.AddHeading(2, "Old");
+    const WordDocument document = Open(doc);
+    document.Paragraphs().Item(1).Range().SetText("New");
+    EXPECT_EQ(Texts(document), std::vector<std::string>{"New\r"});
+    EXPECT_EQ(document.Paragraphs().Item(1).OutlineLevel(), 2);
+}
+
 TEST_F(ServerTest, CutCopyAndPasteCarryParagraphsAcrossDocuments) {
     DocxBuilder doc;
     doc.AddParagraph("title page")

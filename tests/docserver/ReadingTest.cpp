@@ -12,11 +12,19 @@ TEST_F(ServerTest, ParagraphTextsEndWithTheirMarkAndShowWordsSpecialCharacters) 
         .AddParagraph({Text("x"), PageBreak(), Text("y")})
         .AddParagraph({Text("see "), Field("PAGEREF _Toc1 \\h", "7"), SimpleField("PAGE", "3")})
         .AddParagraph({Text("boxed"), TextBox("inside the box")})
-        .AddParagraph({Text("note"), Footnote("the footnote")})
+        .AddParagraph({Text("note"), Footnote("the footnote"), Endnote("the endnote")})
+        .AddParagraph({Text("inline"), Picture(TinyPng()), Text("anchored"), Picture(TinyPng(), true)})
         .AddParagraph("");
     const std::vector<std::string> texts = Texts(Open(doc));
-    const std::vector<std::string> expected = {
-        "a\tb\vc\xEF\x80\xA0\r", "\f", "x\fy\r", "see 73\r", "boxed\r", "note\x02\r", "\r"};
+    const std::vector<std::string> expected = {"a\tb\vc\xEF\x80\xA0\r",
+                                               "\f",
+                                               "x\fy\r",
+                                               "see 73\r",
+                                               "boxed\r",
+                                               "note\x02\x02\r",
+                                               "inline\x01"
+                                               "anchored\r",
+                                               "\r"};
     ASSERT_EQ(texts.size(), expected.size());
     EXPECT_EQ(texts[0], "a\tb\vc" + Narrow("\uF0E0") + "\r");
     for (size_t i = 1; i < texts.size(); ++i)
