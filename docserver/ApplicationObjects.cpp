@@ -11,6 +11,7 @@
 #include "automation/ComRuntime.h"
 #include "automation/HResult.h"
 
+#include <atomic>
 #include <fstream>
 #include <sstream>
 
@@ -136,7 +137,7 @@ private:
     }
 
     std::shared_ptr<ApplicationState> state_;
-    inline static int untitled_ = 0;
+    inline static std::atomic<int> untitled_ = 0;
 };
 
 } // namespace

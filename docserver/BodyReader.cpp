@@ -70,6 +70,25 @@ std::string ContentTypeFor(const std::string& part) {
     return "application/octet-stream";
 }
 
+// The children of a table or row in order, looking through content controls and custom XML that wrap rows or
+// cells (a few levels at most; deeper wrapping is not something Word writes).
+void CollectWrappedChildren(const pugi::xml_node& parent, std::vector<pugi::xml_node>& children, int depth) {
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (IsElement(child, "sdt") && depth < 8)
+            CollectWrappedChildren(Child(child, "sdtContent"), children, depth + 1);
+        else if (IsElement(child, "customXml") && depth < 8)
+            CollectWrappedChildren(child, children, depth + 1);
+        else if (child.type() == pugi::node_element)
+            children.push_back(child);
+    }
+}
+
+std::vector<pugi::xml_node> WrappedChildren(const pugi::xml_node& parent) {
+    std::vector<pugi::xml_node> children;
+    CollectWrappedChildren(parent, children, 0);
+    return children;
+}
+
 } // namespace
 
 std::vector<std::u16string> SplitFieldInstruction(const std::u16string& instruction) {
@@ -106,6 +125,10 @@ void BodyReader::SetNoteStories(const std::map<std::string, int>* footnotes,
                                 const std::map<std::string, int>* endnotes) {
     footnotes_ = footnotes;
     endnotes_ = endnotes;
+}
+
+bool BodyReader::InFieldInstruction() const {
+    return std::any_of(fields_.begin(), fields_.end(), [](const OpenField& field) { return field.resultStart < 0; });
 }
 
 bool BodyReader::TooDeep(int depth) {
@@ -199,20 +222,16 @@ void BodyReader::ReadTable(const pugi::xml_node& table, int depth) {
     TableSpan span;
     span.start = Position();
     span.depth = tableDepth_;
-    for (pugi::xml_node rowNode = table.first_child(); rowNode && !failed_; rowNode = rowNode.next_sibling()) {
+    for (const pugi::xml_node& rowNode : WrappedChildren(table)) {
         if (IsElement(rowNode, "bookmarkStart"))
             ReadBookmarkStart(rowNode);
         else if (IsElement(rowNode, "bookmarkEnd"))
             ReadBookmarkEnd(rowNode);
-        if (!IsElement(rowNode, "tr"))
+        if (!IsElement(rowNode, "tr") || failed_)
             continue;
         TableRow row;
-        for (pugi::xml_node cellNode = rowNode.first_child(); cellNode && !failed_;
-             cellNode = cellNode.next_sibling()) {
-            pugi::xml_node cellElement = cellNode;
-            if (IsElement(cellNode, "sdt"))
-                cellElement = Child(Child(cellNode, "sdtContent"), "tc");
-            if (!IsElement(cellElement, "tc"))
+        for (const pugi::xml_node& cellElement : WrappedChildren(rowNode)) {
+            if (!IsElement(cellElement, "tc") || failed_)
                 continue;
             TableCell cell;
             cell.start = Position();
@@ -289,7 +308,7 @@ void BodyReader::ReadRun(const pugi::xml_node& run, int depth) {
             continue;
         }
         if (std::strcmp(name, "instrText") == 0) {
-            if (InFieldInstruction())
+            if (!fields_.empty() && fields_.back().resultStart < 0)
                 fields_.back().instruction += Utf8ToUtf16(node.text().get());
             continue;
         }

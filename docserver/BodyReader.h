@@ -55,7 +55,8 @@ private:
     void AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
                     const RunFormat& format);
     void Append(const std::u16string& text, const RunFormat& format);
-    bool InFieldInstruction() const { return !fields_.empty() && fields_.back().resultStart < 0; }
+    // True while any open field is still reading its code: a field nested in another's code shows nothing either.
+    bool InFieldInstruction() const;
     bool TooDeep(int depth);
     int32_t Position() const { return static_cast<int32_t>(story_.text.size()); }
 

@@ -11,6 +11,12 @@ TEST_F(ServerTest, ParagraphTextsEndWithTheirMarkAndShowWordsSpecialCharacters) 
         .AddParagraph({PageBreak()})
         .AddParagraph({Text("x"), PageBreak(), Text("y")})
         .AddParagraph({Text("see "), Field("PAGEREF _Toc1 \\h", "7"), SimpleField("PAGE", "3")})
+        .AddParagraph({RawXml("<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>IF </w:instrText>"
+                              "</w:r>"),
+                       Field("DATE", "hidden in the code"),
+                       RawXml("<w:r><w:instrText> = 1 \"x\"</w:instrText></w:r><w:r><w:fldChar "
+                              "w:fldCharType=\"separate\"/></w:r><w:r><w:t>shown</w:t></w:r><w:r><w:fldChar "
+                              "w:fldCharType=\"end\"/></w:r>")})
         .AddParagraph({Text("boxed"), TextBox("inside the box")})
         .AddParagraph({Text("note"), Footnote("the footnote"), Endnote("the endnote")})
         .AddParagraph({Text("inline"), Picture(TinyPng()), Text("anchored"), Picture(TinyPng(), true)})
@@ -20,6 +26,7 @@ TEST_F(ServerTest, ParagraphTextsEndWithTheirMarkAndShowWordsSpecialCharacters) 
                                                "\f",
                                                "x\fy\r",
                                                "see 73\r",
+                                               "shown\r",
                                                "boxed\r",
                                                "note\x02\x02\r",
                                                "inline\x01"
@@ -93,9 +100,11 @@ TEST_F(ServerTest, TableCellsHoldParagraphsOfTheStory) {
                     {.paragraphs = {"d"},
                      .nestedTableXml = "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>n</w:t></w:r></w:p>"
                                        "</w:tc></w:tr></w:tbl>"}}})
+        .AddBodyXml("<w:tbl><w:sdt><w:sdtContent><w:tr><w:tc><w:p><w:r><w:t>wrapped row</w:t></w:r></w:p></w:tc>"
+                    "</w:tr></w:sdtContent></w:sdt></w:tbl>")
         .AddParagraph("after");
-    EXPECT_EQ(Texts(Open(doc)),
-              (std::vector<std::string>{"before\r", "a1\r", "a2\r", "b\r", "c\r", "d\r", "n\r", "\r", "after\r"}));
+    EXPECT_EQ(Texts(Open(doc)), (std::vector<std::string>{"before\r", "a1\r", "a2\r", "b\r", "c\r", "d\r", "n\r", "\r",
+                                                          "wrapped row\r", "after\r"}));
 }
 
 TEST_F(ServerTest, SectionsShowTheirOwnHeaderOrThePreviousSections) {
