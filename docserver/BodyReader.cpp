@@ -373,6 +373,8 @@ void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format
             const std::string id = blip ? AttributeText(blip.node(), "embed") : std::string();
             if (!id.empty())
                 AddPicture(id, name[0] == 'a', child, format);
+            else
+                ReadDrawing(child, format, depth + 1); // a shape, perhaps with a text box
             continue;
         }
         if (std::strcmp(name, "imagedata") == 0) {
