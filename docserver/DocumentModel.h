@@ -1,0 +1,196 @@
+#pragma once
+// The document as plain data: one story string per text flow (body, each header and footer, each note) in UTF-16
+// code units, a paragraph table and span tables for runs, links, bookmarks, fields, pictures and tables. Positions
+// are offsets into the story string, as Word's character positions are.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+// Characters Word puts into a story besides text.
+constexpr char16_t kParagraphMark = u'\r';
+constexpr char16_t kPageBreak = u'\f';
+constexpr char16_t kColumnBreak = 14;
+constexpr char16_t kLineBreak = 11;
+constexpr char16_t kPictureChar = 1;
+constexpr char16_t kNoteReferenceChar = 2;
+
+constexpr int kBodyTextLevel = 10;
+
+struct RunFormat {
+    std::string characterStyle; // style id, empty for the default paragraph font
+    int8_t bold = -1;           // -1 unset (from the style), 0 off, 1 on
+    int8_t italic = -1;
+    int8_t strike = -1;
+    int8_t underline = -1;      // -1 unset, 0 none, 1 single, other Word underline kinds as numbers
+    int32_t sizeHalfPoints = 0; // 0 unset
+    int32_t color = -1;         // Word colour number 0xBBGGRR, -1 unset (automatic)
+    int8_t verticalAlign = 0;   // 0 baseline, 1 superscript, 2 subscript
+    bool hidden = false;
+    std::string font;
+    friend bool operator==(const RunFormat&, const RunFormat&) = default;
+};
+
+struct ParagraphFormat {
+    std::string style;     // style id, empty for the document's default paragraph style
+    int outlineLevel = -1; // the paragraph's own w:outlineLvl (0..9), -1 none
+    int numId = -1;        // -1 from the style, 0 explicitly no numbering
+    int numLevel = -1;     // -1 from the style
+    std::string alignment; // w:jc value, empty unset
+    int spaceBefore = -1;  // twips, -1 unset
+    int spaceAfter = -1;
+    int spaceBeforeAuto = -1;
+    int spaceAfterAuto = -1;
+    int lineRule = -1;  // Word's line spacing rule number, -1 unset
+    int indentLeft = 0; // twips
+    int indentFirstLine = 0;
+    RunFormat markFormat; // the formatting of the paragraph mark itself
+    friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
+};
+
+struct ParagraphEntry {
+    int32_t end = 0; // one past the paragraph's mark; the paragraph starts where the previous one ends
+    ParagraphFormat format;
+    int section = 0; // index into Document::sections
+};
+
+struct RunSpan {
+    int32_t start = 0;
+    int32_t end = 0;
+    RunFormat format;
+};
+
+struct LinkSpan {
+    int32_t start = 0;
+    int32_t end = 0;
+    uint32_t id = 0;           // stable identity for Hyperlink objects
+    std::u16string address;    // empty for a link inside the document
+    std::u16string subAddress; // bookmark name (the fragment)
+    std::u16string screenTip;
+};
+
+struct BookmarkSpan {
+    int32_t start = 0;
+    int32_t end = 0;
+    std::u16string name;
+};
+
+struct FieldSpan {
+    int32_t start = 0; // the field's result in the story
+    int32_t end = 0;
+    std::u16string instruction;
+};
+
+struct PictureSpan {
+    int32_t start = 0; // the picture's character (inline), or its anchor position
+    int32_t end = 0;   // start + 1 inline, start when anchored
+    bool anchored = false;
+    bool horizontalLine = false;
+    float percentWidth = 100;
+    std::string part;        // package part the bytes came from, empty for a drawn line
+    std::string contentType; // from the part's extension
+    std::vector<uint8_t> bytes;
+    int64_t widthEmu = 0;
+    int64_t heightEmu = 0;
+    std::u16string description;
+};
+
+struct NoteSpan {
+    int32_t start = 0; // the reference character
+    int32_t end = 0;
+    bool endnote = false;
+    int story = -1; // index into Document::stories
+};
+
+// A text box anchored at a position; Word keeps its text in a story of its own, outside the main text.
+struct TextBoxSpan {
+    int32_t start = 0; // zero width: the anchor
+    int32_t end = 0;
+    int story = -1; // index into Document::stories
+};
+
+struct TableCell {
+    int32_t start = 0;
+    int32_t end = 0;
+    int gridSpan = 1;
+    int verticalMerge = 0; // 0 none, 1 starts a merged column run, 2 continues it
+};
+
+struct TableRow {
+    std::vector<TableCell> cells;
+};
+
+struct TableSpan {
+    int32_t start = 0;
+    int32_t end = 0;
+    int depth = 1; // 1 for a table in the story, 2 for one nested in a cell, ...
+    std::vector<TableRow> rows;
+};
+
+struct Story {
+    std::u16string text;
+    std::vector<ParagraphEntry> paragraphs;
+    std::vector<RunSpan> runs; // contiguous, covering the text
+    std::vector<LinkSpan> links;
+    std::vector<BookmarkSpan> bookmarks;
+    std::vector<FieldSpan> fields;
+    std::vector<PictureSpan> pictures;
+    std::vector<NoteSpan> notes;
+    std::vector<TextBoxSpan> textBoxes;
+    std::vector<TableSpan> tables;
+};
+
+struct Style {
+    std::string id;
+    std::string name;
+    std::string basedOn;
+    std::string type = "paragraph"; // paragraph, character, table, numbering
+    bool isDefault = false;
+    ParagraphFormat paragraph; // style's paragraph properties (outlineLevel, numbering, spacing)
+    RunFormat run;
+};
+
+struct NumberingLevel {
+    int start = 1;
+    std::string format = "decimal"; // w:numFmt value
+    std::u16string text;            // w:lvlText, with %1..%9
+    int restartAfter = -1;          // w:lvlRestart: -1 after any higher level, 0 never, n after level n
+    bool legal = false;             // w:isLgl
+    std::string style;              // w:pStyle linking a heading style to this level
+};
+
+struct AbstractNumbering {
+    std::vector<NumberingLevel> levels; // up to 9
+};
+
+struct NumberingInstance {
+    int abstractId = 0;
+    std::map<int, int> startOverrides;            // level -> start
+    std::map<int, NumberingLevel> levelOverrides; // level -> whole level
+};
+
+struct Numbering {
+    std::map<int, AbstractNumbering> abstracts;
+    std::map<int, NumberingInstance> instances; // by numId
+};
+
+enum class HeaderFooterKind { Primary = 1, FirstPage = 2, EvenPages = 3 };
+
+struct Section {
+    // Story index per kind (1..3), -1 when the section has none of its own and takes the previous section's.
+    int headers[4] = {-1, -1, -1, -1};
+    int footers[4] = {-1, -1, -1, -1};
+};
+
+struct Document {
+    std::vector<Story> stories; // stories[0] is the main text
+    std::vector<Section> sections;
+    std::vector<Style> styles;
+    Numbering numbering;
+    bool allowPng = false;
+    uint32_t nextLinkId = 1;
+    std::vector<std::string> warnings;
+};
+
+constexpr int kMainStory = 0;

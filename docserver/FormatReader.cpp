@@ -1,0 +1,96 @@
+#include "FormatReader.h"
+
+#include "XmlPart.h"
+
+#include <cstdlib>
+
+namespace {
+
+int UnderlineKind(const std::string& value) {
+    if (value.empty() || value == "single")
+        return 1;
+    if (value == "none")
+        return 0;
+    if (value == "words")
+        return 2;
+    if (value == "double")
+        return 3;
+    if (value == "dotted")
+        return 4;
+    if (value == "thick")
+        return 6;
+    return 1;
+}
+
+int ColorNumber(const std::string& hex) {
+    if (hex.size() != 6 || hex == "auto")
+        return -1;
+    char* end = nullptr;
+    const long rgb = std::strtol(hex.c_str(), &end, 16);
+    if (*end)
+        return -1;
+    // Word's colour numbers are 0xBBGGRR.
+    return static_cast<int>(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
+}
+
+int IntAttribute(const pugi::xml_node& node, const char* name, int fallback) {
+    const pugi::xml_attribute attribute = Attribute(node, name);
+    return attribute ? attribute.as_int(fallback) : fallback;
+}
+
+} // namespace
+
+RunFormat ReadRunFormat(const pugi::xml_node& rPr) {
+    RunFormat format;
+    if (!rPr)
+        return format;
+    format.characterStyle = ChildValue(rPr, "rStyle");
+    format.bold = static_cast<int8_t>(OnOff(rPr, "b"));
+    format.italic = static_cast<int8_t>(OnOff(rPr, "i"));
+    format.strike = static_cast<int8_t>(OnOff(rPr, "strike"));
+    if (const pugi::xml_node underline = Child(rPr, "u"))
+        format.underline = static_cast<int8_t>(UnderlineKind(AttributeText(underline, "val")));
+    format.sizeHalfPoints = ChildInt(rPr, "sz", 0);
+    if (const pugi::xml_node color = Child(rPr, "color"))
+        format.color = ColorNumber(AttributeText(color, "val"));
+    const std::string vertical = ChildValue(rPr, "vertAlign");
+    format.verticalAlign = vertical == "superscript" ? 1 : vertical == "subscript" ? 2 : 0;
+    format.hidden = OnOff(rPr, "vanish") == 1;
+    if (const pugi::xml_node fonts = Child(rPr, "rFonts")) {
+        format.font = AttributeText(fonts, "ascii");
+        if (format.font.empty())
+            format.font = AttributeText(fonts, "eastAsia");
+    }
+    return format;
+}
+
+ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr) {
+    ParagraphFormat format;
+    if (!pPr)
+        return format;
+    format.style = ChildValue(pPr, "pStyle");
+    format.outlineLevel = ChildInt(pPr, "outlineLvl", -1);
+    if (format.outlineLevel < -1 || format.outlineLevel > 9)
+        format.outlineLevel = 9;
+    if (const pugi::xml_node numPr = Child(pPr, "numPr")) {
+        format.numId = ChildInt(numPr, "numId", -1);
+        format.numLevel = ChildInt(numPr, "ilvl", -1);
+    }
+    format.alignment = ChildValue(pPr, "jc");
+    if (const pugi::xml_node spacing = Child(pPr, "spacing")) {
+        format.spaceBefore = IntAttribute(spacing, "before", -1);
+        format.spaceAfter = IntAttribute(spacing, "after", -1);
+        const pugi::xml_attribute beforeAuto = Attribute(spacing, "beforeAutospacing");
+        const pugi::xml_attribute afterAuto = Attribute(spacing, "afterAutospacing");
+        if (beforeAuto)
+            format.spaceBeforeAuto = beforeAuto.as_bool() ? 1 : 0;
+        if (afterAuto)
+            format.spaceAfterAuto = afterAuto.as_bool() ? 1 : 0;
+    }
+    if (const pugi::xml_node indent = Child(pPr, "ind")) {
+        format.indentLeft = IntAttribute(indent, "left", IntAttribute(indent, "start", 0));
+        format.indentFirstLine = IntAttribute(indent, "firstLine", -IntAttribute(indent, "hanging", 0));
+    }
+    format.markFormat = ReadRunFormat(Child(pPr, "rPr"));
+    return format;
+}

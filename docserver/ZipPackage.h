@@ -1,0 +1,36 @@
+#pragma once
+// Read-only access to the parts of an OPC package (a .docx is a zip), with the limits of PackageLimits.h applied to
+// every inflated byte, whatever sizes the zip's directory declares.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct PackagePartResult {
+    bool ok = false;
+    bool missing = false; // no such part (as opposed to a damaged one)
+    std::string data;
+    std::string message;
+};
+
+class ZipPackage {
+public:
+    ZipPackage();
+    ~ZipPackage();
+    ZipPackage(const ZipPackage&) = delete;
+    ZipPackage& operator=(const ZipPackage&) = delete;
+
+    // Opens the package held in bytes (kept by the package). False with message() when it is not a usable zip.
+    bool Open(std::string bytes);
+    const std::string& message() const { return message_; }
+
+    bool HasPart(const std::string& name) const;
+    // name without a leading '/'. Reading past the per-part or total limit fails with a message saying so.
+    PackagePartResult ReadPart(const std::string& name);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    std::string message_;
+};

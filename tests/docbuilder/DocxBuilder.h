@@ -1,0 +1,172 @@
+#pragma once
+// DocxBuilder writes a small .docx from content described in code, so tests never need third-party documents.
+//
+//   DocxBuilder doc;
+//   doc.AddHeading(1, "Intro")
+//      .AddParagraph({Text("See "), AnchorLink("scope", "_Toc1"), Text(".")})
+//      .AddParagraph({BookmarkStart("_Toc1"), Text("Scope"), BookmarkEnd("_Toc1")}, {.style = "Heading2"});
+//   doc.Save(path);
+//
+// Styles "Normal", "Heading1".."Heading9" (named "heading 1".., with no w:outlineLvl so the level comes from the
+// built-in name), "Title" (w:outlineLvl 0 in the style), "Hyperlink" (character) and "Header"/"Footer" exist unless
+// the builder is made with DocxBuilder(false). Text is UTF-8. Nothing here checks that the result makes sense: bad
+// packages are made on purpose with the package-surgery members at the end.
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace docx {
+
+struct RunStyle {
+    bool bold = false;
+    bool italic = false;
+    std::string characterStyle; // style id
+    int sizeHalfPoints = 0;     // 0 leaves it to the style
+    std::string colorHex;       // "FF0000"; empty leaves it to the style
+};
+
+// One piece of a paragraph; made with the functions below.
+struct Inline {
+    enum class Kind {
+        Text,
+        PageBreak,
+        ColumnBreak,
+        LineBreak,
+        Tab,
+        Symbol,
+        BookmarkStart,
+        BookmarkEnd,
+        Link,
+        AnchorLink,
+        Field,
+        SimpleField,
+        Picture,
+        Footnote,
+        Endnote,
+        TextBox,
+        RawXml
+    };
+    Kind kind = Kind::Text;
+    std::string text;   // the shown text, bookmark name, symbol code, raw XML, note or text box text
+    std::string target; // link URL or bookmark; field instruction
+    RunStyle style;
+    bool anchored = false; // pictures: floating (wp:anchor) instead of inline
+    std::vector<uint8_t> bytes;
+    std::string extension = "png";
+};
+
+Inline Text(std::string text, RunStyle style = {});
+Inline PageBreak();
+Inline ColumnBreak();
+Inline LineBreak();
+Inline Tab();
+Inline Symbol(std::string hexCode); // w:sym, e.g. "F0E0"
+Inline BookmarkStart(std::string name);
+Inline BookmarkEnd(std::string name);
+Inline Link(std::string text, std::string url);                  // w:hyperlink to an external address
+Inline AnchorLink(std::string text, std::string bookmark);       // w:hyperlink w:anchor
+Inline Field(std::string instruction, std::string result);       // complex field (fldChar begin/separate/end)
+Inline SimpleField(std::string instruction, std::string result); // w:fldSimple
+Inline Picture(std::vector<uint8_t> bytes, bool anchored = false, std::string extension = "png");
+Inline Footnote(std::string text);
+Inline Endnote(std::string text);
+Inline TextBox(std::string text); // mc:AlternateContent with a text box; its text is not body text
+Inline RawXml(std::string xml);   // inside the paragraph, as is
+
+// A valid 1x1 PNG.
+std::vector<uint8_t> TinyPng();
+
+struct ParagraphOptions {
+    std::string style;     // style id
+    int outlineLevel = -1; // w:outlineLvl on the paragraph (0..9), -1 none
+    int numId = -1;        // w:numPr, -1 none
+    int numLevel = 0;
+};
+
+struct StyleDefinition {
+    std::string id;
+    std::string name;
+    std::string type = "paragraph";
+    std::string basedOn;
+    int outlineLevel = -1;
+    int numId = -1;
+    int numLevel = 0;
+    bool isDefault = false;
+};
+
+struct ListLevel {
+    std::string format = "decimal"; // w:numFmt
+    std::string text = "%1.";       // w:lvlText
+    int start = 1;
+    bool legal = false;
+    int restartAfter = -1; // w:lvlRestart, -1 none
+    std::string style;     // w:pStyle
+};
+
+struct TableCell {
+    std::vector<std::string> paragraphs{""};
+    int gridSpan = 1;
+    std::string verticalMerge;  // "", "restart" or "continue"
+    std::string nestedTableXml; // a whole w:tbl placed after the paragraphs
+};
+
+class DocxBuilder {
+public:
+    explicit DocxBuilder(bool defaultStyles = true);
+
+    DocxBuilder& AddStyle(const StyleDefinition& style);
+    DocxBuilder& AddParagraph(const std::vector<Inline>& content, const ParagraphOptions& options = {});
+    DocxBuilder& AddParagraph(const std::string& text, const ParagraphOptions& options = {});
+    DocxBuilder& AddHeading(int level, const std::string& text);
+    DocxBuilder& AddTable(const std::vector<std::vector<TableCell>>& rows);
+    DocxBuilder& AddBodyXml(const std::string& xml);
+
+    // numbering.xml: an abstract list with up to nine levels, and a list instance using it.
+    DocxBuilder& AddAbstractList(int abstractId, const std::vector<ListLevel>& levels);
+    DocxBuilder& AddList(int numId, int abstractId, const std::map<int, int>& startOverrides = {});
+
+    // Headers and footers of the current section; EndSection closes it, the next one has none of its own.
+    DocxBuilder& SetHeader(const std::string& text);
+    DocxBuilder& SetFooter(const std::string& text);
+    DocxBuilder& EndSection();
+
+    // Package surgery for tests of damaged input. Parts are named without a leading '/'.
+    DocxBuilder& SetPart(const std::string& name, std::string bytes);
+    DocxBuilder& RemovePart(const std::string& name);
+    DocxBuilder& AddDocumentRelationship(const std::string& id, const std::string& type, const std::string& target,
+                                         bool external = false);
+
+    std::string Build() const; // the .docx bytes
+    void Save(const std::filesystem::path& path) const;
+
+    // The XML of the main part as it would be written (handy when a test wants to alter it).
+    std::string DocumentXml() const;
+
+private:
+    std::string RunXml(const Inline& piece);
+    std::string RunProperties(const RunStyle& style) const;
+
+    struct Relationship {
+        std::string id, type, target;
+        bool external = false;
+    };
+    std::string AddRelationship(const std::string& type, const std::string& target, bool external);
+
+    std::vector<std::string> styles_;
+    std::string body_;
+    std::vector<std::string> abstractLists_;
+    std::vector<std::string> lists_;
+    std::vector<Relationship> relationships_;
+    std::vector<std::string> footnotes_;
+    std::vector<std::string> endnotes_;
+    std::map<std::string, std::string> parts_; // extra parts (media, headers) by name
+    std::map<std::string, std::string> overrides_;
+    std::vector<std::string> removed_;
+    std::string sectionReferences_;
+    int nextId_ = 1;
+};
+
+} // namespace docx

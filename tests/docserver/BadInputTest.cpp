@@ -1,0 +1,208 @@
+// Files that are not, or no longer, Word documents; members called the wrong way. Each fails the way Word would,
+// with a description the user can act on, and nothing is written.
+#include "ServerFixture.h"
+
+#include "automation/HResult.h"
+
+#include <chrono>
+#include <fstream>
+
+using namespace docx;
+
+namespace {
+
+std::string Valid() {
+    DocxBuilder doc;
+    doc.AddHeading(1, "Heading").AddParagraph("body");
+    return doc.Build();
+}
+
+struct BadFile {
+    std::string what;
+    std::string bytes;
+    std::string expected; // part of the description
+};
+
+std::vector<BadFile> BadFiles() {
+    const std::string valid = Valid();
+    DocxBuilder malformed;
+    malformed.SetPart("word/document.xml", "<w:document xmlns:w=\"x\"><w:body><w:p></w:body>");
+    DocxBuilder laughs;
+    laughs.SetPart("word/document.xml",
+                   "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;\">]>"
+                   "<w:document xmlns:w=\"x\"><w:body><w:p><w:r><w:t>&b;</w:t></w:r></w:p></w:body></w:document>");
+    DocxBuilder outside;
+    outside.AddDocumentRelationship("rIdEvil", "image", "../../../etc/passwd");
+    DocxBuilder noMain;
+    noMain.RemovePart("word/document.xml");
+    DocxBuilder notWord;
+    notWord.SetPart("word/document.xml", "<html><body>hello</body></html>");
+    std::string deep = "<w:document xmlns:w=\"x\"><w:body><w:p>";
+    for (int i = 0; i < 100000; ++i)
+        deep += "<w:smartTag>";
+    for (int i = 0; i < 100000; ++i)
+        deep += "</w:smartTag>";
+    DocxBuilder nested;
+    nested.SetPart("word/document.xml", deep + "</w:p></w:body></w:document>");
+    DocxBuilder bomb; // 80 MiB of spaces deflate to under 100 KiB
+    bomb.SetPart("word/document.xml", std::string(80u << 20, ' '));
+    DocxBuilder manyParts; // one picture below the per-part limit, shown five times: above the total
+    manyParts.SetPart("word/media/big.png", std::string(60u << 20, '\0'))
+        .AddDocumentRelationship("rIdBig", "image", "media/big.png");
+    for (int i = 0; i < 5; ++i)
+        manyParts.AddParagraph({RawXml("<w:r><w:drawing><wp:inline><a:graphic><a:graphicData><pic:pic><pic:blipFill>"
+                                       "<a:blip r:embed=\"rIdBig\"/></pic:blipFill></pic:pic></a:graphicData>"
+                                       "</a:graphic></wp:inline></w:drawing></w:r>")});
+
+    return {
+        {"empty file", "", "not a Word document"},
+        {"plain text", "Hello, this is not a zip.", "not a Word document"},
+        {"truncated zip", valid.substr(0, valid.size() / 2), "damaged"},
+        {"zip without Word parts",
+         [] {
+             DocxBuilder other;
+             other.RemovePart("_rels/.rels").RemovePart("word/document.xml");
+             return other.Build();
+         }(),
+         "not a Word document"},
+        {"main part missing", noMain.Build(), "missing"},
+        {"malformed XML", malformed.Build(), "not well-formed XML"},
+        {"entity expansion", laughs.Build(), "document type"},
+        {"relationship outside the package", outside.Build(), "outside the package"},
+        {"main part of another kind", notWord.Build(), "not a Word document"},
+        {"absurd nesting", nested.Build(), "nests elements more than"},
+        {"zip bomb, one part", bomb.Build(), "inflates to more than 64 MiB"},
+        {"zip bomb, many parts", manyParts.Build(), "inflates to more than 256 MiB"},
+    };
+}
+
+TEST_F(ServerTest, BadFilesFailWithADescriptionAndAreLeftUntouched) {
+    for (const BadFile& bad : BadFiles()) {
+        SCOPED_TRACE(bad.what);
+        const std::filesystem::path path = folder / "bad.docx";
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bad.bytes;
+        const auto before = std::filesystem::last_write_time(path);
+        const std::string description = OpenError(path);
+        EXPECT_NE(description.find(bad.expected), std::string::npos) << description;
+        EXPECT_NE(description.find("bad.docx"), std::string::npos) << description;
+        EXPECT_EQ(std::filesystem::last_write_time(path), before);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1); // nothing else was written
+}
+
+TEST_F(ServerTest, MissingFilesFoldersAndLegacyFilesSayWhatIsWrong) {
+    EXPECT_NE(OpenError(folder / "nowhere.docx").find("does not exist"), std::string::npos);
+    EXPECT_NE(OpenError(folder).find("folder"), std::string::npos);
+    // A file that only looks like a Word 97-2003 document: refused either way, with the reason.
+    const std::filesystem::path legacy = folder / "old.doc";
+    std::ofstream(legacy, std::ios::binary)
+        << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << std::string(504, '\0');
+    const bool haveLibreOffice = std::system("command -v soffice >/dev/null 2>&1") == 0;
+    EXPECT_NE(OpenError(legacy).find(haveLibreOffice ? "could not convert" : "not installed"), std::string::npos);
+}
+
+TEST_F(ServerTest, OpeningAndClosingNeverWritesTheSource) {
+    DocxBuilder doc;
+    doc.AddHeading(1, "Heading").AddParagraph("body");
+    doc.Save(folder / "source.docx");
+    const auto time = std::filesystem::last_write_time(folder / "source.docx");
+    const auto size = std::filesystem::file_size(folder / "source.docx");
+    const WordDocument document = OpenPath(folder / "source.docx");
+    document.Paragraphs().Item(1).Range().SetText("changed");
+    ScopedVariant save = ScopedVariant::I2(1); // even when asked to save
+    document.Close(&save, &missing, &missing);
+    EXPECT_EQ(std::filesystem::last_write_time(folder / "source.docx"), time);
+    EXPECT_EQ(std::filesystem::file_size(folder / "source.docx"), size);
+}
+
+TEST_F(ServerTest, SaveAsSaysHtmlExportIsNotAvailableYet) {
+    const WordDocument page = Blank();
+    ScopedVariant name = ScopedVariant::Bstr((folder / "0.html").u16string());
+    ScopedVariant format = ScopedVariant::I4(10);
+    ScopedVariant no = ScopedVariant::I2(0);
+    try {
+        page.SaveAs(&name, &format, &missing, &missing, &no, &missing, &missing, &missing, &missing, &missing, &missing,
+                    &missing, &missing, &missing, &missing, &missing);
+        ADD_FAILURE() << "SaveAs should not pretend to save";
+    } catch (const DispatchError& error) {
+        EXPECT_NE(error.description().find("not available yet"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "0.html"));
+}
+
+TEST_F(ServerTest, ObjectsOfAClosedDocumentRefuseCalls) {
+    const WordDocument page = Blank();
+    const WordParagraphs paragraphs = page.Paragraphs();
+    Close(page);
+    EXPECT_THROW(paragraphs.Count(), DispatchError);
+    EXPECT_THROW(paragraphs.Item(5), DispatchError);
+}
+
+TEST_F(ServerTest, CollectionIndexesOutOfRangeAreWordErrors) {
+    const WordDocument page = Blank();
+    ScopedVariant zero = ScopedVariant::I4(0);
+    EXPECT_THROW(page.Paragraphs().Item(2), DispatchError);
+    EXPECT_THROW(page.Hyperlinks().Item(&zero), DispatchError);
+    EXPECT_THROW(page.Bookmarks().Item(&zero), DispatchError);
+    EXPECT_THROW(page.Styles().Item(&zero), DispatchError);
+    EXPECT_THROW(page.ListParagraphs().Item(1), DispatchError);
+    EXPECT_THROW(page.Paragraphs().Item(1).Range().Sections().Item(2), DispatchError);
+    EXPECT_THROW(page.Paragraphs().Item(1).Range().Font().SetSize(0.0f), DispatchError);
+}
+
+// Raw invocations, as a client that disagrees with Word's type library would make them.
+HRESULT RawInvoke(const DispatchRef& object, DISPID dispid, WORD kind, std::vector<VARIANT> args) {
+    std::reverse(args.begin(), args.end());
+    DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+    DISPID put = DISPID_PROPERTYPUT;
+    if (kind == DISPATCH_PROPERTYPUT) {
+        params.rgdispidNamedArgs = &put;
+        params.cNamedArgs = 1;
+    }
+    VARIANT result;
+    VariantInit(&result);
+    EXCEPINFO info{};
+    UINT argErr = 0;
+    const HRESULT status = object.get()->Invoke(dispid, IID_NULL, 0, kind, &params, &result, &info, &argErr);
+    VariantClear(&result);
+    return status;
+}
+
+VARIANT I4(int32_t value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
+
+TEST_F(ServerTest, MembersCalledWronglyGiveWordsStatus) {
+    const WordDocument page = Blank();
+    const WordParagraph paragraph = page.Paragraphs().Item(1);
+    const WordRange range = paragraph.Range();
+    VARIANT text;
+    VariantInit(&text);
+    text.vt = VT_BSTR;
+    text.bstrVal = nullptr; // the empty text
+    struct Case {
+        const char* what;
+        const DispatchRef& object;
+        DISPID dispid;
+        WORD kind;
+        std::vector<VARIANT> args;
+        HRESULT expected;
+    };
+    const std::vector<Case> cases = {
+        {"unknown member", range, 9999, DISPATCH_METHOD, {}, DISP_E_MEMBERNOTFOUND},
+        {"get of a put-only property", paragraph, 111, DISPATCH_PROPERTYGET, {}, DISP_E_MEMBERNOTFOUND},
+        {"too many arguments", range, 100, DISPATCH_METHOD, {I4(0), I4(0), I4(0)}, DISP_E_BADPARAMCOUNT},
+        {"required argument missing", range, 100, DISPATCH_METHOD, {I4(0)}, DISP_E_PARAMNOTFOUND},
+        {"text where a number goes", range, 100, DISPATCH_METHOD, {text, I4(0)}, DISP_E_TYPEMISMATCH},
+        {"number where text goes", range, 0, DISPATCH_PROPERTYPUT, {I4(5)}, DISP_E_TYPEMISMATCH},
+        {"correct call", range, 100, DISPATCH_METHOD, {I4(0), I4(1)}, S_OK},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RawInvoke(c.object, c.dispid, c.kind, c.args), c.expected) << c.what;
+}
+
+} // namespace

@@ -1,0 +1,109 @@
+// The heading walk over every .docx of the shared development corpus, compared with the manifest's heading count.
+#include "docserver/DocumentServer.h"
+#include "word/AutomationError.h"
+#include "word/WordObjects.h"
+
+#include "automation/ComRuntime.h"
+#include "automation/Variant.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+const std::filesystem::path kCorpus = std::filesystem::path(LEAFBIND_SOURCE_DIR) / ".." / "shared" / "corpus";
+
+// file -> manifest total of headings_by_outline_level, for the dev set's files with the given extension.
+std::map<std::string, int> ManifestTotals(const std::string& extension) {
+    std::map<std::string, int> totals;
+    std::ifstream in(kCorpus / "MANIFEST.tsv");
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        std::vector<std::string> fields;
+        std::stringstream cells(line);
+        std::string cell;
+        while (std::getline(cells, cell, '\t'))
+            fields.push_back(cell);
+        if (fields.size() < 9 || fields[1] != "dev" || !fields[0].ends_with(extension))
+            continue;
+        std::smatch match;
+        totals[fields[0]] = std::regex_search(fields[8], match, std::regex(R"(total (\d+))")) ? std::stoi(match[1]) : 0;
+    }
+    return totals;
+}
+
+struct Walk {
+    int headings = 0;
+    int pageBreakHeadings = 0; // outline-level paragraphs holding only a page break: the walk skips them
+};
+
+// The splitter's walk: levels 1 to 9, a paragraph that is only a page break skipped.
+Walk WalkHeadings(const WordDocument& document) {
+    const WordParagraphs paragraphs = document.Paragraphs();
+    const int32_t count = paragraphs.Count();
+    Walk walk;
+    for (int32_t i = 1; i <= count; ++i) {
+        const WordParagraph paragraph = paragraphs.Item(i);
+        if (paragraph.OutlineLevel() >= 10)
+            continue;
+        if (paragraph.Range().Text() == "\f")
+            ++walk.pageBreakHeadings;
+        else
+            ++walk.headings;
+    }
+    return walk;
+}
+
+class CorpusHeadingWalk : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kCorpus / "MANIFEST.tsv"))
+            GTEST_SKIP() << "the shared corpus is not beside the source folder";
+        CoInitialize(nullptr);
+        RegisterDocumentServer();
+        ASSERT_TRUE(word.CreateDispatch("Word.Application"));
+    }
+    WordApplication word;
+};
+
+void ExpectManifestCounts(WordApplication& word, const std::map<std::string, int>& totals) {
+    ASSERT_FALSE(totals.empty());
+    for (const auto& [file, expected] : totals) {
+        SCOPED_TRACE(file);
+        ScopedVariant name = ScopedVariant::Bstr(std::filesystem::path(kCorpus / "dev" / file).u16string());
+        ScopedVariant missing = ScopedVariant::Missing();
+        ScopedVariant readOnly = ScopedVariant::I2(1);
+        try {
+            WordDocument document =
+                word.Documents().Open(&name, &missing, &readOnly, &missing, &missing, &missing, &missing, &missing,
+                                      &missing, &missing, &missing, &missing, &missing, &missing, &missing);
+            const Walk walk = WalkHeadings(document);
+            std::cout << "[ corpus   ] " << file << ": " << walk.headings << " headings, " << walk.pageBreakHeadings
+                      << " page-break-only heading paragraphs skipped (manifest " << expected << ")\n";
+            // The manifest counts outline-level paragraphs, page-break-only ones included.
+            EXPECT_EQ(walk.headings + walk.pageBreakHeadings, expected);
+            document.Close(&missing, &missing, &missing);
+        } catch (const AutomationError& error) {
+            ADD_FAILURE() << error.what();
+        }
+    }
+}
+
+TEST_F(CorpusHeadingWalk, EveryDevDocxHasTheManifestHeadingCount) {
+    ExpectManifestCounts(word, ManifestTotals(".docx"));
+}
+
+// The manifest counted these after the same LibreOffice conversion the server makes.
+TEST_F(CorpusHeadingWalk, EveryDevDocHasTheManifestHeadingCountAfterConversion) {
+    if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    ExpectManifestCounts(word, ManifestTotals(".doc"));
+}
+
+} // namespace
