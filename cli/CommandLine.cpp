@@ -1,0 +1,99 @@
+#include "CommandLine.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+std::string UsageText() {
+    return "Usage: leafbind-cli INPUT.docx [options]\n"
+           "Turns a Word document into a compiled HTML Help file: one topic per heading.\n"
+           "\n"
+           "  -o, --output FILE     the help file to write (default: beside INPUT, ending in .chm)\n"
+           "      --title TEXT      the help title (default: INPUT's base name)\n"
+           "      --header          copy the document's page header onto every page\n"
+           "      --footer          copy the document's page footer onto every page\n"
+           "      --no-png          keep pictures in their own formats instead of PNG\n"
+           "      --no-related      no list of sub-topics at the foot of a page\n"
+           "      --numbering       keep heading numbers on pages, contents and index\n"
+           "      --copyright TEXT  a copyright line at the foot of every page\n"
+           "      --keep DIR        keep the pages and project files in DIR (new or empty)\n"
+           "      --quiet           print nothing but errors\n"
+           "      --help            show this text\n"
+           "      --version         show the version\n"
+           "\n"
+           "Exit status: 0 the help file was written; 1 the conversion failed; 2 usage error;\n"
+           "3 the document cannot be read; 4 the document has no headings; 5 the compile produced nothing.\n";
+}
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    ParsedCommandLine parsed;
+    auto fail = [&](std::string message) {
+        parsed.action = ParsedCommandLine::Action::Error;
+        parsed.error = std::move(message);
+        return parsed;
+    };
+    CliOptions& options = parsed.options;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string& target) {
+            if (i + 1 >= args.size())
+                return false;
+            target = args[++i];
+            return true;
+        };
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            if (!options.input.empty())
+                return fail("more than one input document: " + arg);
+            options.input = arg;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            parsed.action = ParsedCommandLine::Action::Help;
+            return parsed;
+        } else if (arg == "--version") {
+            parsed.action = ParsedCommandLine::Action::Version;
+            return parsed;
+        } else if (arg == "-o" || arg == "--output") {
+            if (!value(options.output))
+                return fail(arg + " needs a file name");
+        } else if (arg == "--title") {
+            std::string title;
+            if (!value(title))
+                return fail("--title needs a text");
+            options.title = title;
+        } else if (arg == "--copyright") {
+            if (!value(options.copyright))
+                return fail("--copyright needs a text");
+        } else if (arg == "--keep") {
+            if (!value(options.keepFolder) || options.keepFolder.empty())
+                return fail("--keep needs a folder");
+        } else if (arg == "--header") {
+            options.header = true;
+        } else if (arg == "--footer") {
+            options.footer = true;
+        } else if (arg == "--no-png") {
+            options.png = false;
+        } else if (arg == "--no-related") {
+            options.related = false;
+        } else if (arg == "--numbering") {
+            options.numbering = true;
+        } else if (arg == "--quiet" || arg == "-q") {
+            options.quiet = true;
+        } else {
+            return fail("unknown option: " + arg);
+        }
+    }
+    if (options.input.empty())
+        return fail("no input document given");
+    parsed.action = ParsedCommandLine::Action::Convert;
+    return parsed;
+}
+
+std::string DefaultOutputPath(const std::string& input) {
+    fs::path path(input);
+    path.replace_extension(".chm");
+    return path.string();
+}
+
+std::string DefaultTitle(const std::string& input) { return fs::path(input).stem().string(); }

@@ -1,0 +1,33 @@
+#pragma once
+// The batch front end's arguments: what to convert, where to, and the page options.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CliOptions {
+    std::string input;     // UTF-8, as given
+    std::string output;    // UTF-8; empty: beside the input, same base name, ".chm"
+    std::optional<std::string> title; // UTF-8; none: the input's base name
+    bool header = false;
+    bool footer = false;
+    bool png = true;
+    bool related = true;
+    bool numbering = false;
+    std::string copyright;
+    std::string keepFolder; // empty: a fresh folder, removed at the end
+    bool quiet = false;
+};
+
+struct ParsedCommandLine {
+    enum class Action { Convert, Help, Version, Error } action = Action::Error;
+    CliOptions options;
+    std::string error; // for Action::Error
+};
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+std::string UsageText();
+
+// The defaults the main dialog proposes: output beside the source with ".chm", title = the base name.
+std::string DefaultOutputPath(const std::string& input);
+std::string DefaultTitle(const std::string& input);

@@ -1,0 +1,68 @@
+#include "ProgressReporter.h"
+
+namespace {
+
+constexpr int kBarWidth = 30;
+constexpr size_t kTitleWidth = 40;
+
+// Cuts at a character boundary, so a shortened title stays valid UTF-8.
+std::string Shortened(const std::string& text, size_t width) {
+    if (text.size() <= width)
+        return text;
+    size_t cut = width;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.substr(0, cut) + "...";
+}
+
+} // namespace
+
+ProgressReporter::ProgressReporter(std::FILE* stream, bool quiet, bool terminal)
+    : stream_(stream), quiet_(quiet), terminal_(terminal) {}
+
+ProgressReporter::~ProgressReporter() { EndBar(); }
+
+void ProgressReporter::EndBar() {
+    if (barShown_) {
+        std::fputc('\n', stream_);
+        barShown_ = false;
+    }
+}
+
+void ProgressReporter::Stage(const std::string& text) { Line(text); }
+
+void ProgressReporter::Page(int32_t page, int32_t pageCount, const std::string& title) {
+    if (quiet_)
+        return;
+    const int32_t done = page + 1;
+    if (!terminal_) {
+        std::fprintf(stream_, "page %d of %d: %s\n", done, pageCount, title.c_str());
+        return;
+    }
+    const int filled = pageCount > 0 ? static_cast<int>(int64_t{done} * kBarWidth / pageCount) : kBarWidth;
+    std::string bar(static_cast<size_t>(filled), '#');
+    bar.resize(kBarWidth, ' ');
+    std::fprintf(stream_, "\r\033[K[%s] %d/%d pages  %s", bar.c_str(), done, pageCount,
+                 Shortened(title, kTitleWidth).c_str());
+    std::fflush(stream_);
+    barShown_ = true;
+}
+
+void ProgressReporter::Warning(const std::string& text) {
+    if (quiet_)
+        return;
+    EndBar();
+    std::fprintf(stream_, "warning: %s\n", text.c_str());
+}
+
+void ProgressReporter::Error(const std::string& text) {
+    EndBar();
+    std::fprintf(stream_, "error: %s\n", text.c_str());
+}
+
+void ProgressReporter::Line(const std::string& text) {
+    if (quiet_)
+        return;
+    EndBar();
+    std::fprintf(stream_, "%s\n", text.c_str());
+}
