@@ -1,0 +1,110 @@
+// Generates a small project and a 2,000-page project (about 20 MB of HTML), compiles each with our compiler and
+// with chmcmd, and prints wall time and output size for both.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "HelpCompiler.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Generate(const fs::path& folder, int pages, std::size_t pageBytes) {
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    std::mt19937 random(42);
+    static const char* kWords[] = {"help", "topic", "document", "install", "option", "window", "index", "table", "page",
+                                   "convert", "heading", "word", "file", "system",
+                                   // Chinese text has no spaces: runs of characters between the Latin words
+                                   "\xE5\xB8\xAE\xE5\x8A\xA9\xE6\x96\x87\xE6\xA1\xA3",
+                                   "\xE5\xAE\x89\xE8\xA3\x85\xE6\x8C\x87\xE5\x8D\x97",
+                                   "\xE7\xB3\xBB\xE7\xBB\x9F\xE8\xAE\xBE\xE7\xBD\xAE\xE7\xAA\x97\xE5\x8F\xA3"};
+    std::string contents = "<HTML><BODY><UL>\r\n";
+    std::string project = "[OPTIONS]\r\nCompiled file=out.chm\r\nContents file=t.hhc\r\nIndex file=t.hhk\r\n"
+                          "Default topic=0.html\r\nTitle=Bench\r\nLanguage=0x804\r\nFull-text search=Yes\r\n"
+                          "[FILES]\r\n";
+    for (int page = 0; page < pages; ++page) {
+        std::string html =
+            "<html><head><meta charset=utf-8><title>Topic " + std::to_string(page) + "</title></head><body>";
+        while (html.size() < pageBytes) {
+            html += "<p class=MsoNormal style='margin-left:21pt'>";
+            for (int w = 0; w < 12; ++w) {
+                html += std::string(kWords[random() % 17]) + " ";
+            }
+            html += std::to_string(random() % 100000) + "</p>\r\n";
+        }
+        html += "</body></html>";
+        std::ofstream(folder / (std::to_string(page) + ".html"), std::ios::binary) << html;
+        project += std::to_string(page) + ".html\r\n";
+        contents += "<LI> <OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"Topic " + std::to_string(page) +
+                    "\"><param name=\"Local\" value=\"" + std::to_string(page) + ".html\"></OBJECT>\r\n";
+    }
+    contents += "</UL></BODY></HTML>\r\n";
+    std::ofstream(folder / "t.hhc", std::ios::binary) << contents;
+    std::ofstream(folder / "t.hhk", std::ios::binary) << contents;
+    std::ofstream(folder / "t.hhp", std::ios::binary) << project;
+}
+
+double Seconds(const std::chrono::steady_clock::time_point& start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The search index's cost: the same project compiled with and without it.
+void MeasureSearchIndex(const char* label, const fs::path& folder) {
+    const fs::path project = folder / "t.hhp";
+    std::string text;
+    {
+        std::ifstream stream(project, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(stream), {});
+    }
+    const auto withoutSearch =
+        text.substr(0, text.find("Full-text search=Yes\r\n")) + text.substr(text.find("Full-text search=Yes\r\n") + 22);
+    std::ofstream(folder / "nosearch.hhp", std::ios::binary) << withoutSearch;
+    auto start = std::chrono::steady_clock::now();
+    chm::CompileHelpProject((folder / "nosearch.hhp").string(), {});
+    const double plainTime = Seconds(start);
+    const auto plainSize = fs::file_size(folder / "out.chm");
+    start = std::chrono::steady_clock::now();
+    chm::CompileHelpProject(project.string(), {});
+    const double searchTime = Seconds(start);
+    const auto searchSize = fs::file_size(folder / "out.chm");
+    fs::remove(folder / "out.chm");
+    fs::remove(folder / "nosearch.hhp");
+    std::printf("%-6s search index: +%.3f s (%.3f s without, %.3f s with), +%ju bytes = %.1f%% of the help file\n",
+                label, searchTime - plainTime, plainTime, searchTime,
+                static_cast<std::uintmax_t>(searchSize - plainSize),
+                100.0 * static_cast<double>(searchSize - plainSize) / static_cast<double>(searchSize));
+}
+
+void Measure(const char* label, const fs::path& folder) {
+    MeasureSearchIndex(label, folder);
+    auto start = std::chrono::steady_clock::now();
+    const bool ours = chm::CompileHelpProject((folder / "t.hhp").string(), {});
+    const double ourTime = Seconds(start);
+    const auto ourSize = ours ? fs::file_size(folder / "out.chm") : 0;
+    fs::remove(folder / "out.chm");
+    start = std::chrono::steady_clock::now();
+    const int status = std::system(("cd '" + folder.string() + "' && chmcmd t.hhp >/dev/null 2>&1").c_str());
+    const double theirTime = Seconds(start);
+    const auto theirSize = fs::exists(folder / "out.chm") ? fs::file_size(folder / "out.chm") : 0;
+    std::printf("%-6s ours %7.3f s %10ju bytes | chmcmd %7.3f s %10ju bytes (status %d) | %.1fx faster\n", label,
+                ourTime, static_cast<std::uintmax_t>(ourSize), theirTime, static_cast<std::uintmax_t>(theirSize),
+                status, theirTime / ourTime);
+}
+
+} // namespace
+
+int main() {
+    const fs::path root = fs::temp_directory_path() / "chm-bench";
+    Generate(root / "small", 10, 4000);
+    Measure("small", root / "small");
+    Generate(root / "large", 2000, 10000);
+    Measure("large", root / "large");
+    fs::remove_all(root);
+    return 0;
+}

@@ -1,0 +1,644 @@
+#include "HelpCompiler.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <unistd.h>
+
+#include "ChmContainer.h"
+#include "FullTextIndex.h"
+#include "HelpProject.h"
+#include "KeywordIndex.h"
+#include "PageText.h"
+#include "Sitemap.h"
+#include "StringTable.h"
+#include "SystemFiles.h"
+#include "TextCodec.h"
+#include "TopicTables.h"
+
+namespace chm {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Bigger pages are not text a reader searches; indexing them would only cost memory.
+constexpr std::size_t kMaxIndexedPageBytes = std::size_t{64} << 20;
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+bool ReadWholeFile(const fs::path& path, std::string& bytes) {
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream) {
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(stream), {});
+    return !stream.bad();
+}
+
+// A project-relative path with "/" separators, or nothing when it is absolute or climbs out of the folder.
+std::optional<std::string> NormalizeRelative(const std::string& path) {
+    if (path.empty() || path[0] == '/' || (path.size() > 1 && path[1] == ':')) {
+        return std::nullopt;
+    }
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        const std::string part = path.substr(start, end - start);
+        if (part == "..") {
+            if (parts.empty()) {
+                return std::nullopt;
+            }
+            parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    if (parts.empty()) {
+        return std::nullopt;
+    }
+    std::string joined;
+    for (const std::string& part : parts) {
+        joined += (joined.empty() ? "" : "/") + part;
+    }
+    return joined;
+}
+
+// A sitemap or link target reduced to an internal name, or empty when it points outside the help file.
+std::string LocalTarget(std::string target, const std::string& baseFolder) {
+    const std::size_t cut = target.find_first_of("#?");
+    if (cut != std::string::npos) {
+        target.erase(cut);
+    }
+    std::replace(target.begin(), target.end(), '\\', '/');
+    const std::size_t storage = target.find("::/");
+    if (storage != std::string::npos) {
+        target = target.substr(storage + 3);
+    } else if (target.find(':') != std::string::npos) {
+        return {}; // http:, mailto:, javascript: and the like
+    }
+    if (target.empty()) {
+        return {};
+    }
+    if (target[0] == '/') {
+        target.erase(0, 1);
+    } else if (!baseFolder.empty()) {
+        target = baseFolder + "/" + target;
+    }
+    return NormalizeRelative(target).value_or(std::string());
+}
+
+std::string PercentDecode(const std::string& text) {
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+            result += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+bool IsPage(const std::string& name) {
+    const std::string lower = LowerAscii(name);
+    return lower.ends_with(".htm") || lower.ends_with(".html");
+}
+
+std::vector<std::string> LinkTargets(const std::string& html) {
+    std::vector<std::string> targets;
+    const std::string lower = LowerAscii(html);
+    for (const char* attribute : {"href=", "src="}) {
+        for (std::size_t at = lower.find(attribute); at != std::string::npos; at = lower.find(attribute, at + 1)) {
+            if (at > 0 && std::isalnum(static_cast<unsigned char>(lower[at - 1]))) {
+                continue;
+            }
+            std::size_t i = at + std::char_traits<char>::length(attribute);
+            std::string value;
+            if (i < html.size() && (html[i] == '"' || html[i] == '\'')) {
+                const std::size_t close = html.find(html[i], i + 1);
+                if (close == std::string::npos) {
+                    continue;
+                }
+                value = html.substr(i + 1, close - i - 1);
+            } else {
+                const std::size_t end = html.find_first_of(" \t\r\n>", i);
+                value = html.substr(i, end == std::string::npos ? std::string::npos : end - i);
+            }
+            targets.push_back(value);
+        }
+    }
+    return targets;
+}
+
+struct SourceFile {
+    std::string internalName; // UTF-8, no leading "/"
+    std::string projectName;  // as listed, code page
+    std::string bytes;
+};
+
+class Compilation {
+public:
+    Compilation(const CompileCallbacks& callbacks, const CompileOptions& options)
+        : callbacks(callbacks), options(options) {}
+
+    bool Run(const std::string& projectPathText) {
+        const bool ok = Compile(projectPathText);
+        WriteErrorLog();
+        return ok;
+    }
+
+private:
+    void Error(const std::string& text) { Say("error: " + text); }
+    void Warning(const std::string& text) { Say("warning: " + text); }
+    void Say(const std::string& text) {
+        log.push_back(text);
+        if (callbacks.message) {
+            callbacks.message(text);
+        }
+    }
+
+    // Names in the project are code-page bytes; on disk they are UTF-8.
+    std::optional<std::string> ToUtf8(const std::string& text) {
+        if (text.empty()) {
+            return std::string();
+        }
+        std::optional<std::string> converted = CodePageToUtf8(project.codePage, text);
+        if (!converted) {
+            Error("\"" + text + "\" is not valid text in code page " + std::to_string(project.codePage));
+        }
+        return converted;
+    }
+
+    bool Compile(const std::string& projectPathText) {
+        const fs::path projectPath = projectPathText;
+        std::string projectBytes;
+        std::error_code code;
+        if (!fs::is_regular_file(projectPath, code) || !ReadWholeFile(projectPath, projectBytes)) {
+            Error("cannot read the project file " + projectPath.string());
+            return false;
+        }
+        ProjectParseResult parsed = ParseHelpProject(projectBytes);
+        if (!parsed.ok) {
+            Error(projectPath.filename().string() + ": " + parsed.message);
+            return false;
+        }
+        project = std::move(parsed.project);
+        for (const std::string& warning : project.warnings) {
+            Warning(warning);
+        }
+        folder = projectPath.parent_path();
+        logPath.clear();
+        if (!project.errorLogFile.empty()) {
+            if (const auto name = ToUtf8(project.errorLogFile)) {
+                std::string path = *name;
+                std::replace(path.begin(), path.end(), '\\', '/');
+                if (const auto relative = NormalizeRelative(path)) {
+                    logPath = folder / *relative;
+                }
+            }
+        }
+        if (!ResolveOutputPath(projectPath)) {
+            return false;
+        }
+        if (!CollectFiles()) {
+            return false;
+        }
+        Sitemap contents;
+        Sitemap index;
+        if (!ReadSitemap(project.contentsFile, contents) || !ReadSitemap(project.indexFile, index)) {
+            return false;
+        }
+        CheckLinks(contents, index);
+        const Bytes output = BuildHelpFile(contents, index);
+        if (output.empty()) {
+            return false;
+        }
+        return WriteOutput(output);
+    }
+
+    bool ResolveOutputPath(const fs::path& projectPath) {
+        std::string compiled = project.compiledFile;
+        if (compiled.empty()) {
+            outputPath = folder / projectPath.stem();
+            outputPath += ".chm";
+        } else {
+            const auto name = ToUtf8(compiled);
+            if (!name) {
+                return false;
+            }
+            std::string path = *name;
+            std::replace(path.begin(), path.end(), '\\', '/');
+            outputPath = fs::path(path).is_absolute() ? fs::path(path) : folder / path;
+        }
+        std::error_code code;
+        const fs::path outputFolder = outputPath.parent_path().empty() ? fs::path(".") : outputPath.parent_path();
+        if (!fs::is_directory(outputFolder, code)) {
+            Error("the output folder does not exist: " + outputFolder.string());
+            return false;
+        }
+        if (fs::is_directory(outputPath, code)) {
+            Error("the output path is a folder: " + outputPath.string());
+            return false;
+        }
+        return true;
+    }
+
+    bool AddSource(const std::string& listedName, bool fromFilesSection) {
+        const auto utf8 = ToUtf8(listedName);
+        if (!utf8) {
+            return false;
+        }
+        std::string path = *utf8;
+        std::replace(path.begin(), path.end(), '\\', '/');
+        const std::optional<std::string> relative = NormalizeRelative(path);
+        if (!relative) {
+            Error("refused: \"" + *utf8 + "\" is not a path inside the project folder");
+            return false;
+        }
+        if (relative->size() + 1 > kMaxInternalNameLength) {
+            Error("file name too long: " + relative->substr(0, 80) + "...");
+            return false;
+        }
+        const std::string key = LowerAscii(*relative);
+        if (indexOfName.count(key) != 0) {
+            return true;
+        }
+        SourceFile file{*relative, listedName, {}};
+        const fs::path diskPath = folder / *relative;
+        std::error_code code;
+        if (!fs::is_regular_file(diskPath, code) || !ReadWholeFile(diskPath, file.bytes)) {
+            Error(std::string(fromFilesSection ? "a file listed in the project" : "a file named in the options") +
+                  " is missing or unreadable: " + *relative);
+            return false;
+        }
+        if (callbacks.progress) {
+            callbacks.progress(*relative);
+        }
+        indexOfName.emplace(key, sources.size());
+        sources.push_back(std::move(file));
+        return true;
+    }
+
+    bool CollectFiles() {
+        bool ok = true;
+        for (const std::string& name : project.files) {
+            ok = AddSource(name, true) && ok;
+        }
+        for (const std::string* name : {&project.contentsFile, &project.indexFile}) {
+            if (!name->empty()) {
+                ok = AddSource(*name, false) && ok;
+            }
+        }
+        return ok;
+    }
+
+    const SourceFile* FindSource(const std::string& internalName) const {
+        const auto found = indexOfName.find(LowerAscii(internalName));
+        return found == indexOfName.end() ? nullptr : &sources[found->second];
+    }
+
+    bool ReadSitemap(const std::string& listedName, Sitemap& sitemap) {
+        if (listedName.empty()) {
+            return true;
+        }
+        std::string path = ToUtf8(listedName).value_or(listedName);
+        std::replace(path.begin(), path.end(), '\\', '/');
+        const SourceFile* file = FindSource(NormalizeRelative(path).value_or(path));
+        if (file == nullptr) {
+            return false;
+        }
+        SitemapParseResult parsed = ParseSitemap(file->bytes);
+        if (!parsed.ok) {
+            Error(file->internalName + ": malformed sitemap, " + parsed.message);
+            return false;
+        }
+        sitemap = std::move(parsed.sitemap);
+        return true;
+    }
+
+    // Sitemap targets arrive in the code page; internal names are UTF-8.
+    std::string SitemapTarget(const std::string& local) {
+        const std::string utf8 = CodePageToUtf8(project.codePage, local).value_or(local);
+        return LocalTarget(utf8, {});
+    }
+
+    void CheckSitemapTargets(const std::vector<SitemapEntry>& entries, const std::string& sitemapName) {
+        for (const SitemapEntry& entry : entries) {
+            for (const auto& [name, local] : entry.targets) {
+                const std::string target = SitemapTarget(local);
+                if (!target.empty() && FindSource(target) == nullptr) {
+                    Warning(sitemapName + " names a file that is not in the project: " + target);
+                }
+            }
+            CheckSitemapTargets(entry.children, sitemapName);
+        }
+    }
+
+    void CheckLinks(const Sitemap& contents, const Sitemap& index) {
+        CheckSitemapTargets(contents.entries, "the contents file");
+        CheckSitemapTargets(index.entries, "the index file");
+        for (const SourceFile& file : sources) {
+            if (!IsPage(file.internalName)) {
+                continue;
+            }
+            const std::size_t slash = file.internalName.rfind('/');
+            const std::string base = slash == std::string::npos ? std::string() : file.internalName.substr(0, slash);
+            std::set<std::string> reported;
+            for (const std::string& link : LinkTargets(file.bytes)) {
+                const std::string target = LocalTarget(PercentDecode(link), base);
+                if (!target.empty() && FindSource(target) == nullptr && reported.insert(target).second) {
+                    Warning(file.internalName + " links to a missing file: " + target);
+                }
+            }
+        }
+    }
+
+    void CollectContentsTitles(const std::vector<SitemapEntry>& entries) {
+        for (const SitemapEntry& entry : entries) {
+            ++contentsEntryCount;
+            const std::string target = LowerAscii(SitemapTarget(entry.local));
+            if (!target.empty()) {
+                contentsTitles.emplace(target, entry.name);
+            }
+            CollectContentsTitles(entry.children);
+        }
+    }
+
+    void CollectKeywords(const std::vector<SitemapEntry>& entries, const std::map<std::string, std::uint32_t>& topicOf,
+                         std::vector<Keyword>& keywords) {
+        for (const SitemapEntry& entry : entries) {
+            const std::string text = entry.keyword.empty() ? entry.name : entry.keyword;
+            Keyword keyword;
+            if (auto utf16 = CodePageToUtf16(project.codePage, text)) {
+                keyword.text = *utf16;
+            }
+            for (const auto& [name, local] : entry.targets) {
+                const auto found = topicOf.find(LowerAscii(SitemapTarget(local)));
+                if (found != topicOf.end()) {
+                    keyword.topics.push_back(found->second);
+                }
+            }
+            if (!keyword.text.empty() && !keyword.topics.empty()) {
+                keywords.push_back(std::move(keyword));
+            }
+            CollectKeywords(entry.children, topicOf, keywords);
+        }
+    }
+
+    // Viewers read the contents and index names from #SYSTEM and #WINDOWS as bytes of their own choosing (one
+    // decodes them as Latin-1 and re-encodes them in the locale's charset), so a Chinese name is never found
+    // again. A copy under an ASCII name that no decoding can change is what those records point to.
+    std::string AsciiAliasOf(const std::string& internalName, const std::string& stem, const std::string& extension) {
+        const bool ascii = std::all_of(internalName.begin(), internalName.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (internalName.empty() || ascii) {
+            return internalName;
+        }
+        std::string alias = stem + extension;
+        for (int n = 1; FindSource(alias) != nullptr; ++n) {
+            alias = stem + "-" + std::to_string(n) + extension;
+        }
+        asciiAliases.emplace(internalName, alias);
+        return alias;
+    }
+
+    std::string InternalNameOf(const std::string& listedName) {
+        std::string path = CodePageToUtf8(project.codePage, listedName).value_or(listedName);
+        std::replace(path.begin(), path.end(), '\\', '/');
+        const SourceFile* file = FindSource(NormalizeRelative(path).value_or(path));
+        // Names are written as stored in the directory (UTF-8), so readers find them without converting.
+        return file == nullptr ? std::string() : file->internalName;
+    }
+
+    // The page's text for its title and, when the project asks for search, for the index. A page that cannot
+    // be read as text is left out of the index with a warning; search never fails the compile.
+    PageText ReadPageText(const SourceFile& file, std::optional<FullTextIndex>& search, std::uint32_t topic) {
+        if (file.bytes.size() > kMaxIndexedPageBytes) {
+            if (search) {
+                Warning(file.internalName + " is too large to index for search (" +
+                        std::to_string(file.bytes.size() >> 20) + " MB); left out of the search index");
+            }
+            return {};
+        }
+        PageTextResult text = ExtractPageText(file.bytes, project.codePage);
+        if (!text.ok) {
+            if (search) {
+                Warning(file.internalName + ": " + text.message + "; left out of the search index");
+            }
+            return {};
+        }
+        if (!text.message.empty()) {
+            Warning(file.internalName + ": " + text.message);
+        }
+        if (search) {
+            try {
+                search->AddTopic(topic, text.text);
+            } catch (const std::exception& error) {
+                Warning(file.internalName + " could not be indexed for search: " + error.what());
+            }
+        }
+        return std::move(text.text);
+    }
+
+    Bytes BuildSearchIndex(std::optional<FullTextIndex>& search) {
+        if (!search) {
+            return {};
+        }
+        try {
+            Bytes bytes = search->Build();
+            search.reset();
+            return bytes;
+        } catch (const std::exception& error) {
+            Warning(std::string("the search index could not be built: ") + error.what());
+            search.reset();
+            return {};
+        }
+    }
+
+    Bytes BuildHelpFile(const Sitemap& contents, const Sitemap& index) {
+        ChmContainer container;
+        StringTable strings;
+        CollectContentsTitles(contents.entries);
+        std::vector<Topic> topics;
+        std::map<std::string, std::uint32_t> topicOf;
+        std::optional<FullTextIndex> search;
+        if (project.fullTextSearch) {
+            search.emplace(project.codePage);
+        }
+        for (const SourceFile& file : sources) {
+            if (!IsPage(file.internalName)) {
+                continue;
+            }
+            const auto topic = static_cast<std::uint32_t>(topics.size());
+            const PageText text = ReadPageText(file, search, topic);
+            const std::string key = LowerAscii(file.internalName);
+            const auto titled = contentsTitles.find(key);
+            std::string title = titled != contentsTitles.end()
+                                    ? titled->second
+                                    : Utf8ToCodePage(project.codePage, EncodeUtf8(text.title)).value_or(std::string());
+            if (title.empty()) {
+                title = Utf8ToCodePage(project.codePage, file.internalName).value_or(file.internalName);
+            }
+            topicOf.emplace(key, topic);
+            topics.push_back(Topic{title, file.internalName, titled != contentsTitles.end()});
+        }
+        Bytes searchIndex = BuildSearchIndex(search);
+
+        SystemInfo info;
+        info.lcid = project.lcid;
+        info.title = project.title;
+        info.defaultFont = project.defaultFont;
+        info.defaultWindow = project.defaultWindow;
+        info.fullTextSearch = !searchIndex.empty();
+        info.contentsFile = AsciiAliasOf(InternalNameOf(project.contentsFile), "contents", ".hhc");
+        info.indexFile = AsciiAliasOf(InternalNameOf(project.indexFile), "index", ".hhk");
+        info.defaultTopic = InternalNameOf(project.defaultTopic);
+        if (info.defaultTopic.empty() && !topics.empty()) {
+            info.defaultTopic = topics.front().local;
+        }
+        info.compiledStem = LowerAscii(outputPath.stem().string());
+        info.timestamp = static_cast<std::uint32_t>(std::time(nullptr));
+        info.contentsEntryCount = contentsEntryCount;
+
+        std::vector<Keyword> keywords;
+        CollectKeywords(index.entries, topicOf, keywords);
+        keywords = SortAndMergeKeywords(std::move(keywords));
+        info.hasKeywordIndex = project.binaryIndex && !keywords.empty();
+
+        std::vector<WindowDefinition> windows = project.windows;
+        for (WindowDefinition& window : windows) {
+            // Window files are named as in the project; the viewer looks them up as internal names.
+            for (std::string* name : {&window.contentsFile, &window.indexFile, &window.defaultTopic}) {
+                const std::string internal = InternalNameOf(*name);
+                if (!internal.empty()) {
+                    const auto alias = asciiAliases.find(internal);
+                    *name = alias == asciiAliases.end() ? internal : alias->second;
+                }
+            }
+        }
+
+        bool ok = true;
+        for (SourceFile& file : sources) {
+            ok = container.AddFile("/" + file.internalName, Bytes(file.bytes.begin(), file.bytes.end())) && ok;
+            if (const auto alias = asciiAliases.find(file.internalName); alias != asciiAliases.end()) {
+                ok = container.AddFile("/" + alias->second, Bytes(file.bytes.begin(), file.bytes.end())) && ok;
+            }
+            file.bytes.clear();
+            file.bytes.shrink_to_fit();
+        }
+        const TopicTables tables = BuildTopicTables(topics, strings);
+        const Bytes indexHeader = BuildIndexHeader(info, strings);
+        ok = ok && container.AddFile("/#SYSTEM", BuildSystemFile(info, indexHeader));
+        ok = ok && container.AddFile("/#WINDOWS", BuildWindowsFile(windows, strings));
+        ok = ok && container.AddFile("/#IDXHDR", indexHeader);
+        ok = ok && container.AddFile("/#TOPICS", tables.topics);
+        ok = ok && container.AddFile("/#URLTBL", tables.urlTable);
+        ok = ok && container.AddFile("/#URLSTR", tables.urlStrings);
+        if (info.hasKeywordIndex) {
+            KeywordIndexFiles keywordFiles = BuildKeywordIndex(keywords, project.codePage, project.lcid);
+            ok = ok && container.AddFile("/$WWKeywordLinks/BTree", std::move(keywordFiles.btree));
+            ok = ok && container.AddFile("/$WWKeywordLinks/Data", std::move(keywordFiles.data));
+            ok = ok && container.AddFile("/$WWKeywordLinks/Map", std::move(keywordFiles.map));
+            ok = ok && container.AddFile("/$WWKeywordLinks/Property", std::move(keywordFiles.property));
+        }
+        if (!searchIndex.empty()) {
+            ok = ok && container.AddFile("/$FIftiMain", std::move(searchIndex));
+        }
+        ok = ok && container.AddFile("/#STRINGS", strings.Data());
+        if (!ok) {
+            Error(container.Error());
+            return {};
+        }
+        ContainerSettings settings;
+        settings.lcid = project.lcid;
+        settings.timestamp = info.timestamp;
+        settings.lzx = options.lzx;
+        return container.Build(settings);
+    }
+
+    bool WriteOutput(const Bytes& output) {
+        std::string pattern = (outputPath.parent_path() / ("." + outputPath.filename().string() + ".XXXXXX")).string();
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        const int descriptor = mkstemp(name.data());
+        if (descriptor < 0) {
+            Error("cannot create a file in the output folder " + outputPath.parent_path().string());
+            return false;
+        }
+        // The sticky flag: one check after every write decides whether the file is kept.
+        bool written = true;
+        std::size_t done = 0;
+        while (written && done < output.size()) {
+            const ssize_t count = write(descriptor, output.data() + done, output.size() - done);
+            written = count > 0;
+            done += written ? static_cast<std::size_t>(count) : 0;
+        }
+        written = fsync(descriptor) == 0 && written;
+        written = close(descriptor) == 0 && written;
+        MakeReadable(name.data());
+        if (!written || std::rename(name.data(), outputPath.c_str()) != 0) {
+            std::remove(name.data());
+            Error("cannot write the output file " + outputPath.string());
+            return false;
+        }
+        return true;
+    }
+
+    // mkstemp creates the file for its owner only; a help file is meant to be read by others too.
+    static void MakeReadable(const char* path) {
+        std::error_code code;
+        fs::permissions(path,
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read,
+                        code);
+    }
+
+    void WriteErrorLog() {
+        if (logPath.empty()) {
+            return;
+        }
+        std::ofstream stream(logPath, std::ios::binary | std::ios::trunc);
+        for (const std::string& line : log) {
+            stream << line << "\r\n";
+        }
+    }
+
+    const CompileCallbacks& callbacks;
+    const CompileOptions& options;
+    HelpProject project;
+    fs::path folder;
+    fs::path outputPath;
+    fs::path logPath;
+    std::vector<SourceFile> sources;
+    std::map<std::string, std::size_t> indexOfName;
+    std::map<std::string, std::string> contentsTitles;
+    std::map<std::string, std::string> asciiAliases; // internal name -> ASCII copy
+    std::uint32_t contentsEntryCount = 0;
+    std::vector<std::string> log;
+};
+
+} // namespace
+
+bool CompileHelpProject(const std::string& projectPath, const CompileCallbacks& callbacks,
+                        const CompileOptions& options) {
+    return Compilation(callbacks, options).Run(projectPath);
+}
+
+} // namespace chm

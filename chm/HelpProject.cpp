@@ -1,0 +1,214 @@
+#include "HelpProject.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "TextCodec.h"
+
+namespace chm {
+namespace {
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(c < 0x80 ? std::tolower(c) : c); });
+    return text;
+}
+
+bool IsYes(const std::string& value) {
+    return Lower(Trim(value)) == "yes";
+}
+
+bool ParseNumber(const std::string& text, std::uint32_t& value) {
+    const std::string trimmed = Trim(text);
+    if (trimmed.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    value = static_cast<std::uint32_t>(std::strtoul(trimmed.c_str(), &end, 0));
+    return end != trimmed.c_str();
+}
+
+std::string Unquote(const std::string& text) {
+    std::string trimmed = Trim(text);
+    if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') {
+        return trimmed.substr(1, trimmed.size() - 2);
+    }
+    return trimmed;
+}
+
+std::vector<std::string> SplitFields(const std::string& value) {
+    std::vector<std::string> fields(1);
+    bool inQuotes = false;
+    bool inBrackets = false;
+    for (char c : value) {
+        if (c == '"') {
+            inQuotes = !inQuotes;
+        } else if (!inQuotes && c == '[') {
+            inBrackets = true;
+        } else if (!inQuotes && c == ']') {
+            inBrackets = false;
+        } else if (!inQuotes && !inBrackets && c == ',') {
+            fields.emplace_back();
+            continue;
+        }
+        fields.back() += c;
+    }
+    return fields;
+}
+
+void ApplyOption(HelpProject& project, const std::string& key, const std::string& value, bool& languageGiven) {
+    const std::string name = Lower(key);
+    if (name == "compiled file") {
+        project.compiledFile = value;
+    } else if (name == "contents file") {
+        project.contentsFile = value;
+    } else if (name == "index file") {
+        project.indexFile = value;
+    } else if (name == "default topic") {
+        project.defaultTopic = value;
+    } else if (name == "default window") {
+        project.defaultWindow = value;
+    } else if (name == "title") {
+        project.title = value;
+    } else if (name == "default font") {
+        project.defaultFont = value;
+    } else if (name == "error log file") {
+        project.errorLogFile = value;
+    } else if (name == "language") {
+        std::uint32_t lcid = 0;
+        if (ParseNumber(value.substr(0, value.find(' ')), lcid) && lcid != 0) {
+            project.lcid = lcid;
+            project.codePage = CodePageForLcid(lcid);
+            languageGiven = true;
+        } else {
+            project.warnings.push_back("unknown language \"" + value + "\", using 0x409");
+        }
+    } else if (name == "full-text search" || name == "full text search") {
+        project.fullTextSearch = IsYes(value);
+    } else if (name == "binary toc") {
+        project.binaryToc = IsYes(value);
+    } else if (name == "binary index") {
+        project.binaryIndex = IsYes(value);
+    } else if (name == "auto index") {
+        project.autoIndex = IsYes(value);
+    }
+    // Other keys (compatibility, progress display, decompilation) do not change the output.
+}
+
+} // namespace
+
+bool ParseWindowDefinition(const std::string& name, const std::string& value, WindowDefinition& window) {
+    const std::vector<std::string> fields = SplitFields(value);
+    if (fields.size() > 20) {
+        return false;
+    }
+    auto field = [&](std::size_t index) { return index < fields.size() ? fields[index] : std::string(); };
+    window.name = name;
+    window.caption = Unquote(field(0));
+    window.contentsFile = Unquote(field(1));
+    window.indexFile = Unquote(field(2));
+    window.defaultTopic = Unquote(field(3));
+    window.homeTopic = Unquote(field(4));
+    window.jump1Text = Unquote(field(5));
+    window.jump1Url = Unquote(field(6));
+    window.jump2Text = Unquote(field(7));
+    window.jump2Url = Unquote(field(8));
+    window.hasNavigationStyle = ParseNumber(field(9), window.navigationStyle);
+    window.hasNavigationWidth = ParseNumber(field(10), window.navigationWidth);
+    window.hasButtons = ParseNumber(field(11), window.buttons);
+    const std::string rect = Trim(field(12));
+    if (!rect.empty()) {
+        if (rect.front() != '[' || rect.back() != ']') {
+            return false;
+        }
+        const std::vector<std::string> corners = SplitFields(rect.substr(1, rect.size() - 2));
+        if (corners.size() != 4) {
+            return false;
+        }
+        for (int i = 0; i < 4; ++i) {
+            window.rect[i] = static_cast<std::int32_t>(std::strtol(Trim(corners[i]).c_str(), nullptr, 0));
+        }
+        window.hasRect = true;
+    }
+    window.hasWindowStyle = ParseNumber(field(13), window.windowStyle);
+    window.hasExtendedStyle = ParseNumber(field(14), window.extendedStyle);
+    window.hasShowState = ParseNumber(field(15), window.showState);
+    ParseNumber(field(16), window.navigationClosed);
+    ParseNumber(field(17), window.defaultTab);
+    ParseNumber(field(18), window.navigationPosition);
+    ParseNumber(field(19), window.notifyId);
+    return true;
+}
+
+ProjectParseResult ParseHelpProject(const std::string& bytes) {
+    ProjectParseResult result;
+    HelpProject& project = result.project;
+    std::string section;
+    bool languageGiven = false;
+    std::size_t lineNumber = 0;
+    std::size_t position = 0;
+    while (position < bytes.size()) {
+        std::size_t end = bytes.find('\n', position);
+        if (end == std::string::npos) {
+            end = bytes.size();
+        }
+        ++lineNumber;
+        if (end - position > kMaxProjectLineLength) {
+            result.message = "project line " + std::to_string(lineNumber) + " is longer than " +
+                             std::to_string(kMaxProjectLineLength) + " bytes";
+            return result;
+        }
+        const std::string line = Trim(bytes.substr(position, end - position));
+        position = end + 1;
+        if (line.empty() || line[0] == ';') {
+            continue;
+        }
+        if (line.front() == '[' && line.back() == ']') {
+            section = Lower(line.substr(1, line.size() - 2));
+            if (section != "options" && section != "windows" && section != "files") {
+                project.warnings.push_back("section [" + line.substr(1, line.size() - 2) + "] is not used");
+            }
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (section == "options" && equals != std::string::npos) {
+            ApplyOption(project, Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), languageGiven);
+        } else if (section == "windows" && equals != std::string::npos) {
+            WindowDefinition window;
+            if (!ParseWindowDefinition(Trim(line.substr(0, equals)), line.substr(equals + 1), window)) {
+                result.message = "project line " + std::to_string(lineNumber) + ": malformed window definition";
+                return result;
+            }
+            project.windows.push_back(window);
+        } else if (section == "files") {
+            std::string path = line;
+            std::replace(path.begin(), path.end(), '\\', '/');
+            project.files.push_back(path);
+        } else if (section == "options" || section == "windows") {
+            project.warnings.push_back("project line " + std::to_string(lineNumber) + " ignored: " + line);
+        }
+    }
+    if (!languageGiven) {
+        // A font charset is the next best hint of the text's code page.
+        const std::size_t lastComma = project.defaultFont.rfind(',');
+        if (lastComma != std::string::npos) {
+            const std::uint32_t codePage = CodePageForCharset(std::atoi(project.defaultFont.c_str() + lastComma + 1));
+            if (codePage != 0) {
+                project.codePage = codePage;
+            }
+        }
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace chm

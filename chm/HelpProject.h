@@ -1,0 +1,74 @@
+#pragma once
+// The project file (.hhp): options, window definitions and the list of files to compile. Text stays in the
+// project's code page; [FILES] paths have "\" mapped to "/".
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace chm {
+
+inline constexpr std::size_t kMaxProjectLineLength = 4096;
+
+struct WindowDefinition {
+    std::string name;
+    std::string caption;
+    std::string contentsFile;
+    std::string indexFile;
+    std::string defaultTopic;
+    std::string homeTopic;
+    std::string jump1Text;
+    std::string jump1Url;
+    std::string jump2Text;
+    std::string jump2Url;
+    std::uint32_t navigationStyle = 0;
+    std::uint32_t navigationWidth = 0;
+    std::uint32_t buttons = 0;
+    std::int32_t rect[4] = {0, 0, 0, 0};
+    std::uint32_t windowStyle = 0;
+    std::uint32_t extendedStyle = 0;
+    std::uint32_t showState = 0;
+    std::uint32_t navigationClosed = 0;
+    std::uint32_t defaultTab = 0;
+    std::uint32_t navigationPosition = 0;
+    std::uint32_t notifyId = 0;
+    bool hasNavigationStyle = false;
+    bool hasNavigationWidth = false;
+    bool hasButtons = false;
+    bool hasRect = false;
+    bool hasWindowStyle = false;
+    bool hasExtendedStyle = false;
+    bool hasShowState = false;
+};
+
+struct HelpProject {
+    std::string compiledFile;
+    std::string contentsFile;
+    std::string indexFile;
+    std::string defaultTopic;
+    std::string defaultWindow;
+    std::string title;
+    std::string defaultFont;
+    std::string errorLogFile;
+    std::uint32_t lcid = 0x409;
+    std::uint32_t codePage = 1252;
+    bool fullTextSearch = false;
+    bool binaryToc = false;
+    bool binaryIndex = true;
+    bool autoIndex = false;
+    std::vector<WindowDefinition> windows;
+    std::vector<std::string> files;
+    std::vector<std::string> warnings;
+};
+
+struct ProjectParseResult {
+    bool ok = false;
+    std::string message;
+    HelpProject project;
+};
+
+ProjectParseResult ParseHelpProject(const std::string& bytes);
+
+// One [WINDOWS] value: up to 20 comma-separated fields, strings in quotes, the rectangle in brackets.
+bool ParseWindowDefinition(const std::string& name, const std::string& value, WindowDefinition& window);
+
+} // namespace chm

@@ -1,0 +1,160 @@
+#include "KeywordIndex.h"
+
+#include <algorithm>
+
+namespace chm {
+namespace {
+
+constexpr std::uint32_t kBlockSize = 2048;
+constexpr std::uint32_t kBlockHeaderSize = 12;
+constexpr std::uint32_t kFileHeaderSize = 0x4C;
+constexpr std::uint16_t kSignature = 0x293B;
+
+char16_t LowerAscii(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+bool KeywordLess(const std::u16string& a, const std::u16string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char16_t x, char16_t y) { return LowerAscii(x) < LowerAscii(y); });
+}
+
+void PutUtf16Z(ByteBuffer& buffer, const std::u16string& text) {
+    for (char16_t c : text) {
+        buffer.PutU16(static_cast<std::uint16_t>(c));
+    }
+    buffer.PutU16(0);
+}
+
+Bytes ListingEntry(const Keyword& keyword, std::uint32_t entryNumber) {
+    ByteBuffer entry;
+    PutUtf16Z(entry, keyword.text);
+    entry.PutU16(0); // not a "see also" entry
+    entry.PutU16(0); // top level
+    entry.PutU32(0); // character index of the last level
+    entry.PutU32(0);
+    entry.PutU32(static_cast<std::uint32_t>(keyword.topics.size()));
+    for (std::uint32_t topic : keyword.topics) {
+        entry.PutU32(topic);
+    }
+    entry.PutU32(1);
+    entry.PutU32(entryNumber);
+    return entry.Take();
+}
+
+struct Block {
+    ByteBuffer body;
+    std::uint16_t count = 0;
+    std::uint32_t firstEntry = 0;
+    const Keyword* firstKeyword = nullptr;
+};
+
+Bytes FinishBlock(const Block& block, std::int32_t previous, std::int32_t next) {
+    ByteBuffer bytes;
+    bytes.PutU16(static_cast<std::uint16_t>(kBlockSize - kBlockHeaderSize - block.body.Size()));
+    bytes.PutU16(block.count);
+    bytes.PutU32(static_cast<std::uint32_t>(previous));
+    bytes.PutU32(static_cast<std::uint32_t>(next));
+    bytes.PutBytes(block.body.Data());
+    bytes.PutZeros(kBlockSize - bytes.Size());
+    return bytes.Take();
+}
+
+} // namespace
+
+std::vector<Keyword> SortAndMergeKeywords(std::vector<Keyword> keywords) {
+    std::stable_sort(keywords.begin(), keywords.end(),
+                     [](const Keyword& a, const Keyword& b) { return KeywordLess(a.text, b.text); });
+    std::vector<Keyword> merged;
+    for (Keyword& keyword : keywords) {
+        if (!merged.empty() && merged.back().text == keyword.text) {
+            for (std::uint32_t topic : keyword.topics) {
+                auto& topics = merged.back().topics;
+                if (std::find(topics.begin(), topics.end(), topic) == topics.end()) {
+                    topics.push_back(topic);
+                }
+            }
+        } else {
+            merged.push_back(std::move(keyword));
+        }
+    }
+    return merged;
+}
+
+KeywordIndexFiles BuildKeywordIndex(const std::vector<Keyword>& sortedKeywords, std::uint32_t codePage,
+                                    std::uint32_t lcid) {
+    std::vector<Block> listing(1);
+    for (std::uint32_t number = 0; number < sortedKeywords.size(); ++number) {
+        const Bytes entry = ListingEntry(sortedKeywords[number], number);
+        if (listing.back().count > 0 && kBlockHeaderSize + listing.back().body.Size() + entry.size() > kBlockSize) {
+            listing.emplace_back();
+        }
+        Block& block = listing.back();
+        if (block.count == 0) {
+            block.firstEntry = number;
+            block.firstKeyword = &sortedKeywords[number];
+        }
+        block.body.PutBytes(entry);
+        ++block.count;
+    }
+    const auto listingCount = static_cast<std::int32_t>(listing.size());
+
+    // One index block over the listing blocks when there is more than one: each entry names the first keyword
+    // of a listing block and that block's number.
+    std::vector<Block> index;
+    if (listingCount > 1) {
+        index.emplace_back();
+        for (std::int32_t i = 0; i < listingCount; ++i) {
+            ByteBuffer entry;
+            PutUtf16Z(entry, listing[i].firstKeyword->text);
+            entry.PutU16(0);
+            entry.PutU16(0);
+            entry.PutU32(0);
+            entry.PutU32(0);
+            entry.PutU32(0);
+            entry.PutU32(static_cast<std::uint32_t>(i));
+            if (index.back().count > 0 && kBlockHeaderSize + index.back().body.Size() + entry.Size() > kBlockSize) {
+                index.emplace_back();
+            }
+            index.back().body.PutBytes(entry.Data());
+            ++index.back().count;
+        }
+    }
+
+    ByteBuffer btree;
+    btree.PutU16(kSignature);
+    btree.PutU16(2);
+    btree.PutU16(static_cast<std::uint16_t>(kBlockSize));
+    char format[16] = {'X', '4', '4'};
+    btree.PutBytes(format, sizeof format);
+    btree.PutU32(0);
+    btree.PutU32(static_cast<std::uint32_t>(listingCount - 1));
+    btree.PutU32(index.empty() ? 0xFFFFFFFFu : static_cast<std::uint32_t>(listingCount));
+    btree.PutU32(0xFFFFFFFFu);
+    btree.PutU32(static_cast<std::uint32_t>(listing.size() + index.size()));
+    btree.PutU16(static_cast<std::uint16_t>(index.empty() ? 1 : 2));
+    btree.PutU32(static_cast<std::uint32_t>(sortedKeywords.size()));
+    btree.PutU32(codePage);
+    btree.PutU32(lcid);
+    btree.PutU32(0);
+    btree.PutZeros(kFileHeaderSize - btree.Size());
+    for (std::int32_t i = 0; i < listingCount; ++i) {
+        btree.PutBytes(FinishBlock(listing[i], i - 1, i + 1 < listingCount ? i + 1 : -1));
+    }
+    for (const Block& block : index) {
+        btree.PutBytes(FinishBlock(block, -1, -1));
+    }
+
+    ByteBuffer map;
+    map.PutU16(static_cast<std::uint16_t>(listing.size()));
+    for (std::int32_t i = 0; i < listingCount; ++i) {
+        map.PutU32(listing[i].firstEntry);
+        map.PutU16(static_cast<std::uint16_t>(i));
+    }
+    ByteBuffer property;
+    property.PutU32(2);
+    property.PutZeros(28);
+    return KeywordIndexFiles{btree.Take(), Bytes{}, map.Take(), property.Take()};
+}
+
+} // namespace chm

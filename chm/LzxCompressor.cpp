@@ -1,0 +1,252 @@
+#include "LzxCompressor.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "HuffmanCode.h"
+#include "LzxBitWriter.h"
+#include "LzxMatchFinder.h"
+
+namespace chm {
+namespace {
+
+constexpr int kNumChars = 256;
+constexpr int kNumPrimaryLengths = 7;
+constexpr int kNumSecondaryLengths = 249;
+constexpr int kPretreeSymbols = 20;
+constexpr int kMaxCodeLength = 16;
+constexpr int kMaxPretreeLength = 15; // stored in four bits
+constexpr int kBlockTypeVerbatim = 1;
+constexpr int kFramesPerBlock = 2;
+
+struct SlotTable {
+    std::uint32_t base[51];
+    std::uint8_t extraBits[51];
+    SlotTable() {
+        std::uint32_t next = 0;
+        for (int slot = 0; slot < 51; ++slot) {
+            extraBits[slot] = static_cast<std::uint8_t>(slot < 4 ? 0 : std::min(slot / 2 - 1, 17));
+            base[slot] = next;
+            next += 1u << extraBits[slot];
+        }
+    }
+    int SlotOf(std::uint32_t formattedOffset) const {
+        return static_cast<int>(std::upper_bound(base, base + 51, formattedOffset) - base) - 1;
+    }
+};
+
+const SlotTable kSlots;
+
+// One tree's lengths, sent as differences to the previous block's through a small tree of its own.
+void WriteTreeLengths(LzxBitWriter& bits, const std::uint8_t* lengths, std::uint8_t* previous, int count) {
+    struct Code {
+        int symbol;
+        int extra;
+    };
+    std::vector<Code> codes;
+    for (int i = 0; i < count;) {
+        if (lengths[i] == 0) {
+            int run = 1;
+            while (i + run < count && lengths[i + run] == 0 && run < 51) {
+                ++run;
+            }
+            if (run >= 20) {
+                codes.push_back({18, run - 20});
+                i += run;
+                continue;
+            }
+            if (run >= 4) {
+                codes.push_back({17, run - 4});
+                i += run;
+                continue;
+            }
+        }
+        codes.push_back({(previous[i] - lengths[i] + 17) % 17, 0});
+        ++i;
+    }
+    std::vector<std::uint32_t> frequencies(kPretreeSymbols, 0);
+    for (const Code& code : codes) {
+        ++frequencies[code.symbol];
+    }
+    const std::vector<std::uint8_t> pretreeLengths = BuildCodeLengths(frequencies, kMaxPretreeLength);
+    const std::vector<std::uint32_t> pretreeCodes = CanonicalCodes(pretreeLengths);
+    for (int symbol = 0; symbol < kPretreeSymbols; ++symbol) {
+        bits.Write(pretreeLengths[symbol], 4);
+    }
+    for (const Code& code : codes) {
+        bits.Write(pretreeCodes[code.symbol], pretreeLengths[code.symbol]);
+        if (code.symbol == 17) {
+            bits.Write(code.extra, 4);
+        } else if (code.symbol == 18) {
+            bits.Write(code.extra, 5);
+        }
+    }
+    std::copy(lengths, lengths + count, previous);
+}
+
+struct IntervalOutput {
+    Bytes bytes;
+    std::vector<std::uint64_t> frameOffsets;
+};
+
+class IntervalEncoder {
+public:
+    IntervalEncoder(const LzxSettings& settings)
+        : mainSize(kNumChars + LzxPositionSlots(settings.windowBits) * 8), previousMain(mainSize, 0),
+          previousLength(kNumSecondaryLengths, 0) {}
+
+    IntervalOutput Encode(const std::vector<LzxToken>& tokens, std::size_t intervalSize) {
+        IntervalOutput output;
+        LzxBitWriter bits(output.bytes);
+        output.frameOffsets.push_back(0);
+        bits.Write(0, 1); // no call-instruction translation
+        std::size_t position = 0;
+        std::size_t first = 0;
+        while (first < tokens.size()) {
+            const std::size_t blockEnd = std::min(intervalSize, position + kFramesPerBlock * kLzxFrameSize);
+            std::size_t last = first;
+            std::size_t blockPosition = position;
+            while (last < tokens.size() && blockPosition < blockEnd) {
+                blockPosition += TokenSize(tokens[last]);
+                ++last;
+            }
+            EncodeBlock(bits, tokens, first, last, blockPosition - position, position, intervalSize,
+                        output.frameOffsets);
+            position = blockPosition;
+            first = last;
+        }
+        return output;
+    }
+
+private:
+    static std::size_t TokenSize(const LzxToken& token) { return token.length == 0 ? 1 : token.length; }
+
+    void EncodeBlock(LzxBitWriter& bits, const std::vector<LzxToken>& tokens, std::size_t first, std::size_t last,
+                     std::size_t blockSize, std::size_t position, std::size_t intervalSize,
+                     std::vector<std::uint64_t>& frameOffsets) {
+        std::vector<std::uint32_t> mainFrequencies(mainSize, 0);
+        std::vector<std::uint32_t> lengthFrequencies(kNumSecondaryLengths, 0);
+        for (std::size_t i = first; i < last; ++i) {
+            const LzxToken& token = tokens[i];
+            if (token.length == 0) {
+                ++mainFrequencies[token.literal];
+                continue;
+            }
+            const int lengthHeader = std::min(token.length - kLzxMinMatch, kNumPrimaryLengths);
+            ++mainFrequencies[MainSymbol(token, lengthHeader)];
+            if (lengthHeader == kNumPrimaryLengths) {
+                ++lengthFrequencies[token.length - kLzxMinMatch - kNumPrimaryLengths];
+            }
+        }
+        const std::vector<std::uint8_t> mainLengths = BuildCodeLengths(mainFrequencies, kMaxCodeLength);
+        const std::vector<std::uint8_t> lengthLengths = BuildCodeLengths(lengthFrequencies, kMaxCodeLength);
+        const std::vector<std::uint32_t> mainCodes = CanonicalCodes(mainLengths);
+        const std::vector<std::uint32_t> lengthCodes = CanonicalCodes(lengthLengths);
+
+        bits.Write(kBlockTypeVerbatim, 3);
+        bits.Write(static_cast<std::uint32_t>(blockSize >> 8), 16);
+        bits.Write(static_cast<std::uint32_t>(blockSize & 0xFF), 8);
+        WriteTreeLengths(bits, mainLengths.data(), previousMain.data(), kNumChars);
+        WriteTreeLengths(bits, mainLengths.data() + kNumChars, previousMain.data() + kNumChars, mainSize - kNumChars);
+        WriteTreeLengths(bits, lengthLengths.data(), previousLength.data(), kNumSecondaryLengths);
+
+        for (std::size_t i = first; i < last; ++i) {
+            const LzxToken& token = tokens[i];
+            if (token.length == 0) {
+                bits.Write(mainCodes[token.literal], mainLengths[token.literal]);
+            } else {
+                const int lengthHeader = std::min(token.length - kLzxMinMatch, kNumPrimaryLengths);
+                const int symbol = MainSymbol(token, lengthHeader);
+                bits.Write(mainCodes[symbol], mainLengths[symbol]);
+                if (lengthHeader == kNumPrimaryLengths) {
+                    const int footer = token.length - kLzxMinMatch - kNumPrimaryLengths;
+                    bits.Write(lengthCodes[footer], lengthLengths[footer]);
+                }
+                if (token.formattedOffset >= 3) {
+                    const int slot = kSlots.SlotOf(token.formattedOffset);
+                    if (kSlots.extraBits[slot] > 0) {
+                        bits.Write(token.formattedOffset - kSlots.base[slot], kSlots.extraBits[slot]);
+                    }
+                }
+            }
+            position += TokenSize(token);
+            if (position % kLzxFrameSize == 0) {
+                bits.AlignToWord();
+                if (position < intervalSize) {
+                    frameOffsets.push_back(bits.ByteCount());
+                }
+            }
+        }
+    }
+
+    static int MainSymbol(const LzxToken& token, int lengthHeader) {
+        const int slot =
+            token.formattedOffset < 3 ? static_cast<int>(token.formattedOffset) : kSlots.SlotOf(token.formattedOffset);
+        return kNumChars + slot * 8 + lengthHeader;
+    }
+
+    int mainSize;
+    std::vector<std::uint8_t> previousMain;
+    std::vector<std::uint8_t> previousLength;
+};
+
+} // namespace
+
+int LzxPositionSlots(int windowBits) {
+    switch (windowBits) {
+    case 20:
+        return 42;
+    case 21:
+        return 50;
+    default:
+        return windowBits * 2;
+    }
+}
+
+LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSettings& settings) {
+    LzxResult result;
+    const std::size_t intervalSize = static_cast<std::size_t>(settings.framesPerReset) * kLzxFrameSize;
+    const std::size_t intervalCount = (size + intervalSize - 1) / intervalSize;
+    result.paddedLength = intervalCount * intervalSize;
+    if (intervalCount == 0) {
+        return result;
+    }
+    std::vector<IntervalOutput> outputs(intervalCount);
+    std::atomic<std::size_t> nextInterval{0};
+    const LzxMatchSettings matchSettings{settings.windowBits, settings.maxChainLength, 64};
+    auto worker = [&]() {
+        std::vector<std::uint8_t> padded;
+        for (std::size_t index = nextInterval++; index < intervalCount; index = nextInterval++) {
+            const std::size_t start = index * intervalSize;
+            const std::uint8_t* intervalData = data + start;
+            if (start + intervalSize > size) {
+                padded.assign(intervalSize, 0);
+                std::copy(data + start, data + size, padded.begin());
+                intervalData = padded.data();
+            }
+            const std::vector<LzxToken> tokens = ParseInterval(intervalData, intervalSize, matchSettings);
+            outputs[index] = IntervalEncoder(settings).Encode(tokens, intervalSize);
+        }
+    };
+    unsigned threadCount = settings.threadCount > 0 ? settings.threadCount : std::thread::hardware_concurrency();
+    threadCount = std::clamp<unsigned>(threadCount, 1, static_cast<unsigned>(std::min<std::size_t>(intervalCount, 8)));
+    std::vector<std::thread> threads;
+    for (unsigned i = 1; i < threadCount; ++i) {
+        threads.emplace_back(worker);
+    }
+    worker();
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (IntervalOutput& output : outputs) {
+        const std::uint64_t base = result.compressed.size();
+        for (std::uint64_t offset : output.frameOffsets) {
+            result.frameOffsets.push_back(base + offset);
+        }
+        result.compressed.insert(result.compressed.end(), output.bytes.begin(), output.bytes.end());
+    }
+    return result;
+}
+
+} // namespace chm

@@ -1,0 +1,32 @@
+#pragma once
+// Our compressor for the help file's compressed section: an LZ77 parse coded in verbatim blocks with
+// Huffman trees, restarted at every reset interval so a viewer can start decoding at any interval.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "ByteBuffer.h"
+
+namespace chm {
+
+struct LzxSettings {
+    int windowBits = 16;     // 15..21
+    int framesPerReset = 2;  // 32 KB frames between two resets
+    int threadCount = 0;     // 0: one per hardware thread
+    int maxChainLength = 32; // effort of the match search
+};
+
+struct LzxResult {
+    Bytes compressed;
+    // Compressed offset of every 32 KB frame, the first one 0: the section's reset table.
+    std::vector<std::uint64_t> frameOffsets;
+    // The input zero-padded to whole reset intervals; decoders always produce whole frames.
+    std::uint64_t paddedLength = 0;
+};
+
+LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSettings& settings);
+
+// Position slots the decoder expects for a window size.
+int LzxPositionSlots(int windowBits);
+
+} // namespace chm

@@ -1,0 +1,25 @@
+#pragma once
+// The searchable text of one HTML page: markup, scripts, styles and comments left out, character references
+// decoded, the bytes read in the charset the page declares. Text is held as code points so that word breaking
+// never decodes.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace chm {
+
+struct PageText {
+    std::u32string body;  // what a reader sees; block boundaries become spaces
+    std::u32string title; // <title>, else the first heading
+};
+
+struct PageTextResult {
+    bool ok = false;
+    std::string message; // why the page cannot be indexed
+    PageText text;
+};
+
+// fallbackCodePage is used when the page declares no charset and is not UTF-8.
+PageTextResult ExtractPageText(std::string_view html, std::uint32_t fallbackCodePage);
+
+} // namespace chm

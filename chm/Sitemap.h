@@ -1,0 +1,38 @@
+#pragma once
+// Contents (.hhc) and index (.hhk) files: nested lists of <OBJECT type="text/sitemap"> entries. Tolerates the
+// variants generators write (lower case, unclosed <LI>, a <UL> around every entry, Keyword instead of Name);
+// refuses what cannot be read safely.
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace chm {
+
+inline constexpr std::size_t kMaxSitemapValueLength = 4096;
+inline constexpr int kMaxSitemapDepth = 64;
+
+struct SitemapEntry {
+    std::string name; // first Name, else Keyword
+    std::string local;
+    std::string keyword;
+    std::string seeAlso;
+    int imageNumber = -1;
+    // Every Name/Local pair, in order: index entries may point at several topics.
+    std::vector<std::pair<std::string, std::string>> targets;
+    std::vector<SitemapEntry> children;
+};
+
+struct Sitemap {
+    std::vector<SitemapEntry> entries;
+    std::vector<std::pair<std::string, std::string>> properties;
+};
+
+struct SitemapParseResult {
+    bool ok = false;
+    std::string message;
+    Sitemap sitemap;
+};
+
+SitemapParseResult ParseSitemap(const std::string& bytes);
+
+} // namespace chm

@@ -1,0 +1,233 @@
+#include "TextCodec.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <vector>
+
+namespace chm {
+namespace {
+
+const char* IconvName(std::uint32_t codePage) {
+    switch (codePage) {
+    case 936:
+        return "GB18030"; // the lossless superset of GBK
+    case 950:
+        return "BIG5";
+    case 932:
+        return "CP932";
+    case 949:
+        return "CP949";
+    case 65001:
+        return "UTF-8";
+    default:
+        break;
+    }
+    static thread_local std::string name;
+    name = "CP" + std::to_string(codePage);
+    return name.c_str();
+}
+
+std::optional<std::string> Convert(const char* from, const char* to, const std::string& text) {
+    iconv_t converter = iconv_open(to, from);
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    std::vector<char> input(text.begin(), text.end());
+    std::string output;
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    char buffer[4096];
+    bool ok = true;
+    while (inLeft > 0) {
+        char* out = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
+        output.append(buffer, out);
+        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            ok = false;
+            break;
+        }
+    }
+    iconv_close(converter);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return output;
+}
+
+} // namespace
+
+std::uint32_t CodePageForLcid(std::uint32_t lcid) {
+    switch (lcid & 0x3FF) { // primary language
+    case 0x04:
+        return (lcid == 0x404 || lcid == 0xC04 || lcid == 0x1404) ? 950 : 936;
+    case 0x11:
+        return 932;
+    case 0x12:
+        return 949;
+    case 0x19:
+    case 0x02:
+    case 0x22:
+        return 1251;
+    case 0x05:
+    case 0x0E:
+    case 0x15:
+    case 0x1B:
+    case 0x24:
+        return 1250;
+    case 0x08:
+        return 1253;
+    case 0x1F:
+        return 1254;
+    case 0x0D:
+        return 1255;
+    case 0x01:
+        return 1256;
+    case 0x1E:
+        return 874;
+    default:
+        return 1252;
+    }
+}
+
+std::uint32_t CodePageForCharset(int charset) {
+    switch (charset) {
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 0:
+        return 1252;
+    case 204:
+        return 1251;
+    case 238:
+        return 1250;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 222:
+        return 874;
+    default:
+        return 0;
+    }
+}
+
+std::optional<std::string> CodePageToUtf8(std::uint32_t codePage, const std::string& text) {
+    return Convert(IconvName(codePage), "UTF-8", text);
+}
+
+std::optional<std::string> Utf8ToCodePage(std::uint32_t codePage, const std::string& text) {
+    return Convert("UTF-8", IconvName(codePage), text);
+}
+
+std::optional<std::u16string> CodePageToUtf16(std::uint32_t codePage, const std::string& text) {
+    const std::optional<std::string> bytes = Convert(IconvName(codePage), "UTF-16LE", text);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    std::u16string result;
+    for (std::size_t i = 0; i + 1 < bytes->size(); i += 2) {
+        result.push_back(static_cast<char16_t>(static_cast<unsigned char>((*bytes)[i]) |
+                                               (static_cast<unsigned char>((*bytes)[i + 1]) << 8)));
+    }
+    return result;
+}
+
+bool IsValidUtf8(const std::string& text) {
+    return Convert("UTF-8", "UTF-8", text).has_value();
+}
+
+} // namespace chm
+
+namespace chm {
+
+std::u32string DecodeUtf8Lenient(std::string_view bytes) {
+    std::u32string result;
+    result.reserve(bytes.size());
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const unsigned char lead = byteAt(i);
+        if (lead < 0x80) {
+            result.push_back(lead);
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+        char32_t code = length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0F : lead & 0x1F;
+        bool valid = length != 0 && i + length <= bytes.size();
+        for (int k = 1; valid && k < length; ++k) {
+            const unsigned char next = byteAt(i + k);
+            valid = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        const char32_t minimum = length == 4 ? 0x10000 : length == 3 ? 0x800 : 0x80;
+        valid = valid && code >= minimum && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+        result.push_back(valid ? code : U'\uFFFD');
+        i += valid ? length : 1;
+    }
+    return result;
+}
+
+std::string EncodeUtf8(std::u32string_view text) {
+    std::string result;
+    result.reserve(text.size());
+    for (const char32_t code : text) {
+        if (code < 0x80) {
+            result += static_cast<char>(code);
+        } else if (code < 0x800) {
+            result += static_cast<char>(0xC0 | (code >> 6));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            result += static_cast<char>(0xE0 | (code >> 12));
+            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            result += static_cast<char>(0xF0 | (code >> 18));
+            result += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            result += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return result;
+}
+
+std::optional<std::u32string> DecodeCharsetLenient(const std::string& charset, std::string_view bytes) {
+    iconv_t converter = iconv_open("UTF-32LE", charset.c_str());
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    std::vector<char> input(bytes.begin(), bytes.end());
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    std::u32string result;
+    char buffer[16384];
+    while (inLeft > 0) {
+        char* out = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t status = iconv(converter, &in, &inLeft, &out, &outLeft);
+        for (const char* at = buffer; at + 4 <= out; at += 4) {
+            const auto* b = reinterpret_cast<const unsigned char*>(at);
+            result.push_back(static_cast<char32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (b[3] << 24)));
+        }
+        if (status == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            // An invalid or truncated sequence: skip one byte and go on.
+            ++in;
+            --inLeft;
+            result.push_back(U'\uFFFD');
+        }
+    }
+    iconv_close(converter);
+    return result;
+}
+
+} // namespace chm

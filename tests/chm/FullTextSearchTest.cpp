@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iconv.h>
+
+#include "SearchIndexReader.h"
+#include "hha.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Pages = std::set<std::string>;
+
+std::vector<std::string> gMessages;
+
+int Record(const char* text) {
+    gMessages.emplace_back(text);
+    return 1;
+}
+
+std::string Gb18030(const std::string& utf8, const char* from = "UTF-8", const char* to = "GB18030") {
+    iconv_t converter = iconv_open(to, from);
+    std::string input = utf8;
+    std::string output(utf8.size() * 4 + 8, '\0');
+    char* in = input.data();
+    char* out = output.data();
+    std::size_t inLeft = input.size();
+    std::size_t outLeft = output.size();
+    const std::size_t status = iconv(converter, &in, &inLeft, &out, &outLeft);
+    iconv_close(converter);
+    EXPECT_NE(status, static_cast<std::size_t>(-1)) << utf8;
+    output.resize(output.size() - outLeft);
+    return output;
+}
+
+std::string Utf8FromGb18030(const std::string& bytes) {
+    return Gb18030(bytes, "GB18030", "UTF-8");
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Page(const std::string& head, const std::string& body) {
+    return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">" + head +
+           "</head><body>" + body + "</body></html>";
+}
+
+// Compiles pages (name, bytes) with full-text search on, Language 0x804, in a fresh folder.
+class SearchProject {
+public:
+    explicit SearchProject(const std::string& name) : folder(fs::temp_directory_path() / ("chm-search-" + name)) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    ~SearchProject() { fs::remove_all(folder); }
+
+    void Add(const std::string& name, const std::string& bytes) {
+        WriteFile(folder / name, bytes);
+        listed += name + "\r\n";
+    }
+
+    bool Compile() {
+        WriteFile(folder / "t.hhp", "[OPTIONS]\r\nCompiled file=t.chm\r\nFull-text search=Yes\r\nLanguage=0x804\r\n"
+                                    "Title=Search\r\n\r\n[FILES]\r\n" +
+                                        listed);
+        gMessages.clear();
+        return HHA_CompileHHP((folder / "t.hhp").c_str(), Record, nullptr, 0) != 0;
+    }
+
+    std::string Output() const { return (folder / "t.chm").string(); }
+
+    const fs::path folder;
+
+private:
+    std::string listed;
+};
+
+struct SearchCase {
+    const char* query; // UTF-8, as typed
+    bool prefix;
+    Pages expected;
+};
+
+class FullTextSearch : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        project = new SearchProject("words");
+        project->Add("0.html", Page("<title>Animals</title><style>p { color: hidden }</style>",
+                                    "<p>使用帮助文档</p><p>The Quick BROWN fox &amp; caf&eacute;</p>"));
+        project->Add("1.html", Page("", "<h1>文档<b>说明</b></h1><p>帮助</p><div>文档</div><p>brown dog</p>"));
+        project->Add("2.html",
+                     Page("<title>Info</title>", "<p>帮<span>助</span>信息</p><script>var fox = 1;</script>"));
+        project->Add("3.html", "<html><head><meta charset=gb2312><title>GB</title></head><body>" +
+                                   Gb18030("文档帮助 Foxes &#x7CFB;统") + "</body></html>");
+        ASSERT_TRUE(project->Compile());
+        reader = new chmtest::SearchIndexReader(project->Output());
+    }
+    static void TearDownTestSuite() {
+        delete reader;
+        delete project;
+    }
+
+    static SearchProject* project;
+    static chmtest::SearchIndexReader* reader;
+};
+
+SearchProject* FullTextSearch::project = nullptr;
+chmtest::SearchIndexReader* FullTextSearch::reader = nullptr;
+
+TEST_F(FullTextSearch, FindsEnglishWordsWhateverTheirCase) {
+    const SearchCase cases[] = {
+        {"fox", false, {"0.html"}},             // the script's "fox" is not text
+        {"Fox", false, {"0.html"}},             // typed in another case
+        {"brown", false, {"0.html", "1.html"}}, // written BROWN and brown
+        {"fox", true, {"0.html", "3.html"}},    // partial: also Foxes
+        {"café", false, {"0.html"}},            // entity decoded
+        {"color", true, {}},                    // style sheets are not text
+        {"quick", false, {"0.html"}},
+    };
+    ASSERT_TRUE(reader->HasIndex());
+    for (const SearchCase& c : cases) {
+        EXPECT_EQ(reader->Find(c.query, c.prefix), c.expected) << c.query << (c.prefix ? " (partial)" : "");
+    }
+}
+
+TEST_F(FullTextSearch, FindsChineseTermsOfOneTwoAndFourCharacters) {
+    const SearchCase cases[] = {
+        {"帮", false, {"0.html", "1.html", "2.html", "3.html"}},
+        {"信", true, {"2.html"}},
+        {"帮助", true, {"0.html", "1.html", "2.html", "3.html"}}, // <span> does not split a word
+        {"文档", true, {"0.html", "1.html", "3.html"}},           // 3.html is GB2312
+        {"助信", true, {"2.html"}},
+        {"系统", true, {"3.html"}},     // written as a character reference
+        {"帮助文档", true, {"0.html"}}, // 1.html has them in separate blocks
+        {"文档帮助", true, {"3.html"}},
+        {"使用帮助", true, {"0.html"}},
+        {"文档说明", true, {"1.html"}}, // heading text across an inline tag
+    };
+    for (const SearchCase& c : cases) {
+        EXPECT_EQ(reader->Find(c.query, c.prefix), c.expected) << c.query;
+    }
+}
+
+TEST_F(FullTextSearch, TitlesComeFromTheTitleOrTheFirstHeadingAndAreSearchable) {
+    EXPECT_EQ(reader->TitleOf("0.html"), "Animals");
+    EXPECT_EQ(reader->TitleOf("1.html"), "文档说明");
+    EXPECT_EQ(reader->Find("animals", false, true), Pages{"0.html"});
+    EXPECT_EQ(reader->Find("说明", true, true), Pages{"1.html"});
+    EXPECT_EQ(reader->Find("info", false, true), Pages{"2.html"});
+    EXPECT_EQ(reader->Find("quick", false, true), Pages{});
+}
+
+TEST(FullTextSearchBadInput, UnreadablePagesAreSkippedWithAWarningAndTheRestIsIndexed) {
+    SearchProject project("bad");
+    project.Add("good.html", Page("", "<p>survivor 幸存</p>"));
+    project.Add("broken.html", "<p <<b>unclosed <i attr=\"x>y\" <!-- never closed <script> tagged");
+    project.Add("binary.html", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) + std::string(1000, '\0'));
+    project.Add("latin.html",
+                "<html><head><meta charset=windows-1252></head><body>na\xEFve r\xE9sum\xE9</body></html>");
+    project.Add("picture.png", std::string("\x89PNG\0\0", 6));
+    std::string huge = Page("", "<p>");
+    huge.reserve(50u << 20);
+    while (huge.size() < (50u << 20)) {
+        huge += "alpha beta gamma 数据 delta ";
+    }
+    project.Add("huge.html", huge + "omega</p></body></html>");
+    ASSERT_TRUE(project.Compile());
+    bool warned = false;
+    for (const std::string& message : gMessages) {
+        warned =
+            warned || (message.find("binary.html") != std::string::npos && message.find("search") != std::string::npos);
+    }
+    EXPECT_TRUE(warned);
+    chmtest::SearchIndexReader reader(project.Output());
+    EXPECT_EQ(reader.Find("survivor", false), Pages{"good.html"});
+    EXPECT_EQ(reader.Find("幸存", true), Pages{"good.html"});
+    EXPECT_EQ(reader.Find("unclosed", false), Pages{"broken.html"});
+    EXPECT_EQ(reader.Find("résumé", false), Pages{"latin.html"});
+    EXPECT_EQ(reader.Find("omega", false), Pages{"huge.html"});
+    EXPECT_EQ(reader.Find("数据", true), Pages{"huge.html"});
+}
+
+TEST(FullTextSearchOff, NoIndexWhenTheProjectDoesNotAskForOne) {
+    SearchProject project("off");
+    project.Add("a.html", Page("", "<p>word</p>"));
+    WriteFile(project.folder / "t.hhp", "[OPTIONS]\r\nCompiled file=t.chm\r\nLanguage=0x804\r\n[FILES]\r\na.html\r\n");
+    ASSERT_TRUE(HHA_CompileHHP((project.folder / "t.hhp").c_str(), Record, nullptr, 0));
+    chmtest::SearchIndexReader reader(project.Output());
+    EXPECT_FALSE(reader.HasIndex());
+}
+
+// The callers' narrow strings are GB18030: the project path, and every message they get back.
+TEST(ChineseNames, ProjectOutputAndPagesWithChineseNamesCompile) {
+    const fs::path folder = fs::temp_directory_path() / "chm-search-中文项目";
+    fs::remove_all(folder);
+    WriteFile(folder / "页面" / "第一.html", Page("<title>第一</title>", "<p>链接 <a href=\"缺失.html\">x</a></p>"));
+    WriteFile(folder / "手册.hhc", Gb18030("<HTML><BODY><UL><LI> <OBJECT type=\"text/sitemap\"><param name=\"Name\" "
+                                           "value=\"第一\"><param name=\"Local\" value=\"页面\\第一.html\"></OBJECT>"
+                                           "</UL></BODY></HTML>"));
+    fs::create_directories(folder / "输出");
+    WriteFile(folder / "手册.hhp",
+              Gb18030("[OPTIONS]\r\nCompiled file=输出\\手册.chm\r\nContents file=手册.hhc\r\n"
+                      "Full-text search=Yes\r\nLanguage=0x804\r\nTitle=手册\r\n\r\n"
+                      "[WINDOWS]\r\nmain=\"手册\",\"手册.hhc\",,\"页面\\第一.html\",,,,,,0x2520\r\n"
+                      "\r\n[FILES]\r\n页面\\第一.html\r\n"));
+    gMessages.clear();
+    ASSERT_TRUE(HHA_CompileHHP(Gb18030((folder / "手册.hhp").string()).c_str(), Record, nullptr, 0));
+    ASSERT_TRUE(fs::exists(folder / "输出" / "手册.chm"));
+
+    bool warnedInGb18030 = false;
+    for (const std::string& message : gMessages) {
+        warnedInGb18030 = warnedInGb18030 || Utf8FromGb18030(message).find("页面/缺失.html") != std::string::npos;
+    }
+    EXPECT_TRUE(warnedInGb18030);
+
+    chmtest::SearchIndexReader reader((folder / "输出" / "手册.chm").string());
+    EXPECT_EQ(reader.Find("链接", true), Pages{"页面/第一.html"});
+    // The contents are named in #SYSTEM and #WINDOWS by an ASCII name that holds the same bytes.
+    const std::string system = reader.Read("/#SYSTEM");
+    EXPECT_NE(system.find("contents.hhc"), std::string::npos);
+    EXPECT_EQ(reader.Read("/contents.hhc"), reader.Read("/手册.hhc"));
+    EXPECT_FALSE(reader.Read("/contents.hhc").empty());
+    EXPECT_NE(reader.Read("/#STRINGS").find("contents.hhc"), std::string::npos);
+    fs::remove_all(folder);
+}
+
+TEST(ChineseNames, MissingProjectIsReportedInGb18030) {
+    gMessages.clear();
+    EXPECT_FALSE(HHA_CompileHHP(Gb18030("/nonexistent/缺少的项目.hhp").c_str(), Record, nullptr, 0));
+    ASSERT_FALSE(gMessages.empty());
+    EXPECT_NE(Utf8FromGb18030(gMessages.front()).find("缺少的项目.hhp"), std::string::npos);
+}
+
+} // namespace

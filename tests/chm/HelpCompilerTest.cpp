@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+
+#include "hha.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> gMessages;
+
+int Record(const char* text) {
+    gMessages.emplace_back(text);
+    return 1;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), {});
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string RunCommand(const std::string& command, int* status = nullptr) {
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    std::array<char, 4096> buffer{};
+    while (pipe != nullptr && fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
+        output += buffer.data();
+    }
+    const int result = pipe ? pclose(pipe) : -1;
+    if (status != nullptr) {
+        *status = result;
+    }
+    return output;
+}
+
+std::string Entry(const std::string& name, const std::string& local) {
+    return "<LI> <OBJECT type=\"text/sitemap\">\r\n<param name=\"Name\" value=\"" + name +
+           "\">\r\n<param name=\"Local\" value=\"" + local + "\">\r\n</OBJECT>\r\n";
+}
+
+// A project in a fresh folder, written the way the project writers do, with pages and pictures.
+class ProjectFolder {
+public:
+    explicit ProjectFolder(const std::string& name) : folder(fs::temp_directory_path() / ("chm-test-" + name)) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    ~ProjectFolder() { fs::remove_all(folder); }
+
+    void AddPages(int count, std::size_t padding = 0) {
+        for (int i = 0; i < count; ++i) {
+            const std::string name = std::to_string(i) + ".html";
+            std::string page = "<html><head><meta charset=utf-8><title>Page " + std::to_string(i) +
+                               "</title></head><body><p>\xE5\xB8\xAE\xE5\x8A\xA9 text of page " + std::to_string(i) +
+                               "</p>" + std::string(padding, 'x') + "<a href=\"" + std::to_string((i + 1) % count) +
+                               ".html\">next</a></body></html>";
+            files[name] = page;
+            fileList.push_back(name);
+        }
+    }
+
+    void AddFile(const std::string& name, const std::string& bytes) {
+        files[name] = bytes;
+        std::string listed = name;
+        std::replace(listed.begin(), listed.end(), '/', '\\');
+        fileList.push_back(listed);
+    }
+
+    // Writes the project; the contents nest page 1 under page 0, the index lists every page.
+    void Write(const std::string& extraOptions = {}) {
+        std::string contents = "<HTML><BODY><UL>";
+        std::string index = "<HTML><BODY><UL>";
+        for (std::size_t i = 0; i < pageCount(); ++i) {
+            const std::string local = std::to_string(i) + ".html";
+            const std::string title = "\xCC\xE2\xC4\xBF" + std::to_string(i); // GB2312 "题目"
+            contents += Entry(title, local) + (i == 0 && pageCount() > 1 ? "<UL>" : "") + (i == 1 ? "</UL>" : "");
+            index += Entry(title, local);
+        }
+        WriteFile(folder / "Manual.hhc", contents + "</UL></BODY></HTML>\r\n");
+        WriteFile(folder / "Manual.hhk", index + "</UL></BODY></HTML>\r\n");
+        std::string project = "[OPTIONS]\r\nCompiled file=" + (folder / "Manual.chm").string() +
+                              "\r\nDefault Window=Main\r\nDefault topic=0.html\r\nTitle=Manual\r\n"
+                              "Contents file=Manual.hhc\r\nIndex file=Manual.hhk\r\nLanguage=0x804\r\n" +
+                              extraOptions +
+                              "[WINDOWS]\r\nMain=\"Manual\",\"Manual.hhc\",\"Manual.hhk\",\"0.html\",,,,,,0x62520,,"
+                              "0x300e,[135,50,1015,730],0x1030000,,,,,,0\r\n[FILES]\r\n";
+        for (const std::string& name : fileList) {
+            project += name + "\r\n";
+        }
+        WriteFile(folder / "Manual.hhp", project);
+        for (const auto& [name, bytes] : files) {
+            WriteFile(folder / name, bytes);
+        }
+    }
+
+    bool Compile() {
+        gMessages.clear();
+        return HHA_CompileHHP((folder / "Manual.hhp").c_str(), Record, Record, 0) != 0;
+    }
+
+    std::size_t pageCount() const {
+        return static_cast<std::size_t>(std::count_if(files.begin(), files.end(), [](const auto& file) {
+            return file.first.ends_with(".html") && file.first.find('/') == std::string::npos;
+        }));
+    }
+
+    fs::path folder;
+    std::map<std::string, std::string> files;
+    std::vector<std::string> fileList;
+};
+
+bool MessagesMention(const std::string& text) {
+    return std::any_of(gMessages.begin(), gMessages.end(),
+                       [&](const std::string& message) { return message.find(text) != std::string::npos; });
+}
+
+TEST(HelpCompiler, ChmlibAnd7zipReadBackEveryFile) {
+    ProjectFolder project("readback");
+    project.AddPages(40, 3000);
+    std::string picture;
+    for (int i = 0; i < 70000; ++i) {
+        picture += static_cast<char>((i * 7919) >> 3);
+    }
+    project.AddFile("0.files/image001.png", picture);
+    project.Write();
+    ASSERT_TRUE(project.Compile());
+    const fs::path output = project.folder / "Manual.chm";
+    ASSERT_TRUE(fs::exists(output));
+
+    const fs::path extracted = project.folder / "extracted";
+    RunCommand("extract_chmLib '" + output.string() + "' '" + extracted.string() + "'");
+    for (const auto& [name, bytes] : project.files) {
+        EXPECT_EQ(ReadFile(extracted / name), bytes) << name;
+    }
+    EXPECT_EQ(ReadFile(extracted / "Manual.hhc"), ReadFile(project.folder / "Manual.hhc"));
+    for (const char* internal :
+         {"#SYSTEM", "#WINDOWS", "#STRINGS", "#TOPICS", "#URLTBL", "#URLSTR", "#IDXHDR", "$WWKeywordLinks/BTree"}) {
+        EXPECT_TRUE(fs::exists(extracted / internal)) << internal;
+    }
+    // #SYSTEM names the contents file and the title; #TOPICS has one 16-byte entry per page.
+    const std::string system = ReadFile(extracted / "#SYSTEM");
+    EXPECT_NE(system.find("Manual.hhc"), std::string::npos);
+    EXPECT_EQ(fs::file_size(extracted / "#TOPICS"), 40u * 16u);
+
+    int status = 0;
+    const std::string test = RunCommand("7z t '" + output.string() + "'", &status);
+    EXPECT_EQ(status, 0) << test;
+    EXPECT_NE(test.find("Everything is Ok"), std::string::npos) << test;
+}
+
+TEST(HelpCompiler, ListingIsCompleteWithFiveThousandFiles) {
+    ProjectFolder project("many");
+    project.AddPages(5000);
+    project.Write();
+    ASSERT_TRUE(project.Compile());
+    const std::string listing = RunCommand("enum_chmLib '" + (project.folder / "Manual.chm").string() + "'");
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_NE(listing.find("\t/" + std::to_string(i) + ".html\n"), std::string::npos) << i;
+    }
+    // Lookups go through the index chunks: extract a page from the end of the sorted listing.
+    const fs::path extracted = project.folder / "extracted";
+    RunCommand("extract_chmLib '" + (project.folder / "Manual.chm").string() + "' '" + extracted.string() + "'");
+    EXPECT_EQ(ReadFile(extracted / "9.html"), project.files["9.html"]);
+    int status = 0;
+    RunCommand("7z t '" + (project.folder / "Manual.chm").string() + "'", &status);
+    EXPECT_EQ(status, 0);
+}
+
+TEST(HelpCompiler, WarnsAboutLinksToMissingFiles) {
+    ProjectFolder project("links");
+    project.AddPages(2);
+    project.AddFile("extra.html", "<a href=\"gone.html#x\">x</a><img src='pics/none.png'><a href=\"http://a/b\">w</a>");
+    project.Write();
+    ASSERT_TRUE(project.Compile());
+    EXPECT_TRUE(MessagesMention("extra.html links to a missing file: gone.html"));
+    EXPECT_TRUE(MessagesMention("missing file: pics/none.png"));
+    EXPECT_FALSE(MessagesMention("http"));
+}
+
+struct BadInput {
+    const char* name;
+    void (*prepare)(ProjectFolder&);
+    const char* expectedMessage;
+};
+
+class HelpCompilerBadInput : public testing::TestWithParam<BadInput> {};
+
+TEST_P(HelpCompilerBadInput, FailsWithAMessageAndLeavesNoFile) {
+    ProjectFolder project(GetParam().name);
+    project.AddPages(3);
+    project.Write();
+    GetParam().prepare(project);
+    EXPECT_FALSE(project.Compile());
+    EXPECT_TRUE(MessagesMention(GetParam().expectedMessage)) << (gMessages.empty() ? "" : gMessages.front());
+    EXPECT_FALSE(fs::is_regular_file(project.folder / "Manual.chm"));
+    for (const auto& entry : fs::directory_iterator(project.folder)) {
+        EXPECT_EQ(entry.path().filename().string().find(".Manual.chm."), std::string::npos) << "temporary file left";
+    }
+}
+
+void Append(ProjectFolder& project, const std::string& text) {
+    std::ofstream(project.folder / "Manual.hhp", std::ios::binary | std::ios::app) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HelpCompilerBadInput,
+    testing::Values(
+        BadInput{"noproject", [](ProjectFolder& p) { fs::remove(p.folder / "Manual.hhp"); }, "cannot read the project"},
+        BadInput{"missingfile", [](ProjectFolder& p) { fs::remove(p.folder / "2.html"); },
+                 "missing or unreadable: 2.html"},
+        BadInput{"nooutputfolder",
+                 [](ProjectFolder& p) {
+                     std::string text = ReadFile(p.folder / "Manual.hhp");
+                     text.replace(text.find("Compiled file=") + 14, 0, (p.folder / "nowhere").string() + "/");
+                     WriteFile(p.folder / "Manual.hhp", text);
+                 },
+                 "output folder does not exist"},
+        BadInput{"outputisfolder", [](ProjectFolder& p) { fs::create_directory(p.folder / "Manual.chm/"); },
+                 "output path is a folder"},
+        BadInput{"badsitemap",
+                 [](ProjectFolder& p) { WriteFile(p.folder / "Manual.hhc", "<UL><LI><OBJECT type=\"text/sitemap\">"); },
+                 "malformed sitemap"},
+        BadInput{"longline", [](ProjectFolder& p) { Append(p, std::string(50000, 'a') + ".html\r\n"); }, "longer than"},
+        BadInput{"climbsout", [](ProjectFolder& p) { Append(p, "..\\..\\etc\\passwd\r\n"); }, "refused"},
+        BadInput{"absolute", [](ProjectFolder& p) { Append(p, "/etc/passwd\r\n"); }, "refused"}),
+    [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
+
+} // namespace

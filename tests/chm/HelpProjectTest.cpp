@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "HelpProject.h"
+
+namespace {
+
+// The project as the project writer produces it; the two Chinese lines are GB2312 bytes.
+const std::string kProject = "[OPTIONS]\r\nCompatibility=1.1 Or later\r\nCompiled file=D:\\out\\Manual.chm\r\n"
+                             "Default Window=Main\r\nDefault topic=0.html\r\nDisplay compile progress=No\r\n"
+                             "Enhanced decompilation=Yes\r\nFull-text search=Yes\r\nTitle=Manual\r\n"
+                             "Contents file=Manual.hhc\r\nIndex file=Manual.hhk\r\n"
+                             "Default font=\xCB\xCE\xCC\xE5,9,1\r\n"
+                             "Language=0x804 \xD6\xD0\xCE\xC4(\xD6\xD0\xB9\xFA)\r\n[WINDOWS]\r\n"
+                             "Main=\"Manual\",\"Manual.hhc\",\"Manual.hhk\",\"0.html\",,,,,,0x62520,,0x300e,"
+                             "[135,50,1015,730],0x1030000,,,,,,0\r\n"
+                             "[FILES]\r\n0.html\r\n1.html\r\n0.files\\image001.png\r\n";
+
+TEST(HelpProject, ReadsWhatTheProjectWriterWrites) {
+    const chm::ProjectParseResult result = chm::ParseHelpProject(kProject);
+    ASSERT_TRUE(result.ok) << result.message;
+    const chm::HelpProject& project = result.project;
+    EXPECT_EQ(project.compiledFile, "D:\\out\\Manual.chm");
+    EXPECT_EQ(project.title, "Manual");
+    EXPECT_EQ(project.contentsFile, "Manual.hhc");
+    EXPECT_EQ(project.indexFile, "Manual.hhk");
+    EXPECT_EQ(project.defaultTopic, "0.html");
+    EXPECT_EQ(project.lcid, 0x804u);
+    EXPECT_EQ(project.codePage, 936u);
+    EXPECT_TRUE(project.fullTextSearch);
+    EXPECT_EQ(project.files, (std::vector<std::string>{"0.html", "1.html", "0.files/image001.png"}));
+    ASSERT_EQ(project.windows.size(), 1u);
+    const chm::WindowDefinition& window = project.windows[0];
+    EXPECT_EQ(window.name, "Main");
+    EXPECT_EQ(window.caption, "Manual");
+    EXPECT_EQ(window.indexFile, "Manual.hhk");
+    EXPECT_EQ(window.navigationStyle, 0x62520u);
+    EXPECT_EQ(window.buttons, 0x300Eu);
+    EXPECT_EQ(window.rect[2], 1015);
+    EXPECT_EQ(window.windowStyle, 0x1030000u);
+    EXPECT_FALSE(window.hasNavigationWidth);
+}
+
+TEST(HelpProject, FontCharsetGivesTheCodePageWithoutALanguage) {
+    const auto result = chm::ParseHelpProject("[OPTIONS]\nDefault Font=SimSun,9,134\nBinary Index=No\n");
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.project.codePage, 936u);
+    EXPECT_FALSE(result.project.binaryIndex);
+}
+
+TEST(HelpProject, RefusesAbsurdlyLongLines) {
+    const auto result = chm::ParseHelpProject("[OPTIONS]\r\nTitle=" + std::string(100000, 'x') + "\r\n");
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find("line 2"), std::string::npos);
+}
+
+TEST(HelpProject, RefusesMalformedWindows) {
+    EXPECT_FALSE(chm::ParseHelpProject("[WINDOWS]\nMain=\"a\",,,,,,,,,,,,[1,2,3],0\n").ok);
+    EXPECT_FALSE(chm::ParseHelpProject("[WINDOWS]\nMain=" + std::string(25, ',') + "\n").ok);
+}
+
+} // namespace

@@ -1,0 +1,50 @@
+#pragma once
+// A reader of a help file's full-text index, written from the format's public description and sharing nothing
+// with the compiler: it finds words the way the viewers do (an exact word, or every word starting with the
+// query) and answers with the pages, as chmlib gives them.
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+struct chmFile; // chmlib's handle
+
+namespace chmtest {
+
+class SearchIndexReader {
+public:
+    explicit SearchIndexReader(const std::string& helpFile);
+    ~SearchIndexReader();
+    SearchIndexReader(const SearchIndexReader&) = delete;
+    SearchIndexReader& operator=(const SearchIndexReader&) = delete;
+
+    bool HasIndex() const { return !index.empty(); }
+    // query is UTF-8; it is lower-cased and converted to the code page, as a viewer does with what is typed.
+    std::set<std::string> Find(const std::string& query, bool prefix, bool titlesOnly = false) const;
+    // A page's title as #TOPICS gives it, converted to UTF-8.
+    std::string TitleOf(const std::string& page) const;
+    // A whole internal file, empty when it is missing.
+    std::string Read(const std::string& name) const;
+
+private:
+    struct Word {
+        std::string bytes;
+        int context = 0;
+        std::uint32_t wlcOffset = 0;
+        std::uint32_t wlcSize = 0;
+        std::uint64_t topicCount = 0;
+    };
+    std::vector<Word> LeafWordsFrom(std::uint32_t leafOffset) const;
+    std::uint32_t FindLeaf(const std::string& key) const;
+    std::vector<std::uint32_t> Topics(const Word& word) const;
+    std::string PageOf(std::uint32_t topic) const;
+
+    ::chmFile* file = nullptr;
+    std::string index;
+    std::string topics;
+    std::string urlTable;
+    std::string urlStrings;
+    std::string strings;
+};
+
+} // namespace chmtest

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include "Sitemap.h"
+
+namespace {
+
+std::string Entry(const std::string& name, const std::string& local) {
+    return "<LI> <OBJECT type=\"text/sitemap\">\r\n<param name=\"Name\" value=\"" + name +
+           "\">\r\n<param name=\"Local\" value=\"" + local + "\">\r\n</OBJECT>\r\n";
+}
+
+TEST(Sitemap, NestsListsUnderThePrecedingEntry) {
+    const std::string text = "<HTML><BODY><OBJECT type=\"text/site properties\">\t<param name=\"Window Styles\" "
+                             "value=\"0x800235\"></OBJECT><UL>" +
+                             Entry("A", "0.html") + "<UL>" + Entry("A1", "1.html") + Entry("A2", "2.html") + "</UL>" +
+                             Entry("B", "3.html") + "</UL></BODY></HTML>";
+    const chm::SitemapParseResult result = chm::ParseSitemap(text);
+    ASSERT_TRUE(result.ok) << result.message;
+    const auto& entries = result.sitemap.entries;
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "A");
+    ASSERT_EQ(entries[0].children.size(), 2u);
+    EXPECT_EQ(entries[0].children[1].local, "2.html");
+    EXPECT_EQ(entries[1].local, "3.html");
+    ASSERT_EQ(result.sitemap.properties.size(), 1u);
+    EXPECT_EQ(result.sitemap.properties[0].second, "0x800235");
+}
+
+TEST(Sitemap, ReadsVariantsOtherGeneratorsWrite) {
+    // Lower case, single quotes, bare values, entities, Keyword instead of Name, several topics per keyword.
+    const std::string text = "<ul><li><object type='text/sitemap'><param name=keyword value='a &amp; b'>"
+                             "<param name='Name' value='T1'><param name='Local' value='x.htm'>"
+                             "<param name='Name' value='T2'><param name='Local' value='y.htm#top'></object></ul>";
+    const auto result = chm::ParseSitemap(text);
+    ASSERT_TRUE(result.ok) << result.message;
+    ASSERT_EQ(result.sitemap.entries.size(), 1u);
+    const auto& entry = result.sitemap.entries[0];
+    EXPECT_EQ(entry.keyword, "a & b");
+    ASSERT_EQ(entry.targets.size(), 2u);
+    EXPECT_EQ(entry.targets[1], std::make_pair(std::string("T2"), std::string("y.htm#top")));
+}
+
+TEST(Sitemap, RefusesMalformedFiles) {
+    const std::vector<std::string> malformed = {
+        "<UL>" + Entry("A", "0.html") + "</UL></UL>",
+        "<UL><LI> <OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"A\">",
+        "<UL><LI> <OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"A",
+        "<UL><LI> <OBJECT type=\"text/sitemap\"><OBJECT type=\"text/sitemap\"></OBJECT></OBJECT></UL>",
+        "<UL><!-- never closed",
+        "<UL><LI> <OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"" + std::string(10000, 'x') +
+            "\"></OBJECT></UL>",
+    };
+    for (const std::string& text : malformed) {
+        const auto result = chm::ParseSitemap(text);
+        EXPECT_FALSE(result.ok) << text.substr(0, 60);
+        EXPECT_NE(result.message.find("line"), std::string::npos);
+    }
+    std::string deep;
+    for (int i = 0; i < 100; ++i) {
+        deep += "<UL>" + Entry("x", "0.html");
+    }
+    EXPECT_FALSE(chm::ParseSitemap(deep).ok);
+}
+
+} // namespace
