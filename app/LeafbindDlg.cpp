@@ -85,6 +85,7 @@ CLeafbindDlg::CLeafbindDlg(wxWindow* parent, const wxString& programFolder)
     Bind(wxEVT_BUTTON, &CLeafbindDlg::OnAbout, this, kIdAbout);
     Bind(wxEVT_BUTTON, &CLeafbindDlg::OnHelp, this, kIdHelp);
     Bind(wxEVT_CLOSE_WINDOW, &CLeafbindDlg::OnClose, this);
+    Bind(wxEVT_CHAR_HOOK, &CLeafbindDlg::OnCharHook, this);
     Bind(wxEVT_BUTTON, &CLeafbindDlg::OnAdvanced, this, kIdAdvanced);
 }
 
@@ -200,6 +201,19 @@ void CLeafbindDlg::OnClose(wxCloseEvent& event) {
     }
     SetReturnCode(wxID_CANCEL);
     EndDialog(wxID_CANCEL);
+}
+
+void CLeafbindDlg::OnCharHook(wxKeyEvent& event) {
+    // Enter in one of the three boxes presses the default button, which closes the program (asking first while a
+    // conversion runs); GTK entries leave Enter to themselves.
+    const int key = event.GetKeyCode();
+    const wxWindow* focus = FindFocus();
+    const bool inEditBox =
+        focus && (focus->GetId() == kIdSourcePath || focus->GetId() == kIdOutputPath || focus->GetId() == kIdHelpTitle);
+    if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && inEditBox)
+        EmulateButtonClickIfPresent(kIdOk);
+    else
+        event.Skip();
 }
 
 void CLeafbindDlg::OnView(wxCommandEvent&) {

@@ -47,6 +47,7 @@ private:
     void OnAbout(wxCommandEvent& event);
     void OnHelp(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
     void OnAdvanced(wxCommandEvent& event);
 
     const wxString programFolder;

@@ -302,6 +302,19 @@ TEST_F(MainDialogTest, OkAndCloseEndTheDialogWithoutAQuestionWhenIdle) {
     EXPECT_TRUE(answers.seen.empty());
 }
 
+TEST_F(MainDialogTest, EnterInTheTitleBoxPressesTheDefaultButton) {
+    wxWindow* title = dialog->FindWindow(kIdHelpTitle);
+    title->SetFocus();
+    PumpUntil([title] { return wxWindow::FindFocus() == title; });
+    ASSERT_EQ(wxWindow::FindFocus(), title);
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = WXK_RETURN;
+    enter.SetEventObject(title);
+    dialog->ProcessWindowEvent(enter);
+    EXPECT_FALSE(dialog->IsShown());
+    EXPECT_EQ(dialog->GetReturnCode(), wxID_OK);
+}
+
 TEST_F(MainDialogTest, ViewAndHelpAskTheShell) {
     answers.Answer(wxID_OK);
     Click(dialog, kIdView);
