@@ -4,8 +4,8 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    libpugixml-dev libzip-dev zlib1g-dev libpng-dev libstb-dev
-    xvfb xauth libchm-bin libchm-dev libmspack-dev p7zip-full fonts-wqy-microhei
+    libpugixml-dev libzip-dev zlib1g-dev libpng-dev libstb-dev libwxgtk3.2-dev
+    xvfb xauth libchm-bin libchm-dev libmspack-dev p7zip-full fonts-wqy-microhei imagemagick openbox
 )
 missing=()
 for p in "${packages[@]}"; do

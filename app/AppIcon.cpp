@@ -1,0 +1,7 @@
+#include "AppIcon.h"
+
+#include "res/leafbind.xpm"
+
+wxIcon AppIcon() {
+    return wxIcon(leafbind_xpm);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Every control and timer identifier of the three dialogs, with the numbers the dialog templates give them.
+
+#include <wx/defs.h>
+
+enum ControlId : int {
+    kIdOk = wxID_OK,         // 1: OK of every dialog; on the main dialog it closes the program
+    kIdCancel = wxID_CANCEL, // 2: cancel of the advanced dialog
+    kIdGenerate = 1000,
+    kIdSourcePath = 1001,
+    kIdBrowseSource = 1002,
+    kIdOutputPath = 1003,
+    kIdBrowseOutput = 1004,
+    kIdHelpTitle = 1005,
+    kIdView = 1006,
+    kIdProgressText = 1008,
+    kIdAbout = 1010,
+    kIdHomePageLink = 1013,
+    kIdHelp = 1018,
+    kIdAdvanced = 1019,
+    kIdCopyright = 1022,
+    kIdShowHeader = 1023,
+    kIdShowFooter = 1024,
+    kIdPngImages = 1025,
+    kIdRelatedTopics = 1026,
+    kIdShowNumbering = 1027,
+};
+
+// The progress timer of the main dialog.
+constexpr int kProgressTimerId = 1;
+constexpr int kProgressTimerMilliseconds = 1000;

@@ -1,0 +1,257 @@
+#include "LeafbindDlg.h"
+
+#include "AboutDlg.h"
+#include "AdvanceDlg.h"
+#include "AppIcon.h"
+#include "ControlIds.h"
+#include "DialogUnits.h"
+#include "NarrowText.h"
+#include "PathChoices.h"
+#include "ShellOpen.h"
+#include "UiTexts.h"
+#include "WorkFolder.h"
+#include "WorkerLink.h"
+#include "helpproject/FolderCleanup.h"
+
+#include <wx/button.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/stattext.h>
+#include <wx/stdpaths.h>
+#include <wx/textctrl.h>
+#include <wx/thread.h>
+#include <wx/valtext.h>
+
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+wxString Text(const char* utf8) {
+    return wxString::FromUTF8(utf8);
+}
+
+wxString ChooseSourceWithDialog(wxWindow* parent) {
+    wxFileDialog dialog(parent, wxString(), wxString(), wxString(), Text(ui::kSourceFilter),
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
+}
+
+wxString ChooseOutputWithDialog(wxWindow* parent) {
+    // No overwrite prompt: the generate button deletes the old help file anyway.
+    wxFileDialog dialog(parent, wxString(), wxString(), wxString(), Text(ui::kOutputFilter), wxFD_SAVE);
+    return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
+}
+
+} // namespace
+
+wxString ProgramFolder() {
+    return wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
+}
+
+CLeafbindDlg::CLeafbindDlg(wxWindow* parent, const wxString& programFolder)
+    : wxDialog(parent, wxID_ANY, Text(ui::kMainCaption), wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
+      chooseSourceFile(ChooseSourceWithDialog), chooseOutputFile(ChooseOutputWithDialog), programFolder(programFolder),
+      progressTimer(this, kProgressTimerId), link(std::make_shared<WorkerLink>(this)) {
+    SetIcon(AppIcon());
+    SetFont(wxFontInfo(9));
+    SetClientSize(ConvertDialogToPixels(wxSize(363, 144)));
+    CreateControls();
+
+    const std::filesystem::path folder =
+        PrepareWorkFolder(std::filesystem::path(programFolder.utf8_string()), UserCacheFolder());
+    workFolder = wxString::FromUTF8(folder.string());
+    std::error_code ignored;
+    std::filesystem::current_path(folder, ignored);
+
+    // Messages of the layers below: shown at once on this thread, handed over by a worker.
+    previousMessageBoxHandler = SetMessageBoxHandler([this, link = link](const std::string& narrow) {
+        const wxString text = FromNarrow(narrow);
+        if (wxThread::IsMain())
+            ShowAppMessage(text);
+        else
+            link->ShowMessageAndWait(text.utf8_string());
+    });
+
+    Bind(wxEVT_BUTTON, &CLeafbindDlg::OnGenerate, this, kIdGenerate);
+    Bind(wxEVT_BUTTON, &CLeafbindDlg::OnOk, this, kIdOk);
+    Bind(wxEVT_BUTTON, &CLeafbindDlg::OnView, this, kIdView);
+    Bind(wxEVT_BUTTON, &CLeafbindDlg::OnBrowseSource, this, kIdBrowseSource);
+    Bind(wxEVT_BUTTON, &CLeafbindDlg::OnBrowseOutput, this, kIdBrowseOutput);
+    Bind(wxEVT_TIMER, &CLeafbindDlg::OnProgressTimer, this, kProgressTimerId);
+    Bind(wxEVT_BUTTON, &CLeafbindDlg::OnAbout, this, kIdAbout);
+    Bind(wxEVT_BUTTON, &CLeafbindDlg::OnHelp, this, kIdHelp);
+    Bind(wxEVT_CLOSE_WINDOW, &CLeafbindDlg::OnClose, this);
+    Bind(wxEVT_CHAR_HOOK, &CLeafbindDlg::OnCharHook, this);
+    Bind(wxEVT_BUTTON, &CLeafbindDlg::OnAdvanced, this, kIdAdvanced);
+}
+
+CLeafbindDlg::~CLeafbindDlg() {
+    progressTimer.Stop();
+    // From here on a worker's hand-overs are dropped and a worker waiting for a message box goes on.
+    link->DialogGone();
+    SetMessageBoxHandler(previousMessageBoxHandler);
+}
+
+void CLeafbindDlg::CreateControls() {
+    auto label = [this](const char* caption, DialogRect rect) {
+        WidenToFit(new wxStaticText(this, wxID_ANY, Text(caption), DialogPosition(this, rect), DialogSize(this, rect)));
+    };
+    auto edit = [this](ControlId id, DialogRect rect, long style, wxString* value) {
+        new wxTextCtrl(this, id, wxString(), DialogPosition(this, rect), DialogSize(this, rect), style,
+                       wxTextValidator(wxFILTER_NONE, value));
+    };
+    auto button = [this](ControlId id, const char* caption, DialogRect rect) {
+        return new wxButton(this, id, Text(caption), DialogPosition(this, rect), DialogSize(this, rect));
+    };
+
+    // In tab order.
+    label(ui::kSourceLabel, {7, 22, 51, 11});
+    edit(kIdSourcePath, {58, 21, 243, 15}, wxTE_READONLY, &sourcePath);
+    button(kIdBrowseSource, ui::kBrowse, {302, 21, 50, 14});
+    label(ui::kOutputLabel, {10, 44, 44, 11});
+    edit(kIdOutputPath, {58, 42, 243, 15}, wxTE_READONLY, &outputPath);
+    button(kIdBrowseOutput, ui::kBrowse, {302, 42, 50, 14});
+    label(ui::kTitleLabel, {11, 65, 44, 11});
+    edit(kIdHelpTitle, {59, 63, 243, 15}, 0, &helpTitle);
+    const DialogRect progressRect{58, 89, 91, 18};
+    progressText = new wxStaticText(this, kIdProgressText, wxString(), DialogPosition(this, progressRect),
+                                    DialogSize(this, progressRect), wxST_NO_AUTORESIZE);
+    generateButton = button(kIdGenerate, ui::kGenerate, {159, 89, 71, 14});
+    viewButton = button(kIdView, ui::kView, {231, 89, 71, 14});
+    button(kIdAdvanced, ui::kAdvanced, {150, 121, 50, 14});
+    button(kIdHelp, ui::kHelp, {201, 121, 50, 14});
+    button(kIdAbout, ui::kAbout, {252, 121, 50, 14});
+    button(kIdOk, ui::kOk, {302, 121, 50, 14})->SetDefault();
+}
+
+bool CLeafbindDlg::IsIdle() const {
+    return link->idle != 0;
+}
+
+void CLeafbindDlg::ShowAppMessage(const wxString& text) {
+    wxMessageBox(text, Text(ui::kAppTitle), wxOK, this);
+}
+
+bool CLeafbindDlg::ConfirmQuitDuringConversion() {
+    return wxMessageBox(Text(ui::kQuitDuringConversion), Text(ui::kWarningCaption), wxYES_NO, this) == wxYES;
+}
+
+void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
+    // The stored value, not the control's: the source box is read-only, so it is what the last browse chose.
+    if (sourcePath.empty()) {
+        ShowAppMessage(Text(ui::kChooseWordFile));
+        return;
+    }
+    TransferDataFromWindow();
+    DeleteFolderContents(ToNarrow(outputPath));
+    DeleteFolderContents(ToNarrow(workFolder) + "/*.*");
+    generateButton->Disable();
+    viewButton->Disable();
+    progressTimer.Start(kProgressTimerMilliseconds);
+
+    // The four values are taken now, so the user may change them while the worker runs.
+    const ConversionRequest request{ToNarrow(sourcePath), ToNarrow(workFolder), ToNarrow(helpTitle),
+                                    ToNarrow(outputPath)};
+    const wxString resultPath = outputPath;
+    // Busy from the press on, so closing at once already asks.
+    link->idle = 0;
+    link->WorkerStarted();
+    std::thread([this, link = link, request, resultPath] {
+        link->idle = 0;
+        const ConversionOutcome outcome = RunConversion(request);
+        // The whole end of the conversion is one step on the user-interface thread; `this` is only used there,
+        // and the step is dropped if the dialog is gone.
+        link->PostToDialog([this, outcome, resultPath] { FinishConversion(outcome, resultPath); });
+        link->WorkerFinished();
+    }).detach();
+}
+
+void CLeafbindDlg::FinishConversion(const ConversionOutcome& outcome, const wxString& resultPath) {
+    for (const std::string& message : outcome.messages)
+        ShowAppMessage(wxString::FromUTF8(message));
+    generateButton->Enable();
+    viewButton->Enable();
+    progressTimer.Stop();
+    progressText->SetLabel(wxString());
+    link->idle = 1;
+    if (outcome.openResult)
+        ShellOpen(resultPath);
+}
+
+void CLeafbindDlg::OnProgressTimer(wxTimerEvent&) {
+    progressText->SetLabel(wxString::FromUTF8(progress.NextTick()));
+}
+
+void CLeafbindDlg::OnOk(wxCommandEvent&) {
+    if (!IsIdle() && !ConfirmQuitDuringConversion())
+        return;
+    TransferDataFromWindow();
+    SetReturnCode(wxID_OK);
+    EndDialog(wxID_OK);
+}
+
+void CLeafbindDlg::OnClose(wxCloseEvent& event) {
+    if (event.CanVeto() && !IsIdle() && !ConfirmQuitDuringConversion()) {
+        event.Veto();
+        return;
+    }
+    SetReturnCode(wxID_CANCEL);
+    EndDialog(wxID_CANCEL);
+}
+
+void CLeafbindDlg::OnCharHook(wxKeyEvent& event) {
+    // Enter in one of the three boxes presses the default button, which closes the program (asking first while a
+    // conversion runs); GTK entries leave Enter to themselves.
+    const int key = event.GetKeyCode();
+    const wxWindow* focus = FindFocus();
+    const bool inEditBox =
+        focus && (focus->GetId() == kIdSourcePath || focus->GetId() == kIdOutputPath || focus->GetId() == kIdHelpTitle);
+    if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && inEditBox)
+        EmulateButtonClickIfPresent(kIdOk);
+    else
+        event.Skip();
+}
+
+void CLeafbindDlg::OnView(wxCommandEvent&) {
+    if (outputPath.empty())
+        ShowAppMessage(Text(ui::kChooseWordFileToConvert));
+    else
+        ShellOpen(outputPath);
+}
+
+void CLeafbindDlg::OnBrowseSource(wxCommandEvent&) {
+    const wxString chosen = chooseSourceFile(this);
+    if (chosen.empty())
+        return;
+    sourcePath = chosen;
+    outputPath = wxString::FromUTF8(OutputPathForSource(chosen.utf8_string()));
+    helpTitle = wxString::FromUTF8(TitleForSource(chosen.utf8_string()));
+    TransferDataToWindow();
+}
+
+void CLeafbindDlg::OnBrowseOutput(wxCommandEvent&) {
+    const wxString chosen = chooseOutputFile(this);
+    if (chosen.empty())
+        return;
+    outputPath = wxString::FromUTF8(WithChmExtension(chosen.utf8_string()));
+    TransferDataToWindow();
+}
+
+void CLeafbindDlg::OnAbout(wxCommandEvent&) {
+    CAboutDlg about(this);
+    about.ShowModal();
+}
+
+void CLeafbindDlg::OnHelp(wxCommandEvent&) {
+    // No quotes around the path: the desktop's open takes a file name, not a command line.
+    ShellOpen(programFolder + "/" + Text(ui::kHelpFileName));
+}
+
+void CLeafbindDlg::OnAdvanced(wxCommandEvent&) {
+    CAdvanceDlg advanced(this);
+    advanced.ShowModal();
+}

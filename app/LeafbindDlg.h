@@ -1,0 +1,68 @@
+#pragma once
+// The main dialog: source Word file, output help file and title; the buttons that convert, view the result, open
+// the advanced options, the help file and the about box. The conversion runs on a worker thread that reaches the
+// dialog only through its WorkerLink.
+
+#include "ConversionJob.h"
+#include "ProgressText.h"
+#include "word/MessageBox.h"
+
+#include <wx/dialog.h>
+#include <wx/timer.h>
+
+#include <functional>
+#include <memory>
+
+class WorkerLink;
+class wxButton;
+class wxStaticText;
+
+class CLeafbindDlg : public wxDialog {
+public:
+    // programFolder: where the program lives; the working folder and the help file are found from it.
+    explicit CLeafbindDlg(wxWindow* parent, const wxString& programFolder);
+    ~CLeafbindDlg() override;
+
+    // The file choosers of the two browse buttons; an empty result means the user cancelled. Tests replace them.
+    std::function<wxString(wxWindow* parent)> chooseSourceFile;
+    std::function<wxString(wxWindow* parent)> chooseOutputFile;
+
+    bool IsIdle() const;
+    const wxString& WorkFolder() const { return workFolder; }
+    wxTimer& ProgressTimer() { return progressTimer; }
+    std::shared_ptr<WorkerLink> Link() const { return link; }
+
+private:
+    void CreateControls();
+    bool ConfirmQuitDuringConversion();
+    void FinishConversion(const ConversionOutcome& outcome, const wxString& resultPath);
+    void ShowAppMessage(const wxString& text);
+
+    void OnGenerate(wxCommandEvent& event);
+    void OnOk(wxCommandEvent& event);
+    void OnView(wxCommandEvent& event);
+    void OnBrowseSource(wxCommandEvent& event);
+    void OnBrowseOutput(wxCommandEvent& event);
+    void OnProgressTimer(wxTimerEvent& event);
+    void OnAbout(wxCommandEvent& event);
+    void OnHelp(wxCommandEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnAdvanced(wxCommandEvent& event);
+
+    const wxString programFolder;
+    wxString workFolder;
+    wxString sourcePath;
+    wxString outputPath;
+    wxString helpTitle;
+    wxButton* generateButton = nullptr;
+    wxButton* viewButton = nullptr;
+    wxStaticText* progressText = nullptr;
+    wxTimer progressTimer;
+    ProgressText progress;
+    std::shared_ptr<WorkerLink> link;
+    MessageBoxHandler previousMessageBoxHandler;
+};
+
+// The folder of the running executable.
+wxString ProgramFolder();

@@ -1,0 +1,9 @@
+#pragma once
+// wx strings are Unicode; the program below the user interface speaks its narrow code page (GB18030).
+
+#include <wx/string.h>
+
+#include <string>
+
+std::string ToNarrow(const wxString& text);
+wxString FromNarrow(const std::string& narrow);

@@ -1,0 +1,14 @@
+#pragma once
+// The shell's "open": hands a file or address to the program the desktop associates with it. Replaceable, so tests
+// record what would have been opened instead of starting a viewer.
+
+#include <wx/string.h>
+
+#include <functional>
+
+using ShellOpenHandler = std::function<void(const wxString& target)>;
+
+// Returns the handler it replaces; an empty handler restores the desktop's.
+ShellOpenHandler SetShellOpenHandler(ShellOpenHandler handler);
+// The result is ignored, as the program never reports a missing viewer or file.
+void ShellOpen(const wxString& target);

@@ -1,0 +1,51 @@
+#pragma once
+// Captions and messages of the desktop program, UTF-8 as the source files are. wx takes them through FromUTF8;
+// texts that go below the user interface are converted to the program's narrow code page at that boundary.
+
+namespace ui {
+
+inline constexpr const char* kAppTitle = "Leafbind";
+inline constexpr const char* kMainCaption = "Leafbind(1.5.3)";
+
+inline constexpr const char* kSourceLabel = "原始Word文件:";
+inline constexpr const char* kOutputLabel = "输出CHM文件:";
+inline constexpr const char* kTitleLabel = "CHM文件标题:";
+inline constexpr const char* kBrowse = "浏览";
+inline constexpr const char* kGenerate = "生成CHM文件";
+inline constexpr const char* kView = "查看CHM文件";
+inline constexpr const char* kAdvanced = "高级";
+inline constexpr const char* kHelp = "帮助";
+inline constexpr const char* kAbout = "关于";
+inline constexpr const char* kOk = "确定";
+inline constexpr const char* kCancel = "取消";
+
+inline constexpr const char* kSourceFilter = "Word Files (*.doc;*.docx)|*.doc;*docx";
+inline constexpr const char* kOutputFilter = "CHM Files (*.chm)|*.chm";
+
+inline constexpr const char* kChooseWordFile = "请选择Word文件!";
+inline constexpr const char* kChooseWordFileToConvert = "请选择Word文件转换!";
+inline constexpr const char* kQuitDuringConversion = "正在进行转换，你确实要退出？";
+inline constexpr const char* kWarningCaption = "警告";
+inline constexpr const char* kWordStartFailed = "启动word失败!";
+inline constexpr const char* kNoOutlineStyles = "word文档中没有大纲样式!";
+inline constexpr const char* kConverting = "正在转换";
+// Our own wording: the help file is missing although the conversion ran to its end.
+inline constexpr const char* kHelpFileNotProduced = "没有生成CHM文件: ";
+// Our own wording: an automation call failed without a report from Word.
+inline constexpr const char* kAutomationFailed = "自动化调用失败";
+
+inline constexpr const char* kAboutCaption = "关于 Leafbind";
+inline constexpr const char* kAboutProduct = "Leafbind，v 1.5.3";
+inline constexpr const char* kVisitHomePage = "访问主页";
+
+inline constexpr const char* kCopyrightLabel = "版权信息:";
+inline constexpr const char* kShowHeader = "显示页眉";
+inline constexpr const char* kShowFooter = "显示页脚";
+inline constexpr const char* kPngImages = "PNG高质量图片";
+inline constexpr const char* kRelatedTopics = "相关联主题";
+inline constexpr const char* kShowNumbering = "显示编号";
+inline constexpr const char* kNewLineHint = "Ctrl + Enter 换行";
+
+inline constexpr const char* kHelpFileName = "leafbind.chm";
+
+} // namespace ui

@@ -1,0 +1,92 @@
+// The rules of the desktop program that need no window.
+
+#include "OptionsForm.h"
+#include "PathChoices.h"
+#include "ProgressText.h"
+#include "WorkFolder.h"
+#include "engine/ConvertOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+TEST(PathChoicesTest, SourceGivesOutputBesideItAndTitleFromItsName) {
+    struct Case {
+        std::string source, output, title;
+    };
+    const Case cases[] = {
+        {"/D/Docs/Guide.docx", "/D/Docs/Guide.chm", "Guide"},
+        {"/D/Docs/Guide.doc", "/D/Docs/Guide.chm", "Guide"},
+        {"/D/v1.2/Release.Notes.docx", "/D/v1.2/Release.Notes.chm", "Release.Notes"},
+        {"/文档/用户手册.docx", "/文档/用户手册.chm", "用户手册"},
+        {"/D/NoExtension", "/D/NoExtension.chm", "NoExtension"},
+    };
+    for (const Case& item : cases) {
+        EXPECT_EQ(OutputPathForSource(item.source), item.output) << item.source;
+        EXPECT_EQ(TitleForSource(item.source), item.title) << item.source;
+    }
+}
+
+TEST(PathChoicesTest, OutputKeepsAnyCaseOfChmAndOtherwiseGetsIt) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/o/Out.chm", "/o/Out.chm"},
+        {"/o/Out.CHM", "/o/Out.CHM"},
+        {"/o/Out.ChM", "/o/Out.ChM"},
+        {"/o/Out", "/o/Out.chm"},
+        {"/o/Out.txt", "/o/Out.txt.chm"},
+        {"/o.chm/Out", "/o.chm/Out.chm"},
+        {"/o/Out.chm.bak", "/o/Out.chm.bak.chm"},
+    };
+    for (const auto& [chosen, expected] : cases)
+        EXPECT_EQ(WithChmExtension(chosen), expected) << chosen;
+}
+
+TEST(ProgressTextTest, NoDotsOnlyOnceThenOneToSixOverAndOver) {
+    ProgressText progress;
+    std::vector<std::string> shown;
+    for (int tick = 0; tick < 9; ++tick)
+        shown.push_back(progress.NextTick());
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"正在转换", "正在转换.", "正在转换. .", "正在转换. . .", "正在转换. . . .",
+                                        "正在转换. . . . .", "正在转换. . . . . .", "正在转换.", "正在转换. ."}));
+}
+
+TEST(WorkFolderTest, BesideTheProgramWhenWritableElseInTheUserCache) {
+    const fs::path root = fs::temp_directory_path() / ("leafbind-workfolder-" + std::to_string(::getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "program");
+    EXPECT_EQ(PrepareWorkFolder(root / "program", root / "cache"), root / "program" / "Temp");
+    EXPECT_TRUE(fs::is_directory(root / "program" / "Temp"));
+
+    // A program folder nothing can be created in (here: a file where the folder should be).
+    std::ofstream(root / "installed") << "";
+    EXPECT_EQ(PrepareWorkFolder(root / "installed", root / "cache"), root / "cache" / "leafbind" / "Temp");
+    EXPECT_TRUE(fs::is_directory(root / "cache" / "leafbind" / "Temp"));
+    fs::remove_all(root);
+}
+
+TEST(OptionsFormTest, RoundTripKeepsSwitchesAndCrLfText) {
+    ConvertOptions& options = ConvertOptions::Instance();
+    options.ResetToDefaults();
+    OptionsForm form = OptionsForm::From(options);
+    EXPECT_FALSE(form.showHeader);
+    EXPECT_TRUE(form.pngImages);
+    EXPECT_TRUE(form.relatedTopics);
+
+    form.copyrightText = "版权所有\n第二行\n";
+    form.showNumbering = true;
+    form.pngImages = false;
+    form.StoreTo(options);
+    EXPECT_EQ(options.CopyrightText(), "\xB0\xE6\xC8\xA8\xCB\xF9\xD3\xD0\r\n\xB5\xDA\xB6\xFE\xD0\xD0\r\n"); // GB18030
+    EXPECT_EQ(options.showNumbering, 1);
+    EXPECT_EQ(options.pngImages, 0);
+
+    const OptionsForm back = OptionsForm::From(options);
+    EXPECT_EQ(back.copyrightText, "版权所有\n第二行\n");
+    EXPECT_TRUE(back.showNumbering);
+    options.ResetToDefaults();
+}

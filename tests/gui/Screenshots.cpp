@@ -1,0 +1,126 @@
+// Not a test: shows each dialog of the program in the states the documentation pictures, on the X display it is
+// given, and saves the screen trimmed to the window into the folder named by its argument (make_screenshots.sh).
+
+#include "AboutDlg.h"
+#include "AdvanceDlg.h"
+#include "ControlIds.h"
+#include "LeafbindDlg.h"
+#include "automation/ComRuntime.h"
+#include "automation/HResult.h"
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/init.h>
+#include <wx/modalhook.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Message boxes the states below raise are closed at once: only the dialogs themselves are pictured.
+class CloseEveryBox : public wxModalDialogHook {
+protected:
+    int Enter(wxDialog*) override { return wxID_OK; }
+    void Exit(wxDialog*) override {}
+};
+
+void PumpFor(std::chrono::milliseconds span) {
+    const auto end = std::chrono::steady_clock::now() + span;
+    while (std::chrono::steady_clock::now() < end) {
+        wxTheApp->ProcessPendingEvents();
+        wxYield();
+        wxMilliSleep(10);
+    }
+}
+
+bool Capture(const fs::path& file) {
+    const std::string command = "import -window root png:- | convert - -trim +repage '" + file.string() + "'";
+    return std::system(command.c_str()) == 0;
+}
+
+void Click(wxWindow* dialog, int id) {
+    wxCommandEvent event(wxEVT_BUTTON, id);
+    event.SetEventObject(dialog->FindWindow(id));
+    dialog->FindWindow(id)->ProcessWindowEvent(event);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: gui_screenshots <output folder>\n");
+        return 2;
+    }
+    const fs::path out = fs::absolute(argv[1]);
+    wxApp::SetInstance(new wxApp);
+    int wxArgc = 1; // the folder is ours, not an option for wx
+    if (!wxEntryStart(wxArgc, argv))
+        return 2;
+    wxTheApp->CallOnInit();
+    CoInitialize(nullptr);
+    CloseEveryBox closer;
+    closer.Register();
+
+    // A Word that takes its time to start: the conversion stays running until it is let go.
+    std::promise<void> letWordGo;
+    std::shared_future<void> wordMayStart = letWordGo.get_future().share();
+    RegisterAutomationClass("Word.Application", [wordMayStart](IDispatch**) {
+        wordMayStart.wait();
+        return CO_E_SERVER_EXEC_FAILURE;
+    });
+
+    const fs::path programFolder = fs::temp_directory_path() / "leafbind-screenshots";
+    fs::create_directories(programFolder);
+    bool saved = true;
+    {
+        wxEventLoop loop;
+        wxEventLoopActivator active(&loop);
+
+        auto* main = new CLeafbindDlg(nullptr, wxString::FromUTF8(programFolder.string()));
+        main->chooseSourceFile = [](wxWindow*) { return wxString::FromUTF8("/home/user/文档/用户手册.docx"); };
+        main->Centre();
+        main->Show();
+        Click(main, kIdBrowseSource);
+        PumpFor(std::chrono::milliseconds(800));
+        saved &= Capture(out / "main-idle.png");
+
+        Click(main, kIdGenerate);
+        PumpFor(std::chrono::milliseconds(3500)); // three ticks of the progress timer
+        saved &= Capture(out / "main-converting.png");
+        letWordGo.set_value();
+        // The worker hands its messages to this thread, so it ends only while this thread handles events.
+        while (!main->IsIdle())
+            PumpFor(std::chrono::milliseconds(50));
+        main->Hide();
+
+        CAdvanceDlg advanced(nullptr);
+        advanced.Centre();
+        advanced.Show();
+        advanced.InitDialog();
+        static_cast<wxTextCtrl*>(advanced.FindWindow(kIdCopyright))
+            ->SetValue(wxString::FromUTF8("版权所有 © 2024 Leafbind"));
+        PumpFor(std::chrono::milliseconds(800));
+        saved &= Capture(out / "advanced.png");
+        advanced.Hide();
+
+        CAboutDlg about(nullptr);
+        about.Centre();
+        about.Show();
+        PumpFor(std::chrono::milliseconds(800));
+        saved &= Capture(out / "about.png");
+        about.Hide();
+        delete main;
+    }
+    fs::remove_all(programFolder);
+    std::fflush(nullptr);
+    std::quick_exit(saved ? 0 : 1);
+}
