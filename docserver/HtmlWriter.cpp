@@ -444,8 +444,18 @@ private:
                 body_ += "<br clear=\"all\" style=\"page-break-before:always\">";
                 break;
             case kPictureChar:
-                if (const PictureSpan* picture = InlinePictureAt(p))
+                if (const PictureSpan* picture = InlinePictureAt(p); picture && picture->horizontalLine) {
+                    // A rule is a block: the run's inline elements close around it.
+                    WriteSpanClose(css);
+                    if (vertical)
+                        body_ += std::string("</") + vertical + ">";
                     WritePicture(*picture);
+                    if (vertical)
+                        body_ += std::string("<") + vertical + ">";
+                    WriteSpanOpen(css);
+                } else if (picture) {
+                    WritePicture(*picture);
+                }
                 break;
             case kNoteReferenceChar:
                 if (const NoteSpan* note = NoteAt(p))
@@ -589,6 +599,12 @@ private:
                 if (story.text[p] >= 0x20)
                     text += story.text[p];
             start = paragraph.end;
+            if (text.empty())
+                continue;
+            while (!text.empty() && text.back() == u' ')
+                text.pop_back();
+            while (!text.empty() && text.front() == u' ')
+                text.erase(text.begin());
             if (text.empty())
                 continue;
             if (OutlineLevelOf(document_, paragraph.format) < kBodyTextLevel)
