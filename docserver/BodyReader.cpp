@@ -357,18 +357,24 @@ void BodyReader::ReadRun(const pugi::xml_node& run, int depth) {
 void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format, int depth) {
     if (TooDeep(depth))
         return;
-    // Text boxes keep their text in a story of their own in Word, so it is not read into this one.
     for (pugi::xml_node child = node.first_child(); child && !failed_; child = child.next_sibling()) {
         if (child.type() != pugi::node_element)
             continue;
         const char* name = LocalName(child);
-        if (std::strcmp(name, "txbxContent") == 0 || std::strcmp(name, "Fallback") == 0)
+        if (std::strcmp(name, "Fallback") == 0)
             continue;
+        // Text boxes keep their text in a story of their own in Word, so it is not read into this one.
+        if (std::strcmp(name, "txbxContent") == 0) {
+            textBoxes_.push_back(PendingTextBox{child, Position()});
+            continue;
+        }
         if (std::strcmp(name, "inline") == 0 || std::strcmp(name, "anchor") == 0) {
             const pugi::xpath_node blip = child.select_node(".//*[local-name()='blip']");
             const std::string id = blip ? AttributeText(blip.node(), "embed") : std::string();
             if (!id.empty())
                 AddPicture(id, name[0] == 'a', child, format);
+            else
+                ReadDrawing(child, format, depth + 1); // a shape, perhaps with a text box
             continue;
         }
         if (std::strcmp(name, "imagedata") == 0) {

@@ -32,6 +32,12 @@ public:
     const std::string& message() const { return message_; }
     // The section properties met in the body, in order; paragraphs carry the index of the section they end in.
     const std::vector<pugi::xml_node>& sectionProperties() const { return sectionProperties_; }
+    // Text boxes met, with their anchor positions; their text is read into stories of their own afterwards.
+    struct PendingTextBox {
+        pugi::xml_node content; // w:txbxContent
+        int32_t position = 0;
+    };
+    const std::vector<PendingTextBox>& textBoxes() const { return textBoxes_; }
 
 private:
     struct OpenField {
@@ -68,6 +74,7 @@ private:
     std::vector<OpenField> fields_;
     std::map<std::string, BookmarkSpan> openBookmarks_; // by w:id
     std::vector<pugi::xml_node> sectionProperties_;
+    std::vector<PendingTextBox> textBoxes_;
     int tableDepth_ = 0;
     bool failed_ = false;
     std::string message_;

@@ -103,6 +103,13 @@ struct NoteSpan {
     int story = -1; // index into Document::stories
 };
 
+// A text box anchored at a position; Word keeps its text in a story of its own, outside the main text.
+struct TextBoxSpan {
+    int32_t start = 0; // zero width: the anchor
+    int32_t end = 0;
+    int story = -1; // index into Document::stories
+};
+
 struct TableCell {
     int32_t start = 0;
     int32_t end = 0;
@@ -130,6 +137,7 @@ struct Story {
     std::vector<FieldSpan> fields;
     std::vector<PictureSpan> pictures;
     std::vector<NoteSpan> notes;
+    std::vector<TextBoxSpan> textBoxes;
     std::vector<TableSpan> tables;
 };
 

@@ -74,6 +74,8 @@ public:
         reader.SetNoteStories(&footnotes_, &endnotes_);
         if (!reader.Read(body))
             return Fail(reader.message());
+        if (!ReadTextBoxes(reader, mainPart))
+            return false;
         return ReadSections(reader.sectionProperties(), mainPart);
     }
 
@@ -159,6 +161,21 @@ private:
             if (!reader.Read(note))
                 return Fail(reader.message());
             notes[AttributeText(note, "id")] = static_cast<int>(document_.stories.size()) - 1;
+        }
+        return true;
+    }
+
+    // Each text box of the main text becomes a story anchored where the box was met. Boxes inside boxes stay out.
+    bool ReadTextBoxes(const BodyReader& mainReader, const std::string& mainPart) {
+        for (const BodyReader::PendingTextBox& box : mainReader.textBoxes()) {
+            document_.stories.emplace_back();
+            const int index = static_cast<int>(document_.stories.size()) - 1;
+            BodyReader reader(document_, document_.stories.back(),
+                              PartContext{&package_, &mainRelationships_, mainPart});
+            reader.SetNoteStories(&footnotes_, &endnotes_);
+            if (!reader.Read(box.content))
+                return Fail(reader.message());
+            document_.stories[kMainStory].textBoxes.push_back(TextBoxSpan{box.position, box.position, index});
         }
         return true;
     }

@@ -82,10 +82,17 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
             copy.end -= start;
             copy.story = -1;
             if (note.story >= 0 && static_cast<size_t>(note.story) < document.stories.size()) {
-                fragment.notes.push_back(document.stories[static_cast<size_t>(note.story)]);
-                copy.story = static_cast<int>(fragment.notes.size()) - 1;
+                fragment.stories.push_back(document.stories[static_cast<size_t>(note.story)]);
+                copy.story = static_cast<int>(fragment.stories.size()) - 1;
             }
             out.notes.push_back(copy);
+        }
+    for (const TextBoxSpan& box : story.textBoxes)
+        if (box.start >= start && box.start < end && box.story >= 0 &&
+            static_cast<size_t>(box.story) < document.stories.size()) {
+            fragment.stories.push_back(document.stories[static_cast<size_t>(box.story)]);
+            out.textBoxes.push_back(
+                TextBoxSpan{box.start - start, box.end - start, static_cast<int>(fragment.stories.size()) - 1});
         }
     for (const TableSpan& table : story.tables) {
         if (!Overlaps(table, start, end))
@@ -223,7 +230,7 @@ Fragment AdoptFragment(Document& document, Fragment fragment) {
         adoptParagraph(paragraph.format);
     for (RunSpan& run : fragment.story.runs)
         rename(run.format.characterStyle);
-    for (Story& note : fragment.notes) {
+    for (Story& note : fragment.stories) {
         for (ParagraphEntry& paragraph : note.paragraphs)
             adoptParagraph(paragraph.format);
         for (RunSpan& run : note.runs)

@@ -1,6 +1,6 @@
 #pragma once
 // A piece of a story with everything it needs elsewhere: text and spans (positions from 0), its complete
-// paragraphs, the notes it refers to, and the styles and lists it uses. What the clipboard holds.
+// paragraphs, the notes and text boxes it refers to, and the styles and lists it uses. What the clipboard holds.
 
 #include "DocumentModel.h"
 
@@ -10,7 +10,7 @@ struct Fragment {
     // paragraphs holds one entry per paragraph mark inside the text; text after the last mark is an open paragraph
     // that joins the paragraph it is pasted into.
     Story story;
-    std::vector<Story> notes; // NoteSpan::story indexes this list
+    std::vector<Story> stories; // NoteSpan::story and TextBoxSpan::story index this list
     std::vector<Style> styles;
     Numbering numbering;
 };

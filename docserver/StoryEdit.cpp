@@ -93,6 +93,7 @@ int32_t InsertFragment(Document& document, int storyIndex, int32_t position, con
     ShiftForInsert(story.fields, position, length);
     ShiftForInsert(story.pictures, position, length);
     ShiftForInsert(story.notes, position, length);
+    ShiftForInsert(story.textBoxes, position, length);
     for (TableSpan& table : story.tables) {
         for (TableRow& row : table.rows)
             ShiftForInsert(row.cells, position, length);
@@ -110,17 +111,25 @@ int32_t InsertFragment(Document& document, int storyIndex, int32_t position, con
     AddShifted(story.bookmarks, piece.bookmarks, position);
     AddShifted(story.fields, piece.fields, position);
     AddShifted(story.pictures, piece.pictures, position);
+    // The stories the piece refers to become stories of the document. document.stories grows here: story was
+    // taken by reference, so it is taken again afterwards.
+    auto adoptStory = [&](int& index) {
+        if (index >= 0 && static_cast<size_t>(index) < fragment.stories.size()) {
+            document.stories.push_back(fragment.stories[static_cast<size_t>(index)]);
+            index = static_cast<int>(document.stories.size()) - 1;
+        } else {
+            index = -1;
+        }
+    };
     std::vector<NoteSpan> notes = piece.notes;
     for (NoteSpan& note : notes)
-        if (note.story >= 0 && static_cast<size_t>(note.story) < fragment.notes.size()) {
-            // document.stories may grow here: story was taken by reference, so take it again afterwards.
-            document.stories.push_back(fragment.notes[static_cast<size_t>(note.story)]);
-            note.story = static_cast<int>(document.stories.size()) - 1;
-        } else {
-            note.story = -1;
-        }
+        adoptStory(note.story);
+    std::vector<TextBoxSpan> boxes = piece.textBoxes;
+    for (TextBoxSpan& box : boxes)
+        adoptStory(box.story);
     Story& same = document.stories[static_cast<size_t>(storyIndex)];
     AddShifted(same.notes, notes, position);
+    AddShifted(same.textBoxes, boxes, position);
     std::vector<TableSpan> tables = piece.tables;
     for (TableSpan& table : tables)
         for (TableRow& row : table.rows)
@@ -148,6 +157,7 @@ void EraseText(Story& story, int32_t start, int32_t end) {
     ShrinkForErase(story.fields, start, end);
     ShrinkForErase(story.pictures, start, end);
     ShrinkForErase(story.notes, start, end);
+    ShrinkForErase(story.textBoxes, start, end);
     for (TableSpan& table : story.tables) {
         for (TableRow& row : table.rows)
             ShrinkForErase(row.cells, start, end);

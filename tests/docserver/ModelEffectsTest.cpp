@@ -103,9 +103,9 @@ TEST_F(ModelEffects, AddedLinksAndLinesAreFormattedAsWordDoes) {
     EXPECT_EQ(Body().pictures[0].percentWidth, 50.0f);
 }
 
-TEST_F(ModelEffects, PastedPiecesBringPicturesNotesAndTables) {
+TEST_F(ModelEffects, PastedPiecesBringPicturesNotesTextBoxesAndTables) {
     DocxBuilder doc;
-    doc.AddParagraph({Text("picture "), Picture(TinyPng()), Footnote("a note")})
+    doc.AddParagraph({Text("picture "), Picture(TinyPng()), Footnote("a note"), TextBox("boxed text")})
         .AddTable({{{.paragraphs = {"cell"}}, {.paragraphs = {"merged"}, .gridSpan = 2}}});
     const WordDocument source = Load(doc);
     source.Range(&missing, &missing).Copy();
@@ -121,6 +121,9 @@ TEST_F(ModelEffects, PastedPiecesBringPicturesNotesAndTables) {
     ASSERT_EQ(body.notes.size(), 1u);
     ASSERT_GE(body.notes[0].story, 1);
     EXPECT_EQ(target.model().stories[static_cast<size_t>(body.notes[0].story)].text, u"a note\r");
+    ASSERT_EQ(body.textBoxes.size(), 1u); // text boxes keep their own story, anchored in the text
+    EXPECT_EQ(target.model().stories[static_cast<size_t>(body.textBoxes[0].story)].text, u"boxed text\r");
+    EXPECT_EQ(body.text.find(u"boxed"), std::u16string::npos);
     ASSERT_EQ(body.tables.size(), 1u);
     ASSERT_EQ(body.tables[0].rows.size(), 1u);
     EXPECT_EQ(body.tables[0].rows[0].cells[1].gridSpan, 2);
