@@ -11,15 +11,6 @@
 #include <algorithm>
 #include <cmath>
 
-RangeBound::RangeBound(WordObject kind, std::shared_ptr<DocumentState> document, LiveRange range)
-    : DocumentBound(kind, std::move(document)), range_(range) {
-    document_->Register(&range_);
-}
-
-RangeBound::~RangeBound() {
-    document_->Unregister(&range_);
-}
-
 namespace {
 
 class DocumentObject : public DocumentBound {

@@ -8,6 +8,16 @@
 
 #include <algorithm>
 
+// Every object over a range registers it, so the document's edits move it.
+RangeBound::RangeBound(WordObject kind, std::shared_ptr<DocumentState> document, LiveRange range)
+    : DocumentBound(kind, std::move(document)), range_(range) {
+    document_->Register(&range_);
+}
+
+RangeBound::~RangeBound() {
+    document_->Unregister(&range_);
+}
+
 namespace {
 
 int32_t StoryLength(DocumentState& doc, int story) {

@@ -77,11 +77,13 @@ TEST_F(ModelEffects, ParagraphSpacingAndStyleFontAndWebOptionsAreKept) {
         if (style.NameLocal() == "Hyperlink")
             style.Font().SetUnderline(0);
     }
-    for (const Style& style : state->model().styles)
-        if (style.name == "Hyperlink")
+    for (const Style& style : state->model().styles) {
+        if (style.name == "Hyperlink") {
             EXPECT_EQ(style.run.underline, 0);
-        else if (style.name == "FollowedHyperlink")
+        } else if (style.name == "FollowedHyperlink") {
             EXPECT_EQ(style.run.underline, 1); // not asked for
+        }
+    }
 
     document.WebOptions().SetAllowPNG(true);
     EXPECT_TRUE(state->model().allowPng);
