@@ -20,8 +20,8 @@ bool WriteFile(const fs::path& path, const void* data, size_t size) {
 // A name beside the target that no other save uses at the same time.
 fs::path TemporaryBeside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
-    return target.parent_path() / ("." + target.filename().string() + ".partial-" + std::to_string(::getpid()) +
-                                   "-" + std::to_string(counter++));
+    return target.parent_path() / ("." + target.filename().string() + ".partial-" + std::to_string(::getpid()) + "-" +
+                                   std::to_string(counter++));
 }
 
 } // namespace
@@ -39,7 +39,8 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
         return result;
     }
     if (!fs::is_directory(page.parent_path(), error)) {
-        result.message = "The folder " + page.parent_path().string() + " does not exist; the page cannot be saved there.";
+        result.message =
+            "The folder " + page.parent_path().string() + " does not exist; the page cannot be saved there.";
         return result;
     }
     if (fs::is_directory(page, error)) {
@@ -67,7 +68,8 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
                             " could not be written (is the disk full?).");
     }
     if (!WriteFile(pageTemporary, html.html.data(), html.html.size()))
-        return fail("The page " + page.string() + " could not be written (is the disk full, or the folder read-only?).");
+        return fail("The page " + page.string() +
+                    " could not be written (is the disk full, or the folder read-only?).");
 
     // An earlier save under the same name leaves pictures that this page no longer has.
     fs::remove_all(folder, error);

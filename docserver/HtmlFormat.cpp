@@ -30,8 +30,7 @@ std::string Points(int twips) {
 std::string CssFontName(const std::string& font) {
     std::string clean;
     for (char c : font)
-        if (c != '\'' && c != '"' && c != '<' && c != '>' && c != '&' && c != ';' && c != '{' && c != '}' &&
-            c != '\\')
+        if (c != '\'' && c != '"' && c != '<' && c != '>' && c != '&' && c != ';' && c != '{' && c != '}' && c != '\\')
             clean += c;
     return clean;
 }

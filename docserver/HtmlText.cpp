@@ -27,18 +27,30 @@ void AppendUtf8(std::string& out, char32_t c) {
 // Symbol and Wingdings characters that lists and text use most; the fonts themselves are not on every machine.
 char32_t SymbolFontLookAlike(char32_t c) {
     switch (c) {
-    case 0xF0B7: return U'\u2022'; // bullet
-    case 0xF0A7: return U'\u25AA'; // small square
-    case 0xF06E: return U'\u25A0'; // black square
-    case 0xF071: return U'\u2751';
-    case 0xF075: return U'\u25C6'; // diamond
-    case 0xF076: return U'\u2756';
-    case 0xF0D8: return U'\u27A2'; // arrowhead
-    case 0xF0FC: return U'\u2713'; // check mark
-    case 0xF0E0: return U'\u2192'; // arrow
-    case 0xF06C: return U'\u25CF'; // black circle
-    case 0xF0A8: return U'\u25FB';
-    default: break;
+    case 0xF0B7:
+        return U'\u2022'; // bullet
+    case 0xF0A7:
+        return U'\u25AA'; // small square
+    case 0xF06E:
+        return U'\u25A0'; // black square
+    case 0xF071:
+        return U'\u2751';
+    case 0xF075:
+        return U'\u25C6'; // diamond
+    case 0xF076:
+        return U'\u2756';
+    case 0xF0D8:
+        return U'\u27A2'; // arrowhead
+    case 0xF0FC:
+        return U'\u2713'; // check mark
+    case 0xF0E0:
+        return U'\u2192'; // arrow
+    case 0xF06C:
+        return U'\u25CF'; // black circle
+    case 0xF0A8:
+        return U'\u25FB';
+    default:
+        break;
     }
     return c >= 0xF020 && c <= 0xF07E ? c - 0xF000 : c;
 }
@@ -55,12 +67,23 @@ void AppendEscapedText(std::string& out, std::u16string_view text) {
             c = 0xFFFD;
         }
         switch (c) {
-        case U'&': out += "&amp;"; continue;
-        case U'<': out += "&lt;"; continue;
-        case U'>': out += "&gt;"; continue;
-        case U'"': out += "&quot;"; continue;
-        case U'\t': out += ' '; continue;
-        default: break;
+        case U'&':
+            out += "&amp;";
+            continue;
+        case U'<':
+            out += "&lt;";
+            continue;
+        case U'>':
+            out += "&gt;";
+            continue;
+        case U'"':
+            out += "&quot;";
+            continue;
+        case U'\t':
+            out += ' ';
+            continue;
+        default:
+            break;
         }
         if (c < 0x20 || c == 0x7F || c == 0xFFFE || c == 0xFFFF)
             continue;
@@ -103,8 +126,8 @@ bool IsSafeLinkAddress(std::u16string_view address) {
         return true; // relative: a page, a fragment, a folder path
     if (squeezed.size() == 1 && std::isalpha(static_cast<unsigned char>(squeezed[0])))
         return true; // a drive letter: C:\folder\file.doc
-    static constexpr std::array<const char*, 9> kSafeSchemes = {"http",  "https", "ftp", "mailto", "file",
-                                                                 "news", "ms-its", "mk", "its"};
+    static constexpr std::array<const char*, 9> kSafeSchemes = {"http", "https",  "ftp", "mailto", "file",
+                                                                "news", "ms-its", "mk",  "its"};
     return std::any_of(kSafeSchemes.begin(), kSafeSchemes.end(),
                        [&](const char* scheme) { return squeezed == scheme; });
 }

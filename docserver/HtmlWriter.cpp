@@ -31,10 +31,9 @@ const char* const kBaseStyleSheet =
     "div.Notes{margin-top:12pt;}\r\n";
 
 std::string RomanLower(int number) {
-    static const std::pair<int, const char*> kDigits[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"},
-                                                          {100, "c"},  {90, "xc"},  {50, "l"},  {40, "xl"},
-                                                          {10, "x"},   {9, "ix"},   {5, "v"},   {4, "iv"},
-                                                          {1, "i"}};
+    static const std::pair<int, const char*> kDigits[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"},
+                                                          {90, "xc"},  {50, "l"},   {40, "xl"}, {10, "x"},   {9, "ix"},
+                                                          {5, "v"},    {4, "iv"},   {1, "i"}};
     std::string text;
     for (const auto& [value, digits] : kDigits)
         while (number >= value) {
@@ -367,8 +366,8 @@ private:
         RunFormat linkFormat = shown;
         const int32_t color = shown.color >= 0 ? shown.color : paragraphRun.color >= 0 ? paragraphRun.color : 0;
         linkFormat.color = color;
-        std::string css = "color:" + CssColor(color) + ";text-decoration:" +
-                          std::string(shown.underline > 0 ? "underline" : "none") + ";";
+        std::string css = "color:" + CssColor(color) +
+                          ";text-decoration:" + std::string(shown.underline > 0 ? "underline" : "none") + ";";
         body_ += "<a href=\"" + href + "\"";
         if (!link.screenTip.empty())
             body_ += " title=\"" + EscapedText(link.screenTip) + "\"";
@@ -523,8 +522,8 @@ private:
         if (insideLink)
             body_ += label;
         else
-            body_ += "<a href=\"#" + entry.id + "\" name=\"" + entry.id.substr(0, 4) + "ref" +
-                     std::to_string(number) + "\">" + label + "</a>";
+            body_ += "<a href=\"#" + entry.id + "\" name=\"" + entry.id.substr(0, 4) + "ref" + std::to_string(number) +
+                     "\">" + label + "</a>";
         notes_.push_back(entry);
     }
 
@@ -571,11 +570,11 @@ private:
     }
 
     std::string Head() {
-        std::string head =
-            "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
-            "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n<html>\r\n<head>\r\n"
-            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n"
-            "<title>" + Title() + "</title>\r\n<style type=\"text/css\">\r\n" + kBaseStyleSheet;
+        std::string head = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
+                           "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n<html>\r\n<head>\r\n"
+                           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n"
+                           "<title>" +
+                           Title() + "</title>\r\n<style type=\"text/css\">\r\n" + kBaseStyleSheet;
         for (const std::string& id : styleOrder_) {
             const std::string css = ParagraphCss(StyleParagraphFormat(document_, id), ParagraphFormat{}) +
                                     RunCss(StyleRunFormat(document_, id), RunFormat{});

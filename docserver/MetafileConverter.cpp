@@ -85,8 +85,8 @@ MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool 
     }
     const fs::path folder = folderTemplate;
     const fs::path source = folder / (enhanced ? "picture.emf" : "picture.wmf");
-    std::ofstream(source, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                  static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(source, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     const fs::path target = folder / "picture.png";
     if (!wmf2gd.empty() &&
         RunQuietly({wmf2gd.string(), "-t", "png", "-o", target.string(), source.string()}, std::chrono::seconds(30)))

@@ -28,13 +28,20 @@ struct DecodedImage {
 
 std::string KindName(PictureKind kind) {
     switch (kind) {
-    case PictureKind::Png: return "PNG";
-    case PictureKind::Jpeg: return "JPEG";
-    case PictureKind::Gif: return "GIF";
-    case PictureKind::Bmp: return "BMP";
-    case PictureKind::Emf: return "EMF";
-    case PictureKind::Wmf: return "WMF";
-    case PictureKind::Other: break;
+    case PictureKind::Png:
+        return "PNG";
+    case PictureKind::Jpeg:
+        return "JPEG";
+    case PictureKind::Gif:
+        return "GIF";
+    case PictureKind::Bmp:
+        return "BMP";
+    case PictureKind::Emf:
+        return "EMF";
+    case PictureKind::Wmf:
+        return "WMF";
+    case PictureKind::Other:
+        break;
     }
     return "unknown";
 }
@@ -77,7 +84,8 @@ ExportedPicture FromRaster(const std::vector<uint8_t>& bytes, PictureKind kind, 
     }
     result.width = image.width;
     result.height = image.height;
-    const bool keepBytes = kind == PictureKind::Png || (!allowPng && (kind == PictureKind::Jpeg || kind == PictureKind::Gif));
+    const bool keepBytes =
+        kind == PictureKind::Png || (!allowPng && (kind == PictureKind::Jpeg || kind == PictureKind::Gif));
     if (keepBytes) {
         result.bytes = bytes;
         result.extension = kind == PictureKind::Jpeg ? "jpg" : kind == PictureKind::Gif ? "gif" : "png";
@@ -122,8 +130,8 @@ ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng) {
         ExportedPicture result;
         const MetafileConversion converted = ConvertMetafileToPng(picture.bytes, kind == PictureKind::Emf);
         if (!converted.ok) {
-            result.warning = "a " + KindName(kind) + " picture (/" + picture.part + ") is shown as a gap: " +
-                             converted.message;
+            result.warning =
+                "a " + KindName(kind) + " picture (/" + picture.part + ") is shown as a gap: " + converted.message;
             return result;
         }
         // The converter's output is checked like any other picture before the page links to it.

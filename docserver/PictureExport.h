@@ -16,12 +16,12 @@ PictureKind SniffPictureKind(const std::vector<uint8_t>& bytes);
 constexpr int64_t kMaxPicturePixels = 40'000'000;
 
 struct ExportedPicture {
-    bool ok = false;        // false: no file; the page marks the gap
-    std::string extension;  // "png", "jpg", "gif"
+    bool ok = false;       // false: no file; the page marks the gap
+    std::string extension; // "png", "jpg", "gif"
     std::vector<uint8_t> bytes;
-    int width = 0;          // pixels of the written image, 0 when unknown
+    int width = 0; // pixels of the written image, 0 when unknown
     int height = 0;
-    std::string warning;    // what went wrong, or what was lost, for the server's warnings
+    std::string warning; // what went wrong, or what was lost, for the server's warnings
 };
 
 // With allowPng every raster picture is written as PNG; without it JPEG and GIF keep their bytes and the rest becomes

@@ -179,8 +179,9 @@ TEST_F(HtmlExport, TablesWithMergedCellsAndANestedTable) {
     const size_t from = innerXml.find("<w:tbl>");
     const std::string nested = innerXml.substr(from, innerXml.find("</w:tbl>") + 8 - from);
     DocxBuilder doc;
-    doc.AddTable({{docx::TableCell{{"wide"}, 2}, docx::TableCell{{"tall"}, 1, "restart"}},
-                  {docx::TableCell{{"a"}}, docx::TableCell{{"b"}, 1, "", nested}, docx::TableCell{{""}, 1, "continue"}}});
+    doc.AddTable(
+        {{docx::TableCell{{"wide"}, 2}, docx::TableCell{{"tall"}, 1, "restart"}},
+         {docx::TableCell{{"a"}}, docx::TableCell{{"b"}, 1, "", nested}, docx::TableCell{{""}, 1, "continue"}}});
     doc.AddParagraph("after");
     ExpectGolden("tables", Save(Load(doc)));
 }
@@ -188,8 +189,8 @@ TEST_F(HtmlExport, TablesWithMergedCellsAndANestedTable) {
 TEST_F(HtmlExport, LinksBookmarksAndAddressesSetThroughTheMembers) {
     DocxBuilder doc;
     doc.AddParagraph({BookmarkStart("_Toc1"), Text("Target"), BookmarkEnd("_Toc1")}, {.style = "Heading1"});
-    doc.AddParagraph({Link("web", "http://example.com/a b?x=1&y=2"), Text(" "), AnchorLink("here", "_Toc1"),
-                      Text(" "), AnchorLink("other page", "_Toc9"), Text(" "),
+    doc.AddParagraph({Link("web", "http://example.com/a b?x=1&y=2"), Text(" "), AnchorLink("here", "_Toc1"), Text(" "),
+                      AnchorLink("other page", "_Toc9"), Text(" "),
                       Field("HYPERLINK \"http://example.com\" \\l \"part\"", "field link")});
     const WordDocument document = Load(doc);
     const WordHyperlinks links = document.Hyperlinks();
@@ -272,8 +273,8 @@ struct PictureCase {
     const char* name;
     bool allowPng;
     std::vector<uint8_t> bytes;
-    const char* extension;   // of the part in the package
-    const char* written;     // file written into the folder, empty for a gap
+    const char* extension; // of the part in the package
+    const char* written;   // file written into the folder, empty for a gap
 };
 
 TEST_F(HtmlExport, PicturesGoIntoThePageFolderInAFormatTheViewerShows) {
@@ -311,7 +312,12 @@ TEST_F(HtmlExport, BadPicturesLeaveAMarkedGapAndAWarning) {
     const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", emptyPath.c_str(), 1); // no metafile converter can be found
     const std::vector<std::pair<std::string, std::vector<uint8_t>>> cases = {
-        {"damaged", [] { auto bytes = TinyPng(); bytes.resize(40); return bytes; }()},
+        {"damaged",
+         [] {
+             auto bytes = TinyPng();
+             bytes.resize(40);
+             return bytes;
+         }()},
         {"unknown format", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}},
         {"too large", HugePngHeader()},
         {"metafile", {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},

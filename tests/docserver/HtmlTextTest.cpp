@@ -1,7 +1,7 @@
 // The small pieces of the page writer that decide safety and bytes: which addresses become links, how text is
 // escaped, and how a picture's kind is told from its bytes.
-#include "docserver/HtmlFormat.h"
 #include "docserver/HtmlText.h"
+#include "docserver/HtmlFormat.h"
 #include "docserver/PictureExport.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +10,21 @@ namespace {
 
 TEST(HtmlText, OnlyWebMailFileAndRelativeAddressesBecomeLinks) {
     const std::pair<std::u16string, bool> cases[] = {
-        {u"http://example.com", true},  {u"HTTPS://example.com", true}, {u"mailto:a@b.c", true},
-        {u"2.html#_Toc1", true},        {u"#_Toc1", true},              {u"../a/b.html", true},
-        {u"C:\\docs\\a.doc", true},     {u"file:///tmp/a", true},       {u"ms-its:help.chm::/0.html", true},
-        {u"javascript:alert(1)", false}, {u"JaVaScRiPt:x", false},     {u"java\tscript:x", false},
-        {u" javascript:x", false},      {u"vbscript:x", false},         {u"data:text/html,x", false},
+        {u"http://example.com", true},
+        {u"HTTPS://example.com", true},
+        {u"mailto:a@b.c", true},
+        {u"2.html#_Toc1", true},
+        {u"#_Toc1", true},
+        {u"../a/b.html", true},
+        {u"C:\\docs\\a.doc", true},
+        {u"file:///tmp/a", true},
+        {u"ms-its:help.chm::/0.html", true},
+        {u"javascript:alert(1)", false},
+        {u"JaVaScRiPt:x", false},
+        {u"java\tscript:x", false},
+        {u" javascript:x", false},
+        {u"vbscript:x", false},
+        {u"data:text/html,x", false},
         {u"about:blank", false},
     };
     for (const auto& [address, safe] : cases)
