@@ -1,6 +1,7 @@
 // Document and the objects hanging from it: web options, styles and their fonts, bookmarks.
 #include "ServerObjects.h"
 
+#include "HtmlExport.h"
 #include "StoryEdit.h"
 #include "StyleSheet.h"
 #include "XmlPart.h"
@@ -68,8 +69,15 @@ private:
         if (format && *format != 10)
             ThrowDocumentError("This document server saves only as filtered HTML (file format 10); format " +
                                std::to_string(*format) + " was asked for.");
-        // The HTML writer is a separate piece of work; until it exists, say so rather than write something wrong.
-        ThrowDocumentError("Saving as HTML is not available yet in this document server.");
+        const std::optional<std::u16string> fileName = args.OptionalText(0);
+        if (!fileName || fileName->empty())
+            ThrowDocumentError("SaveAs needs a file name for the page.");
+        DocumentState& doc = Doc();
+        HtmlSaveResult saved = SaveDocumentAsHtml(doc.model(), std::filesystem::path(*fileName));
+        auto& warnings = doc.model().warnings;
+        warnings.insert(warnings.end(), saved.warnings.begin(), saved.warnings.end());
+        if (!saved.ok)
+            ThrowDocumentError(saved.message);
     }
 
     void Close(DocumentState& doc) {

@@ -115,21 +115,6 @@ TEST_F(ServerTest, OpeningAndClosingNeverWritesTheSource) {
     EXPECT_EQ(std::filesystem::file_size(folder / "source.docx"), size);
 }
 
-TEST_F(ServerTest, SaveAsSaysHtmlExportIsNotAvailableYet) {
-    const WordDocument page = Blank();
-    ScopedVariant name = ScopedVariant::Bstr((folder / "0.html").u16string());
-    ScopedVariant format = ScopedVariant::I4(10);
-    ScopedVariant no = ScopedVariant::I2(0);
-    try {
-        page.SaveAs(&name, &format, &missing, &missing, &no, &missing, &missing, &missing, &missing, &missing, &missing,
-                    &missing, &missing, &missing, &missing, &missing);
-        ADD_FAILURE() << "SaveAs should not pretend to save";
-    } catch (const DispatchError& error) {
-        EXPECT_NE(error.description().find("not available yet"), std::string::npos);
-    }
-    EXPECT_FALSE(std::filesystem::exists(folder / "0.html"));
-}
-
 TEST_F(ServerTest, ObjectsOfAClosedDocumentRefuseCalls) {
     const WordDocument page = Blank();
     const WordParagraphs paragraphs = page.Paragraphs();

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Saves corpus documents whole through the document server and puts a screenshot of each page (headless Chromium)
+# beside LibreOffice's rendering of the same document (first PDF page). Needs chromium, libreoffice-writer-nogui,
+# poppler-utils and a build with save_whole_document. Usage: make-screenshots.sh BUILD_DIR CORPUS_DIR
+set -euo pipefail
+build=${1:?build folder}
+corpus=${2:?corpus folder}
+out=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# short name = corpus file
+documents=(
+    "pictures=poi__VariousPictures.docx"
+    "lists=docling__docx_lists.docx"
+    "numbered-headings=docling__unit_test_headers_numbered.docx"
+    "enumerated-headings=pandoc__enumerated_headings.docx"
+    "notes=pandoc__notes.docx"
+    "chinese-manual=ruoyi__若依环境使用手册.docx"
+    "report-tables=oxsdk__BackgroundReport_-_THE_WORKING_GROUP_ON_INTERNET_GOVERNANCE.docx"
+    "equations=docling__equations.docx"
+    "toc=docx4j__toc.docx"
+    "word2006ml=tika__testWORD_2006ml.docx"
+    "drawing=poi__drawing.docx"
+    "header-footer-unicode=poi__HeaderFooterUnicode.docx"
+)
+for entry in "${documents[@]}"; do
+    name=${entry%%=*}
+    source="$corpus/${entry#*=}"
+    "$build/bin/save_whole_document" "$source" "$work/$name.html"
+    chromium --headless --no-sandbox --disable-gpu --disable-background-networking --disable-component-update \
+        --disable-sync --no-first-run --hide-scrollbars --user-data-dir="$(mktemp -d -p "$work")" \
+        --window-size=800,1000 --screenshot="$out/$name.html.png" "file://$work/$name.html" 2>/dev/null
+    cp "$source" "$work/$name.docx"
+    soffice -env:UserInstallation="file://$work/profile" --headless --convert-to pdf --outdir "$work" \
+        "$work/$name.docx" >/dev/null 2>&1
+    pdftoppm -png -r 72 -f 1 -l 1 -singlefile "$work/$name.pdf" "$out/$name.libreoffice"
+done

@@ -1,0 +1,185 @@
+#include "HtmlFormat.h"
+
+#include "StyleSheet.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// A style and its ancestors, root first; loops in basedOn are cut.
+std::vector<const Style*> StyleChain(const Document& document, std::string id) {
+    std::vector<const Style*> chain;
+    for (int guard = 0; guard < 32 && !id.empty(); ++guard) {
+        const Style* style = FindStyle(document, id);
+        if (!style)
+            break;
+        chain.insert(chain.begin(), style);
+        id = style->basedOn;
+    }
+    return chain;
+}
+
+std::string Points(int twips) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%gpt", twips / 20.0);
+    return text;
+}
+
+// Font names go into a style attribute and a style sheet: only characters that cannot end either are kept.
+std::string CssFontName(const std::string& font) {
+    std::string clean;
+    for (char c : font)
+        if (c != '\'' && c != '"' && c != '<' && c != '>' && c != '&' && c != ';' && c != '{' && c != '}' && c != '\\')
+            clean += c;
+    return clean;
+}
+
+std::string TextDecoration(const RunFormat& format) {
+    std::string value;
+    if (format.underline > 0)
+        value = "underline";
+    if (format.strike == 1)
+        value += value.empty() ? "line-through" : " line-through";
+    return value.empty() ? "none" : value;
+}
+
+std::string CssAlignment(const std::string& jc) {
+    if (jc == "center")
+        return "center";
+    if (jc == "right" || jc == "end")
+        return "right";
+    if (jc == "both" || jc == "distribute")
+        return "justify";
+    if (jc == "left" || jc == "start")
+        return "left";
+    return {};
+}
+
+// Word's "auto" spacing between paragraphs is what it writes as 14 points in HTML.
+int SpacingTwips(int space, int automatic) {
+    return automatic == 1 ? 280 : space < 0 ? 0 : space;
+}
+
+} // namespace
+
+RunFormat OverlayRun(RunFormat base, const RunFormat& top) {
+    if (!top.characterStyle.empty())
+        base.characterStyle = top.characterStyle;
+    if (top.bold >= 0)
+        base.bold = top.bold;
+    if (top.italic >= 0)
+        base.italic = top.italic;
+    if (top.strike >= 0)
+        base.strike = top.strike;
+    if (top.underline >= 0)
+        base.underline = top.underline;
+    if (top.sizeHalfPoints > 0)
+        base.sizeHalfPoints = top.sizeHalfPoints;
+    if (top.color >= 0)
+        base.color = top.color;
+    if (top.verticalAlign != 0)
+        base.verticalAlign = top.verticalAlign;
+    if (top.hidden)
+        base.hidden = true;
+    if (!top.font.empty())
+        base.font = top.font;
+    return base;
+}
+
+ParagraphFormat OverlayParagraph(ParagraphFormat base, const ParagraphFormat& top) {
+    if (!top.alignment.empty())
+        base.alignment = top.alignment;
+    if (top.spaceBefore >= 0)
+        base.spaceBefore = top.spaceBefore;
+    if (top.spaceAfter >= 0)
+        base.spaceAfter = top.spaceAfter;
+    if (top.spaceBeforeAuto >= 0)
+        base.spaceBeforeAuto = top.spaceBeforeAuto;
+    if (top.spaceAfterAuto >= 0)
+        base.spaceAfterAuto = top.spaceAfterAuto;
+    if (top.lineRule >= 0)
+        base.lineRule = top.lineRule;
+    if (top.indentLeft != 0)
+        base.indentLeft = top.indentLeft;
+    if (top.indentFirstLine != 0)
+        base.indentFirstLine = top.indentFirstLine;
+    return base;
+}
+
+RunFormat StyleRunFormat(const Document& document, const std::string& styleId) {
+    RunFormat format;
+    for (const Style* style : StyleChain(document, styleId.empty() ? DefaultParagraphStyle(document) : styleId))
+        format = OverlayRun(format, style->run);
+    format.characterStyle.clear();
+    return format;
+}
+
+ParagraphFormat StyleParagraphFormat(const Document& document, const std::string& styleId) {
+    ParagraphFormat format;
+    for (const Style* style : StyleChain(document, styleId.empty() ? DefaultParagraphStyle(document) : styleId))
+        format = OverlayParagraph(format, style->paragraph);
+    format.style = styleId;
+    return format;
+}
+
+RunFormat EffectiveRunFormat(const Document& document, const std::string& paragraphStyle, const RunFormat& direct) {
+    RunFormat format = StyleRunFormat(document, paragraphStyle);
+    if (!direct.characterStyle.empty())
+        for (const Style* style : StyleChain(document, direct.characterStyle))
+            format = OverlayRun(format, style->run);
+    format = OverlayRun(format, direct);
+    format.characterStyle.clear();
+    return format;
+}
+
+std::string CssColor(int32_t wordColor) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", wordColor & 0xFF, (wordColor >> 8) & 0xFF,
+                  (wordColor >> 16) & 0xFF);
+    return text;
+}
+
+std::string RunCss(const RunFormat& format, const RunFormat& base) {
+    std::string css;
+    if (!format.font.empty() && format.font != base.font && !CssFontName(format.font).empty())
+        css += "font-family:'" + CssFontName(format.font) + "';";
+    if (format.sizeHalfPoints > 0 && format.sizeHalfPoints != base.sizeHalfPoints) {
+        char size[32];
+        std::snprintf(size, sizeof size, "font-size:%gpt;", format.sizeHalfPoints / 2.0);
+        css += size;
+    }
+    if ((format.bold == 1) != (base.bold == 1))
+        css += format.bold == 1 ? "font-weight:bold;" : "font-weight:normal;";
+    if ((format.italic == 1) != (base.italic == 1))
+        css += format.italic == 1 ? "font-style:italic;" : "font-style:normal;";
+    if (TextDecoration(format) != TextDecoration(base))
+        css += "text-decoration:" + TextDecoration(format) + ";";
+    if (format.color >= 0 && format.color != base.color)
+        css += "color:" + CssColor(format.color) + ";";
+    return css;
+}
+
+std::string ParagraphCss(const ParagraphFormat& format, const ParagraphFormat& base) {
+    std::string css;
+    const std::string align = CssAlignment(format.alignment);
+    if (align != CssAlignment(base.alignment) && !align.empty())
+        css += "text-align:" + align + ";";
+    const int before = SpacingTwips(format.spaceBefore, format.spaceBeforeAuto);
+    if (before != SpacingTwips(base.spaceBefore, base.spaceBeforeAuto))
+        css += "margin-top:" + Points(before) + ";";
+    const int after = SpacingTwips(format.spaceAfter, format.spaceAfterAuto);
+    if (after != SpacingTwips(base.spaceAfter, base.spaceAfterAuto))
+        css += "margin-bottom:" + Points(after) + ";";
+    if (format.indentLeft != base.indentLeft)
+        css += "margin-left:" + Points(format.indentLeft) + ";";
+    if (format.indentFirstLine != base.indentFirstLine)
+        css += "text-indent:" + Points(format.indentFirstLine) + ";";
+    if (format.lineRule != base.lineRule && format.lineRule >= 0) {
+        // Word's rules: 0 single, 1 one and a half lines, 2 double; the others need a line height the model lacks.
+        static constexpr const char* kLineHeights[] = {"normal", "150%", "200%"};
+        if (format.lineRule <= 2)
+            css += std::string("line-height:") + kLineHeights[format.lineRule] + ";";
+    }
+    return css;
+}

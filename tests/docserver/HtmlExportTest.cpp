@@ -1,0 +1,371 @@
+// Document.SaveAs with format 10, through the word/ wrappers: each construct against a golden page (rewritten with
+// LEAFBIND_UPDATE_GOLDEN=1), pictures read back with libpng, and the files a save leaves behind.
+#include "ServerFixture.h"
+
+#include "docserver/DocxReader.h"
+#include "docserver/ServerObjects.h"
+
+#include <png.h>
+#include <stb/stb_image_write.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+using namespace docx;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool PngDecodes(const fs::path& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return false;
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    const bool ok = png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
+    png_image_free(&image);
+    return ok;
+}
+
+std::vector<uint8_t> SmallJpeg() {
+    std::vector<uint8_t> rgb(8 * 8 * 3, 0x80);
+    std::vector<uint8_t> jpeg;
+    stbi_write_jpg_to_func(
+        [](void* context, void* data, int size) {
+            auto* out = static_cast<std::vector<uint8_t>*>(context);
+            out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+        },
+        &jpeg, 8, 8, 3, rgb.data(), 90);
+    return jpeg;
+}
+
+// A PNG header announcing 100000 x 100000 pixels, with no image data behind it.
+std::vector<uint8_t> HugePngHeader() {
+    std::vector<uint8_t> bytes = TinyPng();
+    bytes.resize(33);
+    for (size_t offset : {16u, 20u}) {
+        bytes[offset] = 0x00;
+        bytes[offset + 1] = 0x01;
+        bytes[offset + 2] = 0x86;
+        bytes[offset + 3] = 0xA0;
+    }
+    return bytes;
+}
+
+class HtmlExport : public ServerTest {
+protected:
+    // The document as the server holds it (for its warnings), used only through the wrappers.
+    WordDocument Load(const DocxBuilder& builder) {
+        DocxReadResult read = ReadDocx(builder.Build());
+        EXPECT_TRUE(read.ok) << read.message;
+        state = std::make_shared<DocumentState>(std::move(read.document), "doc.docx",
+                                                std::weak_ptr<ApplicationState>(application));
+        application->documents.push_back(state);
+        return WordDocument(NewDocument(state));
+    }
+
+    void SaveAs(const WordDocument& document, const fs::path& page) {
+        ScopedVariant name = ScopedVariant::Bstr(page.u16string());
+        ScopedVariant format = ScopedVariant::I4(10);
+        ScopedVariant no = ScopedVariant::Bool(false);
+        document.SaveAs(&name, &format, &missing, &missing, &no, &missing, &missing, &missing, &missing, &missing,
+                        &missing, &missing, &missing, &missing, &missing, &missing);
+    }
+
+    std::string Save(const WordDocument& document) {
+        SaveAs(document, folder / "0.html");
+        return ReadText(folder / "0.html");
+    }
+
+    void ExpectGolden(const std::string& name, const std::string& html) {
+        const fs::path golden = fs::path(LEAFBIND_SOURCE_DIR) / "tests/docserver/golden/html" / (name + ".html");
+        if (const char* update = std::getenv("LEAFBIND_UPDATE_GOLDEN"); update && *update == '1') {
+            std::ofstream(golden, std::ios::binary) << html;
+            return;
+        }
+        EXPECT_EQ(ReadText(golden), html) << "golden " << golden << " differs; LEAFBIND_UPDATE_GOLDEN=1 rewrites it";
+    }
+
+    // Every <img> names a file in the page's folder, PNGs decode, and the folder holds nothing else.
+    void ExpectPicturesResolve(const std::string& html) {
+        const std::regex source("<img[^>]* src=\"([^\"]+)\"");
+        std::set<std::string> named;
+        for (auto it = std::sregex_iterator(html.begin(), html.end(), source); it != std::sregex_iterator(); ++it) {
+            const std::string relative = (*it)[1];
+            EXPECT_EQ(relative.rfind("0.files/", 0), 0u) << relative;
+            const fs::path file = folder / relative;
+            EXPECT_TRUE(fs::is_regular_file(file)) << relative;
+            if (file.extension() == ".png") {
+                EXPECT_TRUE(PngDecodes(file)) << relative;
+            }
+            named.insert(file.filename().string());
+        }
+        std::set<std::string> present;
+        if (fs::exists(folder / "0.files"))
+            for (const auto& entry : fs::directory_iterator(folder / "0.files"))
+                present.insert(entry.path().filename().string());
+        EXPECT_EQ(named, present);
+    }
+
+    std::set<std::string> FolderEntries() {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (entry.path().extension() != ".docx")
+                names.insert(entry.path().filename().string());
+        return names;
+    }
+
+    bool WarnedAbout(const std::string& words) {
+        for (const std::string& warning : state->model().warnings)
+            if (warning.find(words) != std::string::npos)
+                return true;
+        return false;
+    }
+
+    std::shared_ptr<ApplicationState> application = std::make_shared<ApplicationState>();
+    std::shared_ptr<DocumentState> state;
+};
+
+std::string Para(const std::string& properties, const std::string& runs) {
+    return "<w:p><w:pPr>" + properties + "</w:pPr>" + runs + "</w:p>";
+}
+std::string RunXml(const std::string& properties, const std::string& text) {
+    return "<w:r><w:rPr>" + properties + "</w:rPr><w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
+}
+
+TEST_F(HtmlExport, HeadingsParagraphsAndRunFormatting) {
+    DocxBuilder doc;
+    doc.AddHeading(1, "Intro").AddHeading(2, "Scope");
+    doc.AddParagraph({Text("plain "), Text("bold ", {.bold = true}), Text("italic ", {.italic = true}),
+                      Text("red 14pt", {.sizeHalfPoints = 28, .colorHex = "FF0000"})});
+    doc.AddBodyXml(Para("<w:jc w:val=\"center\"/><w:spacing w:before=\"240\" w:after=\"120\"/>"
+                        "<w:ind w:left=\"720\" w:firstLine=\"360\"/>",
+                        RunXml("<w:u w:val=\"single\"/>", "under") + RunXml("<w:strike/>", "struck") +
+                            RunXml("<w:vertAlign w:val=\"superscript\"/>", "up") +
+                            RunXml("<w:vertAlign w:val=\"subscript\"/>", "down") +
+                            RunXml("<w:rFonts w:ascii=\"Courier New\"/>", "mono") + RunXml("<w:vanish/>", "hidden")));
+    doc.AddBodyXml(Para("<w:jc w:val=\"both\"/>", RunXml("", "justified")));
+    doc.AddParagraph("");
+    const std::string html = Save(Load(doc));
+    ExpectGolden("formatting", html);
+    EXPECT_EQ(html.find("hidden"), std::string::npos);
+}
+
+TEST_F(HtmlExport, ListsShowTheirNumbersAsText) {
+    DocxBuilder doc;
+    doc.AddAbstractList(1, {{.format = "decimal", .text = "%1."}, {.format = "lowerLetter", .text = "%2)"}});
+    doc.AddAbstractList(2, {{.format = "bullet", .text = "\xEF\x82\xB7"}});
+    doc.AddList(1, 1).AddList(2, 2);
+    doc.AddParagraph("one", {.numId = 1}).AddParagraph("one a", {.numId = 1, .numLevel = 1});
+    doc.AddParagraph("two", {.numId = 1}).AddParagraph("bullet", {.numId = 2});
+    ExpectGolden("lists", Save(Load(doc)));
+}
+
+TEST_F(HtmlExport, TablesWithMergedCellsAndANestedTable) {
+    DocxBuilder inner;
+    inner.AddTable({{docx::TableCell{{"inner"}}}});
+    const std::string innerXml = inner.DocumentXml();
+    const size_t from = innerXml.find("<w:tbl>");
+    const std::string nested = innerXml.substr(from, innerXml.find("</w:tbl>") + 8 - from);
+    DocxBuilder doc;
+    doc.AddTable(
+        {{docx::TableCell{{"wide"}, 2}, docx::TableCell{{"tall"}, 1, "restart"}},
+         {docx::TableCell{{"a"}}, docx::TableCell{{"b"}, 1, "", nested}, docx::TableCell{{""}, 1, "continue"}}});
+    doc.AddParagraph("after");
+    ExpectGolden("tables", Save(Load(doc)));
+}
+
+TEST_F(HtmlExport, LinksBookmarksAndAddressesSetThroughTheMembers) {
+    DocxBuilder doc;
+    doc.AddParagraph({BookmarkStart("_Toc1"), Text("Target"), BookmarkEnd("_Toc1")}, {.style = "Heading1"});
+    doc.AddParagraph({Link("web", "http://example.com/a b?x=1&y=2"), Text(" "), AnchorLink("here", "_Toc1"), Text(" "),
+                      AnchorLink("other page", "_Toc9"), Text(" "),
+                      Field("HYPERLINK \"http://example.com\" \\l \"part\"", "field link")});
+    const WordDocument document = Load(doc);
+    const WordHyperlinks links = document.Hyperlinks();
+    ScopedVariant third = ScopedVariant::I4(3);
+    links.Item(&third).SetAddress("2.html"); // as the link fix-up does for a bookmark on another page
+    ExpectGolden("links", Save(document));
+}
+
+TEST_F(HtmlExport, ScriptAddressesBecomePlainTextWithAWarning) {
+    for (const char* address : {"javascript:alert(1)", " JavaScript:alert(1)", "vbscript:msgbox", "data:text/html,x"}) {
+        DocxBuilder doc;
+        doc.AddParagraph({Link("click", address)});
+        const std::string html = Save(Load(doc));
+        EXPECT_EQ(html.find("href"), std::string::npos) << address;
+        EXPECT_NE(html.find("click"), std::string::npos) << address;
+        EXPECT_TRUE(WarnedAbout("plain text")) << address;
+    }
+}
+
+TEST_F(HtmlExport, BreaksTabsSymbolsFieldsEquationsAndEscaping) {
+    DocxBuilder doc;
+    doc.AddParagraph({Text("a"), Tab(), Text("b"), LineBreak(), Text("c"), Symbol("F0E0"), ColumnBreak(), Text("d")});
+    doc.AddParagraph({PageBreak()});
+    doc.AddParagraph({Text("page "), Field("PAGE", "3"), Text(" of "), SimpleField("NUMPAGES", "9")});
+    doc.AddParagraph({Text("x <y> & \"z\" \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x98\x80")});
+    doc.AddParagraph({RawXml("<m:oMath xmlns:m=\"http://schemas.openxmlformats.org/officeDocument/2006/math\">"
+                             "<m:r><m:t>E=mc</m:t></m:r><m:sSup><m:e/><m:sup><m:r><m:t>2</m:t></m:r></m:sup></m:sSup>"
+                             "</m:oMath>")});
+    ExpectGolden("breaks", Save(Load(doc)));
+}
+
+TEST_F(HtmlExport, FootnotesAndEndnotesAtTheFootWithLinksBothWays) {
+    DocxBuilder doc;
+    doc.AddParagraph({Text("first"), Footnote("note one"), Text(" second"), Endnote("end one"), Text(" third"),
+                      Footnote("note <two>")});
+    const std::string html = Save(Load(doc));
+    ExpectGolden("notes", html);
+    for (const char* id : {"_ftn1", "_ftn2", "_edn1"}) {
+        EXPECT_NE(html.find(std::string("href=\"#") + id + "\""), std::string::npos) << id;
+        EXPECT_NE(html.find(std::string("name=\"") + id + "\""), std::string::npos) << id;
+    }
+}
+
+// What the page decoration sets through the members reaches the page: spacing, the rule, the grey block and the
+// link styles without underline.
+TEST_F(HtmlExport, DecorationSetThroughTheMembersIsVisible) {
+    DocxBuilder doc;
+    doc.AddHeading(1, "Topic").AddParagraph({Link("link", "1.html")});
+    const WordDocument document = Load(doc);
+    const WordStyles styles = document.Styles();
+    for (int32_t i = 1; i <= styles.Count(); ++i) {
+        ScopedVariant index = ScopedVariant::I4(i);
+        const WordStyle style = styles.Item(&index);
+        if (style.NameLocal().find("yperlink") != std::string::npos)
+            style.Font().SetUnderline(0);
+    }
+    const WordParagraphs paragraphs = document.Paragraphs();
+    paragraphs.Add(&missing);
+    paragraphs.Add(&missing);
+    const WordRange rule = paragraphs.Add(&missing).Range();
+    rule.InlineShapes().AddHorizontalLineStandard(&missing).HorizontalLineFormat().SetPercentWidth(100.0f);
+    paragraphs.Add(&missing).Range().SetText("Copyright");
+    rule.Font().SetSize(10.0f);
+    rule.Font().SetColor(0xA8A8A8);
+    for (int32_t i = 1; i <= paragraphs.Count(); ++i) {
+        const WordParagraph paragraph = paragraphs.Item(i);
+        paragraph.SetLineSpacingRule(0);
+        paragraph.SetSpaceAfterAuto(0);
+        paragraph.SetSpaceBeforeAuto(0);
+        paragraph.SetSpaceAfter(3.0f);
+        paragraph.SetSpaceBefore(3.0f);
+    }
+    const std::string html = Save(document);
+    ExpectGolden("decoration", html);
+    EXPECT_NE(html.find("width=\"100%\""), std::string::npos);
+    EXPECT_NE(html.find("text-decoration:none"), std::string::npos);
+}
+
+struct PictureCase {
+    const char* name;
+    bool allowPng;
+    std::vector<uint8_t> bytes;
+    const char* extension; // of the part in the package
+    const char* written;   // file written into the folder, empty for a gap
+};
+
+TEST_F(HtmlExport, PicturesGoIntoThePageFolderInAFormatTheViewerShows) {
+    const std::vector<PictureCase> cases = {
+        {"png kept", false, TinyPng(), "png", "image001.png"},
+        {"jpeg kept without AllowPNG", false, SmallJpeg(), "jpeg", "image001.jpg"},
+        {"jpeg as png with AllowPNG", true, SmallJpeg(), "jpeg", "image001.png"},
+        {"named png but a jpeg", true, SmallJpeg(), "png", "image001.png"},
+    };
+    for (const PictureCase& test : cases) {
+        DocxBuilder doc;
+        doc.AddParagraph({Text("see "), Picture(test.bytes, false, test.extension)});
+        const WordDocument document = Load(doc);
+        if (test.allowPng)
+            document.WebOptions().SetAllowPNG(true);
+        const std::string html = Save(document);
+        EXPECT_NE(html.find(std::string("src=\"0.files/") + test.written + "\""), std::string::npos) << test.name;
+        ExpectPicturesResolve(html);
+    }
+}
+
+TEST_F(HtmlExport, PicturesNumberedPerPageInlineAndAnchored) {
+    DocxBuilder doc;
+    doc.AddParagraph({Picture(TinyPng()), Text(" and "), Picture(TinyPng(), true)});
+    const WordDocument document = Load(doc);
+    document.WebOptions().SetAllowPNG(true);
+    const std::string html = Save(document);
+    ExpectGolden("pictures", html);
+    ExpectPicturesResolve(html);
+}
+
+TEST_F(HtmlExport, BadPicturesLeaveAMarkedGapAndAWarning) {
+    const std::string emptyPath = (folder / "no-tools").string();
+    fs::create_directories(emptyPath);
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", emptyPath.c_str(), 1); // no metafile converter can be found
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> cases = {
+        {"damaged",
+         [] {
+             auto bytes = TinyPng();
+             bytes.resize(40);
+             return bytes;
+         }()},
+        {"unknown format", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}},
+        {"too large", HugePngHeader()},
+        {"metafile", {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& [name, bytes] : cases) {
+        DocxBuilder doc;
+        doc.AddParagraph({Text("before"), Picture(bytes, false, name == "metafile" ? "wmf" : "png")});
+        const std::string html = Save(Load(doc));
+        EXPECT_NE(html.find("class=\"PictureGap\""), std::string::npos) << name;
+        EXPECT_EQ(html.find("<img"), std::string::npos) << name;
+        EXPECT_TRUE(WarnedAbout("picture")) << name;
+        EXPECT_EQ(FolderEntries(), (std::set<std::string>{"0.html", "no-tools"})) << name;
+    }
+    setenv("PATH", savedPath.c_str(), 1);
+}
+
+TEST_F(HtmlExport, SavingLeavesOnlyThePageAndItsFolder) {
+    DocxBuilder withPicture;
+    withPicture.AddParagraph({Picture(TinyPng())});
+    SaveAs(Load(withPicture), folder / "3.html");
+    EXPECT_EQ(FolderEntries(), (std::set<std::string>{"3.html", "3.files"}));
+
+    // Saved again without pictures under the same name: the stale folder goes.
+    DocxBuilder plain;
+    plain.AddParagraph("text");
+    SaveAs(Load(plain), folder / "3.html");
+    EXPECT_EQ(FolderEntries(), (std::set<std::string>{"3.html"}));
+    EXPECT_NE(ReadText(folder / "3.html").find("charset=utf-8"), std::string::npos);
+}
+
+TEST_F(HtmlExport, FailedSavesWriteNothingAndSayWhy) {
+    DocxBuilder doc;
+    doc.AddParagraph({Picture(TinyPng())});
+    const WordDocument document = Load(doc);
+    try {
+        SaveAs(document, folder / "missing-folder" / "0.html");
+        ADD_FAILURE() << "saved into a folder that does not exist";
+    } catch (const DispatchError& error) {
+        EXPECT_NE(error.description().find("does not exist"), std::string::npos) << error.description();
+    }
+    fs::create_directory(folder / "0.html");
+    EXPECT_THROW(SaveAs(document, folder / "0.html"), DispatchError);
+    ScopedVariant name = ScopedVariant::Bstr((folder / "1.html").u16string());
+    ScopedVariant wordFormat = ScopedVariant::I4(16);
+    EXPECT_THROW(document.SaveAs(&name, &wordFormat, &missing, &missing, &missing, &missing, &missing, &missing,
+                                 &missing, &missing, &missing, &missing, &missing, &missing, &missing, &missing),
+                 DispatchError);
+    EXPECT_EQ(FolderEntries(), (std::set<std::string>{"0.html"}));
+}
+
+} // namespace
