@@ -62,7 +62,11 @@ int main(int argc, char** argv) {
     doc.AddAbstractList(1, {{"decimal", "%1.", 1}, {"decimal", "%1.%2", 1}, {"decimal", "%1.%2.%3", 1}});
     doc.AddList(1, 1);
 
-    doc.AddParagraph("Leafbind Example Manual", {.style = "Title"});
+    // Plain large text, not the Title style: that style carries an outline level and would become a topic.
+    RunStyle big;
+    big.bold = true;
+    big.sizeHalfPoints = 40;
+    doc.AddParagraph({Text("Leafbind Example Manual", big)});
     doc.AddParagraph("This title page belongs to no topic.");
     doc.AddParagraph("Contents");
     ContentsEntry(doc, "_Toc001", "1. Introduction");
