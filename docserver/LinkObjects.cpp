@@ -124,13 +124,17 @@ private:
             doc.Erase(where.story, start, end);
             end = start + doc.Insert(where.story, start, TextFragment(doc.story(where.story), start, *display));
         }
-        ::Story& story = doc.story(where.story);
         // A link never takes in the paragraph marks at the end of its anchor.
-        while (end > start && (story.text[static_cast<size_t>(end - 1)] == kParagraphMark ||
-                               story.text[static_cast<size_t>(end - 1)] == kPageBreak))
+        const std::u16string& text = doc.story(where.story).text;
+        while (end > start && (text[static_cast<size_t>(end - 1)] == kParagraphMark ||
+                               text[static_cast<size_t>(end - 1)] == kPageBreak))
             --end;
+        // With no text of its own to show, Word shows the address.
         if (end == start)
-            ThrowDocumentError("The hyperlink's anchor holds no text.");
+            end =
+                start + doc.Insert(where.story, start,
+                                   TextFragment(doc.story(where.story), start, address.empty() ? subAddress : address));
+        ::Story& story = doc.story(where.story);
         std::erase_if(story.links, [&](const LinkSpan& link) { return link.start < end && link.end > start; });
         LinkSpan link;
         link.start = start;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iconv.h>
@@ -51,7 +53,8 @@ std::string Page(const std::string& head, const std::string& body) {
 // Compiles pages (name, bytes) with full-text search on, Language 0x804, in a fresh folder.
 class SearchProject {
 public:
-    explicit SearchProject(const std::string& name) : folder(fs::temp_directory_path() / ("chm-search-" + name)) {
+    explicit SearchProject(const std::string& name)
+        : folder(fs::temp_directory_path() / ("chm-search-" + name + "-" + std::to_string(::getpid()))) {
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
@@ -194,7 +197,7 @@ TEST(FullTextSearchOff, NoIndexWhenTheProjectDoesNotAskForOne) {
 
 // The callers' narrow strings are GB18030: the project path, and every message they get back.
 TEST(ChineseNames, ProjectOutputAndPagesWithChineseNamesCompile) {
-    const fs::path folder = fs::temp_directory_path() / "chm-search-中文项目";
+    const fs::path folder = fs::temp_directory_path() / ("chm-search-中文项目-" + std::to_string(::getpid()));
     fs::remove_all(folder);
     WriteFile(folder / "页面" / "第一.html", Page("<title>第一</title>", "<p>链接 <a href=\"缺失.html\">x</a></p>"));
     WriteFile(folder / "手册.hhc", Gb18030("<HTML><BODY><UL><LI> <OBJECT type=\"text/sitemap\"><param name=\"Name\" "

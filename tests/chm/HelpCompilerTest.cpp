@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -52,7 +54,8 @@ std::string Entry(const std::string& name, const std::string& local) {
 // A project in a fresh folder, written the way the project writers do, with pages and pictures.
 class ProjectFolder {
 public:
-    explicit ProjectFolder(const std::string& name) : folder(fs::temp_directory_path() / ("chm-test-" + name)) {
+    explicit ProjectFolder(const std::string& name)
+        : folder(fs::temp_directory_path() / ("chm-test-" + name + "-" + std::to_string(::getpid()))) {
         fs::remove_all(folder);
         fs::create_directories(folder);
     }

@@ -70,6 +70,13 @@ TEST_F(ServerTest, HyperlinksAddLinksTheAnchorTextWithoutItsMark) {
     page.Hyperlinks().Add(entry, &address, &missing, &missing, &missing, &missing);
     EXPECT_EQ(LinksOf(page.Hyperlinks()), (std::vector<LinkSeen>{{"3.html", "_Toc7"}}));
     EXPECT_THROW(page.Hyperlinks().Add(entry, &missing, &missing, &missing, &missing, &missing), DispatchError);
+
+    // An entry with no text of its own (the related topic of an empty heading) shows its address instead.
+    const WordParagraph empty = page.Paragraphs().Add(&missing);
+    ScopedVariant second = ScopedVariant::Bstr(u"4.html");
+    page.Hyperlinks().Add(empty.Range(), &second, &missing, &missing, &missing, &missing);
+    EXPECT_EQ(empty.Range().Text(), "4.html\r");
+    EXPECT_EQ(page.Hyperlinks().Count(), 2);
 }
 
 TEST_F(ServerTest, HiddenBookmarksAreListedOnlyWhileShowHiddenIsOn) {
