@@ -9,6 +9,12 @@ constexpr std::uint32_t kBlockSize = 2048;
 constexpr std::uint32_t kBlockHeaderSize = 12;
 constexpr std::uint32_t kFileHeaderSize = 0x4C;
 constexpr std::uint16_t kSignature = 0x293B;
+// A listing entry must fit in one block: keywords made from long headings are cut, and a keyword shared by very
+// many topics keeps the first ones. Viewers show a keyword on one line anyway.
+constexpr std::size_t kMaxKeywordUnits = 255;
+constexpr std::size_t kEntryFixedBytes = 2 + 2 + 2 + 4 + 4 + 4 + 4 + 4; // terminator, fields, topic count, tail
+constexpr std::size_t kMaxTopicsPerEntry =
+    (kBlockSize - kBlockHeaderSize - kEntryFixedBytes - 2 * kMaxKeywordUnits) / 4;
 
 char16_t LowerAscii(char16_t c) {
     return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
@@ -26,16 +32,26 @@ void PutUtf16Z(ByteBuffer& buffer, const std::u16string& text) {
     buffer.PutU16(0);
 }
 
+std::u16string ShownText(const std::u16string& text) {
+    if (text.size() <= kMaxKeywordUnits)
+        return text;
+    std::size_t cut = kMaxKeywordUnits;
+    if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) // never split a surrogate pair
+        --cut;
+    return text.substr(0, cut);
+}
+
 Bytes ListingEntry(const Keyword& keyword, std::uint32_t entryNumber) {
     ByteBuffer entry;
-    PutUtf16Z(entry, keyword.text);
+    PutUtf16Z(entry, ShownText(keyword.text));
     entry.PutU16(0); // not a "see also" entry
     entry.PutU16(0); // top level
     entry.PutU32(0); // character index of the last level
     entry.PutU32(0);
-    entry.PutU32(static_cast<std::uint32_t>(keyword.topics.size()));
-    for (std::uint32_t topic : keyword.topics) {
-        entry.PutU32(topic);
+    const std::size_t topicCount = std::min(keyword.topics.size(), kMaxTopicsPerEntry);
+    entry.PutU32(static_cast<std::uint32_t>(topicCount));
+    for (std::size_t i = 0; i < topicCount; ++i) {
+        entry.PutU32(keyword.topics[i]);
     }
     entry.PutU32(1);
     entry.PutU32(entryNumber);
@@ -106,7 +122,7 @@ KeywordIndexFiles BuildKeywordIndex(const std::vector<Keyword>& sortedKeywords, 
         index.emplace_back();
         for (std::int32_t i = 0; i < listingCount; ++i) {
             ByteBuffer entry;
-            PutUtf16Z(entry, listing[i].firstKeyword->text);
+            PutUtf16Z(entry, ShownText(listing[i].firstKeyword->text));
             entry.PutU16(0);
             entry.PutU16(0);
             entry.PutU32(0);
