@@ -82,7 +82,10 @@ int main(int argc, char** argv) {
                       Text(" in the installation chapter.")});
     Heading(doc, 2, "_Toc002", "What it does");
     doc.AddParagraph("Every heading becomes a topic page; the headings become the contents and the index.");
-    doc.AddParagraph({Picture(GradientPng())});
+    Inline picture = Picture(GradientPng());
+    picture.widthEmu = 240 * 9525; // shown at its own size: 9525 EMU to a pixel
+    picture.heightEmu = 100 * 9525;
+    doc.AddParagraph({picture});
     doc.AddParagraph("The picture above travels with its page.");
 
     Heading(doc, 1, "_Toc003", "Installation");

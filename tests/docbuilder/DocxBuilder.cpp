@@ -228,7 +228,8 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
         parts_["word/" + part] = std::string(piece.bytes.begin(), piece.bytes.end());
         const std::string rel = AddRelationship("image", part, false);
         const std::string graphic =
-            "<wp:extent cx=\"914400\" cy=\"914400\"/><wp:docPr id=\"" + id + "\" name=\"Picture " + id +
+            "<wp:extent cx=\"" + std::to_string(piece.widthEmu) + "\" cy=\"" + std::to_string(piece.heightEmu) +
+            "\"/><wp:docPr id=\"" + id + "\" name=\"Picture " + id +
             "\" descr=\"picture " + id +
             "\"/><a:graphic><a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
             "<pic:pic><pic:blipFill><a:blip r:embed=\"" +

@@ -56,6 +56,8 @@ struct Inline {
     bool anchored = false; // pictures: floating (wp:anchor) instead of inline
     std::vector<uint8_t> bytes;
     std::string extension = "png";
+    int64_t widthEmu = 914400; // pictures: the size shown (one inch square unless set)
+    int64_t heightEmu = 914400;
 };
 
 Inline Text(std::string text, RunStyle style = {});
