@@ -15,4 +15,6 @@ inline BSTR SysAllocString(std::u16string_view text) {
     return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 // A null BSTR is the empty string, as in OLE Automation.
-inline std::u16string_view BstrView(BSTR text) { return text ? std::u16string_view(text, SysStringLen(text)) : u""; }
+inline std::u16string_view BstrView(BSTR text) {
+    return text ? std::u16string_view(text, SysStringLen(text)) : u"";
+}

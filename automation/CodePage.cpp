@@ -56,9 +56,13 @@ std::optional<std::string> WideToNarrow(std::u16string_view wide) {
     return Convert<std::string>(kNarrow, kUtf16, wide);
 }
 
-std::optional<std::string> NarrowToUtf8(std::string_view narrow) { return Convert<std::string>(kUtf8, kNarrow, narrow); }
+std::optional<std::string> NarrowToUtf8(std::string_view narrow) {
+    return Convert<std::string>(kUtf8, kNarrow, narrow);
+}
 
-std::optional<std::string> Utf8ToNarrow(std::string_view utf8) { return Convert<std::string>(kNarrow, kUtf8, utf8); }
+std::optional<std::string> Utf8ToNarrow(std::string_view utf8) {
+    return Convert<std::string>(kNarrow, kUtf8, utf8);
+}
 
 std::optional<std::filesystem::path> NarrowToPath(std::string_view narrow) {
     auto utf8 = NarrowToUtf8(narrow);
@@ -67,4 +71,6 @@ std::optional<std::filesystem::path> NarrowToPath(std::string_view narrow) {
     return std::filesystem::path(*utf8);
 }
 
-std::optional<std::string> PathToNarrow(const std::filesystem::path& path) { return Utf8ToNarrow(path.native()); }
+std::optional<std::string> PathToNarrow(const std::filesystem::path& path) {
+    return Utf8ToNarrow(path.native());
+}

@@ -21,14 +21,18 @@ Registry& TheRegistry() {
 
 } // namespace
 
-HRESULT CoInitialize(void*) { return initCount++ == 0 ? S_OK : S_FALSE; }
+HRESULT CoInitialize(void*) {
+    return initCount++ == 0 ? S_OK : S_FALSE;
+}
 
 void CoUninitialize() {
     if (initCount > 0)
         --initCount;
 }
 
-bool IsComInitialized() { return initCount > 0; }
+bool IsComInitialized() {
+    return initCount > 0;
+}
 
 void RegisterAutomationClass(const std::string& progId, AutomationClassFactory factory) {
     Registry& registry = TheRegistry();

@@ -94,7 +94,7 @@ struct VARIANT {
 using VARIANTARG = VARIANT;
 
 struct DISPPARAMS {
-    VARIANTARG* rgvarg;       // arguments in reverse order: the last argument first
+    VARIANTARG* rgvarg; // arguments in reverse order: the last argument first
     DISPID* rgdispidNamedArgs;
     UINT cArgs;
     UINT cNamedArgs;
@@ -122,8 +122,8 @@ protected:
 };
 
 struct IDispatch : IUnknown {
-    virtual HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                           VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) = 0;
+    virtual HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                           EXCEPINFO* excepInfo, UINT* argErr) = 0;
 
 protected:
     ~IDispatch() = default;

@@ -14,7 +14,9 @@ HRESULT DispatchObject::QueryInterface(REFIID riid, void** object) {
     return E_NOINTERFACE;
 }
 
-ULONG DispatchObject::AddRef() { return ++references_; }
+ULONG DispatchObject::AddRef() {
+    return ++references_;
+}
 
 ULONG DispatchObject::Release() {
     const ULONG left = --references_;

@@ -18,7 +18,9 @@ HRESULT VariantClear(VARIANT* value) {
     if (!value)
         return E_POINTER;
     switch (value->vt) {
-    case VT_BSTR: SysFreeString(value->bstrVal); break;
+    case VT_BSTR:
+        SysFreeString(value->bstrVal);
+        break;
     case VT_DISPATCH:
         if (value->pdispVal)
             reinterpret_cast<IUnknown*>(value->pdispVal)->Release();
@@ -27,7 +29,8 @@ HRESULT VariantClear(VARIANT* value) {
         if (value->punkVal)
             value->punkVal->Release();
         break;
-    default: break;
+    default:
+        break;
     }
     VariantInit(value);
     return S_OK;
@@ -61,12 +64,18 @@ bool IsNumeric(VARTYPE type) {
 
 double NumberOf(const VARIANT& value) {
     switch (value.vt) {
-    case VT_I2: return value.iVal;
-    case VT_I4: return value.lVal;
-    case VT_R4: return value.fltVal;
-    case VT_R8: return value.dblVal;
-    case VT_BOOL: return value.boolVal ? -1.0 : 0.0;
-    default: return 0.0;
+    case VT_I2:
+        return value.iVal;
+    case VT_I4:
+        return value.lVal;
+    case VT_R4:
+        return value.fltVal;
+    case VT_R8:
+        return value.dblVal;
+    case VT_BOOL:
+        return value.boolVal ? -1.0 : 0.0;
+    default:
+        return 0.0;
     }
 }
 
@@ -103,7 +112,8 @@ HRESULT NumberToVariant(double number, VARTYPE type, VARIANT* out) {
         out->vt = VT_BOOL;
         out->boolVal = number != 0.0 ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
-    default: return DISP_E_TYPEMISMATCH;
+    default:
+        return DISP_E_TYPEMISMATCH;
     }
 }
 

@@ -59,16 +59,9 @@ inline constexpr std::array kWordMembers = {
 #define GET DISPATCH_PROPERTYGET
 #define PUT DISPATCH_PROPERTYPUT
 #define METHOD DISPATCH_METHOD
-#define WORD_MEMBER(id, object, name, dispid, kind, result, resultObject, mayBeNull, params)                          \
-    WordMemberInfo{WordMember::id,                                                                                   \
-                   WordObject::object,                                                                               \
-                   name,                                                                                             \
-                   dispid,                                                                                           \
-                   kind,                                                                                             \
-                   result,                                                                                           \
-                   WordObject::resultObject,                                                                         \
-                   mayBeNull != 0,                                                                                   \
-                   params},
+#define WORD_MEMBER(id, object, name, dispid, kind, result, resultObject, mayBeNull, params)                           \
+    WordMemberInfo{WordMember::id, WordObject::object,       name,           dispid, kind,                             \
+                   result,         WordObject::resultObject, mayBeNull != 0, params},
 #include "WordMembers.def"
 #undef WORD_MEMBER
 #undef GET
@@ -76,7 +69,9 @@ inline constexpr std::array kWordMembers = {
 #undef METHOD
 };
 
-inline const WordMemberInfo& MemberInfo(WordMember member) { return kWordMembers[static_cast<size_t>(member)]; }
+inline const WordMemberInfo& MemberInfo(WordMember member) {
+    return kWordMembers[static_cast<size_t>(member)];
+}
 
 // The VARTYPE an argument of the given table letter travels as.
 VARTYPE ParamVarType(char letter);

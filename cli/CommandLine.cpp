@@ -96,4 +96,6 @@ std::string DefaultOutputPath(const std::string& input) {
     return path.string();
 }
 
-std::string DefaultTitle(const std::string& input) { return fs::path(input).stem().string(); }
+std::string DefaultTitle(const std::string& input) {
+    return fs::path(input).stem().string();
+}

@@ -6,8 +6,8 @@
 #include <vector>
 
 struct CliOptions {
-    std::string input;     // UTF-8, as given
-    std::string output;    // UTF-8; empty: beside the input, same base name, ".chm"
+    std::string input;                // UTF-8, as given
+    std::string output;               // UTF-8; empty: beside the input, same base name, ".chm"
     std::optional<std::string> title; // UTF-8; none: the input's base name
     bool header = false;
     bool footer = false;

@@ -22,7 +22,9 @@ namespace {
 const std::string kNoOutlineMessage = "word文档中没有大纲样式!";
 const std::string kWordStartMessage = "启动word失败!";
 
-std::string Printable(const std::string& narrow) { return NarrowToUtf8(narrow).value_or(narrow); }
+std::string Printable(const std::string& narrow) {
+    return NarrowToUtf8(narrow).value_or(narrow);
+}
 
 // Identifies the file at a path, so a help file left from an earlier run is not taken for a new one.
 struct FileIdentity {
@@ -115,11 +117,12 @@ int RunConversion(const CliOptions& options, ProgressReporter& reporter) {
 
     const fs::path input = fs::absolute(options.input);
     if (!fs::is_regular_file(input, code)) {
-        reporter.Error("cannot read " + input.string() + ": " + (fs::exists(input, code) ? "not a file" : "no such file"));
+        reporter.Error("cannot read " + input.string() + ": " +
+                       (fs::exists(input, code) ? "not a file" : "no such file"));
         return kExitUnreadableDocument;
     }
-    const fs::path output = options.output.empty() ? fs::path(DefaultOutputPath(input.string()))
-                                                   : fs::absolute(options.output);
+    const fs::path output =
+        options.output.empty() ? fs::path(DefaultOutputPath(input.string())) : fs::absolute(options.output);
     if (fs::is_directory(output, code)) {
         reporter.Error("the output names a folder: " + output.string());
         return kExitUsage;
@@ -212,8 +215,7 @@ int RunConversion(const CliOptions& options, ProgressReporter& reporter) {
         return kExitNothingCompiled;
     }
 
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const auto size = fs::file_size(output, code);
     char summary[256];
     std::snprintf(summary, sizeof summary, "%zu topics, %zu pages, %d pictures, %.1f KB, %.2f s", facts.topics,

@@ -20,7 +20,9 @@ std::string Shortened(const std::string& text, size_t width) {
 ProgressReporter::ProgressReporter(std::FILE* stream, bool quiet, bool terminal)
     : stream_(stream), quiet_(quiet), terminal_(terminal) {}
 
-ProgressReporter::~ProgressReporter() { EndBar(); }
+ProgressReporter::~ProgressReporter() {
+    EndBar();
+}
 
 void ProgressReporter::EndBar() {
     if (barShown_) {
@@ -29,7 +31,9 @@ void ProgressReporter::EndBar() {
     }
 }
 
-void ProgressReporter::Stage(const std::string& text) { Line(text); }
+void ProgressReporter::Stage(const std::string& text) {
+    Line(text);
+}
 
 void ProgressReporter::Page(int32_t page, int32_t pageCount, const std::string& title) {
     if (quiet_)

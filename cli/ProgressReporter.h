@@ -10,11 +10,11 @@ public:
     ProgressReporter(std::FILE* stream, bool quiet, bool terminal);
     ~ProgressReporter();
 
-    void Stage(const std::string& text);                                   // UTF-8
+    void Stage(const std::string& text);                                  // UTF-8
     void Page(int32_t page, int32_t pageCount, const std::string& title); // page from 0; title UTF-8
-    void Warning(const std::string& text);                                 // UTF-8
-    void Error(const std::string& text);                                   // UTF-8, printed even when quiet
-    void Line(const std::string& text);                                    // UTF-8
+    void Warning(const std::string& text);                                // UTF-8
+    void Error(const std::string& text);                                  // UTF-8, printed even when quiet
+    void Line(const std::string& text);                                   // UTF-8
 
 private:
     void EndBar();

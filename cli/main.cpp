@@ -12,12 +12,17 @@
 int main(int argc, char** argv) {
     const ParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (parsed.action) {
-    case ParsedCommandLine::Action::Help: std::fputs(UsageText().c_str(), stdout); return kExitSuccess;
-    case ParsedCommandLine::Action::Version: std::printf("leafbind-cli %s\n", LEAFBIND_VERSION); return kExitSuccess;
+    case ParsedCommandLine::Action::Help:
+        std::fputs(UsageText().c_str(), stdout);
+        return kExitSuccess;
+    case ParsedCommandLine::Action::Version:
+        std::printf("leafbind-cli %s\n", LEAFBIND_VERSION);
+        return kExitSuccess;
     case ParsedCommandLine::Action::Error:
         std::fprintf(stderr, "leafbind-cli: %s\n\n%s", parsed.error.c_str(), UsageText().c_str());
         return kExitUsage;
-    case ParsedCommandLine::Action::Convert: break;
+    case ParsedCommandLine::Action::Convert:
+        break;
     }
     RegisterDocumentServer();
     ProgressReporter reporter(stderr, parsed.options.quiet, ::isatty(STDERR_FILENO) != 0);

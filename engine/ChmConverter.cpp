@@ -21,7 +21,9 @@ ChmConverter::~ChmConverter() noexcept(false) {
     // The remaining members go in reverse order of declaration: pageFiles, title, document, wordApp, the paths.
 }
 
-void ChmConverter::ClearTopics() { ::ClearTopics(root.get()); }
+void ChmConverter::ClearTopics() {
+    ::ClearTopics(root.get());
+}
 
 int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     if (root->firstChild)

@@ -34,8 +34,8 @@ public:
     int32_t SplitPages();
     bool WriteContentsFile(const std::string& contentsPath);
     bool WriteIndexFile(const std::string& indexPath);
-    bool WriteProjectFile(const std::string& projectPath, const std::string& contentsName,
-                          const std::string& indexName, const std::string& compiledPath);
+    bool WriteProjectFile(const std::string& projectPath, const std::string& contentsName, const std::string& indexName,
+                          const std::string& compiledPath);
     void CompileHelpProject(const std::string& projectPath);
 
     void CloseAndQuitWord();

@@ -14,7 +14,7 @@ namespace {
 constexpr float kParagraphSpacingPoints = 3.0f;
 constexpr float kRuleWidthPercent = 100.0f;
 constexpr float kCopyrightPoints = 10.0f;
-constexpr int32_t kCopyrightColor = 0xA8A8A8; // Word colours are 0xBBGGRR; grey either way
+constexpr int32_t kCopyrightColor = 0xA8A8A8;                     // Word colours are 0xBBGGRR; grey either way
 const std::string kHyperlinkChinese = "\xB3\xAC\xC1\xB4\xBD\xD3"; // 超链接
 
 std::string AsciiLower(std::string text) {
@@ -24,7 +24,9 @@ std::string AsciiLower(std::string text) {
     return text;
 }
 
-std::string PageName(int32_t pageNumber) { return std::to_string(pageNumber) + ".html"; }
+std::string PageName(int32_t pageNumber) {
+    return std::to_string(pageNumber) + ".html";
+}
 
 std::string WithoutCarriageReturns(std::string text) {
     std::erase(text, '\r');

@@ -94,12 +94,11 @@ int main(int argc, char** argv) {
     requirements.style = "Heading2";
     requirements.numId = 1;
     requirements.numLevel = 1;
-    doc.AddParagraph({BookmarkStart("_Toc004"), BookmarkStart("_Ref100"), Text("Requirements"),
-                      BookmarkEnd("_Ref100"), BookmarkEnd("_Toc004")},
+    doc.AddParagraph({BookmarkStart("_Toc004"), BookmarkStart("_Ref100"), Text("Requirements"), BookmarkEnd("_Ref100"),
+                      BookmarkEnd("_Toc004")},
                      requirements);
-    doc.AddTable({{{{"Part"}}, {{"Needed"}}},
-                  {{{"Document server"}}, {{"built in"}}},
-                  {{{"Help compiler"}}, {{"built in"}}}});
+    doc.AddTable(
+        {{{{"Part"}}, {{"Needed"}}}, {{{"Document server"}}, {{"built in"}}}, {{{"Help compiler"}}, {{"built in"}}}});
     Heading(doc, 3, "_Toc005", "Fonts");
     doc.AddParagraph("A font with Chinese glyphs makes the Chinese pages readable.");
     doc.AddParagraph({Text("See also "), Link("the project page", "https://example.com/leafbind"), Text(".")});

@@ -24,8 +24,10 @@ bool IsPortableFileName(const std::string& name) {
         case u'"':
         case u'<':
         case u'>':
-        case u'|': return false;
-        default: break;
+        case u'|':
+            return false;
+        default:
+            break;
         }
     }
     return true;

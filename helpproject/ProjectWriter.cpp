@@ -15,7 +15,9 @@ namespace {
 const std::string kSongTi = "\xCB\xCE\xCC\xE5";
 const std::string kChineseChina = "\xD6\xD0\xCE\xC4(\xD6\xD0\xB9\xFA)";
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 } // namespace
 

@@ -85,7 +85,9 @@ DispatchRef& DispatchRef::operator=(DispatchRef&& other) noexcept {
     return *this;
 }
 
-DispatchRef::~DispatchRef() { ReleaseDispatch(); }
+DispatchRef::~DispatchRef() {
+    ReleaseDispatch();
+}
 
 void DispatchRef::AttachDispatch(IDispatch* dispatch, bool autoRelease) {
     ReleaseDispatch();
@@ -93,7 +95,9 @@ void DispatchRef::AttachDispatch(IDispatch* dispatch, bool autoRelease) {
     autoRelease_ = autoRelease;
 }
 
-IDispatch* DispatchRef::DetachDispatch() { return std::exchange(dispatch_, nullptr); }
+IDispatch* DispatchRef::DetachDispatch() {
+    return std::exchange(dispatch_, nullptr);
+}
 
 void DispatchRef::ReleaseDispatch() {
     IDispatch* old = std::exchange(dispatch_, nullptr);
@@ -115,7 +119,9 @@ bool DispatchRef::CreateDispatch(const std::string& progId, HRESULT* status) {
 
 namespace {
 
-std::string NarrowOrEmpty(BSTR text) { return WideToNarrow(BstrView(text)).value_or(std::string()); }
+std::string NarrowOrEmpty(BSTR text) {
+    return WideToNarrow(BstrView(text)).value_or(std::string());
+}
 
 [[noreturn]] void ThrowDispatchError(EXCEPINFO& info) {
     if (info.pfnDeferredFillIn)
@@ -156,11 +162,21 @@ void StoreResult(VARIANT& value, VARTYPE resultType, void* result) {
         }
     }
     switch (resultType) {
-    case VT_DISPATCH: *static_cast<IDispatch**>(result) = value.pdispVal; return; // the count passes to the caller
-    case VT_I4: *static_cast<int32_t*>(result) = value.lVal; return;
-    case VT_I2: *static_cast<int16_t*>(result) = value.iVal; return;
-    case VT_R4: *static_cast<float*>(result) = value.fltVal; return;
-    case VT_BOOL: *static_cast<bool*>(result) = value.boolVal != VARIANT_FALSE; return;
+    case VT_DISPATCH:
+        *static_cast<IDispatch**>(result) = value.pdispVal;
+        return; // the count passes to the caller
+    case VT_I4:
+        *static_cast<int32_t*>(result) = value.lVal;
+        return;
+    case VT_I2:
+        *static_cast<int16_t*>(result) = value.iVal;
+        return;
+    case VT_R4:
+        *static_cast<float*>(result) = value.fltVal;
+        return;
+    case VT_BOOL:
+        *static_cast<bool*>(result) = value.boolVal != VARIANT_FALSE;
+        return;
     case VT_BSTR: {
         auto narrow = WideToNarrow(BstrView(value.bstrVal));
         VariantClear(&value);
@@ -169,7 +185,9 @@ void StoreResult(VARIANT& value, VARTYPE resultType, void* result) {
         *static_cast<std::string*>(result) = std::move(*narrow);
         return;
     }
-    default: VariantClear(&value); throw AutomationError(DISP_E_BADVARTYPE);
+    default:
+        VariantClear(&value);
+        throw AutomationError(DISP_E_BADVARTYPE);
     }
 }
 
@@ -188,11 +206,26 @@ void DispatchRef::InvokeHelper(DISPID dispid, WORD kind, VARTYPE resultType, voi
         VARIANT& value = block.values[--slot];
         VariantInit(&value);
         switch (arg.type) {
-        case VT_I4: value.vt = VT_I4; value.lVal = arg.i4; break;
-        case VT_R4: value.vt = VT_R4; value.fltVal = arg.r4; break;
-        case VT_BOOL: value.vt = VT_BOOL; value.boolVal = arg.flag ? VARIANT_TRUE : VARIANT_FALSE; break;
-        case VT_DISPATCH: value.vt = VT_DISPATCH; value.pdispVal = arg.dispatch; break;
-        case VT_VARIANT | VT_BYREF: value.vt = VT_VARIANT | VT_BYREF; value.pvarVal = arg.variant; break;
+        case VT_I4:
+            value.vt = VT_I4;
+            value.lVal = arg.i4;
+            break;
+        case VT_R4:
+            value.vt = VT_R4;
+            value.fltVal = arg.r4;
+            break;
+        case VT_BOOL:
+            value.vt = VT_BOOL;
+            value.boolVal = arg.flag ? VARIANT_TRUE : VARIANT_FALSE;
+            break;
+        case VT_DISPATCH:
+            value.vt = VT_DISPATCH;
+            value.pdispVal = arg.dispatch;
+            break;
+        case VT_VARIANT | VT_BYREF:
+            value.vt = VT_VARIANT | VT_BYREF;
+            value.pvarVal = arg.variant;
+            break;
         case VT_BSTR: {
             auto wide = NarrowToWide(arg.text ? *arg.text : std::string());
             if (!wide)
@@ -203,7 +236,8 @@ void DispatchRef::InvokeHelper(DISPID dispid, WORD kind, VARTYPE resultType, voi
                 throw AutomationError(E_OUTOFMEMORY);
             break;
         }
-        default: throw AutomationError(DISP_E_BADVARTYPE);
+        default:
+            throw AutomationError(DISP_E_BADVARTYPE);
         }
     }
 

@@ -31,7 +31,8 @@ class DispatchRef {
 public:
     DispatchRef() = default;
     // Takes over the one reference count that a call just returned.
-    explicit DispatchRef(IDispatch* dispatch, bool autoRelease = true) : dispatch_(dispatch), autoRelease_(autoRelease) {}
+    explicit DispatchRef(IDispatch* dispatch, bool autoRelease = true)
+        : dispatch_(dispatch), autoRelease_(autoRelease) {}
     DispatchRef(const DispatchRef& other);
     DispatchRef(DispatchRef&& other) noexcept;
     // Adds a count to the new object, then releases the old one; the target then releases on its own.

@@ -30,8 +30,12 @@ void Call(const DispatchRef& ref, WordMember member, std::initializer_list<Invok
 
 } // namespace
 
-void WordApplication::SetVisible(bool visible) const { Call(*this, M::ApplicationVisible, {A::Bool(visible)}); }
-WordDocuments WordApplication::Documents() const { return Object<WordDocuments>(*this, M::ApplicationDocuments); }
+void WordApplication::SetVisible(bool visible) const {
+    Call(*this, M::ApplicationVisible, {A::Bool(visible)});
+}
+WordDocuments WordApplication::Documents() const {
+    return Object<WordDocuments>(*this, M::ApplicationDocuments);
+}
 void WordApplication::Quit(VARIANT* saveChanges, VARIANT* originalFormat, VARIANT* routeDocument) const {
     Call(*this, M::ApplicationQuit, {A::Variant(saveChanges), A::Variant(originalFormat), A::Variant(routeDocument)});
 }
@@ -45,25 +49,34 @@ WordDocument WordDocuments::Open(VARIANT* fileName, VARIANT* confirmConversions,
         *this, M::DocumentsOpen,
         {A::Variant(fileName), A::Variant(confirmConversions), A::Variant(readOnly), A::Variant(addToRecentFiles),
          A::Variant(passwordDocument), A::Variant(passwordTemplate), A::Variant(revert),
-         A::Variant(writePasswordDocument), A::Variant(writePasswordTemplate), A::Variant(format),
-         A::Variant(encoding), A::Variant(visible), A::Variant(openAndRepair), A::Variant(documentDirection),
-         A::Variant(noEncodingDialog)});
+         A::Variant(writePasswordDocument), A::Variant(writePasswordTemplate), A::Variant(format), A::Variant(encoding),
+         A::Variant(visible), A::Variant(openAndRepair), A::Variant(documentDirection), A::Variant(noEncodingDialog)});
 }
 WordDocument WordDocuments::Add(VARIANT* templateName, VARIANT* newTemplate, VARIANT* documentType,
                                 VARIANT* visible) const {
-    return Object<WordDocument>(*this, M::DocumentsAdd,
-                                {A::Variant(templateName), A::Variant(newTemplate), A::Variant(documentType),
-                                 A::Variant(visible)});
+    return Object<WordDocument>(
+        *this, M::DocumentsAdd,
+        {A::Variant(templateName), A::Variant(newTemplate), A::Variant(documentType), A::Variant(visible)});
 }
 
-WordBookmarks WordDocument::Bookmarks() const { return Object<WordBookmarks>(*this, M::DocumentBookmarks); }
-WordParagraphs WordDocument::Paragraphs() const { return Object<WordParagraphs>(*this, M::DocumentParagraphs); }
-WordStyles WordDocument::Styles() const { return Object<WordStyles>(*this, M::DocumentStyles); }
-WordHyperlinks WordDocument::Hyperlinks() const { return Object<WordHyperlinks>(*this, M::DocumentHyperlinks); }
+WordBookmarks WordDocument::Bookmarks() const {
+    return Object<WordBookmarks>(*this, M::DocumentBookmarks);
+}
+WordParagraphs WordDocument::Paragraphs() const {
+    return Object<WordParagraphs>(*this, M::DocumentParagraphs);
+}
+WordStyles WordDocument::Styles() const {
+    return Object<WordStyles>(*this, M::DocumentStyles);
+}
+WordHyperlinks WordDocument::Hyperlinks() const {
+    return Object<WordHyperlinks>(*this, M::DocumentHyperlinks);
+}
 WordListParagraphs WordDocument::ListParagraphs() const {
     return Object<WordListParagraphs>(*this, M::DocumentListParagraphs);
 }
-WordWebOptions WordDocument::WebOptions() const { return Object<WordWebOptions>(*this, M::DocumentWebOptions); }
+WordWebOptions WordDocument::WebOptions() const {
+    return Object<WordWebOptions>(*this, M::DocumentWebOptions);
+}
 void WordDocument::SaveAs(VARIANT* fileName, VARIANT* fileFormat, VARIANT* lockComments, VARIANT* password,
                           VARIANT* addToRecentFiles, VARIANT* writePassword, VARIANT* readOnlyRecommended,
                           VARIANT* embedTrueTypeFonts, VARIANT* saveNativePictureFormat, VARIANT* saveFormsData,
@@ -83,7 +96,9 @@ WordRange WordDocument::Range(VARIANT* start, VARIANT* end) const {
     return Object<WordRange>(*this, M::DocumentRange, {A::Variant(start), A::Variant(end)});
 }
 
-int32_t WordParagraphs::Count() const { return Int(*this, M::ParagraphsCount); }
+int32_t WordParagraphs::Count() const {
+    return Int(*this, M::ParagraphsCount);
+}
 WordParagraph WordParagraphs::Item(int32_t index) const {
     return Object<WordParagraph>(*this, M::ParagraphsItem, {A::I4(index)});
 }
@@ -91,17 +106,27 @@ WordParagraph WordParagraphs::Add(VARIANT* range) const {
     return Object<WordParagraph>(*this, M::ParagraphsAdd, {A::Variant(range)});
 }
 
-WordRange WordParagraph::Range() const { return Object<WordRange>(*this, M::ParagraphRange); }
-int32_t WordParagraph::OutlineLevel() const { return Int(*this, M::ParagraphOutlineLevel); }
+WordRange WordParagraph::Range() const {
+    return Object<WordRange>(*this, M::ParagraphRange);
+}
+int32_t WordParagraph::OutlineLevel() const {
+    return Int(*this, M::ParagraphOutlineLevel);
+}
 WordParagraph WordParagraph::Next(VARIANT* count) const {
     return Object<WordParagraph>(*this, M::ParagraphNext, {A::Variant(count)});
 }
 WordParagraph WordParagraph::Previous(VARIANT* count) const {
     return Object<WordParagraph>(*this, M::ParagraphPrevious, {A::Variant(count)});
 }
-void WordParagraph::SetLineSpacingRule(int32_t rule) const { Call(*this, M::ParagraphLineSpacingRule, {A::I4(rule)}); }
-void WordParagraph::SetSpaceBefore(float points) const { Call(*this, M::ParagraphSpaceBefore, {A::R4(points)}); }
-void WordParagraph::SetSpaceAfter(float points) const { Call(*this, M::ParagraphSpaceAfter, {A::R4(points)}); }
+void WordParagraph::SetLineSpacingRule(int32_t rule) const {
+    Call(*this, M::ParagraphLineSpacingRule, {A::I4(rule)});
+}
+void WordParagraph::SetSpaceBefore(float points) const {
+    Call(*this, M::ParagraphSpaceBefore, {A::R4(points)});
+}
+void WordParagraph::SetSpaceAfter(float points) const {
+    Call(*this, M::ParagraphSpaceAfter, {A::R4(points)});
+}
 void WordParagraph::SetSpaceBeforeAuto(int32_t automatic) const {
     Call(*this, M::ParagraphSpaceBeforeAuto, {A::I4(automatic)});
 }
@@ -109,79 +134,139 @@ void WordParagraph::SetSpaceAfterAuto(int32_t automatic) const {
     Call(*this, M::ParagraphSpaceAfterAuto, {A::I4(automatic)});
 }
 
-std::string WordRange::Text() const { return ::Text(*this, M::RangeText); }
-void WordRange::SetText(const std::string& text) const { Call(*this, M::RangeSetText, {A::Text(text)}); }
-int32_t WordRange::Start() const { return Int(*this, M::RangeStart); }
-int32_t WordRange::End() const { return Int(*this, M::RangeEnd); }
-WordFont WordRange::Font() const { return Object<WordFont>(*this, M::RangeFont); }
-WordSections WordRange::Sections() const { return Object<WordSections>(*this, M::RangeSections); }
-WordListFormat WordRange::ListFormat() const { return Object<WordListFormat>(*this, M::RangeListFormat); }
-WordHyperlinks WordRange::Hyperlinks() const { return Object<WordHyperlinks>(*this, M::RangeHyperlinks); }
-WordInlineShapes WordRange::InlineShapes() const { return Object<WordInlineShapes>(*this, M::RangeInlineShapes); }
+std::string WordRange::Text() const {
+    return ::Text(*this, M::RangeText);
+}
+void WordRange::SetText(const std::string& text) const {
+    Call(*this, M::RangeSetText, {A::Text(text)});
+}
+int32_t WordRange::Start() const {
+    return Int(*this, M::RangeStart);
+}
+int32_t WordRange::End() const {
+    return Int(*this, M::RangeEnd);
+}
+WordFont WordRange::Font() const {
+    return Object<WordFont>(*this, M::RangeFont);
+}
+WordSections WordRange::Sections() const {
+    return Object<WordSections>(*this, M::RangeSections);
+}
+WordListFormat WordRange::ListFormat() const {
+    return Object<WordListFormat>(*this, M::RangeListFormat);
+}
+WordHyperlinks WordRange::Hyperlinks() const {
+    return Object<WordHyperlinks>(*this, M::RangeHyperlinks);
+}
+WordInlineShapes WordRange::InlineShapes() const {
+    return Object<WordInlineShapes>(*this, M::RangeInlineShapes);
+}
 void WordRange::SetRange(int32_t start, int32_t end) const {
     Call(*this, M::RangeSetRange, {A::I4(start), A::I4(end)});
 }
-void WordRange::Cut() const { Call(*this, M::RangeCut); }
-void WordRange::Copy() const { Call(*this, M::RangeCopy); }
-void WordRange::Paste() const { Call(*this, M::RangePaste); }
+void WordRange::Cut() const {
+    Call(*this, M::RangeCut);
+}
+void WordRange::Copy() const {
+    Call(*this, M::RangeCopy);
+}
+void WordRange::Paste() const {
+    Call(*this, M::RangePaste);
+}
 
 WordSection WordSections::Item(int32_t index) const {
     return Object<WordSection>(*this, M::SectionsItem, {A::I4(index)});
 }
 
-WordHeadersFooters WordSection::Headers() const { return Object<WordHeadersFooters>(*this, M::SectionHeaders); }
-WordHeadersFooters WordSection::Footers() const { return Object<WordHeadersFooters>(*this, M::SectionFooters); }
+WordHeadersFooters WordSection::Headers() const {
+    return Object<WordHeadersFooters>(*this, M::SectionHeaders);
+}
+WordHeadersFooters WordSection::Footers() const {
+    return Object<WordHeadersFooters>(*this, M::SectionFooters);
+}
 
 WordHeaderFooter WordHeadersFooters::Item(int32_t index) const {
     return Object<WordHeaderFooter>(*this, M::HeadersFootersItem, {A::I4(index)});
 }
 
-WordRange WordHeaderFooter::Range() const { return Object<WordRange>(*this, M::HeaderFooterRange); }
+WordRange WordHeaderFooter::Range() const {
+    return Object<WordRange>(*this, M::HeaderFooterRange);
+}
 
-int32_t WordHyperlinks::Count() const { return Int(*this, M::HyperlinksCount); }
+int32_t WordHyperlinks::Count() const {
+    return Int(*this, M::HyperlinksCount);
+}
 WordHyperlink WordHyperlinks::Item(VARIANT* index) const {
     return Object<WordHyperlink>(*this, M::HyperlinksItem, {A::Variant(index)});
 }
-WordHyperlink WordHyperlinks::Add(const DispatchRef& anchor, VARIANT* address, VARIANT* subAddress,
-                                  VARIANT* screenTip, VARIANT* textToDisplay, VARIANT* target) const {
+WordHyperlink WordHyperlinks::Add(const DispatchRef& anchor, VARIANT* address, VARIANT* subAddress, VARIANT* screenTip,
+                                  VARIANT* textToDisplay, VARIANT* target) const {
     return Object<WordHyperlink>(*this, M::HyperlinksAdd,
                                  {A::Dispatch(anchor), A::Variant(address), A::Variant(subAddress),
                                   A::Variant(screenTip), A::Variant(textToDisplay), A::Variant(target)});
 }
 
-std::string WordHyperlink::Name() const { return ::Text(*this, M::HyperlinkName); }
-std::string WordHyperlink::Address() const { return ::Text(*this, M::HyperlinkAddress); }
+std::string WordHyperlink::Name() const {
+    return ::Text(*this, M::HyperlinkName);
+}
+std::string WordHyperlink::Address() const {
+    return ::Text(*this, M::HyperlinkAddress);
+}
 void WordHyperlink::SetAddress(const std::string& address) const {
     Call(*this, M::HyperlinkSetAddress, {A::Text(address)});
 }
 
-void WordBookmarks::SetShowHidden(bool show) const { Call(*this, M::BookmarksShowHidden, {A::Bool(show)}); }
-int32_t WordBookmarks::Count() const { return Int(*this, M::BookmarksCount); }
+void WordBookmarks::SetShowHidden(bool show) const {
+    Call(*this, M::BookmarksShowHidden, {A::Bool(show)});
+}
+int32_t WordBookmarks::Count() const {
+    return Int(*this, M::BookmarksCount);
+}
 WordBookmark WordBookmarks::Item(VARIANT* index) const {
     return Object<WordBookmark>(*this, M::BookmarksItem, {A::Variant(index)});
 }
 
-std::string WordBookmark::Name() const { return ::Text(*this, M::BookmarkName); }
-WordRange WordBookmark::Range() const { return Object<WordRange>(*this, M::BookmarkRange); }
+std::string WordBookmark::Name() const {
+    return ::Text(*this, M::BookmarkName);
+}
+WordRange WordBookmark::Range() const {
+    return Object<WordRange>(*this, M::BookmarkRange);
+}
 
-int32_t WordStyles::Count() const { return Int(*this, M::StylesCount); }
+int32_t WordStyles::Count() const {
+    return Int(*this, M::StylesCount);
+}
 WordStyle WordStyles::Item(VARIANT* index) const {
     return Object<WordStyle>(*this, M::StylesItem, {A::Variant(index)});
 }
 
-std::string WordStyle::NameLocal() const { return ::Text(*this, M::StyleNameLocal); }
-WordFont WordStyle::Font() const { return Object<WordFont>(*this, M::StyleFont); }
+std::string WordStyle::NameLocal() const {
+    return ::Text(*this, M::StyleNameLocal);
+}
+WordFont WordStyle::Font() const {
+    return Object<WordFont>(*this, M::StyleFont);
+}
 
-void WordFont::SetUnderline(int32_t underline) const { Call(*this, M::FontUnderline, {A::I4(underline)}); }
-void WordFont::SetSize(float points) const { Call(*this, M::FontSize, {A::R4(points)}); }
-void WordFont::SetColor(int32_t bgrColor) const { Call(*this, M::FontColor, {A::I4(bgrColor)}); }
+void WordFont::SetUnderline(int32_t underline) const {
+    Call(*this, M::FontUnderline, {A::I4(underline)});
+}
+void WordFont::SetSize(float points) const {
+    Call(*this, M::FontSize, {A::R4(points)});
+}
+void WordFont::SetColor(int32_t bgrColor) const {
+    Call(*this, M::FontColor, {A::I4(bgrColor)});
+}
 
-std::string WordListFormat::ListString() const { return ::Text(*this, M::ListFormatListString); }
+std::string WordListFormat::ListString() const {
+    return ::Text(*this, M::ListFormatListString);
+}
 void WordListFormat::RemoveNumbers(VARIANT* numberType) const {
     Call(*this, M::ListFormatRemoveNumbers, {A::Variant(numberType)});
 }
 
-int32_t WordListParagraphs::Count() const { return Int(*this, M::ListParagraphsCount); }
+int32_t WordListParagraphs::Count() const {
+    return Int(*this, M::ListParagraphsCount);
+}
 WordParagraph WordListParagraphs::Item(int32_t index) const {
     return Object<WordParagraph>(*this, M::ListParagraphsItem, {A::I4(index)});
 }
@@ -198,4 +283,6 @@ void WordHorizontalLineFormat::SetPercentWidth(float percent) const {
     Call(*this, M::HorizontalLineFormatPercentWidth, {A::R4(percent)});
 }
 
-void WordWebOptions::SetAllowPNG(bool allow) const { Call(*this, M::WebOptionsAllowPNG, {A::Bool(allow)}); }
+void WordWebOptions::SetAllowPNG(bool allow) const {
+    Call(*this, M::WebOptionsAllowPNG, {A::Bool(allow)});
+}

@@ -28,9 +28,9 @@ int32_t ChmConverter::StartWordAndOpen() {
     auto fileName = ScopedVariant::Bstr(*wideName);
 
     // Read-only, not added to the recent files, no conversion dialog: the source file is never changed.
-    WordDocument opened = documents.Open(&fileName, &falseValue, &trueValue, &falseValue, &missing, &missing,
-                                         &falseValue, &missing, &missing, &missing, &missing, &trueValue, &missing,
-                                         &missing, &missing);
+    WordDocument opened =
+        documents.Open(&fileName, &falseValue, &trueValue, &falseValue, &missing, &missing, &falseValue, &missing,
+                       &missing, &missing, &missing, &trueValue, &missing, &missing, &missing);
     document = opened;
     return 1;
 }

@@ -55,16 +55,28 @@ TEST(Variant, CoercesNumbersAndTextLikeAutomation) {
         HRESULT status;
         double expected;
     };
-    auto i2 = [](int16_t v) { VARIANT x{}; x.vt = VT_I2; x.iVal = v; return x; };
-    auto r4 = [](float v) { VARIANT x{}; x.vt = VT_R4; x.fltVal = v; return x; };
-    auto i4 = [](int32_t v) { VARIANT x{}; x.vt = VT_I4; x.lVal = v; return x; };
+    auto i2 = [](int16_t v) {
+        VARIANT x{};
+        x.vt = VT_I2;
+        x.iVal = v;
+        return x;
+    };
+    auto r4 = [](float v) {
+        VARIANT x{};
+        x.vt = VT_R4;
+        x.fltVal = v;
+        return x;
+    };
+    auto i4 = [](int32_t v) {
+        VARIANT x{};
+        x.vt = VT_I4;
+        x.lVal = v;
+        return x;
+    };
     const Case cases[] = {
-        {i2(-7), VT_I4, S_OK, -7},
-        {r4(2.5f), VT_I4, S_OK, 2},  // half to even
-        {r4(3.5f), VT_I4, S_OK, 4},
-        {i4(40000), VT_I2, DISP_E_OVERFLOW, 0},
-        {i4(3), VT_R4, S_OK, 3},
-        {VARIANT{}, VT_I4, S_OK, 0}, // empty reads as zero
+        {i2(-7), VT_I4, S_OK, -7},  {r4(2.5f), VT_I4, S_OK, 2}, // half to even
+        {r4(3.5f), VT_I4, S_OK, 4}, {i4(40000), VT_I2, DISP_E_OVERFLOW, 0},
+        {i4(3), VT_R4, S_OK, 3},    {VARIANT{}, VT_I4, S_OK, 0}, // empty reads as zero
     };
     for (const Case& c : cases) {
         VARIANT out;

@@ -9,7 +9,9 @@ std::unique_ptr<ChmReader> ChmReader::Open(const std::string& path) {
     return std::unique_ptr<ChmReader>(new ChmReader(file));
 }
 
-ChmReader::~ChmReader() { chm_close(file_); }
+ChmReader::~ChmReader() {
+    chm_close(file_);
+}
 
 namespace {
 

@@ -83,8 +83,8 @@ TEST_F(CliEndToEnd, TheWorkedExampleGivesThreeTopicsNestedAsTheHeadings) {
         .AddParagraph("Usage three.");
     doc.Save(folder / "worked.docx");
 
-    const CliRun run = RunCli({(folder / "worked.docx").string(), "-o", (folder / "Manual.chm").string(), "--title",
-                               "Manual", "--quiet"});
+    const CliRun run = RunCli(
+        {(folder / "worked.docx").string(), "-o", (folder / "Manual.chm").string(), "--title", "Manual", "--quiet"});
     ASSERT_EQ(run.status, 0) << run.output;
     auto chm = ChmReader::Open((folder / "Manual.chm").string());
     ASSERT_TRUE(chm);

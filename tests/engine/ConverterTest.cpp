@@ -59,10 +59,10 @@ TEST_F(ConverterTest, StartsWordHiddenAndOpensTheSourceReadOnly) {
         EXPECT_EQ(server.calls[0].args, std::vector<std::string>{"BOOL:false"});
         EXPECT_EQ(server.calls[1].member, WordMember::ApplicationDocuments);
         EXPECT_EQ(server.calls[2].member, WordMember::DocumentsOpen);
-        EXPECT_EQ(server.calls[2].args,
-                  (std::vector<std::string>{"&BSTR:/docs/手册.docx", "&I2:0", "&I2:1", "&I2:0", kMissing, kMissing,
-                                            "&I2:0", kMissing, kMissing, kMissing, kMissing, "&I2:1", kMissing,
-                                            kMissing, kMissing}));
+        EXPECT_EQ(
+            server.calls[2].args,
+            (std::vector<std::string>{"&BSTR:/docs/手册.docx", "&I2:0", "&I2:1", "&I2:0", kMissing, kMissing, "&I2:0",
+                                      kMissing, kMissing, kMissing, kMissing, "&I2:1", kMissing, kMissing, kMissing}));
         EXPECT_FALSE(converter.document.empty());
         server.calls.clear();
     }

@@ -167,8 +167,7 @@ TEST_F(SplitterTest, HeaderGoesFirstAndFooterAfterTheCopyrightBeforeSpacing) {
     EXPECT_EQ(std::vector<std::string>(trace.begin() + headers, trace.begin() + headers + 9),
               (std::vector<std::string>{"Section.Headers", "HeadersFooters.Item(I4:1)", "HeaderFooter.Range",
                                         "Range.Copy", "Range.Paste", "Paragraphs.Add(" + M + ")",
-                                        "Paragraphs.Add(" + M + ")", "Paragraphs.Add(" + M + ")",
-                                        "Paragraph.Range"}));
+                                        "Paragraphs.Add(" + M + ")", "Paragraphs.Add(" + M + ")", "Paragraph.Range"}));
 }
 
 TEST_F(SplitterTest, OptionsAreReadAsEachPageIsMade) {
@@ -249,8 +248,8 @@ TEST_F(SplitterTest, RelatedTopicsListTheDirectChildrenWithLinksToTheirPages) {
         // first child
         "Paragraphs.Add(" + M + ")", "Paragraph.Range", "Range.Text", "Paragraph.Range", "Range.Text=BSTR:One",
         "Range.ListFormat", "ListFormat.RemoveNumbers(" + M + ")",
-        "Hyperlinks.Add(DISPATCH:Range#" + std::to_string(0) + ", &BSTR:1.html, " + M + ", " + M + ", " + M + ", " +
-            M + ")",
+        "Hyperlinks.Add(DISPATCH:Range#" + std::to_string(0) + ", &BSTR:1.html, " + M + ", " + M + ", " + M + ", " + M +
+            ")",
         "Paragraphs.Add(" + M + ")"};
     ASSERT_GE(trace.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {

@@ -29,24 +29,37 @@ std::string Utf8(std::u16string_view wide) {
 std::string Describe(const VARIANT& value) {
     char text[64];
     switch (value.vt) {
-    case VT_EMPTY: return "EMPTY";
-    case VT_I2: return "I2:" + std::to_string(value.iVal);
-    case VT_I4: return "I4:" + std::to_string(value.lVal);
-    case VT_R4: std::snprintf(text, sizeof text, "R4:%g", value.fltVal); return text;
-    case VT_BOOL: return value.boolVal ? "BOOL:true" : "BOOL:false";
-    case VT_BSTR: return "BSTR:" + Utf8(BstrView(value.bstrVal));
-    case VT_ERROR: std::snprintf(text, sizeof text, "ERROR:0x%08X", static_cast<unsigned>(value.scode)); return text;
+    case VT_EMPTY:
+        return "EMPTY";
+    case VT_I2:
+        return "I2:" + std::to_string(value.iVal);
+    case VT_I4:
+        return "I4:" + std::to_string(value.lVal);
+    case VT_R4:
+        std::snprintf(text, sizeof text, "R4:%g", value.fltVal);
+        return text;
+    case VT_BOOL:
+        return value.boolVal ? "BOOL:true" : "BOOL:false";
+    case VT_BSTR:
+        return "BSTR:" + Utf8(BstrView(value.bstrVal));
+    case VT_ERROR:
+        std::snprintf(text, sizeof text, "ERROR:0x%08X", static_cast<unsigned>(value.scode));
+        return text;
     case VT_DISPATCH: {
         auto* object = dynamic_cast<FakeWordObject*>(static_cast<IUnknown*>(value.pdispVal));
         return "DISPATCH:" + (object ? object->label : std::string("null"));
     }
-    case VT_VARIANT | VT_BYREF: return "&" + (value.pvarVal ? Describe(*value.pvarVal) : std::string("null"));
-    default: return "VT:" + std::to_string(value.vt);
+    case VT_VARIANT | VT_BYREF:
+        return "&" + (value.pvarVal ? Describe(*value.pvarVal) : std::string("null"));
+    default:
+        return "VT:" + std::to_string(value.vt);
     }
 }
 
 // The argument in call order i (DISPPARAMS keeps them last first).
-const VARIANT& ArgAt(const DISPPARAMS& params, size_t i) { return params.rgvarg[params.cArgs - 1 - i]; }
+const VARIANT& ArgAt(const DISPPARAMS& params, size_t i) {
+    return params.rgvarg[params.cArgs - 1 - i];
+}
 
 // The whole number an argument holds, looking through a VARIANT passed by reference.
 int32_t IntArg(const VARIANT& value) {
@@ -94,12 +107,15 @@ void FakeWordServer::Register() {
     });
 }
 
-void FakeWordServer::SetSourceParagraphs(std::vector<ScriptedParagraph> paragraphs) { source_ = std::move(paragraphs); }
+void FakeWordServer::SetSourceParagraphs(std::vector<ScriptedParagraph> paragraphs) {
+    source_ = std::move(paragraphs);
+}
 
-void FakeWordServer::SetLevel(int paragraphIndex, int level) { source_.at(paragraphIndex - 1).level = level; }
+void FakeWordServer::SetLevel(int paragraphIndex, int level) {
+    source_.at(paragraphIndex - 1).level = level;
+}
 
-void FakeWordServer::FailWith(WordMember member, HRESULT status, const std::string& description, int skip,
-                              int times) {
+void FakeWordServer::FailWith(WordMember member, HRESULT status, const std::string& description, int skip, int times) {
     failures_[member] = Failure{status, description, skip, times};
 }
 
@@ -145,7 +161,9 @@ std::vector<std::string> FakeWordServer::Trace(size_t first) const {
     return lines;
 }
 
-int FakeWordServer::CountOf(WordMember member) const { return static_cast<int>(CallsOf(member).size()); }
+int FakeWordServer::CountOf(WordMember member) const {
+    return static_cast<int>(CallsOf(member).size());
+}
 
 int FakeWordServer::LiveReferences() const {
     return std::accumulate(objects_.begin(), objects_.end(), 0,
@@ -160,8 +178,8 @@ FakeWordObject* FakeWordServer::Create(WordObject kind, std::string label) {
 
 // The source document: paragraphs as scripted, each ending in its mark, positions in UTF-16 code units.
 // S_FALSE: not a member the script decides.
-HRESULT FakeWordServer::AnswerFromSource(FakeWordObject& self, WordMember member, DISPPARAMS* params,
-                                         VARIANT* result, EXCEPINFO* excepInfo) {
+HRESULT FakeWordServer::AnswerFromSource(FakeWordObject& self, WordMember member, DISPPARAMS* params, VARIANT* result,
+                                         EXCEPINFO* excepInfo) {
     const int paragraphCount = static_cast<int>(source_.size());
     std::u16string text;
     std::vector<int> starts; // start of each paragraph, then the end of the story
@@ -249,7 +267,8 @@ HRESULT FakeWordServer::AnswerFromSource(FakeWordObject& self, WordMember member
         result->vt = VT_BSTR;
         result->bstrVal = SysAllocString(Wide(source_.at(self.paragraph - 1).listString));
         return S_OK;
-    default: return S_FALSE;
+    default:
+        return S_FALSE;
     }
 }
 
@@ -277,13 +296,20 @@ HRESULT FakeWordServer::AnswerFromCollections(FakeWordObject& self, WordMember m
         return S_OK;
     };
     switch (member) {
-    case WordMember::HyperlinksCount: return count(links.size());
-    case WordMember::HyperlinksItem: return item(links.size(), WordObject::Hyperlink, "Hyperlink");
-    case WordMember::HyperlinkAddress: return self.item ? text(links.at(self.item - 1).address) : S_FALSE;
-    case WordMember::HyperlinkName: return self.item ? text(links.at(self.item - 1).name) : S_FALSE;
-    case WordMember::BookmarksCount: return count(bookmarks.size());
-    case WordMember::BookmarksItem: return item(bookmarks.size(), WordObject::Bookmark, "Bookmark");
-    case WordMember::BookmarkName: return self.item ? text(bookmarks.at(self.item - 1).name) : S_FALSE;
+    case WordMember::HyperlinksCount:
+        return count(links.size());
+    case WordMember::HyperlinksItem:
+        return item(links.size(), WordObject::Hyperlink, "Hyperlink");
+    case WordMember::HyperlinkAddress:
+        return self.item ? text(links.at(self.item - 1).address) : S_FALSE;
+    case WordMember::HyperlinkName:
+        return self.item ? text(links.at(self.item - 1).name) : S_FALSE;
+    case WordMember::BookmarksCount:
+        return count(bookmarks.size());
+    case WordMember::BookmarksItem:
+        return item(bookmarks.size(), WordObject::Bookmark, "Bookmark");
+    case WordMember::BookmarkName:
+        return self.item ? text(bookmarks.at(self.item - 1).name) : S_FALSE;
     case WordMember::BookmarkRange: {
         if (!self.item)
             return S_FALSE;
@@ -293,10 +319,14 @@ HRESULT FakeWordServer::AnswerFromCollections(FakeWordObject& self, WordMember m
         ReturnObject(result, range);
         return S_OK;
     }
-    case WordMember::StylesCount: return count(styleNames.size());
-    case WordMember::StylesItem: return item(styleNames.size(), WordObject::Style, "Style");
-    case WordMember::StyleNameLocal: return self.item ? text(styleNames.at(self.item - 1)) : S_FALSE;
-    case WordMember::ListParagraphsCount: return count(listParagraphLevels.size());
+    case WordMember::StylesCount:
+        return count(styleNames.size());
+    case WordMember::StylesItem:
+        return item(styleNames.size(), WordObject::Style, "Style");
+    case WordMember::StyleNameLocal:
+        return self.item ? text(styleNames.at(self.item - 1)) : S_FALSE;
+    case WordMember::ListParagraphsCount:
+        return count(listParagraphLevels.size());
     case WordMember::ListParagraphsItem: {
         const HRESULT status = item(listParagraphLevels.size(), WordObject::Paragraph, "ListParagraph");
         if (SUCCEEDED(status))
@@ -309,7 +339,8 @@ HRESULT FakeWordServer::AnswerFromCollections(FakeWordObject& self, WordMember m
         result->vt = VT_I4;
         result->lVal = listParagraphLevels.at(self.item - 1);
         return S_OK;
-    default: return S_FALSE;
+    default:
+        return S_FALSE;
     }
 }
 

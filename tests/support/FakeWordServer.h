@@ -19,16 +19,16 @@ struct RecordedCall {
     WordMember member{};
     DISPID dispid = 0;
     WORD kind = 0;
-    std::vector<VARTYPE> argTypes;  // as they travelled, in call order
-    std::vector<std::string> args;  // e.g. "I4:3", "R4:3", "BOOL:true", "BSTR:x", "&I2:0", "&ERROR:0x80020004"
-    bool namedPut = false;          // the property-put named argument was present
+    std::vector<VARTYPE> argTypes; // as they travelled, in call order
+    std::vector<std::string> args; // e.g. "I4:3", "R4:3", "BOOL:true", "BSTR:x", "&I2:0", "&ERROR:0x80020004"
+    bool namedPut = false;         // the property-put named argument was present
 };
 
 struct ScriptedParagraph {
     ScriptedParagraph(int level, std::string text, std::string listString = "")
         : level(level), text(std::move(text)), listString(std::move(listString)) {}
-    int level = 10;   // Word's outline level: 1..9 headings, 10 body text
-    std::string text; // UTF-8, without the paragraph mark
+    int level = 10;         // Word's outline level: 1..9 headings, 10 body text
+    std::string text;       // UTF-8, without the paragraph mark
     std::string listString; // the number Word shows in front of it, UTF-8
 };
 
@@ -63,8 +63,7 @@ public:
 
     // Makes calls of member fail: with DISP_E_EXCEPTION and Word's description, or with a plain status.
     // skip: how many calls succeed first; times: how many fail after that (-1: all).
-    void FailWith(WordMember member, HRESULT status, const std::string& description = "", int skip = 0,
-                  int times = -1);
+    void FailWith(WordMember member, HRESULT status, const std::string& description = "", int skip = 0, int times = -1);
     // Answers member with this value instead of the usual one (to hand the client a result of the wrong type).
     void AnswerWith(WordMember member, const VARIANT& value);
     // A member that answers with no object at all.
@@ -80,7 +79,7 @@ public:
     int objectsCreated = 0;
     int addRefs = 0;
     int releases = 0;
-    int LiveReferences() const; // sum over objects of their current counts
+    int LiveReferences() const;               // sum over objects of their current counts
     std::vector<std::string> referenceEvents; // "AddRef <label>" and "Release <label>", in order
 
     // Internal, for the objects.

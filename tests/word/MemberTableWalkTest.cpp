@@ -19,8 +19,7 @@ struct MemberCase {
     std::vector<std::string> expectedArgs;
 };
 
-template <typename Wrapper>
-Wrapper Make(FakeWordServer& server, WordObject kind) {
+template <typename Wrapper> Wrapper Make(FakeWordServer& server, WordObject kind) {
     return Wrapper(server.Create(kind, "subject"));
 }
 
@@ -31,7 +30,8 @@ std::vector<MemberCase> Cases() {
     using M = WordMember;
     auto missing = [] { return ScopedVariant::Missing(); };
     return {
-        {M::ApplicationVisible, [](auto& s) { Make<WordApplication>(s, W::Application).SetVisible(false); },
+        {M::ApplicationVisible,
+         [](auto& s) { Make<WordApplication>(s, W::Application).SetVisible(false); },
          {"BOOL:false"}},
         {M::ApplicationDocuments, [](auto& s) { Make<WordApplication>(s, W::Application).Documents(); }, {}},
         {M::ApplicationQuit,
@@ -46,11 +46,10 @@ std::vector<MemberCase> Cases() {
              auto yes = ScopedVariant::I2(1), no = ScopedVariant::I2(0);
              auto none = missing();
              Make<WordDocuments>(s, W::Documents)
-                 .Open(&name, &no, &yes, &no, &none, &none, &no, &none, &none, &none, &none, &yes, &none, &none,
-                       &none);
+                 .Open(&name, &no, &yes, &no, &none, &none, &no, &none, &none, &none, &none, &yes, &none, &none, &none);
          },
-         {"&BSTR:/docs/手册.docx", "&I2:0", "&I2:1", "&I2:0", kMissing, kMissing, "&I2:0", kMissing, kMissing,
-          kMissing, kMissing, "&I2:1", kMissing, kMissing, kMissing}},
+         {"&BSTR:/docs/手册.docx", "&I2:0", "&I2:1", "&I2:0", kMissing, kMissing, "&I2:0", kMissing, kMissing, kMissing,
+          kMissing, "&I2:1", kMissing, kMissing, kMissing}},
         {M::DocumentsAdd,
          [missing](auto& s) {
              auto none = missing();
@@ -109,18 +108,20 @@ std::vector<MemberCase> Cases() {
              Make<WordParagraph>(s, W::Paragraph).Previous(&m);
          },
          {kMissing}},
-        {M::ParagraphLineSpacingRule, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetLineSpacingRule(0); },
+        {M::ParagraphLineSpacingRule,
+         [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetLineSpacingRule(0); },
          {"I4:0"}},
-        {M::ParagraphSpaceBefore, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceBefore(3.0f); },
-         {"R4:3"}},
-        {M::ParagraphSpaceAfter, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceAfter(3.0f); },
-         {"R4:3"}},
-        {M::ParagraphSpaceBeforeAuto, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceBeforeAuto(0); },
+        {M::ParagraphSpaceBefore, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceBefore(3.0f); }, {"R4:3"}},
+        {M::ParagraphSpaceAfter, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceAfter(3.0f); }, {"R4:3"}},
+        {M::ParagraphSpaceBeforeAuto,
+         [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceBeforeAuto(0); },
          {"I4:0"}},
-        {M::ParagraphSpaceAfterAuto, [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceAfterAuto(0); },
+        {M::ParagraphSpaceAfterAuto,
+         [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceAfterAuto(0); },
          {"I4:0"}},
         {M::RangeText, [](auto& s) { Make<WordRange>(s, W::Range).Text(); }, {}},
-        {M::RangeSetText, [](auto& s) { Make<WordRange>(s, W::Range).SetText("\xB0\xE6\xC8\xA8"); }, // 版权
+        {M::RangeSetText,
+         [](auto& s) { Make<WordRange>(s, W::Range).SetText("\xB0\xE6\xC8\xA8"); }, // 版权
          {"BSTR:版权"}},
         {M::RangeStart, [](auto& s) { Make<WordRange>(s, W::Range).Start(); }, {}},
         {M::RangeEnd, [](auto& s) { Make<WordRange>(s, W::Range).End(); }, {}},
@@ -155,9 +156,11 @@ std::vector<MemberCase> Cases() {
          {"DISPATCH:anchor", "&BSTR:1.html", kMissing, kMissing, kMissing, kMissing}},
         {M::HyperlinkName, [](auto& s) { Make<WordHyperlink>(s, W::Hyperlink).Name(); }, {}},
         {M::HyperlinkAddress, [](auto& s) { Make<WordHyperlink>(s, W::Hyperlink).Address(); }, {}},
-        {M::HyperlinkSetAddress, [](auto& s) { Make<WordHyperlink>(s, W::Hyperlink).SetAddress("2.html"); },
+        {M::HyperlinkSetAddress,
+         [](auto& s) { Make<WordHyperlink>(s, W::Hyperlink).SetAddress("2.html"); },
          {"BSTR:2.html"}},
-        {M::BookmarksShowHidden, [](auto& s) { Make<WordBookmarks>(s, W::Bookmarks).SetShowHidden(true); },
+        {M::BookmarksShowHidden,
+         [](auto& s) { Make<WordBookmarks>(s, W::Bookmarks).SetShowHidden(true); },
          {"BOOL:true"}},
         {M::BookmarksCount, [](auto& s) { Make<WordBookmarks>(s, W::Bookmarks).Count(); }, {}},
         {M::BookmarksItem,
@@ -179,7 +182,8 @@ std::vector<MemberCase> Cases() {
         {M::StyleFont, [](auto& s) { Make<WordStyle>(s, W::Style).Font(); }, {}},
         {M::FontUnderline, [](auto& s) { Make<WordFont>(s, W::Font).SetUnderline(0); }, {"I4:0"}},
         {M::FontSize, [](auto& s) { Make<WordFont>(s, W::Font).SetSize(10.0f); }, {"R4:10"}},
-        {M::FontColor, [](auto& s) { Make<WordFont>(s, W::Font).SetColor(0xA8A8A8); },
+        {M::FontColor,
+         [](auto& s) { Make<WordFont>(s, W::Font).SetColor(0xA8A8A8); },
          {"I4:" + std::to_string(0xA8A8A8)}},
         {M::ListFormatListString, [](auto& s) { Make<WordListFormat>(s, W::ListFormat).ListString(); }, {}},
         {M::ListFormatRemoveNumbers,
@@ -197,11 +201,13 @@ std::vector<MemberCase> Cases() {
          },
          {kMissing}},
         {M::InlineShapeHorizontalLineFormat,
-         [](auto& s) { Make<WordInlineShape>(s, W::InlineShape).HorizontalLineFormat(); }, {}},
+         [](auto& s) { Make<WordInlineShape>(s, W::InlineShape).HorizontalLineFormat(); },
+         {}},
         {M::HorizontalLineFormatPercentWidth,
          [](auto& s) { Make<WordHorizontalLineFormat>(s, W::HorizontalLineFormat).SetPercentWidth(100.0f); },
          {"R4:100"}},
-        {M::WebOptionsAllowPNG, [](auto& s) { Make<WordWebOptions>(s, W::WebOptions).SetAllowPNG(true); },
+        {M::WebOptionsAllowPNG,
+         [](auto& s) { Make<WordWebOptions>(s, W::WebOptions).SetAllowPNG(true); },
          {"BOOL:true"}},
     };
 }

@@ -1,0 +1,253 @@
+// The page split and decoration against the document server: documents built here, pages read back as saved.
+
+#include "docbuilder/DocxBuilder.h"
+#include "docserver/DocumentServer.h"
+#include "engine/ChmConverter.h"
+#include "engine/ConvertOptions.h"
+
+#include "automation/CodePage.h"
+#include "automation/ComRuntime.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace docx;
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The visible text of a page: tags dropped, entities for spaces turned back.
+std::string PageText(const std::string& html) {
+    const size_t body = html.find("<body");
+    std::string text =
+        std::regex_replace(html.substr(body == std::string::npos ? 0 : body), std::regex("<[^>]*>"), " ");
+    text = std::regex_replace(text, std::regex("&nbsp;"), " ");
+    return std::regex_replace(text, std::regex("\\s+"), " ");
+}
+
+class PageSplit : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        RegisterDocumentServer();
+        ConvertOptions::Instance().ResetToDefaults();
+        static int run = 0;
+        folder =
+            fs::temp_directory_path() / ("leafbind-split-" + std::to_string(::getpid()) + "-" + std::to_string(++run));
+        fs::remove_all(folder);
+        fs::create_directories(folder / "work");
+    }
+    void TearDown() override {
+        ConvertOptions::Instance().ResetToDefaults();
+        fs::remove_all(folder);
+    }
+
+    // Converts the document; returns Convert's result. Pages stay in the work folder.
+    int32_t Convert(const DocxBuilder& doc, const std::string& title = "T") {
+        doc.Save(folder / "source.docx");
+        ChmConverter converter((folder / "source.docx").string(), (folder / "work").string());
+        EXPECT_EQ(converter.StartWordAndOpen(), 1);
+        const int32_t result = converter.Convert(title, (folder / (title + ".chm")).string());
+        pageCount = converter.pageFiles.size();
+        warnings = converter.warnings;
+        return result;
+    }
+
+    std::string Page(int number) const { return ReadFile(folder / "work" / (std::to_string(number) + ".html")); }
+    std::string TextOf(int number) const { return PageText(Page(number)); }
+
+    fs::path folder;
+    size_t pageCount = 0;
+    std::vector<std::string> warnings;
+};
+
+bool Has(const std::string& text, const std::string& what) {
+    return text.find(what) != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(PageSplit, TheWorkedExampleGivesThreePagesAndAHelpFile) {
+    DocxBuilder doc;
+    doc.AddParagraph("Title line")
+        .AddHeading(1, "Intro")
+        .AddParagraph("Intro one.")
+        .AddParagraph("Intro two.")
+        .AddHeading(2, "Scope")
+        .AddParagraph("Scope one.")
+        .AddHeading(1, "Usage")
+        .AddParagraph("Usage one.")
+        .AddParagraph("Usage two.")
+        .AddParagraph("Usage three.");
+    ASSERT_EQ(Convert(doc, "Manual"), 1);
+    ASSERT_EQ(pageCount, 3u);
+    EXPECT_TRUE(Has(TextOf(0), "Intro Intro one. Intro two. Scope")) << TextOf(0) << " (the related-topics entry)";
+    EXPECT_TRUE(Has(Page(0), "href=\"1.html\""));
+    EXPECT_EQ(TextOf(1).find("Usage"), std::string::npos);
+    EXPECT_TRUE(Has(TextOf(2), "Usage one. Usage two. Usage three."));
+    for (int page = 0; page < 3; ++page)
+        EXPECT_FALSE(Has(TextOf(page), "Title line"));
+    EXPECT_TRUE(fs::exists(folder / "Manual.chm"));
+    EXPECT_TRUE(fs::exists(folder / "work" / "Manual.hhp"));
+}
+
+TEST_F(PageSplit, PageRangesFollowTheHeadingsAsTheyStand) {
+    DocxBuilder doc;
+    doc.AddHeading(1, "Alone")     // followed by a heading: its line only
+        .AddHeading(1, "WithBody") // body, a page-break-only heading, more body
+        .AddParagraph("body a")
+        .AddParagraph({PageBreak()}, {.style = "Heading1"})
+        .AddParagraph("body after break")
+        .AddHeading(1, "") // an empty heading is a topic of its own
+        .AddParagraph("body of empty")
+        .AddHeading(1, "BeforeBreak") // then a page-break heading and body: no body for it
+        .AddParagraph({PageBreak()}, {.style = "Heading1"})
+        .AddParagraph("lost body")
+        .AddHeading(1, "Last"); // the document's last paragraph
+    ASSERT_EQ(Convert(doc), 1);
+    ASSERT_EQ(pageCount, 5u) << "page-break-only headings are no topics";
+    EXPECT_EQ(TextOf(0).find("WithBody"), std::string::npos);
+    EXPECT_TRUE(Has(TextOf(1), "body a")) << TextOf(1);
+    EXPECT_TRUE(Has(TextOf(1), "body after break")) << "the skipped heading falls into the page before it";
+    EXPECT_TRUE(Has(TextOf(2), "body of empty"));
+    EXPECT_TRUE(Has(TextOf(3), "BeforeBreak"));
+    for (int page = 0; page < 5; ++page)
+        EXPECT_FALSE(Has(TextOf(page), "lost body")) << page;
+    EXPECT_TRUE(Has(TextOf(4), "Last"));
+}
+
+TEST_F(PageSplit, LinksToBookmarksLandOnTheirPagesAtTheBookmark) {
+    DocxBuilder doc;
+    doc.AddParagraph({Field("HYPERLINK \\l \"_Toc3\"", "Third in contents")})
+        .AddParagraph({Field("HYPERLINK \\l \"nowhere\"", "Dead link")})
+        .AddHeading(1, "First")
+        .AddParagraph({Text("See "), Field("REF _Ref9 \\h", "the target"), Text(".")})
+        .AddParagraph({Link("web", "https://example.com/x")})
+        .AddHeading(1, "Second")
+        .AddParagraph("two")
+        .AddParagraph({BookmarkStart("_Toc3"), Text("Third"), BookmarkEnd("_Toc3")}, {.style = "Heading1"})
+        .AddParagraph({Text("x "), BookmarkStart("_Ref9"), Text("target here"), BookmarkEnd("_Ref9")});
+    ASSERT_EQ(Convert(doc), 1);
+    const std::string first = Page(0);
+    EXPECT_TRUE(Has(first, "href=\"2.html#_Ref9\"")) << first;
+    EXPECT_TRUE(Has(first, "href=\"https://example.com/x\"")) << "a web address stays";
+    EXPECT_TRUE(Has(Page(2), "name=\"_Ref9\"")) << "the page opens at the bookmark";
+    EXPECT_TRUE(Has(Page(2), "name=\"_Toc3\""));
+    // The contents lines before the first heading are in no page; the missing bookmark is reported.
+    EXPECT_TRUE(warnings.empty());
+
+    DocxBuilder dead;
+    dead.AddHeading(1, "Only").AddParagraph({Field("HYPERLINK \\l \"nowhere\"", "Dead link")});
+    ASSERT_EQ(Convert(dead), 1);
+    EXPECT_TRUE(Has(Page(0), "Dead link"));
+    EXPECT_FALSE(Has(Page(0), ".html#nowhere")) << "left unchanged, pointing at no page";
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_TRUE(Has(warnings[0], "nowhere"));
+}
+
+TEST_F(PageSplit, RelatedTopicsListTheDirectChildrenWithoutNumbers) {
+    DocxBuilder doc;
+    doc.AddAbstractList(1, {{"decimal", "%1.", 1}, {"decimal", "%1.%2", 1}, {"decimal", "%1.%2.%3", 1}});
+    doc.AddList(1, 1);
+    auto heading = [&](int level, const std::string& text) {
+        doc.AddParagraph(text, {.style = "Heading" + std::to_string(level), .numId = 1, .numLevel = level - 1});
+    };
+    heading(1, "Parent");
+    doc.AddParagraph("parent body");
+    heading(2, "Child one");
+    heading(3, "Grandchild");
+    heading(2, "Child two");
+    heading(2, "Child three");
+    ASSERT_EQ(Convert(doc), 1);
+    const std::string parent = Page(0);
+    std::vector<std::string> targets;
+    const std::regex link("href=\"([0-9]+\\.html)\"[^>]*>([^<]*)<");
+    for (auto it = std::sregex_iterator(parent.begin(), parent.end(), link); it != std::sregex_iterator(); ++it)
+        targets.push_back((*it)[1].str() + " " + (*it)[2].str());
+    EXPECT_EQ(targets, (std::vector<std::string>{"1.html Child one", "3.html Child two", "4.html Child three"}));
+    EXPECT_FALSE(Has(PageText(parent), "1.1")) << "neither the heading nor the entries keep numbers";
+    EXPECT_FALSE(Has(Page(4), "href=")) << "a leaf lists nothing";
+}
+
+TEST_F(PageSplit, HeadingNumbersGoUnlessWantedAndBodyNumbersStay) {
+    auto build = [] {
+        DocxBuilder doc;
+        doc.AddAbstractList(1, {{"decimal", "%1.", 1}});
+        doc.AddList(1, 1);
+        doc.AddAbstractList(2, {{"lowerLetter", "%1)", 1}});
+        doc.AddList(2, 2);
+        doc.AddParagraph("Numbered heading", {.style = "Heading1", .numId = 1});
+        doc.AddParagraph("first item", {.numId = 2});
+        doc.AddParagraph("second item", {.numId = 2});
+        return doc;
+    };
+    ASSERT_EQ(Convert(build()), 1);
+    EXPECT_FALSE(Has(TextOf(0), "1. Numbered heading")) << TextOf(0);
+    EXPECT_TRUE(Has(TextOf(0), "a) first item")) << TextOf(0);
+    EXPECT_TRUE(Has(TextOf(0), "b) second item"));
+
+    ConvertOptions::Instance().showNumbering = 1;
+    ASSERT_EQ(Convert(build()), 1);
+    EXPECT_TRUE(Has(TextOf(0), "1. Numbered heading")) << TextOf(0);
+}
+
+TEST_F(PageSplit, CopyrightHeaderFooterAndSpacingAsTheOptionsSay) {
+    auto build = [] {
+        DocxBuilder doc;
+        doc.SetHeader("Running header").SetFooter("Running footer");
+        doc.AddHeading(1, "Topic").AddParagraph("text");
+        return doc;
+    };
+    ASSERT_EQ(Convert(build()), 1);
+    EXPECT_FALSE(Has(Page(0), "<hr")) << "no copyright text, no rule";
+    EXPECT_FALSE(Has(TextOf(0), "Running header"));
+    EXPECT_FALSE(Has(TextOf(0), "Running footer"));
+
+    ConvertOptions& options = ConvertOptions::Instance();
+    options.SetCopyrightText(Utf8ToNarrow("© 2026 版权所有").value());
+    options.showHeader = 1;
+    options.showFooter = 1;
+    ASSERT_EQ(Convert(build()), 1);
+    const std::string page = Page(0);
+    const std::string text = PageText(page);
+    EXPECT_TRUE(Has(page, "width=\"100%\"")) << page;
+    EXPECT_TRUE(std::regex_search(page, std::regex("font-size:10pt;color:#A8A8A8;\">© 2026 版权所有")));
+    ASSERT_TRUE(Has(text, "Running header"));
+    ASSERT_TRUE(Has(text, "Running footer"));
+    EXPECT_LT(text.find("Running header"), text.find("Topic"));
+    EXPECT_LT(text.find("版权所有"), text.find("Running footer")) << "the footer comes after the copyright";
+    // Every paragraph: 3 points before and after.
+    const std::regex paragraph("<(p|h[1-6]|div)( [^>]*)?>");
+    int paragraphs = 0;
+    for (auto it = std::sregex_iterator(page.begin(), page.end(), paragraph); it != std::sregex_iterator(); ++it) {
+        ++paragraphs;
+        EXPECT_TRUE(Has(it->str(), "margin-top:3pt;margin-bottom:3pt")) << it->str();
+    }
+    EXPECT_GT(paragraphs, 4);
+}
+
+TEST_F(PageSplit, ManyHeadingsAndHeadingsInTablesStillConvert) {
+    DocxBuilder doc;
+    for (int i = 0; i < 600; ++i)
+        doc.AddHeading(1 + i % 9, "Heading " + std::to_string(i)).AddParagraph("body " + std::to_string(i));
+    TableCell cell;
+    cell.paragraphs = {"cell text"};
+    doc.AddTable({{cell, cell}});
+    doc.AddHeading(2, "After the table");
+    ASSERT_EQ(Convert(doc), 1);
+    EXPECT_EQ(pageCount, 601u);
+    EXPECT_TRUE(Has(TextOf(599), "cell text"));
+    EXPECT_TRUE(fs::exists(folder / "T.chm"));
+}
