@@ -230,27 +230,38 @@ protected:
 };
 
 // The bookmarks Word lists: sorted by name, hidden ones ("_Toc…", "_GoBack") only while ShowHidden is on.
-std::vector<const BookmarkSpan*> VisibleBookmarks(DocumentState& doc) {
-    std::vector<const BookmarkSpan*> list;
-    for (const BookmarkSpan& bookmark : doc.story(kMainStory).bookmarks)
+// Kept until the document or the setting changes: the link fix-up asks for items one by one, thousands of times.
+const std::vector<const BookmarkSpan*>& VisibleBookmarks(DocumentState& doc) {
+    DocumentState::BookmarkListing& cache = doc.bookmarkListing;
+    const auto& bookmarks = doc.story(kMainStory).bookmarks;
+    if (cache.version == doc.Version() && cache.showHidden == doc.showHiddenBookmarks &&
+        cache.data == bookmarks.data() && cache.size == bookmarks.size())
+        return cache.list;
+    cache =
+        DocumentState::BookmarkListing{doc.Version(), doc.showHiddenBookmarks, bookmarks.data(), bookmarks.size(), {}};
+    for (const BookmarkSpan& bookmark : bookmarks)
         if (doc.showHiddenBookmarks || bookmark.name.empty() || bookmark.name[0] != u'_')
-            list.push_back(&bookmark);
-    std::stable_sort(list.begin(), list.end(),
+            cache.list.push_back(&bookmark);
+    std::stable_sort(cache.list.begin(), cache.list.end(),
                      [](const BookmarkSpan* a, const BookmarkSpan* b) { return a->name < b->name; });
-    return list;
+    return cache.list;
 }
 
 class BookmarkObject : public DocumentBound {
 public:
-    BookmarkObject(std::shared_ptr<DocumentState> document, std::u16string name)
-        : DocumentBound(WordObject::Bookmark, std::move(document)), name_(std::move(name)) {}
+    BookmarkObject(std::shared_ptr<DocumentState> document, std::u16string name, size_t hint = 0)
+        : DocumentBound(WordObject::Bookmark, std::move(document)), name_(std::move(name)), hint_(hint) {}
 
 protected:
     void Call(WordMember member, const Arguments&, VARIANT* result) override {
         DocumentState& doc = Doc();
         const auto& bookmarks = doc.story(kMainStory).bookmarks;
-        const auto found = std::find_if(bookmarks.begin(), bookmarks.end(),
-                                        [&](const BookmarkSpan& bookmark) { return bookmark.name == name_; });
+        // Where the bookmark stood when this object was made, unless an edit has moved it since.
+        auto found =
+            hint_ < bookmarks.size() && bookmarks[hint_].name == name_ ? bookmarks.begin() + hint_ : bookmarks.end();
+        if (found == bookmarks.end())
+            found = std::find_if(bookmarks.begin(), bookmarks.end(),
+                                 [&](const BookmarkSpan& bookmark) { return bookmark.name == name_; });
         if (found == bookmarks.end())
             ThrowDocumentError("The bookmark \"" + Utf16ToUtf8(name_) + "\" no longer exists.");
         switch (member) {
@@ -267,6 +278,7 @@ protected:
 
 private:
     std::u16string name_;
+    size_t hint_;
 };
 
 class BookmarksObject : public DocumentBound {
@@ -285,7 +297,7 @@ protected:
             ReturnInt(result, static_cast<int32_t>(VisibleBookmarks(doc).size()));
             return;
         case WordMember::BookmarksItem: {
-            const auto list = VisibleBookmarks(doc);
+            const auto& list = VisibleBookmarks(doc);
             const VARIANT* index = args.At(0);
             if (index && (index->vt & VT_TYPEMASK) == VT_BSTR) {
                 const std::u16string name = args.Text(0);
@@ -297,7 +309,10 @@ protected:
             const int32_t number = args.Int(0);
             if (number < 1 || number > static_cast<int32_t>(list.size()))
                 ThrowDocumentError("The requested member of the collection does not exist.");
-            ReturnObject(result, new BookmarkObject(document_, list[static_cast<size_t>(number - 1)]->name));
+            const BookmarkSpan* bookmark = list[static_cast<size_t>(number - 1)];
+            ReturnObject(result,
+                         new BookmarkObject(document_, bookmark->name,
+                                            static_cast<size_t>(bookmark - doc.story(kMainStory).bookmarks.data())));
             return;
         }
         default:

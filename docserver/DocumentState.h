@@ -51,6 +51,16 @@ public:
     // List number text of every paragraph of a story, computed after each edit when first asked.
     const std::vector<std::u16string>& ListStrings(int story);
     void Changed() { ++version_; }
+    uint64_t Version() const { return version_; }
+
+    // The bookmarks as Word lists them, kept with the version they were listed at (see VisibleBookmarks).
+    struct BookmarkListing {
+        uint64_t version = ~uint64_t{0};
+        bool showHidden = false;
+        const BookmarkSpan* data = nullptr;
+        size_t size = 0;
+        std::vector<const BookmarkSpan*> list;
+    } bookmarkListing;
 
 private:
     Document model_;

@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
     kept.clear();
     document.Close(&missing, &missing, &missing);
     word.Quit(&missing, &missing, &missing);
-    std::filesystem::remove(path);
+    if (!std::getenv("LEAFBIND_BENCH_KEEP")) // the whole-run benchmark converts the same document afterwards
+        std::filesystem::remove(path);
     return 0;
 }
