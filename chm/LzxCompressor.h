@@ -13,7 +13,7 @@ struct LzxSettings {
     int windowBits = 16;     // 15..21
     int framesPerReset = 2;  // 32 KB frames between two resets
     int threadCount = 0;     // 0: one per hardware thread
-    int maxChainLength = 32; // effort of the match search
+    int maxChainLength = 96; // effort of the match search: text needs deep chains to find multi-word matches
 };
 
 struct LzxResult {
