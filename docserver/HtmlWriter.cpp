@@ -1,6 +1,7 @@
 #include "HtmlWriter.h"
 
 #include "HtmlFormat.h"
+#include "HtmlTableFormat.h"
 #include "HtmlText.h"
 #include "Numbering.h"
 #include "PictureExport.h"
@@ -24,7 +25,7 @@ const char* const kBaseStyleSheet =
     "background-color:#FFFFFF;}\r\n"
     "p,div.Paragraph,h1,h2,h3,h4,h5,h6{margin:0;font-size:10.5pt;font-weight:normal;}\r\n"
     "table.Table{border-collapse:collapse;margin:0;}\r\n"
-    "td{border:1px solid #000000;padding:0 5.4pt;vertical-align:top;}\r\n"
+    "td{padding:0 5.4pt;vertical-align:top;}\r\n"
     "hr.Rule{border:none;height:2px;color:#A0A0A0;background-color:#A0A0A0;}\r\n"
     "span.PictureGap{display:inline-block;border:1px dashed #A0A0A0;color:#808080;font-size:8pt;"
     "text-align:center;}\r\n"
@@ -125,16 +126,21 @@ private:
     }
 
     void WriteTable(const TableSpan& table, int depth) {
-        body_ += "<table class=\"Table\" border=\"1\" cellspacing=\"0\" cellpadding=\"0\">";
+        body_ += "<table class=\"Table\" cellspacing=\"0\" cellpadding=\"0\"";
+        if (const std::string width = CssWidth(table.width); !width.empty())
+            body_ += " style=\"width:" + width + ";\"";
+        body_ += ">";
         body_ += kEol;
         // Vertical merges: a restart cell spans the continuing cells below it in the same grid column.
         std::vector<std::vector<int>> columns(table.rows.size());
+        int columnCount = 0;
         for (size_t r = 0; r < table.rows.size(); ++r) {
             int column = 0;
             for (const TableCell& cell : table.rows[r].cells) {
                 columns[r].push_back(column);
                 column += cell.gridSpan;
             }
+            columnCount = std::max(columnCount, column);
         }
         auto cellAt = [&](size_t row, int column) -> const TableCell* {
             for (size_t c = 0; c < table.rows[row].cells.size(); ++c)
@@ -172,6 +178,10 @@ private:
                     body_ += " colspan=\"" + std::to_string(cell.gridSpan) + "\"";
                 if (rowSpan > 1)
                     body_ += " rowspan=\"" + std::to_string(rowSpan) + "\"";
+                const CellPlace place{r == 0, r + rowSpan >= table.rows.size(), column == 0,
+                                      column + cell.gridSpan >= columnCount};
+                if (const std::string css = CellCss(table, cell, column, place); !css.empty())
+                    body_ += " style=\"" + css + "\"";
                 body_ += ">";
                 body_ += kEol;
                 WriteBlocks(cell.start, cell.end, depth);

@@ -186,6 +186,44 @@ TEST_F(HtmlExport, TablesWithMergedCellsAndANestedTable) {
     ExpectGolden("tables", Save(Load(doc)));
 }
 
+TEST_F(HtmlExport, TableBordersShadingAndWidthsAsWordDrawsThem) {
+    const std::string single = "w:val=\"single\" w:sz=\"4\" w:space=\"0\" w:color=\"auto\"";
+    const std::string grid = "<w:tblBorders><w:top " + single + "/><w:left " + single + "/><w:bottom " + single +
+                             "/><w:right " + single + "/><w:insideH " + single + "/><w:insideV " + single +
+                             "/></w:tblBorders>";
+    DocxBuilder doc;
+    doc.AddStyle(
+        {.id = "TableGrid", .name = "Table Grid", .type = "table", .properties = "<w:tblPr>" + grid + "</w:tblPr>"});
+    // No borders in Word: none in the page.
+    doc.AddTable({{docx::TableCell{{"bare"}}, docx::TableCell{{"table"}}}});
+    // Borders from the table style, widths from the grid, a shaded cell and a cell with its own width.
+    doc.AddTable({{docx::TableCell{{"style"}}, docx::TableCell{{"grid"}}},
+                  {docx::TableCell{.paragraphs = {"shaded"},
+                                   .properties = "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"D9E2F3\"/>"},
+                   docx::TableCell{.paragraphs = {"own width"}, .properties = "<w:tcW w:w=\"3000\" w:type=\"dxa\"/>"}}},
+                 {.properties = "<w:tblStyle w:val=\"TableGrid\"/><w:tblW w:w=\"5000\" w:type=\"pct\"/>",
+                  .gridColumns = {2000, 4000}});
+    // Only outer and header-rule borders of the table's own, a red double cell edge and a cell without borders.
+    doc.AddTable(
+        {{docx::TableCell{.paragraphs = {"head"},
+                          .properties = "<w:tcBorders><w:bottom w:val=\"double\" w:sz=\"4\" w:color=\"FF0000\"/>"
+                                        "</w:tcBorders>"},
+          docx::TableCell{{"cell"}}},
+         {docx::TableCell{{"body"}},
+          docx::TableCell{.paragraphs = {"open"},
+                          .properties = "<w:tcBorders><w:top w:val=\"nil\"/><w:left w:val=\"nil\"/>"
+                                        "<w:bottom w:val=\"nil\"/><w:right w:val=\"nil\"/></w:tcBorders>"}}},
+        {.properties = "<w:tblStyle w:val=\"TableGrid\"/><w:tblW w:w=\"4320\" w:type=\"dxa\"/><w:tblBorders>"
+                       "<w:top w:val=\"single\" w:sz=\"12\" w:color=\"1F3864\"/><w:insideH w:val=\"nil\"/>"
+                       "<w:insideV w:val=\"none\"/></w:tblBorders>"});
+    const std::string html = Save(Load(doc));
+    ExpectGolden("table-borders", html);
+    const size_t first = html.find("<table");
+    const size_t second = html.find("<table", first + 1);
+    EXPECT_EQ(html.substr(first, second - first).find("border"), std::string::npos)
+        << "a table without borders shows none";
+}
+
 TEST_F(HtmlExport, LinksBookmarksAndAddressesSetThroughTheMembers) {
     DocxBuilder doc;
     doc.AddParagraph({BookmarkStart("_Toc1"), Text("Target"), BookmarkEnd("_Toc1")}, {.style = "Heading1"});
