@@ -248,6 +248,7 @@ private:
             WriteSpanClose(RunCss(markRun, paragraphRun));
             body_ += " ";
         }
+        afterSpace_ = true; // a space starting a line would vanish
         WriteInline(start, contentEnd, styleId, paragraphRun);
         if (body_.size() == lengthBefore || ShowsNothingAfter(lengthBefore))
             body_ += "&nbsp;"; // an empty paragraph keeps its line, as in Word
@@ -432,7 +433,8 @@ private:
         const std::u16string& text = S().text;
         int32_t plainStart = from;
         auto flush = [&](int32_t upTo) {
-            AppendEscapedText(body_, std::u16string_view(text).substr(plainStart, upTo - plainStart));
+            AppendTextKeepingSpaces(body_, std::u16string_view(text).substr(plainStart, upTo - plainStart),
+                                    afterSpace_);
         };
         for (int32_t p = from; p < to; ++p) {
             const char16_t c = text[p];
@@ -443,16 +445,19 @@ private:
             switch (c) {
             case u'\t':
                 body_ += "&nbsp;&nbsp;&nbsp;&nbsp; ";
+                afterSpace_ = true;
                 break;
             case kLineBreak:
             case kColumnBreak:
             case kParagraphMark: // a mark inside a paragraph's content only comes from a damaged model
                 body_ += "<br>";
+                afterSpace_ = true;
                 break;
             case kPageBreak:
                 body_ += "<br clear=\"all\" style=\"page-break-before:always\">";
                 break;
             case kPictureChar:
+                afterSpace_ = false;
                 if (const PictureSpan* picture = InlinePictureAt(p); picture && picture->horizontalLine) {
                     // A rule is a block: the run's inline elements close around it.
                     WriteSpanClose(css);
@@ -629,6 +634,7 @@ private:
     StoryState* current_ = nullptr;
     std::string body_;
     std::string pendingPrefix_;
+    bool afterSpace_ = false; // the text written last ended in a space, or starts a line
     std::vector<HtmlPictureFile> pictures_;
     std::vector<std::string> warnings_;
     std::vector<NoteEntry> notes_;

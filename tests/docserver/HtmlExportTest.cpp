@@ -224,6 +224,32 @@ TEST_F(HtmlExport, TableBordersShadingAndWidthsAsWordDrawsThem) {
         << "a table without borders shows none";
 }
 
+TEST_F(HtmlExport, HighlightAndRunShadingAsBackground) {
+    DocxBuilder doc;
+    doc.AddParagraph({Text("marked", {.highlight = "yellow"}), Text(" shaded", {.shadingHex = "D9D9D9"}),
+                      Text(" both", {.highlight = "cyan", .shadingHex = "D9D9D9"}), Text(" plain")});
+    const std::string html = Save(Load(doc));
+    ExpectGolden("highlight", html);
+    EXPECT_NE(html.find("background-color:#FFFF00;\">marked"), std::string::npos);
+    EXPECT_NE(html.find("background-color:#00FFFF;\"> both"), std::string::npos) << "highlight is over shading";
+}
+
+TEST_F(HtmlExport, RunsOfSpacesLineSpacingAndRightIndent) {
+    DocxBuilder doc;
+    doc.AddParagraph({Text("  two   three"), Tab(), Text(" after tab")});
+    doc.AddBodyXml(Para("<w:spacing w:line=\"276\" w:lineRule=\"auto\"/><w:ind w:right=\"1440\"/>",
+                        RunXml("", "multiple, right indent")));
+    doc.AddBodyXml(Para("<w:spacing w:line=\"360\" w:lineRule=\"auto\"/>", RunXml("", "one and a half")));
+    doc.AddBodyXml(Para("<w:spacing w:line=\"300\" w:lineRule=\"exact\"/>", RunXml("", "exactly 15pt")));
+    doc.AddBodyXml(Para("<w:spacing w:line=\"480\" w:lineRule=\"atLeast\"/>", RunXml("", "at least 24pt")));
+    const std::string html = Save(Load(doc));
+    ExpectGolden("spacing", html);
+    EXPECT_NE(html.find(">&nbsp; two &nbsp; three"), std::string::npos) << "spaces alternate with &nbsp;";
+    EXPECT_NE(html.find("margin-right:72pt;line-height:115%;"), std::string::npos);
+    EXPECT_NE(html.find("line-height:15pt;"), std::string::npos);
+    EXPECT_NE(html.find("line-height:24pt;"), std::string::npos);
+}
+
 TEST_F(HtmlExport, LinksBookmarksAndAddressesSetThroughTheMembers) {
     DocxBuilder doc;
     doc.AddParagraph({BookmarkStart("_Toc1"), Text("Target"), BookmarkEnd("_Toc1")}, {.style = "Heading1"});
