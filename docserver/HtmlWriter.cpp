@@ -254,6 +254,25 @@ private:
             body_ += "&nbsp;"; // an empty paragraph keeps its line, as in Word
         body_ += "</" + element + ">";
         body_ += kEol;
+        WriteTextBoxesIn(start, entry.end);
+    }
+
+    // A text box cannot sit inside a paragraph in HTML, so it follows the paragraph it is anchored in, framed.
+    void WriteTextBoxesIn(int32_t from, int32_t to) {
+        if (current_->isNote)
+            return; // boxes inside boxes are not read, and notes hold none
+        for (const TextBoxSpan& box : S().textBoxes) {
+            if (box.start < from || box.start >= to || box.story <= kMainStory ||
+                box.story >= static_cast<int>(document_.stories.size()))
+                continue;
+            body_ += "<div class=\"TextBox\" style=\"border:0.75pt solid #000000;padding:3.6pt 7.2pt;margin:3pt 0;\">";
+            body_ += kEol;
+            StoryState* outer = current_;
+            WriteStory(box.story);
+            current_ = outer;
+            body_ += "</div>";
+            body_ += kEol;
+        }
     }
 
     // True when everything written since position is markup (anchors, empty spans) and no visible content.

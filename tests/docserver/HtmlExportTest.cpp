@@ -250,6 +250,19 @@ TEST_F(HtmlExport, RunsOfSpacesLineSpacingAndRightIndent) {
     EXPECT_NE(html.find("line-height:24pt;"), std::string::npos);
 }
 
+TEST_F(HtmlExport, TextBoxesFollowTheParagraphTheyAreAnchoredIn) {
+    DocxBuilder doc;
+    doc.AddParagraph({Text("before "), TextBox("boxed words"), Text("after")});
+    doc.AddParagraph("next");
+    const std::string html = Save(Load(doc));
+    ExpectGolden("textbox", html);
+    const size_t box = html.find("boxed words");
+    ASSERT_NE(box, std::string::npos);
+    EXPECT_LT(html.find("before after"), box);
+    EXPECT_LT(box, html.find("next"));
+    EXPECT_LT(html.rfind("<div class=\"TextBox\"", box), box);
+}
+
 TEST_F(HtmlExport, LinksBookmarksAndAddressesSetThroughTheMembers) {
     DocxBuilder doc;
     doc.AddParagraph({BookmarkStart("_Toc1"), Text("Target"), BookmarkEnd("_Toc1")}, {.style = "Heading1"});
