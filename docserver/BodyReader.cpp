@@ -2,6 +2,7 @@
 
 #include "FormatReader.h"
 #include "PackageLimits.h"
+#include "TableFormatReader.h"
 #include "XmlPart.h"
 #include "ZipPackage.h"
 
@@ -222,6 +223,7 @@ void BodyReader::ReadTable(const pugi::xml_node& table, int depth) {
     TableSpan span;
     span.start = Position();
     span.depth = tableDepth_;
+    ReadTableFormat(document_, table, span);
     for (const pugi::xml_node& rowNode : WrappedChildren(table)) {
         if (IsElement(rowNode, "bookmarkStart"))
             ReadBookmarkStart(rowNode);
@@ -239,6 +241,7 @@ void BodyReader::ReadTable(const pugi::xml_node& table, int depth) {
             cell.gridSpan = std::clamp(ChildInt(tcPr, "gridSpan", 1), 1, 64);
             if (const pugi::xml_node merge = Child(tcPr, "vMerge"))
                 cell.verticalMerge = AttributeText(merge, "val") == "restart" ? 1 : 2;
+            ReadCellFormat(tcPr, cell);
             const size_t paragraphsBefore = story_.paragraphs.size();
             ReadBlocks(cellElement, depth + 2);
             if (story_.paragraphs.size() == paragraphsBefore) { // Word always has a paragraph in a cell

@@ -29,6 +29,8 @@ struct RunFormat {
     int8_t verticalAlign = 0;   // 0 baseline, 1 superscript, 2 subscript
     bool hidden = false;
     std::string font;
+    int32_t highlight = -1; // w:highlight as a colour number, -1 unset
+    int32_t shading = -1;   // w:shd fill of the run, -1 unset
     friend bool operator==(const RunFormat&, const RunFormat&) = default;
 };
 
@@ -42,8 +44,10 @@ struct ParagraphFormat {
     int spaceAfter = -1;
     int spaceBeforeAuto = -1;
     int spaceAfterAuto = -1;
-    int lineRule = -1;  // Word's line spacing rule number, -1 unset
-    int indentLeft = 0; // twips
+    int lineRule = -1;    // Word's line spacing rule number, -1 unset
+    int lineSpacing = -1; // w:line: 240ths of a line for rule 5 (multiple), twips for 3 (at least) and 4 (exactly)
+    int indentLeft = 0;   // twips
+    int indentRight = 0;
     int indentFirstLine = 0;
     RunFormat markFormat; // the formatting of the paragraph mark itself
     friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
@@ -110,11 +114,31 @@ struct TextBoxSpan {
     int story = -1; // index into Document::stories
 };
 
+// One edge of a table or cell as Word draws it.
+struct BorderLine {
+    int8_t kind = -1; // -1 unset (the table's), 0 none, 1 single, 2 double, 3 dotted, 4 dashed
+    int16_t eighthsOfPoint = 4;
+    int32_t color = -1; // 0xBBGGRR, -1 automatic
+    friend bool operator==(const BorderLine&, const BorderLine&) = default;
+};
+
+enum BorderSide { kBorderTop, kBorderLeft, kBorderBottom, kBorderRight, kBorderInsideH, kBorderInsideV };
+
+// w:tblW, w:tcW.
+struct TableWidth {
+    int value = 0;
+    int8_t unit = 0; // 0 automatic, 1 twips, 2 fiftieths of a percent
+    friend bool operator==(const TableWidth&, const TableWidth&) = default;
+};
+
 struct TableCell {
     int32_t start = 0;
     int32_t end = 0;
     int gridSpan = 1;
     int verticalMerge = 0; // 0 none, 1 starts a merged column run, 2 continues it
+    BorderLine borders[4]; // top, left, bottom, right; unset sides take the table's
+    int32_t shading = -1;  // w:shd fill, -1 none
+    TableWidth width;
 };
 
 struct TableRow {
@@ -126,6 +150,9 @@ struct TableSpan {
     int32_t end = 0;
     int depth = 1; // 1 for a table in the story, 2 for one nested in a cell, ...
     std::vector<TableRow> rows;
+    BorderLine borders[6]; // by BorderSide, the table style's laid under the table's own
+    TableWidth width;
+    std::vector<int> gridColumns; // twips
 };
 
 struct Story {
@@ -149,6 +176,7 @@ struct Style {
     bool isDefault = false;
     ParagraphFormat paragraph; // style's paragraph properties (outlineLevel, numbering, spacing)
     RunFormat run;
+    BorderLine tableBorders[6]; // table styles: w:tblPr/w:tblBorders by BorderSide
 };
 
 struct NumberingLevel {

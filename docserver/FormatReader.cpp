@@ -22,6 +22,45 @@ int UnderlineKind(const std::string& value) {
     return 1;
 }
 
+// The sixteen colours w:highlight names.
+int HighlightColor(const std::string& name) {
+    static const std::pair<const char*, const char*> kColors[] = {
+        {"yellow", "FFFF00"},    {"green", "00FF00"},       {"cyan", "00FFFF"},     {"magenta", "FF00FF"},
+        {"blue", "0000FF"},      {"red", "FF0000"},         {"darkBlue", "000080"}, {"darkCyan", "008080"},
+        {"darkGreen", "008000"}, {"darkMagenta", "800080"}, {"darkRed", "800000"},  {"darkYellow", "808000"},
+        {"darkGray", "808080"},  {"lightGray", "C0C0C0"},   {"black", "000000"},    {"white", "FFFFFF"}};
+    for (const auto& [known, hex] : kColors)
+        if (name == known)
+            return ColorNumber(hex);
+    return -1;
+}
+
+int IntAttribute(const pugi::xml_node& node, const char* name, int fallback) {
+    const pugi::xml_attribute attribute = Attribute(node, name);
+    return attribute ? attribute.as_int(fallback) : fallback;
+}
+
+// w:line with its rule as Word's rule numbers: single, one and a half and double lines have their own.
+void ReadLineSpacing(const pugi::xml_node& spacing, ParagraphFormat& format) {
+    const int line = IntAttribute(spacing, "line", -1);
+    if (line <= 0)
+        return;
+    const std::string rule = AttributeText(spacing, "lineRule");
+    if (rule == "exact" || rule == "atLeast") {
+        format.lineRule = rule == "exact" ? 4 : 3;
+        format.lineSpacing = line;
+        return;
+    }
+    if (line == 240 || line == 360 || line == 480) {
+        format.lineRule = (line - 240) / 120;
+        return;
+    }
+    format.lineRule = 5;
+    format.lineSpacing = line;
+}
+
+} // namespace
+
 int ColorNumber(const std::string& hex) {
     if (hex.size() != 6 || hex == "auto")
         return -1;
@@ -33,12 +72,17 @@ int ColorNumber(const std::string& hex) {
     return static_cast<int>(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF));
 }
 
-int IntAttribute(const pugi::xml_node& node, const char* name, int fallback) {
-    const pugi::xml_attribute attribute = Attribute(node, name);
-    return attribute ? attribute.as_int(fallback) : fallback;
+int ShadingColor(const pugi::xml_node& shd) {
+    if (!shd)
+        return -1;
+    const std::string pattern = AttributeText(shd, "val");
+    if (pattern == "nil")
+        return -1;
+    // A solid pattern shows its pattern colour; the others are shown as their fill.
+    if (pattern == "solid")
+        return ColorNumber(AttributeText(shd, "color"));
+    return ColorNumber(AttributeText(shd, "fill"));
 }
-
-} // namespace
 
 RunFormat ReadRunFormat(const pugi::xml_node& rPr) {
     RunFormat format;
@@ -56,6 +100,8 @@ RunFormat ReadRunFormat(const pugi::xml_node& rPr) {
     const std::string vertical = ChildValue(rPr, "vertAlign");
     format.verticalAlign = vertical == "superscript" ? 1 : vertical == "subscript" ? 2 : 0;
     format.hidden = OnOff(rPr, "vanish") == 1;
+    format.highlight = HighlightColor(ChildValue(rPr, "highlight"));
+    format.shading = ShadingColor(Child(rPr, "shd"));
     if (const pugi::xml_node fonts = Child(rPr, "rFonts")) {
         format.font = AttributeText(fonts, "ascii");
         if (format.font.empty())
@@ -86,9 +132,11 @@ ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr) {
             format.spaceBeforeAuto = beforeAuto.as_bool() ? 1 : 0;
         if (afterAuto)
             format.spaceAfterAuto = afterAuto.as_bool() ? 1 : 0;
+        ReadLineSpacing(spacing, format);
     }
     if (const pugi::xml_node indent = Child(pPr, "ind")) {
         format.indentLeft = IntAttribute(indent, "left", IntAttribute(indent, "start", 0));
+        format.indentRight = IntAttribute(indent, "right", IntAttribute(indent, "end", 0));
         format.indentFirstLine = IntAttribute(indent, "firstLine", -IntAttribute(indent, "hanging", 0));
     }
     format.markFormat = ReadRunFormat(Child(pPr, "rPr"));

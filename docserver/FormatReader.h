@@ -7,3 +7,8 @@
 
 RunFormat ReadRunFormat(const pugi::xml_node& rPr);
 ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr);
+
+// Word's colour number 0xBBGGRR from "RRGGBB"; -1 for "auto" or anything else.
+int ColorNumber(const std::string& hex);
+// The colour a w:shd paints behind its content, -1 for none.
+int ShadingColor(const pugi::xml_node& shd);

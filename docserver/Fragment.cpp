@@ -101,6 +101,9 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
         copy.start = std::max(table.start, start) - start;
         copy.end = std::min(table.end, end) - start;
         copy.depth = table.depth;
+        std::copy(std::begin(table.borders), std::end(table.borders), std::begin(copy.borders));
+        copy.width = table.width;
+        copy.gridColumns = table.gridColumns;
         for (const TableRow& row : table.rows) {
             TableRow rowCopy;
             for (const TableCell& cell : row.cells)

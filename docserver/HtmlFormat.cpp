@@ -61,6 +61,24 @@ int SpacingTwips(int space, int automatic) {
     return automatic == 1 ? 280 : space < 0 ? 0 : space;
 }
 
+// Word's rules: 0 single, 1 one and a half lines, 2 double, 3 at least, 4 exactly, 5 multiple of a line. CSS has no
+// minimum line height, so "at least" is shown as its amount.
+std::string LineHeight(const ParagraphFormat& format) {
+    static constexpr const char* kLineHeights[] = {"normal", "150%", "200%"};
+    if (format.lineRule >= 0 && format.lineRule <= 2)
+        return kLineHeights[format.lineRule];
+    if (format.lineSpacing <= 0)
+        return {};
+    if (format.lineRule == 3 || format.lineRule == 4)
+        return Points(format.lineSpacing);
+    if (format.lineRule == 5) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g%%", format.lineSpacing * 100 / 240.0);
+        return text;
+    }
+    return {};
+}
+
 } // namespace
 
 RunFormat OverlayRun(RunFormat base, const RunFormat& top) {
@@ -84,6 +102,10 @@ RunFormat OverlayRun(RunFormat base, const RunFormat& top) {
         base.hidden = true;
     if (!top.font.empty())
         base.font = top.font;
+    if (top.highlight >= 0)
+        base.highlight = top.highlight;
+    if (top.shading >= 0)
+        base.shading = top.shading;
     return base;
 }
 
@@ -98,8 +120,12 @@ ParagraphFormat OverlayParagraph(ParagraphFormat base, const ParagraphFormat& to
         base.spaceBeforeAuto = top.spaceBeforeAuto;
     if (top.spaceAfterAuto >= 0)
         base.spaceAfterAuto = top.spaceAfterAuto;
-    if (top.lineRule >= 0)
+    if (top.lineRule >= 0) {
         base.lineRule = top.lineRule;
+        base.lineSpacing = top.lineSpacing;
+    }
+    if (top.indentRight != 0)
+        base.indentRight = top.indentRight;
     if (top.indentLeft != 0)
         base.indentLeft = top.indentLeft;
     if (top.indentFirstLine != 0)
@@ -157,6 +183,10 @@ std::string RunCss(const RunFormat& format, const RunFormat& base) {
         css += "text-decoration:" + TextDecoration(format) + ";";
     if (format.color >= 0 && format.color != base.color)
         css += "color:" + CssColor(format.color) + ";";
+    // Highlight is drawn over the run's shading.
+    const int32_t background = format.highlight >= 0 ? format.highlight : format.shading;
+    if (background >= 0 && background != (base.highlight >= 0 ? base.highlight : base.shading))
+        css += "background-color:" + CssColor(background) + ";";
     return css;
 }
 
@@ -173,13 +203,12 @@ std::string ParagraphCss(const ParagraphFormat& format, const ParagraphFormat& b
         css += "margin-bottom:" + Points(after) + ";";
     if (format.indentLeft != base.indentLeft)
         css += "margin-left:" + Points(format.indentLeft) + ";";
+    if (format.indentRight != base.indentRight)
+        css += "margin-right:" + Points(format.indentRight) + ";";
     if (format.indentFirstLine != base.indentFirstLine)
         css += "text-indent:" + Points(format.indentFirstLine) + ";";
-    if (format.lineRule != base.lineRule && format.lineRule >= 0) {
-        // Word's rules: 0 single, 1 one and a half lines, 2 double; the others need a line height the model lacks.
-        static constexpr const char* kLineHeights[] = {"normal", "150%", "200%"};
-        if (format.lineRule <= 2)
-            css += std::string("line-height:") + kLineHeights[format.lineRule] + ";";
-    }
+    const std::string lineHeight = LineHeight(format);
+    if (lineHeight != LineHeight(base) && format.lineRule >= 0 && !lineHeight.empty())
+        css += "line-height:" + lineHeight + ";";
     return css;
 }

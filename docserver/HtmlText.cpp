@@ -91,6 +91,26 @@ void AppendEscapedText(std::string& out, std::u16string_view text) {
     }
 }
 
+void AppendTextKeepingSpaces(std::string& out, std::u16string_view text, bool& afterSpace) {
+    size_t plain = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u' ') {
+            if (text[i] >= 0x20)
+                afterSpace = false;
+            continue;
+        }
+        if (!afterSpace) {
+            afterSpace = true;
+            continue;
+        }
+        AppendEscapedText(out, text.substr(plain, i - plain));
+        out += "&nbsp;";
+        plain = i + 1;
+        afterSpace = false; // alternating, so the browser may still wrap a long run of spaces
+    }
+    AppendEscapedText(out, text.substr(plain));
+}
+
 std::string EscapedText(std::u16string_view text) {
     std::string out;
     AppendEscapedText(out, text);

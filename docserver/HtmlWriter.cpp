@@ -1,6 +1,7 @@
 #include "HtmlWriter.h"
 
 #include "HtmlFormat.h"
+#include "HtmlTableFormat.h"
 #include "HtmlText.h"
 #include "Numbering.h"
 #include "PictureExport.h"
@@ -24,7 +25,7 @@ const char* const kBaseStyleSheet =
     "background-color:#FFFFFF;}\r\n"
     "p,div.Paragraph,h1,h2,h3,h4,h5,h6{margin:0;font-size:10.5pt;font-weight:normal;}\r\n"
     "table.Table{border-collapse:collapse;margin:0;}\r\n"
-    "td{border:1px solid #000000;padding:0 5.4pt;vertical-align:top;}\r\n"
+    "td{padding:0 5.4pt;vertical-align:top;}\r\n"
     "hr.Rule{border:none;height:2px;color:#A0A0A0;background-color:#A0A0A0;}\r\n"
     "span.PictureGap{display:inline-block;border:1px dashed #A0A0A0;color:#808080;font-size:8pt;"
     "text-align:center;}\r\n"
@@ -125,16 +126,21 @@ private:
     }
 
     void WriteTable(const TableSpan& table, int depth) {
-        body_ += "<table class=\"Table\" border=\"1\" cellspacing=\"0\" cellpadding=\"0\">";
+        body_ += "<table class=\"Table\" cellspacing=\"0\" cellpadding=\"0\"";
+        if (const std::string width = CssWidth(table.width); !width.empty())
+            body_ += " style=\"width:" + width + ";\"";
+        body_ += ">";
         body_ += kEol;
         // Vertical merges: a restart cell spans the continuing cells below it in the same grid column.
         std::vector<std::vector<int>> columns(table.rows.size());
+        int columnCount = 0;
         for (size_t r = 0; r < table.rows.size(); ++r) {
             int column = 0;
             for (const TableCell& cell : table.rows[r].cells) {
                 columns[r].push_back(column);
                 column += cell.gridSpan;
             }
+            columnCount = std::max(columnCount, column);
         }
         auto cellAt = [&](size_t row, int column) -> const TableCell* {
             for (size_t c = 0; c < table.rows[row].cells.size(); ++c)
@@ -172,6 +178,10 @@ private:
                     body_ += " colspan=\"" + std::to_string(cell.gridSpan) + "\"";
                 if (rowSpan > 1)
                     body_ += " rowspan=\"" + std::to_string(rowSpan) + "\"";
+                const CellPlace place{r == 0, r + rowSpan >= table.rows.size(), column == 0,
+                                      column + cell.gridSpan >= columnCount};
+                if (const std::string css = CellCss(table, cell, column, place); !css.empty())
+                    body_ += " style=\"" + css + "\"";
                 body_ += ">";
                 body_ += kEol;
                 WriteBlocks(cell.start, cell.end, depth);
@@ -238,11 +248,31 @@ private:
             WriteSpanClose(RunCss(markRun, paragraphRun));
             body_ += " ";
         }
+        afterSpace_ = true; // a space starting a line would vanish
         WriteInline(start, contentEnd, styleId, paragraphRun);
         if (body_.size() == lengthBefore || ShowsNothingAfter(lengthBefore))
             body_ += "&nbsp;"; // an empty paragraph keeps its line, as in Word
         body_ += "</" + element + ">";
         body_ += kEol;
+        WriteTextBoxesIn(start, entry.end);
+    }
+
+    // A text box cannot sit inside a paragraph in HTML, so it follows the paragraph it is anchored in, framed.
+    void WriteTextBoxesIn(int32_t from, int32_t to) {
+        if (current_->isNote)
+            return; // boxes inside boxes are not read, and notes hold none
+        for (const TextBoxSpan& box : S().textBoxes) {
+            if (box.start < from || box.start >= to || box.story <= kMainStory ||
+                box.story >= static_cast<int>(document_.stories.size()))
+                continue;
+            body_ += "<div class=\"TextBox\" style=\"border:0.75pt solid #000000;padding:3.6pt 7.2pt;margin:3pt 0;\">";
+            body_ += kEol;
+            StoryState* outer = current_;
+            WriteStory(box.story);
+            current_ = outer;
+            body_ += "</div>";
+            body_ += kEol;
+        }
     }
 
     // True when everything written since position is markup (anchors, empty spans) and no visible content.
@@ -422,7 +452,8 @@ private:
         const std::u16string& text = S().text;
         int32_t plainStart = from;
         auto flush = [&](int32_t upTo) {
-            AppendEscapedText(body_, std::u16string_view(text).substr(plainStart, upTo - plainStart));
+            AppendTextKeepingSpaces(body_, std::u16string_view(text).substr(plainStart, upTo - plainStart),
+                                    afterSpace_);
         };
         for (int32_t p = from; p < to; ++p) {
             const char16_t c = text[p];
@@ -433,16 +464,19 @@ private:
             switch (c) {
             case u'\t':
                 body_ += "&nbsp;&nbsp;&nbsp;&nbsp; ";
+                afterSpace_ = true;
                 break;
             case kLineBreak:
             case kColumnBreak:
             case kParagraphMark: // a mark inside a paragraph's content only comes from a damaged model
                 body_ += "<br>";
+                afterSpace_ = true;
                 break;
             case kPageBreak:
                 body_ += "<br clear=\"all\" style=\"page-break-before:always\">";
                 break;
             case kPictureChar:
+                afterSpace_ = false;
                 if (const PictureSpan* picture = InlinePictureAt(p); picture && picture->horizontalLine) {
                     // A rule is a block: the run's inline elements close around it.
                     WriteSpanClose(css);
@@ -619,6 +653,7 @@ private:
     StoryState* current_ = nullptr;
     std::string body_;
     std::string pendingPrefix_;
+    bool afterSpace_ = false; // the text written last ended in a space, or starts a line
     std::vector<HtmlPictureFile> pictures_;
     std::vector<std::string> warnings_;
     std::vector<NoteEntry> notes_;

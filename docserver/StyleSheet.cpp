@@ -1,6 +1,7 @@
 #include "StyleSheet.h"
 
 #include "FormatReader.h"
+#include "TableFormatReader.h"
 #include "XmlPart.h"
 
 #include <algorithm>
@@ -26,6 +27,7 @@ StylesReadResult ReadStyles(const std::string& xml, Document& document) {
         style.basedOn = ChildValue(node, "basedOn");
         style.paragraph = ReadParagraphFormat(Child(node, "pPr"));
         style.run = ReadRunFormat(Child(node, "rPr"));
+        ReadBorders(Child(Child(node, "tblPr"), "tblBorders"), style.tableBorders, 6);
         if (!style.id.empty() && !FindStyle(document, style.id))
             document.styles.push_back(std::move(style));
     }

@@ -162,6 +162,7 @@ DocxBuilder& DocxBuilder::AddStyle(const StyleDefinition& style) {
     }
     if (style.type == "character" && style.id == "Hyperlink")
         xml += "<w:rPr><w:color w:val=\"0000FF\"/><w:u w:val=\"single\"/></w:rPr>";
+    xml += style.properties;
     styles_.push_back(xml + "</w:style>");
     return *this;
 }
@@ -178,6 +179,10 @@ std::string DocxBuilder::RunProperties(const RunStyle& style) const {
         xml += "<w:color w:val=\"" + style.colorHex + "\"/>";
     if (style.sizeHalfPoints)
         xml += "<w:sz w:val=\"" + std::to_string(style.sizeHalfPoints) + "\"/>";
+    if (!style.highlight.empty())
+        xml += "<w:highlight w:val=\"" + Escape(style.highlight) + "\"/>";
+    if (!style.shadingHex.empty())
+        xml += "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" + style.shadingHex + "\"/>";
     return xml.empty() ? xml : "<w:rPr>" + xml + "</w:rPr>";
 }
 
@@ -229,8 +234,7 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
         const std::string rel = AddRelationship("image", part, false);
         const std::string graphic =
             "<wp:extent cx=\"" + std::to_string(piece.widthEmu) + "\" cy=\"" + std::to_string(piece.heightEmu) +
-            "\"/><wp:docPr id=\"" + id + "\" name=\"Picture " + id +
-            "\" descr=\"picture " + id +
+            "\"/><wp:docPr id=\"" + id + "\" name=\"Picture " + id + "\" descr=\"picture " + id +
             "\"/><a:graphic><a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
             "<pic:pic><pic:blipFill><a:blip r:embed=\"" +
             rel + "\"/></pic:blipFill></pic:pic></a:graphicData></a:graphic>";
@@ -286,8 +290,11 @@ DocxBuilder& DocxBuilder::AddHeading(int level, const std::string& text) {
     return AddParagraph(text, {.style = "Heading" + std::to_string(level)});
 }
 
-DocxBuilder& DocxBuilder::AddTable(const std::vector<std::vector<TableCell>>& rows) {
-    body_ += "<w:tbl><w:tblPr/><w:tblGrid/>";
+DocxBuilder& DocxBuilder::AddTable(const std::vector<std::vector<TableCell>>& rows, const TableOptions& options) {
+    body_ += "<w:tbl><w:tblPr>" + options.properties + "</w:tblPr><w:tblGrid>";
+    for (int width : options.gridColumns)
+        body_ += "<w:gridCol w:w=\"" + std::to_string(width) + "\"/>";
+    body_ += "</w:tblGrid>";
     for (const auto& row : rows) {
         body_ += "<w:tr>";
         for (const TableCell& cell : row) {
@@ -296,7 +303,7 @@ DocxBuilder& DocxBuilder::AddTable(const std::vector<std::vector<TableCell>>& ro
                 body_ += "<w:gridSpan w:val=\"" + std::to_string(cell.gridSpan) + "\"/>";
             if (!cell.verticalMerge.empty())
                 body_ += cell.verticalMerge == "restart" ? "<w:vMerge w:val=\"restart\"/>" : "<w:vMerge/>";
-            body_ += "</w:tcPr>" + ParagraphsXml(cell.paragraphs) + cell.nestedTableXml;
+            body_ += cell.properties + "</w:tcPr>" + ParagraphsXml(cell.paragraphs) + cell.nestedTableXml;
             if (!cell.nestedTableXml.empty())
                 body_ += "<w:p/>";
             body_ += "</w:tc>";

@@ -26,6 +26,8 @@ struct RunStyle {
     std::string characterStyle; // style id
     int sizeHalfPoints = 0;     // 0 leaves it to the style
     std::string colorHex;       // "FF0000"; empty leaves it to the style
+    std::string highlight;      // w:highlight name, "yellow"; empty none
+    std::string shadingHex;     // w:shd fill of the run; empty none
 };
 
 // One piece of a paragraph; made with the functions below.
@@ -97,6 +99,7 @@ struct StyleDefinition {
     int numId = -1;
     int numLevel = 0;
     bool isDefault = false;
+    std::string properties; // more style content after the paragraph properties, as is (w:rPr, w:tblPr)
 };
 
 struct ListLevel {
@@ -113,6 +116,12 @@ struct TableCell {
     int gridSpan = 1;
     std::string verticalMerge;  // "", "restart" or "continue"
     std::string nestedTableXml; // a whole w:tbl placed after the paragraphs
+    std::string properties;     // more w:tcPr content, as is (w:tcW, w:tcBorders, w:shd)
+};
+
+struct TableOptions {
+    std::string properties;       // w:tblPr content, as is (w:tblStyle, w:tblW, w:tblBorders)
+    std::vector<int> gridColumns; // w:gridCol widths in twips
 };
 
 class DocxBuilder {
@@ -123,7 +132,7 @@ public:
     DocxBuilder& AddParagraph(const std::vector<Inline>& content, const ParagraphOptions& options = {});
     DocxBuilder& AddParagraph(const std::string& text, const ParagraphOptions& options = {});
     DocxBuilder& AddHeading(int level, const std::string& text);
-    DocxBuilder& AddTable(const std::vector<std::vector<TableCell>>& rows);
+    DocxBuilder& AddTable(const std::vector<std::vector<TableCell>>& rows, const TableOptions& options = {});
     DocxBuilder& AddBodyXml(const std::string& xml);
 
     // numbering.xml: an abstract list with up to nine levels, and a list instance using it.

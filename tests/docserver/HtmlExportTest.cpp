@@ -186,6 +186,83 @@ TEST_F(HtmlExport, TablesWithMergedCellsAndANestedTable) {
     ExpectGolden("tables", Save(Load(doc)));
 }
 
+TEST_F(HtmlExport, TableBordersShadingAndWidthsAsWordDrawsThem) {
+    const std::string single = "w:val=\"single\" w:sz=\"4\" w:space=\"0\" w:color=\"auto\"";
+    const std::string grid = "<w:tblBorders><w:top " + single + "/><w:left " + single + "/><w:bottom " + single +
+                             "/><w:right " + single + "/><w:insideH " + single + "/><w:insideV " + single +
+                             "/></w:tblBorders>";
+    DocxBuilder doc;
+    doc.AddStyle(
+        {.id = "TableGrid", .name = "Table Grid", .type = "table", .properties = "<w:tblPr>" + grid + "</w:tblPr>"});
+    // No borders in Word: none in the page.
+    doc.AddTable({{docx::TableCell{{"bare"}}, docx::TableCell{{"table"}}}});
+    // Borders from the table style, widths from the grid, a shaded cell and a cell with its own width.
+    doc.AddTable({{docx::TableCell{{"style"}}, docx::TableCell{{"grid"}}},
+                  {docx::TableCell{.paragraphs = {"shaded"},
+                                   .properties = "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"D9E2F3\"/>"},
+                   docx::TableCell{.paragraphs = {"own width"}, .properties = "<w:tcW w:w=\"3000\" w:type=\"dxa\"/>"}}},
+                 {.properties = "<w:tblStyle w:val=\"TableGrid\"/><w:tblW w:w=\"5000\" w:type=\"pct\"/>",
+                  .gridColumns = {2000, 4000}});
+    // Only outer and header-rule borders of the table's own, a red double cell edge and a cell without borders.
+    doc.AddTable(
+        {{docx::TableCell{.paragraphs = {"head"},
+                          .properties = "<w:tcBorders><w:bottom w:val=\"double\" w:sz=\"4\" w:color=\"FF0000\"/>"
+                                        "</w:tcBorders>"},
+          docx::TableCell{{"cell"}}},
+         {docx::TableCell{{"body"}},
+          docx::TableCell{.paragraphs = {"open"},
+                          .properties = "<w:tcBorders><w:top w:val=\"nil\"/><w:left w:val=\"nil\"/>"
+                                        "<w:bottom w:val=\"nil\"/><w:right w:val=\"nil\"/></w:tcBorders>"}}},
+        {.properties = "<w:tblStyle w:val=\"TableGrid\"/><w:tblW w:w=\"4320\" w:type=\"dxa\"/><w:tblBorders>"
+                       "<w:top w:val=\"single\" w:sz=\"12\" w:color=\"1F3864\"/><w:insideH w:val=\"nil\"/>"
+                       "<w:insideV w:val=\"none\"/></w:tblBorders>"});
+    const std::string html = Save(Load(doc));
+    ExpectGolden("table-borders", html);
+    const size_t first = html.find("<table");
+    const size_t second = html.find("<table", first + 1);
+    EXPECT_EQ(html.substr(first, second - first).find("border"), std::string::npos)
+        << "a table without borders shows none";
+}
+
+TEST_F(HtmlExport, HighlightAndRunShadingAsBackground) {
+    DocxBuilder doc;
+    doc.AddParagraph({Text("marked", {.highlight = "yellow"}), Text(" shaded", {.shadingHex = "D9D9D9"}),
+                      Text(" both", {.highlight = "cyan", .shadingHex = "D9D9D9"}), Text(" plain")});
+    const std::string html = Save(Load(doc));
+    ExpectGolden("highlight", html);
+    EXPECT_NE(html.find("background-color:#FFFF00;\">marked"), std::string::npos);
+    EXPECT_NE(html.find("background-color:#00FFFF;\"> both"), std::string::npos) << "highlight is over shading";
+}
+
+TEST_F(HtmlExport, RunsOfSpacesLineSpacingAndRightIndent) {
+    DocxBuilder doc;
+    doc.AddParagraph({Text("  two   three"), Tab(), Text(" after tab")});
+    doc.AddBodyXml(Para("<w:spacing w:line=\"276\" w:lineRule=\"auto\"/><w:ind w:right=\"1440\"/>",
+                        RunXml("", "multiple, right indent")));
+    doc.AddBodyXml(Para("<w:spacing w:line=\"360\" w:lineRule=\"auto\"/>", RunXml("", "one and a half")));
+    doc.AddBodyXml(Para("<w:spacing w:line=\"300\" w:lineRule=\"exact\"/>", RunXml("", "exactly 15pt")));
+    doc.AddBodyXml(Para("<w:spacing w:line=\"480\" w:lineRule=\"atLeast\"/>", RunXml("", "at least 24pt")));
+    const std::string html = Save(Load(doc));
+    ExpectGolden("spacing", html);
+    EXPECT_NE(html.find(">&nbsp; two &nbsp; three"), std::string::npos) << "spaces alternate with &nbsp;";
+    EXPECT_NE(html.find("margin-right:72pt;line-height:115%;"), std::string::npos);
+    EXPECT_NE(html.find("line-height:15pt;"), std::string::npos);
+    EXPECT_NE(html.find("line-height:24pt;"), std::string::npos);
+}
+
+TEST_F(HtmlExport, TextBoxesFollowTheParagraphTheyAreAnchoredIn) {
+    DocxBuilder doc;
+    doc.AddParagraph({Text("before "), TextBox("boxed words"), Text("after")});
+    doc.AddParagraph("next");
+    const std::string html = Save(Load(doc));
+    ExpectGolden("textbox", html);
+    const size_t box = html.find("boxed words");
+    ASSERT_NE(box, std::string::npos);
+    EXPECT_LT(html.find("before after"), box);
+    EXPECT_LT(box, html.find("next"));
+    EXPECT_LT(html.rfind("<div class=\"TextBox\"", box), box);
+}
+
 TEST_F(HtmlExport, LinksBookmarksAndAddressesSetThroughTheMembers) {
     DocxBuilder doc;
     doc.AddParagraph({BookmarkStart("_Toc1"), Text("Target"), BookmarkEnd("_Toc1")}, {.style = "Heading1"});

@@ -1,0 +1,72 @@
+#include "HtmlTableFormat.h"
+
+#include "HtmlFormat.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string Points(double points) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%gpt", points);
+    return text;
+}
+
+std::string CssBorder(const BorderLine& line) {
+    static constexpr const char* kStyles[] = {"none", "solid", "double", "dotted", "dashed"};
+    if (line.kind <= 0 || line.kind > 4)
+        return "none";
+    // Word draws a double line's two strokes and gap within its width; CSS needs three pixels at least to show it.
+    double points = line.eighthsOfPoint / 8.0;
+    if (line.kind == 2 && points < 2.25)
+        points = 2.25;
+    return Points(points) + " " + kStyles[line.kind] + " " + CssColor(line.color >= 0 ? line.color : 0);
+}
+
+} // namespace
+
+std::string CssWidth(const TableWidth& width) {
+    if (width.unit == 1)
+        return Points(width.value / 20.0);
+    if (width.unit == 2) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g%%", width.value / 50.0);
+        return text;
+    }
+    return {};
+}
+
+std::string CellCss(const TableSpan& table, const TableCell& cell, int column, const CellPlace& place) {
+    const BorderLine* sides[4] = {
+        &table.borders[place.firstRow ? kBorderTop : kBorderInsideH],
+        &table.borders[place.firstColumn ? kBorderLeft : kBorderInsideV],
+        &table.borders[place.lastRow ? kBorderBottom : kBorderInsideH],
+        &table.borders[place.lastColumn ? kBorderRight : kBorderInsideV],
+    };
+    std::string borders[4];
+    for (int side = 0; side < 4; ++side)
+        borders[side] = CssBorder(cell.borders[side].kind >= 0 ? cell.borders[side] : *sides[side]);
+    std::string css;
+    if (borders[0] == borders[1] && borders[0] == borders[2] && borders[0] == borders[3]) {
+        if (borders[0] != "none")
+            css += "border:" + borders[0] + ";";
+    } else {
+        static constexpr const char* kNames[] = {"top", "left", "bottom", "right"};
+        for (int side = 0; side < 4; ++side)
+            if (borders[side] != "none")
+                css += std::string("border-") + kNames[side] + ":" + borders[side] + ";";
+    }
+    if (cell.shading >= 0)
+        css += "background-color:" + CssColor(cell.shading) + ";";
+    std::string width = CssWidth(cell.width);
+    if (width.empty() && column >= 0 && column + cell.gridSpan <= static_cast<int>(table.gridColumns.size())) {
+        int twips = 0;
+        for (int c = column; c < column + cell.gridSpan; ++c)
+            twips += table.gridColumns[static_cast<size_t>(c)];
+        if (twips > 0)
+            width = CssWidth(TableWidth{twips, 1});
+    }
+    if (!width.empty())
+        css += "width:" + width + ";";
+    return css;
+}

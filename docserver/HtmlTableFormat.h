@@ -1,0 +1,19 @@
+#pragma once
+// Table and cell formatting as CSS 2: borders, shading and widths.
+
+#include "DocumentModel.h"
+
+#include <string>
+
+// Where a cell sits, which decides whether its edges take the table's outer or inside borders.
+struct CellPlace {
+    bool firstRow = false;
+    bool lastRow = false;
+    bool firstColumn = false;
+    bool lastColumn = false;
+};
+
+// "120pt" or "50%", empty for an automatic width.
+std::string CssWidth(const TableWidth& width);
+// Declarations for a cell's borders, shading and width (from its own width, else the grid columns it spans).
+std::string CellCss(const TableSpan& table, const TableCell& cell, int column, const CellPlace& place);
