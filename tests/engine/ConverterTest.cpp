@@ -32,13 +32,6 @@ protected:
         fs::remove_all(workFolder);
     }
 
-    std::vector<std::string> LabelsOf(WordMember member) {
-        std::vector<std::string> labels;
-        for (const RecordedCall& call : server.CallsOf(member))
-            labels.push_back(call.objectLabel);
-        return labels;
-    }
-
     FakeWordServer server;
     std::vector<std::string> messages;
     MessageBoxHandler previousHandler;
