@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ChmDirectory.h"
-#include "LzxMatchFinder.h"
+#include "LzxFormat.h"
 
 namespace chm {
 namespace {

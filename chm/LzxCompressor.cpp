@@ -6,37 +6,16 @@
 
 #include "HuffmanCode.h"
 #include "LzxBitWriter.h"
-#include "LzxMatchFinder.h"
+#include "LzxParser.h"
 
 namespace chm {
 namespace {
 
-constexpr int kNumChars = 256;
-constexpr int kNumPrimaryLengths = 7;
-constexpr int kNumSecondaryLengths = 249;
 constexpr int kPretreeSymbols = 20;
 constexpr int kMaxCodeLength = 16;
 constexpr int kMaxPretreeLength = 15; // stored in four bits
 constexpr int kBlockTypeVerbatim = 1;
 constexpr int kFramesPerBlock = 2;
-
-struct SlotTable {
-    std::uint32_t base[51];
-    std::uint8_t extraBits[51];
-    SlotTable() {
-        std::uint32_t next = 0;
-        for (int slot = 0; slot < 51; ++slot) {
-            extraBits[slot] = static_cast<std::uint8_t>(slot < 4 ? 0 : std::min(slot / 2 - 1, 17));
-            base[slot] = next;
-            next += 1u << extraBits[slot];
-        }
-    }
-    int SlotOf(std::uint32_t formattedOffset) const {
-        return static_cast<int>(std::upper_bound(base, base + 51, formattedOffset) - base) - 1;
-    }
-};
-
-const SlotTable kSlots;
 
 // One tree's lengths, sent as differences to the previous block's through a small tree of its own.
 void WriteTreeLengths(LzxBitWriter& bits, const std::uint8_t* lengths, std::uint8_t* previous, int count) {
@@ -93,8 +72,8 @@ struct IntervalOutput {
 class IntervalEncoder {
 public:
     IntervalEncoder(const LzxSettings& settings)
-        : mainSize(kNumChars + LzxPositionSlots(settings.windowBits) * 8), previousMain(mainSize, 0),
-          previousLength(kNumSecondaryLengths, 0) {}
+        : mainSize(LzxMainTreeSize(settings.windowBits)), previousMain(mainSize, 0),
+          previousLength(kLzxSecondaryLengths, 0) {}
 
     IntervalOutput Encode(const std::vector<LzxToken>& tokens, std::size_t intervalSize) {
         IntervalOutput output;
@@ -126,17 +105,17 @@ private:
                      std::size_t blockSize, std::size_t position, std::size_t intervalSize,
                      std::vector<std::uint64_t>& frameOffsets) {
         std::vector<std::uint32_t> mainFrequencies(mainSize, 0);
-        std::vector<std::uint32_t> lengthFrequencies(kNumSecondaryLengths, 0);
+        std::vector<std::uint32_t> lengthFrequencies(kLzxSecondaryLengths, 0);
         for (std::size_t i = first; i < last; ++i) {
             const LzxToken& token = tokens[i];
             if (token.length == 0) {
                 ++mainFrequencies[token.literal];
                 continue;
             }
-            const int lengthHeader = std::min(token.length - kLzxMinMatch, kNumPrimaryLengths);
+            const int lengthHeader = LzxLengthHeader(token.length);
             ++mainFrequencies[MainSymbol(token, lengthHeader)];
-            if (lengthHeader == kNumPrimaryLengths) {
-                ++lengthFrequencies[token.length - kLzxMinMatch - kNumPrimaryLengths];
+            if (lengthHeader == kLzxPrimaryLengths) {
+                ++lengthFrequencies[token.length - kLzxMinMatch - kLzxPrimaryLengths];
             }
         }
         const std::vector<std::uint8_t> mainLengths = BuildCodeLengths(mainFrequencies, kMaxCodeLength);
@@ -147,26 +126,26 @@ private:
         bits.Write(kBlockTypeVerbatim, 3);
         bits.Write(static_cast<std::uint32_t>(blockSize >> 8), 16);
         bits.Write(static_cast<std::uint32_t>(blockSize & 0xFF), 8);
-        WriteTreeLengths(bits, mainLengths.data(), previousMain.data(), kNumChars);
-        WriteTreeLengths(bits, mainLengths.data() + kNumChars, previousMain.data() + kNumChars, mainSize - kNumChars);
-        WriteTreeLengths(bits, lengthLengths.data(), previousLength.data(), kNumSecondaryLengths);
+        WriteTreeLengths(bits, mainLengths.data(), previousMain.data(), kLzxNumChars);
+        WriteTreeLengths(bits, mainLengths.data() + kLzxNumChars, previousMain.data() + kLzxNumChars, mainSize - kLzxNumChars);
+        WriteTreeLengths(bits, lengthLengths.data(), previousLength.data(), kLzxSecondaryLengths);
 
         for (std::size_t i = first; i < last; ++i) {
             const LzxToken& token = tokens[i];
             if (token.length == 0) {
                 bits.Write(mainCodes[token.literal], mainLengths[token.literal]);
             } else {
-                const int lengthHeader = std::min(token.length - kLzxMinMatch, kNumPrimaryLengths);
+                const int lengthHeader = LzxLengthHeader(token.length);
                 const int symbol = MainSymbol(token, lengthHeader);
                 bits.Write(mainCodes[symbol], mainLengths[symbol]);
-                if (lengthHeader == kNumPrimaryLengths) {
-                    const int footer = token.length - kLzxMinMatch - kNumPrimaryLengths;
+                if (lengthHeader == kLzxPrimaryLengths) {
+                    const int footer = token.length - kLzxMinMatch - kLzxPrimaryLengths;
                     bits.Write(lengthCodes[footer], lengthLengths[footer]);
                 }
                 if (token.formattedOffset >= 3) {
-                    const int slot = kSlots.SlotOf(token.formattedOffset);
-                    if (kSlots.extraBits[slot] > 0) {
-                        bits.Write(token.formattedOffset - kSlots.base[slot], kSlots.extraBits[slot]);
+                    const int slot = kLzxSlots.SlotOf(token.formattedOffset);
+                    if (kLzxSlots.extraBits[slot] > 0) {
+                        bits.Write(token.formattedOffset - kLzxSlots.base[slot], kLzxSlots.extraBits[slot]);
                     }
                 }
             }
@@ -180,10 +159,9 @@ private:
         }
     }
 
+    // Slots 0 to 2 are the repeated offsets: their formatted offsets are the slot numbers themselves.
     static int MainSymbol(const LzxToken& token, int lengthHeader) {
-        const int slot =
-            token.formattedOffset < 3 ? static_cast<int>(token.formattedOffset) : kSlots.SlotOf(token.formattedOffset);
-        return kNumChars + slot * 8 + lengthHeader;
+        return LzxMainSymbol(kLzxSlots.SlotOf(token.formattedOffset), lengthHeader);
     }
 
     int mainSize;
@@ -192,17 +170,6 @@ private:
 };
 
 } // namespace
-
-int LzxPositionSlots(int windowBits) {
-    switch (windowBits) {
-    case 20:
-        return 42;
-    case 21:
-        return 50;
-    default:
-        return windowBits * 2;
-    }
-}
 
 LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSettings& settings) {
     LzxResult result;
@@ -214,9 +181,10 @@ LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSetti
     }
     std::vector<IntervalOutput> outputs(intervalCount);
     std::atomic<std::size_t> nextInterval{0};
-    const LzxMatchSettings matchSettings{settings.windowBits, settings.maxChainLength, 64};
+    const LzxParseSettings parseSettings{settings.windowBits, settings.searchDepth, settings.niceLength};
     auto worker = [&]() {
         std::vector<std::uint8_t> padded;
+        LzxIntervalParser parser(parseSettings);
         for (std::size_t index = nextInterval++; index < intervalCount; index = nextInterval++) {
             const std::size_t start = index * intervalSize;
             const std::uint8_t* intervalData = data + start;
@@ -225,7 +193,7 @@ LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSetti
                 std::copy(data + start, data + size, padded.begin());
                 intervalData = padded.data();
             }
-            const std::vector<LzxToken> tokens = ParseInterval(intervalData, intervalSize, matchSettings);
+            const std::vector<LzxToken> tokens = parser.Parse(intervalData, intervalSize);
             outputs[index] = IntervalEncoder(settings).Encode(tokens, intervalSize);
         }
     };

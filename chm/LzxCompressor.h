@@ -13,7 +13,8 @@ struct LzxSettings {
     int windowBits = 16;     // 15..21
     int framesPerReset = 2;  // 32 KB frames between two resets
     int threadCount = 0;     // 0: one per hardware thread
-    int maxChainLength = 96; // effort of the match search: text needs deep chains to find multi-word matches
+    int searchDepth = 16;    // match-finder nodes visited per position
+    int niceLength = 64;     // matches this long are taken without weighing what they cover
 };
 
 struct LzxResult {
@@ -25,8 +26,5 @@ struct LzxResult {
 };
 
 LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSettings& settings);
-
-// Position slots the decoder expects for a window size.
-int LzxPositionSlots(int windowBits);
 
 } // namespace chm

@@ -1,32 +1,41 @@
 #pragma once
-// LZ77 parse of one reset interval for the compressed section: hash chains, repeated-offset matches and
-// one step of lazy evaluation. Tokens carry the offset already in the compressed format's terms.
+// Binary-tree match finder over one reset interval: every position is a node of a tree of earlier positions
+// that share its first four bytes, ordered by what follows. Walking that tree yields the longest match at
+// each distance in a few steps, where hash chains would compare every candidate: text repeats the same
+// words so often that the long matches hide deep in a chain. Shorter matches are left to the repeated
+// offsets; a new offset costs more than three literals.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace chm {
 
-inline constexpr std::size_t kLzxFrameSize = 32768;
-inline constexpr int kLzxMinMatch = 2;
-inline constexpr int kLzxMaxMatch = 257;
-
-struct LzxToken {
-    // Match length, or 0 for a literal.
-    std::uint16_t length = 0;
-    std::uint8_t literal = 0;
-    // 0, 1, 2: the three most recent offsets; otherwise the distance plus 2.
-    std::uint32_t formattedOffset = 0;
+struct LzxMatch {
+    int length = 0;
+    std::uint32_t distance = 0;
 };
 
-struct LzxMatchSettings {
-    int windowBits = 16;
-    int maxChainLength = 32;
-    int niceLength = 64;
-};
+class LzxMatchFinder {
+public:
+    // maxDistance: the farthest a match may reach back; searchDepth: tree nodes visited per position.
+    LzxMatchFinder(std::uint32_t maxDistance, int searchDepth);
 
-// Matches never reach back before the interval (the decoder forgets everything at a reset) and never cross a
-// 32 KB frame boundary (decoders require every frame to end on a token boundary).
-std::vector<LzxToken> ParseInterval(const std::uint8_t* data, std::size_t size, const LzxMatchSettings& settings);
+    // Starts on a new interval; the buffers stay allocated from one interval to the next.
+    void Reset(const std::uint8_t* data, std::size_t size);
+
+    // Appends the matches at pos, each strictly longer (and farther) than the one before, none longer than
+    // maxLength, and adds pos to the tree. Positions must come in increasing order; a position left out is
+    // never a match source, which is how the parser saves time inside long matches.
+    void Find(std::size_t pos, int maxLength, std::vector<LzxMatch>& matches);
+
+private:
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    std::uint32_t maxDistance;
+    int searchDepth;
+    std::vector<std::int32_t> head;
+    // Two children per position: the smaller and the greater continuations.
+    std::vector<std::int32_t> children;
+};
 
 } // namespace chm

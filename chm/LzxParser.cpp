@@ -1,0 +1,215 @@
+#include "LzxParser.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "HuffmanCode.h"
+
+namespace chm {
+namespace {
+
+constexpr std::uint32_t kBit = 16;
+constexpr std::uint32_t kUnreachable = std::numeric_limits<std::uint32_t>::max();
+constexpr int kMaxCodeLength = 16;
+
+std::uint32_t MatchCost(const LzxIntervalParser::CostModel& costs, int slot, int length) {
+    const int header = LzxLengthHeader(length);
+    std::uint32_t cost = costs.main[LzxMainSymbol(slot, header)];
+    if (header == kLzxPrimaryLengths) {
+        cost += costs.length[length - kLzxMinMatch - kLzxPrimaryLengths];
+    }
+    return cost + kLzxSlots.extraBits[slot] * kBit;
+}
+
+std::uint32_t NewOffset(std::uint32_t distance) {
+    return distance + kLzxRepeatedOffsets - 1;
+}
+
+} // namespace
+
+void LzxIntervalParser::RecentOffsets::Use(std::uint32_t formattedOffset) {
+    if (formattedOffset < kLzxRepeatedOffsets) {
+        std::swap(distance[0], distance[formattedOffset]);
+    } else {
+        distance[2] = distance[1];
+        distance[1] = distance[0];
+        distance[0] = formattedOffset - (kLzxRepeatedOffsets - 1);
+    }
+}
+
+LzxIntervalParser::LzxIntervalParser(const LzxParseSettings& settings)
+    : settings(settings), mainTreeSize(LzxMainTreeSize(settings.windowBits)),
+      finder(static_cast<std::uint32_t>((std::size_t{1} << settings.windowBits) - 3), settings.searchDepth) {}
+
+std::vector<LzxToken> LzxIntervalParser::Parse(const std::uint8_t* newData, std::size_t newSize) {
+    data = newData;
+    size = newSize;
+    CollectMatches();
+    return CheapestPath(CostsOf(LongestMatchPath()));
+}
+
+int LzxIntervalParser::MaxLengthAt(std::size_t pos) const {
+    const std::size_t frameEnd = std::min(size, (pos / kLzxFrameSize + 1) * kLzxFrameSize);
+    return static_cast<int>(std::min<std::size_t>(kLzxMaxMatch, frameEnd - pos));
+}
+
+int LzxIntervalParser::MatchLength(std::uint32_t distance, std::size_t pos, int maxLength) const {
+    return distance > pos ? 0 : LzxCommonLength(data + pos - distance, data + pos, 0, maxLength);
+}
+
+void LzxIntervalParser::CollectMatches() {
+    finder.Reset(data, size);
+    matchStart.assign(size + 1, 0);
+    matches.clear();
+    std::size_t pos = 0;
+    while (pos < size) {
+        const std::size_t first = matches.size();
+        matchStart[pos] = static_cast<std::uint32_t>(first);
+        finder.Find(pos, MaxLengthAt(pos), matches);
+        ++pos;
+        if (matches.size() > first && matches.back().length >= settings.niceLength) {
+            for (const std::size_t end = pos - 1 + matches.back().length; pos < end; ++pos) {
+                matchStart[pos] = static_cast<std::uint32_t>(matches.size());
+            }
+        }
+    }
+    matchStart[size] = static_cast<std::uint32_t>(matches.size());
+}
+
+std::vector<LzxToken> LzxIntervalParser::LongestMatchPath() const {
+    std::vector<LzxToken> tokens;
+    RecentOffsets offsets;
+    std::size_t pos = 0;
+    while (pos < size) {
+        int bestLength = 0;
+        std::uint32_t bestOffset = 0;
+        const int maxLength = MaxLengthAt(pos);
+        for (int slot = 0; slot < kLzxRepeatedOffsets; ++slot) {
+            const int length = MatchLength(offsets.distance[slot], pos, maxLength);
+            if (length > bestLength) {
+                bestLength = length;
+                bestOffset = static_cast<std::uint32_t>(slot);
+            }
+        }
+        if (matchStart[pos + 1] > matchStart[pos]) {
+            // A new offset must beat a repeated one clearly: it costs its offset bits.
+            const LzxMatch& longest = matches[matchStart[pos + 1] - 1];
+            if (longest.length > bestLength + 1) {
+                bestLength = longest.length;
+                bestOffset = NewOffset(longest.distance);
+            }
+        }
+        if (bestLength < 3) {
+            tokens.push_back(LzxToken{0, data[pos], 0});
+            ++pos;
+            continue;
+        }
+        tokens.push_back(LzxToken{static_cast<std::uint16_t>(bestLength), 0, bestOffset});
+        offsets.Use(bestOffset);
+        pos += bestLength;
+    }
+    return tokens;
+}
+
+// What the tokens' own Huffman codes would spend on each symbol; unused symbols at the longest code.
+LzxIntervalParser::CostModel LzxIntervalParser::CostsOf(const std::vector<LzxToken>& tokens) const {
+    std::vector<std::uint32_t> mainCounts(mainTreeSize, 0);
+    std::vector<std::uint32_t> lengthCounts(kLzxSecondaryLengths, 0);
+    for (const LzxToken& token : tokens) {
+        if (token.length == 0) {
+            ++mainCounts[token.literal];
+            continue;
+        }
+        const int header = LzxLengthHeader(token.length);
+        ++mainCounts[LzxMainSymbol(kLzxSlots.SlotOf(token.formattedOffset), header)];
+        if (header == kLzxPrimaryLengths) {
+            ++lengthCounts[token.length - kLzxMinMatch - kLzxPrimaryLengths];
+        }
+    }
+    auto toCosts = [](const std::vector<std::uint32_t>& counts) {
+        const std::vector<std::uint8_t> lengths = BuildCodeLengths(counts, kMaxCodeLength);
+        std::vector<std::uint32_t> costs(counts.size());
+        for (std::size_t i = 0; i < counts.size(); ++i) {
+            costs[i] = (lengths[i] == 0 ? kMaxCodeLength : lengths[i]) * kBit;
+        }
+        return costs;
+    };
+    return CostModel{toCosts(mainCounts), toCosts(lengthCounts)};
+}
+
+// Offsets after the cheapest token into pos, from those before it: the path into pos is final by now.
+LzxIntervalParser::RecentOffsets LzxIntervalParser::RecentAfter(std::size_t pos) const {
+    const PathNode& node = path[pos];
+    if (node.length == 0) {
+        return recent[pos - 1];
+    }
+    RecentOffsets offsets = recent[pos - node.length];
+    offsets.Use(node.formattedOffset);
+    return offsets;
+}
+
+// Shortest path through the interval, positions as nodes, tokens as edges weighed by the cost model. A
+// match is weighed at its full length only (and a repeated one also at two bytes): trying every shorter
+// length gains little in text and costs much time.
+std::vector<LzxToken> LzxIntervalParser::CheapestPath(const CostModel& costs) {
+    path.assign(size + 1, PathNode{kUnreachable, 0, 0});
+    recent.resize(size + 1);
+    path[0].price = 0;
+    recent[0] = RecentOffsets{};
+    for (std::size_t pos = 0; pos < size; ++pos) {
+        if (pos > 0) {
+            recent[pos] = RecentAfter(pos);
+        }
+        const std::uint32_t price = path[pos].price;
+        const RecentOffsets& offsets = recent[pos];
+        Relax(pos + 1, price + costs.main[data[pos]], 0, 0);
+        const int maxLength = MaxLengthAt(pos);
+        if (maxLength < kLzxMinMatch) {
+            continue;
+        }
+        for (int slot = 0; slot < kLzxRepeatedOffsets; ++slot) {
+            const int longest = MatchLength(offsets.distance[slot], pos, maxLength);
+            if (longest >= kLzxMinMatch) {
+                const auto formatted = static_cast<std::uint32_t>(slot);
+                Relax(pos + kLzxMinMatch, price + MatchCost(costs, slot, kLzxMinMatch), kLzxMinMatch, formatted);
+                Relax(pos + longest, price + MatchCost(costs, slot, longest), longest, formatted);
+            }
+        }
+        for (std::uint32_t m = matchStart[pos]; m < matchStart[pos + 1]; ++m) {
+            const LzxMatch match = matches[m];
+            if (match.distance == offsets.distance[0] || match.distance == offsets.distance[1] ||
+                match.distance == offsets.distance[2]) {
+                continue; // weighed above, as the cheaper repeated offset
+            }
+            const std::uint32_t formatted = NewOffset(match.distance);
+            const int slot = kLzxSlots.SlotOf(formatted);
+            Relax(pos + match.length, price + MatchCost(costs, slot, match.length), match.length, formatted);
+        }
+    }
+    return TokensOnPath();
+}
+
+void LzxIntervalParser::Relax(std::size_t to, std::uint32_t price, int length, std::uint32_t formattedOffset) {
+    PathNode& node = path[to];
+    if (price < node.price) {
+        node = PathNode{price, static_cast<std::uint16_t>(length), formattedOffset};
+    }
+}
+
+std::vector<LzxToken> LzxIntervalParser::TokensOnPath() const {
+    std::vector<LzxToken> tokens;
+    for (std::size_t pos = size; pos > 0;) {
+        const PathNode& node = path[pos];
+        if (node.length == 0) {
+            tokens.push_back(LzxToken{0, data[pos - 1], 0});
+            --pos;
+        } else {
+            tokens.push_back(LzxToken{node.length, 0, node.formattedOffset});
+            pos -= node.length;
+        }
+    }
+    std::reverse(tokens.begin(), tokens.end());
+    return tokens;
+}
+
+} // namespace chm
