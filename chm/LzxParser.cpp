@@ -141,9 +141,9 @@ LzxIntervalParser::CostModel LzxIntervalParser::CostsOf(const std::vector<LzxTok
 LzxIntervalParser::RecentOffsets LzxIntervalParser::RecentAfter(std::size_t pos) const {
     const PathNode& node = path[pos];
     if (node.length == 0) {
-        return recent[pos - 1];
+        return RecentAt(pos - 1);
     }
-    RecentOffsets offsets = recent[pos - node.length];
+    RecentOffsets offsets = RecentAt(pos - node.length);
     offsets.Use(node.formattedOffset);
     return offsets;
 }
@@ -153,15 +153,14 @@ LzxIntervalParser::RecentOffsets LzxIntervalParser::RecentAfter(std::size_t pos)
 // length gains little in text and costs much time.
 std::vector<LzxToken> LzxIntervalParser::CheapestPath(const CostModel& costs) {
     path.assign(size + 1, PathNode{kUnreachable, 0, 0});
-    recent.resize(size + 1);
     path[0].price = 0;
-    recent[0] = RecentOffsets{};
+    RecentAt(0) = RecentOffsets{};
     for (std::size_t pos = 0; pos < size; ++pos) {
         if (pos > 0) {
-            recent[pos] = RecentAfter(pos);
+            RecentAt(pos) = RecentAfter(pos);
         }
         const std::uint32_t price = path[pos].price;
-        const RecentOffsets& offsets = recent[pos];
+        const RecentOffsets offsets = RecentAt(pos);
         Relax(pos + 1, price + costs.main[data[pos]], 0, 0);
         const int maxLength = MaxLengthAt(pos);
         if (maxLength < kLzxMinMatch) {

@@ -68,7 +68,12 @@ private:
     std::vector<std::uint32_t> matchStart;
     std::vector<LzxMatch> matches;
     std::vector<PathNode> path;
-    std::vector<RecentOffsets> recent;
+    // The offsets after each of the last positions: a token reaches back at most kLzxMaxMatch of them.
+    static constexpr std::size_t kRecentRing = 512;
+    static_assert(kRecentRing > kLzxMaxMatch);
+    RecentOffsets recent[kRecentRing];
+    RecentOffsets& RecentAt(std::size_t pos) { return recent[pos % kRecentRing]; }
+    const RecentOffsets& RecentAt(std::size_t pos) const { return recent[pos % kRecentRing]; }
 };
 
 } // namespace chm
