@@ -2,7 +2,9 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
+#include <vector>
 
 namespace {
 
@@ -10,13 +12,52 @@ constexpr const char* kNarrow = "GB18030";
 constexpr const char* kUtf8 = "UTF-8";
 constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 
-// One conversion through iconv; a descriptor per call keeps it safe on any thread.
+// A descriptor per thread and direction: opening one loads the converter's tables, which costs far more
+// than most conversions here (short texts crossing the automation boundary by the thousand).
+iconv_t DescriptorFor(const char* to, const char* from) {
+    struct Cached {
+        const char* to;
+        const char* from;
+        iconv_t cd;
+    };
+    struct Cache {
+        std::vector<Cached> entries;
+        ~Cache() {
+            for (const Cached& entry : entries)
+                iconv_close(entry.cd);
+        }
+    };
+    thread_local Cache cache;
+    for (const Cached& entry : cache.entries) {
+        if (entry.to == to && entry.from == from) {
+            iconv(entry.cd, nullptr, nullptr, nullptr, nullptr); // back to the initial shift state
+            return entry.cd;
+        }
+    }
+    iconv_t cd = iconv_open(to, from);
+    if (cd != reinterpret_cast<iconv_t>(-1))
+        cache.entries.push_back({to, from, cd});
+    return cd;
+}
+
+// ASCII is the same bytes in GB18030 and UTF-8, and the same values in UTF-16.
+template <typename Out, typename In>
+bool ConvertAscii(std::basic_string_view<In> input, Out& output) {
+    for (const In unit : input) {
+        if (static_cast<std::uint32_t>(unit) >= 0x80)
+            return false;
+    }
+    output.assign(input.begin(), input.end());
+    return true;
+}
+
+// One conversion through iconv.
 template <typename Out, typename In>
 std::optional<Out> Convert(const char* to, const char* from, std::basic_string_view<In> input) {
     Out output;
-    if (input.empty())
+    if (input.empty() || ConvertAscii(input, output))
         return output;
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = DescriptorFor(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
     char* in = const_cast<char*>(reinterpret_cast<const char*>(input.data()));
@@ -38,7 +79,6 @@ std::optional<Out> Convert(const char* to, const char* from, std::basic_string_v
         ok = false; // EILSEQ or EINVAL: an invalid or truncated sequence
         break;
     }
-    iconv_close(cd);
     if (!ok || used % sizeof(typename Out::value_type) != 0)
         return std::nullopt;
     output.assign(reinterpret_cast<const typename Out::value_type*>(buffer.data()),
