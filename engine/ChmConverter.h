@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class ChmConverter {
@@ -54,6 +56,10 @@ public:
     std::vector<std::string> warnings;
     // What the help compiler said during the last compile.
     std::vector<std::string> compilerMessages;
+    // The page of every bookmark of the source, read at the first link of a split and kept until the next
+    // split: the source does not change while pages are made, and walking all bookmarks for every link made
+    // large documents quadratic.
+    std::optional<std::unordered_map<std::string, int32_t>> bookmarkPages;
 
 private:
     int uncaughtAtConstruction_;

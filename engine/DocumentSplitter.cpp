@@ -71,6 +71,7 @@ int32_t ChmConverter::SplitPages() {
     std::vector<TopicNode*> topics;
     CollectPreOrder(root->firstChild, topics);
     pageFiles.clear();
+    bookmarkPages.reset();
 
     auto trueValue = ScopedVariant::I2(1);
     auto falseValue = ScopedVariant::I2(0);

@@ -77,11 +77,52 @@ void FixPageLinks(ChmConverter& converter, WordRange pageRange) {
     }
 }
 
+namespace {
+
+// Headings come in document order, so their starts rise: the first heading after the position is found by
+// halving, reading only a few starts.
+int32_t PageIndexAmong(const std::vector<TopicNode*>& topics, int32_t position) {
+    int32_t low = 0;
+    int32_t high = static_cast<int32_t>(topics.size());
+    while (low < high) {
+        const int32_t middle = low + (high - low) / 2;
+        if (position < topics[middle]->paragraph.Range().Start())
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low == 0 ? 0 : low - 1;
+}
+
+// One walk over the bookmarks; the first of two equal names wins, as a search from the front would find it.
+std::unordered_map<std::string, int32_t> IndexBookmarkPages(ChmConverter& converter) {
+    std::vector<TopicNode*> topics;
+    CollectPreOrder(converter.root->firstChild, topics);
+    std::unordered_map<std::string, int32_t> pages;
+    WordBookmarks bookmarks = converter.document.Bookmarks();
+    bookmarks.SetShowHidden(true);
+    int32_t count = bookmarks.Count();
+    for (int32_t i = 1; i <= count; ++i) {
+        auto index = ScopedVariant::I4(i);
+        WordBookmark bookmark = bookmarks.Item(&index);
+        std::string name = bookmark.Name();
+        if (!pages.contains(name)) {
+            WordRange range = bookmark.Range();
+            if (!range.empty())
+                pages.emplace(std::move(name), PageIndexAmong(topics, range.Start()));
+        }
+        count = bookmarks.Count();
+    }
+    return pages;
+}
+
+} // namespace
+
 std::string PageFileForBookmark(const std::string& name, ChmConverter& converter) {
-    WordRange range = FindBookmarkRange(converter, name);
-    if (range.empty())
-        return {};
-    return PageName(PageIndexOfPosition(converter, range));
+    if (!converter.bookmarkPages)
+        converter.bookmarkPages = IndexBookmarkPages(converter);
+    const auto found = converter.bookmarkPages->find(name);
+    return found == converter.bookmarkPages->end() ? std::string() : PageName(found->second);
 }
 
 WordRange FindBookmarkRange(ChmConverter& converter, const std::string& name) {
@@ -101,14 +142,7 @@ WordRange FindBookmarkRange(ChmConverter& converter, const std::string& name) {
 int32_t PageIndexOfPosition(ChmConverter& converter, WordRange range) {
     std::vector<TopicNode*> topics;
     CollectPreOrder(converter.root->firstChild, topics);
-    const int32_t count = static_cast<int32_t>(topics.size());
-    int32_t k = 0;
-    for (; k < count; ++k) {
-        WordRange heading = topics[k]->paragraph.Range();
-        if (range.Start() < heading.Start())
-            break;
-    }
-    return k == 0 ? 0 : k - 1;
+    return PageIndexAmong(topics, range.Start());
 }
 
 void AppendRelatedTopics(const TopicNode& node, ChmConverter&, WordDocument page) {

@@ -237,6 +237,41 @@ TEST_F(SplitterTest, PositionsMapToTheLastHeadingAtOrBeforeThem) {
     EXPECT_EQ(at(500), 2) << "after the last heading";
 }
 
+// Large manuals have thousands of links and headings: the bookmarks are walked once per split, not once per
+// link, and a position's page is found by halving, not by reading every heading.
+TEST_F(SplitterTest, LinkTargetsCostOneBookmarkWalkPerSplitAndFewHeadingReads) {
+    std::vector<ScriptedParagraph> paragraphs;
+    for (int i = 0; i < 64; ++i) {
+        paragraphs.push_back({1, "H" + std::to_string(i)});
+        paragraphs.push_back({10, "body"});
+    }
+    Prepare(paragraphs);
+    server.bookmarks = {{"inFirst", 1}, {"late", 400}, {"last", 100000}};
+    server.links = {{"", "late"}, {"", "inFirst"}, {"", "late"}, {"", "last"}, {"", "late"}, {"", "gone"}};
+    const size_t bookmarkReadsBefore = server.CallsOf(WordMember::BookmarksItem).size();
+    FixPageLinks(*job, WordRange(server.Create(WordObject::Range, "page 1")));
+    FixPageLinks(*job, WordRange(server.Create(WordObject::Range, "page 2")));
+    EXPECT_EQ(server.CallsOf(WordMember::BookmarksItem).size() - bookmarkReadsBefore, 3u);
+
+    std::vector<std::string> targets;
+    for (const RecordedCall& call : server.CallsOf(WordMember::HyperlinkSetAddress))
+        targets.push_back(call.args[0]);
+    // "Hi" plus its body take 8 positions below ten, 9 from there: heading 45 starts at 395, so position 400
+    // is on page 45; position 1 on page 0, and anything past the last heading on the last page.
+    const std::vector<std::string> perPage = {"BSTR:45.html", "BSTR:0.html", "BSTR:45.html", "BSTR:63.html",
+                                              "BSTR:45.html"};
+    std::vector<std::string> expected = perPage;
+    expected.insert(expected.end(), perPage.begin(), perPage.end());
+    EXPECT_EQ(targets, expected);
+    EXPECT_EQ(job->warnings.size(), 2u) << "the missing bookmark, once per page";
+
+    const size_t headingReadsBefore = server.CallsOf(WordMember::ParagraphRange).size();
+    FakeWordObject* probe = server.Create(WordObject::Range, "probe");
+    probe->start = 200;
+    PageIndexOfPosition(*job, WordRange(probe));
+    EXPECT_LE(server.CallsOf(WordMember::ParagraphRange).size() - headingReadsBefore, 8u);
+}
+
 TEST_F(SplitterTest, RelatedTopicsListTheDirectChildrenWithLinksToTheirPages) {
     Prepare({{1, "Parent"}, {2, "One\r"}, {3, "Grandchild"}, {2, "Two"}, {1, "Other"}});
     const size_t first = server.calls.size();
