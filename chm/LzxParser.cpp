@@ -155,6 +155,9 @@ std::vector<LzxToken> LzxIntervalParser::CheapestPath(const CostModel& costs) {
     path.assign(size + 1, PathNode{kUnreachable, 0, 0});
     path[0].price = 0;
     RecentAt(0) = RecentOffsets{};
+    // Inside a match of the nice length nothing else is weighed: runs (a page's padding, repeated markup)
+    // would otherwise have their repeated offsets compared over their whole length at every position.
+    std::size_t coveredUntil = 0;
     for (std::size_t pos = 0; pos < size; ++pos) {
         if (pos > 0) {
             RecentAt(pos) = RecentAfter(pos);
@@ -163,11 +166,14 @@ std::vector<LzxToken> LzxIntervalParser::CheapestPath(const CostModel& costs) {
         const RecentOffsets offsets = RecentAt(pos);
         Relax(pos + 1, price + costs.main[data[pos]], 0, 0);
         const int maxLength = MaxLengthAt(pos);
-        if (maxLength < kLzxMinMatch) {
+        if (maxLength < kLzxMinMatch || pos < coveredUntil) {
             continue;
         }
         for (int slot = 0; slot < kLzxRepeatedOffsets; ++slot) {
             const int longest = MatchLength(offsets.distance[slot], pos, maxLength);
+            if (longest >= settings.niceLength) {
+                coveredUntil = pos + longest;
+            }
             if (longest >= kLzxMinMatch) {
                 const auto formatted = static_cast<std::uint32_t>(slot);
                 Relax(pos + kLzxMinMatch, price + MatchCost(costs, slot, kLzxMinMatch), kLzxMinMatch, formatted);
@@ -183,6 +189,9 @@ std::vector<LzxToken> LzxIntervalParser::CheapestPath(const CostModel& costs) {
             const std::uint32_t formatted = NewOffset(match.distance);
             const int slot = kLzxSlots.SlotOf(formatted);
             Relax(pos + match.length, price + MatchCost(costs, slot, match.length), match.length, formatted);
+        }
+        if (matchStart[pos + 1] > matchStart[pos] && matches[matchStart[pos + 1] - 1].length >= settings.niceLength) {
+            coveredUntil = std::max(coveredUntil, pos + matches[matchStart[pos + 1] - 1].length);
         }
     }
     return TokensOnPath();
