@@ -61,6 +61,7 @@ void LzxIntervalParser::CollectMatches() {
     finder.Reset(data, size);
     matchStart.assign(size + 1, 0);
     matches.clear();
+    matches.reserve(2 * size); // text has one or two per position; growing by copies costs more than this
     std::size_t pos = 0;
     while (pos < size) {
         const std::size_t first = matches.size();
