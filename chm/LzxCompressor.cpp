@@ -169,6 +169,25 @@ private:
     std::vector<std::uint8_t> previousLength;
 };
 
+// The last interval is padded with zeros to its full length, since decoders produce whole intervals. The
+// zeros need no parse: a literal zero, then matches one byte back, none crossing a frame boundary.
+void AppendZeroPadding(std::vector<LzxToken>& tokens, std::size_t from, std::size_t intervalSize) {
+    const std::uint32_t oneBack = 1 + kLzxRepeatedOffsets - 1; // a new offset of distance 1
+    bool zeroBefore = false;
+    for (std::size_t position = from; position < intervalSize;) {
+        const std::size_t frameEnd = (position / kLzxFrameSize + 1) * kLzxFrameSize;
+        const std::size_t length = std::min<std::size_t>({kLzxMaxMatch, frameEnd - position, intervalSize - position});
+        if (!zeroBefore || length < kLzxMinMatch) {
+            tokens.push_back(LzxToken{0, 0, 0});
+            ++position;
+            zeroBefore = true;
+            continue;
+        }
+        tokens.push_back(LzxToken{static_cast<std::uint16_t>(length), 0, oneBack});
+        position += length;
+    }
+}
+
 } // namespace
 
 LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSettings& settings) {
@@ -183,17 +202,12 @@ LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSetti
     std::atomic<std::size_t> nextInterval{0};
     const LzxParseSettings parseSettings{settings.windowBits, settings.searchDepth, settings.niceLength};
     auto worker = [&]() {
-        std::vector<std::uint8_t> padded;
         LzxIntervalParser parser(parseSettings);
         for (std::size_t index = nextInterval++; index < intervalCount; index = nextInterval++) {
             const std::size_t start = index * intervalSize;
-            const std::uint8_t* intervalData = data + start;
-            if (start + intervalSize > size) {
-                padded.assign(intervalSize, 0);
-                std::copy(data + start, data + size, padded.begin());
-                intervalData = padded.data();
-            }
-            const std::vector<LzxToken> tokens = parser.Parse(intervalData, intervalSize);
+            const std::size_t length = std::min(intervalSize, size - start);
+            std::vector<LzxToken> tokens = parser.Parse(data + start, length);
+            AppendZeroPadding(tokens, length, intervalSize);
             outputs[index] = IntervalEncoder(settings).Encode(tokens, intervalSize);
         }
     };
