@@ -12,7 +12,7 @@ constexpr std::uint32_t kBit = 16;
 constexpr std::uint32_t kUnreachable = std::numeric_limits<std::uint32_t>::max();
 constexpr int kMaxCodeLength = 16;
 
-std::uint32_t MatchCost(const LzxIntervalParser::CostModel& costs, int slot, int length) {
+inline std::uint32_t MatchCost(const LzxIntervalParser::CostModel& costs, int slot, int length) {
     const int header = LzxLengthHeader(length);
     std::uint32_t cost = costs.main[LzxMainSymbol(slot, header)];
     if (header == kLzxPrimaryLengths) {
@@ -48,12 +48,12 @@ std::vector<LzxToken> LzxIntervalParser::Parse(const std::uint8_t* newData, std:
     return CheapestPath(CostsOf(LongestMatchPath()));
 }
 
-int LzxIntervalParser::MaxLengthAt(std::size_t pos) const {
+inline int LzxIntervalParser::MaxLengthAt(std::size_t pos) const {
     const std::size_t frameEnd = std::min(size, (pos / kLzxFrameSize + 1) * kLzxFrameSize);
     return static_cast<int>(std::min<std::size_t>(kLzxMaxMatch, frameEnd - pos));
 }
 
-int LzxIntervalParser::MatchLength(std::uint32_t distance, std::size_t pos, int maxLength) const {
+inline int LzxIntervalParser::MatchLength(std::uint32_t distance, std::size_t pos, int maxLength) const {
     return distance > pos ? 0 : LzxCommonLength(data + pos - distance, data + pos, 0, maxLength);
 }
 
@@ -198,7 +198,7 @@ std::vector<LzxToken> LzxIntervalParser::CheapestPath(const CostModel& costs) {
     return TokensOnPath();
 }
 
-void LzxIntervalParser::Relax(std::size_t to, std::uint32_t price, int length, std::uint32_t formattedOffset) {
+inline void LzxIntervalParser::Relax(std::size_t to, std::uint32_t price, int length, std::uint32_t formattedOffset) {
     PathNode& node = path[to];
     if (price < node.price) {
         node = PathNode{price, static_cast<std::uint16_t>(length), formattedOffset};
