@@ -1,5 +1,6 @@
 // Generates a small project and a 2,000-page project (about 20 MB of HTML), compiles each with our compiler and
-// with chmcmd, and prints wall time and output size for both.
+// with chmcmd, and prints wall time and output size for both. With a folder argument the projects and both
+// compilers' outputs are left there (ours.chm, chmcmd.chm), for looking into what each help file holds.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -81,17 +82,23 @@ void MeasureSearchIndex(const char* label, const fs::path& folder) {
                 100.0 * static_cast<double>(searchSize - plainSize) / static_cast<double>(searchSize));
 }
 
-void Measure(const char* label, const fs::path& folder) {
+void Measure(const char* label, const fs::path& folder, bool keep) {
     MeasureSearchIndex(label, folder);
     auto start = std::chrono::steady_clock::now();
     const bool ours = chm::CompileHelpProject((folder / "t.hhp").string(), {});
     const double ourTime = Seconds(start);
     const auto ourSize = ours ? fs::file_size(folder / "out.chm") : 0;
+    if (keep && ours) {
+        fs::rename(folder / "out.chm", folder / "ours.chm");
+    }
     fs::remove(folder / "out.chm");
     start = std::chrono::steady_clock::now();
     const int status = std::system(("cd '" + folder.string() + "' && chmcmd t.hhp >/dev/null 2>&1").c_str());
     const double theirTime = Seconds(start);
     const auto theirSize = fs::exists(folder / "out.chm") ? fs::file_size(folder / "out.chm") : 0;
+    if (keep && theirSize != 0) {
+        fs::rename(folder / "out.chm", folder / "chmcmd.chm");
+    }
     std::printf("%-6s ours %7.3f s %10ju bytes | chmcmd %7.3f s %10ju bytes (status %d) | %.1fx faster\n", label,
                 ourTime, static_cast<std::uintmax_t>(ourSize), theirTime, static_cast<std::uintmax_t>(theirSize),
                 status, theirTime / ourTime);
@@ -99,12 +106,15 @@ void Measure(const char* label, const fs::path& folder) {
 
 } // namespace
 
-int main() {
-    const fs::path root = fs::temp_directory_path() / "chm-bench";
+int main(int argc, char** argv) {
+    const bool keep = argc > 1;
+    const fs::path root = keep ? fs::path(argv[1]) : fs::temp_directory_path() / "chm-bench";
     Generate(root / "small", 10, 4000);
-    Measure("small", root / "small");
+    Measure("small", root / "small", keep);
     Generate(root / "large", 2000, 10000);
-    Measure("large", root / "large");
-    fs::remove_all(root);
+    Measure("large", root / "large", keep);
+    if (!keep) {
+        fs::remove_all(root);
+    }
     return 0;
 }
