@@ -13,7 +13,7 @@
 #include "FullTextIndex.h"
 #include "HelpProject.h"
 #include "KeywordIndex.h"
-#include "PageText.h"
+#include "PageReader.h"
 #include "Sitemap.h"
 #include "StringTable.h"
 #include "SystemFiles.h"
@@ -24,9 +24,6 @@ namespace chm {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Bigger pages are not text a reader searches; indexing them would only cost memory.
-constexpr std::size_t kMaxIndexedPageBytes = std::size_t{64} << 20;
 
 std::string LowerAscii(std::string text) {
     for (char& c : text) {
@@ -428,36 +425,6 @@ private:
         return file == nullptr ? std::string() : file->internalName;
     }
 
-    // The page's text for its title and, when the project asks for search, for the index. A page that cannot
-    // be read as text is left out of the index with a warning; search never fails the compile.
-    PageText ReadPageText(const SourceFile& file, std::optional<FullTextIndex>& search, std::uint32_t topic) {
-        if (file.bytes.size() > kMaxIndexedPageBytes) {
-            if (search) {
-                Warning(file.internalName + " is too large to index for search (" +
-                        std::to_string(file.bytes.size() >> 20) + " MB); left out of the search index");
-            }
-            return {};
-        }
-        PageTextResult text = ExtractPageText(file.bytes, project.codePage);
-        if (!text.ok) {
-            if (search) {
-                Warning(file.internalName + ": " + text.message + "; left out of the search index");
-            }
-            return {};
-        }
-        if (!text.message.empty()) {
-            Warning(file.internalName + ": " + text.message);
-        }
-        if (search) {
-            try {
-                search->AddTopic(topic, text.text);
-            } catch (const std::exception& error) {
-                Warning(file.internalName + " could not be indexed for search: " + error.what());
-            }
-        }
-        return std::move(text.text);
-    }
-
     Bytes BuildSearchIndex(std::optional<FullTextIndex>& search) {
         if (!search) {
             return {};
@@ -483,21 +450,30 @@ private:
         if (project.fullTextSearch) {
             search.emplace(project.codePage);
         }
+        std::vector<const SourceFile*> pageFiles;
+        std::vector<PageToRead> pages;
         for (const SourceFile& file : sources) {
-            if (!IsPage(file.internalName)) {
-                continue;
+            if (IsPage(file.internalName)) {
+                pageFiles.push_back(&file);
+                pages.push_back({file.internalName, file.bytes});
             }
-            const auto topic = static_cast<std::uint32_t>(topics.size());
-            const PageText text = ReadPageText(file, search, topic);
+        }
+        const std::vector<PageReading> readings = ReadPages(pages, project.codePage, search ? &*search : nullptr);
+        for (std::size_t topic = 0; topic < pageFiles.size(); ++topic) {
+            const SourceFile& file = *pageFiles[topic];
+            for (const std::string& warning : readings[topic].warnings) {
+                Warning(warning);
+            }
             const std::string key = LowerAscii(file.internalName);
             const auto titled = contentsTitles.find(key);
-            std::string title = titled != contentsTitles.end()
-                                    ? titled->second
-                                    : Utf8ToCodePage(project.codePage, EncodeUtf8(text.title)).value_or(std::string());
+            std::string title =
+                titled != contentsTitles.end()
+                    ? titled->second
+                    : Utf8ToCodePage(project.codePage, EncodeUtf8(readings[topic].title)).value_or(std::string());
             if (title.empty()) {
                 title = Utf8ToCodePage(project.codePage, file.internalName).value_or(file.internalName);
             }
-            topicOf.emplace(key, topic);
+            topicOf.emplace(key, static_cast<std::uint32_t>(topic));
             topics.push_back(Topic{title, file.internalName, titled != contentsTitles.end()});
         }
         Bytes searchIndex = BuildSearchIndex(search);
