@@ -246,11 +246,11 @@ std::uint32_t FullTextIndex::Intern(std::u32string_view word) {
     return id;
 }
 
-std::uint32_t FullTextIndex::InternBytes(std::string bytes, bool firstOnly) {
+std::uint32_t FullTextIndex::InternBytes(std::string bytes, bool withoutLocations) {
     const auto [found, added] = wordIds.try_emplace(std::move(bytes), static_cast<std::uint32_t>(words.size()));
     if (added) {
         words.push_back(found->first);
-        firstLocationOnly.push_back(firstOnly);
+        topicsOnly.push_back(withoutLocations);
     }
     return found->second;
 }
@@ -261,7 +261,7 @@ void FullTextIndex::Append(FullTextIndex&& later) {
         return;
     }
     for (std::uint32_t laterId = 0; laterId < later.words.size(); ++laterId) {
-        const std::uint32_t id = InternBytes(later.words[laterId], later.firstLocationOnly[laterId]);
+        const std::uint32_t id = InternBytes(later.words[laterId], later.topicsOnly[laterId]);
         for (auto [mine, theirs] :
              {std::pair{&bodyPostings, &later.bodyPostings}, std::pair{&titlePostings, &later.titlePostings}}) {
             if (laterId >= theirs->size() || (*theirs)[laterId].topicCount == 0) {
@@ -299,9 +299,10 @@ void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, std::
             list.data.push_back(0);
             list.lastTopic = topic;
             ++list.topicCount;
-        } else if (firstLocationOnly[id]) {
+        }
+        if (topicsOnly[id]) {
             // Runs of characters serve prefix lookups, which ask only which topics hold them; phrase matching
-            // uses the single characters. Their first location is enough and keeps the index small.
+            // uses the single characters. Without locations, runs found in the same topics share their codes.
             return;
         }
         list.data.push_back(location);
@@ -350,6 +351,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     file.PutZeros(kHeaderSize);
     std::size_t longestWord = 0;
     Bytes codes; // one word's codes, reused
+    std::unordered_map<std::string, std::uint32_t> storedCodes;
     for (IndexedWord& entry : entries) {
         const auto& postings = entry.context == 0 ? bodyPostings : titlePostings;
         const Postings& list = postings[entry.id];
@@ -368,9 +370,14 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
             previousTopic = topic;
         });
         bits.AlignToByte();
-        entry.wlcOffset = static_cast<std::uint32_t>(file.Size());
+        // Words found at the same places have the same codes: they are stored once and pointed at by each.
+        const auto [stored, added] = storedCodes.try_emplace(std::string(codes.begin(), codes.end()),
+                                                             static_cast<std::uint32_t>(file.Size()));
+        if (added) {
+            file.PutBytes(codes);
+        }
+        entry.wlcOffset = stored->second;
         entry.wlcSize = static_cast<std::uint32_t>(codes.size());
-        file.PutBytes(codes);
         longestWord = std::max(longestWord, entry.word->size());
     }
 

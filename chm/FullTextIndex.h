@@ -45,7 +45,7 @@ private:
 
     void AddText(std::uint32_t topic, std::u32string_view text, std::vector<Postings>& postings);
     std::uint32_t Intern(std::u32string_view word);
-    std::uint32_t InternBytes(std::string bytes, bool firstLocationOnly);
+    std::uint32_t InternBytes(std::string bytes, bool withoutLocations);
     const std::string& Encode(char32_t c);
 
     struct TextHash {
@@ -60,7 +60,7 @@ private:
     std::unordered_map<std::u32string, std::uint32_t, TextHash, std::equal_to<>> textIds;
     std::unordered_map<std::string, std::uint32_t> wordIds; // by the bytes stored
     std::vector<std::string> words;
-    std::vector<bool> firstLocationOnly;
+    std::vector<bool> topicsOnly; // runs of Chinese characters: no locations
     std::vector<Postings> bodyPostings;
     std::vector<Postings> titlePostings;
 };

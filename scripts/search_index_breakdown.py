@@ -135,9 +135,13 @@ def breakdown(path):
     bits_by_kind = defaultdict(lambda: [0, 0, 0, 0])  # topic, count, location, padding
     entry_by_kind = defaultdict(int)
     bits = Bits(index)
+    decoded = set()  # words found at the same places may share their codes
     for kind, entry_size, wlc_offset in entries:
         words[kind] += 1
         entry_by_kind[kind] += entry_size
+        if wlc_offset in decoded:
+            continue
+        decoded.add(wlc_offset)
         bit = wlc_offset * 8
         limit = ends[wlc_offset] * 8
         counts = bits_by_kind[kind]
@@ -168,7 +172,7 @@ def breakdown(path):
     print("  leaf nodes    %5d  %9d  (word text %d, entry fields %d, header and free space %d)"
           % (leaves, leaves * node_size, text_bytes, entry_bytes, free_bytes))
     print("  index nodes   %5d  %9d" % (len(index_nodes), len(index_nodes) * node_size))
-    print("  word-location codes  %9d" % wlc_total)
+    print("  word-location codes  %9d  (%d words share the codes of another)" % (wlc_total, len(entries) - len(decoded)))
     print("  %-8s %8s %9s %11s %10s %10s %10s %10s %10s" % ("kind", "words", "topics", "occurrences",
                                                            "leaf bytes", "topic B", "count B", "location B",
                                                            "padding B"))
