@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iconv.h>
+#include <sstream>
 
 #include "SearchIndexReader.h"
 #include "hha.h"
@@ -144,6 +147,55 @@ TEST_F(FullTextSearch, FindsChineseTermsOfOneTwoAndFourCharacters) {
     };
     for (const SearchCase& c : cases) {
         EXPECT_EQ(reader->Find(c.query, c.prefix), c.expected) << c.query;
+    }
+}
+
+// python3-chm searches through chmlib the way xchm does; it must give the pages our reader gives, for the
+// queries above and for a word that is in no page (a reader must find nothing, not fail).
+TEST_F(FullTextSearch, Python3ChmFindsTheSamePages) {
+    if (std::system("/usr/bin/python3 -I -c 'import chm.chm' >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "python3-chm is not installed";
+    }
+    const std::vector<std::pair<std::string, bool>> queries = {
+        {"fox", false},     {"Fox", false}, {"brown", false}, {"fox", true},   {"café", false},
+        {"帮", false},      {"信", true},   {"帮助", true},   {"文档", true},  {"帮助文档", true},
+        {"文档说明", true}, {"the", false}, {"the", true},    {"zzzz", false}, {"系统", true}};
+    const fs::path script = project->folder / "search.py";
+    WriteFile(script, "import sys\n"
+                      "from chm import chm\n"
+                      "f = chm.CHMFile()\n"
+                      "f.LoadCHM(sys.argv[1])\n"
+                      "for line in sys.stdin.read().splitlines():\n"
+                      "    whole, query = line[0] == '1', line[1:]\n"
+                      "    found = f.Search(query.encode('gb18030'), whole, 0)\n"
+                      "    pages = sorted(url.decode().lstrip('/') for url in found[1].values()) if found else []\n"
+                      "    print(' '.join(pages))\n");
+    const fs::path input = project->folder / "queries.txt";
+    std::string lines;
+    for (const auto& [query, prefix] : queries) {
+        lines += (prefix ? "0" : "1") + query + "\n";
+    }
+    WriteFile(input, lines);
+    const std::string command =
+        "/usr/bin/python3 -I " + script.string() + " " + project->Output() + " < " + input.string();
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    ASSERT_EQ(::pclose(pipe), 0) << output;
+    std::istringstream answers(output);
+    for (const auto& [query, prefix] : queries) {
+        std::string line;
+        ASSERT_TRUE(std::getline(answers, line)) << query;
+        Pages pages;
+        std::istringstream names(line);
+        for (std::string name; names >> name;) {
+            pages.insert(name);
+        }
+        EXPECT_EQ(pages, reader->Find(query, prefix)) << query << (prefix ? " (partial)" : "");
     }
 }
 
