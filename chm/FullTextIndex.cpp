@@ -255,33 +255,6 @@ std::uint32_t FullTextIndex::InternBytes(std::string bytes, bool withoutLocation
     return found->second;
 }
 
-void FullTextIndex::Append(FullTextIndex&& later) {
-    if (later.words.empty()) {
-        topicLimit = std::max(topicLimit, later.topicLimit);
-        return;
-    }
-    for (std::uint32_t laterId = 0; laterId < later.words.size(); ++laterId) {
-        const std::uint32_t id = InternBytes(later.words[laterId], later.topicsOnly[laterId]);
-        for (auto [mine, theirs] :
-             {std::pair{&bodyPostings, &later.bodyPostings}, std::pair{&titlePostings, &later.titlePostings}}) {
-            if (laterId >= theirs->size() || (*theirs)[laterId].topicCount == 0) {
-                continue;
-            }
-            if (mine->size() <= id) {
-                mine->resize(words.size());
-            }
-            Postings& into = (*mine)[id];
-            Postings& from = (*theirs)[laterId];
-            into.countAt = into.data.size() + from.countAt;
-            into.lastTopic = from.lastTopic;
-            into.data.insert(into.data.end(), from.data.begin(), from.data.end());
-            into.topicCount += from.topicCount;
-        }
-    }
-    topicLimit = std::max(topicLimit, later.topicLimit);
-    later = FullTextIndex(codePage);
-}
-
 void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, std::vector<Postings>& postings) {
     // Words come in the order of their locations, so each word's locations are appended already sorted.
     BreakWords(text, [&](std::u32string_view word, std::uint32_t location) {
@@ -371,8 +344,8 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
         });
         bits.AlignToByte();
         // Words found at the same places have the same codes: they are stored once and pointed at by each.
-        const auto [stored, added] = storedCodes.try_emplace(std::string(codes.begin(), codes.end()),
-                                                             static_cast<std::uint32_t>(file.Size()));
+        const auto [stored, added] =
+            storedCodes.try_emplace(std::string(codes.begin(), codes.end()), static_cast<std::uint32_t>(file.Size()));
         if (added) {
             file.PutBytes(codes);
         }

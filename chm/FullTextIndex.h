@@ -25,13 +25,8 @@ class FullTextIndex {
 public:
     explicit FullTextIndex(std::uint32_t codePage) : codePage(codePage) {}
 
-    std::uint32_t CodePage() const { return codePage; }
-
     // Topics come in ascending order, each at most once.
     void AddTopic(std::uint32_t topic, const PageText& text);
-    // Takes over an index of later topics (every one after this index's last), so that pages can be indexed in
-    // parts at once and joined in order: the result is the same as adding all topics to one index.
-    void Append(FullTextIndex&& later);
     Bytes Build(FullTextIndexStats* stats = nullptr) const;
 
 private:

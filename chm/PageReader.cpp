@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <future>
+#include <optional>
 #include <thread>
 
 #include "PageText.h"
@@ -11,64 +13,43 @@ namespace {
 
 // Bigger pages are not text a reader searches; indexing them would only cost memory.
 constexpr std::size_t kMaxIndexedPageBytes = std::size_t{64} << 20;
-// Fewer pages than this a part are read faster than a thread starts.
-constexpr std::size_t kMinPagesPerPart = 32;
+// Pages read as text ahead of the indexing, at a time: enough to keep the threads busy, few enough that the
+// texts waiting take little memory.
+constexpr std::size_t kBatchPages = 64;
 
-// A page that cannot be read as text is left out of the index with a warning; search never fails the compile.
-PageReading ReadPage(const PageToRead& page, std::uint32_t codePage, FullTextIndex* index, std::uint32_t topic) {
-    PageReading reading;
+// The page as text, or why it is left out of the index. Warnings go to reading.
+std::optional<PageText> ReadText(const PageToRead& page, std::uint32_t codePage, bool indexed, PageReading& reading) {
     const std::string name(page.name);
     if (page.bytes.size() > kMaxIndexedPageBytes) {
-        if (index != nullptr) {
+        if (indexed) {
             reading.warnings.push_back(name + " is too large to index for search (" +
                                        std::to_string(page.bytes.size() >> 20) + " MB); left out of the search index");
         }
-        return reading;
+        return std::nullopt;
     }
     PageTextResult text = ExtractPageText(page.bytes, codePage);
     if (!text.ok) {
-        if (index != nullptr) {
+        if (indexed) {
             reading.warnings.push_back(name + ": " + text.message + "; left out of the search index");
         }
-        return reading;
+        return std::nullopt;
     }
     if (!text.message.empty()) {
         reading.warnings.push_back(name + ": " + text.message);
     }
-    if (index != nullptr) {
-        try {
-            index->AddTopic(topic, text.text);
-        } catch (const std::exception& error) {
-            reading.warnings.push_back(name + " could not be indexed for search: " + error.what());
-        }
-    }
-    reading.title = std::move(text.text.title);
-    return reading;
+    return std::move(text.text);
 }
 
-} // namespace
-
-std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::uint32_t codePage, FullTextIndex* index,
-                                   unsigned threadCount) {
-    std::vector<PageReading> readings(pages.size());
-    unsigned parts = threadCount > 0 ? threadCount : std::max(1u, std::thread::hardware_concurrency());
-    if (threadCount == 0) {
-        parts = static_cast<unsigned>(
-            std::min<std::size_t>(parts, std::max<std::size_t>(1, pages.size() / kMinPagesPerPart)));
-    }
-    parts = static_cast<unsigned>(std::clamp<std::size_t>(parts, 1, std::max<std::size_t>(1, pages.size())));
-
-    std::vector<FullTextIndex> partIndexes;
-    if (index != nullptr) {
-        partIndexes.assign(parts - 1, FullTextIndex(index->CodePage()));
-    }
+// Runs read(i) for every i in [begin, end) on threadCount threads, each taking a contiguous share.
+template <typename Read> void ReadInParallel(std::size_t begin, std::size_t end, unsigned threadCount, Read read) {
+    const std::size_t count = end - begin;
+    const unsigned parts =
+        static_cast<unsigned>(std::clamp<std::size_t>(threadCount, 1, std::max<std::size_t>(1, count)));
     std::vector<std::exception_ptr> failures(parts);
     const auto readPart = [&](unsigned part) {
         try {
-            FullTextIndex* into = index == nullptr ? nullptr : part == 0 ? index : &partIndexes[part - 1];
-            const std::size_t end = pages.size() * (part + 1) / parts;
-            for (std::size_t i = pages.size() * part / parts; i < end; ++i) {
-                readings[i] = ReadPage(pages[i], codePage, into, static_cast<std::uint32_t>(i));
+            for (std::size_t i = begin + count * part / parts; i < begin + count * (part + 1) / parts; ++i) {
+                read(i);
             }
         } catch (...) {
             failures[part] = std::current_exception();
@@ -87,8 +68,52 @@ std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::ui
             std::rethrow_exception(failure);
         }
     }
-    for (FullTextIndex& part : partIndexes) {
-        index->Append(std::move(part));
+}
+
+} // namespace
+
+std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::uint32_t codePage, FullTextIndex* index,
+                                   unsigned threadCount) {
+    const unsigned threads = threadCount > 0 ? threadCount : std::max(1u, std::thread::hardware_concurrency());
+    std::vector<PageReading> readings(pages.size());
+    std::vector<std::optional<PageText>> texts(pages.size());
+    const auto read = [&](std::size_t i) {
+        std::optional<PageText> text = ReadText(pages[i], codePage, index != nullptr, readings[i]);
+        if (text) {
+            readings[i].title = text->title;
+        }
+        if (index != nullptr) {
+            texts[i] = std::move(text);
+        }
+    };
+    if (index == nullptr) {
+        ReadInParallel(0, pages.size(), threads, read);
+        return readings;
+    }
+    // The index takes the pages one by one in page order, which keeps it the same whatever the threads do, while
+    // the other threads read the next batch as text.
+    const auto readBatch = [&](std::size_t begin) {
+        return std::async(std::launch::async, [&, begin] {
+            ReadInParallel(begin, std::min(pages.size(), begin + kBatchPages), std::max(1u, threads - 1), read);
+        });
+    };
+    std::future<void> next = readBatch(0);
+    for (std::size_t begin = 0; begin < pages.size(); begin += kBatchPages) {
+        next.get();
+        if (begin + kBatchPages < pages.size()) {
+            next = readBatch(begin + kBatchPages);
+        }
+        for (std::size_t i = begin; i < std::min(pages.size(), begin + kBatchPages); ++i) {
+            if (texts[i]) {
+                try {
+                    index->AddTopic(static_cast<std::uint32_t>(i), *texts[i]);
+                } catch (const std::exception& error) {
+                    readings[i].warnings.push_back(std::string(pages[i].name) +
+                                                   " could not be indexed for search: " + error.what());
+                }
+                texts[i].reset();
+            }
+        }
     }
     return readings;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Reads the text of every page, for the topic titles and, when the project asks for search, for the full-text
-// index, on all cores. Pages are split into contiguous parts, each indexed on its own and joined in page order,
-// so the index is the same however the work was split.
+// index, on all cores: pages are read as text a batch ahead on the other threads while the index takes them in
+// page order, so the index is the same however many threads there are.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,7 +21,7 @@ struct PageReading {
     std::vector<std::string> warnings;
 };
 
-// Page i is topic i. index may be null. threadCount 0: one part per hardware thread.
+// Page i is topic i. index may be null. threadCount 0: one per hardware thread.
 std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::uint32_t codePage, FullTextIndex* index,
                                    unsigned threadCount = 0);
 
