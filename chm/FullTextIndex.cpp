@@ -255,6 +255,10 @@ std::uint32_t FullTextIndex::InternBytes(std::string bytes, bool withoutLocation
     return found->second;
 }
 
+void FullTextIndex::LeaveOut(std::u32string_view word) {
+    textIds.insert_or_assign(std::u32string(word), kNoWord);
+}
+
 void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, std::vector<Postings>& postings) {
     // Words come in the order of their locations, so each word's locations are appended already sorted.
     BreakWords(text, [&](std::u32string_view word, std::uint32_t location) {

@@ -25,6 +25,9 @@ class FullTextIndex {
 public:
     explicit FullTextIndex(std::uint32_t codePage) : codePage(codePage) {}
 
+    // A word (as the word breaker gives it) left out of the index, before any topic is added. It keeps its
+    // location, so the words on either side do not become neighbours.
+    void LeaveOut(std::u32string_view word);
     // Topics come in ascending order, each at most once.
     void AddTopic(std::uint32_t topic, const PageText& text);
     Bytes Build(FullTextIndexStats* stats = nullptr) const;

@@ -19,6 +19,7 @@
 #include "SystemFiles.h"
 #include "TextCodec.h"
 #include "TopicTables.h"
+#include "WordBreaker.h"
 
 namespace chm {
 namespace {
@@ -425,6 +426,29 @@ private:
         return file == nullptr ? std::string() : file->internalName;
     }
 
+    // The project's stop list: words in its code page, split as page text is. A list that cannot be read only
+    // costs a warning.
+    void LeaveOutStopWords(FullTextIndex& search) {
+        if (project.stopListFile.empty()) {
+            return;
+        }
+        std::string path = CodePageToUtf8(project.codePage, project.stopListFile).value_or(project.stopListFile);
+        std::replace(path.begin(), path.end(), '\\', '/');
+        const auto relative = NormalizeRelative(path);
+        std::string bytes;
+        if (!relative || !ReadWholeFile(folder / *relative, bytes)) {
+            Warning("cannot read the stop list " + path + "; no words are left out of the search index");
+            return;
+        }
+        const std::u32string text = DecodeUtf8Lenient(CodePageToUtf8(project.codePage, bytes).value_or(bytes));
+        BreakWords(text, [&](std::u32string_view word, std::uint32_t) {
+            // Chinese has no stop words here: leaving out a character would lose every term that holds it.
+            if (!IsIdeograph(word.front())) {
+                search.LeaveOut(word);
+            }
+        });
+    }
+
     Bytes BuildSearchIndex(std::optional<FullTextIndex>& search) {
         if (!search) {
             return {};
@@ -449,6 +473,7 @@ private:
         std::optional<FullTextIndex> search;
         if (project.fullTextSearch) {
             search.emplace(project.codePage);
+            LeaveOutStopWords(*search);
         }
         std::vector<const SourceFile*> pageFiles;
         std::vector<PageToRead> pages;
