@@ -3,10 +3,11 @@
 
     /usr/bin/python3 scripts/search_index_breakdown.py FILE.chm [FILE.chm ...]
 
-Reads the index through chmlib (python3-chm, installed for the system Python) and prints: the word tree (leaf and index nodes: word text, entry
-fields, free space), the word-location codes split into topic, count and location bits and the padding that
-starts each topic on a byte, each by kind of word (Latin words, numbers, single Chinese/Japanese characters,
-runs of them), and how many words and occurrences each kind has.
+Reads the index through chmlib (python3-chm, installed for the system Python) and prints: the word tree (leaf
+and index nodes: word text, entry fields, free space), the word-location codes split into topic, count and
+location bits and the padding that starts each topic on a byte, each by kind of word (Latin words, numbers,
+single Chinese/Japanese characters, runs of them), and how many words, topic records and locations each kind
+has. Codes that several words point at are counted once, for the first of them.
 """
 import struct
 import sys
