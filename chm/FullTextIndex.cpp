@@ -171,10 +171,10 @@ std::vector<ChildNode> WriteLeaves(ByteBuffer& file, const std::vector<IndexedWo
         node.PutU8(static_cast<std::uint8_t>(prefix));
         node.PutText(std::string_view(*entry.word).substr(prefix));
         node.PutU8(entry.context);
-        node.PutEncInt(entry.topicCount);
+        node.PutEncIntLowFirst(entry.topicCount);
         node.PutU32(entry.wlcOffset);
         node.PutU16(0);
-        node.PutEncInt(entry.wlcSize);
+        node.PutEncIntLowFirst(entry.wlcSize);
         previous = entry.word;
     }
     if (!writer.Empty() || leaves.empty()) {

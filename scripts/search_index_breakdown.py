@@ -26,11 +26,13 @@ def read_object(handle, name):
 
 
 def enc_int(data, at):
-    value = 0
+    """The index's variable-length integer: 7 bits a byte, least significant group first."""
+    value = shift = 0
     while True:
         byte = data[at]
         at += 1
-        value = (value << 7) | (byte & 0x7F)
+        value |= (byte & 0x7F) << shift
+        shift += 7
         if not byte & 0x80:
             return value, at
 
@@ -126,8 +128,7 @@ def breakdown(path):
             entries.append((kind_of(word, codec), at - start, wlc_offset))
         leaf = struct.unpack_from("<I", index, leaf)[0]
 
-    # A word's codes run to where the next codes or node begin. The leaf's topic count and size fields are not
-    # trusted: some compilers write their multi-byte integers in the wrong byte order.
+    # A word's codes run to where the next codes or node begin, whatever the leaf entry says.
     starts = sorted({offset for _, _, offset in entries} | nodes | {len(index)})
     ends = {a: b for a, b in zip(starts, starts[1:])}
     words = defaultdict(int)

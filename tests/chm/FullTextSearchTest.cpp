@@ -231,6 +231,35 @@ TEST_F(FullTextSearch, TitlesComeFromTheTitleOrTheFirstHeadingAndAreSearchable) 
     EXPECT_EQ(reader->Find("quick", false, true), Pages{});
 }
 
+// Words in many pages have counts and code sizes that take more than one byte in the leaf entry; every reader
+// must still get every page, and only those. 256 is the count a reader taking the bytes in the wrong order
+// reads as 2.
+TEST(FullTextSearchManyPages, WordsInHundredsOfPagesAreFoundInEachOfThem) {
+    SearchProject project("many");
+    Pages everywhere;
+    Pages most;
+    for (int page = 0; page < 300; ++page) {
+        const std::string name = std::to_string(page) + ".html";
+        std::string body = "<p>everywhere " + std::to_string(page);
+        if (page < 256) {
+            body += " most 常见";
+            most.insert(name);
+        }
+        project.Add(name, Page("", body + " everywhere</p>"));
+        everywhere.insert(name);
+    }
+    ASSERT_TRUE(project.Compile());
+    chmtest::SearchIndexReader reader(project.Output());
+    const std::vector<Query> queries = {{"everywhere", false}, {"most", false}, {"常见", true}, {"常", false}};
+    const std::vector<Pages> expected = {everywhere, most, most, most};
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+        EXPECT_EQ(reader.Find(queries[i].text, queries[i].prefix), expected[i]) << queries[i].text;
+    }
+    if (HavePython3Chm()) {
+        EXPECT_EQ(Python3ChmFind(project, queries), expected);
+    }
+}
+
 TEST(FullTextSearchBadInput, UnreadablePagesAreSkippedWithAWarningAndTheRestIsIndexed) {
     SearchProject project("bad");
     project.Add("good.html", Page("", "<p>survivor 幸存</p>"));
