@@ -297,6 +297,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     std::vector<IndexedWord> entries;
     std::array<std::array<std::uint64_t, 65>, 3> histograms{};
     std::uint64_t occurrences = 0;
+    std::uint64_t occurrenceBytes = 0;
     for (const auto* postings : {&bodyPostings, &titlePostings}) {
         for (std::uint32_t id = 0; id < postings->size(); ++id) {
             const Postings& list = (*postings)[id];
@@ -316,6 +317,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
                 }
                 previousTopic = topic;
                 occurrences += count;
+                occurrenceBytes += std::uint64_t{count} * words[id].size();
             });
         }
     }
@@ -378,12 +380,27 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     bytes[0x21] = static_cast<std::uint8_t>(roots.count);
     bytes[0x22] = kScale;
     bytes[0x23] = static_cast<std::uint8_t>(roots.location);
+    bytes[0x02] = 0x28; // the signature 00 00 28 00
+    std::uint64_t wordBytes = 0;
+    for (const std::string& word : words) {
+        wordBytes += word.size();
+    }
     ByteBuffer tail;
     tail.PutU32(kSearchNodeSize);                          // 0x2E node size
     tail.PutU32(0);                                        // 0x32
-    tail.PutU32(static_cast<std::uint32_t>(occurrences));  // 0x36
-    tail.PutU32(static_cast<std::uint32_t>(words.size())); // 0x3A
+    tail.PutU32(0);                                        // 0x36
+    tail.PutU32(0);                                        // 0x3A
     tail.PutU32(static_cast<std::uint32_t>(longestWord));  // 0x3E longest word, for readers' buffers
+    tail.PutU32(static_cast<std::uint32_t>(occurrences));  // 0x42 words indexed, repeats counted
+    tail.PutU32(static_cast<std::uint32_t>(words.size())); // 0x46 distinct words
+    tail.PutU64(occurrenceBytes);                          // 0x4A their bytes, repeats counted
+    tail.PutU32(static_cast<std::uint32_t>(wordBytes));    // 0x52 distinct words' bytes
+    tail.PutU32(0);                                        // 0x56
+    tail.PutU32(0);                                        // 0x5A
+    tail.PutU32(topicLimit == 0 ? 0 : topicLimit - 1);     // 0x5E last topic
+    tail.PutZeros(24);                                     // 0x62
+    tail.PutU32(codePage);                                 // 0x7A code page of the words
+    tail.PutU32(lcid);                                     // 0x7E language
     std::copy(tail.Data().begin(), tail.Data().end(), bytes.begin() + 0x2E);
     if (stats != nullptr) {
         stats->uniqueWords = words.size();

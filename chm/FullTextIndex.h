@@ -23,7 +23,7 @@ struct FullTextIndexStats {
 
 class FullTextIndex {
 public:
-    explicit FullTextIndex(std::uint32_t codePage) : codePage(codePage) {}
+    explicit FullTextIndex(std::uint32_t codePage, std::uint32_t lcid = 0) : codePage(codePage), lcid(lcid) {}
 
     // A word (as the word breaker gives it) left out of the index, before any topic is added. It keeps its
     // location, so the words on either side do not become neighbours.
@@ -52,6 +52,7 @@ private:
     };
 
     std::uint32_t codePage;
+    std::uint32_t lcid;
     std::uint32_t topicLimit = 0;
     std::unordered_map<char32_t, std::string> encodedChars;
     // Words as the page gives them, so that a word seen before is not put in the code page again.

@@ -472,7 +472,7 @@ private:
         std::map<std::string, std::uint32_t> topicOf;
         std::optional<FullTextIndex> search;
         if (project.fullTextSearch) {
-            search.emplace(project.codePage);
+            search.emplace(project.codePage, project.lcid);
             LeaveOutStopWords(*search);
         }
         std::vector<const SourceFile*> pageFiles;

@@ -222,6 +222,20 @@ TEST_F(FullTextSearch, Python3ChmFindsTheSamePages) {
     }
 }
 
+// Readers that find no language in #SYSTEM take it from the index, which also says its words' code page.
+TEST_F(FullTextSearch, IndexHeaderNamesItsCodePageAndLanguage) {
+    const std::string index = reader->Read("/$FIftiMain");
+    ASSERT_GT(index.size(), 0x82u);
+    const auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(
+            static_cast<unsigned char>(index[at]) | static_cast<unsigned char>(index[at + 1]) << 8 |
+            static_cast<unsigned char>(index[at + 2]) << 16 | static_cast<unsigned char>(index[at + 3]) << 24);
+    };
+    EXPECT_EQ(u32(0), 0x280000u); // signature
+    EXPECT_EQ(u32(0x7A), 936u);
+    EXPECT_EQ(u32(0x7E), 0x804u);
+}
+
 TEST_F(FullTextSearch, TitlesComeFromTheTitleOrTheFirstHeadingAndAreSearchable) {
     EXPECT_EQ(reader->TitleOf("0.html"), "Animals");
     EXPECT_EQ(reader->TitleOf("1.html"), "文档说明");
