@@ -59,6 +59,14 @@ void ByteBuffer::PatchU64(std::size_t offset, std::uint64_t value) {
     }
 }
 
+void ByteBuffer::PutEncIntLowFirst(std::uint64_t value) {
+    while (value >= 0x80) {
+        bytes.push_back(static_cast<std::uint8_t>((value & 0x7F) | 0x80));
+        value >>= 7;
+    }
+    bytes.push_back(static_cast<std::uint8_t>(value));
+}
+
 std::size_t EncIntSize(std::uint64_t value) {
     std::size_t size = 1;
     while (value >= 0x80) {

@@ -22,6 +22,9 @@ public:
     void PutTextZ(std::string_view text);
     // The directory's variable-length integer: 7 bits a byte, most significant group first.
     void PutEncInt(std::uint64_t value);
+    // The search index's variable-length integer: 7 bits a byte, least significant group first, as the readers
+    // of the index take it.
+    void PutEncIntLowFirst(std::uint64_t value);
     void PutZeros(std::size_t count) { bytes.insert(bytes.end(), count, 0); }
     void PatchU16(std::size_t offset, std::uint16_t value);
     void PatchU32(std::size_t offset, std::uint32_t value);

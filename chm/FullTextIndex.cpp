@@ -20,41 +20,40 @@ constexpr int kMaxRoot = 24;
 // Bits written most significant first, as the readers take them.
 class BitWriter {
 public:
-    void PutBit(bool bit) {
-        if (used == 0) {
-            bytes.push_back(0);
-        }
-        if (bit) {
-            bytes.back() |= static_cast<std::uint8_t>(0x80 >> used);
-        }
-        used = (used + 1) % 8;
-    }
+    explicit BitWriter(Bytes& out) : out(out) {}
+    // count is at most 32.
     void PutBits(std::uint64_t value, int count) {
-        for (int i = count - 1; i >= 0; --i) {
-            PutBit(((value >> i) & 1) != 0);
+        pending = (pending << count) | (value & ((std::uint64_t{1} << count) - 1));
+        pendingBits += count;
+        while (pendingBits >= 8) {
+            pendingBits -= 8;
+            out.push_back(static_cast<std::uint8_t>(pending >> pendingBits));
         }
     }
     // Scale-and-root code with scale 2: below 2^root a 0 and root bits; otherwise as many 1s as the value has
     // bits beyond root, a 0, and the value without its leading 1.
     void PutScaleRoot(std::uint64_t value, int root) {
         if (value < (std::uint64_t{1} << root)) {
-            PutBit(false);
+            PutBits(0, 1);
             PutBits(value, root);
             return;
         }
         const int highBit = std::bit_width(value) - 1;
-        for (int i = 0; i < highBit - root + 1; ++i) {
-            PutBit(true);
-        }
-        PutBit(false);
+        const int ones = highBit - root + 1;
+        PutBits((std::uint64_t{1} << ones) - 1, ones);
+        PutBits(0, 1);
         PutBits(value, highBit);
     }
-    void AlignToByte() { used = 0; }
-    const Bytes& Data() const { return bytes; }
+    void AlignToByte() {
+        if (pendingBits > 0) {
+            PutBits(0, 8 - pendingBits);
+        }
+    }
 
 private:
-    Bytes bytes;
-    int used = 0;
+    Bytes& out;
+    std::uint64_t pending = 0;
+    int pendingBits = 0;
 };
 
 // Bits each root size would spend on the values counted by bit length.
@@ -106,6 +105,7 @@ struct IndexedWord {
     std::uint32_t topicCount;
     std::uint32_t wlcOffset;
     std::uint32_t wlcSize;
+    std::uint32_t id;
 };
 
 struct ChildNode {
@@ -171,10 +171,10 @@ std::vector<ChildNode> WriteLeaves(ByteBuffer& file, const std::vector<IndexedWo
         node.PutU8(static_cast<std::uint8_t>(prefix));
         node.PutText(std::string_view(*entry.word).substr(prefix));
         node.PutU8(entry.context);
-        node.PutEncInt(entry.topicCount);
+        node.PutEncIntLowFirst(entry.topicCount);
         node.PutU32(entry.wlcOffset);
         node.PutU16(0);
-        node.PutEncInt(entry.wlcSize);
+        node.PutEncIntLowFirst(entry.wlcSize);
         previous = entry.word;
     }
     if (!writer.Empty() || leaves.empty()) {
@@ -229,54 +229,62 @@ const std::string& FullTextIndex::Encode(char32_t c) {
 }
 
 std::uint32_t FullTextIndex::Intern(std::u32string_view word) {
+    if (const auto known = textIds.find(word); known != textIds.end()) {
+        return known->second;
+    }
     std::string key;
+    bool expressible = true;
     for (const char32_t c : word) {
         const std::string& bytes = Encode(c);
-        if (bytes.empty()) {
-            return kNoWord; // not expressible in the code page, so no reader could type it
-        }
+        expressible = expressible && !bytes.empty(); // else no reader could type it
         key += bytes;
     }
-    if (key.size() > kMaxWordBytes) {
-        return kNoWord;
-    }
-    const auto [found, added] = wordIds.try_emplace(std::move(key), static_cast<std::uint32_t>(words.size()));
+    const std::uint32_t id = expressible && key.size() <= kMaxWordBytes
+                                 ? InternBytes(std::move(key), word.size() > 1 && IsIdeograph(word.front()))
+                                 : kNoWord;
+    textIds.emplace(word, id);
+    return id;
+}
+
+std::uint32_t FullTextIndex::InternBytes(std::string bytes, bool withoutLocations) {
+    const auto [found, added] = wordIds.try_emplace(std::move(bytes), static_cast<std::uint32_t>(words.size()));
     if (added) {
         words.push_back(found->first);
-        firstLocationOnly.push_back(word.size() > 1 && IsIdeograph(word.front()));
+        topicsOnly.push_back(withoutLocations);
     }
     return found->second;
 }
 
+void FullTextIndex::LeaveOut(std::u32string_view word) {
+    textIds.insert_or_assign(std::u32string(word), kNoWord);
+}
+
 void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, std::vector<Postings>& postings) {
-    hits.clear();
+    // Words come in the order of their locations, so each word's locations are appended already sorted.
     BreakWords(text, [&](std::u32string_view word, std::uint32_t location) {
         const std::uint32_t id = Intern(word);
-        if (id != kNoWord) {
-            hits.emplace_back(id, location);
+        if (id == kNoWord) {
+            return;
         }
+        if (postings.size() <= id) {
+            postings.resize(words.size());
+        }
+        Postings& list = postings[id];
+        if (list.topicCount == 0 || list.lastTopic != topic) {
+            list.data.push_back(topic);
+            list.countAt = list.data.size();
+            list.data.push_back(0);
+            list.lastTopic = topic;
+            ++list.topicCount;
+        }
+        if (topicsOnly[id]) {
+            // Runs of characters serve prefix lookups, which ask only which topics hold them; phrase matching
+            // uses the single characters. Without locations, runs found in the same topics share their codes.
+            return;
+        }
+        list.data.push_back(location);
+        ++list.data[list.countAt];
     });
-    std::sort(hits.begin(), hits.end());
-    if (postings.size() < words.size()) {
-        postings.resize(words.size());
-    }
-    for (std::size_t i = 0; i < hits.size();) {
-        std::size_t end = i;
-        while (end < hits.size() && hits[end].first == hits[i].first) {
-            ++end;
-        }
-        Postings& list = postings[hits[i].first];
-        // Runs of characters serve prefix lookups, which ask only which topics hold them; phrase matching uses
-        // the single characters. Their first location is enough and keeps the index small.
-        const std::size_t kept = firstLocationOnly[hits[i].first] ? 1 : end - i;
-        list.data.push_back(topic);
-        list.data.push_back(static_cast<std::uint32_t>(kept));
-        for (std::size_t k = 0; k < kept; ++k) {
-            list.data.push_back(hits[i + k].second);
-        }
-        i = end;
-        ++list.topicCount;
-    }
 }
 
 void FullTextIndex::AddTopic(std::uint32_t topic, const PageText& text) {
@@ -289,6 +297,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     std::vector<IndexedWord> entries;
     std::array<std::array<std::uint64_t, 65>, 3> histograms{};
     std::uint64_t occurrences = 0;
+    std::uint64_t occurrenceBytes = 0;
     for (const auto* postings : {&bodyPostings, &titlePostings}) {
         for (std::uint32_t id = 0; id < postings->size(); ++id) {
             const Postings& list = (*postings)[id];
@@ -296,7 +305,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
                 continue;
             }
             entries.push_back(
-                {&words[id], static_cast<std::uint8_t>(postings == &titlePostings), list.topicCount, 0, 0});
+                {&words[id], static_cast<std::uint8_t>(postings == &titlePostings), list.topicCount, 0, 0, id});
             std::uint32_t previousTopic = 0;
             ForEachTopic(list.data, [&](std::uint32_t topic, std::uint32_t count, const std::uint32_t* locations) {
                 ++histograms[0][std::bit_width(topic - previousTopic)];
@@ -308,6 +317,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
                 }
                 previousTopic = topic;
                 occurrences += count;
+                occurrenceBytes += std::uint64_t{count} * words[id].size();
             });
         }
     }
@@ -319,10 +329,13 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     ByteBuffer file;
     file.PutZeros(kHeaderSize);
     std::size_t longestWord = 0;
+    Bytes codes; // one word's codes, reused
+    std::unordered_map<std::string, std::uint32_t> storedCodes;
     for (IndexedWord& entry : entries) {
         const auto& postings = entry.context == 0 ? bodyPostings : titlePostings;
-        const Postings& list = postings[wordIds.at(*entry.word)];
-        BitWriter bits;
+        const Postings& list = postings[entry.id];
+        codes.clear();
+        BitWriter bits(codes);
         std::uint32_t previousTopic = 0;
         ForEachTopic(list.data, [&](std::uint32_t topic, std::uint32_t count, const std::uint32_t* locations) {
             bits.AlignToByte(); // every topic's codes start on a byte
@@ -335,9 +348,15 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
             }
             previousTopic = topic;
         });
-        entry.wlcOffset = static_cast<std::uint32_t>(file.Size());
-        entry.wlcSize = static_cast<std::uint32_t>(bits.Data().size());
-        file.PutBytes(bits.Data());
+        bits.AlignToByte();
+        // Words found at the same places have the same codes: they are stored once and pointed at by each.
+        const auto [stored, added] =
+            storedCodes.try_emplace(std::string(codes.begin(), codes.end()), static_cast<std::uint32_t>(file.Size()));
+        if (added) {
+            file.PutBytes(codes);
+        }
+        entry.wlcOffset = stored->second;
+        entry.wlcSize = static_cast<std::uint32_t>(codes.size());
         longestWord = std::max(longestWord, entry.word->size());
     }
 
@@ -361,12 +380,27 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     bytes[0x21] = static_cast<std::uint8_t>(roots.count);
     bytes[0x22] = kScale;
     bytes[0x23] = static_cast<std::uint8_t>(roots.location);
+    bytes[0x02] = 0x28; // the signature 00 00 28 00
+    std::uint64_t wordBytes = 0;
+    for (const std::string& word : words) {
+        wordBytes += word.size();
+    }
     ByteBuffer tail;
     tail.PutU32(kSearchNodeSize);                          // 0x2E node size
     tail.PutU32(0);                                        // 0x32
-    tail.PutU32(static_cast<std::uint32_t>(occurrences));  // 0x36
-    tail.PutU32(static_cast<std::uint32_t>(words.size())); // 0x3A
+    tail.PutU32(0);                                        // 0x36
+    tail.PutU32(0);                                        // 0x3A
     tail.PutU32(static_cast<std::uint32_t>(longestWord));  // 0x3E longest word, for readers' buffers
+    tail.PutU32(static_cast<std::uint32_t>(occurrences));  // 0x42 words indexed, repeats counted
+    tail.PutU32(static_cast<std::uint32_t>(words.size())); // 0x46 distinct words
+    tail.PutU64(occurrenceBytes);                          // 0x4A their bytes, repeats counted
+    tail.PutU32(static_cast<std::uint32_t>(wordBytes));    // 0x52 distinct words' bytes
+    tail.PutU32(0);                                        // 0x56
+    tail.PutU32(0);                                        // 0x5A
+    tail.PutU32(topicLimit == 0 ? 0 : topicLimit - 1);     // 0x5E last topic
+    tail.PutZeros(24);                                     // 0x62
+    tail.PutU32(codePage);                                 // 0x7A code page of the words
+    tail.PutU32(lcid);                                     // 0x7E language
     std::copy(tail.Data().begin(), tail.Data().end(), bytes.begin() + 0x2E);
     if (stats != nullptr) {
         stats->uniqueWords = words.size();

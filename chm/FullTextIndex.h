@@ -23,8 +23,11 @@ struct FullTextIndexStats {
 
 class FullTextIndex {
 public:
-    explicit FullTextIndex(std::uint32_t codePage) : codePage(codePage) {}
+    explicit FullTextIndex(std::uint32_t codePage, std::uint32_t lcid = 0) : codePage(codePage), lcid(lcid) {}
 
+    // A word (as the word breaker gives it) left out of the index, before any topic is added. It keeps its
+    // location, so the words on either side do not become neighbours.
+    void LeaveOut(std::u32string_view word);
     // Topics come in ascending order, each at most once.
     void AddTopic(std::uint32_t topic, const PageText& text);
     Bytes Build(FullTextIndexStats* stats = nullptr) const;
@@ -34,21 +37,31 @@ private:
     struct Postings {
         std::vector<std::uint32_t> data;
         std::uint32_t topicCount = 0;
+        std::uint32_t lastTopic = 0;
+        std::size_t countAt = 0; // where the last topic's count is in data
     };
 
     void AddText(std::uint32_t topic, std::u32string_view text, std::vector<Postings>& postings);
     std::uint32_t Intern(std::u32string_view word);
+    std::uint32_t InternBytes(std::string bytes, bool withoutLocations);
     const std::string& Encode(char32_t c);
 
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u32string_view text) const { return std::hash<std::u32string_view>{}(text); }
+    };
+
     std::uint32_t codePage;
+    std::uint32_t lcid;
     std::uint32_t topicLimit = 0;
     std::unordered_map<char32_t, std::string> encodedChars;
-    std::unordered_map<std::string, std::uint32_t> wordIds;
+    // Words as the page gives them, so that a word seen before is not put in the code page again.
+    std::unordered_map<std::u32string, std::uint32_t, TextHash, std::equal_to<>> textIds;
+    std::unordered_map<std::string, std::uint32_t> wordIds; // by the bytes stored
     std::vector<std::string> words;
-    std::vector<bool> firstLocationOnly;
+    std::vector<bool> topicsOnly; // runs of Chinese characters: no locations
     std::vector<Postings> bodyPostings;
     std::vector<Postings> titlePostings;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> hits; // reused between pages
 };
 
 } // namespace chm

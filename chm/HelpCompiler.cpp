@@ -13,20 +13,18 @@
 #include "FullTextIndex.h"
 #include "HelpProject.h"
 #include "KeywordIndex.h"
-#include "PageText.h"
+#include "PageReader.h"
 #include "Sitemap.h"
 #include "StringTable.h"
 #include "SystemFiles.h"
 #include "TextCodec.h"
 #include "TopicTables.h"
+#include "WordBreaker.h"
 
 namespace chm {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Bigger pages are not text a reader searches; indexing them would only cost memory.
-constexpr std::size_t kMaxIndexedPageBytes = std::size_t{64} << 20;
 
 std::string LowerAscii(std::string text) {
     for (char& c : text) {
@@ -428,34 +426,27 @@ private:
         return file == nullptr ? std::string() : file->internalName;
     }
 
-    // The page's text for its title and, when the project asks for search, for the index. A page that cannot
-    // be read as text is left out of the index with a warning; search never fails the compile.
-    PageText ReadPageText(const SourceFile& file, std::optional<FullTextIndex>& search, std::uint32_t topic) {
-        if (file.bytes.size() > kMaxIndexedPageBytes) {
-            if (search) {
-                Warning(file.internalName + " is too large to index for search (" +
-                        std::to_string(file.bytes.size() >> 20) + " MB); left out of the search index");
+    // The project's stop list: words in its code page, split as page text is. A list that cannot be read only
+    // costs a warning.
+    void LeaveOutStopWords(FullTextIndex& search) {
+        if (project.stopListFile.empty()) {
+            return;
+        }
+        std::string path = CodePageToUtf8(project.codePage, project.stopListFile).value_or(project.stopListFile);
+        std::replace(path.begin(), path.end(), '\\', '/');
+        const auto relative = NormalizeRelative(path);
+        std::string bytes;
+        if (!relative || !ReadWholeFile(folder / *relative, bytes)) {
+            Warning("cannot read the stop list " + path + "; no words are left out of the search index");
+            return;
+        }
+        const std::u32string text = DecodeUtf8Lenient(CodePageToUtf8(project.codePage, bytes).value_or(bytes));
+        BreakWords(text, [&](std::u32string_view word, std::uint32_t) {
+            // Chinese has no stop words here: leaving out a character would lose every term that holds it.
+            if (!IsIdeograph(word.front())) {
+                search.LeaveOut(word);
             }
-            return {};
-        }
-        PageTextResult text = ExtractPageText(file.bytes, project.codePage);
-        if (!text.ok) {
-            if (search) {
-                Warning(file.internalName + ": " + text.message + "; left out of the search index");
-            }
-            return {};
-        }
-        if (!text.message.empty()) {
-            Warning(file.internalName + ": " + text.message);
-        }
-        if (search) {
-            try {
-                search->AddTopic(topic, text.text);
-            } catch (const std::exception& error) {
-                Warning(file.internalName + " could not be indexed for search: " + error.what());
-            }
-        }
-        return std::move(text.text);
+        });
     }
 
     Bytes BuildSearchIndex(std::optional<FullTextIndex>& search) {
@@ -481,23 +472,33 @@ private:
         std::map<std::string, std::uint32_t> topicOf;
         std::optional<FullTextIndex> search;
         if (project.fullTextSearch) {
-            search.emplace(project.codePage);
+            search.emplace(project.codePage, project.lcid);
+            LeaveOutStopWords(*search);
         }
+        std::vector<const SourceFile*> pageFiles;
+        std::vector<PageToRead> pages;
         for (const SourceFile& file : sources) {
-            if (!IsPage(file.internalName)) {
-                continue;
+            if (IsPage(file.internalName)) {
+                pageFiles.push_back(&file);
+                pages.push_back({file.internalName, file.bytes});
             }
-            const auto topic = static_cast<std::uint32_t>(topics.size());
-            const PageText text = ReadPageText(file, search, topic);
+        }
+        const std::vector<PageReading> readings = ReadPages(pages, project.codePage, search ? &*search : nullptr);
+        for (std::size_t topic = 0; topic < pageFiles.size(); ++topic) {
+            const SourceFile& file = *pageFiles[topic];
+            for (const std::string& warning : readings[topic].warnings) {
+                Warning(warning);
+            }
             const std::string key = LowerAscii(file.internalName);
             const auto titled = contentsTitles.find(key);
-            std::string title = titled != contentsTitles.end()
-                                    ? titled->second
-                                    : Utf8ToCodePage(project.codePage, EncodeUtf8(text.title)).value_or(std::string());
+            std::string title =
+                titled != contentsTitles.end()
+                    ? titled->second
+                    : Utf8ToCodePage(project.codePage, EncodeUtf8(readings[topic].title)).value_or(std::string());
             if (title.empty()) {
                 title = Utf8ToCodePage(project.codePage, file.internalName).value_or(file.internalName);
             }
-            topicOf.emplace(key, topic);
+            topicOf.emplace(key, static_cast<std::uint32_t>(topic));
             topics.push_back(Topic{title, file.internalName, titled != contentsTitles.end()});
         }
         Bytes searchIndex = BuildSearchIndex(search);

@@ -92,6 +92,8 @@ void ApplyOption(HelpProject& project, const std::string& key, const std::string
         } else {
             project.warnings.push_back("unknown language \"" + value + "\", using 0x409");
         }
+    } else if (name == "full text search stop list file") {
+        project.stopListFile = value;
     } else if (name == "full-text search" || name == "full text search") {
         project.fullTextSearch = IsYes(value);
     } else if (name == "binary toc") {

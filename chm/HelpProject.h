@@ -49,6 +49,7 @@ struct HelpProject {
     std::string title;
     std::string defaultFont;
     std::string errorLogFile;
+    std::string stopListFile; // words the search index leaves out
     std::uint32_t lcid = 0x409;
     std::uint32_t codePage = 1252;
     bool fullTextSearch = false;

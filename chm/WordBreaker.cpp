@@ -50,13 +50,22 @@ std::uint32_t BreakWords(std::u32string_view text, const WordSink& sink) {
     std::size_t i = 0;
     while (i < text.size()) {
         if (IsLetterOrDigit(text[i])) {
-            word.clear();
+            const std::size_t start = i;
+            bool folded = false; // most words are already as stored, and are passed without a copy
             while (i < text.size() && IsLetterOrDigit(text[i])) {
-                word.push_back(FoldCase(text[i]));
+                folded = folded || FoldCase(text[i]) != text[i];
                 ++i;
             }
-            if (word.size() <= kMaxLatinWordLength) {
-                sink(word, location);
+            if (i - start <= kMaxLatinWordLength) {
+                if (folded) {
+                    word.clear();
+                    for (std::size_t k = start; k < i; ++k) {
+                        word.push_back(FoldCase(text[k]));
+                    }
+                    sink(word, location);
+                } else {
+                    sink(text.substr(start, i - start), location);
+                }
             }
             ++location;
         } else if (IsIdeograph(text[i])) {

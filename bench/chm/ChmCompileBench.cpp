@@ -1,5 +1,7 @@
 // Generates a small project and a 2,000-page project (about 20 MB of HTML), compiles each with our compiler and
-// with chmcmd, and prints wall time and output size for both.
+// with chmcmd, and prints wall time and output size for both. With a folder argument the projects and both
+// compilers' outputs are left there (ours.chm, chmcmd.chm), for looking into what each help file holds.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <string>
 
 #include "HelpCompiler.h"
+#include "PageReader.h"
 
 namespace fs = std::filesystem;
 
@@ -81,17 +84,63 @@ void MeasureSearchIndex(const char* label, const fs::path& folder) {
                 100.0 * static_cast<double>(searchSize - plainSize) / static_cast<double>(searchSize));
 }
 
-void Measure(const char* label, const fs::path& folder) {
+// The index alone, in memory, best of three: pages read for their titles only, then read and indexed, on one
+// thread and on all.
+void MeasureIndexBuild(const char* label, const fs::path& folder) {
+    std::vector<std::string> names;
+    std::vector<std::string> bytes;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() == ".html") {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        std::ifstream stream(folder / name, std::ios::binary);
+        bytes.emplace_back(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    }
+    std::vector<chm::PageToRead> pages;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        pages.push_back({names[i], bytes[i]});
+    }
+    const auto best = [&](unsigned threads, bool index) {
+        double fastest = 1e9;
+        std::size_t size = 0;
+        for (int run = 0; run < 3; ++run) {
+            const auto start = std::chrono::steady_clock::now();
+            chm::FullTextIndex search(936);
+            chm::ReadPages(pages, 936, index ? &search : nullptr, threads);
+            size = index ? search.Build().size() : 0;
+            fastest = std::min(fastest, Seconds(start));
+        }
+        return std::pair{fastest, size};
+    };
+    const double titlesOnly = best(0, false).first;
+    const auto [oneThread, size] = best(1, true);
+    const double allThreads = best(0, true).first;
+    std::printf("%-6s index alone: %ju bytes; pages read for titles %.3f s, read and indexed %.3f s on one thread, "
+                "%.3f s on all\n",
+                label, static_cast<std::uintmax_t>(size), titlesOnly, oneThread, allThreads);
+}
+
+void Measure(const char* label, const fs::path& folder, bool keep) {
+    MeasureIndexBuild(label, folder);
     MeasureSearchIndex(label, folder);
     auto start = std::chrono::steady_clock::now();
     const bool ours = chm::CompileHelpProject((folder / "t.hhp").string(), {});
     const double ourTime = Seconds(start);
     const auto ourSize = ours ? fs::file_size(folder / "out.chm") : 0;
+    if (keep && ours) {
+        fs::rename(folder / "out.chm", folder / "ours.chm");
+    }
     fs::remove(folder / "out.chm");
     start = std::chrono::steady_clock::now();
     const int status = std::system(("cd '" + folder.string() + "' && chmcmd t.hhp >/dev/null 2>&1").c_str());
     const double theirTime = Seconds(start);
     const auto theirSize = fs::exists(folder / "out.chm") ? fs::file_size(folder / "out.chm") : 0;
+    if (keep && theirSize != 0) {
+        fs::rename(folder / "out.chm", folder / "chmcmd.chm");
+    }
     std::printf("%-6s ours %7.3f s %10ju bytes | chmcmd %7.3f s %10ju bytes (status %d) | %.1fx faster\n", label,
                 ourTime, static_cast<std::uintmax_t>(ourSize), theirTime, static_cast<std::uintmax_t>(theirSize),
                 status, theirTime / ourTime);
@@ -99,12 +148,15 @@ void Measure(const char* label, const fs::path& folder) {
 
 } // namespace
 
-int main() {
-    const fs::path root = fs::temp_directory_path() / "chm-bench";
+int main(int argc, char** argv) {
+    const bool keep = argc > 1;
+    const fs::path root = keep ? fs::path(argv[1]) : fs::temp_directory_path() / "chm-bench";
     Generate(root / "small", 10, 4000);
-    Measure("small", root / "small");
+    Measure("small", root / "small", keep);
     Generate(root / "large", 2000, 10000);
-    Measure("large", root / "large");
-    fs::remove_all(root);
+    Measure("large", root / "large", keep);
+    if (!keep) {
+        fs::remove_all(root);
+    }
     return 0;
 }

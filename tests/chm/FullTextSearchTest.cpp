@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iconv.h>
+#include <sstream>
 
 #include "SearchIndexReader.h"
 #include "hha.h"
@@ -65,10 +68,11 @@ public:
         listed += name + "\r\n";
     }
 
-    bool Compile() {
+    // options: more [OPTIONS] lines.
+    bool Compile(const std::string& options = "") {
         WriteFile(folder / "t.hhp", "[OPTIONS]\r\nCompiled file=t.chm\r\nFull-text search=Yes\r\nLanguage=0x804\r\n"
-                                    "Title=Search\r\n\r\n[FILES]\r\n" +
-                                        listed);
+                                    "Title=Search\r\n" +
+                                        options + "\r\n[FILES]\r\n" + listed);
         gMessages.clear();
         return HHA_CompileHHP((folder / "t.hhp").c_str(), Record, nullptr, 0) != 0;
     }
@@ -80,6 +84,59 @@ public:
 private:
     std::string listed;
 };
+
+struct Query {
+    std::string text; // UTF-8
+    bool prefix;
+};
+
+bool HavePython3Chm() {
+    return std::system("/usr/bin/python3 -I -c 'import chm.chm' >/dev/null 2>&1") == 0;
+}
+
+// The pages python3-chm's search finds in the project's output, query by query.
+std::vector<Pages> Python3ChmFind(const SearchProject& project, const std::vector<Query>& queries) {
+    const fs::path script = project.folder / "search.py";
+    WriteFile(script, "import sys\n"
+                      "from chm import chm\n"
+                      "f = chm.CHMFile()\n"
+                      "f.LoadCHM(sys.argv[1])\n"
+                      "for line in sys.stdin.read().splitlines():\n"
+                      "    whole, query = line[0] == '1', line[1:]\n"
+                      "    found = f.Search(query.encode('gb18030'), whole, 0)\n"
+                      "    pages = sorted(url.decode().lstrip('/') for url in found[1].values()) if found else []\n"
+                      "    print(' '.join(pages))\n");
+    const fs::path input = project.folder / "queries.txt";
+    std::string lines;
+    for (const Query& query : queries) {
+        lines += (query.prefix ? "0" : "1") + query.text + "\n";
+    }
+    WriteFile(input, lines);
+    const std::string command =
+        "/usr/bin/python3 -I " + script.string() + " " + project.Output() + " < " + input.string();
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        ADD_FAILURE() << "cannot run " << command;
+        return {};
+    }
+    std::string output;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        output += buffer;
+    }
+    EXPECT_EQ(::pclose(pipe), 0) << output;
+    std::vector<Pages> found;
+    std::istringstream answers(output);
+    for (std::string line; std::getline(answers, line);) {
+        Pages pages;
+        std::istringstream names(line);
+        for (std::string name; names >> name;) {
+            pages.insert(name);
+        }
+        found.push_back(pages);
+    }
+    return found;
+}
 
 struct SearchCase {
     const char* query; // UTF-8, as typed
@@ -147,6 +204,38 @@ TEST_F(FullTextSearch, FindsChineseTermsOfOneTwoAndFourCharacters) {
     }
 }
 
+// python3-chm searches through chmlib the way xchm does; it must give the pages our reader gives, for the
+// queries above and for a word that is in no page (a reader must find nothing, not fail).
+TEST_F(FullTextSearch, Python3ChmFindsTheSamePages) {
+    if (!HavePython3Chm()) {
+        GTEST_SKIP() << "python3-chm is not installed";
+    }
+    const std::vector<Query> queries = {{"fox", false},  {"Fox", false},     {"brown", false},   {"fox", true},
+                                        {"café", false}, {"帮", false},      {"信", true},       {"帮助", true},
+                                        {"文档", true},  {"帮助文档", true}, {"文档说明", true}, {"the", false},
+                                        {"the", true},   {"zzzz", false},    {"系统", true}};
+    const std::vector<Pages> found = Python3ChmFind(*project, queries);
+    ASSERT_EQ(found.size(), queries.size());
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+        EXPECT_EQ(found[i], reader->Find(queries[i].text, queries[i].prefix))
+            << queries[i].text << (queries[i].prefix ? " (partial)" : "");
+    }
+}
+
+// Readers that find no language in #SYSTEM take it from the index, which also says its words' code page.
+TEST_F(FullTextSearch, IndexHeaderNamesItsCodePageAndLanguage) {
+    const std::string index = reader->Read("/$FIftiMain");
+    ASSERT_GT(index.size(), 0x82u);
+    const auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(
+            static_cast<unsigned char>(index[at]) | static_cast<unsigned char>(index[at + 1]) << 8 |
+            static_cast<unsigned char>(index[at + 2]) << 16 | static_cast<unsigned char>(index[at + 3]) << 24);
+    };
+    EXPECT_EQ(u32(0), 0x280000u); // signature
+    EXPECT_EQ(u32(0x7A), 936u);
+    EXPECT_EQ(u32(0x7E), 0x804u);
+}
+
 TEST_F(FullTextSearch, TitlesComeFromTheTitleOrTheFirstHeadingAndAreSearchable) {
     EXPECT_EQ(reader->TitleOf("0.html"), "Animals");
     EXPECT_EQ(reader->TitleOf("1.html"), "文档说明");
@@ -154,6 +243,35 @@ TEST_F(FullTextSearch, TitlesComeFromTheTitleOrTheFirstHeadingAndAreSearchable) 
     EXPECT_EQ(reader->Find("说明", true, true), Pages{"1.html"});
     EXPECT_EQ(reader->Find("info", false, true), Pages{"2.html"});
     EXPECT_EQ(reader->Find("quick", false, true), Pages{});
+}
+
+// Words in many pages have counts and code sizes that take more than one byte in the leaf entry; every reader
+// must still get every page, and only those. 256 is the count a reader taking the bytes in the wrong order
+// reads as 2.
+TEST(FullTextSearchManyPages, WordsInHundredsOfPagesAreFoundInEachOfThem) {
+    SearchProject project("many");
+    Pages everywhere;
+    Pages most;
+    for (int page = 0; page < 300; ++page) {
+        const std::string name = std::to_string(page) + ".html";
+        std::string body = "<p>everywhere " + std::to_string(page);
+        if (page < 256) {
+            body += " most 常见";
+            most.insert(name);
+        }
+        project.Add(name, Page("", body + " everywhere</p>"));
+        everywhere.insert(name);
+    }
+    ASSERT_TRUE(project.Compile());
+    chmtest::SearchIndexReader reader(project.Output());
+    const std::vector<Query> queries = {{"everywhere", false}, {"most", false}, {"常见", true}, {"常", false}};
+    const std::vector<Pages> expected = {everywhere, most, most, most};
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+        EXPECT_EQ(reader.Find(queries[i].text, queries[i].prefix), expected[i]) << queries[i].text;
+    }
+    if (HavePython3Chm()) {
+        EXPECT_EQ(Python3ChmFind(project, queries), expected);
+    }
 }
 
 TEST(FullTextSearchBadInput, UnreadablePagesAreSkippedWithAWarningAndTheRestIsIndexed) {
@@ -184,6 +302,42 @@ TEST(FullTextSearchBadInput, UnreadablePagesAreSkippedWithAWarningAndTheRestIsIn
     EXPECT_EQ(reader.Find("résumé", false), Pages{"latin.html"});
     EXPECT_EQ(reader.Find("omega", false), Pages{"huge.html"});
     EXPECT_EQ(reader.Find("数据", true), Pages{"huge.html"});
+}
+
+// A project may name a stop list: its English words are left out, Chinese characters never are, the rest is
+// found as before, and a lookup of a left-out word finds nothing in any reader rather than failing.
+TEST(FullTextSearchStopList, ListedWordsAreLeftOutAndTheRestIsFound) {
+    SearchProject project("stop");
+    project.Add("a.html", Page("<title>The Guide</title>", "<p>The fox and the dog 的帮助</p>"));
+    project.Add("b.html", Page("", "<p>There is a theory</p>"));
+    WriteFile(project.folder / "common.stp", "the\r\nAND is\r\n的\r\n");
+    ASSERT_TRUE(project.Compile("Full text search stop list file=common.stp\r\n"));
+    chmtest::SearchIndexReader reader(project.Output());
+    const SearchCase cases[] = {{"the", false, {}},         {"and", false, {}},
+                                {"is", false, {}},          {"the", true, {"b.html"}}, // there, theory
+                                {"fox", false, {"a.html"}}, {"dog", false, {"a.html"}},
+                                {"的", false, {"a.html"}},  {"的帮助", true, {"a.html"}}};
+    for (const SearchCase& c : cases) {
+        EXPECT_EQ(reader.Find(c.query, c.prefix), c.expected) << c.query << (c.prefix ? " (partial)" : "");
+    }
+    EXPECT_EQ(reader.Find("the", false, true), Pages{});
+    EXPECT_EQ(reader.Find("guide", false, true), Pages{"a.html"});
+    if (HavePython3Chm()) {
+        const std::vector<Pages> found = Python3ChmFind(project, {{"the", false}, {"and", false}, {"fox", false}});
+        EXPECT_EQ(found, (std::vector<Pages>{{}, {}, {"a.html"}}));
+    }
+}
+
+TEST(FullTextSearchStopList, AMissingStopListOnlyWarns) {
+    SearchProject project("nostop");
+    project.Add("a.html", Page("", "<p>the fox</p>"));
+    ASSERT_TRUE(project.Compile("Full text search stop list file=missing.stp\r\n"));
+    bool warned = false;
+    for (const std::string& message : gMessages) {
+        warned = warned || message.find("missing.stp") != std::string::npos;
+    }
+    EXPECT_TRUE(warned);
+    EXPECT_EQ(chmtest::SearchIndexReader(project.Output()).Find("the", false), Pages{"a.html"});
 }
 
 TEST(FullTextSearchOff, NoIndexWhenTheProjectDoesNotAskForOne) {

@@ -24,11 +24,12 @@ std::uint16_t U16(const std::string& data, std::size_t at) {
                                                              (static_cast<unsigned char>(data[at + 1]) << 8));
 }
 
+// The index's variable-length integers: 7 bits a byte, least significant group first (unlike the directory's).
 std::uint64_t ReadEncInt(const std::string& data, std::size_t& at) {
     std::uint64_t value = 0;
-    while (at < data.size()) {
+    for (int shift = 0; at < data.size() && shift < 64; shift += 7) {
         const auto byte = static_cast<unsigned char>(data[at++]);
-        value = (value << 7) | (byte & 0x7F);
+        value |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
         if ((byte & 0x80) == 0) {
             break;
         }

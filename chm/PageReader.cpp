@@ -1,0 +1,121 @@
+#include "PageReader.h"
+
+#include <algorithm>
+#include <exception>
+#include <future>
+#include <optional>
+#include <thread>
+
+#include "PageText.h"
+
+namespace chm {
+namespace {
+
+// Bigger pages are not text a reader searches; indexing them would only cost memory.
+constexpr std::size_t kMaxIndexedPageBytes = std::size_t{64} << 20;
+// Pages read as text ahead of the indexing, at a time: enough to keep the threads busy, few enough that the
+// texts waiting take little memory.
+constexpr std::size_t kBatchPages = 64;
+
+// The page as text, or why it is left out of the index. Warnings go to reading.
+std::optional<PageText> ReadText(const PageToRead& page, std::uint32_t codePage, bool indexed, PageReading& reading) {
+    const std::string name(page.name);
+    if (page.bytes.size() > kMaxIndexedPageBytes) {
+        if (indexed) {
+            reading.warnings.push_back(name + " is too large to index for search (" +
+                                       std::to_string(page.bytes.size() >> 20) + " MB); left out of the search index");
+        }
+        return std::nullopt;
+    }
+    PageTextResult text = ExtractPageText(page.bytes, codePage);
+    if (!text.ok) {
+        if (indexed) {
+            reading.warnings.push_back(name + ": " + text.message + "; left out of the search index");
+        }
+        return std::nullopt;
+    }
+    if (!text.message.empty()) {
+        reading.warnings.push_back(name + ": " + text.message);
+    }
+    return std::move(text.text);
+}
+
+// Runs read(i) for every i in [begin, end) on threadCount threads, each taking a contiguous share.
+template <typename Read> void ReadInParallel(std::size_t begin, std::size_t end, unsigned threadCount, Read read) {
+    const std::size_t count = end - begin;
+    const unsigned parts =
+        static_cast<unsigned>(std::clamp<std::size_t>(threadCount, 1, std::max<std::size_t>(1, count)));
+    std::vector<std::exception_ptr> failures(parts);
+    const auto readPart = [&](unsigned part) {
+        try {
+            for (std::size_t i = begin + count * part / parts; i < begin + count * (part + 1) / parts; ++i) {
+                read(i);
+            }
+        } catch (...) {
+            failures[part] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (unsigned part = 1; part < parts; ++part) {
+        threads.emplace_back(readPart, part);
+    }
+    readPart(0);
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+    }
+}
+
+} // namespace
+
+std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::uint32_t codePage, FullTextIndex* index,
+                                   unsigned threadCount) {
+    const unsigned threads = threadCount > 0 ? threadCount : std::max(1u, std::thread::hardware_concurrency());
+    std::vector<PageReading> readings(pages.size());
+    std::vector<std::optional<PageText>> texts(pages.size());
+    const auto read = [&](std::size_t i) {
+        std::optional<PageText> text = ReadText(pages[i], codePage, index != nullptr, readings[i]);
+        if (text) {
+            readings[i].title = text->title;
+        }
+        if (index != nullptr) {
+            texts[i] = std::move(text);
+        }
+    };
+    if (index == nullptr) {
+        ReadInParallel(0, pages.size(), threads, read);
+        return readings;
+    }
+    // The index takes the pages one by one in page order, which keeps it the same whatever the threads do, while
+    // the other threads read the next batch as text.
+    const auto readBatch = [&](std::size_t begin) {
+        return std::async(std::launch::async, [&, begin] {
+            ReadInParallel(begin, std::min(pages.size(), begin + kBatchPages), std::max(1u, threads - 1), read);
+        });
+    };
+    std::future<void> next = readBatch(0);
+    for (std::size_t begin = 0; begin < pages.size(); begin += kBatchPages) {
+        next.get();
+        if (begin + kBatchPages < pages.size()) {
+            next = readBatch(begin + kBatchPages);
+        }
+        for (std::size_t i = begin; i < std::min(pages.size(), begin + kBatchPages); ++i) {
+            if (texts[i]) {
+                try {
+                    index->AddTopic(static_cast<std::uint32_t>(i), *texts[i]);
+                } catch (const std::exception& error) {
+                    readings[i].warnings.push_back(std::string(pages[i].name) +
+                                                   " could not be indexed for search: " + error.what());
+                }
+                texts[i].reset();
+            }
+        }
+    }
+    return readings;
+}
+
+} // namespace chm

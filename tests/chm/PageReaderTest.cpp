@@ -1,0 +1,87 @@
+#include "PageReader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Pages of mixed English and Chinese text, more than one batch of them; words repeat from page to page, every
+// few pages one is binary or has no title, so pages taken out of order or lost have something to show.
+std::vector<std::string> MixedPages(int count) {
+    static const char* kWords[] = {"help", "Topic", "帮助文档", "install", "系统设置", "9", "window", "café"};
+    std::vector<std::string> pages;
+    for (int page = 0; page < count; ++page) {
+        if (page % 11 == 5) {
+            pages.push_back(std::string("\x89PNG\0\0\0", 7));
+            continue;
+        }
+        std::string html = "<html><head><meta charset=utf-8>";
+        if (page % 3 != 0) {
+            html += "<title>Page " + std::to_string(page) + " 标题</title>";
+        }
+        html += "</head><body><h1>Heading " + std::to_string(page % 4) + "</h1><p>";
+        for (int w = 0; w < 40; ++w) {
+            html += std::string(kWords[(page * 7 + w * 3) % 8]) + (w % 5 == 0 ? "" : " ");
+        }
+        html += "unique" + std::to_string(page) + "</p></body></html>";
+        pages.push_back(std::move(html));
+    }
+    return pages;
+}
+
+struct Read {
+    chm::Bytes index;
+    std::vector<chm::PageReading> readings;
+};
+
+Read ReadOnThreads(const std::vector<std::string>& pages, unsigned threads) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        names.push_back(std::to_string(i) + ".html");
+    }
+    std::vector<chm::PageToRead> toRead;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        toRead.push_back({names[i], pages[i]});
+    }
+    chm::FullTextIndex index(936);
+    Read read;
+    read.readings = chm::ReadPages(toRead, 936, &index, threads);
+    read.index = index.Build();
+    return read;
+}
+
+} // namespace
+
+TEST(PageReader, AnyNumberOfThreadsGivesTheSameIndexTitlesAndWarningsAsOne) {
+    const std::vector<std::string> pages = MixedPages(150);
+    const Read whole = ReadOnThreads(pages, 1);
+    ASSERT_GT(whole.index.size(), 0x400u);
+    for (const unsigned threads : {2u, 3u, 7u}) {
+        const Read split = ReadOnThreads(pages, threads);
+        EXPECT_EQ(split.index, whole.index) << threads << " threads";
+        ASSERT_EQ(split.readings.size(), pages.size());
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            EXPECT_EQ(split.readings[i].title, whole.readings[i].title)
+                << "page " << i << ", " << threads << " threads";
+            EXPECT_EQ(split.readings[i].warnings, whole.readings[i].warnings) << "page " << i;
+        }
+    }
+    EXPECT_EQ(whole.readings[1].title, U"Page 1 标题");
+    EXPECT_EQ(whole.readings[3].title, U"Heading 3"); // no <title>: the first heading
+    EXPECT_TRUE(whole.readings[5].title.empty());
+    EXPECT_EQ(whole.readings[5].warnings.size(), 1u); // binary: left out of the index, with a warning
+}
+
+TEST(PageReader, WithoutAnIndexPagesAreStillReadForTheirTitles) {
+    const std::vector<std::string> pages = MixedPages(4);
+    std::vector<chm::PageToRead> toRead;
+    for (const std::string& page : pages) {
+        toRead.push_back({"p.html", page});
+    }
+    const std::vector<chm::PageReading> readings = chm::ReadPages(toRead, 936, nullptr, 2);
+    ASSERT_EQ(readings.size(), 4u);
+    EXPECT_EQ(readings[2].title, U"Page 2 标题");
+    EXPECT_TRUE(readings[0].warnings.empty());
+}
