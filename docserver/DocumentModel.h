@@ -28,7 +28,8 @@ struct RunFormat {
     int32_t color = -1;         // Word colour number 0xBBGGRR, -1 unset (automatic)
     int8_t verticalAlign = 0;   // 0 baseline, 1 superscript, 2 subscript
     bool hidden = false;
-    std::string font;
+    std::string font;          // the Latin font
+    std::string eastAsiaFont;  // the font for Chinese, Japanese and Korean text, empty unset
     int32_t highlight = -1; // w:highlight as a colour number, -1 unset
     int32_t shading = -1;   // w:shd fill of the run, -1 unset
     friend bool operator==(const RunFormat&, const RunFormat&) = default;
@@ -131,6 +132,12 @@ struct TableWidth {
     friend bool operator==(const TableWidth&, const TableWidth&) = default;
 };
 
+// Cell margins (w:tblCellMar, w:tcMar) in twips by side: top, left, bottom, right; -1 unset.
+struct CellMargins {
+    int32_t sides[4] = {-1, -1, -1, -1};
+    friend bool operator==(const CellMargins&, const CellMargins&) = default;
+};
+
 struct TableCell {
     int32_t start = 0;
     int32_t end = 0;
@@ -139,10 +146,17 @@ struct TableCell {
     BorderLine borders[4]; // top, left, bottom, right; unset sides take the table's
     int32_t shading = -1;  // w:shd fill, -1 none
     TableWidth width;
+    CellMargins margins; // the cell's own, else the table's
+    // What the table style gives the cell's text (its whole-table and conditional formats, such as a bold first
+    // row), laid under the paragraph's style. Kept with the cell so it travels when the table is copied.
+    ParagraphFormat styleParagraph;
+    RunFormat styleRun;
 };
 
 struct TableRow {
     std::vector<TableCell> cells;
+    int heightTwips = 0; // w:trHeight, 0 automatic
+    bool exactHeight = false;
 };
 
 struct TableSpan {
@@ -153,6 +167,8 @@ struct TableSpan {
     BorderLine borders[6]; // by BorderSide, the table style's laid under the table's own
     TableWidth width;
     std::vector<int> gridColumns; // twips
+    CellMargins cellMargins;      // the table style's laid under the table's own
+    int32_t shading = -1;         // w:tblPr/w:shd fill, -1 none
 };
 
 struct Story {
@@ -168,6 +184,40 @@ struct Story {
     std::vector<TableSpan> tables;
 };
 
+// The parts of a table a table style formats on their own (w:tblStylePr), in the order Word lays them over each
+// other; kWholeTable is the style's own cell and text formatting.
+enum TableArea {
+    kWholeTable,
+    kBand1Vertical,
+    kBand2Vertical,
+    kBand1Horizontal,
+    kBand2Horizontal,
+    kFirstColumn,
+    kLastColumn,
+    kFirstRow,
+    kLastRow,
+    kTopLeftCell,
+    kTopRightCell,
+    kBottomLeftCell,
+    kBottomRightCell,
+    kTableAreaCount
+};
+
+struct TableAreaFormat {
+    ParagraphFormat paragraph;
+    RunFormat run;
+    int32_t shading = -1;  // cell shading, -1 unset
+    BorderLine borders[6]; // w:tcBorders by BorderSide; the inside sides are the lines between the area's cells
+};
+
+struct TableStyleFormat {
+    TableAreaFormat areas[kTableAreaCount];
+    CellMargins cellMargins;
+    int32_t shading = -1; // the table's own shading
+    int rowBandSize = 1;
+    int columnBandSize = 1;
+};
+
 struct Style {
     std::string id;
     std::string name;
@@ -177,6 +227,7 @@ struct Style {
     ParagraphFormat paragraph; // style's paragraph properties (outlineLevel, numbering, spacing)
     RunFormat run;
     BorderLine tableBorders[6]; // table styles: w:tblPr/w:tblBorders by BorderSide
+    TableStyleFormat table;     // table styles: the rest of their formatting
 };
 
 struct NumberingLevel {
@@ -203,6 +254,22 @@ struct Numbering {
     std::map<int, NumberingInstance> instances; // by numId
 };
 
+// w:docDefaults: what text shows where neither a style nor direct formatting says otherwise.
+struct DocumentDefaults {
+    RunFormat run;
+    ParagraphFormat paragraph;
+    std::string language;         // w:lang w:val, empty unset
+    std::string eastAsiaLanguage; // w:lang w:eastAsia
+};
+
+// The theme's fonts as w:asciiTheme and w:eastAsiaTheme name them, the East Asian ones for the document's language.
+struct ThemeFonts {
+    std::string majorLatin;
+    std::string minorLatin;
+    std::string majorEastAsia;
+    std::string minorEastAsia;
+};
+
 enum class HeaderFooterKind { Primary = 1, FirstPage = 2, EvenPages = 3 };
 
 struct Section {
@@ -215,6 +282,8 @@ struct Document {
     std::vector<Story> stories; // stories[0] is the main text
     std::vector<Section> sections;
     std::vector<Style> styles;
+    DocumentDefaults defaults;
+    ThemeFonts themeFonts;
     Numbering numbering;
     bool allowPng = false;
     uint32_t nextLinkId = 1;

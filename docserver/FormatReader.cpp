@@ -1,5 +1,6 @@
 #include "FormatReader.h"
 
+#include "ThemeFonts.h"
 #include "XmlPart.h"
 
 #include <cstdlib>
@@ -84,7 +85,7 @@ int ShadingColor(const pugi::xml_node& shd) {
     return ColorNumber(AttributeText(shd, "fill"));
 }
 
-RunFormat ReadRunFormat(const pugi::xml_node& rPr) {
+RunFormat ReadRunFormat(const pugi::xml_node& rPr, const ThemeFonts& theme) {
     RunFormat format;
     if (!rPr)
         return format;
@@ -103,14 +104,20 @@ RunFormat ReadRunFormat(const pugi::xml_node& rPr) {
     format.highlight = HighlightColor(ChildValue(rPr, "highlight"));
     format.shading = ShadingColor(Child(rPr, "shd"));
     if (const pugi::xml_node fonts = Child(rPr, "rFonts")) {
-        format.font = AttributeText(fonts, "ascii");
+        // A theme reference outranks the name written beside it.
+        auto font = [&](const char* themeAttribute, const char* nameAttribute) {
+            const std::string themed = ThemeFontName(theme, AttributeText(fonts, themeAttribute));
+            return themed.empty() ? AttributeText(fonts, nameAttribute) : themed;
+        };
+        format.font = font("asciiTheme", "ascii");
         if (format.font.empty())
-            format.font = AttributeText(fonts, "eastAsia");
+            format.font = font("hAnsiTheme", "hAnsi");
+        format.eastAsiaFont = font("eastAsiaTheme", "eastAsia");
     }
     return format;
 }
 
-ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr) {
+ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr, const ThemeFonts& theme) {
     ParagraphFormat format;
     if (!pPr)
         return format;
@@ -139,6 +146,6 @@ ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr) {
         format.indentRight = IntAttribute(indent, "right", IntAttribute(indent, "end", 0));
         format.indentFirstLine = IntAttribute(indent, "firstLine", -IntAttribute(indent, "hanging", 0));
     }
-    format.markFormat = ReadRunFormat(Child(pPr, "rPr"));
+    format.markFormat = ReadRunFormat(Child(pPr, "rPr"), theme);
     return format;
 }

@@ -35,6 +35,20 @@ std::string CssFontName(const std::string& font) {
     return clean;
 }
 
+} // namespace
+
+std::string CssFontFamily(const RunFormat& format) {
+    std::string family;
+    for (const std::string* font : {&format.font, &format.eastAsiaFont}) {
+        const std::string name = "'" + CssFontName(*font) + "'";
+        if (name != "''" && family.find(name) == std::string::npos)
+            family += (family.empty() ? "" : ",") + name;
+    }
+    return family;
+}
+
+namespace {
+
 std::string TextDecoration(const RunFormat& format) {
     std::string value;
     if (format.underline > 0)
@@ -81,76 +95,34 @@ std::string LineHeight(const ParagraphFormat& format) {
 
 } // namespace
 
-RunFormat OverlayRun(RunFormat base, const RunFormat& top) {
-    if (!top.characterStyle.empty())
-        base.characterStyle = top.characterStyle;
-    if (top.bold >= 0)
-        base.bold = top.bold;
-    if (top.italic >= 0)
-        base.italic = top.italic;
-    if (top.strike >= 0)
-        base.strike = top.strike;
-    if (top.underline >= 0)
-        base.underline = top.underline;
-    if (top.sizeHalfPoints > 0)
-        base.sizeHalfPoints = top.sizeHalfPoints;
-    if (top.color >= 0)
-        base.color = top.color;
-    if (top.verticalAlign != 0)
-        base.verticalAlign = top.verticalAlign;
-    if (top.hidden)
-        base.hidden = true;
-    if (!top.font.empty())
-        base.font = top.font;
-    if (top.highlight >= 0)
-        base.highlight = top.highlight;
-    if (top.shading >= 0)
-        base.shading = top.shading;
-    return base;
-}
-
-ParagraphFormat OverlayParagraph(ParagraphFormat base, const ParagraphFormat& top) {
-    if (!top.alignment.empty())
-        base.alignment = top.alignment;
-    if (top.spaceBefore >= 0)
-        base.spaceBefore = top.spaceBefore;
-    if (top.spaceAfter >= 0)
-        base.spaceAfter = top.spaceAfter;
-    if (top.spaceBeforeAuto >= 0)
-        base.spaceBeforeAuto = top.spaceBeforeAuto;
-    if (top.spaceAfterAuto >= 0)
-        base.spaceAfterAuto = top.spaceAfterAuto;
-    if (top.lineRule >= 0) {
-        base.lineRule = top.lineRule;
-        base.lineSpacing = top.lineSpacing;
-    }
-    if (top.indentRight != 0)
-        base.indentRight = top.indentRight;
-    if (top.indentLeft != 0)
-        base.indentLeft = top.indentLeft;
-    if (top.indentFirstLine != 0)
-        base.indentFirstLine = top.indentFirstLine;
-    return base;
-}
-
-RunFormat StyleRunFormat(const Document& document, const std::string& styleId) {
-    RunFormat format;
+RunFormat StyleRunFormat(const Document& document, const std::string& styleId, const RunFormat& base) {
+    RunFormat format = base;
     for (const Style* style : StyleChain(document, styleId.empty() ? DefaultParagraphStyle(document) : styleId))
         format = OverlayRun(format, style->run);
     format.characterStyle.clear();
     return format;
 }
 
-ParagraphFormat StyleParagraphFormat(const Document& document, const std::string& styleId) {
-    ParagraphFormat format;
+RunFormat StyleRunFormat(const Document& document, const std::string& styleId) {
+    return StyleRunFormat(document, styleId, document.defaults.run);
+}
+
+ParagraphFormat StyleParagraphFormat(const Document& document, const std::string& styleId,
+                                     const ParagraphFormat& base) {
+    ParagraphFormat format = base;
     for (const Style* style : StyleChain(document, styleId.empty() ? DefaultParagraphStyle(document) : styleId))
         format = OverlayParagraph(format, style->paragraph);
     format.style = styleId;
     return format;
 }
 
-RunFormat EffectiveRunFormat(const Document& document, const std::string& paragraphStyle, const RunFormat& direct) {
-    RunFormat format = StyleRunFormat(document, paragraphStyle);
+ParagraphFormat StyleParagraphFormat(const Document& document, const std::string& styleId) {
+    return StyleParagraphFormat(document, styleId, document.defaults.paragraph);
+}
+
+RunFormat EffectiveRunFormat(const Document& document, const std::string& paragraphStyle, const RunFormat& direct,
+                             const RunFormat& base) {
+    RunFormat format = StyleRunFormat(document, paragraphStyle, base);
     if (!direct.characterStyle.empty())
         for (const Style* style : StyleChain(document, direct.characterStyle))
             format = OverlayRun(format, style->run);
@@ -168,8 +140,8 @@ std::string CssColor(int32_t wordColor) {
 
 std::string RunCss(const RunFormat& format, const RunFormat& base) {
     std::string css;
-    if (!format.font.empty() && format.font != base.font && !CssFontName(format.font).empty())
-        css += "font-family:'" + CssFontName(format.font) + "';";
+    if (const std::string family = CssFontFamily(format); !family.empty() && family != CssFontFamily(base))
+        css += "font-family:" + family + ";";
     if (format.sizeHalfPoints > 0 && format.sizeHalfPoints != base.sizeHalfPoints) {
         char size[32];
         std::snprintf(size, sizeof size, "font-size:%gpt;", format.sizeHalfPoints / 2.0);

@@ -23,7 +23,35 @@ std::string CssBorder(const BorderLine& line) {
     return Points(points) + " " + kStyles[line.kind] + " " + CssColor(line.color >= 0 ? line.color : 0);
 }
 
+// Word's usual cell margins by side (top, left, bottom, right), which the page's td rule already gives.
+constexpr int32_t kUsualCellMargins[4] = {0, 108, 0, 108};
+
+std::string CellPadding(const TableSpan& table, const TableCell& cell) {
+    int32_t margins[4];
+    bool usual = true;
+    for (int side = 0; side < 4; ++side) {
+        margins[side] = cell.margins.sides[side] >= 0         ? cell.margins.sides[side]
+                        : table.cellMargins.sides[side] >= 0 ? table.cellMargins.sides[side]
+                                                              : kUsualCellMargins[side];
+        usual = usual && margins[side] == kUsualCellMargins[side];
+    }
+    if (usual)
+        return {};
+    // CSS names the sides top, right, bottom, left.
+    return "padding:" + Points(margins[0] / 20.0) + " " + Points(margins[3] / 20.0) + " " +
+           Points(margins[2] / 20.0) + " " + Points(margins[1] / 20.0) + ";";
+}
+
 } // namespace
+
+std::string TableCss(const TableSpan& table) {
+    std::string css;
+    if (const std::string width = CssWidth(table.width); !width.empty())
+        css += "width:" + width + ";";
+    if (table.shading >= 0)
+        css += "background-color:" + CssColor(table.shading) + ";";
+    return css;
+}
 
 std::string CssWidth(const TableWidth& width) {
     if (width.unit == 1)
@@ -68,5 +96,5 @@ std::string CellCss(const TableSpan& table, const TableCell& cell, int column, c
     }
     if (!width.empty())
         css += "width:" + width + ";";
-    return css;
+    return css + CellPadding(table, cell);
 }

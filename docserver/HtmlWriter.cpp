@@ -20,10 +20,8 @@ namespace {
 constexpr const char* kEol = "\r\n";
 constexpr int64_t kEmuPerPixel = 9525; // 96 pixels to the inch
 
+// After the rules for the page and its paragraphs, which carry the document's defaults.
 const char* const kBaseStyleSheet =
-    "body{font-family:Calibri,Arial,'Microsoft YaHei',SimSun,sans-serif;font-size:10.5pt;color:#000000;"
-    "background-color:#FFFFFF;}\r\n"
-    "p,div.Paragraph,h1,h2,h3,h4,h5,h6{margin:0;font-size:10.5pt;font-weight:normal;}\r\n"
     "table.Table{border-collapse:collapse;margin:0;}\r\n"
     "td{padding:0 5.4pt;vertical-align:top;}\r\n"
     "hr.Rule{border:none;height:2px;color:#A0A0A0;background-color:#A0A0A0;}\r\n"
@@ -42,6 +40,24 @@ std::string RomanLower(int number) {
             number -= value;
         }
     return text;
+}
+
+// Fonts a browser has when the document's own are missing.
+constexpr const char* kFallbackFonts = "Calibri,Arial,'Microsoft YaHei',SimSun,sans-serif";
+
+// The text size of text that sets none: the document's default, else Word's usual body size.
+std::string DefaultSize(const RunFormat& defaults) {
+    char size[32];
+    std::snprintf(size, sizeof size, "%gpt", defaults.sizeHalfPoints > 0 ? defaults.sizeHalfPoints / 2.0 : 10.5);
+    return size;
+}
+
+// A language tag safe to write into the page, empty for anything else.
+std::string LanguageTag(const std::string& language) {
+    const bool plain = language.size() <= 35 && std::all_of(language.begin(), language.end(), [](unsigned char c) {
+                           return std::isalnum(c) || c == '-';
+                       });
+    return plain ? language : std::string();
 }
 
 int Pixels(int64_t emu) {
@@ -127,8 +143,8 @@ private:
 
     void WriteTable(const TableSpan& table, int depth) {
         body_ += "<table class=\"Table\" cellspacing=\"0\" cellpadding=\"0\"";
-        if (const std::string width = CssWidth(table.width); !width.empty())
-            body_ += " style=\"width:" + width + ";\"";
+        if (const std::string css = TableCss(table); !css.empty())
+            body_ += " style=\"" + css + "\"";
         body_ += ">";
         body_ += kEol;
         // Vertical merges: a restart cell spans the continuing cells below it in the same grid column.
@@ -152,7 +168,7 @@ private:
         for (size_t r = 0; r < table.rows.size(); ++r) {
             if (table.rows[r].cells.empty())
                 continue;
-            body_ += "<tr>";
+            body_ += RowOpening(table.rows[r]);
             body_ += kEol;
             std::set<int> stillOpen;
             for (size_t c = 0; c < table.rows[r].cells.size(); ++c) {
@@ -184,7 +200,10 @@ private:
                     body_ += " style=\"" + css + "\"";
                 body_ += ">";
                 body_ += kEol;
+                const TableCell* outerCell = cell_;
+                cell_ = &cell;
                 WriteBlocks(cell.start, cell.end, depth);
+                cell_ = outerCell;
                 body_ += "</td>";
                 body_ += kEol;
             }
@@ -194,6 +213,28 @@ private:
         }
         body_ += "</table>";
         body_ += kEol;
+    }
+
+    // Rows are at least their height; an exact height cannot clip a table row in CSS 2 and is shown as a minimum.
+    static std::string RowOpening(const TableRow& row) {
+        if (row.heightTwips <= 0)
+            return "<tr>";
+        char height[48];
+        std::snprintf(height, sizeof height, "<tr style=\"height:%gpt;\">", row.heightTwips / 20.0);
+        return height;
+    }
+
+    // What a paragraph's style is laid over: the document's defaults, and in a table cell what the table style
+    // gives the cell.
+    ParagraphFormat ParagraphBase() const {
+        return cell_ ? OverlayParagraph(document_.defaults.paragraph, cell_->styleParagraph)
+                     : document_.defaults.paragraph;
+    }
+    RunFormat RunBase() const {
+        return cell_ ? OverlayRun(document_.defaults.run, cell_->styleRun) : document_.defaults.run;
+    }
+    RunFormat ShownRun(const std::string& styleId, const RunFormat& direct) const {
+        return EffectiveRunFormat(document_, styleId, direct, RunBase());
     }
 
     bool HoldsHorizontalLine(int32_t start, int32_t end) const {
@@ -212,7 +253,11 @@ private:
             return;
 
         const std::string& styleId = entry.format.style;
-        const ParagraphFormat styleFormat = StyleParagraphFormat(document_, styleId);
+        // The style's class in the page's style sheet, and what the style shows here (different in a table cell).
+        const ParagraphFormat classFormat = StyleParagraphFormat(document_, styleId);
+        const RunFormat classRun = StyleRunFormat(document_, styleId);
+        const ParagraphFormat styleFormat = StyleParagraphFormat(document_, styleId, ParagraphBase());
+        const RunFormat paragraphRun = StyleRunFormat(document_, styleId, RunBase());
         ParagraphFormat format = OverlayParagraph(styleFormat, entry.format);
         const int level = OutlineLevelOf(document_, entry.format);
         const std::u16string& listString =
@@ -231,17 +276,16 @@ private:
             extraClass = "Paragraph ";
         }
         body_ += "<" + element + " class=\"" + extraClass + StyleClass(styleId) + "\"";
-        const std::string css = ParagraphCss(format, styleFormat);
+        const std::string css = ParagraphCss(format, classFormat) + RunCss(paragraphRun, classRun);
         if (!css.empty())
             body_ += " style=\"" + css + "\"";
         body_ += ">";
 
-        const RunFormat paragraphRun = StyleRunFormat(document_, styleId);
         const size_t lengthBefore = body_.size();
         body_ += pendingPrefix_;
         pendingPrefix_.clear();
         if (!listString.empty()) {
-            const RunFormat markRun = EffectiveRunFormat(document_, styleId, entry.format.markFormat);
+            const RunFormat markRun = ShownRun(styleId, entry.format.markFormat);
             WriteSpanOpen(RunCss(markRun, paragraphRun));
             AppendEscapedText(body_, listString);
             body_ += "&nbsp;&nbsp;";
@@ -268,8 +312,11 @@ private:
             body_ += "<div class=\"TextBox\" style=\"border:0.75pt solid #000000;padding:3.6pt 7.2pt;margin:3pt 0;\">";
             body_ += kEol;
             StoryState* outer = current_;
+            const TableCell* outerCell = cell_;
+            cell_ = nullptr; // a box's text is not the cell's
             WriteStory(box.story);
             current_ = outer;
+            cell_ = outerCell;
             body_ += "</div>";
             body_ += kEol;
         }
@@ -362,7 +409,7 @@ private:
             const RunSpan* run = RunAt(position);
             if (!run)
                 continue;
-            const RunFormat effective = EffectiveRunFormat(document_, styleId, run->format);
+            const RunFormat effective = ShownRun(styleId, run->format);
             if (effective.hidden)
                 continue;
             WriteText(position, *next, effective, open.link ? linkBase : paragraphRun, open.link != nullptr);
@@ -392,7 +439,7 @@ private:
         if (!link.subAddress.empty())
             href += "#" + EscapedAddress(link.subAddress);
         const RunSpan* run = RunAt(position);
-        const RunFormat shown = EffectiveRunFormat(document_, styleId, run ? run->format : RunFormat{});
+        const RunFormat shown = ShownRun(styleId, run ? run->format : RunFormat{});
         RunFormat linkFormat = shown;
         const int32_t color = shown.color >= 0 ? shown.color : paragraphRun.color >= 0 ? paragraphRun.color : 0;
         linkFormat.color = color;
@@ -604,14 +651,27 @@ private:
     }
 
     std::string Head() {
+        const DocumentDefaults& defaults = document_.defaults;
+        const std::string language = LanguageTag(defaults.language);
         std::string head = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
-                           "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n<html>\r\n<head>\r\n"
+                           "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n<html" +
+                           (language.empty() ? std::string() : " lang=\"" + language + "\"") +
+                           ">\r\n<head>\r\n"
                            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n"
                            "<title>" +
-                           Title() + "</title>\r\n<style type=\"text/css\">\r\n" + kBaseStyleSheet;
+                           Title() + "</title>\r\n<style type=\"text/css\">\r\n";
+        const std::string ownFonts = CssFontFamily(defaults.run);
+        head += "body{font-family:" + (ownFonts.empty() ? std::string() : ownFonts + ",") + kFallbackFonts +
+                ";font-size:" + DefaultSize(defaults.run) +
+                ";color:" + CssColor(defaults.run.color >= 0 ? defaults.run.color : 0) +
+                ";background-color:#FFFFFF;}" + kEol;
+        head += "p,div.Paragraph,h1,h2,h3,h4,h5,h6{margin:0;font-size:" + DefaultSize(defaults.run) +
+                ";font-weight:normal;" + ParagraphCss(defaults.paragraph, ParagraphFormat{}) + "}" + kEol;
+        head += kBaseStyleSheet;
+        // Each style's class says what the style changes against the defaults.
         for (const std::string& id : styleOrder_) {
-            const std::string css = ParagraphCss(StyleParagraphFormat(document_, id), ParagraphFormat{}) +
-                                    RunCss(StyleRunFormat(document_, id), RunFormat{});
+            const std::string css = ParagraphCss(StyleParagraphFormat(document_, id), defaults.paragraph) +
+                                    RunCss(StyleRunFormat(document_, id), defaults.run);
             if (!css.empty())
                 head += "." + styleClasses_[id] + "{" + css + "}" + kEol;
         }
@@ -651,6 +711,7 @@ private:
     const Document& document_;
     std::string folderName_;
     StoryState* current_ = nullptr;
+    const TableCell* cell_ = nullptr; // the table cell being written, if any
     std::string body_;
     std::string pendingPrefix_;
     bool afterSpace_ = false; // the text written last ended in a space, or starts a line
