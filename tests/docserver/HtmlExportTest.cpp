@@ -19,13 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 bool PngDecodes(const fs::path& path) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -86,15 +79,6 @@ protected:
     std::string Save(const WordDocument& document) {
         SaveAs(document, folder / "0.html");
         return ReadText(folder / "0.html");
-    }
-
-    void ExpectGolden(const std::string& name, const std::string& html) {
-        const fs::path golden = fs::path(LEAFBIND_SOURCE_DIR) / "tests/docserver/golden/html" / (name + ".html");
-        if (const char* update = std::getenv("LEAFBIND_UPDATE_GOLDEN"); update && *update == '1') {
-            std::ofstream(golden, std::ios::binary) << html;
-            return;
-        }
-        EXPECT_EQ(ReadText(golden), html) << "golden " << golden << " differs; LEAFBIND_UPDATE_GOLDEN=1 rewrites it";
     }
 
     // Every <img> names a file in the page's folder, PNGs decode, and the folder holds nothing else.
