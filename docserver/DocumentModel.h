@@ -28,10 +28,10 @@ struct RunFormat {
     int32_t color = -1;         // Word colour number 0xBBGGRR, -1 unset (automatic)
     int8_t verticalAlign = 0;   // 0 baseline, 1 superscript, 2 subscript
     bool hidden = false;
-    std::string font;          // the Latin font
-    std::string eastAsiaFont;  // the font for Chinese, Japanese and Korean text, empty unset
-    int32_t highlight = -1; // w:highlight as a colour number, -1 unset
-    int32_t shading = -1;   // w:shd fill of the run, -1 unset
+    std::string font;         // the Latin font
+    std::string eastAsiaFont; // the font for Chinese, Japanese and Korean text, empty unset
+    int32_t highlight = -1;   // w:highlight as a colour number, -1 unset
+    int32_t shading = -1;     // w:shd fill of the run, -1 unset
     friend bool operator==(const RunFormat&, const RunFormat&) = default;
 };
 
@@ -237,6 +237,9 @@ struct NumberingLevel {
     int restartAfter = -1;          // w:lvlRestart: -1 after any higher level, 0 never, n after level n
     bool legal = false;             // w:isLgl
     std::string style;              // w:pStyle linking a heading style to this level
+    int indentLeft = -1;            // w:pPr/w:ind in twips, -1 when the level sets none
+    int indentFirstLine = 0;        // negative for a hanging number
+    std::string suffix = "tab";     // w:suff: what follows the number, "tab", "space" or "nothing"
 };
 
 struct AbstractNumbering {

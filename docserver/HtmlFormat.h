@@ -12,8 +12,7 @@
 RunFormat StyleRunFormat(const Document& document, const std::string& styleId, const RunFormat& base);
 RunFormat StyleRunFormat(const Document& document, const std::string& styleId); // over the document's defaults
 // The paragraph formatting of a paragraph style and its chain over base; the style id stays the given one.
-ParagraphFormat StyleParagraphFormat(const Document& document, const std::string& styleId,
-                                     const ParagraphFormat& base);
+ParagraphFormat StyleParagraphFormat(const Document& document, const std::string& styleId, const ParagraphFormat& base);
 ParagraphFormat StyleParagraphFormat(const Document& document, const std::string& styleId);
 // A run as shown: base, its paragraph's style, its character style chain, then its own formatting.
 RunFormat EffectiveRunFormat(const Document& document, const std::string& paragraphStyle, const RunFormat& direct,

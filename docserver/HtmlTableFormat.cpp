@@ -30,16 +30,16 @@ std::string CellPadding(const TableSpan& table, const TableCell& cell) {
     int32_t margins[4];
     bool usual = true;
     for (int side = 0; side < 4; ++side) {
-        margins[side] = cell.margins.sides[side] >= 0         ? cell.margins.sides[side]
+        margins[side] = cell.margins.sides[side] >= 0        ? cell.margins.sides[side]
                         : table.cellMargins.sides[side] >= 0 ? table.cellMargins.sides[side]
-                                                              : kUsualCellMargins[side];
+                                                             : kUsualCellMargins[side];
         usual = usual && margins[side] == kUsualCellMargins[side];
     }
     if (usual)
         return {};
     // CSS names the sides top, right, bottom, left.
-    return "padding:" + Points(margins[0] / 20.0) + " " + Points(margins[3] / 20.0) + " " +
-           Points(margins[2] / 20.0) + " " + Points(margins[1] / 20.0) + ";";
+    return "padding:" + Points(margins[0] / 20.0) + " " + Points(margins[3] / 20.0) + " " + Points(margins[2] / 20.0) +
+           " " + Points(margins[1] / 20.0) + ";";
 }
 
 } // namespace

@@ -237,6 +237,14 @@ private:
         return EffectiveRunFormat(document_, styleId, direct, RunBase());
     }
 
+    // The level a numbered paragraph's number comes from; null without a number.
+    const NumberingLevel* ListLevelOf(const ParagraphFormat& format, const std::u16string& listString) const {
+        if (listString.empty())
+            return nullptr;
+        const ListMembership list = ListOf(document_, format);
+        return FindNumberingLevel(document_.numbering, list.numId, list.level);
+    }
+
     bool HoldsHorizontalLine(int32_t start, int32_t end) const {
         return std::any_of(S().pictures.begin(), S().pictures.end(), [&](const PictureSpan& picture) {
             return picture.horizontalLine && picture.start >= start && picture.start < end;
@@ -262,11 +270,17 @@ private:
         const int level = OutlineLevelOf(document_, entry.format);
         const std::u16string& listString =
             index < current_->listStrings.size() ? current_->listStrings[index] : std::u16string();
-        // The numbering definition's indents (which outrank the style's) are not in the model: Word's usual ones,
-        // number at a quarter inch plus half an inch per level, keep nested lists apart.
-        if (!listString.empty() && level >= kBodyTextLevel && entry.format.indentLeft == 0) {
-            format.indentLeft = 360 + 720 * ListOf(document_, entry.format).level;
-            format.indentFirstLine = 0;
+        // The list level's own indents outrank the style's. A level without any gets Word's usual ones in body
+        // text, number at a quarter inch plus half an inch per level, which keep nested lists apart.
+        const NumberingLevel* listLevel = ListLevelOf(entry.format, listString);
+        if (listLevel && entry.format.indentLeft == 0) {
+            if (listLevel->indentLeft >= 0) {
+                format.indentLeft = listLevel->indentLeft;
+                format.indentFirstLine = listLevel->indentFirstLine;
+            } else if (level >= kBodyTextLevel) {
+                format.indentLeft = 360 + 720 * ListOf(document_, entry.format).level;
+                format.indentFirstLine = 0;
+            }
         }
 
         std::string element = level <= 6 && !current_->isNote ? "h" + std::to_string(level) : "p";
@@ -288,9 +302,12 @@ private:
             const RunFormat markRun = ShownRun(styleId, entry.format.markFormat);
             WriteSpanOpen(RunCss(markRun, paragraphRun));
             AppendEscapedText(body_, listString);
-            body_ += "&nbsp;&nbsp;";
+            const std::string suffix = listLevel ? listLevel->suffix : "tab";
+            if (suffix != "space" && suffix != "nothing")
+                body_ += "&nbsp;&nbsp;"; // a tab stop has no width in a page: two spaces' room instead
             WriteSpanClose(RunCss(markRun, paragraphRun));
-            body_ += " ";
+            if (suffix != "nothing")
+                body_ += " ";
         }
         afterSpace_ = true; // a space starting a line would vanish
         WriteInline(start, contentEnd, styleId, paragraphRun);
@@ -663,8 +680,8 @@ private:
         const std::string ownFonts = CssFontFamily(defaults.run);
         head += "body{font-family:" + (ownFonts.empty() ? std::string() : ownFonts + ",") + kFallbackFonts +
                 ";font-size:" + DefaultSize(defaults.run) +
-                ";color:" + CssColor(defaults.run.color >= 0 ? defaults.run.color : 0) +
-                ";background-color:#FFFFFF;}" + kEol;
+                ";color:" + CssColor(defaults.run.color >= 0 ? defaults.run.color : 0) + ";background-color:#FFFFFF;}" +
+                kEol;
         head += "p,div.Paragraph,h1,h2,h3,h4,h5,h6{margin:0;font-size:" + DefaultSize(defaults.run) +
                 ";font-weight:normal;" + ParagraphCss(defaults.paragraph, ParagraphFormat{}) + "}" + kEol;
         head += kBaseStyleSheet;

@@ -1,5 +1,6 @@
 #pragma once
-// Styles: reading styles.xml (its document defaults too), and the answers that need the basedOn chain (outline level, numbering).
+// Styles: reading styles.xml (its document defaults too), and the answers that need the basedOn chain (outline level,
+// numbering).
 
 #include "DocumentModel.h"
 #include "ThemeFonts.h"

@@ -31,7 +31,8 @@ BorderLine ReadBorderLine(const pugi::xml_node& node) {
 void ReadCellMargins(const pugi::xml_node& margins, CellMargins& result) {
     if (!margins)
         return;
-    static constexpr const char* kNames[][2] = {{"top", "top"}, {"left", "start"}, {"bottom", "bottom"}, {"right", "end"}};
+    static constexpr const char* kNames[][2] = {
+        {"top", "top"}, {"left", "start"}, {"bottom", "bottom"}, {"right", "end"}};
     for (int side = 0; side < 4; ++side) {
         pugi::xml_node node = Child(margins, kNames[side][0]);
         if (!node)
@@ -44,10 +45,10 @@ void ReadCellMargins(const pugi::xml_node& margins, CellMargins& result) {
 
 TableArea AreaNamed(const std::string& type) {
     static const std::pair<const char*, TableArea> kAreas[] = {
-        {"wholeTable", kWholeTable},  {"band1Vert", kBand1Vertical}, {"band2Vert", kBand2Vertical},
+        {"wholeTable", kWholeTable},     {"band1Vert", kBand1Vertical},   {"band2Vert", kBand2Vertical},
         {"band1Horz", kBand1Horizontal}, {"band2Horz", kBand2Horizontal}, {"firstCol", kFirstColumn},
-        {"lastCol", kLastColumn},     {"firstRow", kFirstRow},       {"lastRow", kLastRow},
-        {"nwCell", kTopLeftCell},     {"neCell", kTopRightCell},     {"swCell", kBottomLeftCell},
+        {"lastCol", kLastColumn},        {"firstRow", kFirstRow},         {"lastRow", kLastRow},
+        {"nwCell", kTopLeftCell},        {"neCell", kTopRightCell},       {"swCell", kBottomLeftCell},
         {"seCell", kBottomRightCell}};
     for (const auto& [name, area] : kAreas)
         if (type == name)

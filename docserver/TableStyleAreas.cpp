@@ -104,7 +104,8 @@ void ApplyTableStyle(const Document& document, const Style* style, const TableLo
             const AreaEdges columnArea{firstRow, true, lastRow, true};
             std::vector<AreaUse> uses{{kWholeTable, {firstRow, firstColumn, lastRow, lastColumn}}};
             if (look.columnBands && bandColumn >= 0)
-                uses.push_back({(bandColumn / merged.columnBandSize) % 2 ? kBand2Vertical : kBand1Vertical, columnArea});
+                uses.push_back(
+                    {(bandColumn / merged.columnBandSize) % 2 ? kBand2Vertical : kBand1Vertical, columnArea});
             if (look.rowBands && bandRow >= 0)
                 uses.push_back({(bandRow / merged.rowBandSize) % 2 ? kBand2Horizontal : kBand1Horizontal, rowArea});
             if (look.firstColumn && firstColumn)

@@ -358,7 +358,7 @@ DocxBuilder& DocxBuilder::AddAbstractList(int abstractId, const std::vector<List
             xml += "<w:pStyle w:val=\"" + Escape(level.style) + "\"/>";
         if (level.legal)
             xml += "<w:isLgl/>";
-        xml += "<w:lvlText w:val=\"" + Escape(level.text) + "\"/></w:lvl>";
+        xml += "<w:lvlText w:val=\"" + Escape(level.text) + "\"/>" + level.properties + "</w:lvl>";
     }
     abstractLists_.push_back(xml + "</w:abstractNum>");
     return *this;
@@ -436,9 +436,8 @@ std::string DocxBuilder::Build() const {
     std::string styles;
     for (const std::string& style : styles_)
         styles += style;
-    parts["word/styles.xml"] =
-        std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:styles") + kNamespaces + ">" + documentDefaults_ +
-        styles + "</w:styles>";
+    parts["word/styles.xml"] = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:styles") + kNamespaces + ">" +
+                               documentDefaults_ + styles + "</w:styles>";
 
     std::string relationships = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
                                 "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";

@@ -107,8 +107,9 @@ struct ListLevel {
     std::string text = "%1.";       // w:lvlText
     int start = 1;
     bool legal = false;
-    int restartAfter = -1; // w:lvlRestart, -1 none
-    std::string style;     // w:pStyle
+    int restartAfter = -1;  // w:lvlRestart, -1 none
+    std::string style;      // w:pStyle
+    std::string properties; // more w:lvl content, as is (w:suff, w:pPr)
 };
 
 struct TableCell {

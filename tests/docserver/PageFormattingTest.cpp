@@ -73,9 +73,8 @@ TEST_F(ServerTest, DefaultsAndThemeFontsShowInASavedDocument) {
 }
 
 TEST_F(ServerTest, TheEastAsianThemeFontFollowsTheDocumentLanguage) {
-    const std::pair<const char*, const char*> cases[] = {{"zh-CN", "'Body Serif','Body Song',"},
-                                                         {"ja-JP", "'Body Serif','Body Mincho',"},
-                                                         {"", "'Body Serif',Calibri"}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"zh-CN", "'Body Serif','Body Song',"}, {"ja-JP", "'Body Serif','Body Mincho',"}, {"", "'Body Serif',Calibri"}};
     for (const auto& [language, fonts] : cases) {
         DocxBuilder doc = ThemedDocument(language);
         doc.AddParagraph("text");
@@ -167,24 +166,24 @@ void AddAccentTableStyle(DocxBuilder& doc) {
         {.id = "AccentTable",
          .name = "Accent Table",
          .type = "table",
-         .properties =
-             "<w:pPr><w:spacing w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/></w:pPr>"
-             "<w:tblPr><w:tblBorders><w:top " +
-             single + "/><w:left " + single + "/><w:bottom " + single + "/><w:right " + single +
-             "/></w:tblBorders></w:tblPr>"
-             "<w:tblStylePr w:type=\"firstRow\"><w:rPr><w:b/><w:color w:val=\"FFFFFF\"/></w:rPr>"
-             "<w:tcPr><w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"4472C4\"/></w:tcPr></w:tblStylePr>"
-             "<w:tblStylePr w:type=\"lastRow\"><w:rPr><w:b/></w:rPr><w:tcPr><w:tcBorders>"
-             "<w:top w:val=\"double\" w:sz=\"4\" w:color=\"4472C4\"/></w:tcBorders></w:tcPr></w:tblStylePr>"
-             "<w:tblStylePr w:type=\"firstCol\"><w:rPr><w:i/></w:rPr></w:tblStylePr>"
-             "<w:tblStylePr w:type=\"band1Horz\"><w:tcPr><w:shd w:val=\"clear\" w:fill=\"D9E2F3\"/></w:tcPr>"
-             "</w:tblStylePr>"});
+         .properties = "<w:pPr><w:spacing w:after=\"0\" w:line=\"240\" w:lineRule=\"auto\"/></w:pPr>"
+                       "<w:tblPr><w:tblBorders><w:top " +
+                       single + "/><w:left " + single + "/><w:bottom " + single + "/><w:right " + single +
+                       "/></w:tblBorders></w:tblPr>"
+                       "<w:tblStylePr w:type=\"firstRow\"><w:rPr><w:b/><w:color w:val=\"FFFFFF\"/></w:rPr>"
+                       "<w:tcPr><w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"4472C4\"/></w:tcPr></w:tblStylePr>"
+                       "<w:tblStylePr w:type=\"lastRow\"><w:rPr><w:b/></w:rPr><w:tcPr><w:tcBorders>"
+                       "<w:top w:val=\"double\" w:sz=\"4\" w:color=\"4472C4\"/></w:tcBorders></w:tcPr></w:tblStylePr>"
+                       "<w:tblStylePr w:type=\"firstCol\"><w:rPr><w:i/></w:rPr></w:tblStylePr>"
+                       "<w:tblStylePr w:type=\"band1Horz\"><w:tcPr><w:shd w:val=\"clear\" w:fill=\"D9E2F3\"/></w:tcPr>"
+                       "</w:tblStylePr>"});
 }
 
 std::vector<std::vector<docx::TableCell>> Rows(const std::string& tag, int count) {
     std::vector<std::vector<docx::TableCell>> rows;
     for (int r = 1; r <= count; ++r)
-        rows.push_back({docx::TableCell{{tag + std::to_string(r) + "a"}}, docx::TableCell{{tag + std::to_string(r) + "b"}}});
+        rows.push_back(
+            {docx::TableCell{{tag + std::to_string(r) + "a"}}, docx::TableCell{{tag + std::to_string(r) + "b"}}});
     return rows;
 }
 
@@ -233,18 +232,22 @@ TEST_F(ServerTest, CellMarginsRowHeightsAndTableShading) {
                                 "<w:right w:w=\"0\" w:type=\"dxa\"/></w:tblCellMar></w:tblPr>"});
     auto rows = Rows("m", 3);
     rows[1][1].properties = "<w:tcMar><w:start w:w=\"288\" w:type=\"dxa\"/></w:tcMar>";
-    doc.AddTable(rows, {.properties = "<w:tblStyle w:val=\"Tight\"/><w:tblCellMar><w:top w:w=\"72\" w:type=\"dxa\"/>"
-                                      "</w:tblCellMar><w:shd w:val=\"clear\" w:fill=\"FFF2CC\"/>",
-                        .rowProperties = {"<w:trHeight w:val=\"567\"/>", "<w:trHeight w:val=\"400\" w:hRule=\"exact\"/>",
-                                          "<w:trHeight w:val=\"900\" w:hRule=\"auto\"/>"}});
+    doc.AddTable(rows,
+                 {.properties = "<w:tblStyle w:val=\"Tight\"/><w:tblCellMar><w:top w:w=\"72\" w:type=\"dxa\"/>"
+                                "</w:tblCellMar><w:shd w:val=\"clear\" w:fill=\"FFF2CC\"/>",
+                  .rowProperties = {"<w:trHeight w:val=\"567\"/>", "<w:trHeight w:val=\"400\" w:hRule=\"exact\"/>",
+                                    "<w:trHeight w:val=\"900\" w:hRule=\"auto\"/>"}});
     doc.AddTable({{docx::TableCell{{"usual"}}}});
     const std::string html = SavePage(Open(doc));
-    EXPECT_NE(html.find("<table class=\"Table\" cellspacing=\"0\" cellpadding=\"0\" style=\"background-color:#FFF2CC;\">"),
-              std::string::npos);
+    EXPECT_NE(
+        html.find("<table class=\"Table\" cellspacing=\"0\" cellpadding=\"0\" style=\"background-color:#FFF2CC;\">"),
+        std::string::npos);
     EXPECT_NE(CellBefore(html, "m1a").find("padding:3.6pt 0pt 0pt 0pt;"), std::string::npos) << CellBefore(html, "m1a");
     EXPECT_NE(CellBefore(html, "m2b").find("padding:3.6pt 0pt 0pt 14.4pt;"), std::string::npos);
-    EXPECT_NE(html.find("<tr style=\"height:28.35pt;\">\r\n<td style=\"padding:3.6pt 0pt 0pt 0pt;\">\r\n<p class=\"SNormal\">m1a"),
-              std::string::npos);
+    EXPECT_NE(
+        html.find(
+            "<tr style=\"height:28.35pt;\">\r\n<td style=\"padding:3.6pt 0pt 0pt 0pt;\">\r\n<p class=\"SNormal\">m1a"),
+        std::string::npos);
     EXPECT_NE(html.find("<tr style=\"height:20pt;\">"), std::string::npos);
     EXPECT_NE(html.find("<tr>\r\n<td style=\"padding:3.6pt 0pt 0pt 0pt;\">\r\n<p class=\"SNormal\">m3a"),
               std::string::npos)

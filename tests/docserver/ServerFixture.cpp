@@ -82,8 +82,8 @@ std::string ServerTest::SavePage(const WordDocument& document, const std::string
     ScopedVariant path = ScopedVariant::Bstr((folder / name).u16string());
     ScopedVariant format = ScopedVariant::I4(10);
     ScopedVariant no = ScopedVariant::Bool(false);
-    document.SaveAs(&path, &format, &missing, &missing, &no, &missing, &missing, &missing, &missing, &missing,
-                    &missing, &missing, &missing, &missing, &missing, &missing);
+    document.SaveAs(&path, &format, &missing, &missing, &no, &missing, &missing, &missing, &missing, &missing, &missing,
+                    &missing, &missing, &missing, &missing, &missing);
     return ReadText(folder / name);
 }
 
