@@ -2,6 +2,8 @@
 
 #include "StyleSheet.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <vector>
 
@@ -48,6 +50,21 @@ std::string CssFontFamily(const RunFormat& format) {
 }
 
 namespace {
+
+// The browser's kind of font to fall back on when a document's font is not installed: by the usual words in font
+// names, else sans-serif, as the page's own fallback fonts are.
+std::string GenericFamily(const std::string& font) {
+    std::string lower = font;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    auto has = [&](const char* word) { return lower.find(word) != std::string::npos; };
+    if (has("courier") || has("mono") || has("consolas") || has("console"))
+        return "monospace";
+    if ((has("serif") && !has("sans")) || has("times") || has("cambria") || has("georgia") || has("garamond") ||
+        has("book") || has("song") || has("mincho") || has("\xE5\xAE\x8B") /* "Song" */ ||
+        has("\xE6\x98\x8E") /* "Ming" */)
+        return "serif";
+    return "sans-serif";
+}
 
 std::string TextDecoration(const RunFormat& format) {
     std::string value;
@@ -141,7 +158,8 @@ std::string CssColor(int32_t wordColor) {
 std::string RunCss(const RunFormat& format, const RunFormat& base) {
     std::string css;
     if (const std::string family = CssFontFamily(format); !family.empty() && family != CssFontFamily(base))
-        css += "font-family:" + family + ";";
+        css += "font-family:" + family + "," + GenericFamily(format.font.empty() ? format.eastAsiaFont : format.font) +
+               ";";
     if (format.sizeHalfPoints > 0 && format.sizeHalfPoints != base.sizeHalfPoints) {
         char size[32];
         std::snprintf(size, sizeof size, "font-size:%gpt;", format.sizeHalfPoints / 2.0);

@@ -75,4 +75,26 @@ TEST(HtmlFormat, CssNamesOnlyWhatDiffers) {
               "text-align:justify;margin-top:3pt;margin-bottom:14pt;line-height:normal;");
 }
 
+// A font the reader lacks falls back on the kind of font it names, not the browser's default serif; the East Asian
+// font comes second, for the characters the Latin font has not.
+TEST(HtmlFormat, FontFamiliesEndInAGenericFamily) {
+    const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
+        {{"Aptos Display", ""}, "font-family:'Aptos Display',sans-serif;"},
+        {{"Times New Roman", "\xE5\xAE\x8B\xE4\xBD\x93"},
+         "font-family:'Times New Roman','\xE5\xAE\x8B\xE4\xBD\x93',serif;"},
+        {{"", "SimSun"}, "font-family:'SimSun',sans-serif;"},
+        {{"", "MS Mincho"}, "font-family:'MS Mincho',serif;"},
+        {{"Courier New", "Courier New"}, "font-family:'Courier New',monospace;"},
+        {{"Noto Sans Serif Mix", ""}, "font-family:'Noto Sans Serif Mix',sans-serif;"},
+        {{"Bad'};font", ""}, "font-family:'Badfont',sans-serif;"},
+    };
+    for (const auto& [fonts, css] : cases) {
+        RunFormat run;
+        run.font = fonts.first;
+        run.eastAsiaFont = fonts.second;
+        EXPECT_EQ(RunCss(run, RunFormat{}), css) << fonts.first << " / " << fonts.second;
+        EXPECT_EQ(RunCss(run, run), "") << "the same fonts as the base need nothing";
+    }
+}
+
 } // namespace

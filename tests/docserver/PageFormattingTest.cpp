@@ -65,11 +65,12 @@ TEST_F(ServerTest, DefaultsAndThemeFontsShowInASavedDocument) {
     EXPECT_NE(paragraphs.find("font-size:11pt;"), std::string::npos) << paragraphs;
     EXPECT_NE(paragraphs.find("margin-bottom:8pt;line-height:107.917%;"), std::string::npos) << paragraphs;
     EXPECT_EQ(Rule(html, ".SHeading1"),
-              ".SHeading1{margin-top:12pt;margin-bottom:0pt;font-family:'Heading Sans','Heading Hei';font-size:16pt;")
+              ".SHeading1{margin-top:12pt;margin-bottom:0pt;font-family:'Heading Sans','Heading Hei',sans-serif;"
+              "font-size:16pt;")
         << "a heading says only what differs from the defaults";
     EXPECT_EQ(Rule(html, ".SNormal"), "") << "body text is all defaults";
-    EXPECT_NE(html.find("font-family:'Courier New','Body Song';\">code"), std::string::npos);
-    EXPECT_NE(html.find("font-family:'Heading Sans','Body Song';\"> themed"), std::string::npos);
+    EXPECT_NE(html.find("font-family:'Courier New','Body Song',monospace;\">code"), std::string::npos);
+    EXPECT_NE(html.find("font-family:'Heading Sans','Body Song',sans-serif;\"> themed"), std::string::npos);
 }
 
 TEST_F(ServerTest, TheEastAsianThemeFontFollowsTheDocumentLanguage) {
