@@ -37,11 +37,30 @@ std::string CssFontName(const std::string& font) {
     return clean;
 }
 
+// A font for Chinese, Japanese or Korean text: a name in those scripts, or one of the usual names of such fonts.
+bool LooksEastAsian(const std::string& font) {
+    if (std::any_of(font.begin(), font.end(), [](unsigned char c) { return c >= 0x80; }))
+        return true;
+    std::string lower = font;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    static constexpr const char* kWords[] = {
+        "simsun",   "simhei",   "simkai",   "simfang",    "song",       "hei",       "kai",
+        "fangsong", "ming",     "mincho",   "ms gothic",  "ms pgothic", "ui gothic", "yu gothic",
+        "yahei",    "meiryo",   "malgun",   "batang",     "gulim",      "dotum",     "gungsuh",
+        "dengxian", "hiragino", "pingfang", "source han", "cjk",        "wenquanyi"};
+    return std::any_of(std::begin(kWords), std::end(kWords),
+                       [&](const char* word) { return lower.find(word) != std::string::npos; });
+}
+
 } // namespace
 
 std::string CssFontFamily(const RunFormat& format) {
     std::string family;
     for (const std::string* font : {&format.font, &format.eastAsiaFont}) {
+        // Western documents often name a Latin font for East Asian text; listed, it would stand in for a missing
+        // Latin font, which Word never does.
+        if (font == &format.eastAsiaFont && !LooksEastAsian(*font))
+            continue;
         const std::string name = "'" + CssFontName(*font) + "'";
         if (name != "''" && family.find(name) == std::string::npos)
             family += (family.empty() ? "" : ",") + name;

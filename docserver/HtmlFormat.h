@@ -23,7 +23,8 @@ RunFormat EffectiveRunFormat(const Document& document, const std::string& paragr
 std::string RunCss(const RunFormat& format, const RunFormat& base);
 std::string ParagraphCss(const ParagraphFormat& format, const ParagraphFormat& base);
 
-// "'Latin','East Asian'" for the fonts a format names, empty when it names none.
+// "'Latin','East Asian'" for the fonts a format names, empty when it names none. An East Asian font that is a Latin
+// one in fact is left out.
 std::string CssFontFamily(const RunFormat& format);
 
 // "#RRGGBB" from Word's colour number 0xBBGGRR.

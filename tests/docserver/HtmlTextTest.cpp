@@ -83,6 +83,8 @@ TEST(HtmlFormat, FontFamiliesEndInAGenericFamily) {
         {{"Times New Roman", "\xE5\xAE\x8B\xE4\xBD\x93"},
          "font-family:'Times New Roman','\xE5\xAE\x8B\xE4\xBD\x93',serif;"},
         {{"", "SimSun"}, "font-family:'SimSun',sans-serif;"},
+        {{"Calibri Light", "Times New Roman"}, "font-family:'Calibri Light',sans-serif;"},
+        {{"Calibri", "Microsoft YaHei"}, "font-family:'Calibri','Microsoft YaHei',sans-serif;"},
         {{"", "MS Mincho"}, "font-family:'MS Mincho',serif;"},
         {{"Courier New", "Courier New"}, "font-family:'Courier New',monospace;"},
         {{"Noto Sans Serif Mix", ""}, "font-family:'Noto Sans Serif Mix',sans-serif;"},
