@@ -70,21 +70,6 @@ std::string CssFontFamily(const RunFormat& format) {
 
 namespace {
 
-// The browser's kind of font to fall back on when a document's font is not installed: by the usual words in font
-// names, else sans-serif, as the page's own fallback fonts are.
-std::string GenericFamily(const std::string& font) {
-    std::string lower = font;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    auto has = [&](const char* word) { return lower.find(word) != std::string::npos; };
-    if (has("courier") || has("mono") || has("consolas") || has("console"))
-        return "monospace";
-    if ((has("serif") && !has("sans")) || has("times") || has("cambria") || has("georgia") || has("garamond") ||
-        has("book") || has("song") || has("mincho") || has("\xE5\xAE\x8B") /* "Song" */ ||
-        has("\xE6\x98\x8E") /* "Ming" */)
-        return "serif";
-    return "sans-serif";
-}
-
 std::string TextDecoration(const RunFormat& format) {
     std::string value;
     if (format.underline > 0)
@@ -165,6 +150,19 @@ RunFormat EffectiveRunFormat(const Document& document, const std::string& paragr
     format = OverlayRun(format, direct);
     format.characterStyle.clear();
     return format;
+}
+
+std::string GenericFamily(const std::string& font) {
+    std::string lower = font;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    auto has = [&](const char* word) { return lower.find(word) != std::string::npos; };
+    if (has("courier") || has("mono") || has("consolas") || has("console"))
+        return "monospace";
+    if ((has("serif") && !has("sans")) || has("times") || has("cambria") || has("georgia") || has("garamond") ||
+        has("book") || has("song") || has("mincho") || has("\xE5\xAE\x8B") /* "Song" */ ||
+        has("\xE6\x98\x8E") /* "Ming" */)
+        return "serif";
+    return "sans-serif";
 }
 
 std::string CssColor(int32_t wordColor) {

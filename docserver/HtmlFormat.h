@@ -27,5 +27,9 @@ std::string ParagraphCss(const ParagraphFormat& format, const ParagraphFormat& b
 // one in fact is left out.
 std::string CssFontFamily(const RunFormat& format);
 
+// The generic family ("serif", "sans-serif", "monospace") to fall back on when a font is not installed, by the usual
+// words in font names; sans-serif when nothing tells.
+std::string GenericFamily(const std::string& font);
+
 // "#RRGGBB" from Word's colour number 0xBBGGRR.
 std::string CssColor(int32_t wordColor);

@@ -42,8 +42,21 @@ std::string RomanLower(int number) {
     return text;
 }
 
-// Fonts a browser has when the document's own are missing.
-constexpr const char* kFallbackFonts = "Calibri,Arial,'Microsoft YaHei',SimSun,sans-serif";
+// The page's fonts: the document's default ones, then fonts a browser has when those are missing, of the kind the
+// default font is.
+std::string BodyFontFamily(const RunFormat& defaults) {
+    static const std::vector<std::string> kSans = {"Calibri", "Arial", "'Microsoft YaHei'", "SimSun", "sans-serif"};
+    static const std::vector<std::string> kSerif = {"'Times New Roman'", "SimSun", "serif"};
+    static const std::vector<std::string> kMonospace = {"'Courier New'", "monospace"};
+    const std::string generic = GenericFamily(defaults.font.empty() ? defaults.eastAsiaFont : defaults.font);
+    std::string family = CssFontFamily(defaults);
+    for (const std::string& fallback : generic == "serif" ? kSerif : generic == "monospace" ? kMonospace : kSans) {
+        const std::string quoted = fallback.front() == '\'' ? fallback : "'" + fallback + "'";
+        if (family.find(quoted) == std::string::npos)
+            family += (family.empty() ? "" : ",") + fallback;
+    }
+    return family;
+}
 
 // The text size of text that sets none: the document's default, else Word's usual body size.
 std::string DefaultSize(const RunFormat& defaults) {
@@ -677,9 +690,7 @@ private:
                            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n"
                            "<title>" +
                            Title() + "</title>\r\n<style type=\"text/css\">\r\n";
-        const std::string ownFonts = CssFontFamily(defaults.run);
-        head += "body{font-family:" + (ownFonts.empty() ? std::string() : ownFonts + ",") + kFallbackFonts +
-                ";font-size:" + DefaultSize(defaults.run) +
+        head += "body{font-family:" + BodyFontFamily(defaults.run) + ";font-size:" + DefaultSize(defaults.run) +
                 ";color:" + CssColor(defaults.run.color >= 0 ? defaults.run.color : 0) + ";background-color:#FFFFFF;}" +
                 kEol;
         head += "p,div.Paragraph,h1,h2,h3,h4,h5,h6{margin:0;font-size:" + DefaultSize(defaults.run) +

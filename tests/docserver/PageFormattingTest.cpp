@@ -59,7 +59,8 @@ TEST_F(ServerTest, DefaultsAndThemeFontsShowInASavedDocument) {
     const std::string html = SavePage(Open(doc));
     ExpectGolden("defaults", html);
     EXPECT_NE(html.find("<html lang=\"en-US\">"), std::string::npos);
-    EXPECT_EQ(Rule(html, "body").find("body{font-family:'Body Serif','Body Song',Calibri,"), 0u) << Rule(html, "body");
+    EXPECT_EQ(Rule(html, "body").find("body{font-family:'Body Serif','Body Song','Times New Roman',SimSun,serif;"), 0u)
+        << "a serif default falls back on serif fonts: " << Rule(html, "body");
     EXPECT_NE(Rule(html, "body").find("font-size:11pt;"), std::string::npos);
     const std::string paragraphs = Rule(html, "p,div.Paragraph,h1,h2,h3,h4,h5,h6");
     EXPECT_NE(paragraphs.find("font-size:11pt;"), std::string::npos) << paragraphs;
@@ -74,8 +75,9 @@ TEST_F(ServerTest, DefaultsAndThemeFontsShowInASavedDocument) {
 }
 
 TEST_F(ServerTest, TheEastAsianThemeFontFollowsTheDocumentLanguage) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"zh-CN", "'Body Serif','Body Song',"}, {"ja-JP", "'Body Serif','Body Mincho',"}, {"", "'Body Serif',Calibri"}};
+    const std::pair<const char*, const char*> cases[] = {{"zh-CN", "'Body Serif','Body Song',"},
+                                                         {"ja-JP", "'Body Serif','Body Mincho',"},
+                                                         {"", "'Body Serif','Times New Roman'"}};
     for (const auto& [language, fonts] : cases) {
         DocxBuilder doc = ThemedDocument(language);
         doc.AddParagraph("text");
