@@ -146,7 +146,8 @@ struct TableCell {
     BorderLine borders[4]; // top, left, bottom, right; unset sides take the table's
     int32_t shading = -1;  // w:shd fill, -1 none
     TableWidth width;
-    CellMargins margins; // the cell's own, else the table's
+    CellMargins margins;      // the cell's own, else the table's
+    int8_t verticalAlign = 0; // w:vAlign: 0 top, 1 centre, 2 bottom
     // What the table style gives the cell's text (its whole-table and conditional formats, such as a bold first
     // row), laid under the paragraph's style. Kept with the cell so it travels when the table is copied.
     ParagraphFormat styleParagraph;
@@ -169,6 +170,8 @@ struct TableSpan {
     std::vector<int> gridColumns; // twips
     CellMargins cellMargins;      // the table style's laid under the table's own
     int32_t shading = -1;         // w:tblPr/w:shd fill, -1 none
+    std::string alignment;        // w:tblPr/w:jc, empty for the left
+    int indent = 0;               // w:tblInd in twips
 };
 
 struct Story {

@@ -108,6 +108,8 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
         copy.gridColumns = table.gridColumns;
         copy.cellMargins = table.cellMargins;
         copy.shading = table.shading;
+        copy.alignment = table.alignment;
+        copy.indent = table.indent;
         for (const TableRow& row : table.rows) {
             TableRow rowCopy;
             rowCopy.heightTwips = row.heightTwips;

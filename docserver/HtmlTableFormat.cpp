@@ -2,6 +2,7 @@
 
 #include "HtmlFormat.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -46,6 +47,15 @@ std::string CellPadding(const TableSpan& table, const TableCell& cell) {
 
 std::string TableCss(const TableSpan& table) {
     std::string css;
+    if (table.alignment == "center") {
+        css += "margin-left:auto;margin-right:auto;";
+    } else if (table.alignment == "right" || table.alignment == "end") {
+        css += "margin-left:auto;margin-right:0;";
+    } else if (table.indent != 0) {
+        // Word's usual small negative indent lines cell text up with the margin; a larger one would push the table
+        // out of the page's left edge.
+        css += "margin-left:" + Points(std::max(table.indent, -kUsualCellMargins[1]) / 20.0) + ";";
+    }
     if (const std::string width = CssWidth(table.width); !width.empty())
         css += "width:" + width + ";";
     if (table.shading >= 0)
@@ -96,5 +106,9 @@ std::string CellCss(const TableSpan& table, const TableCell& cell, int column, c
     }
     if (!width.empty())
         css += "width:" + width + ";";
+    if (cell.verticalAlign == 1)
+        css += "vertical-align:middle;";
+    else if (cell.verticalAlign == 2)
+        css += "vertical-align:bottom;";
     return css + CellPadding(table, cell);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Table and cell formatting as CSS 2: borders, shading, widths and cell margins.
+// Table and cell formatting as CSS 2: borders, shading, widths, cell margins, alignment and indent.
 
 #include "DocumentModel.h"
 
@@ -15,8 +15,8 @@ struct CellPlace {
 
 // "120pt" or "50%", empty for an automatic width.
 std::string CssWidth(const TableWidth& width);
-// Declarations for the table element: its width and shading.
+// Declarations for the table element: its alignment or indent, width and shading.
 std::string TableCss(const TableSpan& table);
 // Declarations for a cell's borders, shading, width (from its own width, else the grid columns it spans) and
-// padding where its margins are not Word's usual ones.
+// vertical alignment, and padding where its margins are not Word's usual ones.
 std::string CellCss(const TableSpan& table, const TableCell& cell, int column, const CellPlace& place);

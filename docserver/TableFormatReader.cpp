@@ -140,6 +140,9 @@ void ReadTableFormat(const Document& document, const pugi::xml_node& table, Tabl
     if (const pugi::xml_node shading = Child(tblPr, "shd"))
         span.shading = ShadingColor(shading);
     span.width = ReadTableWidth(Child(tblPr, "tblW"));
+    span.alignment = ChildValue(tblPr, "jc");
+    if (const pugi::xml_node indent = Child(tblPr, "tblInd"); indent && AttributeText(indent, "type") != "pct")
+        span.indent = std::clamp(Attribute(indent, "w").as_int(0), -31680, 31680);
     for (pugi::xml_node column : Child(table, "tblGrid").children())
         if (IsElement(column, "gridCol") && span.gridColumns.size() < 64)
             span.gridColumns.push_back(std::clamp(Attribute(column, "w").as_int(0), 0, 31680));
@@ -152,6 +155,8 @@ void ReadCellFormat(const pugi::xml_node& tcPr, TableCell& cell) {
     cell.shading = ShadingColor(Child(tcPr, "shd"));
     cell.width = ReadTableWidth(Child(tcPr, "tcW"));
     ReadCellMargins(Child(tcPr, "tcMar"), cell.margins);
+    const std::string vertical = ChildValue(tcPr, "vAlign");
+    cell.verticalAlign = vertical == "center" ? 1 : vertical == "bottom" ? 2 : 0;
 }
 
 void ReadRowFormat(const pugi::xml_node& trPr, TableRow& row) {

@@ -258,6 +258,33 @@ TEST_F(ServerTest, CellMarginsRowHeightsAndTableShading) {
     EXPECT_EQ(CellBefore(html, "usual"), "<td>\r\n<p class=\"SNormal\">") << "Word's usual margins need nothing";
 }
 
+TEST_F(ServerTest, TablesAlignIndentAndAlignTheirCellText) {
+    DocxBuilder doc;
+    doc.AddTable({{docx::TableCell{.paragraphs = {"middle"}, .properties = "<w:vAlign w:val=\"center\"/>"},
+                   docx::TableCell{.paragraphs = {"bottom"}, .properties = "<w:vAlign w:val=\"bottom\"/>"},
+                   docx::TableCell{.paragraphs = {"top"}, .properties = "<w:vAlign w:val=\"top\"/>"}}},
+                 {.properties = "<w:jc w:val=\"center\"/>"});
+    doc.AddTable({{docx::TableCell{{"indented"}}}}, {.properties = "<w:tblInd w:w=\"720\" w:type=\"dxa\"/>"});
+    doc.AddTable({{docx::TableCell{{"at the margin"}}}}, {.properties = "<w:tblInd w:w=\"-108\" w:type=\"dxa\"/>"});
+    doc.AddTable({{docx::TableCell{{"far left"}}}}, {.properties = "<w:tblInd w:w=\"-972\" w:type=\"dxa\"/>"});
+    doc.AddTable({{docx::TableCell{{"right"}}}}, {.properties = "<w:jc w:val=\"right\"/>"});
+    const std::string html = SavePage(Open(doc));
+    auto tableOf = [&](const std::string& text) {
+        const size_t cell = html.find(">" + text + "<", html.find("<body>"));
+        const size_t table = html.rfind("<table", cell);
+        return html.substr(table, html.find('>', table) + 1 - table);
+    };
+    EXPECT_NE(tableOf("middle").find("style=\"margin-left:auto;margin-right:auto;\""), std::string::npos);
+    EXPECT_NE(tableOf("indented").find("style=\"margin-left:36pt;\""), std::string::npos) << tableOf("indented");
+    EXPECT_NE(tableOf("at the margin").find("style=\"margin-left:-5.4pt;\""), std::string::npos);
+    EXPECT_NE(tableOf("far left").find("style=\"margin-left:-5.4pt;\""), std::string::npos)
+        << "a table is not pushed out of the page";
+    EXPECT_NE(tableOf("right").find("style=\"margin-left:auto;margin-right:0;\""), std::string::npos);
+    EXPECT_EQ(CellBefore(html, "middle"), "<td style=\"vertical-align:middle;\">\r\n<p class=\"SNormal\">");
+    EXPECT_EQ(CellBefore(html, "bottom"), "<td style=\"vertical-align:bottom;\">\r\n<p class=\"SNormal\">");
+    EXPECT_EQ(CellBefore(html, "top"), "<td>\r\n<p class=\"SNormal\">") << "top is the page's own";
+}
+
 TEST_F(ServerTest, APastedTableKeepsItsStyleFormatting) {
     DocxBuilder doc = ThemedDocument();
     AddAccentTableStyle(doc);
