@@ -35,6 +35,18 @@ struct RunFormat {
     friend bool operator==(const RunFormat&, const RunFormat&) = default;
 };
 
+// One edge of a paragraph, table or cell as Word draws it.
+struct BorderLine {
+    int8_t kind = -1; // -1 unset (the table's), 0 none, 1 single, 2 double, 3 dotted, 4 dashed
+    int16_t eighthsOfPoint = 4;
+    int32_t color = -1;      // 0xBBGGRR, -1 automatic
+    int16_t spacePoints = 0; // w:space: the distance from the text (paragraphs only)
+    friend bool operator==(const BorderLine&, const BorderLine&) = default;
+};
+
+// Paragraphs use the first five sides, the fifth (w:between) being the line between paragraphs of one bordered group.
+enum BorderSide { kBorderTop, kBorderLeft, kBorderBottom, kBorderRight, kBorderInsideH, kBorderInsideV };
+
 struct ParagraphFormat {
     std::string style;     // style id, empty for the document's default paragraph style
     int outlineLevel = -1; // the paragraph's own w:outlineLvl (0..9), -1 none
@@ -50,7 +62,9 @@ struct ParagraphFormat {
     int indentLeft = 0;   // twips
     int indentRight = 0;
     int indentFirstLine = 0;
-    RunFormat markFormat; // the formatting of the paragraph mark itself
+    BorderLine borders[5]; // w:pBdr by BorderSide, kBorderInsideH for w:between
+    int32_t shading = -1;  // w:shd fill, -1 unset
+    RunFormat markFormat;  // the formatting of the paragraph mark itself
     friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
 };
 
@@ -114,16 +128,6 @@ struct TextBoxSpan {
     int32_t end = 0;
     int story = -1; // index into Document::stories
 };
-
-// One edge of a table or cell as Word draws it.
-struct BorderLine {
-    int8_t kind = -1; // -1 unset (the table's), 0 none, 1 single, 2 double, 3 dotted, 4 dashed
-    int16_t eighthsOfPoint = 4;
-    int32_t color = -1; // 0xBBGGRR, -1 automatic
-    friend bool operator==(const BorderLine&, const BorderLine&) = default;
-};
-
-enum BorderSide { kBorderTop, kBorderLeft, kBorderBottom, kBorderRight, kBorderInsideH, kBorderInsideV };
 
 // w:tblW, w:tcW.
 struct TableWidth {

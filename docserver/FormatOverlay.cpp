@@ -51,5 +51,10 @@ ParagraphFormat OverlayParagraph(ParagraphFormat base, const ParagraphFormat& to
         base.indentLeft = top.indentLeft;
     if (top.indentFirstLine != 0)
         base.indentFirstLine = top.indentFirstLine;
+    for (int side = 0; side < 5; ++side)
+        if (top.borders[side].kind >= 0)
+            base.borders[side] = top.borders[side];
+    if (top.shading >= 0)
+        base.shading = top.shading;
     return base;
 }

@@ -5,5 +5,5 @@
 #include "DocumentModel.h"
 
 RunFormat OverlayRun(RunFormat base, const RunFormat& top);
-// Alignment, spacing, line spacing and indents; the style, list and outline fields stay the base's.
+// Alignment, spacing, line spacing, indents, borders and shading; the style, list and outline fields stay the base's.
 ParagraphFormat OverlayParagraph(ParagraphFormat base, const ParagraphFormat& top);

@@ -1,5 +1,6 @@
 #include "FormatReader.h"
 
+#include "TableFormatReader.h"
 #include "ThemeFonts.h"
 #include "XmlPart.h"
 
@@ -146,6 +147,8 @@ ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr, const ThemeFonts&
         format.indentRight = IntAttribute(indent, "right", IntAttribute(indent, "end", 0));
         format.indentFirstLine = IntAttribute(indent, "firstLine", -IntAttribute(indent, "hanging", 0));
     }
+    ReadBorders(Child(pPr, "pBdr"), format.borders, 5);
+    format.shading = ShadingColor(Child(pPr, "shd"));
     format.markFormat = ReadRunFormat(Child(pPr, "rPr"), theme);
     return format;
 }

@@ -165,6 +165,19 @@ std::string GenericFamily(const std::string& font) {
     return "sans-serif";
 }
 
+std::string CssBorder(const BorderLine& line) {
+    static constexpr const char* kStyles[] = {"none", "solid", "double", "dotted", "dashed"};
+    if (line.kind <= 0 || line.kind > 4)
+        return "none";
+    // Word draws a double line's two strokes and gap within its width; CSS needs three pixels at least to show it.
+    double points = line.eighthsOfPoint / 8.0;
+    if (line.kind == 2 && points < 2.25)
+        points = 2.25;
+    char width[32];
+    std::snprintf(width, sizeof width, "%gpt", points);
+    return std::string(width) + " " + kStyles[line.kind] + " " + CssColor(line.color >= 0 ? line.color : 0);
+}
+
 std::string CssColor(int32_t wordColor) {
     char text[8];
     std::snprintf(text, sizeof text, "#%02X%02X%02X", wordColor & 0xFF, (wordColor >> 8) & 0xFF,
@@ -217,5 +230,18 @@ std::string ParagraphCss(const ParagraphFormat& format, const ParagraphFormat& b
     const std::string lineHeight = LineHeight(format);
     if (lineHeight != LineHeight(base) && format.lineRule >= 0 && !lineHeight.empty())
         css += "line-height:" + lineHeight + ";";
+    // A border keeps its distance from the text as padding; a paragraph without one has none.
+    static constexpr const char* kSides[] = {"top", "left", "bottom", "right"};
+    for (int side = 0; side < 4; ++side) {
+        const std::string border = CssBorder(format.borders[side]);
+        if (border == CssBorder(base.borders[side]) &&
+            (border == "none" || format.borders[side].spacePoints == base.borders[side].spacePoints))
+            continue;
+        css += std::string("border-") + kSides[side] + ":" + border + ";padding-" + kSides[side] + ":" +
+               std::to_string(border == "none" ? 0 : format.borders[side].spacePoints) + "pt;";
+    }
+    if (format.shading != base.shading)
+        css +=
+            "background-color:" + (format.shading >= 0 ? CssColor(format.shading) : std::string("transparent")) + ";";
     return css;
 }

@@ -31,5 +31,8 @@ std::string CssFontFamily(const RunFormat& format);
 // words in font names; sans-serif when nothing tells.
 std::string GenericFamily(const std::string& font);
 
+// "0.5pt solid #000000" for a line, "none" for no line or an unset one.
+std::string CssBorder(const BorderLine& line);
+
 // "#RRGGBB" from Word's colour number 0xBBGGRR.
 std::string CssColor(int32_t wordColor);

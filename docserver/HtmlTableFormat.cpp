@@ -13,17 +13,6 @@ std::string Points(double points) {
     return text;
 }
 
-std::string CssBorder(const BorderLine& line) {
-    static constexpr const char* kStyles[] = {"none", "solid", "double", "dotted", "dashed"};
-    if (line.kind <= 0 || line.kind > 4)
-        return "none";
-    // Word draws a double line's two strokes and gap within its width; CSS needs three pixels at least to show it.
-    double points = line.eighthsOfPoint / 8.0;
-    if (line.kind == 2 && points < 2.25)
-        points = 2.25;
-    return Points(points) + " " + kStyles[line.kind] + " " + CssColor(line.color >= 0 ? line.color : 0);
-}
-
 // Word's usual cell margins by side (top, left, bottom, right), which the page's td rule already gives.
 constexpr int32_t kUsualCellMargins[4] = {0, 108, 0, 108};
 

@@ -250,6 +250,46 @@ private:
         return EffectiveRunFormat(document_, styleId, direct, RunBase());
     }
 
+    // What a paragraph shows of its style and its own formatting, over the defaults (and in a cell its table style).
+    ParagraphFormat ShownParagraph(const ParagraphEntry& entry) const {
+        return OverlayParagraph(StyleParagraphFormat(document_, entry.format.style, ParagraphBase()), entry.format);
+    }
+
+    // True where a table or a cell starts or ends: the paragraphs on either side belong to no common box.
+    bool BlockBoundaryAt(int32_t position) const {
+        for (const TableSpan& table : S().tables) {
+            if (table.start == position || table.end == position)
+                return true;
+            for (const TableRow& row : table.rows)
+                for (const TableCell& cell : row.cells)
+                    if (cell.start == position || cell.end == position)
+                        return true;
+        }
+        return false;
+    }
+
+    // Word draws neighbouring paragraphs with the same borders and indents as one box: between them is the box's
+    // between line, if any, not one paragraph's bottom line and the next one's top.
+    void JoinBorderGroup(size_t index, ParagraphFormat& format) const {
+        if (std::none_of(std::begin(format.borders), std::end(format.borders),
+                         [](const BorderLine& line) { return line.kind > 0; }))
+            return;
+        const ParagraphFormat own = format;
+        auto sameBox = [&](const ParagraphEntry& neighbour) {
+            const ParagraphFormat other = ShownParagraph(neighbour);
+            return std::equal(std::begin(own.borders), std::end(own.borders), std::begin(other.borders)) &&
+                   own.indentLeft == other.indentLeft && own.indentRight == other.indentRight;
+        };
+        const auto& paragraphs = S().paragraphs;
+        if (index > 0 && !BlockBoundaryAt(ParagraphStart(index)) && sameBox(paragraphs[index - 1]))
+            format.borders[kBorderTop] = own.borders[kBorderInsideH];
+        if (index + 1 < paragraphs.size() && !BlockBoundaryAt(paragraphs[index].end) &&
+            sameBox(paragraphs[index + 1])) {
+            format.borders[kBorderBottom] = BorderLine{};
+            format.borders[kBorderBottom].kind = 0;
+        }
+    }
+
     // The level a numbered paragraph's number comes from; null without a number.
     const NumberingLevel* ListLevelOf(const ParagraphFormat& format, const std::u16string& listString) const {
         if (listString.empty())
@@ -277,9 +317,8 @@ private:
         // The style's class in the page's style sheet, and what the style shows here (different in a table cell).
         const ParagraphFormat classFormat = StyleParagraphFormat(document_, styleId);
         const RunFormat classRun = StyleRunFormat(document_, styleId);
-        const ParagraphFormat styleFormat = StyleParagraphFormat(document_, styleId, ParagraphBase());
         const RunFormat paragraphRun = StyleRunFormat(document_, styleId, RunBase());
-        ParagraphFormat format = OverlayParagraph(styleFormat, entry.format);
+        ParagraphFormat format = ShownParagraph(entry);
         const int level = OutlineLevelOf(document_, entry.format);
         const std::u16string& listString =
             index < current_->listStrings.size() ? current_->listStrings[index] : std::u16string();
@@ -295,6 +334,7 @@ private:
                 format.indentFirstLine = 0;
             }
         }
+        JoinBorderGroup(index, format);
 
         std::string element = level <= 6 && !current_->isNote ? "h" + std::to_string(level) : "p";
         std::string extraClass;

@@ -25,6 +25,7 @@ BorderLine ReadBorderLine(const pugi::xml_node& node) {
         line.kind = 1;
     line.eighthsOfPoint = static_cast<int16_t>(std::clamp(Attribute(node, "sz").as_int(4), 2, 96));
     line.color = ColorNumber(AttributeText(node, "color"));
+    line.spacePoints = static_cast<int16_t>(std::clamp(Attribute(node, "space").as_int(0), 0, 31));
     return line;
 }
 
@@ -73,7 +74,7 @@ void ReadBorders(const pugi::xml_node& borders, BorderLine* sides, int sideCount
         return;
     // Newer documents name the left and right sides start and end.
     static constexpr const char* kNames[][2] = {{"top", "top"},   {"left", "start"},      {"bottom", "bottom"},
-                                                {"right", "end"}, {"insideH", "insideH"}, {"insideV", "insideV"}};
+                                                {"right", "end"}, {"insideH", "between"}, {"insideV", "insideV"}};
     for (int side = 0; side < sideCount; ++side) {
         pugi::xml_node node = Child(borders, kNames[side][0]);
         if (!node)

@@ -6,7 +6,8 @@
 
 #include <pugixml.hpp>
 
-// w:tblBorders or w:tcBorders into sides indexed by BorderSide; sides not present are left as they are.
+// w:tblBorders, w:tcBorders or w:pBdr into sides indexed by BorderSide (a paragraph's w:between as kBorderInsideH);
+// sides not present are left as they are.
 void ReadBorders(const pugi::xml_node& borders, BorderLine* sides, int sideCount);
 // w:tblW, w:tcW.
 TableWidth ReadTableWidth(const pugi::xml_node& width);

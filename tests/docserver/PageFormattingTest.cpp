@@ -161,6 +161,60 @@ TEST_F(ServerTest, ThemeProblemsFallBackToTheNamedFonts) {
     }
 }
 
+// The markup of the paragraph holding text up to the text: its opening tag.
+std::string ParagraphBefore(const std::string& html, const std::string& text) {
+    const size_t at = html.find(">" + text + "<", html.find("<body>"));
+    const size_t paragraph = at == std::string::npos ? std::string::npos : html.rfind("<p", at);
+    return paragraph == std::string::npos ? std::string() : html.substr(paragraph, at + 1 - paragraph);
+}
+
+std::string BorderedParagraph(const std::string& text, const std::string& between = "") {
+    const std::string line = "w:val=\"single\" w:sz=\"4\" w:space=\"1\" w:color=\"auto\"";
+    return "<w:p><w:pPr><w:pBdr><w:top " + line + "/><w:left " + line + "/><w:bottom " + line + "/><w:right " + line +
+           "/>" + between + "</w:pBdr></w:pPr>" + RunXml("", text) + "</w:p>";
+}
+
+TEST_F(ServerTest, ParagraphBordersAndShading) {
+    DocxBuilder doc;
+    doc.AddStyle({.id = "Ruled",
+                  .name = "Ruled",
+                  .basedOn = "Normal",
+                  .properties = "<w:pPr><w:pBdr><w:bottom w:val=\"single\" w:sz=\"8\" w:space=\"4\" "
+                                "w:color=\"4F81BD\"/></w:pBdr></w:pPr>"});
+    doc.AddParagraph("Ruled title", {.style = "Ruled"});
+    // Three paragraphs with the same borders are one box; a between line divides the second box.
+    doc.AddBodyXml(BorderedParagraph("box one") + BorderedParagraph("box two") + BorderedParagraph("box three"));
+    doc.AddParagraph("apart");
+    const std::string between = "<w:between w:val=\"dashed\" w:sz=\"4\" w:space=\"1\" w:color=\"FF0000\"/>";
+    doc.AddBodyXml(BorderedParagraph("split one", between) + BorderedParagraph("split two", between));
+    doc.AddBodyXml("<w:p><w:pPr><w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"E7E6E6\"/></w:pPr>" +
+                   RunXml("", "shaded") + "</w:p>");
+    // A bordered paragraph before a table is not one box with the table's text.
+    doc.AddBodyXml(BorderedParagraph("before table"));
+    doc.AddBodyXml("<w:tbl><w:tblPr/><w:tblGrid><w:gridCol w:w=\"2000\"/></w:tblGrid><w:tr><w:tc><w:tcPr/>" +
+                   BorderedParagraph("in cell") + "</w:tc></w:tr></w:tbl>");
+    const std::string html = SavePage(Open(doc));
+
+    EXPECT_NE(Rule(html, ".SRuled").find("border-bottom:1pt solid #4F81BD;padding-bottom:4pt;"), std::string::npos)
+        << Rule(html, ".SRuled");
+    const std::string sides = "border-left:0.5pt solid #000000;padding-left:1pt;";
+    EXPECT_EQ(ParagraphBefore(html, "box one"),
+              "<p class=\"SNormal\" style=\"border-top:0.5pt solid #000000;padding-top:1pt;" + sides +
+                  "border-right:0.5pt solid #000000;padding-right:1pt;\">");
+    EXPECT_EQ(ParagraphBefore(html, "box two"),
+              "<p class=\"SNormal\" style=\"" + sides + "border-right:0.5pt solid #000000;padding-right:1pt;\">");
+    EXPECT_EQ(ParagraphBefore(html, "box three"), "<p class=\"SNormal\" style=\"" + sides +
+                                                      "border-bottom:0.5pt solid #000000;padding-bottom:1pt;"
+                                                      "border-right:0.5pt solid #000000;padding-right:1pt;\">");
+    EXPECT_EQ(ParagraphBefore(html, "apart"), "<p class=\"SNormal\">");
+    EXPECT_NE(ParagraphBefore(html, "split two").find("border-top:0.5pt dashed #FF0000;padding-top:1pt;"),
+              std::string::npos)
+        << ParagraphBefore(html, "split two");
+    EXPECT_EQ(ParagraphBefore(html, "shaded"), "<p class=\"SNormal\" style=\"background-color:#E7E6E6;\">");
+    EXPECT_NE(ParagraphBefore(html, "before table").find("border-bottom:0.5pt solid"), std::string::npos);
+    EXPECT_NE(ParagraphBefore(html, "in cell").find("border-top:0.5pt solid"), std::string::npos);
+}
+
 // A table style in the shape Word's built-in list and grid styles have: a dark header row with white bold text, a
 // bold last row under a double rule, italic first column, shaded odd bands, and no spacing after its paragraphs.
 void AddAccentTableStyle(DocxBuilder& doc) {
