@@ -290,6 +290,15 @@ private:
         }
     }
 
+    // Whether a list number surely fits in the given width (twips), judged by a generous average character width.
+    bool NumberFits(const std::u16string& number, const RunFormat& format, int twips) const {
+        const int halfPoints = format.sizeHalfPoints > 0                   ? format.sizeHalfPoints
+                               : document_.defaults.run.sizeHalfPoints > 0 ? document_.defaults.run.sizeHalfPoints
+                                                                           : 21;
+        const double estimate = static_cast<double>(number.size()) * 0.6 * halfPoints * 10; // 0.6 em in twips
+        return estimate + 40 <= twips;
+    }
+
     // The level a numbered paragraph's number comes from; null without a number.
     const NumberingLevel* ListLevelOf(const ParagraphFormat& format, const std::u16string& listString) const {
         if (listString.empty())
@@ -353,13 +362,25 @@ private:
         pendingPrefix_.clear();
         if (!listString.empty()) {
             const RunFormat markRun = ShownRun(styleId, entry.format.markFormat);
+            const std::string suffix = listLevel ? listLevel->suffix : "tab";
+            // The tab after a hanging number reaches the text's indent: the number sits in a box as wide as the
+            // hanging part when it fits there. Otherwise (Word would go on to a later tab stop) two spaces stand in.
+            const int hanging = -format.indentFirstLine;
+            const bool toIndent = suffix == "tab" && hanging > 0 && NumberFits(listString, markRun, hanging);
+            if (toIndent) {
+                char box[96];
+                std::snprintf(box, sizeof box, "<span style=\"display:inline-block;width:%gpt;text-indent:0;\">",
+                              hanging / 20.0);
+                body_ += box;
+            }
             WriteSpanOpen(RunCss(markRun, paragraphRun));
             AppendEscapedText(body_, listString);
-            const std::string suffix = listLevel ? listLevel->suffix : "tab";
-            if (suffix != "space" && suffix != "nothing")
-                body_ += "&nbsp;&nbsp;"; // a tab stop has no width in a page: two spaces' room instead
+            if (suffix == "tab" && !toIndent)
+                body_ += "&nbsp;&nbsp;";
             WriteSpanClose(RunCss(markRun, paragraphRun));
-            if (suffix != "nothing")
+            if (toIndent)
+                body_ += "</span>";
+            else if (suffix != "nothing")
                 body_ += " ";
         }
         afterSpace_ = true; // a space starting a line would vanish

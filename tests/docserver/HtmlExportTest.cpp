@@ -156,13 +156,14 @@ TEST_F(HtmlExport, ListsShowTheirNumbersAsText) {
     ExpectGolden("lists", Save(Load(doc)));
 }
 
-// The list level's indents place the number: it hangs at the level's first line, the text follows; the paragraph's
-// own indent outranks the level's, and the level's outranks its style's.
+// The list level's indents place the number: it hangs at the level's first line and, when it fits there, its tab
+// takes the text to the level's indent. The paragraph's own indent outranks the level's, the level's its style's.
 TEST_F(HtmlExport, ListLevelsIndentTheirParagraphsAndHeadings) {
     const std::string hanging = "<w:pPr><w:ind w:left=\"720\" w:hanging=\"360\"/></w:pPr>";
     DocxBuilder doc;
     doc.AddAbstractList(1, {{.format = "decimal", .text = "%1.", .properties = hanging},
-                            {.format = "lowerLetter", .text = "%2)", .properties = "<w:suff w:val=\"space\"/>"}});
+                            {.format = "lowerLetter", .text = "%2)", .properties = "<w:suff w:val=\"space\"/>"},
+                            {.format = "decimal", .text = "Article %3:", .properties = hanging}});
     doc.AddAbstractList(2, {{.format = "decimal",
                              .text = "%1",
                              .style = "Heading1",
@@ -175,16 +176,22 @@ TEST_F(HtmlExport, ListLevelsIndentTheirParagraphsAndHeadings) {
                   .properties = "<w:pPr><w:ind w:left=\"2880\"/></w:pPr>"});
     doc.AddParagraph("hanging", {.numId = 1});
     doc.AddParagraph("spaced", {.numId = 1, .numLevel = 1});
+    doc.AddParagraph("too long", {.numId = 1, .numLevel = 2});
     doc.AddParagraph("over the style", {.style = "Indented", .numId = 1});
     doc.AddBodyXml("<w:p><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr>"
                    "<w:ind w:left=\"1440\"/></w:pPr><w:r><w:t>own indent</w:t></w:r></w:p>");
     doc.AddParagraph("Chapter", {.style = "Heading1", .numId = 2});
     const std::string html = Save(Load(doc));
-    EXPECT_NE(html.find("<p class=\"SNormal\" style=\"margin-left:36pt;text-indent:-18pt;\">1.&nbsp;&nbsp; hanging"),
-              std::string::npos);
+    const std::string box = "<span style=\"display:inline-block;width:18pt;text-indent:0;\">";
+    EXPECT_NE(
+        html.find("<p class=\"SNormal\" style=\"margin-left:36pt;text-indent:-18pt;\">" + box + "1.</span>hanging"),
+        std::string::npos);
+    EXPECT_NE(html.find("style=\"margin-left:36pt;text-indent:-18pt;\">Article 1:&nbsp;&nbsp; too long"),
+              std::string::npos)
+        << "a number wider than the hanging part is followed by spaces";
     EXPECT_NE(html.find("style=\"margin-left:54pt;\">a) spaced"), std::string::npos)
         << "a level without indents keeps the usual ones";
-    EXPECT_NE(html.find("style=\"margin-left:36pt;text-indent:-18pt;\">2.&nbsp;&nbsp; over the style"),
+    EXPECT_NE(html.find("style=\"margin-left:36pt;text-indent:-18pt;\">" + box + "2.</span>over the style"),
               std::string::npos);
     EXPECT_NE(html.find("style=\"margin-left:72pt;\">3.&nbsp;&nbsp; own indent"), std::string::npos);
     EXPECT_NE(html.find("<h1 class=\"SHeading1\" style=\"margin-left:21.6pt;text-indent:-21.6pt;\">1Chapter"),
