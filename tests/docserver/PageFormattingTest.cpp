@@ -339,6 +339,46 @@ TEST_F(ServerTest, TablesAlignIndentAndAlignTheirCellText) {
     EXPECT_EQ(CellBefore(html, "top"), "<td>\r\n<p class=\"SNormal\">") << "top is the page's own";
 }
 
+// Odd values never fail a save: they are clamped, ignored or fall back to Word's usual ones.
+TEST_F(ServerTest, OddTableAndParagraphValuesStillSave) {
+    DocxBuilder doc;
+    // Two table styles based on each other, with a band size of 0 and an area type nobody knows.
+    doc.AddStyle({.id = "LoopA",
+                  .name = "Loop A",
+                  .type = "table",
+                  .basedOn = "LoopB",
+                  .properties = "<w:tblPr><w:tblStyleRowBandSize w:val=\"0\"/><w:tblCellMar><w:left w:w=\"abc\" "
+                                "w:type=\"dxa\"/><w:right w:w=\"50\" w:type=\"pct\"/></w:tblCellMar></w:tblPr>"
+                                "<w:tblStylePr w:type=\"diagonal\"><w:tcPr><w:shd w:fill=\"FF0000\"/></w:tcPr>"
+                                "</w:tblStylePr><w:tblStylePr w:type=\"band1Horz\"><w:tcPr><w:shd w:val=\"clear\" "
+                                "w:fill=\"00FF00\"/></w:tcPr></w:tblStylePr>"});
+    doc.AddStyle({.id = "LoopB", .name = "Loop B", .type = "table", .basedOn = "LoopA"});
+    auto rows = Rows("x", 3);
+    rows[0][0].properties = "<w:tcMar><w:top w:w=\"-40\" w:type=\"dxa\"/></w:tcMar><w:vAlign w:val=\"sideways\"/>";
+    doc.AddTable(rows, {.properties = "<w:tblStyle w:val=\"LoopA\"/><w:tblLook w:val=\"zz\"/>"
+                                      "<w:tblInd w:w=\"50\" w:type=\"pct\"/><w:jc w:val=\"sideways\"/>",
+                        .rowProperties = {"<w:trHeight w:val=\"-5\"/>", "<w:trHeight/>"}});
+    doc.AddBodyXml("<w:p><w:pPr><w:pBdr><w:top w:val=\"single\" w:sz=\"99999\" w:space=\"-4\"/></w:pBdr>"
+                   "<w:shd w:val=\"clear\" w:fill=\"nonsense\"/></w:pPr>" +
+                   RunXml("", "odd paragraph") + "</w:p>");
+    doc.SetPart("word/theme/theme1.xml",
+                "<a:theme xmlns:a=\"x\"><a:fontScheme><a:minorFont/></a:fontScheme></a:theme>");
+    doc.AddDocumentRelationship("rIdTheme", "theme", "theme/theme1.xml");
+    doc.SetDocumentDefaults("<w:rFonts w:asciiTheme=\"majorHAnsi\"/><w:sz w:val=\"-3\"/>", "");
+    const std::string html = SavePage(Open(doc));
+    EXPECT_NE(CellBefore(html, "x1a").find("background-color:#00FF00;"), std::string::npos)
+        << "an unreadable look leaves the bands on: " << CellBefore(html, "x1a");
+    EXPECT_EQ(CellBefore(html, "x2a").find("background-color"), std::string::npos);
+    EXPECT_EQ(html.find("#FF0000"), std::string::npos) << "an unknown area shows nothing";
+    EXPECT_EQ(html.find("padding:-"), std::string::npos);
+    EXPECT_EQ(html.find("height:-"), std::string::npos);
+    EXPECT_EQ(html.find("margin-left:auto"), std::string::npos);
+    EXPECT_NE(ParagraphBefore(html, "odd paragraph").find("border-top:12pt solid #000000;padding-top:0pt;"),
+              std::string::npos)
+        << ParagraphBefore(html, "odd paragraph");
+    EXPECT_NE(Rule(html, "body").find("font-size:10.5pt;"), std::string::npos);
+}
+
 TEST_F(ServerTest, APastedTableKeepsItsStyleFormatting) {
     DocxBuilder doc = ThemedDocument();
     AddAccentTableStyle(doc);
