@@ -3,6 +3,7 @@
 // code units, a paragraph table and span tables for runs, links, bookmarks, fields, pictures and tables. Positions
 // are offsets into the story string, as Word's character positions are.
 
+#include <climits>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -18,6 +19,8 @@ constexpr char16_t kNoteReferenceChar = 2;
 
 constexpr int kBodyTextLevel = 10;
 
+constexpr int32_t kUnsetLetterSpacing = INT32_MIN;
+
 struct RunFormat {
     std::string characterStyle; // style id, empty for the default paragraph font
     int8_t bold = -1;           // -1 unset (from the style), 0 off, 1 on
@@ -28,10 +31,13 @@ struct RunFormat {
     int32_t color = -1;         // Word colour number 0xBBGGRR, -1 unset (automatic)
     int8_t verticalAlign = 0;   // 0 baseline, 1 superscript, 2 subscript
     bool hidden = false;
-    std::string font;         // the Latin font
-    std::string eastAsiaFont; // the font for Chinese, Japanese and Korean text, empty unset
-    int32_t highlight = -1;   // w:highlight as a colour number, -1 unset
-    int32_t shading = -1;     // w:shd fill of the run, -1 unset
+    std::string font;                            // the Latin font
+    std::string eastAsiaFont;                    // the font for Chinese, Japanese and Korean text, empty unset
+    int32_t highlight = -1;                      // w:highlight as a colour number, -1 unset
+    int32_t shading = -1;                        // w:shd fill of the run, -1 unset
+    int8_t caps = -1;                            // w:caps: shown in capitals
+    int8_t smallCaps = -1;                       // w:smallCaps
+    int32_t letterSpacing = kUnsetLetterSpacing; // w:spacing in twips, negative to condense
     friend bool operator==(const RunFormat&, const RunFormat&) = default;
 };
 

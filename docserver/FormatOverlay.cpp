@@ -27,6 +27,12 @@ RunFormat OverlayRun(RunFormat base, const RunFormat& top) {
         base.highlight = top.highlight;
     if (top.shading >= 0)
         base.shading = top.shading;
+    if (top.caps >= 0)
+        base.caps = top.caps;
+    if (top.smallCaps >= 0)
+        base.smallCaps = top.smallCaps;
+    if (top.letterSpacing != kUnsetLetterSpacing)
+        base.letterSpacing = top.letterSpacing;
     return base;
 }
 

@@ -4,6 +4,7 @@
 #include "ThemeFonts.h"
 #include "XmlPart.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -104,6 +105,10 @@ RunFormat ReadRunFormat(const pugi::xml_node& rPr, const ThemeFonts& theme) {
     format.hidden = OnOff(rPr, "vanish") == 1;
     format.highlight = HighlightColor(ChildValue(rPr, "highlight"));
     format.shading = ShadingColor(Child(rPr, "shd"));
+    format.caps = static_cast<int8_t>(OnOff(rPr, "caps"));
+    format.smallCaps = static_cast<int8_t>(OnOff(rPr, "smallCaps"));
+    if (Child(rPr, "spacing"))
+        format.letterSpacing = std::clamp(ChildInt(rPr, "spacing", 0), -31680, 31680);
     if (const pugi::xml_node fonts = Child(rPr, "rFonts")) {
         // A theme reference outranks the name written beside it.
         auto font = [&](const char* themeAttribute, const char* nameAttribute) {

@@ -203,6 +203,18 @@ std::string RunCss(const RunFormat& format, const RunFormat& base) {
         css += "text-decoration:" + TextDecoration(format) + ";";
     if (format.color >= 0 && format.color != base.color)
         css += "color:" + CssColor(format.color) + ";";
+    if ((format.caps == 1) != (base.caps == 1))
+        css += format.caps == 1 ? "text-transform:uppercase;" : "text-transform:none;";
+    if ((format.smallCaps == 1) != (base.smallCaps == 1))
+        css += format.smallCaps == 1 ? "font-variant:small-caps;" : "font-variant:normal;";
+    auto spacing = [](const RunFormat& run) {
+        return run.letterSpacing == kUnsetLetterSpacing ? 0 : run.letterSpacing;
+    };
+    if (spacing(format) != spacing(base)) {
+        char letterSpacing[40];
+        std::snprintf(letterSpacing, sizeof letterSpacing, "letter-spacing:%gpt;", spacing(format) / 20.0);
+        css += letterSpacing;
+    }
     // Highlight is drawn over the run's shading.
     const int32_t background = format.highlight >= 0 ? format.highlight : format.shading;
     if (background >= 0 && background != (base.highlight >= 0 ? base.highlight : base.shading))

@@ -138,7 +138,9 @@ TEST_F(HtmlExport, HeadingsParagraphsAndRunFormatting) {
                         RunXml("<w:u w:val=\"single\"/>", "under") + RunXml("<w:strike/>", "struck") +
                             RunXml("<w:vertAlign w:val=\"superscript\"/>", "up") +
                             RunXml("<w:vertAlign w:val=\"subscript\"/>", "down") +
-                            RunXml("<w:rFonts w:ascii=\"Courier New\"/>", "mono") + RunXml("<w:vanish/>", "hidden")));
+                            RunXml("<w:rFonts w:ascii=\"Courier New\"/>", "mono") + RunXml("<w:vanish/>", "hidden") +
+                            RunXml("<w:caps/><w:spacing w:val=\"20\"/>", "caps") +
+                            RunXml("<w:smallCaps/>", "small caps")));
     doc.AddBodyXml(Para("<w:jc w:val=\"both\"/>", RunXml("", "justified")));
     doc.AddParagraph("");
     const std::string html = Save(Load(doc));

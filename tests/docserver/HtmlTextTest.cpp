@@ -75,6 +75,24 @@ TEST(HtmlFormat, CssNamesOnlyWhatDiffers) {
               "text-align:justify;margin-top:3pt;margin-bottom:14pt;line-height:normal;");
 }
 
+// Capitals, small capitals and letter spacing, and a style's ones turned off again by the run.
+TEST(HtmlFormat, CapitalsAndLetterSpacing) {
+    RunFormat run;
+    run.caps = 1;
+    run.smallCaps = 1;
+    run.letterSpacing = 30;
+    EXPECT_EQ(RunCss(run, RunFormat{}), "text-transform:uppercase;font-variant:small-caps;letter-spacing:1.5pt;");
+    RunFormat plain;
+    plain.caps = 0;
+    plain.smallCaps = 0;
+    plain.letterSpacing = 0;
+    EXPECT_EQ(RunCss(plain, run), "text-transform:none;font-variant:normal;letter-spacing:0pt;");
+    RunFormat condensed;
+    condensed.letterSpacing = -10;
+    EXPECT_EQ(RunCss(condensed, RunFormat{}), "letter-spacing:-0.5pt;");
+    EXPECT_EQ(RunCss(OverlayRun(run, RunFormat{}), run), "") << "an unset run keeps what it is laid over";
+}
+
 // A font the reader lacks falls back on the kind of font it names, not the browser's default serif; the East Asian
 // font comes second, for the characters the Latin font has not.
 TEST(HtmlFormat, FontFamiliesEndInAGenericFamily) {
