@@ -26,7 +26,7 @@ const ThemeFontCollection kMinor{.latin = "Body Serif", .scripts = {{"Hans", "Bo
 
 std::string DefaultRunProperties(const std::string& eastAsiaLanguage) {
     return "<w:rFonts w:asciiTheme=\"minorHAnsi\" w:eastAsiaTheme=\"minorEastAsia\" w:hAnsiTheme=\"minorHAnsi\"/>"
-           "<w:sz w:val=\"22\"/><w:lang w:val=\"en-US\" w:eastAsia=\"" +
+           "<w:sz w:val=\"22\"/><w:color w:val=\"1F3864\"/><w:lang w:val=\"en-US\" w:eastAsia=\"" +
            eastAsiaLanguage + "\"/>";
 }
 
@@ -61,7 +61,7 @@ TEST_F(ServerTest, DefaultsAndThemeFontsShowInASavedDocument) {
     EXPECT_NE(html.find("<html lang=\"en-US\">"), std::string::npos);
     EXPECT_EQ(Rule(html, "body").find("body{font-family:'Body Serif','Body Song','Times New Roman',SimSun,serif;"), 0u)
         << "a serif default falls back on serif fonts: " << Rule(html, "body");
-    EXPECT_NE(Rule(html, "body").find("font-size:11pt;"), std::string::npos);
+    EXPECT_NE(Rule(html, "body").find("font-size:11pt;color:#1F3864;"), std::string::npos);
     const std::string paragraphs = Rule(html, "p,div.Paragraph,h1,h2,h3,h4,h5,h6");
     EXPECT_NE(paragraphs.find("font-size:11pt;"), std::string::npos) << paragraphs;
     EXPECT_NE(paragraphs.find("margin-bottom:8pt;line-height:107.917%;"), std::string::npos) << paragraphs;
@@ -117,7 +117,7 @@ TEST_F(ServerTest, PastingKeepsTheDefaultsTheTargetSetsItself) {
     themed.AddParagraph("Body text");
     const WordDocument source = Open(themed, "source.docx");
     DocxBuilder own;
-    own.SetDocumentDefaults("<w:sz w:val=\"28\"/>", "<w:spacing w:after=\"0\"/>");
+    own.SetDocumentDefaults("<w:sz w:val=\"28\"/>", "<w:spacing w:after=\"0\"/><w:ind w:left=\"144\"/>");
     own.AddParagraph("own");
     const WordDocument target = Open(own, "target.docx");
     source.Range(&missing, &missing).Copy();
@@ -127,7 +127,7 @@ TEST_F(ServerTest, PastingKeepsTheDefaultsTheTargetSetsItself) {
     EXPECT_NE(Rule(html, "body").find("font-size:14pt;"), std::string::npos);
     const std::string paragraphs = Rule(html, "p,div.Paragraph,h1,h2,h3,h4,h5,h6");
     EXPECT_EQ(paragraphs.find("margin-bottom"), std::string::npos) << paragraphs;
-    EXPECT_NE(paragraphs.find("line-height:107.917%;"), std::string::npos) << paragraphs;
+    EXPECT_NE(paragraphs.find("margin-left:7.2pt;line-height:107.917%;"), std::string::npos) << paragraphs;
 }
 
 // A theme that cannot answer leaves the fonts the document names beside its references.
