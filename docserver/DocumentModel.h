@@ -226,7 +226,9 @@ struct TableAreaFormat {
 struct TableStyleFormat {
     TableAreaFormat areas[kTableAreaCount];
     CellMargins cellMargins;
-    int32_t shading = -1; // the table's own shading
+    int32_t shading = -1;  // the table's own shading
+    std::string alignment; // w:jc
+    int indent = 0;        // w:tblInd in twips
     int rowBandSize = 1;
     int columnBandSize = 1;
 };

@@ -57,6 +57,14 @@ TableArea AreaNamed(const std::string& type) {
     return kTableAreaCount;
 }
 
+// A table's w:jc and w:tblInd where present; an indent in percent is not one Word shows.
+void ReadPlacement(const pugi::xml_node& tblPr, std::string& alignment, int& indent) {
+    if (const pugi::xml_node jc = Child(tblPr, "jc"))
+        alignment = AttributeText(jc, "val");
+    if (const pugi::xml_node tblInd = Child(tblPr, "tblInd"); tblInd && AttributeText(tblInd, "type") != "pct")
+        indent = std::clamp(Attribute(tblInd, "w").as_int(0), -31680, 31680);
+}
+
 // Laid over what the area already has: a style's own formatting and its "wholeTable" part add up.
 void ReadAreaFormat(const pugi::xml_node& node, const ThemeFonts& theme, TableAreaFormat& area) {
     area.paragraph = OverlayParagraph(area.paragraph, ReadParagraphFormat(Child(node, "pPr"), theme));
@@ -135,15 +143,17 @@ void ReadTableFormat(const Document& document, const pugi::xml_node& table, Tabl
                 span.cellMargins.sides[side] = style->table.cellMargins.sides[side];
         if (style->table.shading >= 0)
             span.shading = style->table.shading;
+        if (!style->table.alignment.empty())
+            span.alignment = style->table.alignment;
+        if (style->table.indent != 0)
+            span.indent = style->table.indent;
     }
     ReadBorders(Child(tblPr, "tblBorders"), span.borders, 6);
     ReadCellMargins(Child(tblPr, "tblCellMar"), span.cellMargins);
     if (const pugi::xml_node shading = Child(tblPr, "shd"))
         span.shading = ShadingColor(shading);
     span.width = ReadTableWidth(Child(tblPr, "tblW"));
-    span.alignment = ChildValue(tblPr, "jc");
-    if (const pugi::xml_node indent = Child(tblPr, "tblInd"); indent && AttributeText(indent, "type") != "pct")
-        span.indent = std::clamp(Attribute(indent, "w").as_int(0), -31680, 31680);
+    ReadPlacement(tblPr, span.alignment, span.indent);
     for (pugi::xml_node column : Child(table, "tblGrid").children())
         if (IsElement(column, "gridCol") && span.gridColumns.size() < 64)
             span.gridColumns.push_back(std::clamp(Attribute(column, "w").as_int(0), 0, 31680));
@@ -175,6 +185,7 @@ TableStyleFormat ReadTableStyleFormat(const pugi::xml_node& style, const ThemeFo
     const pugi::xml_node tblPr = Child(style, "tblPr");
     ReadCellMargins(Child(tblPr, "tblCellMar"), format.cellMargins);
     format.shading = ShadingColor(Child(tblPr, "shd"));
+    ReadPlacement(tblPr, format.alignment, format.indent);
     format.rowBandSize = std::clamp(ChildInt(tblPr, "tblStyleRowBandSize", 1), 1, 64);
     format.columnBandSize = std::clamp(ChildInt(tblPr, "tblStyleColBandSize", 1), 1, 64);
     for (pugi::xml_node node : style.children())

@@ -322,6 +322,14 @@ TEST_F(ServerTest, TablesAlignIndentAndAlignTheirCellText) {
     doc.AddTable({{docx::TableCell{{"at the margin"}}}}, {.properties = "<w:tblInd w:w=\"-108\" w:type=\"dxa\"/>"});
     doc.AddTable({{docx::TableCell{{"far left"}}}}, {.properties = "<w:tblInd w:w=\"-972\" w:type=\"dxa\"/>"});
     doc.AddTable({{docx::TableCell{{"right"}}}}, {.properties = "<w:jc w:val=\"right\"/>"});
+    // A table style's placement, and a table's own outranking it.
+    doc.AddStyle({.id = "Centred",
+                  .name = "Centred",
+                  .type = "table",
+                  .properties = "<w:tblPr><w:jc w:val=\"center\"/><w:tblInd w:w=\"360\" w:type=\"dxa\"/></w:tblPr>"});
+    doc.AddTable({{docx::TableCell{{"styled"}}}}, {.properties = "<w:tblStyle w:val=\"Centred\"/>"});
+    doc.AddTable({{docx::TableCell{{"own left"}}}},
+                 {.properties = "<w:tblStyle w:val=\"Centred\"/><w:jc w:val=\"left\"/>"});
     const std::string html = SavePage(Open(doc));
     auto tableOf = [&](const std::string& text) {
         const size_t cell = html.find(">" + text + "<", html.find("<body>"));
@@ -334,6 +342,8 @@ TEST_F(ServerTest, TablesAlignIndentAndAlignTheirCellText) {
     EXPECT_NE(tableOf("far left").find("style=\"margin-left:-5.4pt;\""), std::string::npos)
         << "a table is not pushed out of the page";
     EXPECT_NE(tableOf("right").find("style=\"margin-left:auto;margin-right:0;\""), std::string::npos);
+    EXPECT_NE(tableOf("styled").find("style=\"margin-left:auto;margin-right:auto;\""), std::string::npos);
+    EXPECT_NE(tableOf("own left").find("style=\"margin-left:18pt;\""), std::string::npos) << tableOf("own left");
     EXPECT_EQ(CellBefore(html, "middle"), "<td style=\"vertical-align:middle;\">\r\n<p class=\"SNormal\">");
     EXPECT_EQ(CellBefore(html, "bottom"), "<td style=\"vertical-align:bottom;\">\r\n<p class=\"SNormal\">");
     EXPECT_EQ(CellBefore(html, "top"), "<td>\r\n<p class=\"SNormal\">") << "top is the page's own";
