@@ -3,6 +3,7 @@
 #include "FormatReader.h"
 #include "PackageLimits.h"
 #include "TableFormatReader.h"
+#include "TableStyleAreas.h"
 #include "XmlPart.h"
 #include "ZipPackage.h"
 
@@ -199,7 +200,7 @@ void BodyReader::ReadParagraph(const pugi::xml_node& paragraph, int depth) {
         return;
     const pugi::xml_node pPr = Child(paragraph, "pPr");
     ParagraphEntry entry;
-    entry.format = ReadParagraphFormat(pPr);
+    entry.format = ReadParagraphFormat(pPr, document_.themeFonts);
     const int32_t start = Position();
     RunFormat inherited; // runs carry their own formatting; the paragraph style applies through the style chain
     for (pugi::xml_node node = paragraph.first_child(); node && !failed_; node = node.next_sibling())
@@ -232,6 +233,7 @@ void BodyReader::ReadTable(const pugi::xml_node& table, int depth) {
         if (!IsElement(rowNode, "tr") || failed_)
             continue;
         TableRow row;
+        ReadRowFormat(Child(rowNode, "trPr"), row);
         for (const pugi::xml_node& cellElement : WrappedChildren(rowNode)) {
             if (!IsElement(cellElement, "tc") || failed_)
                 continue;
@@ -256,6 +258,8 @@ void BodyReader::ReadTable(const pugi::xml_node& table, int depth) {
         }
         span.rows.push_back(std::move(row));
     }
+    const pugi::xml_node tblPr = Child(table, "tblPr");
+    ApplyTableStyle(document_, TableStyleOf(document_, tblPr), ReadTableLook(Child(tblPr, "tblLook")), span);
     span.end = Position();
     --tableDepth_;
     if (span.end > span.start)
@@ -295,7 +299,7 @@ void BodyReader::ReadInline(const pugi::xml_node& node, const RunFormat& inherit
 }
 
 void BodyReader::ReadRun(const pugi::xml_node& run, int depth) {
-    const RunFormat format = ReadRunFormat(Child(run, "rPr"));
+    const RunFormat format = ReadRunFormat(Child(run, "rPr"), document_.themeFonts);
     for (pugi::xml_node node = run.first_child(); node && !failed_; node = node.next_sibling()) {
         if (node.type() != pugi::node_element)
             continue;

@@ -3,6 +3,7 @@
 // code units, a paragraph table and span tables for runs, links, bookmarks, fields, pictures and tables. Positions
 // are offsets into the story string, as Word's character positions are.
 
+#include <climits>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -18,6 +19,8 @@ constexpr char16_t kNoteReferenceChar = 2;
 
 constexpr int kBodyTextLevel = 10;
 
+constexpr int32_t kUnsetLetterSpacing = INT32_MIN;
+
 struct RunFormat {
     std::string characterStyle; // style id, empty for the default paragraph font
     int8_t bold = -1;           // -1 unset (from the style), 0 off, 1 on
@@ -28,11 +31,27 @@ struct RunFormat {
     int32_t color = -1;         // Word colour number 0xBBGGRR, -1 unset (automatic)
     int8_t verticalAlign = 0;   // 0 baseline, 1 superscript, 2 subscript
     bool hidden = false;
-    std::string font;
-    int32_t highlight = -1; // w:highlight as a colour number, -1 unset
-    int32_t shading = -1;   // w:shd fill of the run, -1 unset
+    std::string font;                            // the Latin font
+    std::string eastAsiaFont;                    // the font for Chinese, Japanese and Korean text, empty unset
+    int32_t highlight = -1;                      // w:highlight as a colour number, -1 unset
+    int32_t shading = -1;                        // w:shd fill of the run, -1 unset
+    int8_t caps = -1;                            // w:caps: shown in capitals
+    int8_t smallCaps = -1;                       // w:smallCaps
+    int32_t letterSpacing = kUnsetLetterSpacing; // w:spacing in twips, negative to condense
     friend bool operator==(const RunFormat&, const RunFormat&) = default;
 };
+
+// One edge of a paragraph, table or cell as Word draws it.
+struct BorderLine {
+    int8_t kind = -1; // -1 unset (the table's), 0 none, 1 single, 2 double, 3 dotted, 4 dashed
+    int16_t eighthsOfPoint = 4;
+    int32_t color = -1;      // 0xBBGGRR, -1 automatic
+    int16_t spacePoints = 0; // w:space: the distance from the text (paragraphs only)
+    friend bool operator==(const BorderLine&, const BorderLine&) = default;
+};
+
+// Paragraphs use the first five sides, the fifth (w:between) being the line between paragraphs of one bordered group.
+enum BorderSide { kBorderTop, kBorderLeft, kBorderBottom, kBorderRight, kBorderInsideH, kBorderInsideV };
 
 struct ParagraphFormat {
     std::string style;     // style id, empty for the document's default paragraph style
@@ -49,7 +68,9 @@ struct ParagraphFormat {
     int indentLeft = 0;   // twips
     int indentRight = 0;
     int indentFirstLine = 0;
-    RunFormat markFormat; // the formatting of the paragraph mark itself
+    BorderLine borders[5]; // w:pBdr by BorderSide, kBorderInsideH for w:between
+    int32_t shading = -1;  // w:shd fill, -1 unset
+    RunFormat markFormat;  // the formatting of the paragraph mark itself
     friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
 };
 
@@ -114,21 +135,17 @@ struct TextBoxSpan {
     int story = -1; // index into Document::stories
 };
 
-// One edge of a table or cell as Word draws it.
-struct BorderLine {
-    int8_t kind = -1; // -1 unset (the table's), 0 none, 1 single, 2 double, 3 dotted, 4 dashed
-    int16_t eighthsOfPoint = 4;
-    int32_t color = -1; // 0xBBGGRR, -1 automatic
-    friend bool operator==(const BorderLine&, const BorderLine&) = default;
-};
-
-enum BorderSide { kBorderTop, kBorderLeft, kBorderBottom, kBorderRight, kBorderInsideH, kBorderInsideV };
-
 // w:tblW, w:tcW.
 struct TableWidth {
     int value = 0;
     int8_t unit = 0; // 0 automatic, 1 twips, 2 fiftieths of a percent
     friend bool operator==(const TableWidth&, const TableWidth&) = default;
+};
+
+// Cell margins (w:tblCellMar, w:tcMar) in twips by side: top, left, bottom, right; -1 unset.
+struct CellMargins {
+    int32_t sides[4] = {-1, -1, -1, -1};
+    friend bool operator==(const CellMargins&, const CellMargins&) = default;
 };
 
 struct TableCell {
@@ -139,10 +156,18 @@ struct TableCell {
     BorderLine borders[4]; // top, left, bottom, right; unset sides take the table's
     int32_t shading = -1;  // w:shd fill, -1 none
     TableWidth width;
+    CellMargins margins;      // the cell's own, else the table's
+    int8_t verticalAlign = 0; // w:vAlign: 0 top, 1 centre, 2 bottom
+    // What the table style gives the cell's text (its whole-table and conditional formats, such as a bold first
+    // row), laid under the paragraph's style. Kept with the cell so it travels when the table is copied.
+    ParagraphFormat styleParagraph;
+    RunFormat styleRun;
 };
 
 struct TableRow {
     std::vector<TableCell> cells;
+    int heightTwips = 0; // w:trHeight, 0 automatic
+    bool exactHeight = false;
 };
 
 struct TableSpan {
@@ -153,6 +178,10 @@ struct TableSpan {
     BorderLine borders[6]; // by BorderSide, the table style's laid under the table's own
     TableWidth width;
     std::vector<int> gridColumns; // twips
+    CellMargins cellMargins;      // the table style's laid under the table's own
+    int32_t shading = -1;         // w:tblPr/w:shd fill, -1 none
+    std::string alignment;        // w:tblPr/w:jc, empty for the left
+    int indent = 0;               // w:tblInd in twips
 };
 
 struct Story {
@@ -168,6 +197,42 @@ struct Story {
     std::vector<TableSpan> tables;
 };
 
+// The parts of a table a table style formats on their own (w:tblStylePr), in the order Word lays them over each
+// other; kWholeTable is the style's own cell and text formatting.
+enum TableArea {
+    kWholeTable,
+    kBand1Vertical,
+    kBand2Vertical,
+    kBand1Horizontal,
+    kBand2Horizontal,
+    kFirstColumn,
+    kLastColumn,
+    kFirstRow,
+    kLastRow,
+    kTopLeftCell,
+    kTopRightCell,
+    kBottomLeftCell,
+    kBottomRightCell,
+    kTableAreaCount
+};
+
+struct TableAreaFormat {
+    ParagraphFormat paragraph;
+    RunFormat run;
+    int32_t shading = -1;  // cell shading, -1 unset
+    BorderLine borders[6]; // w:tcBorders by BorderSide; the inside sides are the lines between the area's cells
+};
+
+struct TableStyleFormat {
+    TableAreaFormat areas[kTableAreaCount];
+    CellMargins cellMargins;
+    int32_t shading = -1;  // the table's own shading
+    std::string alignment; // w:jc
+    int indent = 0;        // w:tblInd in twips
+    int rowBandSize = 1;
+    int columnBandSize = 1;
+};
+
 struct Style {
     std::string id;
     std::string name;
@@ -177,6 +242,7 @@ struct Style {
     ParagraphFormat paragraph; // style's paragraph properties (outlineLevel, numbering, spacing)
     RunFormat run;
     BorderLine tableBorders[6]; // table styles: w:tblPr/w:tblBorders by BorderSide
+    TableStyleFormat table;     // table styles: the rest of their formatting
 };
 
 struct NumberingLevel {
@@ -186,6 +252,9 @@ struct NumberingLevel {
     int restartAfter = -1;          // w:lvlRestart: -1 after any higher level, 0 never, n after level n
     bool legal = false;             // w:isLgl
     std::string style;              // w:pStyle linking a heading style to this level
+    int indentLeft = -1;            // w:pPr/w:ind in twips, -1 when the level sets none
+    int indentFirstLine = 0;        // negative for a hanging number
+    std::string suffix = "tab";     // w:suff: what follows the number, "tab", "space" or "nothing"
 };
 
 struct AbstractNumbering {
@@ -203,6 +272,22 @@ struct Numbering {
     std::map<int, NumberingInstance> instances; // by numId
 };
 
+// w:docDefaults: what text shows where neither a style nor direct formatting says otherwise.
+struct DocumentDefaults {
+    RunFormat run;
+    ParagraphFormat paragraph;
+    std::string language;         // w:lang w:val, empty unset
+    std::string eastAsiaLanguage; // w:lang w:eastAsia
+};
+
+// The theme's fonts as w:asciiTheme and w:eastAsiaTheme name them, the East Asian ones for the document's language.
+struct ThemeFonts {
+    std::string majorLatin;
+    std::string minorLatin;
+    std::string majorEastAsia;
+    std::string minorEastAsia;
+};
+
 enum class HeaderFooterKind { Primary = 1, FirstPage = 2, EvenPages = 3 };
 
 struct Section {
@@ -215,6 +300,8 @@ struct Document {
     std::vector<Story> stories; // stories[0] is the main text
     std::vector<Section> sections;
     std::vector<Style> styles;
+    DocumentDefaults defaults;
+    ThemeFonts themeFonts;
     Numbering numbering;
     bool allowPng = false;
     uint32_t nextLinkId = 1;

@@ -5,6 +5,7 @@
 #include "Numbering.h"
 #include "Relationships.h"
 #include "StyleSheet.h"
+#include "ThemeFonts.h"
 #include "XmlPart.h"
 #include "ZipPackage.h"
 
@@ -117,12 +118,23 @@ private:
         return true;
     }
 
+    // The theme only names fonts: a theme that is missing or unreadable leaves text in the fonts it names itself.
+    ThemeFontScheme ReadTheme() {
+        const Relationship* relationship = FindRelationshipByType(mainRelationships_, "/theme");
+        if (!relationship || relationship->external)
+            return {};
+        PackagePartResult part = package_.ReadPart(relationship->target);
+        return part.ok ? ReadThemeFontScheme(part.data) : ThemeFontScheme{};
+    }
+
     bool ReadAuxiliaryParts() {
+        const ThemeFontScheme theme = ReadTheme();
+        document_.themeFonts = ResolveThemeFonts(theme, "");
         std::string name, data;
         if (!ReadRelatedPart("/styles", name, data))
             return false;
         if (!data.empty()) {
-            const StylesReadResult styles = ReadStyles(data, document_);
+            const StylesReadResult styles = ReadStyles(data, theme, document_);
             if (!styles.ok)
                 return Fail(styles.message);
         }

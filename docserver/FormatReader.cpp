@@ -1,7 +1,10 @@
 #include "FormatReader.h"
 
+#include "TableFormatReader.h"
+#include "ThemeFonts.h"
 #include "XmlPart.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -84,7 +87,7 @@ int ShadingColor(const pugi::xml_node& shd) {
     return ColorNumber(AttributeText(shd, "fill"));
 }
 
-RunFormat ReadRunFormat(const pugi::xml_node& rPr) {
+RunFormat ReadRunFormat(const pugi::xml_node& rPr, const ThemeFonts& theme) {
     RunFormat format;
     if (!rPr)
         return format;
@@ -102,15 +105,25 @@ RunFormat ReadRunFormat(const pugi::xml_node& rPr) {
     format.hidden = OnOff(rPr, "vanish") == 1;
     format.highlight = HighlightColor(ChildValue(rPr, "highlight"));
     format.shading = ShadingColor(Child(rPr, "shd"));
+    format.caps = static_cast<int8_t>(OnOff(rPr, "caps"));
+    format.smallCaps = static_cast<int8_t>(OnOff(rPr, "smallCaps"));
+    if (Child(rPr, "spacing"))
+        format.letterSpacing = std::clamp(ChildInt(rPr, "spacing", 0), -31680, 31680);
     if (const pugi::xml_node fonts = Child(rPr, "rFonts")) {
-        format.font = AttributeText(fonts, "ascii");
+        // A theme reference outranks the name written beside it.
+        auto font = [&](const char* themeAttribute, const char* nameAttribute) {
+            const std::string themed = ThemeFontName(theme, AttributeText(fonts, themeAttribute));
+            return themed.empty() ? AttributeText(fonts, nameAttribute) : themed;
+        };
+        format.font = font("asciiTheme", "ascii");
         if (format.font.empty())
-            format.font = AttributeText(fonts, "eastAsia");
+            format.font = font("hAnsiTheme", "hAnsi");
+        format.eastAsiaFont = font("eastAsiaTheme", "eastAsia");
     }
     return format;
 }
 
-ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr) {
+ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr, const ThemeFonts& theme) {
     ParagraphFormat format;
     if (!pPr)
         return format;
@@ -139,6 +152,8 @@ ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr) {
         format.indentRight = IntAttribute(indent, "right", IntAttribute(indent, "end", 0));
         format.indentFirstLine = IntAttribute(indent, "firstLine", -IntAttribute(indent, "hanging", 0));
     }
-    format.markFormat = ReadRunFormat(Child(pPr, "rPr"));
+    ReadBorders(Child(pPr, "pBdr"), format.borders, 5);
+    format.shading = ShadingColor(Child(pPr, "shd"));
+    format.markFormat = ReadRunFormat(Child(pPr, "rPr"), theme);
     return format;
 }

@@ -5,8 +5,10 @@
 
 #include <pugixml.hpp>
 
-RunFormat ReadRunFormat(const pugi::xml_node& rPr);
-ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr);
+// Theme font references (w:asciiTheme, w:eastAsiaTheme) become the names the theme gives them; a reference the theme
+// cannot answer leaves the font the element names itself.
+RunFormat ReadRunFormat(const pugi::xml_node& rPr, const ThemeFonts& theme);
+ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr, const ThemeFonts& theme);
 
 // Word's colour number 0xBBGGRR from "RRGGBB"; -1 for "auto" or anything else.
 int ColorNumber(const std::string& hex);

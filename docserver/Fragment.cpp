@@ -1,5 +1,6 @@
 #include "Fragment.h"
 
+#include "FormatOverlay.h"
 #include "StoryEdit.h"
 #include "StyleSheet.h"
 
@@ -36,6 +37,7 @@ void CollectStyle(const Document& document, const std::string& id, std::set<std:
 
 Fragment ExtractFragment(const Document& document, const Story& story, int32_t start, int32_t end) {
     Fragment fragment;
+    fragment.defaults = document.defaults;
     Story& out = fragment.story;
     start = std::clamp(start, 0, static_cast<int32_t>(story.text.size()));
     end = std::clamp(end, start, static_cast<int32_t>(story.text.size()));
@@ -104,8 +106,14 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
         std::copy(std::begin(table.borders), std::end(table.borders), std::begin(copy.borders));
         copy.width = table.width;
         copy.gridColumns = table.gridColumns;
+        copy.cellMargins = table.cellMargins;
+        copy.shading = table.shading;
+        copy.alignment = table.alignment;
+        copy.indent = table.indent;
         for (const TableRow& row : table.rows) {
             TableRow rowCopy;
+            rowCopy.heightTwips = row.heightTwips;
+            rowCopy.exactHeight = row.exactHeight;
             for (const TableCell& cell : row.cells)
                 if (Overlaps(cell, start, end)) {
                     TableCell cellCopy = cell;
@@ -231,6 +239,13 @@ Fragment AdoptFragment(Document& document, Fragment fragment) {
     }
     for (ParagraphEntry& paragraph : fragment.story.paragraphs)
         adoptParagraph(paragraph.format);
+    DocumentDefaults& defaults = document.defaults;
+    defaults.run = OverlayRun(fragment.defaults.run, defaults.run);
+    defaults.paragraph = OverlayParagraph(fragment.defaults.paragraph, defaults.paragraph);
+    if (defaults.language.empty())
+        defaults.language = fragment.defaults.language;
+    if (defaults.eastAsiaLanguage.empty())
+        defaults.eastAsiaLanguage = fragment.defaults.eastAsiaLanguage;
     for (RunSpan& run : fragment.story.runs)
         rename(run.format.characterStyle);
     for (Story& note : fragment.stories) {

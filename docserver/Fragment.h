@@ -1,6 +1,7 @@
 #pragma once
 // A piece of a story with everything it needs elsewhere: text and spans (positions from 0), its complete
-// paragraphs, the notes and text boxes it refers to, and the styles and lists it uses. What the clipboard holds.
+// paragraphs, the notes and text boxes it refers to, the styles and lists it uses, and its document's defaults.
+// What the clipboard holds.
 
 #include "DocumentModel.h"
 
@@ -13,6 +14,7 @@ struct Fragment {
     std::vector<Story> stories; // NoteSpan::story and TextBoxSpan::story index this list
     std::vector<Style> styles;
     Numbering numbering;
+    DocumentDefaults defaults;
 };
 
 // Copies [start, end) of a story. Bookmarks and fields come along only when wholly inside, as Word copies them.
@@ -23,5 +25,7 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
 Fragment TextFragment(const Story& story, int32_t position, const std::u16string& text);
 
 // Merges the fragment's styles and lists into the document (styles the document already has, matched by name, keep
-// the document's definition) and renames the fragment's references to match. Returns the fragment ready to insert.
+// the document's definition) and renames the fragment's references to match. Likewise the defaults the document does
+// not set itself come from the fragment's, so pasted text keeps its font and spacing in a blank document. Returns
+// the fragment ready to insert.
 Fragment AdoptFragment(Document& document, Fragment fragment);

@@ -2,6 +2,8 @@
 
 #include "StyleSheet.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <vector>
 
@@ -34,6 +36,39 @@ std::string CssFontName(const std::string& font) {
             clean += c;
     return clean;
 }
+
+// A font for Chinese, Japanese or Korean text: a name in those scripts, or one of the usual names of such fonts.
+bool LooksEastAsian(const std::string& font) {
+    if (std::any_of(font.begin(), font.end(), [](unsigned char c) { return c >= 0x80; }))
+        return true;
+    std::string lower = font;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    static constexpr const char* kWords[] = {
+        "simsun",   "simhei",   "simkai",   "simfang",    "song",       "hei",       "kai",
+        "fangsong", "ming",     "mincho",   "ms gothic",  "ms pgothic", "ui gothic", "yu gothic",
+        "yahei",    "meiryo",   "malgun",   "batang",     "gulim",      "dotum",     "gungsuh",
+        "dengxian", "hiragino", "pingfang", "source han", "cjk",        "wenquanyi"};
+    return std::any_of(std::begin(kWords), std::end(kWords),
+                       [&](const char* word) { return lower.find(word) != std::string::npos; });
+}
+
+} // namespace
+
+std::string CssFontFamily(const RunFormat& format) {
+    std::string family;
+    for (const std::string* font : {&format.font, &format.eastAsiaFont}) {
+        // Western documents often name a Latin font for East Asian text; listed, it would stand in for a missing
+        // Latin font, which Word never does.
+        if (font == &format.eastAsiaFont && !LooksEastAsian(*font))
+            continue;
+        const std::string name = "'" + CssFontName(*font) + "'";
+        if (name != "''" && family.find(name) == std::string::npos)
+            family += (family.empty() ? "" : ",") + name;
+    }
+    return family;
+}
+
+namespace {
 
 std::string TextDecoration(const RunFormat& format) {
     std::string value;
@@ -81,82 +116,66 @@ std::string LineHeight(const ParagraphFormat& format) {
 
 } // namespace
 
-RunFormat OverlayRun(RunFormat base, const RunFormat& top) {
-    if (!top.characterStyle.empty())
-        base.characterStyle = top.characterStyle;
-    if (top.bold >= 0)
-        base.bold = top.bold;
-    if (top.italic >= 0)
-        base.italic = top.italic;
-    if (top.strike >= 0)
-        base.strike = top.strike;
-    if (top.underline >= 0)
-        base.underline = top.underline;
-    if (top.sizeHalfPoints > 0)
-        base.sizeHalfPoints = top.sizeHalfPoints;
-    if (top.color >= 0)
-        base.color = top.color;
-    if (top.verticalAlign != 0)
-        base.verticalAlign = top.verticalAlign;
-    if (top.hidden)
-        base.hidden = true;
-    if (!top.font.empty())
-        base.font = top.font;
-    if (top.highlight >= 0)
-        base.highlight = top.highlight;
-    if (top.shading >= 0)
-        base.shading = top.shading;
-    return base;
-}
-
-ParagraphFormat OverlayParagraph(ParagraphFormat base, const ParagraphFormat& top) {
-    if (!top.alignment.empty())
-        base.alignment = top.alignment;
-    if (top.spaceBefore >= 0)
-        base.spaceBefore = top.spaceBefore;
-    if (top.spaceAfter >= 0)
-        base.spaceAfter = top.spaceAfter;
-    if (top.spaceBeforeAuto >= 0)
-        base.spaceBeforeAuto = top.spaceBeforeAuto;
-    if (top.spaceAfterAuto >= 0)
-        base.spaceAfterAuto = top.spaceAfterAuto;
-    if (top.lineRule >= 0) {
-        base.lineRule = top.lineRule;
-        base.lineSpacing = top.lineSpacing;
-    }
-    if (top.indentRight != 0)
-        base.indentRight = top.indentRight;
-    if (top.indentLeft != 0)
-        base.indentLeft = top.indentLeft;
-    if (top.indentFirstLine != 0)
-        base.indentFirstLine = top.indentFirstLine;
-    return base;
-}
-
-RunFormat StyleRunFormat(const Document& document, const std::string& styleId) {
-    RunFormat format;
+RunFormat StyleRunFormat(const Document& document, const std::string& styleId, const RunFormat& base) {
+    RunFormat format = base;
     for (const Style* style : StyleChain(document, styleId.empty() ? DefaultParagraphStyle(document) : styleId))
         format = OverlayRun(format, style->run);
     format.characterStyle.clear();
     return format;
 }
 
-ParagraphFormat StyleParagraphFormat(const Document& document, const std::string& styleId) {
-    ParagraphFormat format;
+RunFormat StyleRunFormat(const Document& document, const std::string& styleId) {
+    return StyleRunFormat(document, styleId, document.defaults.run);
+}
+
+ParagraphFormat StyleParagraphFormat(const Document& document, const std::string& styleId,
+                                     const ParagraphFormat& base) {
+    ParagraphFormat format = base;
     for (const Style* style : StyleChain(document, styleId.empty() ? DefaultParagraphStyle(document) : styleId))
         format = OverlayParagraph(format, style->paragraph);
     format.style = styleId;
     return format;
 }
 
-RunFormat EffectiveRunFormat(const Document& document, const std::string& paragraphStyle, const RunFormat& direct) {
-    RunFormat format = StyleRunFormat(document, paragraphStyle);
+ParagraphFormat StyleParagraphFormat(const Document& document, const std::string& styleId) {
+    return StyleParagraphFormat(document, styleId, document.defaults.paragraph);
+}
+
+RunFormat EffectiveRunFormat(const Document& document, const std::string& paragraphStyle, const RunFormat& direct,
+                             const RunFormat& base) {
+    RunFormat format = StyleRunFormat(document, paragraphStyle, base);
     if (!direct.characterStyle.empty())
         for (const Style* style : StyleChain(document, direct.characterStyle))
             format = OverlayRun(format, style->run);
     format = OverlayRun(format, direct);
     format.characterStyle.clear();
     return format;
+}
+
+std::string GenericFamily(const std::string& font) {
+    std::string lower = font;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    auto has = [&](const char* word) { return lower.find(word) != std::string::npos; };
+    if (has("courier") || has("mono") || has("consolas") || has("console"))
+        return "monospace";
+    if ((has("serif") && !has("sans")) || has("times") || has("cambria") || has("georgia") || has("garamond") ||
+        has("book") || has("song") || has("mincho") || has("\xE5\xAE\x8B") /* "Song" */ ||
+        has("\xE6\x98\x8E") /* "Ming" */)
+        return "serif";
+    return "sans-serif";
+}
+
+std::string CssBorder(const BorderLine& line) {
+    static constexpr const char* kStyles[] = {"none", "solid", "double", "dotted", "dashed"};
+    if (line.kind <= 0 || line.kind > 4)
+        return "none";
+    // Word draws a double line's two strokes and gap within its width; CSS needs three pixels at least to show it.
+    double points = line.eighthsOfPoint / 8.0;
+    if (line.kind == 2 && points < 2.25)
+        points = 2.25;
+    char width[32];
+    std::snprintf(width, sizeof width, "%gpt", points);
+    return std::string(width) + " " + kStyles[line.kind] + " " + CssColor(line.color >= 0 ? line.color : 0);
 }
 
 std::string CssColor(int32_t wordColor) {
@@ -168,8 +187,9 @@ std::string CssColor(int32_t wordColor) {
 
 std::string RunCss(const RunFormat& format, const RunFormat& base) {
     std::string css;
-    if (!format.font.empty() && format.font != base.font && !CssFontName(format.font).empty())
-        css += "font-family:'" + CssFontName(format.font) + "';";
+    if (const std::string family = CssFontFamily(format); !family.empty() && family != CssFontFamily(base))
+        css += "font-family:" + family + "," + GenericFamily(format.font.empty() ? format.eastAsiaFont : format.font) +
+               ";";
     if (format.sizeHalfPoints > 0 && format.sizeHalfPoints != base.sizeHalfPoints) {
         char size[32];
         std::snprintf(size, sizeof size, "font-size:%gpt;", format.sizeHalfPoints / 2.0);
@@ -183,6 +203,18 @@ std::string RunCss(const RunFormat& format, const RunFormat& base) {
         css += "text-decoration:" + TextDecoration(format) + ";";
     if (format.color >= 0 && format.color != base.color)
         css += "color:" + CssColor(format.color) + ";";
+    if ((format.caps == 1) != (base.caps == 1))
+        css += format.caps == 1 ? "text-transform:uppercase;" : "text-transform:none;";
+    if ((format.smallCaps == 1) != (base.smallCaps == 1))
+        css += format.smallCaps == 1 ? "font-variant:small-caps;" : "font-variant:normal;";
+    auto spacing = [](const RunFormat& run) {
+        return run.letterSpacing == kUnsetLetterSpacing ? 0 : run.letterSpacing;
+    };
+    if (spacing(format) != spacing(base)) {
+        char letterSpacing[40];
+        std::snprintf(letterSpacing, sizeof letterSpacing, "letter-spacing:%gpt;", spacing(format) / 20.0);
+        css += letterSpacing;
+    }
     // Highlight is drawn over the run's shading.
     const int32_t background = format.highlight >= 0 ? format.highlight : format.shading;
     if (background >= 0 && background != (base.highlight >= 0 ? base.highlight : base.shading))
@@ -210,5 +242,18 @@ std::string ParagraphCss(const ParagraphFormat& format, const ParagraphFormat& b
     const std::string lineHeight = LineHeight(format);
     if (lineHeight != LineHeight(base) && format.lineRule >= 0 && !lineHeight.empty())
         css += "line-height:" + lineHeight + ";";
+    // A border keeps its distance from the text as padding; a paragraph without one has none.
+    static constexpr const char* kSides[] = {"top", "left", "bottom", "right"};
+    for (int side = 0; side < 4; ++side) {
+        const std::string border = CssBorder(format.borders[side]);
+        if (border == CssBorder(base.borders[side]) &&
+            (border == "none" || format.borders[side].spacePoints == base.borders[side].spacePoints))
+            continue;
+        css += std::string("border-") + kSides[side] + ":" + border + ";padding-" + kSides[side] + ":" +
+               std::to_string(border == "none" ? 0 : format.borders[side].spacePoints) + "pt;";
+    }
+    if (format.shading != base.shading)
+        css +=
+            "background-color:" + (format.shading >= 0 ? CssColor(format.shading) : std::string("transparent")) + ";";
     return css;
 }

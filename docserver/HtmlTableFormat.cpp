@@ -2,6 +2,7 @@
 
 #include "HtmlFormat.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -12,18 +13,44 @@ std::string Points(double points) {
     return text;
 }
 
-std::string CssBorder(const BorderLine& line) {
-    static constexpr const char* kStyles[] = {"none", "solid", "double", "dotted", "dashed"};
-    if (line.kind <= 0 || line.kind > 4)
-        return "none";
-    // Word draws a double line's two strokes and gap within its width; CSS needs three pixels at least to show it.
-    double points = line.eighthsOfPoint / 8.0;
-    if (line.kind == 2 && points < 2.25)
-        points = 2.25;
-    return Points(points) + " " + kStyles[line.kind] + " " + CssColor(line.color >= 0 ? line.color : 0);
+// Word's usual cell margins by side (top, left, bottom, right), which the page's td rule already gives.
+constexpr int32_t kUsualCellMargins[4] = {0, 108, 0, 108};
+
+std::string CellPadding(const TableSpan& table, const TableCell& cell) {
+    int32_t margins[4];
+    bool usual = true;
+    for (int side = 0; side < 4; ++side) {
+        margins[side] = cell.margins.sides[side] >= 0        ? cell.margins.sides[side]
+                        : table.cellMargins.sides[side] >= 0 ? table.cellMargins.sides[side]
+                                                             : kUsualCellMargins[side];
+        usual = usual && margins[side] == kUsualCellMargins[side];
+    }
+    if (usual)
+        return {};
+    // CSS names the sides top, right, bottom, left.
+    return "padding:" + Points(margins[0] / 20.0) + " " + Points(margins[3] / 20.0) + " " + Points(margins[2] / 20.0) +
+           " " + Points(margins[1] / 20.0) + ";";
 }
 
 } // namespace
+
+std::string TableCss(const TableSpan& table) {
+    std::string css;
+    if (table.alignment == "center") {
+        css += "margin-left:auto;margin-right:auto;";
+    } else if (table.alignment == "right" || table.alignment == "end") {
+        css += "margin-left:auto;margin-right:0;";
+    } else if (table.indent != 0) {
+        // Word's usual small negative indent lines cell text up with the margin; a larger one would push the table
+        // out of the page's left edge.
+        css += "margin-left:" + Points(std::max(table.indent, -kUsualCellMargins[1]) / 20.0) + ";";
+    }
+    if (const std::string width = CssWidth(table.width); !width.empty())
+        css += "width:" + width + ";";
+    if (table.shading >= 0)
+        css += "background-color:" + CssColor(table.shading) + ";";
+    return css;
+}
 
 std::string CssWidth(const TableWidth& width) {
     if (width.unit == 1)
@@ -68,5 +95,9 @@ std::string CellCss(const TableSpan& table, const TableCell& cell, int column, c
     }
     if (!width.empty())
         css += "width:" + width + ";";
-    return css;
+    if (cell.verticalAlign == 1)
+        css += "vertical-align:middle;";
+    else if (cell.verticalAlign == 2)
+        css += "vertical-align:bottom;";
+    return css + CellPadding(table, cell);
 }

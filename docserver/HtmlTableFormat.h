@@ -1,5 +1,5 @@
 #pragma once
-// Table and cell formatting as CSS 2: borders, shading and widths.
+// Table and cell formatting as CSS 2: borders, shading, widths, cell margins, alignment and indent.
 
 #include "DocumentModel.h"
 
@@ -15,5 +15,8 @@ struct CellPlace {
 
 // "120pt" or "50%", empty for an automatic width.
 std::string CssWidth(const TableWidth& width);
-// Declarations for a cell's borders, shading and width (from its own width, else the grid columns it spans).
+// Declarations for the table element: its alignment or indent, width and shading.
+std::string TableCss(const TableSpan& table);
+// Declarations for a cell's borders, shading, width (from its own width, else the grid columns it spans) and
+// vertical alignment, and padding where its margins are not Word's usual ones.
 std::string CellCss(const TableSpan& table, const TableCell& cell, int column, const CellPlace& place);

@@ -20,10 +20,8 @@ namespace {
 constexpr const char* kEol = "\r\n";
 constexpr int64_t kEmuPerPixel = 9525; // 96 pixels to the inch
 
+// After the rules for the page and its paragraphs, which carry the document's defaults.
 const char* const kBaseStyleSheet =
-    "body{font-family:Calibri,Arial,'Microsoft YaHei',SimSun,sans-serif;font-size:10.5pt;color:#000000;"
-    "background-color:#FFFFFF;}\r\n"
-    "p,div.Paragraph,h1,h2,h3,h4,h5,h6{margin:0;font-size:10.5pt;font-weight:normal;}\r\n"
     "table.Table{border-collapse:collapse;margin:0;}\r\n"
     "td{padding:0 5.4pt;vertical-align:top;}\r\n"
     "hr.Rule{border:none;height:2px;color:#A0A0A0;background-color:#A0A0A0;}\r\n"
@@ -42,6 +40,37 @@ std::string RomanLower(int number) {
             number -= value;
         }
     return text;
+}
+
+// The page's fonts: the document's default ones, then fonts a browser has when those are missing, of the kind the
+// default font is.
+std::string BodyFontFamily(const RunFormat& defaults) {
+    static const std::vector<std::string> kSans = {"Calibri", "Arial", "'Microsoft YaHei'", "SimSun", "sans-serif"};
+    static const std::vector<std::string> kSerif = {"'Times New Roman'", "SimSun", "serif"};
+    static const std::vector<std::string> kMonospace = {"'Courier New'", "monospace"};
+    const std::string generic = GenericFamily(defaults.font.empty() ? defaults.eastAsiaFont : defaults.font);
+    std::string family = CssFontFamily(defaults);
+    for (const std::string& fallback : generic == "serif" ? kSerif : generic == "monospace" ? kMonospace : kSans) {
+        const std::string quoted = fallback.front() == '\'' ? fallback : "'" + fallback + "'";
+        if (family.find(quoted) == std::string::npos)
+            family += (family.empty() ? "" : ",") + fallback;
+    }
+    return family;
+}
+
+// The text size of text that sets none: the document's default, else Word's usual body size.
+std::string DefaultSize(const RunFormat& defaults) {
+    char size[32];
+    std::snprintf(size, sizeof size, "%gpt", defaults.sizeHalfPoints > 0 ? defaults.sizeHalfPoints / 2.0 : 10.5);
+    return size;
+}
+
+// A language tag safe to write into the page, empty for anything else.
+std::string LanguageTag(const std::string& language) {
+    const bool plain = language.size() <= 35 && std::all_of(language.begin(), language.end(), [](unsigned char c) {
+                           return std::isalnum(c) || c == '-';
+                       });
+    return plain ? language : std::string();
 }
 
 int Pixels(int64_t emu) {
@@ -127,8 +156,8 @@ private:
 
     void WriteTable(const TableSpan& table, int depth) {
         body_ += "<table class=\"Table\" cellspacing=\"0\" cellpadding=\"0\"";
-        if (const std::string width = CssWidth(table.width); !width.empty())
-            body_ += " style=\"width:" + width + ";\"";
+        if (const std::string css = TableCss(table); !css.empty())
+            body_ += " style=\"" + css + "\"";
         body_ += ">";
         body_ += kEol;
         // Vertical merges: a restart cell spans the continuing cells below it in the same grid column.
@@ -152,7 +181,7 @@ private:
         for (size_t r = 0; r < table.rows.size(); ++r) {
             if (table.rows[r].cells.empty())
                 continue;
-            body_ += "<tr>";
+            body_ += RowOpening(table.rows[r]);
             body_ += kEol;
             std::set<int> stillOpen;
             for (size_t c = 0; c < table.rows[r].cells.size(); ++c) {
@@ -184,7 +213,10 @@ private:
                     body_ += " style=\"" + css + "\"";
                 body_ += ">";
                 body_ += kEol;
+                const TableCell* outerCell = cell_;
+                cell_ = &cell;
                 WriteBlocks(cell.start, cell.end, depth);
+                cell_ = outerCell;
                 body_ += "</td>";
                 body_ += kEol;
             }
@@ -194,6 +226,85 @@ private:
         }
         body_ += "</table>";
         body_ += kEol;
+    }
+
+    // Rows are at least their height; an exact height cannot clip a table row in CSS 2 and is shown as a minimum.
+    static std::string RowOpening(const TableRow& row) {
+        if (row.heightTwips <= 0)
+            return "<tr>";
+        char height[48];
+        std::snprintf(height, sizeof height, "<tr style=\"height:%gpt;\">", row.heightTwips / 20.0);
+        return height;
+    }
+
+    // What a paragraph's style is laid over: the document's defaults, and in a table cell what the table style
+    // gives the cell.
+    ParagraphFormat ParagraphBase() const {
+        return cell_ ? OverlayParagraph(document_.defaults.paragraph, cell_->styleParagraph)
+                     : document_.defaults.paragraph;
+    }
+    RunFormat RunBase() const {
+        return cell_ ? OverlayRun(document_.defaults.run, cell_->styleRun) : document_.defaults.run;
+    }
+    RunFormat ShownRun(const std::string& styleId, const RunFormat& direct) const {
+        return EffectiveRunFormat(document_, styleId, direct, RunBase());
+    }
+
+    // What a paragraph shows of its style and its own formatting, over the defaults (and in a cell its table style).
+    ParagraphFormat ShownParagraph(const ParagraphEntry& entry) const {
+        return OverlayParagraph(StyleParagraphFormat(document_, entry.format.style, ParagraphBase()), entry.format);
+    }
+
+    // True where a table or a cell starts or ends: the paragraphs on either side belong to no common box.
+    bool BlockBoundaryAt(int32_t position) const {
+        for (const TableSpan& table : S().tables) {
+            if (table.start == position || table.end == position)
+                return true;
+            for (const TableRow& row : table.rows)
+                for (const TableCell& cell : row.cells)
+                    if (cell.start == position || cell.end == position)
+                        return true;
+        }
+        return false;
+    }
+
+    // Word draws neighbouring paragraphs with the same borders and indents as one box: between them is the box's
+    // between line, if any, not one paragraph's bottom line and the next one's top.
+    void JoinBorderGroup(size_t index, ParagraphFormat& format) const {
+        if (std::none_of(std::begin(format.borders), std::end(format.borders),
+                         [](const BorderLine& line) { return line.kind > 0; }))
+            return;
+        const ParagraphFormat own = format;
+        auto sameBox = [&](const ParagraphEntry& neighbour) {
+            const ParagraphFormat other = ShownParagraph(neighbour);
+            return std::equal(std::begin(own.borders), std::end(own.borders), std::begin(other.borders)) &&
+                   own.indentLeft == other.indentLeft && own.indentRight == other.indentRight;
+        };
+        const auto& paragraphs = S().paragraphs;
+        if (index > 0 && !BlockBoundaryAt(ParagraphStart(index)) && sameBox(paragraphs[index - 1]))
+            format.borders[kBorderTop] = own.borders[kBorderInsideH];
+        if (index + 1 < paragraphs.size() && !BlockBoundaryAt(paragraphs[index].end) &&
+            sameBox(paragraphs[index + 1])) {
+            format.borders[kBorderBottom] = BorderLine{};
+            format.borders[kBorderBottom].kind = 0;
+        }
+    }
+
+    // Whether a list number surely fits in the given width (twips), judged by a generous average character width.
+    bool NumberFits(const std::u16string& number, const RunFormat& format, int twips) const {
+        const int halfPoints = format.sizeHalfPoints > 0                   ? format.sizeHalfPoints
+                               : document_.defaults.run.sizeHalfPoints > 0 ? document_.defaults.run.sizeHalfPoints
+                                                                           : 21;
+        const double estimate = static_cast<double>(number.size()) * 0.6 * halfPoints * 10; // 0.6 em in twips
+        return estimate + 40 <= twips;
+    }
+
+    // The level a numbered paragraph's number comes from; null without a number.
+    const NumberingLevel* ListLevelOf(const ParagraphFormat& format, const std::u16string& listString) const {
+        if (listString.empty())
+            return nullptr;
+        const ListMembership list = ListOf(document_, format);
+        return FindNumberingLevel(document_.numbering, list.numId, list.level);
     }
 
     bool HoldsHorizontalLine(int32_t start, int32_t end) const {
@@ -212,17 +323,27 @@ private:
             return;
 
         const std::string& styleId = entry.format.style;
-        const ParagraphFormat styleFormat = StyleParagraphFormat(document_, styleId);
-        ParagraphFormat format = OverlayParagraph(styleFormat, entry.format);
+        // The style's class in the page's style sheet, and what the style shows here (different in a table cell).
+        const ParagraphFormat classFormat = StyleParagraphFormat(document_, styleId);
+        const RunFormat classRun = StyleRunFormat(document_, styleId);
+        const RunFormat paragraphRun = StyleRunFormat(document_, styleId, RunBase());
+        ParagraphFormat format = ShownParagraph(entry);
         const int level = OutlineLevelOf(document_, entry.format);
         const std::u16string& listString =
             index < current_->listStrings.size() ? current_->listStrings[index] : std::u16string();
-        // The numbering definition's indents (which outrank the style's) are not in the model: Word's usual ones,
-        // number at a quarter inch plus half an inch per level, keep nested lists apart.
-        if (!listString.empty() && level >= kBodyTextLevel && entry.format.indentLeft == 0) {
-            format.indentLeft = 360 + 720 * ListOf(document_, entry.format).level;
-            format.indentFirstLine = 0;
+        // The list level's own indents outrank the style's. A level without any gets Word's usual ones in body
+        // text, number at a quarter inch plus half an inch per level, which keep nested lists apart.
+        const NumberingLevel* listLevel = ListLevelOf(entry.format, listString);
+        if (listLevel && entry.format.indentLeft == 0) {
+            if (listLevel->indentLeft >= 0) {
+                format.indentLeft = listLevel->indentLeft;
+                format.indentFirstLine = listLevel->indentFirstLine;
+            } else if (level >= kBodyTextLevel) {
+                format.indentLeft = 360 + 720 * ListOf(document_, entry.format).level;
+                format.indentFirstLine = 0;
+            }
         }
+        JoinBorderGroup(index, format);
 
         std::string element = level <= 6 && !current_->isNote ? "h" + std::to_string(level) : "p";
         std::string extraClass;
@@ -231,22 +352,36 @@ private:
             extraClass = "Paragraph ";
         }
         body_ += "<" + element + " class=\"" + extraClass + StyleClass(styleId) + "\"";
-        const std::string css = ParagraphCss(format, styleFormat);
+        const std::string css = ParagraphCss(format, classFormat) + RunCss(paragraphRun, classRun);
         if (!css.empty())
             body_ += " style=\"" + css + "\"";
         body_ += ">";
 
-        const RunFormat paragraphRun = StyleRunFormat(document_, styleId);
         const size_t lengthBefore = body_.size();
         body_ += pendingPrefix_;
         pendingPrefix_.clear();
         if (!listString.empty()) {
-            const RunFormat markRun = EffectiveRunFormat(document_, styleId, entry.format.markFormat);
+            const RunFormat markRun = ShownRun(styleId, entry.format.markFormat);
+            const std::string suffix = listLevel ? listLevel->suffix : "tab";
+            // The tab after a hanging number reaches the text's indent: the number sits in a box as wide as the
+            // hanging part when it fits there. Otherwise (Word would go on to a later tab stop) two spaces stand in.
+            const int hanging = -format.indentFirstLine;
+            const bool toIndent = suffix == "tab" && hanging > 0 && NumberFits(listString, markRun, hanging);
+            if (toIndent) {
+                char box[96];
+                std::snprintf(box, sizeof box, "<span style=\"display:inline-block;width:%gpt;text-indent:0;\">",
+                              hanging / 20.0);
+                body_ += box;
+            }
             WriteSpanOpen(RunCss(markRun, paragraphRun));
             AppendEscapedText(body_, listString);
-            body_ += "&nbsp;&nbsp;";
+            if (suffix == "tab" && !toIndent)
+                body_ += "&nbsp;&nbsp;";
             WriteSpanClose(RunCss(markRun, paragraphRun));
-            body_ += " ";
+            if (toIndent)
+                body_ += "</span>";
+            else if (suffix != "nothing")
+                body_ += " ";
         }
         afterSpace_ = true; // a space starting a line would vanish
         WriteInline(start, contentEnd, styleId, paragraphRun);
@@ -268,8 +403,11 @@ private:
             body_ += "<div class=\"TextBox\" style=\"border:0.75pt solid #000000;padding:3.6pt 7.2pt;margin:3pt 0;\">";
             body_ += kEol;
             StoryState* outer = current_;
+            const TableCell* outerCell = cell_;
+            cell_ = nullptr; // a box's text is not the cell's
             WriteStory(box.story);
             current_ = outer;
+            cell_ = outerCell;
             body_ += "</div>";
             body_ += kEol;
         }
@@ -362,7 +500,7 @@ private:
             const RunSpan* run = RunAt(position);
             if (!run)
                 continue;
-            const RunFormat effective = EffectiveRunFormat(document_, styleId, run->format);
+            const RunFormat effective = ShownRun(styleId, run->format);
             if (effective.hidden)
                 continue;
             WriteText(position, *next, effective, open.link ? linkBase : paragraphRun, open.link != nullptr);
@@ -392,7 +530,7 @@ private:
         if (!link.subAddress.empty())
             href += "#" + EscapedAddress(link.subAddress);
         const RunSpan* run = RunAt(position);
-        const RunFormat shown = EffectiveRunFormat(document_, styleId, run ? run->format : RunFormat{});
+        const RunFormat shown = ShownRun(styleId, run ? run->format : RunFormat{});
         RunFormat linkFormat = shown;
         const int32_t color = shown.color >= 0 ? shown.color : paragraphRun.color >= 0 ? paragraphRun.color : 0;
         linkFormat.color = color;
@@ -604,14 +742,25 @@ private:
     }
 
     std::string Head() {
+        const DocumentDefaults& defaults = document_.defaults;
+        const std::string language = LanguageTag(defaults.language);
         std::string head = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
-                           "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n<html>\r\n<head>\r\n"
+                           "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n<html" +
+                           (language.empty() ? std::string() : " lang=\"" + language + "\"") +
+                           ">\r\n<head>\r\n"
                            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n"
                            "<title>" +
-                           Title() + "</title>\r\n<style type=\"text/css\">\r\n" + kBaseStyleSheet;
+                           Title() + "</title>\r\n<style type=\"text/css\">\r\n";
+        head += "body{font-family:" + BodyFontFamily(defaults.run) + ";font-size:" + DefaultSize(defaults.run) +
+                ";color:" + CssColor(defaults.run.color >= 0 ? defaults.run.color : 0) + ";background-color:#FFFFFF;}" +
+                kEol;
+        head += "p,div.Paragraph,h1,h2,h3,h4,h5,h6{margin:0;font-size:" + DefaultSize(defaults.run) +
+                ";font-weight:normal;" + ParagraphCss(defaults.paragraph, ParagraphFormat{}) + "}" + kEol;
+        head += kBaseStyleSheet;
+        // Each style's class says what the style changes against the defaults.
         for (const std::string& id : styleOrder_) {
-            const std::string css = ParagraphCss(StyleParagraphFormat(document_, id), ParagraphFormat{}) +
-                                    RunCss(StyleRunFormat(document_, id), RunFormat{});
+            const std::string css = ParagraphCss(StyleParagraphFormat(document_, id), defaults.paragraph) +
+                                    RunCss(StyleRunFormat(document_, id), defaults.run);
             if (!css.empty())
                 head += "." + styleClasses_[id] + "{" + css + "}" + kEol;
         }
@@ -651,6 +800,7 @@ private:
     const Document& document_;
     std::string folderName_;
     StoryState* current_ = nullptr;
+    const TableCell* cell_ = nullptr; // the table cell being written, if any
     std::string body_;
     std::string pendingPrefix_;
     bool afterSpace_ = false; // the text written last ended in a space, or starts a line

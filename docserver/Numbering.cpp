@@ -1,9 +1,11 @@
 #include "Numbering.h"
 
+#include "FormatReader.h"
 #include "NumberFormat.h"
 #include "StyleSheet.h"
 #include "XmlPart.h"
 
+#include <algorithm>
 #include <array>
 #include <set>
 
@@ -17,6 +19,12 @@ NumberingLevel ReadLevel(const pugi::xml_node& node) {
     level.restartAfter = ChildInt(node, "lvlRestart", -1);
     level.legal = OnOff(node, "isLgl") == 1;
     level.style = ChildValue(node, "pStyle");
+    if (const pugi::xml_node indent = Child(Child(node, "pPr"), "ind")) {
+        const ParagraphFormat format = ReadParagraphFormat(Child(node, "pPr"), ThemeFonts{});
+        level.indentLeft = std::max(format.indentLeft, 0);
+        level.indentFirstLine = format.indentFirstLine;
+    }
+    level.suffix = ChildValue(node, "suff", "tab");
     return level;
 }
 

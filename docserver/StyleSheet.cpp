@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-StylesReadResult ReadStyles(const std::string& xml, Document& document) {
+StylesReadResult ReadStyles(const std::string& xml, const ThemeFontScheme& theme, Document& document) {
     StylesReadResult result;
     pugi::xml_document parsed;
     const XmlParseResult parse = ParseXmlPart(parsed, xml, "word/styles.xml");
@@ -14,6 +14,14 @@ StylesReadResult ReadStyles(const std::string& xml, Document& document) {
         result.message = parse.message;
         return result;
     }
+    const pugi::xml_node defaults = Child(parsed.document_element(), "docDefaults");
+    const pugi::xml_node defaultRun = Child(Child(defaults, "rPrDefault"), "rPr");
+    const pugi::xml_node language = Child(defaultRun, "lang");
+    document.defaults.language = AttributeText(language, "val");
+    document.defaults.eastAsiaLanguage = AttributeText(language, "eastAsia");
+    document.themeFonts = ResolveThemeFonts(theme, document.defaults.eastAsiaLanguage);
+    document.defaults.run = ReadRunFormat(defaultRun, document.themeFonts);
+    document.defaults.paragraph = ReadParagraphFormat(Child(Child(defaults, "pPrDefault"), "pPr"), document.themeFonts);
     for (pugi::xml_node node : parsed.document_element().children()) {
         if (!IsElement(node, "style"))
             continue;
@@ -25,9 +33,12 @@ StylesReadResult ReadStyles(const std::string& xml, Document& document) {
         style.isDefault = Attribute(node, "default").as_bool();
         style.name = ChildValue(node, "name", style.id);
         style.basedOn = ChildValue(node, "basedOn");
-        style.paragraph = ReadParagraphFormat(Child(node, "pPr"));
-        style.run = ReadRunFormat(Child(node, "rPr"));
-        ReadBorders(Child(Child(node, "tblPr"), "tblBorders"), style.tableBorders, 6);
+        style.paragraph = ReadParagraphFormat(Child(node, "pPr"), document.themeFonts);
+        style.run = ReadRunFormat(Child(node, "rPr"), document.themeFonts);
+        if (style.type == "table") {
+            ReadBorders(Child(Child(node, "tblPr"), "tblBorders"), style.tableBorders, 6);
+            style.table = ReadTableStyleFormat(node, document.themeFonts);
+        }
         if (!style.id.empty() && !FindStyle(document, style.id))
             document.styles.push_back(std::move(style));
     }

@@ -1,7 +1,9 @@
 #pragma once
-// Styles: reading styles.xml, and the answers that need the basedOn chain (outline level, numbering).
+// Styles: reading styles.xml (its document defaults too), and the answers that need the basedOn chain (outline level,
+// numbering).
 
 #include "DocumentModel.h"
+#include "ThemeFonts.h"
 
 #include <string>
 
@@ -10,7 +12,9 @@ struct StylesReadResult {
     std::string message;
 };
 
-StylesReadResult ReadStyles(const std::string& xml, Document& document);
+// Sets the document's defaults and, from the defaults' East Asian language, its theme fonts before reading the
+// styles, whose theme font references they answer.
+StylesReadResult ReadStyles(const std::string& xml, const ThemeFontScheme& theme, Document& document);
 
 const Style* FindStyle(const Document& document, const std::string& id);
 // The style a paragraph without w:pStyle has ("Normal" in practice).

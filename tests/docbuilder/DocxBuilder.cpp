@@ -167,6 +167,30 @@ DocxBuilder& DocxBuilder::AddStyle(const StyleDefinition& style) {
     return *this;
 }
 
+DocxBuilder& DocxBuilder::SetDocumentDefaults(const std::string& runProperties,
+                                              const std::string& paragraphProperties) {
+    documentDefaults_ = "<w:docDefaults><w:rPrDefault><w:rPr>" + runProperties +
+                        "</w:rPr></w:rPrDefault><w:pPrDefault><w:pPr>" + paragraphProperties +
+                        "</w:pPr></w:pPrDefault></w:docDefaults>";
+    return *this;
+}
+
+DocxBuilder& DocxBuilder::SetThemeFonts(const ThemeFontCollection& major, const ThemeFontCollection& minor) {
+    auto collection = [](const char* element, const ThemeFontCollection& fonts) {
+        std::string xml = std::string("<a:") + element + "><a:latin typeface=\"" + Escape(fonts.latin) +
+                          "\"/><a:ea typeface=\"" + Escape(fonts.eastAsia) + "\"/><a:cs typeface=\"\"/>";
+        for (const auto& [script, typeface] : fonts.scripts)
+            xml += "<a:font script=\"" + Escape(script) + "\" typeface=\"" + Escape(typeface) + "\"/>";
+        return xml + "</a:" + element + ">";
+    };
+    parts_["word/theme/theme1.xml"] =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a:theme "
+        "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" name=\"Test\"><a:themeElements>"
+        "<a:fontScheme name=\"Test\">" +
+        collection("majorFont", major) + collection("minorFont", minor) + "</a:fontScheme></a:themeElements></a:theme>";
+    return AddDocumentRelationship("rIdTheme", "theme", "theme/theme1.xml");
+}
+
 std::string DocxBuilder::RunProperties(const RunStyle& style) const {
     std::string xml;
     if (!style.characterStyle.empty())
@@ -295,8 +319,11 @@ DocxBuilder& DocxBuilder::AddTable(const std::vector<std::vector<TableCell>>& ro
     for (int width : options.gridColumns)
         body_ += "<w:gridCol w:w=\"" + std::to_string(width) + "\"/>";
     body_ += "</w:tblGrid>";
-    for (const auto& row : rows) {
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const auto& row = rows[r];
         body_ += "<w:tr>";
+        if (r < options.rowProperties.size())
+            body_ += "<w:trPr>" + options.rowProperties[r] + "</w:trPr>";
         for (const TableCell& cell : row) {
             body_ += "<w:tc><w:tcPr>";
             if (cell.gridSpan > 1)
@@ -331,7 +358,7 @@ DocxBuilder& DocxBuilder::AddAbstractList(int abstractId, const std::vector<List
             xml += "<w:pStyle w:val=\"" + Escape(level.style) + "\"/>";
         if (level.legal)
             xml += "<w:isLgl/>";
-        xml += "<w:lvlText w:val=\"" + Escape(level.text) + "\"/></w:lvl>";
+        xml += "<w:lvlText w:val=\"" + Escape(level.text) + "\"/>" + level.properties + "</w:lvl>";
     }
     abstractLists_.push_back(xml + "</w:abstractNum>");
     return *this;
@@ -409,8 +436,8 @@ std::string DocxBuilder::Build() const {
     std::string styles;
     for (const std::string& style : styles_)
         styles += style;
-    parts["word/styles.xml"] =
-        std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:styles") + kNamespaces + ">" + styles + "</w:styles>";
+    parts["word/styles.xml"] = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><w:styles") + kNamespaces + ">" +
+                               documentDefaults_ + styles + "</w:styles>";
 
     std::string relationships = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
                                 "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";

@@ -107,8 +107,9 @@ struct ListLevel {
     std::string text = "%1.";       // w:lvlText
     int start = 1;
     bool legal = false;
-    int restartAfter = -1; // w:lvlRestart, -1 none
-    std::string style;     // w:pStyle
+    int restartAfter = -1;  // w:lvlRestart, -1 none
+    std::string style;      // w:pStyle
+    std::string properties; // more w:lvl content, as is (w:suff, w:pPr)
 };
 
 struct TableCell {
@@ -120,8 +121,16 @@ struct TableCell {
 };
 
 struct TableOptions {
-    std::string properties;       // w:tblPr content, as is (w:tblStyle, w:tblW, w:tblBorders)
-    std::vector<int> gridColumns; // w:gridCol widths in twips
+    std::string properties;                 // w:tblPr content, as is (w:tblStyle, w:tblW, w:tblBorders)
+    std::vector<int> gridColumns;           // w:gridCol widths in twips
+    std::vector<std::string> rowProperties; // w:trPr content by row, as is (w:trHeight); missing rows have none
+};
+
+// One of a theme's font collections (a:majorFont, a:minorFont).
+struct ThemeFontCollection {
+    std::string latin;
+    std::string eastAsia;                       // a:ea, often empty
+    std::map<std::string, std::string> scripts; // a:font by script ("Hans" -> a Chinese font)
 };
 
 class DocxBuilder {
@@ -129,6 +138,10 @@ public:
     explicit DocxBuilder(bool defaultStyles = true);
 
     DocxBuilder& AddStyle(const StyleDefinition& style);
+    // w:docDefaults: the content of its w:rPr and w:pPr, as is.
+    DocxBuilder& SetDocumentDefaults(const std::string& runProperties, const std::string& paragraphProperties);
+    // word/theme/theme1.xml with these fonts, and the main part's relationship to it.
+    DocxBuilder& SetThemeFonts(const ThemeFontCollection& major, const ThemeFontCollection& minor);
     DocxBuilder& AddParagraph(const std::vector<Inline>& content, const ParagraphOptions& options = {});
     DocxBuilder& AddParagraph(const std::string& text, const ParagraphOptions& options = {});
     DocxBuilder& AddHeading(int level, const std::string& text);
@@ -167,6 +180,7 @@ private:
     std::string AddRelationship(const std::string& type, const std::string& target, bool external);
 
     std::vector<std::string> styles_;
+    std::string documentDefaults_;
     std::string body_;
     std::vector<std::string> abstractLists_;
     std::vector<std::string> lists_;

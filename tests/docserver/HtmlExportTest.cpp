@@ -19,13 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 bool PngDecodes(const fs::path& path) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -88,15 +81,6 @@ protected:
         return ReadText(folder / "0.html");
     }
 
-    void ExpectGolden(const std::string& name, const std::string& html) {
-        const fs::path golden = fs::path(LEAFBIND_SOURCE_DIR) / "tests/docserver/golden/html" / (name + ".html");
-        if (const char* update = std::getenv("LEAFBIND_UPDATE_GOLDEN"); update && *update == '1') {
-            std::ofstream(golden, std::ios::binary) << html;
-            return;
-        }
-        EXPECT_EQ(ReadText(golden), html) << "golden " << golden << " differs; LEAFBIND_UPDATE_GOLDEN=1 rewrites it";
-    }
-
     // Every <img> names a file in the page's folder, PNGs decode, and the folder holds nothing else.
     void ExpectPicturesResolve(const std::string& html) {
         const std::regex source("<img[^>]* src=\"([^\"]+)\"");
@@ -154,7 +138,9 @@ TEST_F(HtmlExport, HeadingsParagraphsAndRunFormatting) {
                         RunXml("<w:u w:val=\"single\"/>", "under") + RunXml("<w:strike/>", "struck") +
                             RunXml("<w:vertAlign w:val=\"superscript\"/>", "up") +
                             RunXml("<w:vertAlign w:val=\"subscript\"/>", "down") +
-                            RunXml("<w:rFonts w:ascii=\"Courier New\"/>", "mono") + RunXml("<w:vanish/>", "hidden")));
+                            RunXml("<w:rFonts w:ascii=\"Courier New\"/>", "mono") + RunXml("<w:vanish/>", "hidden") +
+                            RunXml("<w:caps/><w:spacing w:val=\"20\"/>", "caps") +
+                            RunXml("<w:smallCaps/>", "small caps")));
     doc.AddBodyXml(Para("<w:jc w:val=\"both\"/>", RunXml("", "justified")));
     doc.AddParagraph("");
     const std::string html = Save(Load(doc));
@@ -170,6 +156,48 @@ TEST_F(HtmlExport, ListsShowTheirNumbersAsText) {
     doc.AddParagraph("one", {.numId = 1}).AddParagraph("one a", {.numId = 1, .numLevel = 1});
     doc.AddParagraph("two", {.numId = 1}).AddParagraph("bullet", {.numId = 2});
     ExpectGolden("lists", Save(Load(doc)));
+}
+
+// The list level's indents place the number: it hangs at the level's first line and, when it fits there, its tab
+// takes the text to the level's indent. The paragraph's own indent outranks the level's, the level's its style's.
+TEST_F(HtmlExport, ListLevelsIndentTheirParagraphsAndHeadings) {
+    const std::string hanging = "<w:pPr><w:ind w:left=\"720\" w:hanging=\"360\"/></w:pPr>";
+    DocxBuilder doc;
+    doc.AddAbstractList(1, {{.format = "decimal", .text = "%1.", .properties = hanging},
+                            {.format = "lowerLetter", .text = "%2)", .properties = "<w:suff w:val=\"space\"/>"},
+                            {.format = "decimal", .text = "Article %3:", .properties = hanging}});
+    doc.AddAbstractList(2, {{.format = "decimal",
+                             .text = "%1",
+                             .style = "Heading1",
+                             .properties = "<w:suff w:val=\"nothing\"/><w:pPr><w:ind w:left=\"432\" "
+                                           "w:hanging=\"432\"/></w:pPr>"}});
+    doc.AddList(1, 1).AddList(2, 2);
+    doc.AddStyle({.id = "Indented",
+                  .name = "Indented",
+                  .basedOn = "Normal",
+                  .properties = "<w:pPr><w:ind w:left=\"2880\"/></w:pPr>"});
+    doc.AddParagraph("hanging", {.numId = 1});
+    doc.AddParagraph("spaced", {.numId = 1, .numLevel = 1});
+    doc.AddParagraph("too long", {.numId = 1, .numLevel = 2});
+    doc.AddParagraph("over the style", {.style = "Indented", .numId = 1});
+    doc.AddBodyXml("<w:p><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr>"
+                   "<w:ind w:left=\"1440\"/></w:pPr><w:r><w:t>own indent</w:t></w:r></w:p>");
+    doc.AddParagraph("Chapter", {.style = "Heading1", .numId = 2});
+    const std::string html = Save(Load(doc));
+    const std::string box = "<span style=\"display:inline-block;width:18pt;text-indent:0;\">";
+    EXPECT_NE(
+        html.find("<p class=\"SNormal\" style=\"margin-left:36pt;text-indent:-18pt;\">" + box + "1.</span>hanging"),
+        std::string::npos);
+    EXPECT_NE(html.find("style=\"margin-left:36pt;text-indent:-18pt;\">Article 1:&nbsp;&nbsp; too long"),
+              std::string::npos)
+        << "a number wider than the hanging part is followed by spaces";
+    EXPECT_NE(html.find("style=\"margin-left:54pt;\">a) spaced"), std::string::npos)
+        << "a level without indents keeps the usual ones";
+    EXPECT_NE(html.find("style=\"margin-left:36pt;text-indent:-18pt;\">" + box + "2.</span>over the style"),
+              std::string::npos);
+    EXPECT_NE(html.find("style=\"margin-left:72pt;\">3.&nbsp;&nbsp; own indent"), std::string::npos);
+    EXPECT_NE(html.find("<h1 class=\"SHeading1\" style=\"margin-left:21.6pt;text-indent:-21.6pt;\">1Chapter"),
+              std::string::npos);
 }
 
 TEST_F(HtmlExport, TablesWithMergedCellsAndANestedTable) {

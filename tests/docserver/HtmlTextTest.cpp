@@ -75,4 +75,46 @@ TEST(HtmlFormat, CssNamesOnlyWhatDiffers) {
               "text-align:justify;margin-top:3pt;margin-bottom:14pt;line-height:normal;");
 }
 
+// Capitals, small capitals and letter spacing, and a style's ones turned off again by the run.
+TEST(HtmlFormat, CapitalsAndLetterSpacing) {
+    RunFormat run;
+    run.caps = 1;
+    run.smallCaps = 1;
+    run.letterSpacing = 30;
+    EXPECT_EQ(RunCss(run, RunFormat{}), "text-transform:uppercase;font-variant:small-caps;letter-spacing:1.5pt;");
+    RunFormat plain;
+    plain.caps = 0;
+    plain.smallCaps = 0;
+    plain.letterSpacing = 0;
+    EXPECT_EQ(RunCss(plain, run), "text-transform:none;font-variant:normal;letter-spacing:0pt;");
+    RunFormat condensed;
+    condensed.letterSpacing = -10;
+    EXPECT_EQ(RunCss(condensed, RunFormat{}), "letter-spacing:-0.5pt;");
+    EXPECT_EQ(RunCss(OverlayRun(run, RunFormat{}), run), "") << "an unset run keeps what it is laid over";
+}
+
+// A font the reader lacks falls back on the kind of font it names, not the browser's default serif; the East Asian
+// font comes second, for the characters the Latin font has not.
+TEST(HtmlFormat, FontFamiliesEndInAGenericFamily) {
+    const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {
+        {{"Aptos Display", ""}, "font-family:'Aptos Display',sans-serif;"},
+        {{"Times New Roman", "\xE5\xAE\x8B\xE4\xBD\x93"},
+         "font-family:'Times New Roman','\xE5\xAE\x8B\xE4\xBD\x93',serif;"},
+        {{"", "SimSun"}, "font-family:'SimSun',sans-serif;"},
+        {{"Calibri Light", "Times New Roman"}, "font-family:'Calibri Light',sans-serif;"},
+        {{"Calibri", "Microsoft YaHei"}, "font-family:'Calibri','Microsoft YaHei',sans-serif;"},
+        {{"", "MS Mincho"}, "font-family:'MS Mincho',serif;"},
+        {{"Courier New", "Courier New"}, "font-family:'Courier New',monospace;"},
+        {{"Noto Sans Serif Mix", ""}, "font-family:'Noto Sans Serif Mix',sans-serif;"},
+        {{"Bad'};font", ""}, "font-family:'Badfont',sans-serif;"},
+    };
+    for (const auto& [fonts, css] : cases) {
+        RunFormat run;
+        run.font = fonts.first;
+        run.eastAsiaFont = fonts.second;
+        EXPECT_EQ(RunCss(run, RunFormat{}), css) << fonts.first << " / " << fonts.second;
+        EXPECT_EQ(RunCss(run, run), "") << "the same fonts as the base need nothing";
+    }
+}
+
 } // namespace

@@ -1,6 +1,8 @@
 #include "ServerFixture.h"
 
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 void ServerTest::SetUp() {
     CoInitialize(nullptr);
@@ -74,6 +76,31 @@ std::string ServerTest::DocumentText(const WordDocument& document) {
     const WordParagraphs paragraphs = document.Paragraphs();
     ScopedVariant end = ScopedVariant::I4(paragraphs.Item(paragraphs.Count()).Range().End());
     return document.Range(&start, &end).Text();
+}
+
+std::string ServerTest::SavePage(const WordDocument& document, const std::string& name) {
+    ScopedVariant path = ScopedVariant::Bstr((folder / name).u16string());
+    ScopedVariant format = ScopedVariant::I4(10);
+    ScopedVariant no = ScopedVariant::Bool(false);
+    document.SaveAs(&path, &format, &missing, &missing, &no, &missing, &missing, &missing, &missing, &missing, &missing,
+                    &missing, &missing, &missing, &missing, &missing);
+    return ReadText(folder / name);
+}
+
+void ServerTest::ExpectGolden(const std::string& name, const std::string& html) {
+    const auto golden = std::filesystem::path(LEAFBIND_SOURCE_DIR) / "tests/docserver/golden/html" / (name + ".html");
+    if (const char* update = std::getenv("LEAFBIND_UPDATE_GOLDEN"); update && *update == '1') {
+        std::ofstream(golden, std::ios::binary) << html;
+        return;
+    }
+    EXPECT_EQ(ReadText(golden), html) << "golden " << golden << " differs; LEAFBIND_UPDATE_GOLDEN=1 rewrites it";
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 std::string Narrow(const std::string& utf8) {

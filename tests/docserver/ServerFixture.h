@@ -33,10 +33,17 @@ protected:
     std::vector<std::string> Texts(const WordDocument& document);
     std::string DocumentText(const WordDocument& document);
 
+    // Document.SaveAs as a filtered page (format 10) into the test's folder; returns the page.
+    std::string SavePage(const WordDocument& document, const std::string& name = "0.html");
+    // Compares a page with tests/docserver/golden/html/NAME.html; LEAFBIND_UPDATE_GOLDEN=1 rewrites the golden.
+    void ExpectGolden(const std::string& name, const std::string& html);
+
     WordApplication word;
     std::filesystem::path folder;
     ScopedVariant missing = ScopedVariant::Missing();
 };
+
+std::string ReadText(const std::filesystem::path& path);
 
 // UTF-8 (what tests are written in) to the program's narrow code page, for Chinese expectations.
 std::string Narrow(const std::string& utf8);
