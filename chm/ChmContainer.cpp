@@ -73,7 +73,11 @@ Bytes TransformList() {
 
 } // namespace
 
-bool ChmContainer::AddFile(const std::string& name, Bytes data, bool compressed) {
+bool ChmContainer::AddFile(const std::string& name, std::string_view data, bool compressed) {
+    return AddFile(name, std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()), compressed);
+}
+
+bool ChmContainer::AddFile(const std::string& name, std::span<const std::uint8_t> data, bool compressed) {
     if (name.empty() || name.size() > kMaxInternalNameLength || (name[0] != '/' && name.rfind("::", 0) != 0)) {
         error = "internal file name is empty, too long or not rooted: " + name.substr(0, 80);
         return false;
@@ -83,7 +87,12 @@ bool ChmContainer::AddFile(const std::string& name, Bytes data, bool compressed)
         return false;
     }
     names.insert(name);
-    files.push_back(InternalFile{name, std::move(data), compressed});
+    if (compressed) {
+        compressedFiles.push_back(CompressedFile{name, section1.size(), data.size()});
+        section1.insert(section1.end(), data.begin(), data.end());
+    } else {
+        uncompressedFiles.push_back(InternalFile{name, Bytes(data.begin(), data.end())});
+    }
     return true;
 }
 
@@ -98,14 +107,10 @@ Bytes ChmContainer::Build(const ContainerSettings& settings) const {
     std::vector<DirectoryEntry> entries;
 
     // Section 1: every compressed file, back to back, compressed as one stream.
-    Bytes uncompressed;
-    for (const InternalFile& file : files) {
-        if (file.compressed) {
-            entries.push_back(DirectoryEntry{file.name, 1, uncompressed.size(), file.data.size()});
-            uncompressed.insert(uncompressed.end(), file.data.begin(), file.data.end());
-        }
+    for (const CompressedFile& file : compressedFiles) {
+        entries.push_back(DirectoryEntry{file.name, 1, file.offset, file.length});
     }
-    const LzxResult compressed = CompressLzx(uncompressed.data(), uncompressed.size(), settings.lzx);
+    const LzxResult compressed = CompressLzx(section1.data(), section1.size(), settings.lzx);
 
     // Section 0: the compressed stream, the storage description, then uncompressed files.
     ByteBuffer section0;
@@ -123,10 +128,8 @@ Bytes ChmContainer::Build(const ContainerSettings& settings) const {
     addUncompressed(storage + "SpanInfo", spanInfo.Data());
     addUncompressed(storage + "Transform/List", TransformList());
     addUncompressed(storage + "Transform/" + kTransformGuidText + "/InstanceData/ResetTable", ResetTable(compressed));
-    for (const InternalFile& file : files) {
-        if (!file.compressed) {
-            addUncompressed(file.name, file.data);
-        }
+    for (const InternalFile& file : uncompressedFiles) {
+        addUncompressed(file.name, file.data);
     }
     entries.push_back(DirectoryEntry{"/", 0, 0, 0});
     std::sort(entries.begin(), entries.end(),

@@ -3,7 +3,9 @@
 // section 1 with its control data, reset table and span info. Internal files are added by name, so later
 // additions (such as a full-text index) need nothing new here.
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -22,8 +24,10 @@ struct ContainerSettings {
 
 class ChmContainer {
 public:
-    // name is UTF-8 and starts with "/" (content) or "::" (storage); a name may be added once.
-    bool AddFile(const std::string& name, Bytes data, bool compressed = true);
+    // name is UTF-8 and starts with "/" (content) or "::" (storage); a name may be added once. Compressed
+    // files are copied straight into the section, once: help files are mostly pages, tens of megabytes.
+    bool AddFile(const std::string& name, std::span<const std::uint8_t> data, bool compressed = true);
+    bool AddFile(const std::string& name, std::string_view data, bool compressed = true);
     bool HasFile(const std::string& name) const;
     // The complete file. Empty when a name was refused.
     Bytes Build(const ContainerSettings& settings) const;
@@ -33,9 +37,15 @@ private:
     struct InternalFile {
         std::string name;
         Bytes data;
-        bool compressed = true;
     };
-    std::vector<InternalFile> files;
+    struct CompressedFile {
+        std::string name;
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+    };
+    Bytes section1;
+    std::vector<CompressedFile> compressedFiles;
+    std::vector<InternalFile> uncompressedFiles;
     std::unordered_set<std::string> names;
     std::string error;
 };

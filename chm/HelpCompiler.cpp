@@ -36,12 +36,18 @@ std::string LowerAscii(std::string text) {
 }
 
 bool ReadWholeFile(const fs::path& path, std::string& bytes) {
-    std::ifstream stream(path, std::ios::binary);
+    std::ifstream stream(path, std::ios::binary | std::ios::ate);
     if (!stream) {
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(stream), {});
-    return !stream.bad();
+    const std::streamoff size = stream.tellg();
+    if (size < 0) {
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    stream.seekg(0);
+    stream.read(bytes.data(), size);
+    return stream.gcount() == size;
 }
 
 // A project-relative path with "/" separators, or nothing when it is absolute or climbs out of the folder.
@@ -145,6 +151,8 @@ std::vector<std::string> LinkTargets(const std::string& html) {
     }
     return targets;
 }
+
+constexpr std::size_t kNotRead = static_cast<std::size_t>(-1);
 
 struct SourceFile {
     std::string internalName; // UTF-8, no leading "/"
@@ -477,16 +485,24 @@ private:
         }
         std::vector<const SourceFile*> pageFiles;
         std::vector<PageToRead> pages;
+        // Without search, only pages the contents do not name are read, for their titles.
+        std::vector<std::size_t> readingOf;
         for (const SourceFile& file : sources) {
             if (IsPage(file.internalName)) {
                 pageFiles.push_back(&file);
-                pages.push_back({file.internalName, file.bytes});
+                const bool needsText = search || !contentsTitles.contains(LowerAscii(file.internalName));
+                readingOf.push_back(needsText ? pages.size() : kNotRead);
+                if (needsText) {
+                    pages.push_back({file.internalName, file.bytes});
+                }
             }
         }
         const std::vector<PageReading> readings = ReadPages(pages, project.codePage, search ? &*search : nullptr);
         for (std::size_t topic = 0; topic < pageFiles.size(); ++topic) {
             const SourceFile& file = *pageFiles[topic];
-            for (const std::string& warning : readings[topic].warnings) {
+            const PageReading noReading;
+            const PageReading& reading = readingOf[topic] == kNotRead ? noReading : readings[readingOf[topic]];
+            for (const std::string& warning : reading.warnings) {
                 Warning(warning);
             }
             const std::string key = LowerAscii(file.internalName);
@@ -494,7 +510,7 @@ private:
             std::string title =
                 titled != contentsTitles.end()
                     ? titled->second
-                    : Utf8ToCodePage(project.codePage, EncodeUtf8(readings[topic].title)).value_or(std::string());
+                    : Utf8ToCodePage(project.codePage, EncodeUtf8(reading.title)).value_or(std::string());
             if (title.empty()) {
                 title = Utf8ToCodePage(project.codePage, file.internalName).value_or(file.internalName);
             }
@@ -538,9 +554,9 @@ private:
 
         bool ok = true;
         for (SourceFile& file : sources) {
-            ok = container.AddFile("/" + file.internalName, Bytes(file.bytes.begin(), file.bytes.end())) && ok;
+            ok = container.AddFile("/" + file.internalName, file.bytes) && ok;
             if (const auto alias = asciiAliases.find(file.internalName); alias != asciiAliases.end()) {
-                ok = container.AddFile("/" + alias->second, Bytes(file.bytes.begin(), file.bytes.end())) && ok;
+                ok = container.AddFile("/" + alias->second, file.bytes) && ok;
             }
             file.bytes.clear();
             file.bytes.shrink_to_fit();
