@@ -29,6 +29,8 @@ public:
     bool AddFile(const std::string& name, std::span<const std::uint8_t> data, bool compressed = true);
     bool AddFile(const std::string& name, std::string_view data, bool compressed = true);
     bool HasFile(const std::string& name) const;
+    // Room for this many bytes of compressed files, so adding them never moves what is already there.
+    void ReserveCompressed(std::size_t bytes) { section1.reserve(bytes); }
     // The complete file. Empty when a name was refused.
     Bytes Build(const ContainerSettings& settings) const;
     const std::string& Error() const { return error; }

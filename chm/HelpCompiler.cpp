@@ -7,6 +7,10 @@
 #include <fstream>
 #include <map>
 #include <set>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "ChmContainer.h"
@@ -35,19 +39,29 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
+// Plain system calls: a project lists thousands of small pages, and a stream per file cost more than reading.
 bool ReadWholeFile(const fs::path& path, std::string& bytes) {
-    std::ifstream stream(path, std::ios::binary | std::ios::ate);
-    if (!stream) {
+    // Non-blocking, so a pipe named as a page is refused instead of waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         return false;
     }
-    const std::streamoff size = stream.tellg();
-    if (size < 0) {
-        return false;
+    struct stat status {};
+    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(status.st_size));
+        std::size_t done = 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            ok = got > 0;
+            done += ok ? static_cast<std::size_t>(got) : 0;
+        }
     }
-    bytes.resize(static_cast<std::size_t>(size));
-    stream.seekg(0);
-    stream.read(bytes.data(), size);
-    return stream.gcount() == size;
+    ::close(fd);
+    return ok;
 }
 
 // A project-relative path with "/" separators, or nothing when it is absolute or climbs out of the folder.
@@ -289,8 +303,7 @@ private:
         }
         SourceFile file{*relative, listedName, {}};
         const fs::path diskPath = folder / *relative;
-        std::error_code code;
-        if (!fs::is_regular_file(diskPath, code) || !ReadWholeFile(diskPath, file.bytes)) {
+        if (!ReadWholeFile(diskPath, file.bytes)) {
             Error(std::string(fromFilesSection ? "a file listed in the project" : "a file named in the options") +
                   " is missing or unreadable: " + *relative);
             return false;
@@ -553,6 +566,11 @@ private:
         }
 
         bool ok = true;
+        std::size_t sourceBytes = 0;
+        for (const SourceFile& file : sources) {
+            sourceBytes += file.bytes.size();
+        }
+        container.ReserveCompressed(sourceBytes + (1u << 20)); // the tables added below are far smaller
         for (SourceFile& file : sources) {
             ok = container.AddFile("/" + file.internalName, file.bytes) && ok;
             if (const auto alias = asciiAliases.find(file.internalName); alias != asciiAliases.end()) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <unistd.h>
 
 #include <array>
@@ -236,7 +238,20 @@ INSTANTIATE_TEST_SUITE_P(
                  "malformed sitemap"},
         BadInput{"longline", [](ProjectFolder& p) { Append(p, std::string(50000, 'a') + ".html\r\n"); }, "longer than"},
         BadInput{"climbsout", [](ProjectFolder& p) { Append(p, "..\\..\\etc\\passwd\r\n"); }, "refused"},
-        BadInput{"absolute", [](ProjectFolder& p) { Append(p, "/etc/passwd\r\n"); }, "refused"}),
+        BadInput{"absolute", [](ProjectFolder& p) { Append(p, "/etc/passwd\r\n"); }, "refused"},
+        // Opening a pipe for reading would wait for a writer for ever.
+        BadInput{"pipe",
+                 [](ProjectFolder& p) {
+                     ASSERT_EQ(mkfifo((p.folder / "pipe.html").c_str(), 0600), 0);
+                     Append(p, "pipe.html\r\n");
+                 },
+                 "missing or unreadable: pipe.html"},
+        BadInput{"folder",
+                 [](ProjectFolder& p) {
+                     fs::create_directory(p.folder / "folder.html");
+                     Append(p, "folder.html\r\n");
+                 },
+                 "missing or unreadable: folder.html"}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
 
 } // namespace
