@@ -73,6 +73,8 @@ Bytes TransformList() {
 
 } // namespace
 
+ChmContainer::ChmContainer(const ContainerSettings& settings) : settings(settings), section1(settings.lzx) {}
+
 bool ChmContainer::AddFile(const std::string& name, std::string_view data, bool compressed) {
     return AddFile(name, std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()), compressed);
 }
@@ -88,8 +90,8 @@ bool ChmContainer::AddFile(const std::string& name, std::span<const std::uint8_t
     }
     names.insert(name);
     if (compressed) {
-        compressedFiles.push_back(CompressedFile{name, section1.size(), data.size()});
-        section1.insert(section1.end(), data.begin(), data.end());
+        compressedFiles.push_back(CompressedFile{name, section1.Size(), data.size()});
+        section1.Append(data);
     } else {
         uncompressedFiles.push_back(InternalFile{name, Bytes(data.begin(), data.end())});
     }
@@ -100,7 +102,7 @@ bool ChmContainer::HasFile(const std::string& name) const {
     return names.count(name) != 0;
 }
 
-Bytes ChmContainer::Build(const ContainerSettings& settings) const {
+Bytes ChmContainer::Build() {
     if (!error.empty()) {
         return {};
     }
@@ -110,7 +112,7 @@ Bytes ChmContainer::Build(const ContainerSettings& settings) const {
     for (const CompressedFile& file : compressedFiles) {
         entries.push_back(DirectoryEntry{file.name, 1, file.offset, file.length});
     }
-    const LzxResult compressed = CompressLzx(section1.data(), section1.size(), settings.lzx);
+    const LzxResult compressed = section1.Finish();
 
     // Section 0: the compressed stream, the storage description, then uncompressed files.
     ByteBuffer section0;

@@ -24,15 +24,16 @@ struct ContainerSettings {
 
 class ChmContainer {
 public:
+    // Compression of the section starts as soon as its first interval is complete.
+    explicit ChmContainer(const ContainerSettings& settings);
+
     // name is UTF-8 and starts with "/" (content) or "::" (storage); a name may be added once. Compressed
     // files are copied straight into the section, once: help files are mostly pages, tens of megabytes.
     bool AddFile(const std::string& name, std::span<const std::uint8_t> data, bool compressed = true);
     bool AddFile(const std::string& name, std::string_view data, bool compressed = true);
     bool HasFile(const std::string& name) const;
-    // Room for this many bytes of compressed files, so adding them never moves what is already there.
-    void ReserveCompressed(std::size_t bytes) { section1.reserve(bytes); }
-    // The complete file. Empty when a name was refused.
-    Bytes Build(const ContainerSettings& settings) const;
+    // The complete file; call once. Empty when a name was refused.
+    Bytes Build();
     const std::string& Error() const { return error; }
 
 private:
@@ -45,7 +46,8 @@ private:
         std::uint64_t offset = 0;
         std::uint64_t length = 0;
     };
-    Bytes section1;
+    ContainerSettings settings;
+    LzxStreamCompressor section1;
     std::vector<CompressedFile> compressedFiles;
     std::vector<InternalFile> uncompressedFiles;
     std::unordered_set<std::string> names;

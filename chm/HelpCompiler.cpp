@@ -238,6 +238,11 @@ private:
         if (!ResolveOutputPath(projectPath)) {
             return false;
         }
+        ContainerSettings settings;
+        settings.lcid = project.lcid;
+        settings.timestamp = timestamp;
+        settings.lzx = options.lzx;
+        containerStorage.emplace(settings);
         if (!CollectFiles()) {
             return false;
         }
@@ -310,6 +315,11 @@ private:
         }
         if (callbacks.progress) {
             callbacks.progress(*relative);
+        }
+        // Into the compressed section at once, so its intervals are compressed while the rest is read.
+        if (!containerStorage->AddFile("/" + file.internalName, file.bytes)) {
+            Error(containerStorage->Error());
+            return false;
         }
         indexOfName.emplace(key, sources.size());
         sources.push_back(std::move(file));
@@ -486,7 +496,7 @@ private:
     }
 
     Bytes BuildHelpFile(const Sitemap& contents, const Sitemap& index) {
-        ChmContainer container;
+        ChmContainer& container = *containerStorage;
         StringTable strings;
         CollectContentsTitles(contents.entries);
         std::vector<Topic> topics;
@@ -545,7 +555,7 @@ private:
             info.defaultTopic = topics.front().local;
         }
         info.compiledStem = LowerAscii(outputPath.stem().string());
-        info.timestamp = static_cast<std::uint32_t>(std::time(nullptr));
+        info.timestamp = timestamp;
         info.contentsEntryCount = contentsEntryCount;
 
         std::vector<Keyword> keywords;
@@ -565,14 +575,10 @@ private:
             }
         }
 
+        // The sources went into the section as they were read; the contents and index get their ASCII-named
+        // copies here, after them.
         bool ok = true;
-        std::size_t sourceBytes = 0;
-        for (const SourceFile& file : sources) {
-            sourceBytes += file.bytes.size();
-        }
-        container.ReserveCompressed(sourceBytes + (1u << 20)); // the tables added below are far smaller
         for (SourceFile& file : sources) {
-            ok = container.AddFile("/" + file.internalName, file.bytes) && ok;
             if (const auto alias = asciiAliases.find(file.internalName); alias != asciiAliases.end()) {
                 ok = container.AddFile("/" + alias->second, file.bytes) && ok;
             }
@@ -602,11 +608,7 @@ private:
             Error(container.Error());
             return {};
         }
-        ContainerSettings settings;
-        settings.lcid = project.lcid;
-        settings.timestamp = info.timestamp;
-        settings.lzx = options.lzx;
-        return container.Build(settings);
+        return container.Build();
     }
 
     bool WriteOutput(const Bytes& output) {
@@ -664,6 +666,8 @@ private:
     std::vector<SourceFile> sources;
     std::map<std::string, std::size_t> indexOfName;
     std::map<std::string, std::string> contentsTitles;
+    const std::uint32_t timestamp = static_cast<std::uint32_t>(std::time(nullptr));
+    std::optional<ChmContainer> containerStorage;
     std::map<std::string, std::string> asciiAliases; // internal name -> ASCII copy
     std::uint32_t contentsEntryCount = 0;
     std::vector<std::string> log;

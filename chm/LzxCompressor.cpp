@@ -1,7 +1,9 @@
 #include "LzxCompressor.h"
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <thread>
 
 #include "HuffmanCode.h"
@@ -190,38 +192,111 @@ void AppendZeroPadding(std::vector<LzxToken>& tokens, std::size_t from, std::siz
 
 } // namespace
 
-LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSettings& settings) {
-    LzxResult result;
-    const std::size_t intervalSize = static_cast<std::size_t>(settings.framesPerReset) * kLzxFrameSize;
-    const std::size_t intervalCount = (size + intervalSize - 1) / intervalSize;
-    result.paddedLength = intervalCount * intervalSize;
-    if (intervalCount == 0) {
-        return result;
-    }
-    std::vector<IntervalOutput> outputs(intervalCount);
-    std::atomic<std::size_t> nextInterval{0};
-    const LzxParseSettings parseSettings{settings.windowBits, settings.searchDepth, settings.niceLength};
-    auto worker = [&]() {
-        LzxIntervalParser parser(parseSettings);
-        for (std::size_t index = nextInterval++; index < intervalCount; index = nextInterval++) {
-            const std::size_t start = index * intervalSize;
-            const std::size_t length = std::min(intervalSize, size - start);
-            std::vector<LzxToken> tokens = parser.Parse(data + start, length);
-            AppendZeroPadding(tokens, length, intervalSize);
-            outputs[index] = IntervalEncoder(settings).Encode(tokens, intervalSize);
+struct LzxStreamCompressor::State {
+    explicit State(const LzxSettings& settings)
+        : settings(settings), intervalSize(static_cast<std::size_t>(settings.framesPerReset) * kLzxFrameSize) {}
+
+    // Hands out complete intervals until none is left and the input has ended (or the compressor is dropped).
+    void Work() {
+        LzxIntervalParser parser({settings.windowBits, settings.searchDepth, settings.niceLength});
+        std::unique_lock lock(mutex);
+        while (true) {
+            ready.wait(lock, [&] { return stopping || nextInterval < completeIntervals || finishing; });
+            if (stopping || nextInterval >= completeIntervals) {
+                return;
+            }
+            const std::size_t index = nextInterval++;
+            // Deque elements stay in place while others are added; only this thread touches these two now.
+            const Bytes& input = inputs[index];
+            IntervalOutput& output = outputs[index];
+            lock.unlock();
+            std::vector<LzxToken> tokens = parser.Parse(input.data(), input.size());
+            AppendZeroPadding(tokens, input.size(), intervalSize);
+            output = IntervalEncoder(settings).Encode(tokens, intervalSize);
+            lock.lock();
         }
-    };
+    }
+
+    const LzxSettings settings;
+    const std::size_t intervalSize;
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::deque<Bytes> inputs; // one per interval; all but the last are full
+    std::deque<IntervalOutput> outputs;
+    std::size_t completeIntervals = 0;
+    std::size_t nextInterval = 0;
+    bool finishing = false;
+    bool stopping = false;
+    std::uint64_t appended = 0;
+    std::vector<std::thread> helpers;
+};
+
+LzxStreamCompressor::LzxStreamCompressor(const LzxSettings& settings) : state(std::make_unique<State>(settings)) {
     unsigned threadCount = settings.threadCount > 0 ? settings.threadCount : std::thread::hardware_concurrency();
-    threadCount = std::clamp<unsigned>(threadCount, 1, static_cast<unsigned>(std::min<std::size_t>(intervalCount, 8)));
-    std::vector<std::thread> threads;
+    threadCount = std::clamp<unsigned>(threadCount, 1, 8);
+    // The caller's thread joins in at Finish; until then it is busy producing the input.
     for (unsigned i = 1; i < threadCount; ++i) {
-        threads.emplace_back(worker);
+        state->helpers.emplace_back([this] { state->Work(); });
     }
-    worker();
-    for (std::thread& thread : threads) {
-        thread.join();
+}
+
+LzxStreamCompressor::~LzxStreamCompressor() {
+    {
+        std::lock_guard lock(state->mutex);
+        state->stopping = true;
     }
-    for (IntervalOutput& output : outputs) {
+    state->ready.notify_all();
+    for (std::thread& helper : state->helpers) {
+        helper.join();
+    }
+}
+
+std::uint64_t LzxStreamCompressor::Size() const {
+    return state->appended;
+}
+
+void LzxStreamCompressor::Append(std::span<const std::uint8_t> data) {
+    while (!data.empty()) {
+        Bytes* current = nullptr;
+        {
+            std::lock_guard lock(state->mutex);
+            if (state->inputs.empty() || state->inputs.back().size() == state->intervalSize) {
+                state->inputs.emplace_back().reserve(state->intervalSize);
+                state->outputs.emplace_back();
+            }
+            current = &state->inputs.back();
+        }
+        // Only this thread writes the last interval, and no worker reads it before it is complete.
+        const std::size_t take = std::min(data.size(), state->intervalSize - current->size());
+        current->insert(current->end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(take));
+        data = data.subspan(take);
+        state->appended += take;
+        if (current->size() == state->intervalSize) {
+            {
+                std::lock_guard lock(state->mutex);
+                ++state->completeIntervals;
+            }
+            state->ready.notify_one();
+        }
+    }
+}
+
+LzxResult LzxStreamCompressor::Finish() {
+    {
+        std::lock_guard lock(state->mutex);
+        state->finishing = true;
+        state->completeIntervals = state->inputs.size();
+    }
+    state->ready.notify_all();
+    state->Work();
+    for (std::thread& helper : state->helpers) {
+        helper.join();
+    }
+    state->helpers.clear();
+
+    LzxResult result;
+    result.paddedLength = state->inputs.size() * state->intervalSize;
+    for (IntervalOutput& output : state->outputs) {
         const std::uint64_t base = result.compressed.size();
         for (std::uint64_t offset : output.frameOffsets) {
             result.frameOffsets.push_back(base + offset);
@@ -229,6 +304,12 @@ LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSetti
         result.compressed.insert(result.compressed.end(), output.bytes.begin(), output.bytes.end());
     }
     return result;
+}
+
+LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSettings& settings) {
+    LzxStreamCompressor compressor(settings);
+    compressor.Append(std::span(data, size));
+    return compressor.Finish();
 }
 
 } // namespace chm

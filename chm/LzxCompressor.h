@@ -3,6 +3,8 @@
 // Huffman trees, restarted at every reset interval so a viewer can start decoding at any interval.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <vector>
 
 #include "ByteBuffer.h"
@@ -23,6 +25,26 @@ struct LzxResult {
     std::vector<std::uint64_t> frameOffsets;
     // The input zero-padded to whole reset intervals; decoders always produce whole frames.
     std::uint64_t paddedLength = 0;
+};
+
+// Compresses a section that arrives piece by piece: each reset interval is compressed by helper threads as
+// soon as it is complete, while the caller goes on reading the rest; the caller's thread joins in at Finish.
+class LzxStreamCompressor {
+public:
+    explicit LzxStreamCompressor(const LzxSettings& settings);
+    ~LzxStreamCompressor(); // a result never finished is dropped; the helpers stop after their interval
+    LzxStreamCompressor(const LzxStreamCompressor&) = delete;
+    LzxStreamCompressor& operator=(const LzxStreamCompressor&) = delete;
+
+    void Append(std::span<const std::uint8_t> data);
+    // Bytes appended so far: the offset the next byte will have in the section.
+    std::uint64_t Size() const;
+    // The whole compressed section; call once, after the last Append.
+    LzxResult Finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
 };
 
 LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSettings& settings);
