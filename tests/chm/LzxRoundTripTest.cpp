@@ -68,3 +68,36 @@ INSTANTIATE_TEST_SUITE_P(Inputs, LzxRoundTrip,
                                          RoundTripCase{"runs", 400000, 21, 2}));
 
 } // namespace
+
+namespace {
+
+// The section arrives file by file: whatever the pieces, the result is the one a single call gives, and a
+// compressor dropped before Finish stops its helpers instead of hanging or touching freed input.
+TEST(LzxStreamCompressor, PiecesGiveTheSameSectionAsOneCall) {
+    const std::vector<std::uint8_t> input = Sample("html", 300000);
+    chm::LzxSettings settings;
+    settings.threadCount = 3;
+    const chm::LzxResult whole = chm::CompressLzx(input.data(), input.size(), settings);
+
+    chm::LzxStreamCompressor stream(settings);
+    std::mt19937 random(11);
+    for (std::size_t done = 0; done < input.size();) {
+        const std::size_t piece = std::min<std::size_t>(input.size() - done, random() % 90000);
+        stream.Append(std::span(input.data() + done, piece));
+        done += piece;
+        ASSERT_EQ(stream.Size(), done);
+    }
+    const chm::LzxResult pieces = stream.Finish();
+    EXPECT_EQ(pieces.compressed, whole.compressed);
+    EXPECT_EQ(pieces.frameOffsets, whole.frameOffsets);
+    EXPECT_EQ(pieces.paddedLength, whole.paddedLength);
+
+    {
+        chm::LzxStreamCompressor dropped(settings);
+        dropped.Append(std::span(input.data(), input.size()));
+    }
+    chm::LzxStreamCompressor empty(settings);
+    EXPECT_EQ(empty.Finish().paddedLength, 0u);
+}
+
+} // namespace
