@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "HuffmanCode.h"
@@ -198,7 +199,8 @@ struct LzxStreamCompressor::State {
 
     // Hands out complete intervals until none is left and the input has ended (or the compressor is dropped).
     void Work() {
-        LzxIntervalParser parser({settings.windowBits, settings.searchDepth, settings.niceLength});
+        // Made at the first interval: a thread that finds no work should not pay for the parser's tables.
+        std::optional<LzxIntervalParser> parser;
         std::unique_lock lock(mutex);
         while (true) {
             ready.wait(lock, [&] { return stopping || nextInterval < completeIntervals || finishing; });
@@ -210,7 +212,10 @@ struct LzxStreamCompressor::State {
             const Bytes& input = inputs[index];
             IntervalOutput& output = outputs[index];
             lock.unlock();
-            std::vector<LzxToken> tokens = parser.Parse(input.data(), input.size());
+            if (!parser) {
+                parser.emplace(LzxParseSettings{settings.windowBits, settings.searchDepth, settings.niceLength});
+            }
+            std::vector<LzxToken> tokens = parser->Parse(input.data(), input.size());
             AppendZeroPadding(tokens, input.size(), intervalSize);
             output = IntervalEncoder(settings).Encode(tokens, intervalSize);
             lock.lock();
