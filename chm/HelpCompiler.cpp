@@ -167,6 +167,8 @@ std::vector<std::string> LinkTargets(const std::string& html) {
 }
 
 constexpr std::size_t kNotRead = static_cast<std::size_t>(-1);
+// Header files may include others; a cycle must end somewhere.
+constexpr std::size_t kMaxContextIncludes = 64;
 
 struct SourceFile {
     std::string internalName; // UTF-8, no leading "/"
@@ -243,7 +245,7 @@ private:
         settings.timestamp = timestamp;
         settings.lzx = options.lzx;
         containerStorage.emplace(settings);
-        if (!CollectFiles()) {
+        if (!CollectFiles() || !ReadContextIncludes()) {
             return false;
         }
         Sitemap contents;
@@ -324,6 +326,61 @@ private:
         indexOfName.emplace(key, sources.size());
         sources.push_back(std::move(file));
         return true;
+    }
+
+    // Header files named by "#include" in [MAP] or [ALIAS], read like the pages: inside the project folder only.
+    bool ReadContextIncludes() {
+        for (std::size_t i = 0; i < project.contextIncludes.size(); ++i) { // an include may add includes
+            const ContextInclude include = project.contextIncludes[i];
+            const auto relative = NormalizeRelative(ToUtf8(include.file).value_or(include.file));
+            std::string bytes;
+            if (!relative || i >= kMaxContextIncludes || !ReadWholeFile(folder / *relative, bytes)) {
+                Error("the context file \"" + include.file + "\" named by #include is missing, unreadable or "
+                      "outside the project folder");
+                return false;
+            }
+            const std::size_t warningsBefore = project.warnings.size();
+            ParseContextFile(bytes, include.isMap, project);
+            for (std::size_t w = warningsBefore; w < project.warnings.size(); ++w) {
+                Warning(include.file + ": " + project.warnings[w]);
+            }
+        }
+        return true;
+    }
+
+    // #IVB: every mapped number that has an alias, with the alias's page as a #STRINGS offset; the viewer
+    // opens that page when a program asks for the number.
+    Bytes BuildContextMap(StringTable& strings) {
+        std::map<std::string, std::string> pageOf;
+        for (const ContextAlias& alias : project.contextAliases) {
+            pageOf.emplace(alias.name, alias.file);
+        }
+        ByteBuffer pairs;
+        std::set<std::string> seen;
+        for (const ContextNumber& number : project.contextNumbers) {
+            if (!seen.insert(number.name).second) {
+                continue;
+            }
+            const auto page = pageOf.find(number.name);
+            if (page == pageOf.end()) {
+                Warning("context ID " + number.name + " has no [ALIAS] entry; left out");
+                continue;
+            }
+            const std::string internal = InternalNameOf(page->second);
+            if (internal.empty()) {
+                Warning("context ID " + number.name + " names " + page->second + ", which is not compiled; left out");
+                continue;
+            }
+            pairs.PutU32(number.number);
+            pairs.PutU32(strings.Add(internal));
+        }
+        if (pairs.Size() == 0) {
+            return {};
+        }
+        ByteBuffer ivb;
+        ivb.PutU32(static_cast<std::uint32_t>(pairs.Size()));
+        ivb.PutBytes(pairs.Data());
+        return ivb.Take();
     }
 
     bool CollectFiles() {
@@ -602,6 +659,9 @@ private:
         }
         if (!searchIndex.empty()) {
             ok = ok && container.AddFile("/$FIftiMain", std::move(searchIndex));
+        }
+        if (const Bytes contextMap = BuildContextMap(strings); !contextMap.empty()) {
+            ok = ok && container.AddFile("/#IVB", contextMap);
         }
         ok = ok && container.AddFile("/#STRINGS", strings.Data());
         if (!ok) {

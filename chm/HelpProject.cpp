@@ -1,6 +1,7 @@
 #include "HelpProject.h"
 
 #include <algorithm>
+#include <sstream>
 #include <cstdlib>
 
 #include "TextCodec.h"
@@ -151,6 +152,55 @@ bool ParseWindowDefinition(const std::string& name, const std::string& value, Wi
     return true;
 }
 
+namespace {
+
+// One line of [MAP] ("#define NAME NUMBER", also "NAME NUMBER") or [ALIAS] ("NAME=FILE"); includes are kept
+// for the compiler, which reads them from the project folder. Other lines are reported and skipped.
+void ApplyContextLine(HelpProject& project, bool isMap, const std::string& line) {
+    if (line.rfind("#include", 0) == 0) {
+        std::string file = Trim(line.substr(8));
+        if (file.size() >= 2 && (file.front() == '"' || file.front() == '<')) {
+            file = file.substr(1, file.size() - 2);
+        }
+        std::replace(file.begin(), file.end(), '\\', '/');
+        project.contextIncludes.push_back({file, isMap});
+        return;
+    }
+    if (isMap) {
+        std::istringstream words(line.rfind("#define", 0) == 0 ? line.substr(7) : line);
+        std::string name;
+        std::string number;
+        words >> name >> number;
+        char* end = nullptr;
+        const unsigned long value = std::strtoul(number.c_str(), &end, 0);
+        if (!name.empty() && !number.empty() && *end == '\0' && value <= 0xFFFFFFFFul) {
+            project.contextNumbers.push_back({name, static_cast<std::uint32_t>(value)});
+            return;
+        }
+    } else if (const std::size_t equals = line.find('='); equals != std::string::npos) {
+        std::string file = Trim(line.substr(equals + 1));
+        std::replace(file.begin(), file.end(), '\\', '/');
+        project.contextAliases.push_back({Trim(line.substr(0, equals)), file});
+        return;
+    }
+    project.warnings.push_back(std::string(isMap ? "[MAP]" : "[ALIAS]") + " line ignored: " + line);
+}
+
+} // namespace
+
+void ParseContextFile(const std::string& bytes, bool isMap, HelpProject& project) {
+    std::istringstream lines(bytes);
+    std::string line;
+    while (std::getline(lines, line)) {
+        line = Trim(line.substr(0, kMaxProjectLineLength));
+        // C and C++ comments are common in header files shared with the program's source.
+        if (line.empty() || line[0] == ';' || line.rfind("//", 0) == 0 || line.rfind("/*", 0) == 0) {
+            continue;
+        }
+        ApplyContextLine(project, isMap, line);
+    }
+}
+
 ProjectParseResult ParseHelpProject(const std::string& bytes) {
     ProjectParseResult result;
     HelpProject& project = result.project;
@@ -176,7 +226,8 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
         }
         if (line.front() == '[' && line.back() == ']') {
             section = Lower(line.substr(1, line.size() - 2));
-            if (section != "options" && section != "windows" && section != "files") {
+            if (section != "options" && section != "windows" && section != "files" && section != "map" &&
+                section != "alias") {
                 project.warnings.push_back("section [" + line.substr(1, line.size() - 2) + "] is not used");
             }
             continue;
@@ -195,6 +246,8 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
             std::string path = line;
             std::replace(path.begin(), path.end(), '\\', '/');
             project.files.push_back(path);
+        } else if (section == "map" || section == "alias") {
+            ApplyContextLine(project, section == "map", line);
         } else if (section == "options" || section == "windows") {
             project.warnings.push_back("project line " + std::to_string(lineNumber) + " ignored: " + line);
         }

@@ -1,5 +1,5 @@
 #pragma once
-// The project file (.hhp): options, window definitions and the list of files to compile. Text stays in the
+// The project file (.hhp): options, window definitions, the list of files to compile and the context-help map. Text stays in the
 // project's code page; [FILES] paths have "\" mapped to "/".
 #include <cstdint>
 #include <string>
@@ -40,6 +40,23 @@ struct WindowDefinition {
     bool hasShowState = false;
 };
 
+// Context-sensitive help: [MAP] gives an identifier its number ("#define IDH_PRINT 1001"), [ALIAS] its page
+// ("IDH_PRINT=print.htm"). Either section may name a header file with "#include FILE".
+struct ContextNumber {
+    std::string name;
+    std::uint32_t number = 0;
+};
+
+struct ContextAlias {
+    std::string name;
+    std::string file; // "\" mapped to "/"
+};
+
+struct ContextInclude {
+    std::string file; // project-relative, "\" mapped to "/"
+    bool isMap = false;
+};
+
 struct HelpProject {
     std::string compiledFile;
     std::string contentsFile;
@@ -58,6 +75,9 @@ struct HelpProject {
     bool autoIndex = false;
     std::vector<WindowDefinition> windows;
     std::vector<std::string> files;
+    std::vector<ContextNumber> contextNumbers;
+    std::vector<ContextAlias> contextAliases;
+    std::vector<ContextInclude> contextIncludes;
     std::vector<std::string> warnings;
 };
 
@@ -68,6 +88,9 @@ struct ProjectParseResult {
 };
 
 ProjectParseResult ParseHelpProject(const std::string& bytes);
+
+// The lines of a file named by "#include" in [MAP] (isMap) or [ALIAS], added to the project.
+void ParseContextFile(const std::string& bytes, bool isMap, HelpProject& project);
 
 // One [WINDOWS] value: up to 20 comma-separated fields, strings in quotes, the rectangle in brackets.
 bool ParseWindowDefinition(const std::string& name, const std::string& value, WindowDefinition& window);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <sys/stat.h>
 
 #include <unistd.h>
@@ -239,6 +241,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"longline", [](ProjectFolder& p) { Append(p, std::string(50000, 'a') + ".html\r\n"); }, "longer than"},
         BadInput{"climbsout", [](ProjectFolder& p) { Append(p, "..\\..\\etc\\passwd\r\n"); }, "refused"},
         BadInput{"absolute", [](ProjectFolder& p) { Append(p, "/etc/passwd\r\n"); }, "refused"},
+        BadInput{"includeclimbsout", [](ProjectFolder& p) { Append(p, "[MAP]\r\n#include ..\\..\\etc\\passwd\r\n"); },
+                 "named by #include"},
         // Opening a pipe for reading would wait for a writer for ever.
         BadInput{"pipe",
                  [](ProjectFolder& p) {
@@ -253,5 +257,38 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  "missing or unreadable: folder.html"}),
     [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
+
+// Context-sensitive help: every mapped number with an alias is in #IVB with its page as a #STRINGS offset,
+// numbers from an included header count too, and a number without a compiled page is reported and left out.
+TEST(HelpCompiler, ContextNumbersLeadToTheirPages) {
+    ProjectFolder project("context");
+    project.AddPages(3);
+    project.Write();
+    WriteFile(project.folder / "ids.h", "// shared with the program\r\n#define IDH_TWO 0x20\r\n");
+    Append(project, "[MAP]\r\n#define IDH_ONE 1001\r\n#include ids.h\r\n#define IDH_LOST 7\r\n"
+                    "#define IDH_NOPAGE 8\r\n[ALIAS]\r\nIDH_ONE=1.html\r\nIDH_TWO=2.html\r\n"
+                    "IDH_NOPAGE=gone.html\r\n");
+    ASSERT_TRUE(project.Compile());
+    EXPECT_TRUE(MessagesMention("IDH_LOST has no [ALIAS] entry"));
+    EXPECT_TRUE(MessagesMention("IDH_NOPAGE names gone.html"));
+
+    const fs::path extracted = project.folder / "extracted";
+    RunCommand("extract_chmLib '" + (project.folder / "Manual.chm").string() + "' '" + extracted.string() + "'");
+    const std::string ivb = ReadFile(extracted / "#IVB");
+    const std::string strings = ReadFile(extracted / "#STRINGS");
+    auto u32 = [&](std::size_t at) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, ivb.data() + at, 4);
+        return value;
+    };
+    ASSERT_GE(ivb.size(), 4u);
+    ASSERT_EQ(u32(0), ivb.size() - 4);
+    std::map<std::uint32_t, std::string> pages;
+    for (std::size_t at = 4; at + 8 <= ivb.size(); at += 8) {
+        ASSERT_LT(u32(at + 4), strings.size());
+        pages[u32(at)] = strings.c_str() + u32(at + 4);
+    }
+    EXPECT_EQ(pages, (std::map<std::uint32_t, std::string>{{0x20, "2.html"}, {1001, "1.html"}}));
+}
 
 } // namespace
