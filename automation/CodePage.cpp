@@ -41,8 +41,7 @@ iconv_t DescriptorFor(const char* to, const char* from) {
 }
 
 // ASCII is the same bytes in GB18030 and UTF-8, and the same values in UTF-16.
-template <typename Out, typename In>
-bool ConvertAscii(std::basic_string_view<In> input, Out& output) {
+template <typename Out, typename In> bool ConvertAscii(std::basic_string_view<In> input, Out& output) {
     for (const In unit : input) {
         if (static_cast<std::uint32_t>(unit) >= 0x80)
             return false;

@@ -335,7 +335,8 @@ private:
             const auto relative = NormalizeRelative(ToUtf8(include.file).value_or(include.file));
             std::string bytes;
             if (!relative || i >= kMaxContextIncludes || !ReadWholeFile(folder / *relative, bytes)) {
-                Error("the context file \"" + include.file + "\" named by #include is missing, unreadable or "
+                Error("the context file \"" + include.file +
+                      "\" named by #include is missing, unreadable or "
                       "outside the project folder");
                 return false;
             }

@@ -1,8 +1,8 @@
 #include "HelpProject.h"
 
 #include <algorithm>
-#include <sstream>
 #include <cstdlib>
+#include <sstream>
 
 #include "TextCodec.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// The project file (.hhp): options, window definitions, the list of files to compile and the context-help map. Text stays in the
-// project's code page; [FILES] paths have "\" mapped to "/".
+// The project file (.hhp): options, window definitions, the list of files to compile and the context-help map. Text
+// stays in the project's code page; [FILES] paths have "\" mapped to "/".
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -130,7 +130,8 @@ private:
         bits.Write(static_cast<std::uint32_t>(blockSize >> 8), 16);
         bits.Write(static_cast<std::uint32_t>(blockSize & 0xFF), 8);
         WriteTreeLengths(bits, mainLengths.data(), previousMain.data(), kLzxNumChars);
-        WriteTreeLengths(bits, mainLengths.data() + kLzxNumChars, previousMain.data() + kLzxNumChars, mainSize - kLzxNumChars);
+        WriteTreeLengths(bits, mainLengths.data() + kLzxNumChars, previousMain.data() + kLzxNumChars,
+                         mainSize - kLzxNumChars);
         WriteTreeLengths(bits, lengthLengths.data(), previousLength.data(), kLzxSecondaryLengths);
 
         for (std::size_t i = first; i < last; ++i) {

@@ -12,11 +12,11 @@
 namespace chm {
 
 struct LzxSettings {
-    int windowBits = 16;     // 15..21
-    int framesPerReset = 2;  // 32 KB frames between two resets
-    int threadCount = 0;     // 0: one per hardware thread
-    int searchDepth = 16;    // match-finder nodes visited per position
-    int niceLength = 48;     // matches this long are taken without weighing what they cover
+    int windowBits = 16;    // 15..21
+    int framesPerReset = 2; // 32 KB frames between two resets
+    int threadCount = 0;    // 0: one per hardware thread
+    int searchDepth = 16;   // match-finder nodes visited per position
+    int niceLength = 48;    // matches this long are taken without weighing what they cover
 };
 
 struct LzxResult {

@@ -75,8 +75,8 @@ TEST(LzxMatchFinder, StaysCorrectWithPositionsLeftOutAndLengthsCapped) {
         for (const chm::LzxMatch& match : matches) {
             ASSERT_LE(match.length, 9);
             ASSERT_NE((pos - match.distance) % 7, 3u) << "a left-out position became a source";
-            ASSERT_TRUE(std::equal(data.begin() + pos, data.begin() + pos + match.length,
-                                   data.begin() + pos - match.distance));
+            ASSERT_TRUE(
+                std::equal(data.begin() + pos, data.begin() + pos + match.length, data.begin() + pos - match.distance));
         }
     }
 }
