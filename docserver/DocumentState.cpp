@@ -15,6 +15,14 @@ Story& DocumentState::story(int index) {
     return model_.stories[static_cast<size_t>(index)];
 }
 
+void DocumentState::Close() {
+    closed_ = true;
+    model_ = Document{};
+    bookmarkListing = BookmarkListing{};
+    listVersion_.clear();
+    listStrings_.clear();
+}
+
 void DocumentState::CheckOpen() const {
     if (closed_)
         ThrowDocumentError("The document has been closed; this object is no longer available.");

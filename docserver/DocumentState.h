@@ -30,7 +30,9 @@ public:
     std::shared_ptr<ApplicationState> application() const { return application_.lock(); }
 
     bool closed() const { return closed_; }
-    void Close() { closed_ = true; }
+    // Objects of a closed document may outlive it (a client that never releases them, as Word's own clients may
+    // not); they only ever fail from now on, so the model's memory goes now rather than with the last of them.
+    void Close();
     // Raises Word's error for a call on a closed document.
     void CheckOpen() const;
 

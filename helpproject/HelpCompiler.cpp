@@ -4,6 +4,8 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
+
 #include <vector>
 
 namespace {
@@ -23,14 +25,34 @@ int CompilerMessageCallback(const char* text) {
     return 1;
 }
 
+// By bare name first, as the program finds any library (RUNPATH, then the system's paths); failing that, beside
+// the program, where Windows would look first. The second try matters when a sanitizer's runtime makes the
+// call on the program's behalf and the program's RUNPATH no longer applies.
+void* LoadCompilerLibrary() {
+    if (void* library = ::dlopen(kCompilerLibrary, RTLD_NOW | RTLD_LOCAL))
+        return library;
+    std::error_code error;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return nullptr;
+    return ::dlopen((program.parent_path() / kCompilerLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
 } // namespace
 
 void ChmConverter::CompileHelpProject(const std::string& projectPath) {
     compilerMessages.clear();
-    void* library = ::dlopen(kCompilerLibrary, RTLD_NOW | RTLD_LOCAL);
-    if (!library)
+    void* library = LoadCompilerLibrary();
+    if (!library) {
+        // The front ends show these messages when no help file appears; without this one they would show none.
+        const char* reason = ::dlerror();
+        compilerMessages.push_back(std::string("The help compiler ") + kCompilerLibrary +
+                                   " could not be loaded: " + (reason ? reason : "unknown reason"));
         return;
+    }
     auto compile = reinterpret_cast<CompileFunction>(::dlsym(library, kCompileEntryPoint));
+    if (!compile)
+        compilerMessages.push_back(std::string("The help compiler has no entry point ") + kCompileEntryPoint + ".");
     if (compile) {
         std::vector<char> buffer(projectPath.begin(), projectPath.end());
         buffer.push_back('\0');

@@ -134,4 +134,19 @@ TEST_F(ModelEffects, PastedPiecesBringPicturesNotesTextBoxesAndTables) {
               u"cell\rmerged\r");
 }
 
+// A client may keep objects of a closed document: they refuse calls, and the document's text is gone already.
+TEST_F(ModelEffects, ClosingFreesTheModelWhileObjectsStillReferToIt) {
+    DocxBuilder doc;
+    doc.AddHeading(1, "Heading").AddParagraph(std::string(10000, 'x'));
+    const WordDocument document = Load(doc);
+    const WordParagraph kept = document.Paragraphs().Item(2);
+    const WordRange range = kept.Range();
+    auto no = ScopedVariant::I2(0);
+    auto missing = ScopedVariant::Missing();
+    document.Close(&no, &missing, &missing);
+    EXPECT_TRUE(state->model().stories.empty());
+    EXPECT_THROW(range.Text(), DispatchError);
+    EXPECT_THROW(kept.OutlineLevel(), DispatchError);
+}
+
 } // namespace
