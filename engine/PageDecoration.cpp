@@ -94,25 +94,35 @@ int32_t PageIndexAmong(const std::vector<TopicNode*>& topics, int32_t position) 
     return low == 0 ? 0 : low - 1;
 }
 
-// One walk over the bookmarks; the first of two equal names wins, as a search from the front would find it.
-std::unordered_map<std::string, int32_t> IndexBookmarkPages(ChmConverter& converter) {
-    std::vector<TopicNode*> topics;
-    CollectPreOrder(converter.root->firstChild, topics);
-    std::unordered_map<std::string, int32_t> pages;
+// Walks the source's bookmarks, hidden ones included, re-reading the count after each as Word's collection may
+// change; stops early when visit returns false.
+template <typename Visit> void ForEachBookmark(ChmConverter& converter, Visit visit) {
     WordBookmarks bookmarks = converter.document.Bookmarks();
     bookmarks.SetShowHidden(true);
     int32_t count = bookmarks.Count();
     for (int32_t i = 1; i <= count; ++i) {
         auto index = ScopedVariant::I4(i);
         WordBookmark bookmark = bookmarks.Item(&index);
+        if (!visit(bookmark))
+            return;
+        count = bookmarks.Count();
+    }
+}
+
+// One walk over the bookmarks; the first of two equal names wins, as a search from the front would find it.
+std::unordered_map<std::string, int32_t> IndexBookmarkPages(ChmConverter& converter) {
+    std::vector<TopicNode*> topics;
+    CollectPreOrder(converter.root->firstChild, topics);
+    std::unordered_map<std::string, int32_t> pages;
+    ForEachBookmark(converter, [&](WordBookmark& bookmark) {
         std::string name = bookmark.Name();
         if (!pages.contains(name)) {
             WordRange range = bookmark.Range();
             if (!range.empty())
                 pages.emplace(std::move(name), PageIndexAmong(topics, range.Start()));
         }
-        count = bookmarks.Count();
-    }
+        return true;
+    });
     return pages;
 }
 
@@ -126,17 +136,14 @@ std::string PageFileForBookmark(const std::string& name, ChmConverter& converter
 }
 
 WordRange FindBookmarkRange(ChmConverter& converter, const std::string& name) {
-    WordBookmarks bookmarks = converter.document.Bookmarks();
-    bookmarks.SetShowHidden(true);
-    int32_t count = bookmarks.Count();
-    for (int32_t i = 1; i <= count; ++i) {
-        auto index = ScopedVariant::I4(i);
-        WordBookmark bookmark = bookmarks.Item(&index);
-        if (bookmark.Name() == name)
-            return bookmark.Range();
-        count = bookmarks.Count();
-    }
-    return WordRange();
+    WordRange found;
+    ForEachBookmark(converter, [&](WordBookmark& bookmark) {
+        if (bookmark.Name() != name)
+            return true;
+        found = bookmark.Range();
+        return false;
+    });
+    return found;
 }
 
 int32_t PageIndexOfPosition(ChmConverter& converter, WordRange range) {
