@@ -107,22 +107,10 @@ private:
     void EncodeBlock(LzxBitWriter& bits, const std::vector<LzxToken>& tokens, std::size_t first, std::size_t last,
                      std::size_t blockSize, std::size_t position, std::size_t intervalSize,
                      std::vector<std::uint64_t>& frameOffsets) {
-        std::vector<std::uint32_t> mainFrequencies(mainSize, 0);
-        std::vector<std::uint32_t> lengthFrequencies(kLzxSecondaryLengths, 0);
-        for (std::size_t i = first; i < last; ++i) {
-            const LzxToken& token = tokens[i];
-            if (token.length == 0) {
-                ++mainFrequencies[token.literal];
-                continue;
-            }
-            const int lengthHeader = LzxLengthHeader(token.length);
-            ++mainFrequencies[MainSymbol(token, lengthHeader)];
-            if (lengthHeader == kLzxPrimaryLengths) {
-                ++lengthFrequencies[token.length - kLzxMinMatch - kLzxPrimaryLengths];
-            }
-        }
-        const std::vector<std::uint8_t> mainLengths = BuildCodeLengths(mainFrequencies, kMaxCodeLength);
-        const std::vector<std::uint8_t> lengthLengths = BuildCodeLengths(lengthFrequencies, kMaxCodeLength);
+        const LzxSymbolCounts counts =
+            CountLzxSymbols(std::span(tokens.data() + first, tokens.data() + last), mainSize);
+        const std::vector<std::uint8_t> mainLengths = BuildCodeLengths(counts.main, kMaxCodeLength);
+        const std::vector<std::uint8_t> lengthLengths = BuildCodeLengths(counts.length, kMaxCodeLength);
         const std::vector<std::uint32_t> mainCodes = CanonicalCodes(mainLengths);
         const std::vector<std::uint32_t> lengthCodes = CanonicalCodes(lengthLengths);
 

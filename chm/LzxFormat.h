@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
+#include <vector>
 
 namespace chm {
 
@@ -102,6 +104,30 @@ inline int LzxMainTreeSize(int windowBits) {
 
 inline int LzxMainSymbol(int slot, int lengthHeader) {
     return kLzxNumChars + slot * 8 + lengthHeader;
+}
+
+// How often each symbol of the main tree and of the length tree occurs in the tokens: what their Huffman codes
+// are built from, and what the parser prices its choices by.
+struct LzxSymbolCounts {
+    std::vector<std::uint32_t> main;
+    std::vector<std::uint32_t> length;
+};
+
+inline LzxSymbolCounts CountLzxSymbols(std::span<const LzxToken> tokens, int mainTreeSize) {
+    LzxSymbolCounts counts{std::vector<std::uint32_t>(mainTreeSize, 0),
+                           std::vector<std::uint32_t>(kLzxSecondaryLengths, 0)};
+    for (const LzxToken& token : tokens) {
+        if (token.length == 0) {
+            ++counts.main[token.literal];
+            continue;
+        }
+        const int header = LzxLengthHeader(token.length);
+        ++counts.main[LzxMainSymbol(kLzxSlots.SlotOf(token.formattedOffset), header)];
+        if (header == kLzxPrimaryLengths) {
+            ++counts.length[token.length - kLzxMinMatch - kLzxPrimaryLengths];
+        }
+    }
+    return counts;
 }
 
 } // namespace chm

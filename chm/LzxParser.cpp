@@ -114,28 +114,16 @@ std::vector<LzxToken> LzxIntervalParser::LongestMatchPath() const {
 
 // What the tokens' own Huffman codes would spend on each symbol; unused symbols at the longest code.
 LzxIntervalParser::CostModel LzxIntervalParser::CostsOf(const std::vector<LzxToken>& tokens) const {
-    std::vector<std::uint32_t> mainCounts(mainTreeSize, 0);
-    std::vector<std::uint32_t> lengthCounts(kLzxSecondaryLengths, 0);
-    for (const LzxToken& token : tokens) {
-        if (token.length == 0) {
-            ++mainCounts[token.literal];
-            continue;
-        }
-        const int header = LzxLengthHeader(token.length);
-        ++mainCounts[LzxMainSymbol(kLzxSlots.SlotOf(token.formattedOffset), header)];
-        if (header == kLzxPrimaryLengths) {
-            ++lengthCounts[token.length - kLzxMinMatch - kLzxPrimaryLengths];
-        }
-    }
-    auto toCosts = [](const std::vector<std::uint32_t>& counts) {
-        const std::vector<std::uint8_t> lengths = BuildCodeLengths(counts, kMaxCodeLength);
-        std::vector<std::uint32_t> costs(counts.size());
-        for (std::size_t i = 0; i < counts.size(); ++i) {
+    const LzxSymbolCounts counts = CountLzxSymbols(tokens, mainTreeSize);
+    auto toCosts = [](const std::vector<std::uint32_t>& frequencies) {
+        const std::vector<std::uint8_t> lengths = BuildCodeLengths(frequencies, kMaxCodeLength);
+        std::vector<std::uint32_t> costs(frequencies.size());
+        for (std::size_t i = 0; i < frequencies.size(); ++i) {
             costs[i] = (lengths[i] == 0 ? kMaxCodeLength : lengths[i]) * kBit;
         }
         return costs;
     };
-    return CostModel{toCosts(mainCounts), toCosts(lengthCounts)};
+    return CostModel{toCosts(counts.main), toCosts(counts.length)};
 }
 
 // Offsets after the cheapest token into pos, from those before it: the path into pos is final by now.
