@@ -212,8 +212,7 @@ private:
     bool Compile(const std::string& projectPathText) {
         const fs::path projectPath = projectPathText;
         std::string projectBytes;
-        std::error_code code;
-        if (!fs::is_regular_file(projectPath, code) || !ReadWholeFile(projectPath, projectBytes)) {
+        if (!ReadWholeFile(projectPath, projectBytes)) { // refuses folders and other non-files too
             Error("cannot read the project file " + projectPath.string());
             return false;
         }
