@@ -29,7 +29,7 @@ void LzxMatchFinder::Reset(const std::uint8_t* newData, std::size_t newSize) {
     children.resize(2 * size);
 }
 
-void LzxMatchFinder::Find(std::size_t pos, int maxLength, std::vector<LzxMatch>& matches) {
+void LzxMatchFinder::Find(std::size_t pos, int maxLength, HugePageVector<LzxMatch>& matches) {
     if (pos + kHashedBytes > size) {
         return;
     }

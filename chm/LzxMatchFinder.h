@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "HugePageAllocator.h"
+
 namespace chm {
 
 struct LzxMatch {
@@ -26,16 +28,16 @@ public:
     // Appends the matches at pos, each strictly longer (and farther) than the one before, none longer than
     // maxLength, and adds pos to the tree. Positions must come in increasing order; a position left out is
     // never a match source, which is how the parser saves time inside long matches.
-    void Find(std::size_t pos, int maxLength, std::vector<LzxMatch>& matches);
+    void Find(std::size_t pos, int maxLength, HugePageVector<LzxMatch>& matches);
 
 private:
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
     std::uint32_t maxDistance;
     int searchDepth;
-    std::vector<std::int32_t> head;
+    HugePageVector<std::int32_t> head;
     // Two children per position: the smaller and the greater continuations.
-    std::vector<std::int32_t> children;
+    HugePageVector<std::int32_t> children;
 };
 
 } // namespace chm

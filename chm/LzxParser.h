@@ -9,6 +9,7 @@
 
 #include "LzxFormat.h"
 #include "LzxMatchFinder.h"
+#include "HugePageAllocator.h"
 
 namespace chm {
 
@@ -65,9 +66,9 @@ private:
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
     // Matches at position p are matches[matchStart[p]] up to matches[matchStart[p + 1]].
-    std::vector<std::uint32_t> matchStart;
-    std::vector<LzxMatch> matches;
-    std::vector<PathNode> path;
+    HugePageVector<std::uint32_t> matchStart;
+    HugePageVector<LzxMatch> matches;
+    HugePageVector<PathNode> path;
     // The offsets after each of the last positions: a token reaches back at most kLzxMaxMatch of them.
     static constexpr std::size_t kRecentRing = 512;
     static_assert(kRecentRing > kLzxMaxMatch);

@@ -40,7 +40,7 @@ TEST(LzxMatchFinder, FindsTheLongestMatchAndOnlyRealOnes) {
         const std::vector<std::uint8_t> data = Words(6000, maxDistance);
         chm::LzxMatchFinder finder(maxDistance, 1 << 20);
         finder.Reset(data.data(), data.size());
-        std::vector<chm::LzxMatch> matches;
+        chm::HugePageVector<chm::LzxMatch> matches;
         for (std::size_t pos = 0; pos + 4 <= data.size(); ++pos) {
             const int maxLength = static_cast<int>(std::min<std::size_t>(chm::kLzxMaxMatch, data.size() - pos));
             matches.clear();
@@ -65,7 +65,7 @@ TEST(LzxMatchFinder, StaysCorrectWithPositionsLeftOutAndLengthsCapped) {
     const std::vector<std::uint8_t> data = Words(4000, 3);
     chm::LzxMatchFinder finder(65533, 1 << 20);
     finder.Reset(data.data(), data.size());
-    std::vector<chm::LzxMatch> matches;
+    chm::HugePageVector<chm::LzxMatch> matches;
     for (std::size_t pos = 0; pos + 4 <= data.size(); ++pos) {
         if (pos % 7 == 3) {
             continue;
