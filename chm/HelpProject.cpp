@@ -99,10 +99,16 @@ void ApplyOption(HelpProject& project, const std::string& key, const std::string
         project.fullTextSearch = IsYes(value);
     } else if (name == "binary toc") {
         project.binaryToc = IsYes(value);
+        if (project.binaryToc) {
+            project.warnings.push_back("Binary TOC is not built; viewers show the contents file itself");
+        }
     } else if (name == "binary index") {
         project.binaryIndex = IsYes(value);
     } else if (name == "auto index") {
         project.autoIndex = IsYes(value);
+        if (project.autoIndex) {
+            project.warnings.push_back("Auto Index: keywords inside pages are not collected; the index file's are");
+        }
     }
     // Other keys (compatibility, progress display, decompilation) do not change the output.
 }

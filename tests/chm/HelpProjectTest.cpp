@@ -47,6 +47,15 @@ TEST(HelpProject, FontCharsetGivesTheCodePageWithoutALanguage) {
     EXPECT_FALSE(result.project.binaryIndex);
 }
 
+TEST(HelpProject, OptionsItDoesNotBuildAreWarnedAbout) {
+    const auto asked = chm::ParseHelpProject("[OPTIONS]\nBinary TOC=Yes\nAuto Index=Yes\n");
+    ASSERT_TRUE(asked.ok);
+    ASSERT_EQ(asked.project.warnings.size(), 2u);
+    EXPECT_NE(asked.project.warnings[0].find("Binary TOC"), std::string::npos);
+    EXPECT_NE(asked.project.warnings[1].find("Auto Index"), std::string::npos);
+    EXPECT_TRUE(chm::ParseHelpProject("[OPTIONS]\nBinary TOC=No\nAuto Index=No\n").project.warnings.empty());
+}
+
 TEST(HelpProject, RefusesAbsurdlyLongLines) {
     const auto result = chm::ParseHelpProject("[OPTIONS]\r\nTitle=" + std::string(100000, 'x') + "\r\n");
     EXPECT_FALSE(result.ok);
