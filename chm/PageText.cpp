@@ -256,7 +256,9 @@ private:
         }
         if (!closing && (name == "script" || name == "style")) {
             const std::size_t close = FindCaseless(text, name == "script" ? "</script" : "</style", end + 1);
-            return close == std::u32string_view::npos ? text.size() : TagEnd(text, close) + 1;
+            const std::size_t closeEnd = close == std::u32string_view::npos ? close : TagEnd(text, close);
+            // A closing tag cut off at the end of the page ends the script there too.
+            return closeEnd == std::u32string_view::npos ? text.size() : closeEnd + 1;
         }
         if (name == "title") {
             inTitle = !closing;
