@@ -22,22 +22,25 @@ char32_t LowerAscii(char32_t c) {
 }
 
 std::string DeclaredCharset(std::string_view html) {
-    std::string head(html.substr(0, kDeclarationWindow));
-    std::transform(head.begin(), head.end(), head.begin(), [](char c) { return LowerAscii(c); });
-    const std::size_t at = head.find("charset=");
-    if (at == std::string::npos) {
+    const std::string_view head = html.substr(0, kDeclarationWindow);
+    constexpr std::string_view kKey = "charset=";
+    const auto found = std::search(head.begin(), head.end(), kKey.begin(), kKey.end(),
+                                   [](char c, char key) { return LowerAscii(c) == key; });
+    if (found == head.end()) {
         return {};
     }
-    std::size_t start = at + 8;
+    std::size_t start = static_cast<std::size_t>(found - head.begin()) + kKey.size();
     while (start < head.size() && (head[start] == '"' || head[start] == '\'' || head[start] == ' ')) {
         ++start;
     }
-    std::size_t end = start;
-    while (end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) || head[end] == '-' ||
-                                 head[end] == '_' || head[end] == '.' || head[end] == ':')) {
-        ++end;
+    std::string charset;
+    for (std::size_t end = start; end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) ||
+                                                         head[end] == '-' || head[end] == '_' || head[end] == '.' ||
+                                                         head[end] == ':');
+         ++end) {
+        charset += LowerAscii(head[end]);
     }
-    return head.substr(start, end - start);
+    return charset;
 }
 
 // The charset names pages use, as iconv knows them; GB2312 and GBK pages are read as their superset GB18030.
@@ -199,9 +202,14 @@ std::size_t TagEnd(std::u32string_view text, std::size_t at) {
     return std::u32string_view::npos;
 }
 
+// Gathers what a reader sees into the decoded page itself: no character of it takes more room than the text,
+// reference or tag it comes from, so it is written behind the reading position and no second copy is made.
 class TextCollector {
 public:
-    PageText Collect(std::u32string_view text) {
+    PageText Collect(std::u32string&& decoded) {
+        page.body = std::move(decoded);
+        out = page.body.data();
+        const std::u32string_view text = page.body;
         std::size_t at = 0;
         while (at < text.size()) {
             const char32_t c = text[at];
@@ -216,6 +224,7 @@ public:
                 ++at;
             }
         }
+        page.body.resize(static_cast<std::size_t>(out - page.body.data()));
         if (page.title.empty()) {
             page.title = firstHeading;
         }
@@ -224,7 +233,13 @@ public:
 
 private:
     void Put(char32_t c) {
-        page.body.push_back(c);
+        *out++ = c;
+        if (copying) {
+            CopyToTitles(c);
+        }
+    }
+
+    void CopyToTitles(char32_t c) {
         if (inTitle) {
             page.title.push_back(c);
         }
@@ -266,6 +281,7 @@ private:
             inHeading = !closing;
             headingDone = headingDone || (closing && !firstHeading.empty());
         }
+        copying = inTitle || (inHeading && !headingDone);
         if (IsBlockTag(name)) {
             Put(U' ');
         }
@@ -273,10 +289,12 @@ private:
     }
 
     PageText page;
+    char32_t* out = nullptr; // where the next character of the body goes, never ahead of the reading
     std::u32string firstHeading;
     bool inTitle = false;
     bool inHeading = false;
     bool headingDone = false;
+    bool copying = false; // into the title or the first heading
 };
 
 std::u32string Trimmed(const std::u32string& text) {
@@ -296,12 +314,12 @@ std::u32string Trimmed(const std::u32string& text) {
 
 PageTextResult ExtractPageText(std::string_view html, std::uint32_t fallbackCodePage) {
     PageTextResult result;
-    const std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, result.message);
+    std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, result.message);
     if (!decoded) {
         return result;
     }
     result.ok = true;
-    result.text = TextCollector().Collect(*decoded);
+    result.text = TextCollector().Collect(std::move(*decoded));
     result.text.title = Trimmed(result.text.title);
     return result;
 }
