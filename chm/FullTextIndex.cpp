@@ -229,34 +229,47 @@ const std::string& FullTextIndex::Encode(char32_t c) {
 }
 
 std::uint32_t FullTextIndex::Intern(std::u32string_view word) {
-    if (const auto known = textIds.find(word); known != textIds.end()) {
-        return known->second;
+    const std::uint32_t hash = textIds.Hash(word);
+    if (const std::uint32_t* known = textIds.Find(word, hash)) {
+        return *known;
     }
     std::string key;
     bool expressible = true;
     for (const char32_t c : word) {
+        if (c < 0x80) {
+            key += static_cast<char>(c);
+            continue;
+        }
         const std::string& bytes = Encode(c);
         expressible = expressible && !bytes.empty(); // else no reader could type it
         key += bytes;
     }
     const std::uint32_t id = expressible && key.size() <= kMaxWordBytes
-                                 ? InternBytes(std::move(key), word.size() > 1 && IsIdeograph(word.front()))
+                                 ? InternBytes(key, word.size() > 1 && IsIdeograph(word.front()))
                                  : kNoWord;
-    textIds.emplace(word, id);
+    textIds.Add(word, hash, id);
     return id;
 }
 
-std::uint32_t FullTextIndex::InternBytes(std::string bytes, bool withoutLocations) {
-    const auto [found, added] = wordIds.try_emplace(std::move(bytes), static_cast<std::uint32_t>(words.size()));
-    if (added) {
-        words.push_back(found->first);
-        topicsOnly.push_back(withoutLocations);
+std::uint32_t FullTextIndex::InternBytes(const std::string& bytes, bool withoutLocations) {
+    const std::uint32_t hash = wordIds.Hash(bytes);
+    if (const std::uint32_t* known = wordIds.Find(bytes, hash)) {
+        return *known;
     }
-    return found->second;
+    const auto id = static_cast<std::uint32_t>(words.size());
+    wordIds.Add(bytes, hash, id);
+    words.push_back(bytes);
+    topicsOnly.push_back(withoutLocations);
+    return id;
 }
 
 void FullTextIndex::LeaveOut(std::u32string_view word) {
-    textIds.insert_or_assign(std::u32string(word), kNoWord);
+    const std::uint32_t hash = textIds.Hash(word);
+    if (std::uint32_t* known = textIds.Find(word, hash)) {
+        *known = kNoWord;
+    } else {
+        textIds.Add(word, hash, kNoWord);
+    }
 }
 
 void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, std::vector<Postings>& postings) {
