@@ -21,7 +21,7 @@ constexpr int kMaxRoot = 24;
 class BitWriter {
 public:
     explicit BitWriter(Bytes& out) : out(out) {}
-    // count is at most 32.
+    // count is at most 33.
     void PutBits(std::uint64_t value, int count) {
         pending = (pending << count) | (value & ((std::uint64_t{1} << count) - 1));
         pendingBits += count;
@@ -32,16 +32,15 @@ public:
     }
     // Scale-and-root code with scale 2: below 2^root a 0 and root bits; otherwise as many 1s as the value has
     // bits beyond root, a 0, and the value without its leading 1.
+    // value is below 2^32. The 0 that ends the prefix goes out with the bits before or after it.
     void PutScaleRoot(std::uint64_t value, int root) {
         if (value < (std::uint64_t{1} << root)) {
-            PutBits(0, 1);
-            PutBits(value, root);
+            PutBits(value, root + 1);
             return;
         }
         const int highBit = std::bit_width(value) - 1;
         const int ones = highBit - root + 1;
-        PutBits((std::uint64_t{1} << ones) - 1, ones);
-        PutBits(0, 1);
+        PutBits(((std::uint64_t{1} << ones) - 1) << 1, ones + 1);
         PutBits(value, highBit);
     }
     void AlignToByte() {
@@ -343,7 +342,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     file.PutZeros(kHeaderSize);
     std::size_t longestWord = 0;
     Bytes codes; // one word's codes, reused
-    std::unordered_map<std::string, std::uint32_t> storedCodes;
+    IdsByText<char> storedCodes; // offsets in the file by the codes stored there
     for (IndexedWord& entry : entries) {
         const auto& postings = entry.context == 0 ? bodyPostings : titlePostings;
         const Postings& list = postings[entry.id];
@@ -363,12 +362,15 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
         });
         bits.AlignToByte();
         // Words found at the same places have the same codes: they are stored once and pointed at by each.
-        const auto [stored, added] =
-            storedCodes.try_emplace(std::string(codes.begin(), codes.end()), static_cast<std::uint32_t>(file.Size()));
-        if (added) {
+        const std::string_view stored(reinterpret_cast<const char*>(codes.data()), codes.size());
+        const std::uint32_t hash = storedCodes.Hash(stored);
+        if (const std::uint32_t* offset = storedCodes.Find(stored, hash)) {
+            entry.wlcOffset = *offset;
+        } else {
+            entry.wlcOffset = static_cast<std::uint32_t>(file.Size());
+            storedCodes.Add(stored, hash, entry.wlcOffset);
             file.PutBytes(codes);
         }
-        entry.wlcOffset = stored->second;
         entry.wlcSize = static_cast<std::uint32_t>(codes.size());
         longestWord = std::max(longestWord, entry.word->size());
     }
