@@ -3,6 +3,8 @@
 // page, sorted by their bytes, front-coded in a B-tree of 4 KB nodes. Each word (once for page text, once more
 // for page titles) points to its word-location codes: the topics that hold it and at which locations, written
 // as scale-and-root bit codes whose root sizes are chosen to make the index smallest.
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -72,10 +74,16 @@ private:
                 }
             }
         }
+        // Room for count texts without growing.
+        void Reserve(std::size_t count) {
+            if (count * 2 > slots.size()) {
+                Resize(std::bit_ceil(count * 2));
+            }
+        }
         // text must have no id yet.
         void Add(Text text, std::uint32_t hash, std::uint32_t id) {
             if ((count + 1) * 2 > slots.size()) {
-                Grow();
+                Resize(std::max<std::size_t>(64, slots.size() * 2));
             }
             if (texts.size() + text.size() >= kEmpty) {
                 throw std::length_error("too much text in the search index");
@@ -100,8 +108,9 @@ private:
             }
             slots[at] = placed;
         }
-        void Grow() {
-            std::vector<Slot> old(std::max<std::size_t>(64, slots.size() * 2), Slot{0, 0, kEmpty, 0});
+        // size is a power of two.
+        void Resize(std::size_t size) {
+            std::vector<Slot> old(size, Slot{0, 0, kEmpty, 0});
             old.swap(slots);
             mask = slots.size() - 1;
             for (const Slot& slot : old) {
