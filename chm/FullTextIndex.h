@@ -57,7 +57,8 @@ private:
             for (const Char c : text) {
                 hash = (hash ^ static_cast<std::make_unsigned_t<Char>>(c)) * 0x100000001B3;
             }
-            return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+            // The slot comes from the low bits: a last multiply brings every bit of every character into them.
+            return static_cast<std::uint32_t>((hash * 0x9E3779B97F4A7C15) >> 32);
         }
         // Null when text has no id.
         std::uint32_t* Find(Text text, std::uint32_t hash) {
