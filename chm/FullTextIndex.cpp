@@ -21,7 +21,7 @@ constexpr int kMaxRoot = 24;
 class BitWriter {
 public:
     explicit BitWriter(Bytes& out) : out(out) {}
-    // count is at most 32.
+    // count is at most 33.
     void PutBits(std::uint64_t value, int count) {
         pending = (pending << count) | (value & ((std::uint64_t{1} << count) - 1));
         pendingBits += count;
@@ -32,16 +32,15 @@ public:
     }
     // Scale-and-root code with scale 2: below 2^root a 0 and root bits; otherwise as many 1s as the value has
     // bits beyond root, a 0, and the value without its leading 1.
+    // value is below 2^32. The 0 that ends the prefix goes out with the bits before or after it.
     void PutScaleRoot(std::uint64_t value, int root) {
         if (value < (std::uint64_t{1} << root)) {
-            PutBits(0, 1);
-            PutBits(value, root);
+            PutBits(value, root + 1);
             return;
         }
         const int highBit = std::bit_width(value) - 1;
         const int ones = highBit - root + 1;
-        PutBits((std::uint64_t{1} << ones) - 1, ones);
-        PutBits(0, 1);
+        PutBits(((std::uint64_t{1} << ones) - 1) << 1, ones + 1);
         PutBits(value, highBit);
     }
     void AlignToByte() {
@@ -229,34 +228,47 @@ const std::string& FullTextIndex::Encode(char32_t c) {
 }
 
 std::uint32_t FullTextIndex::Intern(std::u32string_view word) {
-    if (const auto known = textIds.find(word); known != textIds.end()) {
-        return known->second;
+    const std::uint32_t hash = textIds.Hash(word);
+    if (const std::uint32_t* known = textIds.Find(word, hash)) {
+        return *known;
     }
     std::string key;
     bool expressible = true;
     for (const char32_t c : word) {
+        if (c < 0x80) {
+            key += static_cast<char>(c);
+            continue;
+        }
         const std::string& bytes = Encode(c);
         expressible = expressible && !bytes.empty(); // else no reader could type it
         key += bytes;
     }
     const std::uint32_t id = expressible && key.size() <= kMaxWordBytes
-                                 ? InternBytes(std::move(key), word.size() > 1 && IsIdeograph(word.front()))
+                                 ? InternBytes(key, word.size() > 1 && IsIdeograph(word.front()))
                                  : kNoWord;
-    textIds.emplace(word, id);
+    textIds.Add(word, hash, id);
     return id;
 }
 
-std::uint32_t FullTextIndex::InternBytes(std::string bytes, bool withoutLocations) {
-    const auto [found, added] = wordIds.try_emplace(std::move(bytes), static_cast<std::uint32_t>(words.size()));
-    if (added) {
-        words.push_back(found->first);
-        topicsOnly.push_back(withoutLocations);
+std::uint32_t FullTextIndex::InternBytes(const std::string& bytes, bool withoutLocations) {
+    const std::uint32_t hash = wordIds.Hash(bytes);
+    if (const std::uint32_t* known = wordIds.Find(bytes, hash)) {
+        return *known;
     }
-    return found->second;
+    const auto id = static_cast<std::uint32_t>(words.size());
+    wordIds.Add(bytes, hash, id);
+    words.push_back(bytes);
+    topicsOnly.push_back(withoutLocations);
+    return id;
 }
 
 void FullTextIndex::LeaveOut(std::u32string_view word) {
-    textIds.insert_or_assign(std::u32string(word), kNoWord);
+    const std::uint32_t hash = textIds.Hash(word);
+    if (std::uint32_t* known = textIds.Find(word, hash)) {
+        *known = kNoWord;
+    } else {
+        textIds.Add(word, hash, kNoWord);
+    }
 }
 
 void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, std::vector<Postings>& postings) {
@@ -330,7 +342,8 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     file.PutZeros(kHeaderSize);
     std::size_t longestWord = 0;
     Bytes codes; // one word's codes, reused
-    std::unordered_map<std::string, std::uint32_t> storedCodes;
+    IdsByText<char> storedCodes; // offsets in the file by the codes stored there
+    storedCodes.Reserve(entries.size());
     for (IndexedWord& entry : entries) {
         const auto& postings = entry.context == 0 ? bodyPostings : titlePostings;
         const Postings& list = postings[entry.id];
@@ -350,12 +363,15 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
         });
         bits.AlignToByte();
         // Words found at the same places have the same codes: they are stored once and pointed at by each.
-        const auto [stored, added] =
-            storedCodes.try_emplace(std::string(codes.begin(), codes.end()), static_cast<std::uint32_t>(file.Size()));
-        if (added) {
+        const std::string_view stored(reinterpret_cast<const char*>(codes.data()), codes.size());
+        const std::uint32_t hash = storedCodes.Hash(stored);
+        if (const std::uint32_t* offset = storedCodes.Find(stored, hash)) {
+            entry.wlcOffset = *offset;
+        } else {
+            entry.wlcOffset = static_cast<std::uint32_t>(file.Size());
+            storedCodes.Add(stored, hash, entry.wlcOffset);
             file.PutBytes(codes);
         }
-        entry.wlcOffset = stored->second;
         entry.wlcSize = static_cast<std::uint32_t>(codes.size());
         longestWord = std::max(longestWord, entry.word->size());
     }

@@ -16,6 +16,9 @@ constexpr std::size_t kMaxIndexedPageBytes = std::size_t{64} << 20;
 // Pages read as text ahead of the indexing, at a time: enough to keep the threads busy, few enough that the
 // texts waiting take little memory.
 constexpr std::size_t kBatchPages = 64;
+// Below this many bytes of pages, starting threads costs more than reading the pages: a new thread also gets a
+// heap of its own, whose memory is faulted in afresh.
+constexpr std::size_t kBytesWorthAThread = std::size_t{256} << 10;
 
 // The page as text, or why it is left out of the index. Warnings go to reading.
 std::optional<PageText> ReadText(const PageToRead& page, std::uint32_t codePage, bool indexed, PageReading& reading) {
@@ -74,7 +77,14 @@ template <typename Read> void ReadInParallel(std::size_t begin, std::size_t end,
 
 std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::uint32_t codePage, FullTextIndex* index,
                                    unsigned threadCount) {
-    const unsigned threads = threadCount > 0 ? threadCount : std::max(1u, std::thread::hardware_concurrency());
+    std::size_t totalBytes = 0;
+    for (const PageToRead& page : pages) {
+        totalBytes += page.bytes.size();
+    }
+    const bool onThisThread = threadCount == 0 && totalBytes < kBytesWorthAThread;
+    const unsigned threads = onThisThread     ? 1
+                             : threadCount > 0 ? threadCount
+                                               : std::max(1u, std::thread::hardware_concurrency());
     std::vector<PageReading> readings(pages.size());
     std::vector<std::optional<PageText>> texts(pages.size());
     const auto read = [&](std::size_t i) {
@@ -86,8 +96,26 @@ std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::ui
             texts[i] = std::move(text);
         }
     };
+    const auto addToIndex = [&](std::size_t i) {
+        if (texts[i]) {
+            try {
+                index->AddTopic(static_cast<std::uint32_t>(i), *texts[i]);
+            } catch (const std::exception& error) {
+                readings[i].warnings.push_back(std::string(pages[i].name) +
+                                               " could not be indexed for search: " + error.what());
+            }
+            texts[i].reset();
+        }
+    };
     if (index == nullptr) {
         ReadInParallel(0, pages.size(), threads, read);
+        return readings;
+    }
+    if (onThisThread) {
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            read(i);
+            addToIndex(i);
+        }
         return readings;
     }
     // The index takes the pages one by one in page order, which keeps it the same whatever the threads do, while
@@ -104,15 +132,7 @@ std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::ui
             next = readBatch(begin + kBatchPages);
         }
         for (std::size_t i = begin; i < std::min(pages.size(), begin + kBatchPages); ++i) {
-            if (texts[i]) {
-                try {
-                    index->AddTopic(static_cast<std::uint32_t>(i), *texts[i]);
-                } catch (const std::exception& error) {
-                    readings[i].warnings.push_back(std::string(pages[i].name) +
-                                                   " could not be indexed for search: " + error.what());
-                }
-                texts[i].reset();
-            }
+            addToIndex(i);
         }
     }
     return readings;

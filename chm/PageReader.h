@@ -21,7 +21,8 @@ struct PageReading {
     std::vector<std::string> warnings;
 };
 
-// Page i is topic i. index may be null. threadCount 0: one per hardware thread.
+// Page i is topic i. index may be null. threadCount 0: one per hardware thread, or only this one when the pages are
+// few bytes.
 std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::uint32_t codePage, FullTextIndex* index,
                                    unsigned threadCount = 0);
 

@@ -22,22 +22,25 @@ char32_t LowerAscii(char32_t c) {
 }
 
 std::string DeclaredCharset(std::string_view html) {
-    std::string head(html.substr(0, kDeclarationWindow));
-    std::transform(head.begin(), head.end(), head.begin(), [](char c) { return LowerAscii(c); });
-    const std::size_t at = head.find("charset=");
-    if (at == std::string::npos) {
+    const std::string_view head = html.substr(0, kDeclarationWindow);
+    constexpr std::string_view kKey = "charset=";
+    const auto found = std::search(head.begin(), head.end(), kKey.begin(), kKey.end(),
+                                   [](char c, char key) { return LowerAscii(c) == key; });
+    if (found == head.end()) {
         return {};
     }
-    std::size_t start = at + 8;
+    std::size_t start = static_cast<std::size_t>(found - head.begin()) + kKey.size();
     while (start < head.size() && (head[start] == '"' || head[start] == '\'' || head[start] == ' ')) {
         ++start;
     }
-    std::size_t end = start;
-    while (end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) || head[end] == '-' ||
-                                 head[end] == '_' || head[end] == '.' || head[end] == ':')) {
-        ++end;
+    std::string charset;
+    for (std::size_t end = start; end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) ||
+                                                         head[end] == '-' || head[end] == '_' || head[end] == '.' ||
+                                                         head[end] == ':');
+         ++end) {
+        charset += LowerAscii(head[end]);
     }
-    return head.substr(start, end - start);
+    return charset;
 }
 
 // The charset names pages use, as iconv knows them; GB2312 and GBK pages are read as their superset GB18030.
@@ -76,9 +79,40 @@ std::string CodePageCharset(std::uint32_t codePage) {
     }
 }
 
+// UTF-8 read as DecodeUtf8Lenient reads it, but into a string sized once: pages are mostly ASCII, and growing the
+// text a character at a time cost more than the rest of reading a page.
+std::u32string DecodeUtf8Page(std::string_view bytes) {
+    std::u32string text(bytes.size(), U'\0');
+    char32_t* out = text.data();
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const unsigned char lead = byteAt(i);
+        if (lead < 0x80) {
+            *out++ = lead;
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+        char32_t code = length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0F : lead & 0x1F;
+        bool valid = length != 0 && i + length <= bytes.size();
+        for (int k = 1; valid && k < length; ++k) {
+            const unsigned char next = byteAt(i + k);
+            valid = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        const char32_t minimum = length == 4 ? 0x10000 : length == 3 ? 0x800 : 0x80;
+        valid = valid && code >= minimum && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+        *out++ = valid ? code : U'\uFFFD';
+        i += valid ? length : 1;
+    }
+    text.resize(static_cast<std::size_t>(out - text.data()));
+    return text;
+}
+
 std::optional<std::u32string> DecodePage(std::string_view html, std::uint32_t fallbackCodePage, std::string& message) {
     if (html.starts_with("\xEF\xBB\xBF")) {
-        return DecodeUtf8Lenient(html.substr(3));
+        return DecodeUtf8Page(html.substr(3));
     }
     if (html.starts_with("\xFF\xFE")) {
         return DecodeCharsetLenient("UTF-16LE", html.substr(2));
@@ -97,13 +131,13 @@ std::optional<std::u32string> DecodePage(std::string_view html, std::uint32_t fa
                                                                                    : CodePageCharset(fallbackCodePage);
     }
     if (charset == "UTF-8") {
-        return DecodeUtf8Lenient(html);
+        return DecodeUtf8Page(html);
     }
     if (auto decoded = DecodeCharsetLenient(charset, html)) {
         return decoded;
     }
     message = "unknown charset \"" + declared + "\", read as UTF-8";
-    return DecodeUtf8Lenient(html);
+    return DecodeUtf8Page(html);
 }
 
 struct NamedEntity {
@@ -199,9 +233,14 @@ std::size_t TagEnd(std::u32string_view text, std::size_t at) {
     return std::u32string_view::npos;
 }
 
+// Gathers what a reader sees into the decoded page itself: no character of it takes more room than the text,
+// reference or tag it comes from, so it is written behind the reading position and no second copy is made.
 class TextCollector {
 public:
-    PageText Collect(std::u32string_view text) {
+    PageText Collect(std::u32string&& decoded) {
+        page.body = std::move(decoded);
+        out = page.body.data();
+        const std::u32string_view text = page.body;
         std::size_t at = 0;
         while (at < text.size()) {
             const char32_t c = text[at];
@@ -216,6 +255,7 @@ public:
                 ++at;
             }
         }
+        page.body.resize(static_cast<std::size_t>(out - page.body.data()));
         if (page.title.empty()) {
             page.title = firstHeading;
         }
@@ -224,7 +264,13 @@ public:
 
 private:
     void Put(char32_t c) {
-        page.body.push_back(c);
+        *out++ = c;
+        if (copying) {
+            CopyToTitles(c);
+        }
+    }
+
+    void CopyToTitles(char32_t c) {
         if (inTitle) {
             page.title.push_back(c);
         }
@@ -256,7 +302,9 @@ private:
         }
         if (!closing && (name == "script" || name == "style")) {
             const std::size_t close = FindCaseless(text, name == "script" ? "</script" : "</style", end + 1);
-            return close == std::u32string_view::npos ? text.size() : TagEnd(text, close) + 1;
+            const std::size_t closeEnd = close == std::u32string_view::npos ? close : TagEnd(text, close);
+            // A closing tag cut off at the end of the page ends the script there too.
+            return closeEnd == std::u32string_view::npos ? text.size() : closeEnd + 1;
         }
         if (name == "title") {
             inTitle = !closing;
@@ -264,6 +312,7 @@ private:
             inHeading = !closing;
             headingDone = headingDone || (closing && !firstHeading.empty());
         }
+        copying = inTitle || (inHeading && !headingDone);
         if (IsBlockTag(name)) {
             Put(U' ');
         }
@@ -271,10 +320,12 @@ private:
     }
 
     PageText page;
+    char32_t* out = nullptr; // where the next character of the body goes, never ahead of the reading
     std::u32string firstHeading;
     bool inTitle = false;
     bool inHeading = false;
     bool headingDone = false;
+    bool copying = false; // into the title or the first heading
 };
 
 std::u32string Trimmed(const std::u32string& text) {
@@ -294,12 +345,12 @@ std::u32string Trimmed(const std::u32string& text) {
 
 PageTextResult ExtractPageText(std::string_view html, std::uint32_t fallbackCodePage) {
     PageTextResult result;
-    const std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, result.message);
+    std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, result.message);
     if (!decoded) {
         return result;
     }
     result.ok = true;
-    result.text = TextCollector().Collect(*decoded);
+    result.text = TextCollector().Collect(std::move(*decoded));
     result.text.title = Trimmed(result.text.title);
     return result;
 }

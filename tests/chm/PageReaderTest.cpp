@@ -85,3 +85,13 @@ TEST(PageReader, WithoutAnIndexPagesAreStillReadForTheirTitles) {
     EXPECT_EQ(readings[2].title, U"Page 2 标题");
     EXPECT_TRUE(readings[0].warnings.empty());
 }
+
+TEST(PageReader, AScriptWhoseClosingTagIsCutOffEndsThePage) {
+    const std::string page = "<title>Cut short</title><p>before</p><script>run()</script";
+    const std::vector<chm::PageToRead> toRead = {{"cut.html", page}};
+    chm::FullTextIndex index(936);
+    const std::vector<chm::PageReading> readings = chm::ReadPages(toRead, 936, &index, 1);
+    ASSERT_EQ(readings.size(), 1u);
+    EXPECT_EQ(readings[0].title, U"Cut short");
+    EXPECT_TRUE(readings[0].warnings.empty());
+}
