@@ -79,40 +79,9 @@ std::string CodePageCharset(std::uint32_t codePage) {
     }
 }
 
-// UTF-8 read as DecodeUtf8Lenient reads it, but into a string sized once: pages are mostly ASCII, and growing the
-// text a character at a time cost more than the rest of reading a page.
-std::u32string DecodeUtf8Page(std::string_view bytes) {
-    std::u32string text(bytes.size(), U'\0');
-    char32_t* out = text.data();
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const unsigned char lead = byteAt(i);
-        if (lead < 0x80) {
-            *out++ = lead;
-            ++i;
-            continue;
-        }
-        const int length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
-        char32_t code = length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0F : lead & 0x1F;
-        bool valid = length != 0 && i + length <= bytes.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const unsigned char next = byteAt(i + k);
-            valid = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        const char32_t minimum = length == 4 ? 0x10000 : length == 3 ? 0x800 : 0x80;
-        valid = valid && code >= minimum && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
-        *out++ = valid ? code : U'\uFFFD';
-        i += valid ? length : 1;
-    }
-    text.resize(static_cast<std::size_t>(out - text.data()));
-    return text;
-}
-
 std::optional<std::u32string> DecodePage(std::string_view html, std::uint32_t fallbackCodePage, std::string& message) {
     if (html.starts_with("\xEF\xBB\xBF")) {
-        return DecodeUtf8Page(html.substr(3));
+        return DecodeUtf8Lenient(html.substr(3));
     }
     if (html.starts_with("\xFF\xFE")) {
         return DecodeCharsetLenient("UTF-16LE", html.substr(2));
@@ -131,13 +100,13 @@ std::optional<std::u32string> DecodePage(std::string_view html, std::uint32_t fa
                                                                                    : CodePageCharset(fallbackCodePage);
     }
     if (charset == "UTF-8") {
-        return DecodeUtf8Page(html);
+        return DecodeUtf8Lenient(html);
     }
     if (auto decoded = DecodeCharsetLenient(charset, html)) {
         return decoded;
     }
     message = "unknown charset \"" + declared + "\", read as UTF-8";
-    return DecodeUtf8Page(html);
+    return DecodeUtf8Lenient(html);
 }
 
 struct NamedEntity {

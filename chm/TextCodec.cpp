@@ -150,15 +150,17 @@ bool IsValidUtf8(const std::string& text) {
 
 namespace chm {
 
+// Written into a string sized once for the worst case (one character a byte): pages are mostly ASCII, and
+// growing the text a character at a time cost more than the rest of reading a page.
 std::u32string DecodeUtf8Lenient(std::string_view bytes) {
-    std::u32string result;
-    result.reserve(bytes.size());
+    std::u32string result(bytes.size(), U'\0');
+    char32_t* out = result.data();
     const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
     std::size_t i = 0;
     while (i < bytes.size()) {
         const unsigned char lead = byteAt(i);
         if (lead < 0x80) {
-            result.push_back(lead);
+            *out++ = lead;
             ++i;
             continue;
         }
@@ -172,9 +174,10 @@ std::u32string DecodeUtf8Lenient(std::string_view bytes) {
         }
         const char32_t minimum = length == 4 ? 0x10000 : length == 3 ? 0x800 : 0x80;
         valid = valid && code >= minimum && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
-        result.push_back(valid ? code : U'\uFFFD');
+        *out++ = valid ? code : U'\uFFFD';
         i += valid ? length : 1;
     }
+    result.resize(static_cast<std::size_t>(out - result.data()));
     return result;
 }
 
