@@ -342,7 +342,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     file.PutZeros(kHeaderSize);
     std::size_t longestWord = 0;
     Bytes codes; // one word's codes, reused
-    IdsByText<char> storedCodes; // offsets in the file by the codes stored there
+    TextIdTable<char> storedCodes; // offsets in the file by the codes stored there
     storedCodes.Reserve(entries.size());
     for (IndexedWord& entry : entries) {
         const auto& postings = entry.context == 0 ? bodyPostings : titlePostings;
