@@ -31,6 +31,8 @@ public:
     void PatchU64(std::size_t offset, std::uint64_t value);
 
     std::size_t Size() const { return bytes.size(); }
+    // Room for size bytes in all, for a buffer whose final size is known: growing by copies costs page faults.
+    void Reserve(std::size_t size) { bytes.reserve(size); }
     const Bytes& Data() const { return bytes; }
     Bytes Take() { return std::move(bytes); }
 

@@ -116,6 +116,11 @@ Bytes ChmContainer::Build() {
 
     // Section 0: the compressed stream, the storage description, then uncompressed files.
     ByteBuffer section0;
+    std::size_t uncompressedBytes = 0;
+    for (const InternalFile& file : uncompressedFiles) {
+        uncompressedBytes += file.data.size();
+    }
+    section0.Reserve(compressed.compressed.size() + compressed.frameOffsets.size() * 8 + uncompressedBytes + 4096);
     auto addUncompressed = [&](const std::string& name, const Bytes& data) {
         entries.push_back(DirectoryEntry{name, 0, section0.Size(), data.size()});
         section0.PutBytes(data);
@@ -142,6 +147,7 @@ Bytes ChmContainer::Build() {
     const std::uint64_t section0Offset = directoryOffset + directory.size();
     const std::uint64_t fileSize = section0Offset + section0.Size();
     ByteBuffer output;
+    output.Reserve(static_cast<std::size_t>(fileSize));
     output.PutText("ITSF");
     output.PutU32(3);
     output.PutU32(kFileHeaderSize);

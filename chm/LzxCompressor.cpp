@@ -198,7 +198,7 @@ struct LzxStreamCompressor::State {
             }
             const std::size_t index = nextInterval++;
             // Deque elements stay in place while others are added; only this thread touches these two now.
-            const Bytes& input = inputs[index];
+            Bytes& input = inputs[index];
             IntervalOutput& output = outputs[index];
             lock.unlock();
             if (!parser) {
@@ -207,6 +207,9 @@ struct LzxStreamCompressor::State {
             std::vector<LzxToken> tokens = parser->Parse(input.data(), input.size());
             AppendZeroPadding(tokens, input.size(), intervalSize);
             output = IntervalEncoder(settings).Encode(tokens, intervalSize);
+            // Done with: the memory goes back to be reused for intervals still being filled, instead of the
+            // section being held twice until the end.
+            Bytes().swap(input);
             lock.lock();
         }
     }
@@ -254,7 +257,8 @@ void LzxStreamCompressor::Append(std::span<const std::uint8_t> data) {
         Bytes* current = nullptr;
         {
             std::lock_guard lock(state->mutex);
-            if (state->inputs.empty() || state->inputs.back().size() == state->intervalSize) {
+            // A complete interval may be compressed and emptied already: the count says it is done.
+            if (state->completeIntervals == state->inputs.size()) {
                 state->inputs.emplace_back().reserve(state->intervalSize);
                 state->outputs.emplace_back();
             }
@@ -290,12 +294,18 @@ LzxResult LzxStreamCompressor::Finish() {
 
     LzxResult result;
     result.paddedLength = state->inputs.size() * state->intervalSize;
+    std::size_t total = 0;
+    for (const IntervalOutput& output : state->outputs) {
+        total += output.bytes.size();
+    }
+    result.compressed.reserve(total);
     for (IntervalOutput& output : state->outputs) {
         const std::uint64_t base = result.compressed.size();
         for (std::uint64_t offset : output.frameOffsets) {
             result.frameOffsets.push_back(base + offset);
         }
         result.compressed.insert(result.compressed.end(), output.bytes.begin(), output.bytes.end());
+        Bytes().swap(output.bytes);
     }
     return result;
 }

@@ -1,5 +1,6 @@
 #include "TextCodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <vector>
@@ -53,6 +54,11 @@ std::optional<std::string> Convert(const char* from, const char* to, const std::
         return std::nullopt;
     }
     return output;
+}
+
+// Every code page here keeps ASCII as it is, and most names and titles are ASCII: those skip iconv.
+bool IsAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 } // namespace
@@ -122,11 +128,11 @@ std::uint32_t CodePageForCharset(int charset) {
 }
 
 std::optional<std::string> CodePageToUtf8(std::uint32_t codePage, const std::string& text) {
-    return Convert(IconvName(codePage), "UTF-8", text);
+    return IsAscii(text) ? text : Convert(IconvName(codePage), "UTF-8", text);
 }
 
 std::optional<std::string> Utf8ToCodePage(std::uint32_t codePage, const std::string& text) {
-    return Convert("UTF-8", IconvName(codePage), text);
+    return IsAscii(text) ? text : Convert("UTF-8", IconvName(codePage), text);
 }
 
 std::optional<std::u16string> CodePageToUtf16(std::uint32_t codePage, const std::string& text) {
@@ -143,7 +149,7 @@ std::optional<std::u16string> CodePageToUtf16(std::uint32_t codePage, const std:
 }
 
 bool IsValidUtf8(const std::string& text) {
-    return Convert("UTF-8", "UTF-8", text).has_value();
+    return IsAscii(text) || Convert("UTF-8", "UTF-8", text).has_value();
 }
 
 } // namespace chm
