@@ -271,7 +271,7 @@ void FullTextIndex::LeaveOut(std::u32string_view word) {
     }
 }
 
-void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, std::vector<Postings>& postings) {
+void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings) {
     // Words come in the order of their locations, so each word's locations are appended already sorted.
     BreakWords(text, [&](std::u32string_view word, std::uint32_t location) {
         const std::uint32_t id = Intern(word);

@@ -43,7 +43,7 @@ private:
         std::size_t countAt = 0; // where the last topic's count is in data
     };
 
-    void AddText(std::uint32_t topic, std::u32string_view text, std::vector<Postings>& postings);
+    void AddText(std::uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings);
     std::uint32_t Intern(std::u32string_view word);
     std::uint32_t InternBytes(const std::string& bytes, bool withoutLocations);
     const std::string& Encode(char32_t c);
@@ -57,8 +57,8 @@ private:
     TextIdTable<char> wordIds; // by the bytes stored
     std::vector<std::string> words;
     std::vector<bool> topicsOnly; // runs of Chinese characters: no locations
-    std::vector<Postings> bodyPostings;
-    std::vector<Postings> titlePostings;
+    HugePageVector<Postings> bodyPostings;
+    HugePageVector<Postings> titlePostings;
 };
 
 } // namespace chm

@@ -1,9 +1,9 @@
 #pragma once
-// Allocator for the compressor's per-interval tables (a few hundred KB each). Each large block is rounded up
-// to whole 2 MB pages and offered to the kernel as a huge page, so a fresh table costs one page fault instead
-// of one per 4 KB: on a virtual machine a fault costs microseconds, and for a small help file the faults cost
-// more than the compression itself. Where huge pages are off the block is paged as usual. The price is memory:
-// a few MB per compressing thread.
+// Allocator for large tables made anew for each help file: the compressor's per-interval tables and the search
+// index's word tables. Each large block is rounded up to whole 2 MB pages and offered to the kernel as a huge
+// page, so a fresh table costs one page fault instead of one per 4 KB: on a virtual machine a fault costs
+// microseconds, and for a small help file the faults cost more than the compression itself. Where huge pages
+// are off the block is paged as usual. The price is memory: up to 2 MB more per table.
 #include <sys/mman.h>
 
 #include <cstddef>

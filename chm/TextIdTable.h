@@ -11,6 +11,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "HugePageAllocator.h"
+
 namespace chm {
 
 template <typename Char> class TextIdTable {
@@ -76,7 +78,7 @@ private:
     }
     // size is a power of two.
     void Resize(std::size_t size) {
-        std::vector<Slot> old(size, Slot{0, 0, kEmpty, 0});
+        HugePageVector<Slot> old(size, Slot{0, 0, kEmpty, 0});
         old.swap(slots);
         mask = slots.size() - 1;
         for (const Slot& slot : old) {
@@ -85,7 +87,7 @@ private:
             }
         }
     }
-    std::vector<Slot> slots;
+    HugePageVector<Slot> slots;
     std::size_t mask = 0;
     std::size_t count = 0;
     std::basic_string<Char> texts;
