@@ -2,8 +2,8 @@
 
 namespace chm {
 
-char32_t FoldCase(char32_t c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+char32_t FoldNonAsciiCase(char32_t c) {
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
         (c >= 0x410 && c <= 0x42F)) {
         return c + 0x20;
     }

@@ -30,7 +30,15 @@ inline bool IsLetterOrDigit(char32_t c) {
            (c >= 0xFF10 && c <= 0xFF19) || (c >= 0xFF21 && c <= 0xFF3A) || (c >= 0xFF41 && c <= 0xFF5A);
 }
 
-char32_t FoldCase(char32_t c);
+char32_t FoldNonAsciiCase(char32_t c);
+
+// Lower case, full-width letters and digits as plain ones; ASCII, nearly every character of most pages, inline.
+inline char32_t FoldCase(char32_t c) {
+    if (c < 0x80) {
+        return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
+    }
+    return FoldNonAsciiCase(c);
+}
 
 // Calls sink(word, location) for each word in the order of the text; returns the number of locations used. A
 // word lasts only for its call. The sink is a template argument so that the call per word costs nothing.
@@ -45,8 +53,7 @@ std::uint32_t BreakWords(std::u32string_view text, Sink&& sink) {
             std::size_t length = 0;
             for (; i < text.size() && IsLetterOrDigit(text[i]); ++i, ++length) {
                 if (length < kMaxLatinWordLength) {
-                    const char32_t c = text[i];
-                    folded[length] = c < 0x80 ? (c >= 'A' && c <= 'Z' ? c + 0x20 : c) : FoldCase(c);
+                    folded[length] = FoldCase(text[i]);
                 }
             }
             if (length <= kMaxLatinWordLength) {
