@@ -411,7 +411,7 @@ private:
         if (file == nullptr) {
             return false;
         }
-        SitemapParseResult parsed = ParseSitemap(file->bytes);
+        SitemapParseResult parsed = ParseSitemap(file->bytes, project.codePage);
         if (!parsed.ok) {
             Error(file->internalName + ": malformed sitemap, " + parsed.message);
             return false;

@@ -10,6 +10,10 @@ using LineList = std::vector<std::string>;
 // no path separator, none of : * ? " < > |, no control character, not "." or "..".
 bool IsPortableFileName(const std::string& name);
 
+// A text as a value in the contents, index or project file (narrow in and out): quotes, ampersands and angle
+// brackets as entities, and every character a viewer decoding code page 936 would misread as "&#NNNN;".
+std::string EscapedHelpText(const std::string& narrow);
+
 // Writes every line with CR and LF taken out of it and CR LF after it; no byte-order mark. The file must lie
 // directly in folder and carry a portable name; otherwise, or when it cannot be opened, nothing is written and
 // the result is false. An existing file is replaced; a symbolic link in its place is not followed.

@@ -49,14 +49,14 @@ bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::s
         "Display compile progress=No",
         "Enhanced decompilation=Yes",
         "Full-text search=Yes",
-        "Title=" + title,
+        "Title=" + EscapedHelpText(title),
         "Contents file=" + contentsName,
         "Index file=" + indexName,
         "Default font=" + kSongTi + ",9,1",
         "Language=0x804 " + kChineseChina,
         "[WINDOWS]",
-        "Main=" + Quoted(title) + "," + Quoted(contentsName) + "," + Quoted(indexName) + "," + Quoted("0.html") +
-            ",,,,,,0x62520,,0x300e,[135,50,1015,730],0x1030000,,,,,,0",
+        "Main=" + Quoted(EscapedHelpText(title)) + "," + Quoted(contentsName) + "," + Quoted(indexName) + "," +
+            Quoted("0.html") + ",,,,,,0x62520,,0x300e,[135,50,1015,730],0x1030000,,,,,,0",
         "[FILES]",
     };
     lines.insert(lines.end(), pageFiles.begin(), pageFiles.end());
