@@ -148,6 +148,7 @@ int RunConversion(const CliOptions& options, ProgressReporter& reporter) {
     pageOptions.pngImages = options.png;
     pageOptions.relatedTopics = options.related;
     pageOptions.showNumbering = options.numbering;
+    pageOptions.frontPage = options.frontPage;
     pageOptions.SetCopyrightText(*copyright);
 
     WorkFolder work;

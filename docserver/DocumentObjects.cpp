@@ -7,6 +7,7 @@
 #include "XmlPart.h"
 
 #include "automation/HResult.h"
+#include "automation/ServerWarnings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,6 +77,8 @@ private:
         HtmlSaveResult saved = SaveDocumentAsHtml(doc.model(), std::filesystem::path(*fileName));
         auto& warnings = doc.model().warnings;
         warnings.insert(warnings.end(), saved.warnings.begin(), saved.warnings.end());
+        for (const std::string& warning : saved.warnings)
+            AddServerWarning(warning);
         if (!saved.ok)
             ThrowDocumentError(saved.message);
     }

@@ -1,5 +1,8 @@
 #include "ChmConverter.h"
 
+#include "automation/CodePage.h"
+#include "automation/ServerWarnings.h"
+
 #include <exception>
 
 ChmConverter::ChmConverter(std::string sourcePath, std::string workFolder)
@@ -25,14 +28,20 @@ void ChmConverter::ClearTopics() {
     ::ClearTopics(root.get());
 }
 
+void ChmConverter::CollectServerWarnings(const std::string& context) {
+    for (const std::string& warning : TakeServerWarnings())
+        warnings.push_back(context + ": " + Utf8ToNarrow(warning).value_or(warning));
+}
+
 int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     if (root->firstChild)
         ClearTopics();
+    // The front page, when there is one, carries the help title.
+    this->title = std::move(title);
     BuildTopicTree();
     if (!root->firstChild)
         return 0;
     SplitPages();
-    this->title = std::move(title);
     const std::string contentsName = this->title + ".hhc";
     const std::string indexName = this->title + ".hhk";
     const std::string projectName = this->title + ".hhp";

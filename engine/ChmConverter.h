@@ -42,6 +42,9 @@ public:
 
     void CloseAndQuitWord();
 
+    // Moves what the document server reported since the last call into warnings, each after context (narrow).
+    void CollectServerWarnings(const std::string& context);
+
     const std::string workFolder;
     const std::string sourcePath;
     WordApplication wordApp;
@@ -52,7 +55,8 @@ public:
 
     // Front ends may watch the pages being saved (page number from 0, page count, heading text).
     std::function<void(int32_t page, int32_t pageCount, const std::string& title)> pageObserver;
-    // What a run skipped or could not do, for the front ends to show (narrow text).
+    // What a run skipped or could not do, for the front ends to show (narrow text), each naming the page, heading
+    // or picture it concerns.
     std::vector<std::string> warnings;
     // What the help compiler said during the last compile.
     std::vector<std::string> compilerMessages;

@@ -22,4 +22,5 @@ void ConvertOptions::ResetToDefaults() {
     pngImages = 1;
     relatedTopics = 1;
     showNumbering = 0;
+    frontPage = 0;
 }

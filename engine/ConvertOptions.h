@@ -20,6 +20,8 @@ public:
     std::atomic<int32_t> pngImages{1};
     std::atomic<int32_t> relatedTopics{1};
     std::atomic<int32_t> showNumbering{0};
+    // The text before the first heading becomes a page of its own, first in the contents and the default topic.
+    std::atomic<int32_t> frontPage{0};
 
     // Back to the defaults; for tests, which share the process-wide instance.
     void ResetToDefaults();

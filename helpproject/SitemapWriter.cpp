@@ -2,6 +2,9 @@
 
 #include "engine/ConvertOptions.h"
 
+#include "automation/CodePage.h"
+#include "automation/HeadingText.h"
+
 void AppendSitemapHead(LineList& lines) {
     lines.push_back("<HTML>");
     lines.push_back("<HEAD>");
@@ -25,16 +28,21 @@ void AppendSitemapTail(LineList& lines) {
 }
 
 std::string TopicTitle(const TopicNode& node) {
-    WordRange range = node.paragraph.Range();
-    std::string text = range.Text(); // its paragraph mark goes when the line is written
-    if (ConvertOptions::Instance().showNumbering)
-        return range.ListFormat().ListString() + " " + text;
-    return text;
+    std::string text = PlainTitle(node);
+    if (ConvertOptions::Instance().showNumbering && !node.paragraph.empty()) {
+        const std::string number = node.paragraph.Range().ListFormat().ListString();
+        if (!number.empty())
+            text = number + " " + text;
+    }
+    const auto wide = NarrowToWide(text);
+    if (!wide)
+        return text;
+    return WideToNarrow(ShortTitle(PlainHeadingText(*wide))).value_or(text);
 }
 
 void AppendTopicEntry(LineList& lines, const TopicNode& node) {
     lines.push_back("<LI> <OBJECT type=\"text/sitemap\">");
-    lines.push_back("<param name=\"Name\" value=\"" + TopicTitle(node) + "\">");
+    lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(TopicTitle(node)) + "\">");
     lines.push_back("<param name=\"Local\" value=\"" + node.pageName + "\">");
     if (!node.firstChild)
         lines.push_back("<param name=\"ImageNumber\" value=\"11\">");

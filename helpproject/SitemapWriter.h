@@ -11,7 +11,8 @@ void AppendSiteProperties(LineList& lines);
 // "</UL>", "</BODY>", "</HTML>".
 void AppendSitemapTail(LineList& lines);
 
-// The topic's title as Word gives it; with the numbering option on, its list number, a space and the text.
+// The topic's plain title, shortened to what the help file shows; with the numbering option on, its list number,
+// a space and the text.
 std::string TopicTitle(const TopicNode& node);
-// Four lines for a topic with sub-topics, five (with ImageNumber 11) for a leaf. Nothing is escaped.
+// Four lines for a topic with sub-topics, five (with ImageNumber 11) for a leaf; the title is escaped.
 void AppendTopicEntry(LineList& lines, const TopicNode& node);
