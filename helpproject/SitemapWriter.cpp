@@ -1,10 +1,5 @@
 #include "SitemapWriter.h"
 
-#include "engine/ConvertOptions.h"
-
-#include "automation/CodePage.h"
-#include "automation/HeadingText.h"
-
 void AppendSitemapHead(LineList& lines) {
     lines.push_back("<HTML>");
     lines.push_back("<HEAD>");
@@ -27,24 +22,11 @@ void AppendSitemapTail(LineList& lines) {
     lines.push_back("</HTML>");
 }
 
-std::string TopicTitle(const TopicNode& node) {
-    std::string text = PlainTitle(node);
-    if (ConvertOptions::Instance().showNumbering && !node.paragraph.empty()) {
-        const std::string number = node.paragraph.Range().ListFormat().ListString();
-        if (!number.empty())
-            text = number + " " + text;
-    }
-    const auto wide = NarrowToWide(text);
-    if (!wide)
-        return text;
-    return WideToNarrow(ShortTitle(PlainHeadingText(*wide))).value_or(text);
-}
-
-void AppendTopicEntry(LineList& lines, const TopicNode& node) {
+void AppendTopicEntry(LineList& lines, const SitemapTopic& topic) {
     lines.push_back("<LI> <OBJECT type=\"text/sitemap\">");
-    lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(TopicTitle(node)) + "\">");
-    lines.push_back("<param name=\"Local\" value=\"" + node.pageName + "\">");
-    if (!node.firstChild)
+    lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(topic.title) + "\">");
+    lines.push_back("<param name=\"Local\" value=\"" + topic.pageName + "\">");
+    if (topic.children.empty())
         lines.push_back("<param name=\"ImageNumber\" value=\"11\">");
     lines.push_back("</OBJECT>");
 }
