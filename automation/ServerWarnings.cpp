@@ -13,6 +13,10 @@ void AddServerWarning(std::string text) {
     Pending().push_back(std::move(text));
 }
 
+bool HasServerWarnings() {
+    return !Pending().empty();
+}
+
 std::vector<std::string> TakeServerWarnings() {
     std::vector<std::string> taken;
     taken.swap(Pending());

@@ -8,5 +8,7 @@
 
 // text is UTF-8.
 void AddServerWarning(std::string text);
+// Whether anything was added on this thread since the last TakeServerWarnings.
+bool HasServerWarnings();
 // Everything added on this thread since the last call, oldest first.
 std::vector<std::string> TakeServerWarnings();

@@ -10,6 +10,7 @@
 #include "automation/ServerWarnings.h"
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -72,11 +73,13 @@ void ChmConverter::CollectServerWarnings(const std::string& context) {
 int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     if (root->firstChild)
         ClearTopics();
-    // The front page, when there is one, carries the help title.
-    this->title = std::move(title);
+    // The front page, when there is one, carries the help title; a document without headings leaves it as it was.
+    std::string previousTitle = std::exchange(this->title, std::move(title));
     BuildTopicTree();
-    if (!root->firstChild)
+    if (!root->firstChild) {
+        this->title = std::move(previousTitle);
         return 0;
+    }
     SplitPages();
     const std::string contentsName = this->title + ".hhc";
     const std::string indexName = this->title + ".hhk";

@@ -9,6 +9,7 @@
 #include "automation/CodePage.h"
 #include "automation/HResult.h"
 #include "automation/HeadingText.h"
+#include "automation/ServerWarnings.h"
 #include "automation/Variant.h"
 
 namespace {
@@ -50,21 +51,20 @@ void ChmConverter::BuildTopicTree() {
         // A heading paragraph that holds nothing but a page break is no topic.
         if (text == "\f")
             continue;
-        auto node = std::make_unique<TopicNode>();
-        node->paragraph = paragraph;
         // Nor is a heading with no text to show (a blank entry in the contents and index): what it holds and what
         // follows it stay on the page before, or count as text before the first heading.
-        if (IsBlankHeading(NarrowToWide(PlainTitle(*node)).value_or(u"x"))) {
-            if (previous == root.get()) {
+        const std::string plain = PlainLine(text);
+        if (IsBlankHeading(NarrowToWide(plain).value_or(u"x"))) {
+            if (previous == root.get())
                 frontParagraphs += HoldsContent(text) ? 1 : 0;
-            } else {
+            else
                 warnings.push_back("an empty heading after " + QuotedTitle(*previous) +
                                    " is left out of the contents and index; what follows it is on that topic's page");
-            }
-            node->paragraph.DetachDispatch();
             continue;
         }
-        if (const size_t length = PlainLength(PlainTitle(*node)); length > kMaxTitleLength)
+        auto node = std::make_unique<TopicNode>();
+        node->paragraph = paragraph;
+        if (const size_t length = PlainLength(plain); length > kMaxTitleLength)
             warnings.push_back("the heading " + QuotedTitle(*node) + " is " + std::to_string(length) +
                                " characters long; the contents, index and page title show its first " +
                                std::to_string(kMaxTitleLength - 1) + ", its page the whole heading");
@@ -212,10 +212,12 @@ int32_t ChmConverter::SplitPages() {
                     &missing, &missing, &missing, &missing, &missing, &missing, &missing);
 
         // What this page's decoration and export reported, named by the page and its heading.
-        const std::string context = "page " + node.pageName + " " + QuotedTitle(node);
-        for (size_t w = warningsBefore; w < warnings.size(); ++w)
-            warnings[w] = context + ": " + warnings[w];
-        CollectServerWarnings(context);
+        if (warnings.size() > warningsBefore || HasServerWarnings()) {
+            const std::string context = "page " + node.pageName + " " + QuotedTitle(node);
+            for (size_t w = warningsBefore; w < warnings.size(); ++w)
+                warnings[w] = context + ": " + warnings[w];
+            CollectServerWarnings(context);
+        }
 
         if (pageObserver)
             pageObserver(i, count, PlainTitle(node));

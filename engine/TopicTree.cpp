@@ -3,14 +3,17 @@
 #include "automation/CodePage.h"
 #include "automation/HeadingText.h"
 
-std::string PlainTitle(const TopicNode& node) {
-    if (node.paragraph.empty())
-        return node.fixedTitle;
-    const std::string text = node.paragraph.Range().Text();
+std::string PlainLine(const std::string& text) {
     const auto wide = NarrowToWide(text);
     if (!wide)
         return text;
     return WideToNarrow(PlainHeadingText(*wide)).value_or(text);
+}
+
+std::string PlainTitle(const TopicNode& node) {
+    if (node.paragraph.empty())
+        return node.fixedTitle;
+    return PlainLine(node.paragraph.Range().Text());
 }
 
 std::string QuotedTitle(const TopicNode& node) {

@@ -19,6 +19,8 @@ struct TopicNode {
     int32_t pageNumber = -1; // position among all headings in document order; -1 until the heading walk sets it
 };
 
+// Word's text of a heading (narrow) as one plain line; not shortened.
+std::string PlainLine(const std::string& text);
 // The heading's text as one plain line (narrow), or the front page's fixed title; not shortened.
 std::string PlainTitle(const TopicNode& node);
 // The heading's plain line for messages: quoted, at most about 60 characters.
