@@ -4,6 +4,7 @@
 // nothing outside the page and its folder is touched.
 
 #include "DocumentModel.h"
+#include "MetafileConverter.h"
 
 #include <filesystem>
 #include <string>
@@ -15,7 +16,9 @@ struct HtmlSaveResult {
     std::vector<std::string> warnings;
 };
 
-HtmlSaveResult SaveDocumentAsHtml(const Document& document, const std::filesystem::path& page);
+// Metafiles come from the cache when it holds them.
+HtmlSaveResult SaveDocumentAsHtml(const Document& document, const std::filesystem::path& page,
+                                  const MetafileCache* metafiles = nullptr);
 
 // The picture folder of a page: "0.html" -> "0.files".
 std::filesystem::path PictureFolderOf(const std::filesystem::path& page);

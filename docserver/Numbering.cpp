@@ -11,10 +11,29 @@
 
 namespace {
 
+// A level's number format. Newer Word writes formats older ones lack inside mc:AlternateContent: a custom format of
+// zero-padded numbers ("001, 002, 003, ...") is read as decimal with that many digits, anything else by its fallback.
+std::string LevelFormat(const pugi::xml_node& level) {
+    if (Child(level, "numFmt"))
+        return ChildValue(level, "numFmt", "decimal");
+    const pugi::xml_node alternatives = Child(level, "AlternateContent");
+    const pugi::xml_node chosen = Child(Child(alternatives, "Choice"), "numFmt");
+    if (AttributeText(chosen, "val") == "custom") {
+        const std::string pattern = AttributeText(chosen, "format");
+        const size_t width = pattern.find_first_not_of("0123456789");
+        const std::string first = pattern.substr(0, width);
+        if (first.size() >= 2 && first.size() <= 9 && first.front() == '0')
+            return first.size() == 2 ? "decimalZero" : "decimalZero" + std::to_string(first.size());
+    } else if (chosen) {
+        return ChildValue(Child(alternatives, "Choice"), "numFmt", "decimal");
+    }
+    return ChildValue(Child(alternatives, "Fallback"), "numFmt", "decimal");
+}
+
 NumberingLevel ReadLevel(const pugi::xml_node& node) {
     NumberingLevel level;
     level.start = ChildInt(node, "start", 1);
-    level.format = ChildValue(node, "numFmt", "decimal");
+    level.format = LevelFormat(node);
     level.text = Utf8ToUtf16(ChildValue(node, "lvlText"));
     level.restartAfter = ChildInt(node, "lvlRestart", -1);
     level.legal = OnOff(node, "isLgl") == 1;
@@ -85,14 +104,11 @@ const NumberingLevel* FindNumberingLevel(const Numbering& numbering, int numId, 
     return &abstract->second.levels[static_cast<size_t>(level)];
 }
 
-std::vector<std::u16string> ComputeListStrings(const Document& document, const Story& story) {
-    struct Counters {
-        std::array<int, 9> value{};
-        std::array<bool, 9> used{};
-    };
-    std::map<int, Counters> byAbstract;
-    std::set<int> instancesSeen;
-    std::vector<std::u16string> strings(story.paragraphs.size());
+StoryLists ComputeStoryLists(const Document& document, const Story& story) {
+    StoryLists lists;
+    std::map<int, ListCounters> byAbstract;
+    std::vector<std::u16string>& strings = lists.strings;
+    strings.resize(story.paragraphs.size());
 
     for (size_t p = 0; p < story.paragraphs.size(); ++p) {
         const ListMembership list = ListOf(document, story.paragraphs[p].format);
@@ -102,10 +118,16 @@ std::vector<std::u16string> ComputeListStrings(const Document& document, const S
         const NumberingLevel* level = FindNumberingLevel(document.numbering, list.numId, list.level);
         if (instance == document.numbering.instances.end() || !level)
             continue;
-        Counters& counters = byAbstract[instance->second.abstractId];
+        const int abstractId = instance->second.abstractId;
+        auto [entry, firstOfAbstract] = byAbstract.try_emplace(abstractId);
+        ListCounters& counters = entry->second;
+        if (firstOfAbstract)
+            if (auto abstract = document.numbering.abstracts.find(abstractId);
+                abstract != document.numbering.abstracts.end() && abstract->second.reached)
+                counters = *abstract->second.reached;
         const auto numberingLevel = [&](int k) { return FindNumberingLevel(document.numbering, list.numId, k); };
 
-        if (instancesSeen.insert(list.numId).second)
+        if (lists.firstUse.try_emplace(list.numId, p).second && !instance->second.startOverridesUsed)
             for (const auto& [overridden, start] : instance->second.startOverrides) {
                 counters.value[static_cast<size_t>(overridden)] = start - 1;
                 counters.used[static_cast<size_t>(overridden)] = true;
@@ -121,6 +143,7 @@ std::vector<std::u16string> ComputeListStrings(const Document& document, const S
                 continue;
             counters.used[static_cast<size_t>(deeper)] = false;
         }
+        lists.countersAfter[abstractId].emplace_back(p, counters);
 
         std::u16string text;
         const std::u16string& pattern = level->text;
@@ -130,9 +153,10 @@ std::vector<std::u16string> ComputeListStrings(const Document& document, const S
                 const NumberingLevel* shown = numberingLevel(k);
                 const size_t slot = static_cast<size_t>(k);
                 const int value = counters.used[slot] ? counters.value[slot] : (shown ? shown->start : 1);
-                const std::string format = level->legal ? std::string("decimal")
-                                           : shown      ? shown->format
-                                                        : std::string("decimal");
+                // Legal numbering shows every level in Arabic digits; zero-padded ones already are.
+                const std::string own = shown ? shown->format : std::string("decimal");
+                const std::string format =
+                    level->legal && own.rfind("decimalZero", 0) != 0 ? std::string("decimal") : own;
                 text += FormatListNumber(value, format);
                 ++i;
             } else {
@@ -141,5 +165,17 @@ std::vector<std::u16string> ComputeListStrings(const Document& document, const S
         }
         strings[p] = std::move(text);
     }
-    return strings;
+    return lists;
+}
+
+std::optional<ListCounters> CountersBefore(const StoryLists& lists, int abstractId, size_t paragraph) {
+    const auto found = lists.countersAfter.find(abstractId);
+    if (found == lists.countersAfter.end())
+        return std::nullopt;
+    const auto& after = found->second;
+    auto next = std::lower_bound(after.begin(), after.end(), paragraph,
+                                 [](const auto& entry, size_t index) { return entry.first < index; });
+    if (next == after.begin())
+        return std::nullopt;
+    return std::prev(next)->second;
 }
