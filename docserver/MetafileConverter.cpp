@@ -14,6 +14,7 @@
 #include <memory>
 #include <signal.h>
 #include <sstream>
+#include <string_view>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -72,6 +73,13 @@ std::vector<uint8_t> ReadAll(const fs::path& path) {
 
 bool StartsAsPng(const std::vector<uint8_t>& bytes) {
     return bytes.size() > 8 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G';
+}
+
+// Equation Editor previews draw their accents and operators in its own font; wmf2gd, which lacks it, would draw
+// the plain letters behind those glyphs ("&&" for dots), while LibreOffice maps the font to its own symbols.
+bool UsesEquationFont(const std::vector<uint8_t>& bytes) {
+    static constexpr std::string_view kFont = "MT Extra";
+    return std::search(bytes.begin(), bytes.end(), kFont.begin(), kFont.end()) != bytes.end();
 }
 
 void AppendBytes(void* context, void* data, int size) {
@@ -151,7 +159,7 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
             .write(reinterpret_cast<const char*>(metafiles[i].bytes->data()),
                    static_cast<std::streamsize>(metafiles[i].bytes->size()));
         const fs::path target = folder / (stem + ".png");
-        if (!metafiles[i].enhanced && !wmf2gd.empty() &&
+        if (!metafiles[i].enhanced && !wmf2gd.empty() && !UsesEquationFont(*metafiles[i].bytes) &&
             RunQuietly({wmf2gd.string(), "-t", "png", "-o", target.string(), source.string()},
                        std::chrono::seconds(30)))
             results[i].png = ReadAll(target);

@@ -553,21 +553,33 @@ TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
                                         "  esac\n"
                                         "  shift\n"
                                         "done\n";
-    fs::permissions(tools / "soffice", fs::perms::owner_all);
+    std::ofstream(tools / "wmf2gd") << "#!/bin/sh\necho wmf2gd >> '" << (tools / "log").string() << "'\ncp '"
+                                    << (tools / "page.png").string() << "' \"$4\"\n";
+    for (const char* tool : {"soffice", "wmf2gd"})
+        fs::permissions(tools / tool, fs::perms::owner_all);
     const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", (tools.string() + ":/bin:/usr/bin").c_str(), 1);
 
-    DocxBuilder doc;
-    doc.AddParagraph({Picture(FakeEmf(1), false, "emf"), Picture(FakeEmf(2), false, "emf")});
-    doc.AddParagraph({Picture(FakeEmf(1), false, "emf"), Picture(FakeEmf(3), true, "emf")});
-    const WordDocument document = Load(doc);
-    const std::string html = Save(document);
-    Save(document);
+    // A WMF that draws in the equation font goes to LibreOffice, which has its symbols; a plain one to wmf2gd.
+    const std::vector<uint8_t> plainWmf = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> equationWmf = plainWmf;
+    equationWmf.insert(equationWmf.end(), {'M', 'T', ' ', 'E', 'x', 't', 'r', 'a', 0});
+    DocxBuilder source;
+    source.AddParagraph({Picture(FakeEmf(1), false, "emf"), Picture(FakeEmf(2), false, "emf")});
+    source.AddParagraph({Picture(FakeEmf(1), false, "emf"), Picture(FakeEmf(3), true, "emf")});
+    source.AddParagraph({Picture(plainWmf, false, "wmf"), Picture(equationWmf, false, "wmf")});
+    const WordDocument sourceDocument = Load(source);
+    // A page cut from it, open beside it: its save converts the source's metafiles too.
+    DocxBuilder page;
+    page.AddParagraph({Picture(FakeEmf(2), false, "emf")});
+    SaveAs(Load(page), folder / "page.html");
+    const std::string html = Save(sourceDocument);
+    Save(sourceDocument);
     setenv("PATH", savedPath.c_str(), 1);
 
-    EXPECT_EQ(ReadText(tools / "log"), "start\n") << "one converter start for all of them, saved twice";
+    EXPECT_EQ(ReadText(tools / "log"), "wmf2gd\nstart\n") << "one start for all of them, whatever was saved";
     const std::regex sized("<img width=\"96\" height=\"96\"");
-    EXPECT_EQ(std::distance(std::sregex_iterator(html.begin(), html.end(), sized), std::sregex_iterator()), 4)
+    EXPECT_EQ(std::distance(std::sregex_iterator(html.begin(), html.end(), sized), std::sregex_iterator()), 6)
         << "each at the size the document gives it";
     ExpectPicturesResolve(html);
     const std::string written = ReadText(folder / "0.files" / "image001.png");
