@@ -41,7 +41,6 @@ bool IsSkipped(const char* name) {
                                                "customXmlPr",
                                                "smartTagPr",
                                                "tblPrEx",
-                                               "bookmarkEnd_",
                                                "footnotePr",
                                                "endnotePr",
                                                "separator",

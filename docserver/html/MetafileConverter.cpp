@@ -1,70 +1,23 @@
 #include "MetafileConverter.h"
 
+#include "docserver/package/ExternalProgram.h"
+
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <signal.h>
-#include <sstream>
 #include <string_view>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path FindTool(const char* name) {
-    const char* path = std::getenv("PATH");
-    std::stringstream folders(path ? path : "");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        const fs::path candidate = fs::path(folder) / name;
-        if (!folder.empty() && access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return {};
-}
-
-// Runs a converter with its output silenced; a converter that hangs on a hostile file is killed.
-bool RunQuietly(const std::vector<std::string>& arguments, std::chrono::seconds limit) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        if (const int quiet = open("/dev/null", O_RDWR); quiet >= 0) {
-            dup2(quiet, STDIN_FILENO);
-            dup2(quiet, STDOUT_FILENO);
-            dup2(quiet, STDERR_FILENO);
-        }
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    if (child < 0)
-        return false;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (waitpid(child, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 std::vector<uint8_t> ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -138,8 +91,8 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
         return results;
     const bool anyWmf =
         std::any_of(metafiles.begin(), metafiles.end(), [](const MetafileInput& input) { return !input.enhanced; });
-    const fs::path wmf2gd = anyWmf ? FindTool("wmf2gd") : fs::path();
-    const fs::path soffice = FindTool("soffice");
+    const fs::path wmf2gd = anyWmf ? FindProgram("wmf2gd") : fs::path();
+    const fs::path soffice = FindProgram("soffice");
     std::string folderTemplate = (fs::temp_directory_path() / "leafbind-metafile-XXXXXX").string();
     if ((wmf2gd.empty() && soffice.empty()) || !mkdtemp(folderTemplate.data())) {
         for (size_t i = 0; i < metafiles.size(); ++i)
@@ -160,7 +113,7 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
                    static_cast<std::streamsize>(metafiles[i].bytes->size()));
         const fs::path target = folder / (stem + ".png");
         if (!metafiles[i].enhanced && !wmf2gd.empty() && !UsesEquationFont(*metafiles[i].bytes) &&
-            RunQuietly({wmf2gd.string(), "-t", "png", "-o", target.string(), source.string()},
+            RunProgram({wmf2gd.string(), "-t", "png", "-o", target.string(), source.string()},
                        std::chrono::seconds(30)))
             results[i].png = ReadAll(target);
         if (!StartsAsPng(results[i].png))
@@ -180,7 +133,7 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
             command.push_back(
                 (folder / ("picture" + std::to_string(i) + (metafiles[i].enhanced ? ".emf" : ".wmf"))).string());
         const auto limit = std::chrono::seconds(90 + 10 * std::min<size_t>(forOffice.size(), 200));
-        RunQuietly(command, limit); // some files may convert even when another fails
+        RunProgram(command, limit); // some files may convert even when another fails
         for (size_t i : forOffice)
             results[i].png = CropToDrawing(ReadAll(out / ("picture" + std::to_string(i) + ".png")));
     }
