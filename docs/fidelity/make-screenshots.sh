@@ -23,7 +23,6 @@ documents=(
     "word2006ml=tika__testWORD_2006ml.docx"
     "drawing=poi__drawing.docx"
     "header-footer-unicode=poi__HeaderFooterUnicode.docx"
-    "legacy-equations=poi__Bug50936_1.doc"
 )
 for entry in "${documents[@]}"; do
     name=${entry%%=*}
