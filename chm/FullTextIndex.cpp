@@ -183,29 +183,126 @@ std::vector<ChildNode> WriteLeaves(ByteBuffer& file, const std::vector<IndexedWo
     return leaves;
 }
 
-std::vector<ChildNode> WriteIndexLevel(ByteBuffer& file, const std::vector<ChildNode>& children) {
-    std::vector<ChildNode> parents;
-    NodeWriter writer(file, kIndexHeader);
-    writer.Start();
-    const std::string* previous = nullptr;
-    for (const ChildNode& child : children) {
-        size_t prefix = previous != nullptr && !writer.Empty() ? CommonPrefix(*previous, child.lastWord) : 0;
-        if (!writer.Fits(child.lastWord.size() - prefix + 8)) {
-            parents.push_back({*previous, writer.Finish(0)});
-            writer.Start();
+// Words in the order readers compare them while walking down the tree: chmlib's search (python3-chm, xchm)
+// uses strcasecmp, which folds A-Z; our words are lower case, but the second byte of a double-byte character
+// may be one of those letters. Equal folds fall back to the bytes.
+bool SortsBefore(const std::string& a, const std::string& b) {
+    const auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+    const size_t limit = std::min(a.size(), b.size());
+    for (size_t i = 0; i < limit; ++i) {
+        if (a[i] == b[i])
+            continue;
+        const int x = fold(static_cast<unsigned char>(a[i]));
+        const int y = fold(static_cast<unsigned char>(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+// The index nodes above the leaves, built as the leaves come. chmlib's search walks down from the root but does
+// not go back to the first entry when it moves to a lower index node: it reads the lower node from the offset at
+// which it left the upper one. So every index node below the root starts with filler entries up to the offset of
+// its own entry in its parent. Fillers hold words of 0x01 bytes, which sort before every word, so a reader that
+// starts at a node's first entry passes over them; their links go to the node's first real child.
+class IndexLevels {
+public:
+    IndexLevels(ByteBuffer& file, size_t longestKey) : file_(file), reserve_(longestKey + 8) {}
+
+    void Add(const ChildNode& leaf) { Add(0, leaf.lastWord, leaf.offset); }
+    // Writes what is open; returns the root's offset. levels is the number of index levels.
+    uint32_t Finish(uint16_t& levels) {
+        for (size_t level = 0;; ++level) {
+            if (level + 1 == levels_.size()) {
+                levels = static_cast<uint16_t>(levels_.size());
+                return Write(level);
+            }
+            Close(level);
+        }
+    }
+
+private:
+    struct OpenNode {
+        ByteBuffer node;
+        std::string previous;
+        bool empty = true;
+        std::vector<size_t> fillerLinks;
+    };
+
+    void Add(size_t level, const std::string& key, uint32_t child) {
+        if (level == levels_.size()) {
+            levels_.emplace_back();
+            Start(level);
+        }
+        size_t prefix = levels_[level].empty ? 0 : CommonPrefix(levels_[level].previous, key);
+        if (levels_[level].node.Size() + key.size() - prefix + 8 > kSearchNodeSize) {
+            Close(level);
+            Start(level);
             prefix = 0;
         }
-        ByteBuffer& node = writer.Node();
-        node.PutU8(static_cast<uint8_t>(child.lastWord.size() - prefix + 1));
-        node.PutU8(static_cast<uint8_t>(prefix));
-        node.PutText(std::string_view(child.lastWord).substr(prefix));
-        node.PutU32(child.offset);
-        node.PutU16(0);
-        previous = &child.lastWord;
+        OpenNode& open = levels_[level];
+        for (const size_t link : open.fillerLinks)
+            open.node.PatchU32(link, child);
+        open.fillerLinks.clear();
+        open.node.PutU8(static_cast<uint8_t>(key.size() - prefix + 1));
+        open.node.PutU8(static_cast<uint8_t>(prefix));
+        open.node.PutText(std::string_view(key).substr(prefix));
+        open.node.PutU32(child);
+        open.node.PutU16(0);
+        open.previous = key;
+        open.empty = false;
     }
-    parents.push_back({*previous, writer.Finish(0)});
-    return parents;
-}
+
+    void Start(size_t level) {
+        size_t filler = 0;
+        if (level + 1 < levels_.size()) {
+            // The parent must have room for this node's entry where it stands now.
+            if (levels_[level + 1].node.Size() + reserve_ > kSearchNodeSize) {
+                Close(level + 1);
+                Start(level + 1);
+            }
+            filler = levels_[level + 1].node.Size() - kIndexHeader;
+        }
+        OpenNode& open = levels_[level];
+        open.node = ByteBuffer();
+        open.node.PutZeros(kIndexHeader);
+        open.empty = true;
+        open.fillerLinks.clear();
+        // Entries take 8 bytes and their word; filler is 0 or at least 8.
+        while (filler > 0) {
+            const size_t length = filler - 8 <= 254 ? filler - 8 : std::min<size_t>(254, filler - 16);
+            open.node.PutU8(static_cast<uint8_t>(length + 1));
+            open.node.PutU8(0);
+            open.node.PutText(std::string(length, '\x01'));
+            open.fillerLinks.push_back(open.node.Size());
+            open.node.PutU32(0);
+            open.node.PutU16(0);
+            filler -= length + 8;
+        }
+    }
+
+    uint32_t Write(size_t level) {
+        ByteBuffer& node = levels_[level].node;
+        const auto freeSpace = static_cast<uint16_t>(kSearchNodeSize - node.Size());
+        node.PatchU16(0, freeSpace);
+        node.PutZeros(freeSpace);
+        const auto offset = static_cast<uint32_t>(file_.Size());
+        file_.PutBytes(node.Data());
+        return offset;
+    }
+
+    void Close(size_t level) {
+        const uint32_t offset = Write(level);
+        const std::string key = levels_[level].previous;
+        Add(level + 1, key, offset);
+    }
+
+    ByteBuffer& file_;
+    size_t reserve_;
+    std::vector<OpenNode> levels_;
+};
 
 } // namespace
 
@@ -323,7 +420,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
         }
     }
     std::sort(entries.begin(), entries.end(), [](const IndexedWord& a, const IndexedWord& b) {
-        return *a.word != *b.word ? *a.word < *b.word : a.context < b.context;
+        return *a.word != *b.word ? SortsBefore(*a.word, *b.word) : a.context < b.context;
     });
     const Roots roots{BestRoot(histograms[0]), BestRoot(histograms[1]), BestRoot(histograms[2])};
 
@@ -365,17 +462,22 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
         longestWord = std::max(longestWord, entry.word->size());
     }
 
-    std::vector<ChildNode> level = WriteLeaves(file, entries);
-    const size_t leafCount = level.size();
+    const std::vector<ChildNode> leaves = WriteLeaves(file, entries);
+    const size_t leafCount = leaves.size();
     uint16_t depth = 1;
-    while (level.size() > 1) {
-        level = WriteIndexLevel(file, level);
-        ++depth;
+    uint32_t root = leaves.front().offset;
+    if (leafCount > 1) {
+        IndexLevels index(file, longestWord);
+        for (const ChildNode& leaf : leaves)
+            index.Add(leaf);
+        uint16_t levels = 0;
+        root = index.Finish(levels);
+        depth += levels;
     }
     file.PatchU32(0x04, topicLimit_);
-    file.PatchU32(0x08, level.front().offset);
+    file.PatchU32(0x08, root);
     file.PatchU32(0x10, static_cast<uint32_t>(leafCount));
-    file.PatchU32(0x14, level.front().offset);
+    file.PatchU32(0x14, root);
     file.PatchU16(0x18, depth);
     file.PatchU32(0x1A, 7);
     Bytes bytes = file.Take();

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iconv.h>
+#include <map>
+#include <random>
 #include <sstream>
 
 #include "SearchIndexReader.h"
@@ -265,6 +267,76 @@ TEST(FullTextSearchManyPages, WordsInHundredsOfPagesAreFoundInEachOfThem) {
     if (HavePython3Chm()) {
         EXPECT_EQ(Python3ChmFind(project, queries), expected);
     }
+}
+
+// An index of three levels or more, walked down from the root as chmlib's search does: every English word and
+// every Chinese character of the pages is found whole with exactly its pages, and each run of characters by a
+// partial lookup. Random runs of 1,800 characters make the many distinct words that need the third level.
+TEST(FullTextSearchDeepIndex, ReadersWalkingDownFromTheRootFindEveryWordWithItsPages) {
+    SearchProject project("deep");
+    std::vector<std::string> characters; // UTF-8
+    for (int lead = 0xB0; lead <= 0xD7 && characters.size() < 1800; ++lead)
+        for (int trail = 0xA1; trail <= 0xFE && characters.size() < 1800; ++trail)
+            characters.push_back(Utf8FromGb18030(std::string{static_cast<char>(lead), static_cast<char>(trail)}));
+    const char* const english[] = {"help",    "topic", "document",  "install", "option", "window", "zebra",
+                                   "quantum", "yield", "xylophone", "alpha",   "bravo",  "page"};
+    std::map<std::string, Pages> expected;
+    std::vector<Query> partial;
+    std::vector<Pages> partialExpected;
+    std::mt19937 random(17);
+    for (int page = 0; page < 160; ++page) {
+        const std::string name = "p" + std::to_string(page) + ".html";
+        std::string body = "<p>";
+        for (int chars = 0; chars < 900;) {
+            const std::string word = english[random() % std::size(english)] + std::to_string(random() % 300);
+            expected[word].insert(name);
+            std::string run;
+            const int length = 1 + static_cast<int>(random() % 8);
+            for (int k = 0; k < length; ++k) {
+                const std::string& c = characters[random() % characters.size()];
+                expected[c].insert(name);
+                run += c;
+            }
+            chars += length;
+            if (page % 40 == 0 && length == 4) {
+                partial.push_back({run, true});
+                partialExpected.push_back({});
+            }
+            body += word + " " + run + (random() % 5 == 0 ? "</p><p>" : " ");
+        }
+        project.Add(name, Page("<title>" + name + "</title>", body + "</p>")); // python3-chm keys pages by title
+    }
+    ASSERT_TRUE(project.Compile());
+    SearchIndexReader reader(project.Output());
+    const std::string index = reader.Read("/$FIftiMain");
+    ASSERT_GT(index.size(), 0x1Au);
+    EXPECT_GE(static_cast<unsigned char>(index[0x18]) | static_cast<unsigned char>(index[0x19]) << 8, 3);
+
+    std::vector<Query> queries;
+    std::vector<Pages> pages;
+    for (const auto& [word, where] : expected) {
+        queries.push_back({word, false});
+        pages.push_back(where);
+    }
+    // A run's pages: wherever its characters stand together, which our reader's leaf walk tells.
+    for (size_t i = 0; i < partial.size(); ++i) {
+        partialExpected[i] = reader.Find(partial[i].text, true);
+        EXPECT_FALSE(partialExpected[i].empty()) << partial[i].text;
+    }
+    queries.insert(queries.end(), partial.begin(), partial.end());
+    pages.insert(pages.end(), partialExpected.begin(), partialExpected.end());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(reader.Find(queries[i].text, false), pages[i]) << queries[i].text;
+    if (!HavePython3Chm())
+        GTEST_SKIP() << "python3-chm is not installed";
+    const std::vector<Pages> found = Python3ChmFind(project, queries);
+    ASSERT_EQ(found.size(), queries.size());
+    size_t wrong = 0;
+    for (size_t i = 0; i < queries.size(); ++i)
+        if (found[i] != pages[i] && ++wrong <= 5)
+            ADD_FAILURE() << queries[i].text << (queries[i].prefix ? " (partial)" : "") << ": " << found[i].size()
+                          << " pages instead of " << pages[i].size();
+    EXPECT_EQ(wrong, 0u) << "of " << queries.size();
 }
 
 TEST(FullTextSearchBadInput, UnreadablePagesAreSkippedWithAWarningAndTheRestIsIndexed) {

@@ -128,7 +128,7 @@ uint32_t SearchIndexReader::FindLeaf(const std::string& key) const {
     return node;
 }
 
-std::vector<SearchIndexReader::Word> SearchIndexReader::LeafWordsFrom(uint32_t leaf) const {
+std::vector<SearchIndexReader::Word> SearchIndexReader::LeafWordsFrom(uint32_t leaf, const std::string& key) const {
     std::vector<Word> words;
     const uint32_t nodeSize = U32(index_, 0x2E);
     while (leaf != 0 && leaf + nodeSize <= index_.size()) {
@@ -148,6 +148,9 @@ std::vector<SearchIndexReader::Word> SearchIndexReader::LeafWordsFrom(uint32_t l
             previous = word.bytes;
             words.push_back(word);
         }
+        // Later leaves hold only words after this one's last.
+        if (previous > key && previous.compare(0, key.size(), key) != 0)
+            break;
         leaf = U32(index_, leaf);
     }
     return words;
@@ -195,7 +198,7 @@ std::set<std::string> SearchIndexReader::Find(const std::string& query, bool pre
     for (char& c : lower)
         c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     const std::string key = Convert("UTF-8", "GB18030", lower);
-    for (const Word& word : LeafWordsFrom(FindLeaf(key))) {
+    for (const Word& word : LeafWordsFrom(FindLeaf(key), key)) {
         const bool matches = prefix ? word.bytes.compare(0, key.size(), key) == 0 : word.bytes == key;
         if (!matches && word.bytes > key)
             break;

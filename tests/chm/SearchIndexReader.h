@@ -32,7 +32,8 @@ private:
         uint32_t wlcSize = 0;
         uint64_t topicCount = 0;
     };
-    std::vector<Word> LeafWordsFrom(uint32_t leafOffset) const;
+    // The words of the leaf at leafOffset and of the leaves after it that may hold key or words starting with it.
+    std::vector<Word> LeafWordsFrom(uint32_t leafOffset, const std::string& key) const;
     uint32_t FindLeaf(const std::string& key) const;
     std::vector<uint32_t> Topics(const Word& word) const;
     std::string PageOf(uint32_t topic) const;
