@@ -224,6 +224,13 @@ private:
         containerStorage_.emplace(settings);
         if (!CollectFiles() || !ReadContextIncludes())
             return false;
+        // A help file with nothing to show is a failure, not an empty success (a stray file named .hhp, say).
+        const bool hasPage = std::any_of(sources_.begin(), sources_.end(),
+                                         [](const SourceFile& file) { return IsPage(file.internalName); });
+        if (!hasPage && project_.contentsFile.empty() && project_.defaultTopic.empty()) {
+            Error("the project names no page, no contents file and no default topic: there is nothing to compile");
+            return false;
+        }
         Sitemap contents;
         Sitemap index;
         if (!ReadSitemap(project_.contentsFile, contents) || !ReadSitemap(project_.indexFile, index))

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <random>
 
 #include "hha.h"
 
@@ -229,6 +230,18 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"badsitemap",
                  [](ProjectFolder& p) { WriteFile(p.folder / "Manual.hhc", "<UL><LI><OBJECT type=\"text/sitemap\">"); },
                  "malformed sitemap"},
+        BadInput{"nothingtocompile",
+                 [](ProjectFolder& p) { WriteFile(p.folder / "Manual.hhp", "[OPTIONS]\r\nTitle=Empty\r\n"); },
+                 "nothing to compile"},
+        BadInput{"randombytes",
+                 [](ProjectFolder& p) {
+                     std::mt19937 random(5);
+                     std::string bytes(200 * 1024, '\0');
+                     for (char& c : bytes)
+                         c = static_cast<char>(random());
+                     WriteFile(p.folder / "Manual.hhp", bytes);
+                 },
+                 "error:"},
         BadInput{"longline", [](ProjectFolder& p) { Append(p, std::string(50000, 'a') + ".html\r\n"); }, "longer than"},
         BadInput{"climbsout", [](ProjectFolder& p) { Append(p, "..\\..\\etc\\passwd\r\n"); }, "refused"},
         BadInput{"absolute", [](ProjectFolder& p) { Append(p, "/etc/passwd\r\n"); }, "refused"},
