@@ -47,11 +47,6 @@ void ByteBuffer::PatchU32(size_t offset, uint32_t value) {
         bytes_[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-void ByteBuffer::PatchU64(size_t offset, uint64_t value) {
-    for (int i = 0; i < 8; ++i)
-        bytes_[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
 void ByteBuffer::PutEncIntLowFirst(uint64_t value) {
     while (value >= 0x80) {
         bytes_.push_back(static_cast<uint8_t>((value & 0x7F) | 0x80));

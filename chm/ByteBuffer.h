@@ -26,7 +26,6 @@ public:
     void PutZeros(size_t count) { bytes_.insert(bytes_.end(), count, 0); }
     void PatchU16(size_t offset, uint16_t value);
     void PatchU32(size_t offset, uint32_t value);
-    void PatchU64(size_t offset, uint64_t value);
 
     size_t Size() const { return bytes_.size(); }
     // Room for size bytes in all, for a buffer whose final size is known: growing by copies costs page faults.
