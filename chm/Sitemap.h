@@ -7,9 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace chm {
-
-inline constexpr std::size_t kMaxSitemapValueLength = 4096;
+inline constexpr size_t kMaxSitemapValueLength = 4096;
 inline constexpr int kMaxSitemapDepth = 64;
 
 struct SitemapEntry {
@@ -35,6 +33,4 @@ struct SitemapParseResult {
 };
 
 // Values are decoded into codePage, the project's: character references become the characters they name.
-SitemapParseResult ParseSitemap(const std::string& bytes, std::uint32_t codePage = 1252);
-
-} // namespace chm
+SitemapParseResult ParseSitemap(const std::string& bytes, uint32_t codePage = 1252);

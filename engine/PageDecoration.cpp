@@ -130,24 +130,13 @@ std::string PageFileForBookmark(const std::string& name, ChmConverter& converter
     return found == converter.bookmarkPages->end() ? std::string() : PageName(found->second);
 }
 
-WordRange FindBookmarkRange(ChmConverter& converter, const std::string& name) {
-    WordRange found;
-    ForEachBookmark(converter, [&](WordBookmark& bookmark) {
-        if (bookmark.Name() != name)
-            return true;
-        found = bookmark.Range();
-        return false;
-    });
-    return found;
-}
-
 int32_t PageIndexOfPosition(ChmConverter& converter, WordRange range) {
     std::vector<TopicNode*> topics;
     CollectPreOrder(converter.root->firstChild, topics);
     return PageIndexAmong(topics, range.Start());
 }
 
-void AppendRelatedTopics(const TopicNode& node, ChmConverter&, WordDocument page) {
+void AppendRelatedTopics(const TopicNode& node, WordDocument page) {
     if (!node.firstChild)
         return;
     WordParagraphs paragraphs = page.Paragraphs();
@@ -171,8 +160,14 @@ void RemoveHeadingNumbers(WordDocument page) {
     auto missing = ScopedVariant::Missing();
     for (int32_t i = 1; i <= listParagraphs.Count(); ++i) {
         WordParagraph paragraph = listParagraphs.Item(i);
-        if (paragraph.OutlineLevel() < 10)
-            paragraph.Range().ListFormat().RemoveNumbers(&missing);
+        if (paragraph.OutlineLevel() >= 10)
+            continue;
+        // The collection is live: a paragraph that leaves the list takes its index with it, and the next list
+        // paragraph moves up into that index.
+        const int32_t before = listParagraphs.Count();
+        paragraph.Range().ListFormat().RemoveNumbers(&missing);
+        if (listParagraphs.Count() < before)
+            --i;
     }
 }
 
