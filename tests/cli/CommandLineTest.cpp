@@ -17,7 +17,7 @@ std::string Describe(const CliOptions& o) {
     text << "input=" << o.input << " output=" << o.output << " title=" << (o.title ? "[" + *o.title + "]" : "none")
          << " header=" << o.header << " footer=" << o.footer << " png=" << o.png << " related=" << o.related
          << " numbering=" << o.numbering << " copyright=" << o.copyright << " keep=" << o.keepFolder
-         << " quiet=" << o.quiet;
+         << " quiet=" << o.quiet << " frontPage=" << o.frontPage;
     return text.str();
 }
 
@@ -34,6 +34,13 @@ const std::vector<Row> kRows = {
       "--copyright", "(c) 2024", "--keep", "work", "--quiet"},
      Action::Convert,
      [](CliOptions& o) { o = {"in.docx", "out.chm", "T", true, true, false, false, true, "(c) 2024", "work", true}; },
+     ""},
+    {{"in.docx", "--front-page"},
+     Action::Convert,
+     [](CliOptions& o) {
+         o.input = "in.docx";
+         o.frontPage = true;
+     },
      ""},
     {{"--output", "o.chm", "-q", "手册.docx"},
      Action::Convert,
