@@ -4,6 +4,7 @@
 #include "UiTexts.h"
 #include "WorkerLink.h"
 #include "automation/ComRuntime.h"
+#include "engine/WorkFolder.h"
 
 #if __has_include("docserver/DocumentServer.h")
 #include "docserver/DocumentServer.h"
@@ -22,6 +23,7 @@ bool CLeafbindApp::OnInit() {
     // The key name the program was given; nothing is ever stored under it.
     SetVendorName(wxString::FromUTF8("应用程序向导生成的本地应用程序"));
     CoInitialize(nullptr);
+    RemoveWorkFoldersOnSignals();
 #ifdef LEAFBIND_HAS_DOCUMENT_SERVER
     RegisterDocumentServer();
 #endif
@@ -38,8 +40,10 @@ int CLeafbindApp::OnRun() {
         link = dialog.Link();
     }
     // The user chose to quit during a conversion. The worker no longer reaches any window, but it may still be in
-    // the middle of Word calls: end the process now rather than run static destructors under its feet.
+    // the middle of Word calls: end the process now rather than run static destructors under its feet, and take
+    // the run's folders with it.
     if (link->WorkerRunning()) {
+        RemoveWorkFoldersNow();
         std::fflush(nullptr);
         std::quick_exit(0);
     }

@@ -9,22 +9,21 @@
 #include "PathChoices.h"
 #include "ShellOpen.h"
 #include "UiTexts.h"
-#include "WorkFolder.h"
 #include "WorkerLink.h"
-#include "helpproject/FolderCleanup.h"
 
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
+#include <wx/richmsgdlg.h>
 #include <wx/stattext.h>
 #include <wx/stdpaths.h>
 #include <wx/textctrl.h>
 #include <wx/thread.h>
 #include <wx/valtext.h>
 
-#include <filesystem>
-#include <system_error>
+#include <cinttypes>
+#include <cstdio>
 #include <thread>
 
 namespace {
@@ -33,19 +32,60 @@ wxString Text(const char* utf8) {
     return wxString::FromUTF8(utf8);
 }
 
+wxString StartFolderFor(wxWindow* parent) {
+    const auto* main = dynamic_cast<const CLeafbindDlg*>(parent);
+    return main ? main->ChooserFolder() : wxGetHomeDir();
+}
+
 wxString ChooseSourceWithDialog(wxWindow* parent) {
-    wxFileDialog dialog(parent, wxString(), wxString(), wxString(), Text(ui::kSourceFilter),
+    wxFileDialog dialog(parent, wxString(), StartFolderFor(parent), wxString(), Text(ui::kSourceFilter),
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 
 wxString ChooseOutputWithDialog(wxWindow* parent) {
-    // No overwrite prompt: the generate button deletes the old help file anyway.
-    wxFileDialog dialog(parent, wxString(), wxString(), wxString(), Text(ui::kOutputFilter), wxFD_SAVE);
+    // No overwrite prompt: the old help file is replaced only by a complete new one.
+    wxFileDialog dialog(parent, wxString(), StartFolderFor(parent), wxString(), Text(ui::kOutputFilter), wxFD_SAVE);
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 
+// What the user is told when a run ends without a help file; empty when it made one.
+std::string FailureMessage(const ConversionResult& result, const std::string& outputPath) {
+    switch (result.status) {
+    case RunStatus::Done:
+        return {};
+    case RunStatus::WordNotStarted:
+        return ui::kWordStartFailed;
+    case RunStatus::NoHeadings:
+        return ui::kNoOutlineStyles;
+    case RunStatus::NothingCompiled: {
+        std::string message = ui::kHelpFileNotProduced + outputPath;
+        for (const std::string& line : result.compilerMessages)
+            message += "\n" + line;
+        return message;
+    }
+    case RunStatus::BadRequest:
+    case RunStatus::UnreadableDocument:
+    case RunStatus::ConversionFailed:
+        break;
+    }
+    if (!result.automationFault)
+        return result.message;
+    char status[32];
+    std::snprintf(status, sizeof status, " (0x%08" PRIX32 "): ", result.automationStatus);
+    return ui::kAutomationFailed + std::string(status) + result.message;
+}
+
 } // namespace
+
+std::vector<std::string> ConversionNotes(const ConversionResult& result) {
+    std::vector<std::string> notes = result.warnings;
+    if (result.status == RunStatus::Done)
+        notes.insert(notes.end(), result.compilerMessages.begin(), result.compilerMessages.end());
+    return notes;
+}
+
+namespace {} // namespace
 
 wxString ProgramFolder() {
     return wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
@@ -60,12 +100,6 @@ CLeafbindDlg::CLeafbindDlg(wxWindow* parent, const wxString& programFolder)
     SetFont(wxFontInfo(9));
     SetClientSize(ConvertDialogToPixels(wxSize(363, 144)));
     CreateControls();
-
-    const std::filesystem::path folder =
-        PrepareWorkFolder(std::filesystem::path(programFolder.utf8_string()), UserCacheFolder());
-    workFolder = wxString::FromUTF8(folder.string());
-    std::error_code ignored;
-    std::filesystem::current_path(folder, ignored);
 
     // Messages of the layers below: shown at once on this thread, handed over by a worker.
     previousMessageBoxHandler = SetMessageBoxHandler([this, link = link](const std::string& narrow) {
@@ -140,6 +174,10 @@ bool CLeafbindDlg::ConfirmQuitDuringConversion() {
     return wxMessageBox(Text(ui::kQuitDuringConversion), Text(ui::kWarningCaption), wxYES_NO, this) == wxYES;
 }
 
+wxString CLeafbindDlg::ChooserFolder() const {
+    return wxString::FromUTF8(ChooserStartFolder(sourcePath.utf8_string(), wxGetHomeDir().utf8_string()));
+}
+
 void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
     // The stored value, not the control's: the source box is read-only, so it is what the last browse chose.
     if (sourcePath.empty()) {
@@ -147,39 +185,53 @@ void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
         return;
     }
     TransferDataFromWindow();
-    DeleteFolderContents(ToNarrow(outputPath));
-    DeleteFolderContents(ToNarrow(workFolder) + "/*.*");
     generateButton->Disable();
     viewButton->Disable();
     progressTimer.Start(kProgressTimerMilliseconds);
 
-    // The four values are taken now, so the user may change them while the worker runs.
-    const ConversionRequest request{ToNarrow(sourcePath), ToNarrow(workFolder), ToNarrow(helpTitle),
-                                    ToNarrow(outputPath)};
+    // Everything the run uses is taken now, the page options too, so the user may change them while it runs.
+    ConversionRequest request;
+    request.sourcePath = sourcePath.utf8_string();
+    request.outputPath = outputPath.utf8_string();
+    request.title = helpTitle.utf8_string();
+    request.options = ConvertOptions::Instance().Snapshot();
     const wxString resultPath = outputPath;
     // Busy from the press on, so closing at once already asks.
     link->idle = 0;
     link->WorkerStarted();
     std::thread([this, link = link, request, resultPath] {
         link->idle = 0;
-        const ConversionOutcome outcome = RunConversion(request);
+        const ConversionResult result = RunConversion(request);
         // The whole end of the conversion is one step on the user-interface thread; `this` is only used there,
         // and the step is dropped if the dialog is gone.
-        link->PostToDialog([this, outcome, resultPath] { FinishConversion(outcome, resultPath); });
+        link->PostToDialog([this, result, resultPath] { FinishConversion(result, resultPath); });
         link->WorkerFinished();
     }).detach();
 }
 
-void CLeafbindDlg::FinishConversion(const ConversionOutcome& outcome, const wxString& resultPath) {
-    for (const std::string& message : outcome.messages)
-        ShowAppMessage(wxString::FromUTF8(message));
+void CLeafbindDlg::FinishConversion(const ConversionResult& result, const wxString& resultPath) {
+    if (const std::string failure = FailureMessage(result, resultPath.utf8_string()); !failure.empty())
+        ShowAppMessage(wxString::FromUTF8(failure));
+    ShowConversionNotes(ConversionNotes(result));
     generateButton->Enable();
     viewButton->Enable();
     progressTimer.Stop();
     progressText->SetLabel(wxString());
     link->idle = 1;
-    if (outcome.openResult)
+    if (result.status == RunStatus::Done)
         ShellOpen(resultPath);
+}
+
+void CLeafbindDlg::ShowConversionNotes(const std::vector<std::string>& notes) {
+    if (notes.empty())
+        return;
+    std::string details;
+    for (const std::string& note : notes)
+        details += note + "\n";
+    const std::string summary = std::string(ui::kWarningsBefore) + std::to_string(notes.size()) + ui::kWarningsAfter;
+    wxRichMessageDialog box(this, wxString::FromUTF8(summary), Text(ui::kAppTitle), wxOK | wxICON_WARNING);
+    box.ShowDetailedText(wxString::FromUTF8(details));
+    box.ShowModal();
 }
 
 void CLeafbindDlg::OnProgressTimer(wxTimerEvent&) {

@@ -31,6 +31,9 @@ inline constexpr const char* kNoOutlineStyles = "word文档中没有大纲样式
 inline constexpr const char* kConverting = "正在转换";
 // Our own wording: the help file is missing although the conversion ran to its end.
 inline constexpr const char* kHelpFileNotProduced = "没有生成CHM文件: ";
+// Our own wording: a conversion that had something to report, "N" between the two parts.
+inline constexpr const char* kWarningsBefore = "转换完成，有 ";
+inline constexpr const char* kWarningsAfter = " 条警告。";
 // Our own wording: an automation call failed without a report from Word.
 inline constexpr const char* kAutomationFailed = "自动化调用失败";
 

@@ -1,6 +1,7 @@
 #include "HelpCompiler.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -236,6 +237,11 @@ private:
                 }
             }
         }
+        if (IsLogFile(projectPath)) {
+            Error("the error log file is the project file itself: " + projectPath.string());
+            logPath.clear();
+            return false;
+        }
         if (!ResolveOutputPath(projectPath)) {
             return false;
         }
@@ -258,6 +264,24 @@ private:
             return false;
         }
         return WriteOutput(output);
+    }
+
+    // The log is written whatever happens, so it may never take the place of a file the project reads.
+    bool IsLogFile(const fs::path& path) const {
+        if (logPath.empty()) {
+            return false;
+        }
+        std::error_code code;
+        return path.lexically_normal() == logPath.lexically_normal() || fs::equivalent(path, logPath, code);
+    }
+
+    bool ReadInput(const fs::path& path, std::string& bytes) {
+        if (IsLogFile(path)) {
+            Error("the error log file is a file the project reads: " + path.string());
+            logPath.clear();
+            return false;
+        }
+        return ReadWholeFile(path, bytes);
     }
 
     bool ResolveOutputPath(const fs::path& projectPath) {
@@ -309,7 +333,7 @@ private:
         }
         SourceFile file{*relative, listedName, {}};
         const fs::path diskPath = folder / *relative;
-        if (!ReadWholeFile(diskPath, file.bytes)) {
+        if (!ReadInput(diskPath, file.bytes)) {
             Error(std::string(fromFilesSection ? "a file listed in the project" : "a file named in the options") +
                   " is missing or unreadable: " + *relative);
             return false;
@@ -333,7 +357,7 @@ private:
             const ContextInclude include = project.contextIncludes[i];
             const auto relative = NormalizeRelative(ToUtf8(include.file).value_or(include.file));
             std::string bytes;
-            if (!relative || i >= kMaxContextIncludes || !ReadWholeFile(folder / *relative, bytes)) {
+            if (!relative || i >= kMaxContextIncludes || !ReadInput(folder / *relative, bytes)) {
                 Error("the context file \"" + include.file +
                       "\" named by #include is missing, unreadable or "
                       "outside the project folder");
@@ -524,7 +548,7 @@ private:
         std::replace(path.begin(), path.end(), '\\', '/');
         const auto relative = NormalizeRelative(path);
         std::string bytes;
-        if (!relative || !ReadWholeFile(folder / *relative, bytes)) {
+        if (!relative || !ReadInput(folder / *relative, bytes)) {
             Warning("cannot read the stop list " + path + "; no words are left out of the search index");
             return;
         }
@@ -672,7 +696,12 @@ private:
     }
 
     bool WriteOutput(const Bytes& output) {
-        std::string pattern = (outputPath.parent_path() / ("." + outputPath.filename().string() + ".XXXXXX")).string();
+        // Beside the output, named after it while that name still fits in a file name.
+        std::string temporaryName = "." + outputPath.filename().string() + ".XXXXXX";
+        if (temporaryName.size() > NAME_MAX) {
+            temporaryName = ".hhc-XXXXXX";
+        }
+        std::string pattern = (outputPath.parent_path() / temporaryName).string();
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
         const int descriptor = mkstemp(name.data());

@@ -1,9 +1,5 @@
 #include "CommandLine.h"
 
-#include <filesystem>
-
-namespace fs = std::filesystem;
-
 std::string UsageText() {
     return "Usage: leafbind-cli INPUT.docx [options]\n"
            "Turns a Word document into a compiled HTML Help file: one topic per heading.\n"
@@ -55,7 +51,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             parsed.action = ParsedCommandLine::Action::Version;
             return parsed;
         } else if (arg == "-o" || arg == "--output") {
-            if (!value(options.output))
+            if (!value(options.output) || options.output.empty())
                 return fail(arg + " needs a file name");
         } else if (arg == "--title") {
             std::string title;
@@ -88,14 +84,4 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         return fail("no input document given");
     parsed.action = ParsedCommandLine::Action::Convert;
     return parsed;
-}
-
-std::string DefaultOutputPath(const std::string& input) {
-    fs::path path(input);
-    path.replace_extension(".chm");
-    return path.string();
-}
-
-std::string DefaultTitle(const std::string& input) {
-    return fs::path(input).stem().string();
 }

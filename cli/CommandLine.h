@@ -27,7 +27,3 @@ struct ParsedCommandLine {
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
-
-// The defaults the main dialog proposes: output beside the source with ".chm", title = the base name.
-std::string DefaultOutputPath(const std::string& input);
-std::string DefaultTitle(const std::string& input);

@@ -1,5 +1,7 @@
 #include "ChmConverter.h"
 
+#include "helpproject/GeneratedFile.h"
+
 #include <exception>
 
 ChmConverter::ChmConverter(std::string sourcePath, std::string workFolder)
@@ -21,6 +23,12 @@ ChmConverter::~ChmConverter() noexcept(false) {
     // The remaining members go in reverse order of declaration: pageFiles, title, document, wordApp, the paths.
 }
 
+const PageOptions& ChmConverter::Options() {
+    if (!options)
+        options = ConvertOptions::Instance().Snapshot();
+    return *options;
+}
+
 void ChmConverter::ClearTopics() {
     ::ClearTopics(root.get());
 }
@@ -33,9 +41,11 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
         return 0;
     SplitPages();
     this->title = std::move(title);
-    const std::string contentsName = this->title + ".hhc";
-    const std::string indexName = this->title + ".hhk";
-    const std::string projectName = this->title + ".hhp";
+    // The title goes into the help file as typed; the project's files need a name the file system takes.
+    const std::string stem = PortableFileStem(this->title);
+    const std::string contentsName = stem + ".hhc";
+    const std::string indexName = stem + ".hhk";
+    const std::string projectName = stem + ".hhp";
     const std::string contentsPath = workFolder + "/" + contentsName;
     const std::string indexPath = workFolder + "/" + indexName;
     const std::string projectPath = workFolder + "/" + projectName;

@@ -3,6 +3,7 @@
 // The operations live beside their subsystems: the driver and tree here, the splitter and page decoration in
 // engine/, the writers and the compile in helpproject/, Word start-up and shutdown in word/.
 
+#include "engine/ConvertOptions.h"
 #include "engine/TopicTree.h"
 #include "word/WordObjects.h"
 
@@ -42,6 +43,9 @@ public:
 
     void CloseAndQuitWord();
 
+    // The options of this run: those set here, else the process-wide ones as they are at their first use.
+    const PageOptions& Options();
+
     const std::string workFolder;
     const std::string sourcePath;
     WordApplication wordApp;
@@ -49,12 +53,15 @@ public:
     std::unique_ptr<TopicNode> root;
     std::string title = "doc";
     std::vector<std::string> pageFiles;
+    std::optional<PageOptions> options;
 
     // Front ends may watch the pages being saved (page number from 0, page count, heading text).
     std::function<void(int32_t page, int32_t pageCount, const std::string& title)> pageObserver;
     // What a run skipped or could not do, for the front ends to show (narrow text).
     std::vector<std::string> warnings;
-    // What the help compiler said during the last compile.
+    // The help compiler's progress (one line per file it takes in, narrow), for a progress display.
+    std::function<void(const std::string& line)> compileObserver;
+    // The help compiler's warnings and errors during the last compile.
     std::vector<std::string> compilerMessages;
     // The page of every bookmark of the source, read at the first link of a split and kept until the next
     // split: the source does not change while pages are made, and walking all bookmarks for every link made

@@ -23,3 +23,14 @@ void ConvertOptions::ResetToDefaults() {
     relatedTopics = 1;
     showNumbering = 0;
 }
+
+PageOptions ConvertOptions::Snapshot() const {
+    PageOptions options;
+    options.showHeader = showHeader != 0;
+    options.showFooter = showFooter != 0;
+    options.pngImages = pngImages != 0;
+    options.relatedTopics = relatedTopics != 0;
+    options.showNumbering = showNumbering != 0;
+    options.copyrightText = CopyrightText();
+    return options;
+}

@@ -7,6 +7,16 @@
 #include <mutex>
 #include <string>
 
+// The options one conversion uses from its start to its end, whatever the dialog changes meanwhile.
+struct PageOptions {
+    bool showHeader = false;
+    bool showFooter = false;
+    bool pngImages = true;
+    bool relatedTopics = true;
+    bool showNumbering = false;
+    std::string copyrightText; // narrow
+};
+
 class ConvertOptions {
 public:
     // The one instance, made with the defaults on first use; nothing is ever persisted.
@@ -20,6 +30,8 @@ public:
     std::atomic<int32_t> pngImages{1};
     std::atomic<int32_t> relatedTopics{1};
     std::atomic<int32_t> showNumbering{0};
+
+    PageOptions Snapshot() const;
 
     // Back to the defaults; for tests, which share the process-wide instance.
     void ResetToDefaults();

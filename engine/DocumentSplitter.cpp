@@ -67,7 +67,7 @@ void SetRangeTo(const WordRange& target, const WordParagraph& paragraph) {
 } // namespace
 
 int32_t ChmConverter::SplitPages() {
-    ConvertOptions& options = ConvertOptions::Instance();
+    const PageOptions& options = Options();
     std::vector<TopicNode*> topics;
     CollectPreOrder(root->firstChild, topics);
     pageFiles.clear();
@@ -83,6 +83,7 @@ int32_t ChmConverter::SplitPages() {
     const int32_t count = static_cast<int32_t>(topics.size());
     for (int32_t i = 0; i < count; ++i) {
         TopicNode& node = *topics[i];
+        const size_t warningsBefore = warnings.size();
         WordRange content = node.paragraph.Range();
         WordParagraph next = node.paragraph.Next(&missing);
         WordParagraphs pageParagraphs = page.Paragraphs();
@@ -120,7 +121,7 @@ int32_t ChmConverter::SplitPages() {
             AppendRelatedTopics(node, *this, page);
         if (!options.showNumbering)
             RemoveHeadingNumbers(page);
-        AppendCopyrightNotice(page);
+        AppendCopyrightNotice(page, options.copyrightText);
         if (options.showFooter) {
             SetRangeTo(insertion, pageParagraphs.Add(&missing));
             PasteSectionStory(content, false, insertion);
@@ -136,10 +137,14 @@ int32_t ChmConverter::SplitPages() {
         page.SaveAs(&fileName, &format, &missing, &missing, &falseValue, &missing, &missing, &missing, &missing,
                     &missing, &missing, &missing, &missing, &missing, &missing, &missing);
 
-        if (pageObserver) {
+        if (pageObserver || warnings.size() > warningsBefore) {
             std::string heading = node.paragraph.Range().Text();
             std::erase(heading, '\r');
-            pageObserver(i, count, heading);
+            // A warning is of use only when it says where: the topic it concerns leads it.
+            for (size_t w = warningsBefore; w < warnings.size(); ++w)
+                warnings[w] = "topic \"" + heading + "\" (" + node.pageName + "): " + warnings[w];
+            if (pageObserver)
+                pageObserver(i, count, heading);
         }
     }
     page.Close(&falseValue, &missing, &missing);

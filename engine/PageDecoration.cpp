@@ -181,8 +181,7 @@ void RemoveHeadingNumbers(WordDocument page) {
     }
 }
 
-void AppendCopyrightNotice(WordDocument page) {
-    const std::string text = ConvertOptions::Instance().CopyrightText();
+void AppendCopyrightNotice(WordDocument page, const std::string& text) {
     if (text.empty())
         return;
     WordParagraphs paragraphs = page.Paragraphs();

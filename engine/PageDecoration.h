@@ -27,6 +27,6 @@ void AppendRelatedTopics(const TopicNode& node, ChmConverter& converter, WordDoc
 // Headings lose their list numbers; numbered body text keeps them.
 void RemoveHeadingNumbers(WordDocument page);
 // A full-width rule and the copyright text in 10-point grey, when there is a copyright text.
-void AppendCopyrightNotice(WordDocument page);
+void AppendCopyrightNotice(WordDocument page, const std::string& text);
 // Single line spacing and 3 points before and after every paragraph.
 void NormalizeParagraphSpacing(WordDocument page);

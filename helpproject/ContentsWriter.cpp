@@ -5,12 +5,12 @@
 
 namespace {
 
-void AppendContentsList(LineList& lines, const TopicNode* first) {
+void AppendContentsList(LineList& lines, const TopicNode* first, bool withNumbers) {
     for (const TopicNode* node = first; node; node = node->nextSibling) {
-        AppendTopicEntry(lines, *node);
+        AppendTopicEntry(lines, *node, withNumbers);
         if (node->firstChild) {
             lines.push_back("<UL>");
-            AppendContentsList(lines, node->firstChild);
+            AppendContentsList(lines, node->firstChild, withNumbers);
             lines.push_back("</UL>");
         }
     }
@@ -23,7 +23,7 @@ bool ChmConverter::WriteContentsFile(const std::string& contentsPath) {
     AppendSitemapHead(lines);
     AppendSiteProperties(lines);
     lines.push_back("<UL>");
-    AppendContentsList(lines, root->firstChild);
+    AppendContentsList(lines, root->firstChild, Options().showNumbering);
     AppendSitemapTail(lines);
     return WriteLineList(lines, workFolder, contentsPath);
 }

@@ -10,6 +10,11 @@ using LineList = std::vector<std::string>;
 // no path separator, none of : * ? " < > |, no control character, not "." or "..".
 bool IsPortableFileName(const std::string& name);
 
+// A portable file name stem made from a help title (narrow): every character a file name may not hold becomes
+// "_", spaces and points at either end go, a very long title is cut; "help" when nothing is left. The title itself
+// stays as the user typed it; only the project's own file names use this.
+std::string PortableFileStem(const std::string& title);
+
 // Writes every line with CR and LF taken out of it and CR LF after it; no byte-order mark. The file must lie
 // directly in folder and carry a portable name; otherwise, or when it cannot be opened, nothing is written and
 // the result is false. An existing file is replaced; a symbolic link in its place is not followed.

@@ -16,12 +16,20 @@ constexpr const char* kCompileEntryPoint = "HHA_CompileHHP";
 using CompilerCallback = int (*)(const char* text);
 using CompileFunction = int (*)(char* projectPath, CompilerCallback, CompilerCallback, int);
 
-// The compiler's messages for the compile running on this thread; a plain function pointer carries no context.
-thread_local std::vector<std::string>* currentMessages = nullptr;
+// The compile running on this thread; a plain function pointer carries no context.
+thread_local ChmConverter* currentCompile = nullptr;
 
+// Warnings and errors: kept for the front ends to show.
 int CompilerMessageCallback(const char* text) {
-    if (currentMessages && text)
-        currentMessages->push_back(text);
+    if (currentCompile && text)
+        currentCompile->compilerMessages.push_back(text);
+    return 1;
+}
+
+// One line per file taken in: progress, not a message.
+int CompilerProgressCallback(const char* text) {
+    if (currentCompile && text && currentCompile->compileObserver)
+        currentCompile->compileObserver(text);
     return 1;
 }
 
@@ -56,9 +64,9 @@ void ChmConverter::CompileHelpProject(const std::string& projectPath) {
     if (compile) {
         std::vector<char> buffer(projectPath.begin(), projectPath.end());
         buffer.push_back('\0');
-        currentMessages = &compilerMessages;
-        compile(buffer.data(), CompilerMessageCallback, CompilerMessageCallback, 0);
-        currentMessages = nullptr;
+        currentCompile = this;
+        compile(buffer.data(), CompilerMessageCallback, CompilerProgressCallback, 0);
+        currentCompile = nullptr;
     }
     ::dlclose(library);
 }

@@ -5,11 +5,11 @@
 
 namespace {
 
-void AppendIndexList(LineList& lines, const TopicNode* first) {
+void AppendIndexList(LineList& lines, const TopicNode* first, bool withNumbers) {
     for (const TopicNode* node = first; node; node = node->nextSibling) {
-        AppendTopicEntry(lines, *node);
+        AppendTopicEntry(lines, *node, withNumbers);
         if (node->firstChild)
-            AppendIndexList(lines, node->firstChild);
+            AppendIndexList(lines, node->firstChild, withNumbers);
     }
 }
 
@@ -19,7 +19,7 @@ bool ChmConverter::WriteIndexFile(const std::string& indexPath) {
     LineList lines;
     AppendSitemapHead(lines);
     lines.push_back("<UL>");
-    AppendIndexList(lines, root->firstChild);
+    AppendIndexList(lines, root->firstChild, Options().showNumbering);
     AppendSitemapTail(lines);
     return WriteLineList(lines, workFolder, indexPath);
 }

@@ -1,7 +1,5 @@
 #include "SitemapWriter.h"
 
-#include "engine/ConvertOptions.h"
-
 void AppendSitemapHead(LineList& lines) {
     lines.push_back("<HTML>");
     lines.push_back("<HEAD>");
@@ -24,17 +22,17 @@ void AppendSitemapTail(LineList& lines) {
     lines.push_back("</HTML>");
 }
 
-std::string TopicTitle(const TopicNode& node) {
+std::string TopicTitle(const TopicNode& node, bool withNumber) {
     WordRange range = node.paragraph.Range();
     std::string text = range.Text(); // its paragraph mark goes when the line is written
-    if (ConvertOptions::Instance().showNumbering)
+    if (withNumber)
         return range.ListFormat().ListString() + " " + text;
     return text;
 }
 
-void AppendTopicEntry(LineList& lines, const TopicNode& node) {
+void AppendTopicEntry(LineList& lines, const TopicNode& node, bool withNumber) {
     lines.push_back("<LI> <OBJECT type=\"text/sitemap\">");
-    lines.push_back("<param name=\"Name\" value=\"" + TopicTitle(node) + "\">");
+    lines.push_back("<param name=\"Name\" value=\"" + TopicTitle(node, withNumber) + "\">");
     lines.push_back("<param name=\"Local\" value=\"" + node.pageName + "\">");
     if (!node.firstChild)
         lines.push_back("<param name=\"ImageNumber\" value=\"11\">");

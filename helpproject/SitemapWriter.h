@@ -11,7 +11,7 @@ void AppendSiteProperties(LineList& lines);
 // "</UL>", "</BODY>", "</HTML>".
 void AppendSitemapTail(LineList& lines);
 
-// The topic's title as Word gives it; with the numbering option on, its list number, a space and the text.
-std::string TopicTitle(const TopicNode& node);
+// The topic's title as Word gives it; withNumber: its list number, a space and the text.
+std::string TopicTitle(const TopicNode& node, bool withNumber);
 // Four lines for a topic with sub-topics, five (with ImageNumber 11) for a leaf. Nothing is escaped.
-void AppendTopicEntry(LineList& lines, const TopicNode& node);
+void AppendTopicEntry(LineList& lines, const TopicNode& node, bool withNumber);

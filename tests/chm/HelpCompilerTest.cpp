@@ -292,3 +292,21 @@ TEST(HelpCompiler, ContextNumbersLeadToTheirPages) {
 }
 
 } // namespace
+
+// The error log is written whatever happens: it may never take the place of the project or a file it reads.
+TEST(HelpCompiler, AnErrorLogNamingAFileOfTheProjectIsRefused) {
+    for (const std::string name : {"Manual.hhp", "0.html", "Manual.hhc", "sub\\..\\1.html"}) {
+        SCOPED_TRACE(name);
+        ProjectFolder project("errorlog");
+        project.AddPages(2);
+        project.Write("Error log file=" + name + "\r\n");
+        const std::map<std::string, std::string> before = {{"Manual.hhp", ReadFile(project.folder / "Manual.hhp")},
+                                                           {"Manual.hhc", ReadFile(project.folder / "Manual.hhc")},
+                                                           {"0.html", ReadFile(project.folder / "0.html")},
+                                                           {"1.html", ReadFile(project.folder / "1.html")}};
+        EXPECT_FALSE(project.Compile());
+        EXPECT_TRUE(MessagesMention("the error log file is")) << (gMessages.empty() ? "" : gMessages.front());
+        for (const auto& [file, bytes] : before)
+            EXPECT_EQ(ReadFile(project.folder / file), bytes) << file;
+    }
+}

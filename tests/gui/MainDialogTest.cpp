@@ -93,11 +93,10 @@ protected:
     void PrepareConversion(std::vector<ScriptedParagraph> paragraphs) {
         server.Register();
         server.SetSourceParagraphs(std::move(paragraphs));
+        Touch(root / "docs" / "Guide.docx");
         ChooseSource((root / "docs" / "Guide.docx").string());
         Touch(root / "docs" / "Guide.chm");
-        Touch(WorkFolder() / "7.files" / "image001.png");
     }
-    fs::path WorkFolder() { return fs::path(dialog->WorkFolder().utf8_string()); }
     void ExpectIdleState() {
         EXPECT_TRUE(dialog->IsIdle());
         EXPECT_TRUE(Enabled(kIdGenerate));
@@ -146,20 +145,19 @@ TEST_F(MainDialogTest, BrowsingProposesOutputAndTitleAndKeepsAChmExtension) {
     EXPECT_TRUE(answers.seen.empty());
 }
 
-TEST_F(MainDialogTest, WorkingFolderIsBesideTheProgramAndIsTheCurrentFolder) {
-    EXPECT_EQ(WorkFolder(), programFolder / "Temp");
-    EXPECT_TRUE(fs::is_directory(WorkFolder()));
-    EXPECT_EQ(fs::current_path(), WorkFolder());
+TEST_F(MainDialogTest, NothingIsMadeBesideTheProgramAndTheCurrentFolderStays) {
+    EXPECT_TRUE(fs::is_empty(programFolder));
+    EXPECT_NE(fs::current_path(), programFolder / "Temp");
 }
 
 TEST_F(MainDialogTest, GenerateWithoutSourceAsksForOneAndTouchesNothing) {
-    Touch(WorkFolder() / "0.html");
+    Touch(programFolder / "Temp" / "0.html");
     answers.Answer(wxID_OK);
     Click(dialog, kIdGenerate);
     ASSERT_EQ(answers.seen.size(), 1u);
     EXPECT_EQ(answers.seen[0].message, "请选择Word文件!");
     EXPECT_EQ(answers.seen[0].caption, "Leafbind");
-    EXPECT_TRUE(fs::exists(WorkFolder() / "0.html"));
+    EXPECT_TRUE(fs::exists(programFolder / "Temp" / "0.html"));
     ExpectIdleState();
 }
 
@@ -168,10 +166,6 @@ TEST_F(MainDialogTest, DocumentWithoutHeadingsSaysSoAndOpensNothing) {
     answers.Answer(wxID_OK);
     Click(dialog, kIdGenerate);
 
-    // The old help file and everything in the working folder went before the worker started.
-    EXPECT_FALSE(fs::exists(root / "docs" / "Guide.chm"));
-    EXPECT_TRUE(fs::is_directory(WorkFolder()));
-    EXPECT_TRUE(fs::is_empty(WorkFolder()));
     EXPECT_FALSE(Enabled(kIdGenerate));
     EXPECT_FALSE(Enabled(kIdView));
     EXPECT_TRUE(dialog->ProgressTimer().IsRunning());
@@ -181,6 +175,8 @@ TEST_F(MainDialogTest, DocumentWithoutHeadingsSaysSoAndOpensNothing) {
     EXPECT_EQ(answers.Messages(), std::vector<std::string>{"word文档中没有大纲样式!"});
     ExpectIdleState();
     EXPECT_TRUE(opened.empty());
+    std::ifstream old(root / "docs" / "Guide.chm");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "old") << "a failed run keeps the old help file";
     EXPECT_EQ(server.CountOf(WordMember::ApplicationQuit), 1) << "Word is quit";
 }
 
@@ -251,6 +247,7 @@ TEST_F(MainDialogTest, WordErrorsOfBothKindsEndTheConversionInOrder) {
 
 TEST_F(MainDialogTest, WordThatCannotStartIsReportedBeforeTheWorkersOwnMessage) {
     // Nobody registered as "Word.Application": the creation's report comes from the worker's thread.
+    Touch(root / "Guide.docx");
     ChooseSource((root / "Guide.docx").string());
     answers.Answer(wxID_OK);
     answers.Answer(wxID_OK);
@@ -267,6 +264,7 @@ TEST_F(MainDialogTest, WordThatCannotStartIsReportedBeforeTheWorkersOwnMessage) 
 TEST_F(MainDialogTest, ClosingDuringAConversionAsksAndTheWorkerNeverReachesTheGoneDialog) {
     // Without a registered Word the worker stops at the creation report and waits for it to be shown, which
     // cannot happen while this thread does not pump events: the conversion is surely running.
+    Touch(root / "Guide.docx");
     ChooseSource((root / "Guide.docx").string());
     Click(dialog, kIdGenerate);
     ASSERT_FALSE(dialog->IsIdle());
