@@ -4,12 +4,8 @@
 #include "UiTexts.h"
 #include "WorkerLink.h"
 #include "automation/ComRuntime.h"
-#include "engine/WorkFolder.h"
-
-#if __has_include("docserver/DocumentServer.h")
 #include "docserver/DocumentServer.h"
-#define LEAFBIND_HAS_DOCUMENT_SERVER 1
-#endif
+#include "engine/WorkFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,9 +20,7 @@ bool CLeafbindApp::OnInit() {
     SetVendorName(wxString::FromUTF8("应用程序向导生成的本地应用程序"));
     CoInitialize(nullptr);
     RemoveWorkFoldersOnSignals();
-#ifdef LEAFBIND_HAS_DOCUMENT_SERVER
     RegisterDocumentServer();
-#endif
     return true;
 }
 

@@ -1,8 +1,37 @@
 #include "ChmConverter.h"
 
+#include "engine/ConvertOptions.h"
 #include "helpproject/GeneratedFile.h"
+#include "helpproject/HelpCompiler.h"
+#include "helpproject/ProjectWriter.h"
+#include "helpproject/SitemapWriter.h"
 
 #include <exception>
+
+namespace {
+
+// The topic's title as Word gives it (its paragraph mark goes when the line is written); withNumber: its list
+// number, a space and the text.
+std::string TopicTitle(const TopicNode& node, bool withNumber) {
+    WordRange range = node.paragraph.Range();
+    std::string text = range.Text();
+    if (withNumber)
+        return range.ListFormat().ListString() + " " + text;
+    return text;
+}
+
+// The tree from first on as the sitemap writers take it, titles asked of Word in document order.
+std::vector<SitemapTopic> SitemapTopics(const TopicNode* first, bool withNumbers) {
+    std::vector<SitemapTopic> topics;
+    for (const TopicNode* node = first; node; node = node->nextSibling) {
+        SitemapTopic topic{TopicTitle(*node, withNumbers), node->pageName, {}};
+        topic.children = SitemapTopics(node->firstChild, withNumbers);
+        topics.push_back(std::move(topic));
+    }
+    return topics;
+}
+
+} // namespace
 
 ChmConverter::ChmConverter(std::string sourcePath, std::string workFolder)
     : workFolder(std::move(workFolder)), sourcePath(std::move(sourcePath)), root(std::make_unique<TopicNode>()),
@@ -55,4 +84,21 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     WriteProjectFile(projectPath, contentsName, indexName, compiledPath);
     CompileHelpProject(projectPath);
     return 1;
+}
+
+bool ChmConverter::WriteContentsFile(const std::string& contentsPath) {
+    return ::WriteContentsFile(SitemapTopics(root->firstChild, Options().showNumbering), workFolder, contentsPath);
+}
+
+bool ChmConverter::WriteIndexFile(const std::string& indexPath) {
+    return ::WriteIndexFile(SitemapTopics(root->firstChild, Options().showNumbering), workFolder, indexPath);
+}
+
+bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::string& contentsName,
+                                    const std::string& indexName, const std::string& compiledPath) {
+    return ::WriteProjectFile({title, contentsName, indexName, compiledPath}, pageFiles, workFolder, projectPath);
+}
+
+void ChmConverter::CompileHelpProject(const std::string& projectPath) {
+    compilerMessages = RunHelpCompiler(projectPath, compileObserver);
 }

@@ -1,6 +1,6 @@
 // The compile: the help compiler library is loaded by its bare name for one call, as the program finds any library.
 
-#include "engine/ChmConverter.h"
+#include "helpproject/HelpCompiler.h"
 
 #include <dlfcn.h>
 
@@ -17,19 +17,20 @@ using CompilerCallback = int (*)(const char* text);
 using CompileFunction = int (*)(char* projectPath, CompilerCallback, CompilerCallback, int);
 
 // The compile running on this thread; a plain function pointer carries no context.
-thread_local ChmConverter* currentCompile = nullptr;
+thread_local std::vector<std::string>* currentMessages = nullptr;
+thread_local const std::function<void(const std::string&)>* currentProgress = nullptr;
 
 // Warnings and errors: kept for the front ends to show.
 int CompilerMessageCallback(const char* text) {
-    if (currentCompile && text)
-        currentCompile->compilerMessages.push_back(text);
+    if (currentMessages && text)
+        currentMessages->push_back(text);
     return 1;
 }
 
 // One line per file taken in: progress, not a message.
 int CompilerProgressCallback(const char* text) {
-    if (currentCompile && text && currentCompile->compileObserver)
-        currentCompile->compileObserver(text);
+    if (currentProgress && *currentProgress && text)
+        (*currentProgress)(text);
     return 1;
 }
 
@@ -48,15 +49,16 @@ void* LoadCompilerLibrary() {
 
 } // namespace
 
-void ChmConverter::CompileHelpProject(const std::string& projectPath) {
-    compilerMessages.clear();
+std::vector<std::string> RunHelpCompiler(const std::string& projectPath,
+                                         const std::function<void(const std::string& file)>& progress) {
+    std::vector<std::string> compilerMessages;
     void* library = LoadCompilerLibrary();
     if (!library) {
         // The front ends show these messages when no help file appears; without this one they would show none.
         const char* reason = ::dlerror();
         compilerMessages.push_back(std::string("The help compiler ") + kCompilerLibrary +
                                    " could not be loaded: " + (reason ? reason : "unknown reason"));
-        return;
+        return compilerMessages;
     }
     auto compile = reinterpret_cast<CompileFunction>(::dlsym(library, kCompileEntryPoint));
     if (!compile)
@@ -64,9 +66,12 @@ void ChmConverter::CompileHelpProject(const std::string& projectPath) {
     if (compile) {
         std::vector<char> buffer(projectPath.begin(), projectPath.end());
         buffer.push_back('\0');
-        currentCompile = this;
+        currentMessages = &compilerMessages;
+        currentProgress = &progress;
         compile(buffer.data(), CompilerMessageCallback, CompilerProgressCallback, 0);
-        currentCompile = nullptr;
+        currentMessages = nullptr;
+        currentProgress = nullptr;
     }
     ::dlclose(library);
+    return compilerMessages;
 }

@@ -3,7 +3,7 @@
 #include "ServerFixture.h"
 
 #include "automation/HResult.h"
-#include "docserver/LegacyDocConverter.h"
+#include "docserver/package/LegacyDocConverter.h"
 
 #include <chrono>
 #include <cstdlib>
