@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -223,4 +224,16 @@ TEST(FolderCleanup, ANameHoldingWildcardsIsOnePlainFile) {
     EXPECT_FALSE(DeleteFolderContents((base / "*.*.docx").string())) << "no such file: nothing else goes";
     EXPECT_TRUE(fs::exists(base / "keep.txt"));
     fs::remove_all(base);
+}
+
+TEST(FolderCleanup, WhatCannotBeDeletedIsReportedOnce) {
+    // Entries nobody may delete, not even the superuser: the open descriptors' records of this process.
+    for (int i = 0; i < 3; ++i)
+        ::open("/dev/null", O_RDONLY);
+    std::vector<std::string> messages;
+    auto previous = SetMessageBoxHandler([&](const std::string& text) { messages.push_back(text); });
+    EXPECT_FALSE(DeleteFolderContents("/proc/self/fdinfo/*.*"));
+    SetMessageBoxHandler(previous);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("entries in /proc/self/fdinfo"), std::string::npos) << messages[0];
 }
