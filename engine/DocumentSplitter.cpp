@@ -118,7 +118,7 @@ int32_t ChmConverter::SplitPages() {
 
         FixPageLinks(*this, insertion);
         if (options.relatedTopics)
-            AppendRelatedTopics(node, *this, page);
+            AppendRelatedTopics(node, page);
         if (!options.showNumbering)
             RemoveHeadingNumbers(page);
         AppendCopyrightNotice(page, options.copyrightText);

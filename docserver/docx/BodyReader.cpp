@@ -40,7 +40,6 @@ bool IsSkipped(const char* name) {
                                                "customXmlPr",
                                                "smartTagPr",
                                                "tblPrEx",
-                                               "bookmarkEnd_",
                                                "footnotePr",
                                                "endnotePr",
                                                "separator",
@@ -145,6 +144,23 @@ bool BodyReader::TooDeep(int depth) {
 }
 
 bool BodyReader::Read(const pugi::xml_node& container) {
+    // A paragraph entry is a few hundred bytes; growing the table by doubling would hold up to three times the final
+    // size at once in a document of a million paragraphs. One walk over the tree counts them first.
+    size_t paragraphElements = 0;
+    for (pugi::xml_node node = container.first_child(); node;) {
+        if (node.type() == pugi::node_element && IsElement(node, "p"))
+            ++paragraphElements;
+        else if (node.first_child() && node.type() == pugi::node_element) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling() && node != container)
+            node = node.parent();
+        if (!node || node == container)
+            break;
+        node = node.next_sibling();
+    }
+    story_.paragraphs.reserve(story_.paragraphs.size() + paragraphElements + 1);
     ReadBlocks(container, 0);
     if (failed_)
         return false;

@@ -14,8 +14,7 @@ struct LegacyConversionResult {
 };
 
 bool IsLegacyWordFile(const std::string& firstBytes);
-bool IsLibreOfficeAvailable();
 // LibreOffice gets timeLimit, by default a time that grows with the file's size; when it runs out, LibreOffice
-// and everything it started are stopped, and the message says so.
+// and everything it started are stopped, and the message says so. A password-protected file is named as such.
 LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source,
                                              std::optional<std::chrono::seconds> timeLimit = std::nullopt);

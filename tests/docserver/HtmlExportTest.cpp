@@ -423,6 +423,18 @@ TEST_F(HtmlExport, BadPicturesLeaveAMarkedGapAndAWarning) {
              bytes.resize(40);
              return bytes;
          }()},
+        {"altered byte",
+         [] {
+             auto bytes = TinyPng();
+             bytes[bytes.size() - 16] ^= 0x01; // inside the image data: its checksum no longer matches
+             return bytes;
+         }()},
+        {"no end chunk",
+         [] {
+             auto bytes = TinyPng();
+             bytes.resize(bytes.size() - 12);
+             return bytes;
+         }()},
         {"unknown format", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}},
         {"too large", HugePngHeader()},
         {"metafile", {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
