@@ -188,7 +188,7 @@ private:
             reader.SetNoteStories(&footnotes_, &endnotes_);
             if (!reader.Read(box.content))
                 return Fail(reader.message());
-            document_.stories[kMainStory].textBoxes.push_back(TextBoxSpan{box.position, box.position, index});
+            document_.stories[kMainStory].textBoxes.push_back(TextBoxSpan{box.position, box.position, index, box.fill});
         }
         return true;
     }

@@ -191,7 +191,17 @@ PictureKind SniffPictureKind(const std::vector<uint8_t>& bytes) {
     return PictureKind::Other;
 }
 
-ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng) {
+std::vector<MetafileInput> MetafilesOf(const Document& document) {
+    std::vector<MetafileInput> metafiles;
+    for (const Story& story : document.stories)
+        for (const PictureSpan& picture : story.pictures)
+            if (const PictureKind kind = SniffPictureKind(picture.bytes);
+                kind == PictureKind::Emf || kind == PictureKind::Wmf)
+                metafiles.push_back(MetafileInput{&picture.bytes, kind == PictureKind::Emf});
+    return metafiles;
+}
+
+ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng, const MetafileCache* metafiles) {
     const PictureKind kind = SniffPictureKind(picture.bytes);
     if (picture.bytes.empty()) {
         ExportedPicture missing;
@@ -201,7 +211,9 @@ ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng) {
     }
     if (kind == PictureKind::Emf || kind == PictureKind::Wmf) {
         ExportedPicture result;
-        const MetafileConversion converted = ConvertMetafileToPng(picture.bytes, kind == PictureKind::Emf);
+        const MetafileConversion* cached = metafiles ? metafiles->Find(picture.bytes) : nullptr;
+        const MetafileConversion converted =
+            cached ? *cached : ConvertMetafileToPng(picture.bytes, kind == PictureKind::Emf);
         if (!converted.ok) {
             result.warning =
                 "a " + KindName(kind) + " picture (/" + picture.part + ") is shown as a gap: " + converted.message;
