@@ -7,11 +7,7 @@
 #include "UserLanguage.h"
 #include "WorkerLink.h"
 #include "automation/ComRuntime.h"
-
-#if __has_include("docserver/DocumentServer.h")
 #include "docserver/DocumentServer.h"
-#define LEAFBIND_HAS_DOCUMENT_SERVER 1
-#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,9 +25,7 @@ bool CLeafbindApp::OnInit() {
     SetVendorName(wxString::FromUTF8("应用程序向导生成的本地应用程序"));
     delete wxConfigBase::Set(OpenUserSettings().release());
     CoInitialize(nullptr);
-#ifdef LEAFBIND_HAS_DOCUMENT_SERVER
     RegisterDocumentServer();
-#endif
     return true;
 }
 

@@ -2,6 +2,22 @@
 
 #include "helpproject/GeneratedFile.h"
 
+#include <string>
+#include <vector>
+
+// What the project file names besides the pages.
+struct ProjectSettings {
+    std::string title;
+    std::string contentsName;
+    std::string indexName;
+    std::string compiledPath;
+};
+
+// The project file: options, the one window, every page and every file in each page's picture folder
+// ("N.files"). Written as WriteLineList writes, with its result.
+bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::string>& pageFiles,
+                      const std::string& folder, const std::string& path);
+
 // Appends the bare names of the files (not folders) that pattern matches; pattern is a folder followed by "/*.*".
 // Nothing is appended when the folder does not exist. Names come in the order the file system gives them.
 void ListFilesInFolder(const std::string& pattern, LineList& names);
