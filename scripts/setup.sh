@@ -9,6 +9,7 @@ packages=(
     libwmf-bin # WMF pictures to PNG in saved pages (found at run time; without it they are marked gaps)
     wx3.2-i18n locales # the toolkit's translations, and a Chinese locale for the GUI tests and screenshots
     dpkg-dev desktop-file-utils # the package test: dependencies from the binaries, the desktop entry checked
+    clang libclang-rt-14-dev clang-format # the fuzz targets and the formatting check
 )
 missing=()
 for p in "${packages[@]}"; do
