@@ -1,7 +1,10 @@
 #include "LeafbindApp.h"
 
+#include "LastFolder.h"
 #include "LeafbindDlg.h"
+#include "StartupFile.h"
 #include "UiTexts.h"
+#include "UserLanguage.h"
 #include "WorkerLink.h"
 #include "automation/ComRuntime.h"
 #include "docserver/DocumentServer.h"
@@ -10,14 +13,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <wx/config.h>
+
 wxIMPLEMENT_APP(CLeafbindApp);
 
 bool CLeafbindApp::OnInit() {
+    UseUserLanguage();
     if (!wxApp::OnInit())
         return false;
     SetAppName(wxString::FromUTF8(ui::kAppTitle));
-    // The key name the program was given; nothing is ever stored under it.
+    // The key name the program was given; the settings live in the user's settings file instead.
     SetVendorName(wxString::FromUTF8("应用程序向导生成的本地应用程序"));
+    delete wxConfigBase::Set(OpenUserSettings().release());
     CoInitialize(nullptr);
     RemoveWorkFoldersOnSignals();
     RegisterDocumentServer();
@@ -29,6 +36,8 @@ int CLeafbindApp::OnRun() {
     {
         CLeafbindDlg dialog(nullptr, ProgramFolder());
         SetTopWindow(&dialog);
+        if (!startSource.empty())
+            dialog.OpenSource(startSource);
         dialog.ShowModal();
         SetTopWindow(nullptr);
         link = dialog.Link();
@@ -42,4 +51,14 @@ int CLeafbindApp::OnRun() {
         std::quick_exit(0);
     }
     return 0;
+}
+
+void CLeafbindApp::OnInitCmdLine(wxCmdLineParser& parser) {
+    wxApp::OnInitCmdLine(parser);
+    DescribeCommandLine(parser);
+}
+
+bool CLeafbindApp::OnCmdLineParsed(wxCmdLineParser& parser) {
+    startSource = StartupFile(parser);
+    return wxApp::OnCmdLineParsed(parser);
 }

@@ -5,6 +5,8 @@
 #include "AppIcon.h"
 #include "ControlIds.h"
 #include "DialogUnits.h"
+#include "FileDrop.h"
+#include "LastFolder.h"
 #include "NarrowText.h"
 #include "PathChoices.h"
 #include "ShellOpen.h"
@@ -32,20 +34,16 @@ wxString Text(const char* utf8) {
     return wxString::FromUTF8(utf8);
 }
 
-wxString StartFolderFor(wxWindow* parent) {
-    const auto* main = dynamic_cast<const CLeafbindDlg*>(parent);
-    return main ? main->ChooserFolder() : wxGetHomeDir();
-}
-
-wxString ChooseSourceWithDialog(wxWindow* parent) {
-    wxFileDialog dialog(parent, wxString(), StartFolderFor(parent), wxString(), Text(ui::kSourceFilter),
+wxString ChooseSourceWithDialog(wxWindow* parent, const wxString& startFolder) {
+    wxFileDialog dialog(parent, Text(ui::kChooseSourceTitle), startFolder, wxString(), Text(ui::kSourceFilter),
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 
-wxString ChooseOutputWithDialog(wxWindow* parent) {
-    // No overwrite prompt: the old help file is replaced only by a complete new one.
-    wxFileDialog dialog(parent, wxString(), StartFolderFor(parent), wxString(), Text(ui::kOutputFilter), wxFD_SAVE);
+wxString ChooseOutputWithDialog(wxWindow* parent, const wxString& startFolder) {
+    // No overwrite prompt: the generate button deletes the old help file anyway.
+    wxFileDialog dialog(parent, Text(ui::kChooseOutputTitle), startFolder, wxString(), Text(ui::kOutputFilter),
+                        wxFD_SAVE);
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 
@@ -121,6 +119,15 @@ CLeafbindDlg::CLeafbindDlg(wxWindow* parent, const wxString& programFolder)
     Bind(wxEVT_CLOSE_WINDOW, &CLeafbindDlg::OnClose, this);
     Bind(wxEVT_CHAR_HOOK, &CLeafbindDlg::OnCharHook, this);
     Bind(wxEVT_BUTTON, &CLeafbindDlg::OnAdvanced, this, kIdAdvanced);
+
+    // A file manager's drop lands on the window or on one of its boxes; each takes it as the source. GTK entries
+    // would otherwise refuse it (read-only) or paste its address (the title).
+    for (wxWindow* target :
+         {static_cast<wxWindow*>(this), FindWindow(kIdSourcePath), FindWindow(kIdOutputPath), FindWindow(kIdHelpTitle)})
+        target->SetDropTarget(new FileDrop([this](const wxArrayString& files) { return OnDropFiles(files); }));
+    // The first control in tab order has the focus when the dialog opens, set before it shows, so that neither GTK's
+    // choice by position nor the default button takes it.
+    FindWindow(kIdSourcePath)->SetFocus();
 }
 
 CLeafbindDlg::~CLeafbindDlg() {
@@ -172,10 +179,6 @@ void CLeafbindDlg::ShowAppMessage(const wxString& text) {
 
 bool CLeafbindDlg::ConfirmQuitDuringConversion() {
     return wxMessageBox(Text(ui::kQuitDuringConversion), Text(ui::kWarningCaption), wxYES_NO, this) == wxYES;
-}
-
-wxString CLeafbindDlg::ChooserFolder() const {
-    return wxString::FromUTF8(ChooserStartFolder(sourcePath.utf8_string(), wxGetHomeDir().utf8_string()));
 }
 
 void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
@@ -271,26 +274,72 @@ void CLeafbindDlg::OnCharHook(wxKeyEvent& event) {
 void CLeafbindDlg::OnView(wxCommandEvent&) {
     if (outputPath.empty())
         ShowAppMessage(Text(ui::kChooseWordFileToConvert));
+    else if (!wxFileName::FileExists(outputPath))
+        ShowAppMessage(Text(ui::kFileMissing) + outputPath);
     else
         ShellOpen(outputPath);
 }
 
 void CLeafbindDlg::OnBrowseSource(wxCommandEvent&) {
-    const wxString chosen = chooseSourceFile(this);
-    if (chosen.empty())
-        return;
-    sourcePath = chosen;
-    outputPath = wxString::FromUTF8(OutputPathForSource(chosen.utf8_string()));
-    helpTitle = wxString::FromUTF8(TitleForSource(chosen.utf8_string()));
-    TransferDataToWindow();
+    const wxString chosen = chooseSourceFile(this, ChooserStartFolder());
+    if (!chosen.empty())
+        TakeSource(chosen);
 }
 
 void CLeafbindDlg::OnBrowseOutput(wxCommandEvent&) {
-    const wxString chosen = chooseOutputFile(this);
+    const wxString chosen = chooseOutputFile(this, ChooserStartFolder());
     if (chosen.empty())
         return;
     outputPath = wxString::FromUTF8(WithChmExtension(chosen.utf8_string()));
+    RememberFolderOf(outputPath);
+    ShowValues();
+}
+
+bool CLeafbindDlg::OpenSource(const wxString& path) {
+    if (!wxFileName::FileExists(path)) {
+        ShowAppMessage(Text(ui::kFileMissing) + path);
+        return false;
+    }
+    if (!IsWordFileName(path.utf8_string())) {
+        ShowAppMessage(Text(ui::kNotAWordFile) + path);
+        return false;
+    }
+    TakeSource(path);
+    return true;
+}
+
+bool CLeafbindDlg::OnDropFiles(const wxArrayString& files) {
+    // Several files at once: the first Word file among them, as only one document is converted.
+    for (const wxString& file : files)
+        if (IsWordFileName(file.utf8_string()))
+            return OpenSource(file);
+    if (!files.empty())
+        ShowAppMessage(Text(ui::kNotAWordFile) + files[0]);
+    return false;
+}
+
+void CLeafbindDlg::TakeSource(const wxString& path) {
+    sourcePath = path;
+    outputPath = wxString::FromUTF8(OutputPathForSource(path.utf8_string()));
+    helpTitle = wxString::FromUTF8(TitleForSource(path.utf8_string()));
+    RememberFolderOf(path);
+    ShowValues();
+}
+
+void CLeafbindDlg::ShowValues() {
     TransferDataToWindow();
+    // The boxes are narrower than most paths: the whole path shows when the pointer rests on one.
+    for (const auto& [id, path] : {std::pair{kIdSourcePath, &sourcePath}, std::pair{kIdOutputPath, &outputPath}}) {
+        if (path->empty())
+            FindWindow(id)->UnsetToolTip();
+        else
+            FindWindow(id)->SetToolTip(*path);
+    }
+}
+
+wxString CLeafbindDlg::ChooserStartFolder() const {
+    return wxString::FromUTF8(
+        ::ChooserStartFolder(sourcePath.utf8_string(), RememberedFolder().utf8_string(), wxGetHomeDir().utf8_string()));
 }
 
 void CLeafbindDlg::OnAbout(wxCommandEvent&) {
@@ -300,7 +349,15 @@ void CLeafbindDlg::OnAbout(wxCommandEvent&) {
 
 void CLeafbindDlg::OnHelp(wxCommandEvent&) {
     // No quotes around the path: the desktop's open takes a file name, not a command line.
-    ShellOpen(programFolder + "/" + Text(ui::kHelpFileName));
+    const std::vector<std::string> candidates = HelpFileCandidates(programFolder.utf8_string(), ui::kHelpFileName);
+    for (const std::string& candidate : candidates) {
+        const wxString path = wxString::FromUTF8(candidate);
+        if (wxFileName::FileExists(path)) {
+            ShellOpen(wxFileName(path).GetAbsolutePath());
+            return;
+        }
+    }
+    ShowAppMessage(Text(ui::kHelpFileMissing) + wxString::FromUTF8(candidates.front()));
 }
 
 void CLeafbindDlg::OnAdvanced(wxCommandEvent&) {

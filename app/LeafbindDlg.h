@@ -25,13 +25,17 @@ public:
     explicit CLeafbindDlg(wxWindow* parent, const wxString& programFolder);
     ~CLeafbindDlg() override;
 
-    // The file choosers of the two browse buttons; an empty result means the user cancelled. Tests replace them.
-    std::function<wxString(wxWindow* parent)> chooseSourceFile;
-    std::function<wxString(wxWindow* parent)> chooseOutputFile;
+    // The file choosers of the two browse buttons, opening in startFolder; an empty result means the user
+    // cancelled. Tests replace them.
+    using FileChooser = std::function<wxString(wxWindow* parent, const wxString& startFolder)>;
+    FileChooser chooseSourceFile;
+    FileChooser chooseOutputFile;
+
+    // Takes a file named outside the chooser (on the command line, or dropped) as the source, as browsing would.
+    // A file that does not exist or is not a Word file is reported and changes nothing.
+    bool OpenSource(const wxString& path);
 
     bool IsIdle() const;
-    // Where the file choosers open.
-    wxString ChooserFolder() const;
     wxTimer& ProgressTimer() { return progressTimer; }
     std::shared_ptr<WorkerLink> Link() const { return link; }
 
@@ -42,6 +46,10 @@ private:
     // After a run with warnings: how many, with the list behind a details button.
     void ShowConversionNotes(const std::vector<std::string>& notes);
     void ShowAppMessage(const wxString& text);
+    void TakeSource(const wxString& path);
+    void ShowValues();
+    wxString ChooserStartFolder() const;
+    bool OnDropFiles(const wxArrayString& files);
 
     void OnGenerate(wxCommandEvent& event);
     void OnOk(wxCommandEvent& event);

@@ -37,6 +37,14 @@ inline constexpr const char* kWarningsAfter = " 条警告。";
 // Our own wording: an automation call failed without a report from Word.
 inline constexpr const char* kAutomationFailed = "自动化调用失败";
 
+// Our own wording: the titles of the two file choosers.
+inline constexpr const char* kChooseSourceTitle = "选择Word文件";
+inline constexpr const char* kChooseOutputTitle = "保存CHM文件";
+// Our own wording: a file that cannot be opened or taken as the source; the path follows.
+inline constexpr const char* kFileMissing = "文件不存在: ";
+inline constexpr const char* kNotAWordFile = "不是Word文件(*.doc;*.docx): ";
+inline constexpr const char* kHelpFileMissing = "找不到帮助文件: ";
+
 inline constexpr const char* kAboutCaption = "关于 Leafbind";
 inline constexpr const char* kAboutProduct = "Leafbind，v 1.5.3";
 inline constexpr const char* kVisitHomePage = "访问主页";

@@ -68,7 +68,9 @@ TEST(WholeConversionTest, GeneratedDocumentBecomesAnOpenedHelpFile) {
     ModalAnswers answers;
     {
         auto* dialog = new CLeafbindDlg(nullptr, wxString::FromUTF8((root / "program").string()));
-        dialog->chooseSourceFile = [&source](wxWindow*) { return wxString::FromUTF8(source.string()); };
+        dialog->chooseSourceFile = [&source](wxWindow*, const wxString&) {
+            return wxString::FromUTF8(source.string());
+        };
         dialog->Show();
         Click(dialog, kIdBrowseSource);
         Click(dialog, kIdGenerate);
