@@ -58,6 +58,9 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
             converted = result != 0;
             compilerMessages = converter.compilerMessages;
         }
+    } catch (const HelpIdError& error) {
+        // The document's help IDs (its "IDH_" bookmarks) cannot be made; nothing was converted.
+        outcome.messages.push_back(ToUtf8(error.what()));
     } catch (const DispatchError& error) {
         // what() falls back on the status text when Word gave no description.
         outcome.messages.push_back(ToUtf8(error.what()));

@@ -137,10 +137,15 @@ int RunConversion(const CliOptions& options, ProgressReporter& reporter) {
     const auto compiled = Utf8ToNarrow(output.string());
     const auto title = Utf8ToNarrow(titleText);
     const auto copyright = Utf8ToNarrow(options.copyright);
-    if (!source || !compiled || !title || !copyright) {
+    HelpIdSettings helpIdSettings;
+    const auto mapHeader = Utf8ToNarrow(options.mapHeader);
+    const auto writeMapHeader = Utf8ToNarrow(options.writeMapHeader);
+    if (!source || !compiled || !title || !copyright || !mapHeader || !writeMapHeader) {
         reporter.Error("a path or text is not valid UTF-8");
         return kExitUsage;
     }
+    helpIdSettings.mapHeader = *mapHeader;
+    helpIdSettings.writeMapHeader = *writeMapHeader;
 
     ConvertOptions& pageOptions = ConvertOptions::Instance();
     pageOptions.showHeader = options.header;
@@ -175,6 +180,7 @@ int RunConversion(const CliOptions& options, ProgressReporter& reporter) {
     bool opened = false;
     try {
         ChmConverter converter(*source, *workNarrow);
+        converter.helpIdSettings = helpIdSettings;
         converter.pageObserver = [&](int32_t page, int32_t count, const std::string& heading) {
             reporter.Page(page, count, Printable(heading));
         };
@@ -191,6 +197,10 @@ int RunConversion(const CliOptions& options, ProgressReporter& reporter) {
         facts.pages = converter.pageFiles.size();
         facts.warnings = converter.warnings;
         facts.compilerMessages = converter.compilerMessages;
+    } catch (const HelpIdError& error) {
+        for (const std::string& problem : error.problems())
+            reporter.Error(Printable(problem));
+        return kExitConversionFailed;
     } catch (const DispatchError& error) {
         reporter.Error(Printable(error.description()));
         return opened ? kExitConversionFailed : kExitUnreadableDocument;

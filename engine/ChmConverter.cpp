@@ -31,7 +31,9 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     BuildTopicTree();
     if (!root->firstChild)
         return 0;
+    CollectHelpIds(compiledPath);
     SplitPages();
+    CheckHelpIdAnchors();
     this->title = std::move(title);
     const std::string contentsName = this->title + ".hhc";
     const std::string indexName = this->title + ".hhk";
@@ -44,5 +46,6 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     WriteIndexFile(indexPath);
     WriteProjectFile(projectPath, contentsName, indexName, compiledPath);
     CompileHelpProject(projectPath);
+    WriteMapHeader();
     return 1;
 }

@@ -67,6 +67,8 @@ bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::s
         for (const std::string& name : names)
             lines.push_back(folderName + "\\" + name);
     }
+    const LineList helpIdSections = HelpIdProjectSections(helpIds);
+    lines.insert(lines.end(), helpIdSections.begin(), helpIdSections.end());
     // Lines lose any CR or LF, so a title cannot add lines of its own to the project.
     return WriteLineList(lines, workFolder, projectPath);
 }
