@@ -54,7 +54,8 @@ protected:
         folder = fs::temp_directory_path() / ("leafbind-helpids-" + std::to_string(::getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
-        // Three topics; IDs at a heading, in the middle of a topic (one in lower case) and before the first heading.
+        // Three topics; IDs at a heading, in the middle of a topic (one in lower case), before the first heading, and
+        // one running on into the next topic, which no page can hold whole.
         DocxBuilder doc;
         doc.AddParagraph({BookmarkStart("IDH_COVER"), Text("Cover text."), BookmarkEnd("IDH_COVER")})
             .AddParagraph({BookmarkStart("IDH_PRINT"), Text("Printing"), BookmarkEnd("IDH_PRINT")},
@@ -64,9 +65,10 @@ protected:
             .AddParagraph({Text("Setup: "), BookmarkStart("IDH_PRINT_SETUP"), Text("choose a printer."),
                            BookmarkEnd("IDH_PRINT_SETUP")})
             .AddHeading(2, "Margins")
-            .AddParagraph({BookmarkStart("_Toc5"), Text("Margins text."), BookmarkEnd("_Toc5")})
+            .AddParagraph({BookmarkStart("_Toc5"), Text("Margins "), BookmarkStart("IDH_SPAN"), Text("text."),
+                           BookmarkEnd("_Toc5")})
             .AddHeading(1, "Saving")
-            .AddParagraph("Save one.")
+            .AddParagraph({Text("Save one."), BookmarkEnd("IDH_SPAN")})
             .AddParagraph({BookmarkStart("idh_save"), Text("Save where you like."), BookmarkEnd("idh_save")});
         doc.Save(folder / "app.docx");
     }
@@ -109,21 +111,25 @@ TEST_F(HelpIds, BookmarksAreNumberedFromAThousandAndOpenTheirPlaceInTheirTopic) 
 
     const auto chm = ChmReader::Open(chmPath().string());
     ASSERT_TRUE(chm);
-    EXPECT_EQ(ContextMap(*chm).size(), 3u);
+    EXPECT_NE(run.output.find("IDH_SPAN is not on its page 1.html"), std::string::npos) << run.output;
+    EXPECT_EQ(ContextMap(*chm).size(), 4u);
     ExpectOpens(*chm, 1000, "0.html", "Print one.");
     ExpectOpens(*chm, 1001, "0.html#IDH_PRINT_SETUP", "choose a printer.");
-    ExpectOpens(*chm, 1002, "2.html#idh_save", "Save where you like.");
+    ExpectOpens(*chm, 1002, "1.html", "Margins text.");
+    ExpectOpens(*chm, 1003, "2.html#idh_save", "Save where you like.");
     EXPECT_NE(chm->Read("/0.html").value_or("").find("<a name=\"IDH_PRINT\">"), std::string::npos)
         << "the anchor at the heading stays on the page too";
 
     const std::string project = ReadText(folder / "work" / "App.hhp");
     EXPECT_NE(project.find("[ALIAS]\r\nIDH_PRINT=0.html\r\nIDH_PRINT_SETUP=0.html#IDH_PRINT_SETUP\r\n"
-                           "idh_save=2.html#idh_save\r\n[MAP]\r\n#define IDH_PRINT 1000\r\n"),
+                           "IDH_SPAN=1.html\r\nidh_save=2.html#idh_save\r\n[MAP]\r\n#define IDH_PRINT 1000\r\n"),
               std::string::npos)
         << project;
     const std::string header = ReadText(folder / "helpids.h");
-    EXPECT_NE(header.find("#define IDH_PRINT 1000\n#define IDH_PRINT_SETUP 1001\n#define idh_save 1002\n"),
-              std::string::npos)
+    EXPECT_NE(
+        header.find(
+            "#define IDH_PRINT 1000\n#define IDH_PRINT_SETUP 1001\n#define IDH_SPAN 1002\n#define idh_save 1003\n"),
+        std::string::npos)
         << header;
 }
 
