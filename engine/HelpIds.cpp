@@ -336,21 +336,6 @@ std::string HelpIdTarget(const HelpId& id) {
     return PageName(id.page) + (id.pageTop ? "" : "#" + id.anchor);
 }
 
-std::vector<std::string> HelpIdProjectSections(const std::vector<HelpId>& ids) {
-    std::vector<std::string> aliases{"[ALIAS]"};
-    std::vector<std::string> numbers{"[MAP]"};
-    for (const HelpId& id : ids) {
-        if (id.page < 0)
-            continue;
-        aliases.push_back(id.name + "=" + HelpIdTarget(id));
-        numbers.push_back("#define " + id.name + " " + std::to_string(id.number));
-    }
-    if (numbers.size() == 1)
-        return {};
-    aliases.insert(aliases.end(), numbers.begin(), numbers.end());
-    return aliases;
-}
-
 std::string MapHeaderText(const std::vector<HelpId>& ids) {
     std::string text = "// Help IDs: the number an application passes to the help viewer to open a topic.\n"
                        "// Written by Leafbind from the document's IDH_ bookmarks.\n"

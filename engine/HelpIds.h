@@ -69,7 +69,5 @@ std::vector<HelpId> AssignHelpIds(const std::vector<HelpIdBookmark>& bookmarks,
 
 // Where the viewer opens the ID: "3.html#IDH_X", or "3.html" at the top of the page.
 std::string HelpIdTarget(const HelpId& id);
-// The [ALIAS] and [MAP] sections of the project file for the IDs that have a topic; none when there is none.
-std::vector<std::string> HelpIdProjectSections(const std::vector<HelpId>& ids);
 // A C header with every ID and its number, one "#define" a line (LF endings).
 std::string MapHeaderText(const std::vector<HelpId>& ids);

@@ -38,6 +38,18 @@ void ListFilesInFolder(const std::string& pattern, LineList& names) {
     }
 }
 
+LineList ContextHelpSections(const std::vector<ContextTopic>& topics) {
+    if (topics.empty())
+        return {};
+    LineList lines{"[ALIAS]"};
+    for (const ContextTopic& topic : topics)
+        lines.push_back(topic.name + "=" + topic.target);
+    lines.push_back("[MAP]");
+    for (const ContextTopic& topic : topics)
+        lines.push_back("#define " + topic.name + " " + std::to_string(topic.number));
+    return lines;
+}
+
 bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::string& contentsName,
                                     const std::string& indexName, const std::string& compiledPath) {
     LineList lines{
@@ -67,8 +79,12 @@ bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::s
         for (const std::string& name : names)
             lines.push_back(folderName + "\\" + name);
     }
-    const LineList helpIdSections = HelpIdProjectSections(helpIds);
-    lines.insert(lines.end(), helpIdSections.begin(), helpIdSections.end());
+    std::vector<ContextTopic> contextTopics;
+    for (const HelpId& id : helpIds)
+        if (id.page >= 0)
+            contextTopics.push_back({id.name, id.number, HelpIdTarget(id)});
+    const LineList contextSections = ContextHelpSections(contextTopics);
+    lines.insert(lines.end(), contextSections.begin(), contextSections.end());
     // Lines lose any CR or LF, so a title cannot add lines of its own to the project.
     return WriteLineList(lines, workFolder, projectPath);
 }

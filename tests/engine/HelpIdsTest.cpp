@@ -1,5 +1,4 @@
-// Help IDs without Word: the header an application keeps, the numbering, and what goes into the project and the
-// header written back.
+// Help IDs without Word: the header an application keeps, the numbering, and the header written back.
 
 #include "engine/HelpIds.h"
 
@@ -101,11 +100,6 @@ TEST(HelpIds, WithoutAHeaderBookmarksAreNumberedInDocumentOrder) {
     EXPECT_EQ(HelpIdTarget(ids[1]), "2.html#idh_detail");
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_TRUE(Mentions(warnings, "IDH_COVER lies before the first heading"));
-
-    EXPECT_EQ(HelpIdProjectSections(ids),
-              (std::vector<std::string>{"[ALIAS]", "IDH_Intro=0.html", "idh_detail=2.html#idh_detail", "[MAP]",
-                                        "#define IDH_Intro 1000", "#define idh_detail 1001"}));
-    EXPECT_TRUE(HelpIdProjectSections({}).empty());
 }
 
 TEST(HelpIds, BookmarksThatCannotBeIdsAreRefusedTogether) {
@@ -138,6 +132,4 @@ TEST(HelpIds, AHeaderNumbersBookmarksInAnyCaseAndWarnsAboutWhatDoesNotMatch) {
     // The header written back is one the reader takes, with the same numbers; the unused ID stays in it.
     EXPECT_EQ(Pairs(ParseMapHeader(MapHeaderText(ids), "written.h")),
               (Ids{{"IDH_PRINT", 7}, {"IDH_UNUSED", 8}, {"IDH_SAVE", 9}}));
-    const auto sections = HelpIdProjectSections(ids);
-    EXPECT_EQ(std::count(sections.begin(), sections.end(), "#define IDH_UNUSED 8"), 0);
 }
