@@ -4,11 +4,7 @@
 #include "UiTexts.h"
 #include "WorkerLink.h"
 #include "automation/ComRuntime.h"
-
-#if __has_include("docserver/DocumentServer.h")
 #include "docserver/DocumentServer.h"
-#define LEAFBIND_HAS_DOCUMENT_SERVER 1
-#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,9 +18,7 @@ bool CLeafbindApp::OnInit() {
     // The key name the program was given; nothing is ever stored under it.
     SetVendorName(wxString::FromUTF8("应用程序向导生成的本地应用程序"));
     CoInitialize(nullptr);
-#ifdef LEAFBIND_HAS_DOCUMENT_SERVER
     RegisterDocumentServer();
-#endif
     return true;
 }
 

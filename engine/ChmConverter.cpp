@@ -1,6 +1,36 @@
 #include "ChmConverter.h"
 
+#include "engine/ConvertOptions.h"
+#include "helpproject/HelpCompiler.h"
+#include "helpproject/ProjectWriter.h"
+#include "helpproject/SitemapWriter.h"
+
 #include <exception>
+
+namespace {
+
+// The topic's title as Word gives it (its paragraph mark goes when the line is written); with the numbering
+// option on, its list number, a space and the text.
+std::string TopicTitle(const TopicNode& node) {
+    WordRange range = node.paragraph.Range();
+    std::string text = range.Text();
+    if (ConvertOptions::Instance().showNumbering)
+        return range.ListFormat().ListString() + " " + text;
+    return text;
+}
+
+// The tree from first on as the sitemap writers take it, titles asked of Word in document order.
+std::vector<SitemapTopic> SitemapTopics(const TopicNode* first) {
+    std::vector<SitemapTopic> topics;
+    for (const TopicNode* node = first; node; node = node->nextSibling) {
+        SitemapTopic topic{TopicTitle(*node), node->pageName, {}};
+        topic.children = SitemapTopics(node->firstChild);
+        topics.push_back(std::move(topic));
+    }
+    return topics;
+}
+
+} // namespace
 
 ChmConverter::ChmConverter(std::string sourcePath, std::string workFolder)
     : workFolder(std::move(workFolder)), sourcePath(std::move(sourcePath)), root(std::make_unique<TopicNode>()),
@@ -48,4 +78,25 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     CompileHelpProject(projectPath);
     WriteMapHeader();
     return 1;
+}
+
+bool ChmConverter::WriteContentsFile(const std::string& contentsPath) {
+    return ::WriteContentsFile(SitemapTopics(root->firstChild), workFolder, contentsPath);
+}
+
+bool ChmConverter::WriteIndexFile(const std::string& indexPath) {
+    return ::WriteIndexFile(SitemapTopics(root->firstChild), workFolder, indexPath);
+}
+
+bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::string& contentsName,
+                                    const std::string& indexName, const std::string& compiledPath) {
+    ProjectSettings settings{title, contentsName, indexName, compiledPath, {}};
+    for (const HelpId& id : helpIds)
+        if (id.page >= 0)
+            settings.contextTopics.push_back({id.name, id.number, HelpIdTarget(id)});
+    return ::WriteProjectFile(settings, pageFiles, workFolder, projectPath);
+}
+
+void ChmConverter::CompileHelpProject(const std::string& projectPath) {
+    compilerMessages = RunHelpCompiler(projectPath);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // One conversion job: the source document open in Word, its topic tree, and the help project made from it.
-// The operations live beside their subsystems: the driver and tree here, the splitter and page decoration in
-// engine/, the writers and the compile in helpproject/, Word start-up and shutdown in word/.
+// Its operations are all in engine/ (the splitter, the page decoration, Word's start and end in files of their
+// own); the help project's files and the compile are helpproject/'s, which takes the topics as plain data.
 
 #include "engine/HelpIds.h"
 #include "engine/TopicTree.h"

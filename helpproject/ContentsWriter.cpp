@@ -1,16 +1,15 @@
 // The contents file: the topic tree as nested lists.
 
-#include "engine/ChmConverter.h"
 #include "helpproject/SitemapWriter.h"
 
 namespace {
 
-void AppendContentsList(LineList& lines, const TopicNode* first) {
-    for (const TopicNode* node = first; node; node = node->nextSibling) {
-        AppendTopicEntry(lines, *node);
-        if (node->firstChild) {
+void AppendContentsList(LineList& lines, const std::vector<SitemapTopic>& topics) {
+    for (const SitemapTopic& topic : topics) {
+        AppendTopicEntry(lines, topic);
+        if (!topic.children.empty()) {
             lines.push_back("<UL>");
-            AppendContentsList(lines, node->firstChild);
+            AppendContentsList(lines, topic.children);
             lines.push_back("</UL>");
         }
     }
@@ -18,12 +17,12 @@ void AppendContentsList(LineList& lines, const TopicNode* first) {
 
 } // namespace
 
-bool ChmConverter::WriteContentsFile(const std::string& contentsPath) {
+bool WriteContentsFile(const std::vector<SitemapTopic>& topics, const std::string& folder, const std::string& path) {
     LineList lines;
     AppendSitemapHead(lines);
     AppendSiteProperties(lines);
     lines.push_back("<UL>");
-    AppendContentsList(lines, root->firstChild);
+    AppendContentsList(lines, topics);
     AppendSitemapTail(lines);
-    return WriteLineList(lines, workFolder, contentsPath);
+    return WriteLineList(lines, folder, path);
 }

@@ -1,6 +1,6 @@
 // The compile: the help compiler library is loaded by its bare name for one call, as the program finds any library.
 
-#include "engine/ChmConverter.h"
+#include "helpproject/HelpCompiler.h"
 
 #include <dlfcn.h>
 
@@ -40,15 +40,15 @@ void* LoadCompilerLibrary() {
 
 } // namespace
 
-void ChmConverter::CompileHelpProject(const std::string& projectPath) {
-    compilerMessages.clear();
+std::vector<std::string> RunHelpCompiler(const std::string& projectPath) {
+    std::vector<std::string> compilerMessages;
     void* library = LoadCompilerLibrary();
     if (!library) {
         // The front ends show these messages when no help file appears; without this one they would show none.
         const char* reason = ::dlerror();
         compilerMessages.push_back(std::string("The help compiler ") + kCompilerLibrary +
                                    " could not be loaded: " + (reason ? reason : "unknown reason"));
-        return;
+        return compilerMessages;
     }
     auto compile = reinterpret_cast<CompileFunction>(::dlsym(library, kCompileEntryPoint));
     if (!compile)
@@ -61,4 +61,5 @@ void ChmConverter::CompileHelpProject(const std::string& projectPath) {
         currentMessages = nullptr;
     }
     ::dlclose(library);
+    return compilerMessages;
 }

@@ -1,25 +1,23 @@
 // The index file: every topic one keyword, in document order, in one flat list.
 
-#include "engine/ChmConverter.h"
 #include "helpproject/SitemapWriter.h"
 
 namespace {
 
-void AppendIndexList(LineList& lines, const TopicNode* first) {
-    for (const TopicNode* node = first; node; node = node->nextSibling) {
-        AppendTopicEntry(lines, *node);
-        if (node->firstChild)
-            AppendIndexList(lines, node->firstChild);
+void AppendIndexList(LineList& lines, const std::vector<SitemapTopic>& topics) {
+    for (const SitemapTopic& topic : topics) {
+        AppendTopicEntry(lines, topic);
+        AppendIndexList(lines, topic.children);
     }
 }
 
 } // namespace
 
-bool ChmConverter::WriteIndexFile(const std::string& indexPath) {
+bool WriteIndexFile(const std::vector<SitemapTopic>& topics, const std::string& folder, const std::string& path) {
     LineList lines;
     AppendSitemapHead(lines);
     lines.push_back("<UL>");
-    AppendIndexList(lines, root->firstChild);
+    AppendIndexList(lines, topics);
     AppendSitemapTail(lines);
-    return WriteLineList(lines, workFolder, indexPath);
+    return WriteLineList(lines, folder, path);
 }

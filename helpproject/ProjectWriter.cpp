@@ -2,8 +2,6 @@
 
 #include "helpproject/ProjectWriter.h"
 
-#include "engine/ChmConverter.h"
-
 #include "automation/CodePage.h"
 
 #include <filesystem>
@@ -50,41 +48,37 @@ LineList ContextHelpSections(const std::vector<ContextTopic>& topics) {
     return lines;
 }
 
-bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::string& contentsName,
-                                    const std::string& indexName, const std::string& compiledPath) {
+bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::string>& pageFiles,
+                      const std::string& folder, const std::string& path) {
     LineList lines{
         "[OPTIONS]",
         "Compatibility=1.1 Or later",
-        "Compiled file=" + compiledPath,
+        "Compiled file=" + settings.compiledPath,
         "Default Window=Main",
         "Default topic=0.html",
         "Display compile progress=No",
         "Enhanced decompilation=Yes",
         "Full-text search=Yes",
-        "Title=" + title,
-        "Contents file=" + contentsName,
-        "Index file=" + indexName,
+        "Title=" + settings.title,
+        "Contents file=" + settings.contentsName,
+        "Index file=" + settings.indexName,
         "Default font=" + kSongTi + ",9,1",
         "Language=0x804 " + kChineseChina,
         "[WINDOWS]",
-        "Main=" + Quoted(title) + "," + Quoted(contentsName) + "," + Quoted(indexName) + "," + Quoted("0.html") +
-            ",,,,,,0x62520,,0x300e,[135,50,1015,730],0x1030000,,,,,,0",
+        "Main=" + Quoted(settings.title) + "," + Quoted(settings.contentsName) + "," + Quoted(settings.indexName) +
+            "," + Quoted("0.html") + ",,,,,,0x62520,,0x300e,[135,50,1015,730],0x1030000,,,,,,0",
         "[FILES]",
     };
     lines.insert(lines.end(), pageFiles.begin(), pageFiles.end());
     for (size_t page = 0; page < pageFiles.size(); ++page) {
         const std::string folderName = std::to_string(page) + ".files";
         LineList names;
-        ListFilesInFolder(workFolder + "/" + folderName + "/*.*", names);
+        ListFilesInFolder(folder + "/" + folderName + "/*.*", names);
         for (const std::string& name : names)
             lines.push_back(folderName + "\\" + name);
     }
-    std::vector<ContextTopic> contextTopics;
-    for (const HelpId& id : helpIds)
-        if (id.page >= 0)
-            contextTopics.push_back({id.name, id.number, HelpIdTarget(id)});
-    const LineList contextSections = ContextHelpSections(contextTopics);
+    const LineList contextSections = ContextHelpSections(settings.contextTopics);
     lines.insert(lines.end(), contextSections.begin(), contextSections.end());
     // Lines lose any CR or LF, so a title cannot add lines of its own to the project.
-    return WriteLineList(lines, workFolder, projectPath);
+    return WriteLineList(lines, folder, path);
 }

@@ -14,6 +14,20 @@ struct ContextTopic {
     std::string target;
 };
 
+// What the project file names besides the pages.
+struct ProjectSettings {
+    std::string title;
+    std::string contentsName;
+    std::string indexName;
+    std::string compiledPath;
+    std::vector<ContextTopic> contextTopics; // [ALIAS] and [MAP]; none: no such sections
+};
+
+// The project file: options, the one window, every page and every file in each page's picture folder
+// ("N.files"), and the context help. Written as WriteLineList writes, with its result.
+bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::string>& pageFiles,
+                      const std::string& folder, const std::string& path);
+
 // The [ALIAS] and [MAP] sections of the project file; no lines when there is no topic.
 LineList ContextHelpSections(const std::vector<ContextTopic>& topics);
 

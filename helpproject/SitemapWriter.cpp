@@ -1,7 +1,5 @@
 #include "SitemapWriter.h"
 
-#include "engine/ConvertOptions.h"
-
 void AppendSitemapHead(LineList& lines) {
     lines.push_back("<HTML>");
     lines.push_back("<HEAD>");
@@ -24,19 +22,11 @@ void AppendSitemapTail(LineList& lines) {
     lines.push_back("</HTML>");
 }
 
-std::string TopicTitle(const TopicNode& node) {
-    WordRange range = node.paragraph.Range();
-    std::string text = range.Text(); // its paragraph mark goes when the line is written
-    if (ConvertOptions::Instance().showNumbering)
-        return range.ListFormat().ListString() + " " + text;
-    return text;
-}
-
-void AppendTopicEntry(LineList& lines, const TopicNode& node) {
+void AppendTopicEntry(LineList& lines, const SitemapTopic& topic) {
     lines.push_back("<LI> <OBJECT type=\"text/sitemap\">");
-    lines.push_back("<param name=\"Name\" value=\"" + TopicTitle(node) + "\">");
-    lines.push_back("<param name=\"Local\" value=\"" + node.pageName + "\">");
-    if (!node.firstChild)
+    lines.push_back("<param name=\"Name\" value=\"" + topic.title + "\">");
+    lines.push_back("<param name=\"Local\" value=\"" + topic.pageName + "\">");
+    if (topic.children.empty())
         lines.push_back("<param name=\"ImageNumber\" value=\"11\">");
     lines.push_back("</OBJECT>");
 }

@@ -1,8 +1,17 @@
 #pragma once
-// The sitemap format the contents and index files share: head, tail and one entry per topic.
+// The contents and index files and the sitemap format they share, written from the topics as plain data.
 
-#include "engine/TopicTree.h"
 #include "helpproject/GeneratedFile.h"
+
+#include <string>
+#include <vector>
+
+// One topic as the sitemap shows it: its title as written (nothing is escaped), its page, its sub-topics.
+struct SitemapTopic {
+    std::string title;
+    std::string pageName;
+    std::vector<SitemapTopic> children;
+};
 
 // Lines 1 to 7: "<HTML>" to "<BODY>".
 void AppendSitemapHead(LineList& lines);
@@ -11,7 +20,10 @@ void AppendSiteProperties(LineList& lines);
 // "</UL>", "</BODY>", "</HTML>".
 void AppendSitemapTail(LineList& lines);
 
-// The topic's title as Word gives it; with the numbering option on, its list number, a space and the text.
-std::string TopicTitle(const TopicNode& node);
-// Four lines for a topic with sub-topics, five (with ImageNumber 11) for a leaf. Nothing is escaped.
-void AppendTopicEntry(LineList& lines, const TopicNode& node);
+// Four lines for a topic with sub-topics, five (with ImageNumber 11) for a leaf.
+void AppendTopicEntry(LineList& lines, const SitemapTopic& topic);
+
+// The contents file: the topics as nested lists. Written as WriteLineList writes, with its result.
+bool WriteContentsFile(const std::vector<SitemapTopic>& topics, const std::string& folder, const std::string& path);
+// The index file: every topic one keyword, in document order, in one flat list.
+bool WriteIndexFile(const std::vector<SitemapTopic>& topics, const std::string& folder, const std::string& path);

@@ -1,8 +1,8 @@
 // libFuzzer target for the package and XML reading. The first byte picks the mode: odd feeds the bytes as a whole
 // .docx package (zip, relationships, parts); even wraps them as the main document part of a small stored zip, so
 // the body reader sees XML rather than zip noise. Every document read is also numbered, as ListString would.
-#include "docserver/DocxReader.h"
-#include "docserver/Numbering.h"
+#include "docserver/docx/DocxReader.h"
+#include "docserver/model/Numbering.h"
 
 #include <zip.h>
 

@@ -2,8 +2,8 @@
 // LEAFBIND_UPDATE_GOLDEN=1), pictures read back with libpng, and the files a save leaves behind.
 #include "ServerFixture.h"
 
-#include "docserver/DocxReader.h"
-#include "docserver/ServerObjects.h"
+#include "docserver/docx/DocxReader.h"
+#include "docserver/objects/ServerObjects.h"
 
 #include <png.h>
 #include <stb/stb_image_write.h>

@@ -1,8 +1,8 @@
 // The small pieces of the page writer that decide safety and bytes: which addresses become links, how text is
 // escaped, and how a picture's kind is told from its bytes.
-#include "docserver/HtmlText.h"
-#include "docserver/HtmlFormat.h"
-#include "docserver/PictureExport.h"
+#include "docserver/html/HtmlText.h"
+#include "docserver/html/HtmlFormat.h"
+#include "docserver/html/PictureExport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // the clipboard): called through the wrappers, checked in the document model the HTML export will write from.
 #include "ServerFixture.h"
 
-#include "docserver/DocxReader.h"
-#include "docserver/ServerObjects.h"
+#include "docserver/docx/DocxReader.h"
+#include "docserver/objects/ServerObjects.h"
 
 using namespace docx;
 

@@ -1,0 +1,546 @@
+#include "BodyReader.h"
+
+#include "docserver/docx/FormatReader.h"
+#include "docserver/docx/TableFormatReader.h"
+#include "docserver/docx/TableStyleAreas.h"
+#include "docserver/package/PackageLimits.h"
+#include "docserver/package/XmlPart.h"
+#include "docserver/package/ZipPackage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Content that never reaches the story: revisions removed, Word's own bookkeeping, comments.
+bool IsSkipped(const char* name) {
+    static constexpr const char* kSkipped[] = {"pPr",
+                                               "rPr",
+                                               "del",
+                                               "moveFrom",
+                                               "proofErr",
+                                               "permStart",
+                                               "permEnd",
+                                               "commentRangeStart",
+                                               "commentRangeEnd",
+                                               "commentReference",
+                                               "annotationRef",
+                                               "lastRenderedPageBreak",
+                                               "sectPr",
+                                               "tblPr",
+                                               "tblGrid",
+                                               "trPr",
+                                               "tcPr",
+                                               "sdtPr",
+                                               "sdtEndPr",
+                                               "delText",
+                                               "delInstrText",
+                                               "Fallback",
+                                               "fldData",
+                                               "customXmlPr",
+                                               "smartTagPr",
+                                               "tblPrEx",
+                                               "bookmarkEnd_",
+                                               "footnotePr",
+                                               "endnotePr",
+                                               "separator",
+                                               "continuationSeparator"};
+    for (const char* skipped : kSkipped)
+        if (std::strcmp(name, skipped) == 0)
+            return true;
+    return false;
+}
+
+std::string ContentTypeFor(const std::string& part) {
+    std::string extension = part.substr(part.rfind('.') + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
+    if (extension == "png")
+        return "image/png";
+    if (extension == "jpg" || extension == "jpeg")
+        return "image/jpeg";
+    if (extension == "gif")
+        return "image/gif";
+    if (extension == "bmp")
+        return "image/bmp";
+    if (extension == "emf")
+        return "image/x-emf";
+    if (extension == "wmf")
+        return "image/x-wmf";
+    if (extension == "svg")
+        return "image/svg+xml";
+    return "application/octet-stream";
+}
+
+// The children of a table or row in order, looking through content controls and custom XML that wrap rows or
+// cells (a few levels at most; deeper wrapping is not something Word writes).
+void CollectWrappedChildren(const pugi::xml_node& parent, std::vector<pugi::xml_node>& children, int depth) {
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (IsElement(child, "sdt") && depth < 8)
+            CollectWrappedChildren(Child(child, "sdtContent"), children, depth + 1);
+        else if (IsElement(child, "customXml") && depth < 8)
+            CollectWrappedChildren(child, children, depth + 1);
+        else if (child.type() == pugi::node_element)
+            children.push_back(child);
+    }
+}
+
+std::vector<pugi::xml_node> WrappedChildren(const pugi::xml_node& parent) {
+    std::vector<pugi::xml_node> children;
+    CollectWrappedChildren(parent, children, 0);
+    return children;
+}
+
+} // namespace
+
+std::vector<std::u16string> SplitFieldInstruction(const std::u16string& instruction) {
+    std::vector<std::u16string> words;
+    size_t i = 0;
+    while (i < instruction.size()) {
+        while (i < instruction.size() && (instruction[i] == u' ' || instruction[i] == u'\t'))
+            ++i;
+        if (i >= instruction.size())
+            break;
+        std::u16string word;
+        if (instruction[i] == u'"') {
+            ++i;
+            while (i < instruction.size() && instruction[i] != u'"') {
+                if (instruction[i] == u'\\' && i + 1 < instruction.size() &&
+                    (instruction[i + 1] == u'"' || instruction[i + 1] == u'\\'))
+                    ++i;
+                word += instruction[i++];
+            }
+            ++i;
+        } else {
+            while (i < instruction.size() && instruction[i] != u' ' && instruction[i] != u'\t')
+                word += instruction[i++];
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+BodyReader::BodyReader(Document& document, Story& story, PartContext context)
+    : document_(document), story_(story), context_(std::move(context)) {}
+
+void BodyReader::SetNoteStories(const std::map<std::string, int>* footnotes,
+                                const std::map<std::string, int>* endnotes) {
+    footnotes_ = footnotes;
+    endnotes_ = endnotes;
+}
+
+bool BodyReader::InFieldInstruction() const {
+    return std::any_of(fields_.begin(), fields_.end(), [](const OpenField& field) { return field.resultStart < 0; });
+}
+
+bool BodyReader::TooDeep(int depth) {
+    if (depth <= kMaxXmlDepth)
+        return false;
+    if (!failed_) {
+        failed_ = true;
+        message_ = "the part /" + context_.partName + " nests elements more than " + std::to_string(kMaxXmlDepth) +
+                   " levels deep";
+    }
+    return true;
+}
+
+bool BodyReader::Read(const pugi::xml_node& container) {
+    ReadBlocks(container, 0);
+    if (failed_)
+        return false;
+    // Fields and bookmarks left open at the end are closed where the story ends.
+    while (!fields_.empty())
+        EndField();
+    for (auto& [id, bookmark] : openBookmarks_) {
+        bookmark.end = Position();
+        story_.bookmarks.push_back(bookmark);
+    }
+    openBookmarks_.clear();
+    // Every story ends with a real paragraph mark, which nothing can delete.
+    if (story_.paragraphs.empty() || story_.text.back() != kParagraphMark) {
+        ParagraphFormat format = story_.paragraphs.empty() ? ParagraphFormat{} : story_.paragraphs.back().format;
+        Append(std::u16string(1, kParagraphMark), format.markFormat);
+        ParagraphEntry entry;
+        entry.end = Position();
+        entry.format = format;
+        entry.section = static_cast<int>(sectionProperties_.size());
+        story_.paragraphs.push_back(entry);
+    }
+    std::sort(story_.bookmarks.begin(), story_.bookmarks.end(),
+              [](const BookmarkSpan& a, const BookmarkSpan& b) { return a.start < b.start; });
+    std::sort(story_.links.begin(), story_.links.end(),
+              [](const LinkSpan& a, const LinkSpan& b) { return a.start < b.start; });
+    return true;
+}
+
+void BodyReader::ReadBlocks(const pugi::xml_node& container, int depth) {
+    if (TooDeep(depth))
+        return;
+    for (pugi::xml_node node = container.first_child(); node && !failed_; node = node.next_sibling()) {
+        if (node.type() != pugi::node_element)
+            continue;
+        const char* name = LocalName(node);
+        if (std::strcmp(name, "p") == 0)
+            ReadParagraph(node, depth + 1);
+        else if (std::strcmp(name, "tbl") == 0)
+            ReadTable(node, depth + 1);
+        else if (std::strcmp(name, "sectPr") == 0)
+            sectionProperties_.push_back(node);
+        else if (std::strcmp(name, "bookmarkStart") == 0)
+            ReadBookmarkStart(node);
+        else if (std::strcmp(name, "bookmarkEnd") == 0)
+            ReadBookmarkEnd(node);
+        else if (!IsSkipped(name))
+            ReadBlocks(std::strcmp(name, "sdt") == 0 ? Child(node, "sdtContent") : node, depth + 1);
+    }
+}
+
+void BodyReader::ReadParagraph(const pugi::xml_node& paragraph, int depth) {
+    if (TooDeep(depth))
+        return;
+    const pugi::xml_node pPr = Child(paragraph, "pPr");
+    ParagraphEntry entry;
+    entry.format = ReadParagraphFormat(pPr, document_.themeFonts);
+    const int32_t start = Position();
+    RunFormat inherited; // runs carry their own formatting; the paragraph style applies through the style chain
+    for (pugi::xml_node node = paragraph.first_child(); node && !failed_; node = node.next_sibling())
+        ReadInline(node, inherited, depth + 1);
+
+    // A paragraph holding nothing but a page break is that break alone, as Word reads it.
+    const bool pageBreakOnly = Position() == start + 1 && story_.text.back() == kPageBreak;
+    if (!pageBreakOnly)
+        Append(std::u16string(1, kParagraphMark), entry.format.markFormat);
+    entry.end = Position();
+    entry.section = static_cast<int>(sectionProperties_.size());
+    story_.paragraphs.push_back(entry);
+    if (const pugi::xml_node sectPr = Child(pPr, "sectPr"))
+        sectionProperties_.push_back(sectPr);
+}
+
+void BodyReader::ReadTable(const pugi::xml_node& table, int depth) {
+    if (TooDeep(depth))
+        return;
+    ++tableDepth_;
+    TableSpan span;
+    span.start = Position();
+    span.depth = tableDepth_;
+    ReadTableFormat(document_, table, span);
+    for (const pugi::xml_node& rowNode : WrappedChildren(table)) {
+        if (IsElement(rowNode, "bookmarkStart"))
+            ReadBookmarkStart(rowNode);
+        else if (IsElement(rowNode, "bookmarkEnd"))
+            ReadBookmarkEnd(rowNode);
+        if (!IsElement(rowNode, "tr") || failed_)
+            continue;
+        TableRow row;
+        ReadRowFormat(Child(rowNode, "trPr"), row);
+        for (const pugi::xml_node& cellElement : WrappedChildren(rowNode)) {
+            if (!IsElement(cellElement, "tc") || failed_)
+                continue;
+            TableCell cell;
+            cell.start = Position();
+            const pugi::xml_node tcPr = Child(cellElement, "tcPr");
+            cell.gridSpan = std::clamp(ChildInt(tcPr, "gridSpan", 1), 1, 64);
+            if (const pugi::xml_node merge = Child(tcPr, "vMerge"))
+                cell.verticalMerge = AttributeText(merge, "val") == "restart" ? 1 : 2;
+            ReadCellFormat(tcPr, cell);
+            const size_t paragraphsBefore = story_.paragraphs.size();
+            ReadBlocks(cellElement, depth + 2);
+            if (story_.paragraphs.size() == paragraphsBefore) { // Word always has a paragraph in a cell
+                Append(std::u16string(1, kParagraphMark), RunFormat{});
+                ParagraphEntry entry;
+                entry.end = Position();
+                entry.section = static_cast<int>(sectionProperties_.size());
+                story_.paragraphs.push_back(entry);
+            }
+            cell.end = Position();
+            row.cells.push_back(cell);
+        }
+        span.rows.push_back(std::move(row));
+    }
+    const pugi::xml_node tblPr = Child(table, "tblPr");
+    ApplyTableStyle(document_, TableStyleOf(document_, tblPr), ReadTableLook(Child(tblPr, "tblLook")), span);
+    span.end = Position();
+    --tableDepth_;
+    if (span.end > span.start)
+        story_.tables.push_back(std::move(span));
+}
+
+void BodyReader::ReadInline(const pugi::xml_node& node, const RunFormat& inherited, int depth) {
+    if (node.type() != pugi::node_element || TooDeep(depth))
+        return;
+    const char* name = LocalName(node);
+    if (std::strcmp(name, "r") == 0) {
+        ReadRun(node, depth + 1);
+    } else if (std::strcmp(name, "hyperlink") == 0) {
+        ReadHyperlink(node, inherited, depth + 1);
+    } else if (std::strcmp(name, "bookmarkStart") == 0) {
+        ReadBookmarkStart(node);
+    } else if (std::strcmp(name, "bookmarkEnd") == 0) {
+        ReadBookmarkEnd(node);
+    } else if (std::strcmp(name, "fldSimple") == 0) {
+        BeginField(Utf8ToUtf16(AttributeText(node, "instr")));
+        SeparateField();
+        for (pugi::xml_node child = node.first_child(); child && !failed_; child = child.next_sibling())
+            ReadInline(child, inherited, depth + 1);
+        EndField();
+    } else if (std::strcmp(name, "AlternateContent") == 0) {
+        // The first choice is what Word itself shows; the fallback repeats it for older readers.
+        ReadInline(Child(node, "Choice"), inherited, depth + 1);
+    } else if (std::strcmp(name, "sdt") == 0) {
+        ReadInline(Child(node, "sdtContent"), inherited, depth + 1);
+    } else if (std::strcmp(name, "oMathPara") == 0 || std::strcmp(name, "oMath") == 0) {
+        for (const pugi::xpath_node& text : node.select_nodes(".//*[local-name()='t']"))
+            Append(Utf8ToUtf16(text.node().text().get()), inherited);
+    } else if (!IsSkipped(name)) {
+        for (pugi::xml_node child = node.first_child(); child && !failed_; child = child.next_sibling())
+            ReadInline(child, inherited, depth + 1);
+    }
+}
+
+void BodyReader::ReadRun(const pugi::xml_node& run, int depth) {
+    const RunFormat format = ReadRunFormat(Child(run, "rPr"), document_.themeFonts);
+    for (pugi::xml_node node = run.first_child(); node && !failed_; node = node.next_sibling()) {
+        if (node.type() != pugi::node_element)
+            continue;
+        const char* name = LocalName(node);
+        if (std::strcmp(name, "fldChar") == 0) {
+            const std::string type = AttributeText(node, "fldCharType");
+            if (type == "begin")
+                BeginField(u"");
+            else if (type == "separate")
+                SeparateField();
+            else if (type == "end")
+                EndField();
+            continue;
+        }
+        if (std::strcmp(name, "instrText") == 0) {
+            if (!fields_.empty() && fields_.back().resultStart < 0)
+                fields_.back().instruction += Utf8ToUtf16(node.text().get());
+            continue;
+        }
+        if (InFieldInstruction())
+            continue; // a field's code is not part of the text Word shows
+        if (std::strcmp(name, "t") == 0) {
+            Append(Utf8ToUtf16(node.text().get()), format);
+        } else if (std::strcmp(name, "tab") == 0 || std::strcmp(name, "ptab") == 0) {
+            Append(u"\t", format);
+        } else if (std::strcmp(name, "br") == 0) {
+            const std::string type = AttributeText(node, "type");
+            Append(std::u16string(1, type == "page"     ? kPageBreak
+                                     : type == "column" ? kColumnBreak
+                                                        : kLineBreak),
+                   format);
+        } else if (std::strcmp(name, "cr") == 0) {
+            Append(std::u16string(1, kLineBreak), format);
+        } else if (std::strcmp(name, "noBreakHyphen") == 0) {
+            Append(std::u16string(1, char16_t(30)), format);
+        } else if (std::strcmp(name, "softHyphen") == 0) {
+            Append(std::u16string(1, char16_t(31)), format);
+        } else if (std::strcmp(name, "sym") == 0) {
+            const unsigned long code = std::strtoul(AttributeText(node, "char").c_str(), nullptr, 16);
+            Append(std::u16string(1, static_cast<char16_t>(code ? code : 0xFFFD)), format);
+        } else if (std::strcmp(name, "footnoteReference") == 0 || std::strcmp(name, "endnoteReference") == 0) {
+            const bool endnote = name[0] == 'e';
+            const std::map<std::string, int>* notes = endnote ? endnotes_ : footnotes_;
+            NoteSpan note;
+            note.start = Position();
+            note.endnote = endnote;
+            if (notes)
+                if (auto found = notes->find(AttributeText(node, "id")); found != notes->end())
+                    note.story = found->second;
+            Append(std::u16string(1, kNoteReferenceChar), format);
+            note.end = Position();
+            story_.notes.push_back(note);
+        } else if (std::strcmp(name, "drawing") == 0 || std::strcmp(name, "pict") == 0 ||
+                   std::strcmp(name, "object") == 0) {
+            ReadDrawing(node, format, depth + 1);
+        } else if (std::strcmp(name, "AlternateContent") == 0) {
+            ReadDrawing(Child(node, "Choice"), format, depth + 1);
+        }
+    }
+}
+
+void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format, int depth) {
+    if (TooDeep(depth))
+        return;
+    for (pugi::xml_node child = node.first_child(); child && !failed_; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const char* name = LocalName(child);
+        if (std::strcmp(name, "Fallback") == 0)
+            continue;
+        // Text boxes keep their text in a story of their own in Word, so it is not read into this one.
+        if (std::strcmp(name, "txbxContent") == 0) {
+            textBoxes_.push_back(PendingTextBox{child, Position()});
+            continue;
+        }
+        if (std::strcmp(name, "inline") == 0 || std::strcmp(name, "anchor") == 0) {
+            const pugi::xpath_node blip = child.select_node(".//*[local-name()='blip']");
+            const std::string id = blip ? AttributeText(blip.node(), "embed") : std::string();
+            if (!id.empty())
+                AddPicture(id, name[0] == 'a', child, format);
+            else
+                ReadDrawing(child, format, depth + 1); // a shape, perhaps with a text box
+            continue;
+        }
+        if (std::strcmp(name, "imagedata") == 0) {
+            std::string id = AttributeText(child, "id");
+            if (id.empty())
+                id = AttributeText(child, "embed");
+            if (!id.empty())
+                AddPicture(id, false, child, format);
+            continue;
+        }
+        ReadDrawing(child, format, depth + 1);
+    }
+}
+
+void BodyReader::AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
+                            const RunFormat& format) {
+    PictureSpan picture;
+    picture.anchored = anchored;
+    picture.start = Position();
+    if (const pugi::xml_node extent = Child(drawing, "extent")) {
+        picture.widthEmu = Attribute(extent, "cx").as_llong();
+        picture.heightEmu = Attribute(extent, "cy").as_llong();
+    }
+    if (const pugi::xml_node properties = Child(drawing, "docPr"))
+        picture.description = Utf8ToUtf16(AttributeText(properties, "descr"));
+    const auto found = context_.relationships ? context_.relationships->byId.find(relationshipId)
+                                              : decltype(context_.relationships->byId.end()){};
+    if (!context_.relationships || found == context_.relationships->byId.end()) {
+        document_.warnings.push_back("a picture in /" + context_.partName + " names the unknown relationship " +
+                                     relationshipId);
+    } else if (found->second.external || found->second.outsidePackage) {
+        document_.warnings.push_back("a picture in /" + context_.partName +
+                                     " lies outside the package: " + found->second.target);
+    } else {
+        picture.part = found->second.target;
+        picture.contentType = ContentTypeFor(picture.part);
+        PackagePartResult bytes = context_.package->ReadPart(picture.part);
+        if (bytes.ok) {
+            picture.bytes.assign(bytes.data.begin(), bytes.data.end());
+        } else if (bytes.missing) {
+            document_.warnings.push_back(bytes.message);
+        } else {
+            failed_ = true;
+            message_ = bytes.message;
+            return;
+        }
+    }
+    if (!anchored)
+        Append(std::u16string(1, kPictureChar), format);
+    picture.end = Position();
+    story_.pictures.push_back(std::move(picture));
+}
+
+void BodyReader::ReadHyperlink(const pugi::xml_node& link, const RunFormat& inherited, int depth) {
+    LinkSpan span;
+    span.start = Position();
+    span.subAddress = Utf8ToUtf16(AttributeText(link, "anchor"));
+    span.screenTip = Utf8ToUtf16(AttributeText(link, "tooltip"));
+    const std::string id = AttributeText(link, "id");
+    if (!id.empty() && context_.relationships) {
+        const auto found = context_.relationships->byId.find(id);
+        if (found != context_.relationships->byId.end())
+            span.address = Utf8ToUtf16(found->second.target);
+        else
+            document_.warnings.push_back("a hyperlink in /" + context_.partName + " names the unknown relationship " +
+                                         id);
+    }
+    for (pugi::xml_node child = link.first_child(); child && !failed_; child = child.next_sibling())
+        ReadInline(child, inherited, depth + 1);
+    span.end = Position();
+    if (span.end > span.start && (!span.address.empty() || !span.subAddress.empty())) {
+        span.id = document_.nextLinkId++;
+        story_.links.push_back(std::move(span));
+    }
+}
+
+void BodyReader::ReadBookmarkStart(const pugi::xml_node& node) {
+    BookmarkSpan bookmark;
+    bookmark.name = Utf8ToUtf16(AttributeText(node, "name"));
+    bookmark.start = Position();
+    if (!bookmark.name.empty())
+        openBookmarks_[AttributeText(node, "id")] = std::move(bookmark);
+}
+
+void BodyReader::ReadBookmarkEnd(const pugi::xml_node& node) {
+    const auto found = openBookmarks_.find(AttributeText(node, "id"));
+    if (found == openBookmarks_.end())
+        return;
+    found->second.end = Position();
+    story_.bookmarks.push_back(std::move(found->second));
+    openBookmarks_.erase(found);
+}
+
+void BodyReader::BeginField(const std::u16string& instruction) {
+    OpenField field;
+    field.instruction = instruction;
+    fields_.push_back(std::move(field));
+}
+
+void BodyReader::SeparateField() {
+    if (!fields_.empty() && fields_.back().resultStart < 0)
+        fields_.back().resultStart = Position();
+}
+
+void BodyReader::EndField() {
+    if (fields_.empty())
+        return;
+    OpenField field = std::move(fields_.back());
+    fields_.pop_back();
+    if (field.resultStart < 0)
+        field.resultStart = Position(); // a field without a result shows nothing
+    FieldSpan span{field.resultStart, Position(), field.instruction};
+    FieldBecomesLink(span.instruction, span.start, span.end);
+    story_.fields.push_back(std::move(span));
+}
+
+void BodyReader::FieldBecomesLink(const std::u16string& instruction, int32_t start, int32_t end) {
+    const std::vector<std::u16string> words = SplitFieldInstruction(instruction);
+    if (words.empty() || end <= start)
+        return;
+    std::u16string keyword = words[0];
+    for (char16_t& c : keyword)
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+    LinkSpan link;
+    link.start = start;
+    link.end = end;
+    if (keyword == u"HYPERLINK") {
+        for (size_t i = 1; i < words.size(); ++i) {
+            const std::u16string& word = words[i];
+            if (word == u"\\l" && i + 1 < words.size())
+                link.subAddress = words[++i];
+            else if (word == u"\\o" && i + 1 < words.size())
+                link.screenTip = words[++i];
+            else if (word == u"\\t" && i + 1 < words.size())
+                ++i;
+            else if (!word.empty() && word[0] != u'\\' && link.address.empty())
+                link.address = word;
+        }
+    } else if (keyword == u"REF" && words.size() >= 2 &&
+               std::find(words.begin() + 2, words.end(), u"\\h") != words.end()) {
+        link.subAddress = words[1];
+    } else {
+        return;
+    }
+    if (link.address.empty() && link.subAddress.empty())
+        return;
+    link.id = document_.nextLinkId++;
+    story_.links.push_back(std::move(link));
+}
+
+void BodyReader::Append(const std::u16string& text, const RunFormat& format) {
+    if (text.empty())
+        return;
+    const int32_t start = Position();
+    story_.text += text;
+    if (!story_.runs.empty() && story_.runs.back().end == start && story_.runs.back().format == format) {
+        story_.runs.back().end = Position();
+        return;
+    }
+    story_.runs.push_back(RunSpan{start, Position(), format});
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Reads block content (a body, header, footer or note) into a story: a table of element handlers plus an explicit
+// list of what is skipped. Unknown elements are looked through, so new wrappers do not lose their text; oddities are
+// collected as warnings, only structural failures (nesting too deep, parts too large) stop the read.
+
+#include "docserver/model/DocumentModel.h"
+#include "docserver/package/Relationships.h"
+
+#include <pugixml.hpp>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class ZipPackage;
+
+struct PartContext {
+    ZipPackage* package = nullptr;
+    const RelationshipsResult* relationships = nullptr;
+    std::string partName;
+};
+
+class BodyReader {
+public:
+    BodyReader(Document& document, Story& story, PartContext context);
+
+    // Notes already read, by their w:id, so references can point at their stories.
+    void SetNoteStories(const std::map<std::string, int>* footnotes, const std::map<std::string, int>* endnotes);
+
+    // Reads the children of container (w:body, w:hdr, w:ftr, w:footnote) and closes the story with its final mark.
+    bool Read(const pugi::xml_node& container);
+    const std::string& message() const { return message_; }
+    // The section properties met in the body, in order; paragraphs carry the index of the section they end in.
+    const std::vector<pugi::xml_node>& sectionProperties() const { return sectionProperties_; }
+    // Text boxes met, with their anchor positions; their text is read into stories of their own afterwards.
+    struct PendingTextBox {
+        pugi::xml_node content; // w:txbxContent
+        int32_t position = 0;
+    };
+    const std::vector<PendingTextBox>& textBoxes() const { return textBoxes_; }
+
+private:
+    struct OpenField {
+        std::u16string instruction;
+        int32_t resultStart = -1; // -1 while the instruction is being read
+    };
+
+    void ReadBlocks(const pugi::xml_node& container, int depth);
+    void ReadParagraph(const pugi::xml_node& paragraph, int depth);
+    void ReadTable(const pugi::xml_node& table, int depth);
+    void ReadInline(const pugi::xml_node& node, const RunFormat& inherited, int depth);
+    void ReadRun(const pugi::xml_node& run, int depth);
+    void ReadDrawing(const pugi::xml_node& node, const RunFormat& format, int depth);
+    void ReadHyperlink(const pugi::xml_node& link, const RunFormat& inherited, int depth);
+    void ReadBookmarkStart(const pugi::xml_node& node);
+    void ReadBookmarkEnd(const pugi::xml_node& node);
+    void BeginField(const std::u16string& instruction);
+    void SeparateField();
+    void EndField();
+    void FieldBecomesLink(const std::u16string& instruction, int32_t start, int32_t end);
+    void AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
+                    const RunFormat& format);
+    void Append(const std::u16string& text, const RunFormat& format);
+    // True while any open field is still reading its code: a field nested in another's code shows nothing either.
+    bool InFieldInstruction() const;
+    bool TooDeep(int depth);
+    int32_t Position() const { return static_cast<int32_t>(story_.text.size()); }
+
+    Document& document_;
+    Story& story_;
+    PartContext context_;
+    const std::map<std::string, int>* footnotes_ = nullptr;
+    const std::map<std::string, int>* endnotes_ = nullptr;
+    std::vector<OpenField> fields_;
+    std::map<std::string, BookmarkSpan> openBookmarks_; // by w:id
+    std::vector<pugi::xml_node> sectionProperties_;
+    std::vector<PendingTextBox> textBoxes_;
+    int tableDepth_ = 0;
+    bool failed_ = false;
+    std::string message_;
+};
+
+// A field instruction's words: HYPERLINK "a b" \l "x" -> HYPERLINK, a b, \l, x.
+std::vector<std::u16string> SplitFieldInstruction(const std::u16string& instruction);

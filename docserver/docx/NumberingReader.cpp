@@ -1,0 +1,68 @@
+#include "NumberingReader.h"
+
+#include "docserver/docx/FormatReader.h"
+#include "docserver/package/XmlPart.h"
+
+#include <algorithm>
+
+namespace {
+
+NumberingLevel ReadLevel(const pugi::xml_node& node) {
+    NumberingLevel level;
+    level.start = ChildInt(node, "start", 1);
+    level.format = ChildValue(node, "numFmt", "decimal");
+    level.text = Utf8ToUtf16(ChildValue(node, "lvlText"));
+    level.restartAfter = ChildInt(node, "lvlRestart", -1);
+    level.legal = OnOff(node, "isLgl") == 1;
+    level.style = ChildValue(node, "pStyle");
+    if (const pugi::xml_node indent = Child(Child(node, "pPr"), "ind")) {
+        const ParagraphFormat format = ReadParagraphFormat(Child(node, "pPr"), ThemeFonts{});
+        level.indentLeft = std::max(format.indentLeft, 0);
+        level.indentFirstLine = format.indentFirstLine;
+    }
+    level.suffix = ChildValue(node, "suff", "tab");
+    return level;
+}
+
+} // namespace
+
+NumberingReadResult ReadNumbering(const std::string& xml, Numbering& numbering) {
+    NumberingReadResult result;
+    pugi::xml_document parsed;
+    const XmlParseResult parse = ParseXmlPart(parsed, xml, "word/numbering.xml");
+    if (!parse.ok) {
+        result.message = parse.message;
+        return result;
+    }
+    for (pugi::xml_node node : parsed.document_element().children()) {
+        if (IsElement(node, "abstractNum")) {
+            AbstractNumbering abstract;
+            abstract.levels.resize(9);
+            for (pugi::xml_node levelNode : node.children()) {
+                if (!IsElement(levelNode, "lvl"))
+                    continue;
+                const int index = Attribute(levelNode, "ilvl").as_int(-1);
+                if (index >= 0 && index < 9)
+                    abstract.levels[static_cast<size_t>(index)] = ReadLevel(levelNode);
+            }
+            numbering.abstracts[Attribute(node, "abstractNumId").as_int()] = std::move(abstract);
+        } else if (IsElement(node, "num")) {
+            NumberingInstance instance;
+            instance.abstractId = ChildInt(node, "abstractNumId", 0);
+            for (pugi::xml_node override : node.children()) {
+                if (!IsElement(override, "lvlOverride"))
+                    continue;
+                const int index = Attribute(override, "ilvl").as_int(-1);
+                if (index < 0 || index >= 9)
+                    continue;
+                if (const pugi::xml_node start = Child(override, "startOverride"))
+                    instance.startOverrides[index] = Attribute(start, "val").as_int(1);
+                if (const pugi::xml_node level = Child(override, "lvl"))
+                    instance.levelOverrides[index] = ReadLevel(level);
+            }
+            numbering.instances[Attribute(node, "numId").as_int()] = std::move(instance);
+        }
+    }
+    result.ok = true;
+    return result;
+}

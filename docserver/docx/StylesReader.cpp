@@ -1,0 +1,46 @@
+#include "StylesReader.h"
+
+#include "docserver/docx/FormatReader.h"
+#include "docserver/docx/TableFormatReader.h"
+#include "docserver/model/StyleSheet.h"
+#include "docserver/package/XmlPart.h"
+
+StylesReadResult ReadStyles(const std::string& xml, const ThemeFontScheme& theme, Document& document) {
+    StylesReadResult result;
+    pugi::xml_document parsed;
+    const XmlParseResult parse = ParseXmlPart(parsed, xml, "word/styles.xml");
+    if (!parse.ok) {
+        result.message = parse.message;
+        return result;
+    }
+    const pugi::xml_node defaults = Child(parsed.document_element(), "docDefaults");
+    const pugi::xml_node defaultRun = Child(Child(defaults, "rPrDefault"), "rPr");
+    const pugi::xml_node language = Child(defaultRun, "lang");
+    document.defaults.language = AttributeText(language, "val");
+    document.defaults.eastAsiaLanguage = AttributeText(language, "eastAsia");
+    document.themeFonts = ResolveThemeFonts(theme, document.defaults.eastAsiaLanguage);
+    document.defaults.run = ReadRunFormat(defaultRun, document.themeFonts);
+    document.defaults.paragraph = ReadParagraphFormat(Child(Child(defaults, "pPrDefault"), "pPr"), document.themeFonts);
+    for (pugi::xml_node node : parsed.document_element().children()) {
+        if (!IsElement(node, "style"))
+            continue;
+        Style style;
+        style.id = AttributeText(node, "styleId");
+        style.type = AttributeText(node, "type");
+        if (style.type.empty())
+            style.type = "paragraph";
+        style.isDefault = Attribute(node, "default").as_bool();
+        style.name = ChildValue(node, "name", style.id);
+        style.basedOn = ChildValue(node, "basedOn");
+        style.paragraph = ReadParagraphFormat(Child(node, "pPr"), document.themeFonts);
+        style.run = ReadRunFormat(Child(node, "rPr"), document.themeFonts);
+        if (style.type == "table") {
+            ReadBorders(Child(Child(node, "tblPr"), "tblBorders"), style.tableBorders, 6);
+            style.table = ReadTableStyleFormat(node, document.themeFonts);
+        }
+        if (!style.id.empty() && !FindStyle(document, style.id))
+            document.styles.push_back(std::move(style));
+    }
+    result.ok = true;
+    return result;
+}

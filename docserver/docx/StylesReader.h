@@ -1,0 +1,16 @@
+#pragma once
+// styles.xml: the document defaults and the styles, into the model.
+
+#include "docserver/docx/ThemeFonts.h"
+#include "docserver/model/DocumentModel.h"
+
+#include <string>
+
+struct StylesReadResult {
+    bool ok = false;
+    std::string message;
+};
+
+// Sets the document's defaults and, from the defaults' East Asian language, its theme fonts before reading the
+// styles, whose theme font references they answer.
+StylesReadResult ReadStyles(const std::string& xml, const ThemeFontScheme& theme, Document& document);

@@ -1,0 +1,21 @@
+#pragma once
+// Document.SaveAs with file format 10: the page file and, when the page has pictures, its folder "N.files" beside
+// it. Both are written under temporary names and renamed into place, so a failed save leaves no half-written page;
+// nothing outside the page and its folder is touched.
+
+#include "docserver/model/DocumentModel.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct HtmlSaveResult {
+    bool ok = false;
+    std::string message; // why the save failed, for the user
+    std::vector<std::string> warnings;
+};
+
+HtmlSaveResult SaveDocumentAsHtml(const Document& document, const std::filesystem::path& page);
+
+// The picture folder of a page: "0.html" -> "0.files".
+std::filesystem::path PictureFolderOf(const std::filesystem::path& page);

@@ -1,0 +1,147 @@
+#include "PictureExport.h"
+
+#include "docserver/html/MetafileConverter.h"
+
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+#include <memory>
+
+namespace {
+
+bool Starts(const std::vector<uint8_t>& bytes, std::initializer_list<uint8_t> magic, size_t offset = 0) {
+    if (bytes.size() < offset + magic.size())
+        return false;
+    size_t i = offset;
+    for (uint8_t byte : magic)
+        if (bytes[i++] != byte)
+            return false;
+    return true;
+}
+
+struct DecodedImage {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    std::unique_ptr<stbi_uc, void (*)(void*)> pixels{nullptr, stbi_image_free};
+};
+
+std::string KindName(PictureKind kind) {
+    switch (kind) {
+    case PictureKind::Png:
+        return "PNG";
+    case PictureKind::Jpeg:
+        return "JPEG";
+    case PictureKind::Gif:
+        return "GIF";
+    case PictureKind::Bmp:
+        return "BMP";
+    case PictureKind::Emf:
+        return "EMF";
+    case PictureKind::Wmf:
+        return "WMF";
+    case PictureKind::Other:
+        break;
+    }
+    return "unknown";
+}
+
+// Decodes after checking the size the header announces, so a picture claiming huge dimensions costs nothing.
+std::string Decode(const std::vector<uint8_t>& bytes, DecodedImage& image) {
+    if (bytes.size() > static_cast<size_t>(INT32_MAX))
+        return "is too large to convert";
+    const int length = static_cast<int>(bytes.size());
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(bytes.data(), length, &width, &height, &channels))
+        return "is damaged or in a format that cannot be read";
+    if (static_cast<int64_t>(width) * height > kMaxPicturePixels)
+        return "is too large to convert (" + std::to_string(width) + " x " + std::to_string(height) + " pixels)";
+    image.pixels.reset(stbi_load_from_memory(bytes.data(), length, &image.width, &image.height, &image.channels, 0));
+    if (!image.pixels)
+        return "is damaged and cannot be read";
+    return {};
+}
+
+void AppendBytes(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(context);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out->insert(out->end(), bytes, bytes + size);
+}
+
+std::vector<uint8_t> EncodePng(const DecodedImage& image) {
+    std::vector<uint8_t> png;
+    stbi_write_png_to_func(AppendBytes, &png, image.width, image.height, image.channels, image.pixels.get(),
+                           image.width * image.channels);
+    return png;
+}
+
+ExportedPicture FromRaster(const std::vector<uint8_t>& bytes, PictureKind kind, bool allowPng) {
+    ExportedPicture result;
+    DecodedImage image;
+    if (const std::string problem = Decode(bytes, image); !problem.empty()) {
+        result.warning = "a " + KindName(kind) + " picture " + problem;
+        return result;
+    }
+    result.width = image.width;
+    result.height = image.height;
+    const bool keepBytes =
+        kind == PictureKind::Png || (!allowPng && (kind == PictureKind::Jpeg || kind == PictureKind::Gif));
+    if (keepBytes) {
+        result.bytes = bytes;
+        result.extension = kind == PictureKind::Jpeg ? "jpg" : kind == PictureKind::Gif ? "gif" : "png";
+    } else {
+        result.bytes = EncodePng(image);
+        result.extension = "png";
+    }
+    result.ok = !result.bytes.empty();
+    if (!result.ok)
+        result.warning = "a " + KindName(kind) + " picture could not be written as PNG";
+    return result;
+}
+
+} // namespace
+
+PictureKind SniffPictureKind(const std::vector<uint8_t>& bytes) {
+    if (Starts(bytes, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}))
+        return PictureKind::Png;
+    if (Starts(bytes, {0xFF, 0xD8, 0xFF}))
+        return PictureKind::Jpeg;
+    if (Starts(bytes, {'G', 'I', 'F', '8'}))
+        return PictureKind::Gif;
+    if (Starts(bytes, {'B', 'M'}))
+        return PictureKind::Bmp;
+    if (Starts(bytes, {0x01, 0x00, 0x00, 0x00}) && Starts(bytes, {' ', 'E', 'M', 'F'}, 40))
+        return PictureKind::Emf;
+    if (Starts(bytes, {0xD7, 0xCD, 0xC6, 0x9A}) || Starts(bytes, {0x01, 0x00, 0x09, 0x00}) ||
+        Starts(bytes, {0x02, 0x00, 0x09, 0x00}))
+        return PictureKind::Wmf;
+    return PictureKind::Other;
+}
+
+ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng) {
+    const PictureKind kind = SniffPictureKind(picture.bytes);
+    if (picture.bytes.empty()) {
+        ExportedPicture missing;
+        missing.warning = "a picture has no data in the document" +
+                          (picture.part.empty() ? std::string() : " (/" + picture.part + ")");
+        return missing;
+    }
+    if (kind == PictureKind::Emf || kind == PictureKind::Wmf) {
+        ExportedPicture result;
+        const MetafileConversion converted = ConvertMetafileToPng(picture.bytes, kind == PictureKind::Emf);
+        if (!converted.ok) {
+            result.warning =
+                "a " + KindName(kind) + " picture (/" + picture.part + ") is shown as a gap: " + converted.message;
+            return result;
+        }
+        // The converter's output is checked like any other picture before the page links to it.
+        result = FromRaster(converted.png, PictureKind::Png, true);
+        if (!result.ok)
+            result.warning = "a " + KindName(kind) + " picture (/" + picture.part + ") was converted to a damaged PNG";
+        return result;
+    }
+    ExportedPicture result = FromRaster(picture.bytes, kind, allowPng);
+    if (!result.ok && !picture.part.empty())
+        result.warning += " (/" + picture.part + ")";
+    return result;
+}

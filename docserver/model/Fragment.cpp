@@ -1,0 +1,260 @@
+#include "Fragment.h"
+
+#include "docserver/model/FormatOverlay.h"
+#include "docserver/model/StoryEdit.h"
+#include "docserver/model/StyleSheet.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+namespace {
+
+template <typename Span> bool Overlaps(const Span& span, int32_t start, int32_t end) {
+    return span.start < end && span.end > start;
+}
+
+template <typename Span> bool Inside(const Span& span, int32_t start, int32_t end) {
+    return span.start >= start && span.end <= end && (span.start < end || span.start == span.end);
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+void CollectStyle(const Document& document, const std::string& id, std::set<std::string>& ids) {
+    std::string current = id;
+    for (int guard = 0; guard < 32 && !current.empty() && ids.insert(current).second; ++guard) {
+        const Style* style = FindStyle(document, current);
+        if (!style)
+            break;
+        current = style->basedOn;
+    }
+}
+
+} // namespace
+
+Fragment ExtractFragment(const Document& document, const Story& story, int32_t start, int32_t end) {
+    Fragment fragment;
+    fragment.defaults = document.defaults;
+    Story& out = fragment.story;
+    start = std::clamp(start, 0, static_cast<int32_t>(story.text.size()));
+    end = std::clamp(end, start, static_cast<int32_t>(story.text.size()));
+    out.text = story.text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
+
+    for (const RunSpan& run : story.runs)
+        if (Overlaps(run, start, end))
+            out.runs.push_back(RunSpan{std::max(run.start, start) - start, std::min(run.end, end) - start, run.format});
+    for (size_t i = ParagraphIndexAt(story, start); i < story.paragraphs.size(); ++i) {
+        const ParagraphEntry& paragraph = story.paragraphs[i];
+        if (paragraph.end > end)
+            break;
+        if (paragraph.end > start) {
+            out.paragraphs.push_back(ParagraphEntry{paragraph.end - start, paragraph.format, 0});
+            // Name the source's default style, so the target maps it by name rather than using its own default.
+            if (out.paragraphs.back().format.style.empty())
+                out.paragraphs.back().format.style = DefaultParagraphStyle(document);
+        }
+    }
+    for (const LinkSpan& link : story.links)
+        if (Overlaps(link, start, end)) {
+            LinkSpan copy = link;
+            copy.start = std::max(link.start, start) - start;
+            copy.end = std::min(link.end, end) - start;
+            out.links.push_back(copy);
+        }
+    for (const BookmarkSpan& bookmark : story.bookmarks)
+        if (Inside(bookmark, start, end))
+            out.bookmarks.push_back(BookmarkSpan{bookmark.start - start, bookmark.end - start, bookmark.name});
+    for (const FieldSpan& field : story.fields)
+        if (Inside(field, start, end))
+            out.fields.push_back(FieldSpan{field.start - start, field.end - start, field.instruction});
+    for (const PictureSpan& picture : story.pictures)
+        if (picture.start >= start && picture.start < end) {
+            PictureSpan copy = picture;
+            copy.start -= start;
+            copy.end -= start;
+            out.pictures.push_back(std::move(copy));
+        }
+    for (const NoteSpan& note : story.notes)
+        if (Inside(note, start, end)) {
+            NoteSpan copy = note;
+            copy.start -= start;
+            copy.end -= start;
+            copy.story = -1;
+            if (note.story >= 0 && static_cast<size_t>(note.story) < document.stories.size()) {
+                fragment.stories.push_back(document.stories[static_cast<size_t>(note.story)]);
+                copy.story = static_cast<int>(fragment.stories.size()) - 1;
+            }
+            out.notes.push_back(copy);
+        }
+    for (const TextBoxSpan& box : story.textBoxes)
+        if (box.start >= start && box.start < end && box.story >= 0 &&
+            static_cast<size_t>(box.story) < document.stories.size()) {
+            fragment.stories.push_back(document.stories[static_cast<size_t>(box.story)]);
+            out.textBoxes.push_back(
+                TextBoxSpan{box.start - start, box.end - start, static_cast<int>(fragment.stories.size()) - 1});
+        }
+    for (const TableSpan& table : story.tables) {
+        if (!Overlaps(table, start, end))
+            continue;
+        TableSpan copy;
+        copy.start = std::max(table.start, start) - start;
+        copy.end = std::min(table.end, end) - start;
+        copy.depth = table.depth;
+        std::copy(std::begin(table.borders), std::end(table.borders), std::begin(copy.borders));
+        copy.width = table.width;
+        copy.gridColumns = table.gridColumns;
+        copy.cellMargins = table.cellMargins;
+        copy.shading = table.shading;
+        copy.alignment = table.alignment;
+        copy.indent = table.indent;
+        for (const TableRow& row : table.rows) {
+            TableRow rowCopy;
+            rowCopy.heightTwips = row.heightTwips;
+            rowCopy.exactHeight = row.exactHeight;
+            for (const TableCell& cell : row.cells)
+                if (Overlaps(cell, start, end)) {
+                    TableCell cellCopy = cell;
+                    cellCopy.start = std::max(cell.start, start) - start;
+                    cellCopy.end = std::min(cell.end, end) - start;
+                    rowCopy.cells.push_back(cellCopy);
+                }
+            if (!rowCopy.cells.empty())
+                copy.rows.push_back(std::move(rowCopy));
+        }
+        if (!copy.rows.empty())
+            out.tables.push_back(std::move(copy));
+    }
+
+    // The styles and lists the piece uses, with the styles they are based on.
+    std::set<std::string> styleIds;
+    std::set<int> numIds;
+    auto useParagraph = [&](const ParagraphFormat& format) {
+        CollectStyle(document, format.style.empty() ? DefaultParagraphStyle(document) : format.style, styleIds);
+        CollectStyle(document, format.markFormat.characterStyle, styleIds);
+        const ListMembership list = ListOf(document, format);
+        if (list.numId > 0)
+            numIds.insert(list.numId);
+    };
+    for (const ParagraphEntry& paragraph : out.paragraphs)
+        useParagraph(paragraph.format);
+    for (const RunSpan& run : out.runs)
+        CollectStyle(document, run.format.characterStyle, styleIds);
+    for (const std::string& id : styleIds)
+        if (const Style* style = FindStyle(document, id)) {
+            fragment.styles.push_back(*style);
+            if (style->paragraph.numId > 0)
+                numIds.insert(style->paragraph.numId);
+        }
+    for (int numId : numIds)
+        if (auto instance = document.numbering.instances.find(numId); instance != document.numbering.instances.end()) {
+            fragment.numbering.instances[numId] = instance->second;
+            if (auto abstract = document.numbering.abstracts.find(instance->second.abstractId);
+                abstract != document.numbering.abstracts.end())
+                fragment.numbering.abstracts[abstract->first] = abstract->second;
+        }
+    return fragment;
+}
+
+Fragment TextFragment(const Story& story, int32_t position, const std::u16string& text) {
+    Fragment fragment;
+    fragment.story.text = text;
+    if (text.empty())
+        return fragment;
+    // Typed text takes the formatting of the character before it within the paragraph, else the one after it.
+    const size_t paragraph = ParagraphIndexAt(story, position);
+    const int32_t from = position > ParagraphStart(story, paragraph) ? position - 1 : position;
+    RunFormat format;
+    for (const RunSpan& run : story.runs)
+        if (run.start <= from && from < run.end) {
+            format = run.format;
+            break;
+        }
+    fragment.story.runs.push_back(RunSpan{0, static_cast<int32_t>(text.size()), format});
+    const ParagraphFormat paragraphFormat =
+        paragraph < story.paragraphs.size() ? story.paragraphs[paragraph].format : ParagraphFormat{};
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == kParagraphMark)
+            fragment.story.paragraphs.push_back(ParagraphEntry{static_cast<int32_t>(i) + 1, paragraphFormat, 0});
+    return fragment;
+}
+
+Fragment AdoptFragment(Document& document, Fragment fragment) {
+    // Styles: matched by name; a new style keeps its id unless the document uses that id for another style.
+    std::map<std::string, std::string> renamed;
+    for (const Style& style : fragment.styles) {
+        const auto existing = std::find_if(document.styles.begin(), document.styles.end(),
+                                           [&](const Style& own) { return Lower(own.name) == Lower(style.name); });
+        if (existing != document.styles.end()) {
+            renamed[style.id] = existing->id;
+            continue;
+        }
+        std::string id = style.id;
+        for (int suffix = 1; FindStyle(document, id); ++suffix)
+            id = style.id + std::to_string(suffix);
+        renamed[style.id] = id;
+    }
+    auto rename = [&](std::string& id) {
+        if (auto found = renamed.find(id); found != renamed.end())
+            id = found->second;
+    };
+
+    // Lists: every pasted list becomes a list of its own in the target.
+    std::map<int, int> numIds;
+    std::map<int, int> abstractIds;
+    int nextNumId = document.numbering.instances.empty() ? 1 : document.numbering.instances.rbegin()->first + 1;
+    int nextAbstractId = document.numbering.abstracts.empty() ? 0 : document.numbering.abstracts.rbegin()->first + 1;
+    for (const auto& [id, abstract] : fragment.numbering.abstracts) {
+        abstractIds[id] = nextAbstractId;
+        document.numbering.abstracts[nextAbstractId++] = abstract;
+    }
+    for (const auto& [id, instance] : fragment.numbering.instances) {
+        NumberingInstance copy = instance;
+        copy.abstractId = abstractIds.count(instance.abstractId) ? abstractIds[instance.abstractId] : 0;
+        numIds[id] = nextNumId;
+        document.numbering.instances[nextNumId++] = copy;
+    }
+    auto renumber = [&](int& numId) {
+        if (auto found = numIds.find(numId); found != numIds.end())
+            numId = found->second;
+    };
+    auto adoptParagraph = [&](ParagraphFormat& format) {
+        rename(format.style);
+        rename(format.markFormat.characterStyle);
+        renumber(format.numId);
+    };
+    for (const Style& style : fragment.styles) {
+        const std::string& id = renamed[style.id];
+        if (FindStyle(document, id))
+            continue;
+        Style copy = style;
+        copy.id = id;
+        copy.isDefault = false;
+        rename(copy.basedOn);
+        adoptParagraph(copy.paragraph);
+        rename(copy.run.characterStyle);
+        document.styles.push_back(std::move(copy));
+    }
+    for (ParagraphEntry& paragraph : fragment.story.paragraphs)
+        adoptParagraph(paragraph.format);
+    DocumentDefaults& defaults = document.defaults;
+    defaults.run = OverlayRun(fragment.defaults.run, defaults.run);
+    defaults.paragraph = OverlayParagraph(fragment.defaults.paragraph, defaults.paragraph);
+    if (defaults.language.empty())
+        defaults.language = fragment.defaults.language;
+    if (defaults.eastAsiaLanguage.empty())
+        defaults.eastAsiaLanguage = fragment.defaults.eastAsiaLanguage;
+    for (RunSpan& run : fragment.story.runs)
+        rename(run.format.characterStyle);
+    for (Story& note : fragment.stories) {
+        for (ParagraphEntry& paragraph : note.paragraphs)
+            adoptParagraph(paragraph.format);
+        for (RunSpan& run : note.runs)
+            rename(run.format.characterStyle);
+    }
+    fragment.styles.clear();
+    fragment.numbering = Numbering{};
+    return fragment;
+}

@@ -1,0 +1,158 @@
+// Application and Documents: starting, opening, adding and quitting.
+#include "docserver/DocumentServer.h"
+
+#include "docserver/docx/DocxReader.h"
+#include "docserver/model/BlankDocument.h"
+#include "docserver/objects/ServerObjects.h"
+#include "docserver/package/LegacyDocConverter.h"
+#include "docserver/package/PackageLimits.h"
+#include "docserver/package/XmlPart.h"
+
+#include "automation/ComRuntime.h"
+#include "automation/HResult.h"
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+class ApplicationObject : public ServerObject {
+public:
+    explicit ApplicationObject(std::shared_ptr<ApplicationState> state)
+        : ServerObject(WordObject::Application), state_(std::move(state)) {}
+    ~ApplicationObject() override { Quit(); }
+
+protected:
+    void Call(WordMember member, const Arguments& args, VARIANT* result) override {
+        switch (member) {
+        case WordMember::ApplicationVisible:
+            state_->visible = args.Bool(0);
+            return;
+        case WordMember::ApplicationDocuments:
+            ReturnObject(result, NewDocuments(state_));
+            return;
+        case WordMember::ApplicationQuit:
+            Quit();
+            return; // nothing is ever saved, whatever SaveChanges says
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        }
+    }
+
+private:
+    void Quit() {
+        for (auto& document : state_->documents)
+            document->Close();
+        state_->documents.clear();
+        state_->clipboard = Fragment{};
+        state_->hasClipboard = false;
+    }
+    std::shared_ptr<ApplicationState> state_;
+};
+
+std::string Quoted(const std::filesystem::path& path) {
+    return "\"" + path.string() + "\"";
+}
+
+// The file's bytes, or a message for the user. Only reads.
+bool ReadSourceFile(const std::filesystem::path& path, std::string& bytes, std::string& message) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        message = "The file " + Quoted(path) + " does not exist. Check the name and folder.";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        message = Quoted(path) + " is a folder or a device, not a Word document.";
+        return false;
+    }
+    if (std::filesystem::file_size(path, error) > kMaxSourceFileBytes) {
+        message = Quoted(path) + " is larger than " + std::to_string(kMaxSourceFileBytes >> 20) +
+                  " MiB, more than this program opens.";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        message = "The file " + Quoted(path) + " cannot be read. Check that you may read it.";
+        return false;
+    }
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    bytes = buffer.str();
+    return true;
+}
+
+class DocumentsObject : public ServerObject {
+public:
+    explicit DocumentsObject(std::shared_ptr<ApplicationState> state)
+        : ServerObject(WordObject::Documents), state_(std::move(state)) {}
+
+protected:
+    void Call(WordMember member, const Arguments& args, VARIANT* result) override {
+        switch (member) {
+        case WordMember::DocumentsOpen:
+            ReturnObject(result, Open(args.Text(0)));
+            return;
+        case WordMember::DocumentsAdd:
+            ReturnObject(result, Add());
+            return;
+        default:
+            throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
+        }
+    }
+
+private:
+    IDispatch* Open(const std::u16string& fileName) {
+        if (fileName.empty())
+            ThrowDocumentError("No file name was given to open.");
+        const std::filesystem::path path = Utf16ToUtf8(fileName);
+        std::string bytes;
+        std::string message;
+        if (!ReadSourceFile(path, bytes, message))
+            ThrowDocumentError(message);
+        if (IsLegacyWordFile(bytes.substr(0, 8))) {
+            LegacyConversionResult converted = ConvertLegacyDocument(path);
+            if (!converted.ok)
+                ThrowDocumentError("Word cannot open " + Quoted(path) + ": " + converted.message + ".");
+            bytes = std::move(converted.docxBytes);
+        }
+        DocxReadResult read = ReadDocx(std::move(bytes));
+        if (!read.ok) {
+            if (read.notWordDocument)
+                ThrowDocumentError(Quoted(path) + " is not a Word document (" + read.message +
+                                   "). Choose a .docx or .doc file.");
+            ThrowDocumentError(Quoted(path) + " is damaged and cannot be opened: " + read.message + ".");
+        }
+        auto document = std::make_shared<DocumentState>(std::move(read.document), path.string(), state_);
+        state_->documents.push_back(document);
+        return NewDocument(document);
+    }
+
+    IDispatch* Add() {
+        auto document =
+            std::make_shared<DocumentState>(MakeBlankDocument(), "Document" + std::to_string(++untitled_), state_);
+        state_->documents.push_back(document);
+        return NewDocument(document);
+    }
+
+    std::shared_ptr<ApplicationState> state_;
+    inline static std::atomic<int> untitled_ = 0;
+};
+
+} // namespace
+
+IDispatch* NewApplication() {
+    return new ApplicationObject(std::make_shared<ApplicationState>());
+}
+
+IDispatch* NewDocuments(std::shared_ptr<ApplicationState> application) {
+    return new DocumentsObject(std::move(application));
+}
+
+void RegisterDocumentServer() {
+    RegisterAutomationClass("Word.Application", [](IDispatch** object) {
+        *object = NewApplication();
+        return S_OK;
+    });
+}

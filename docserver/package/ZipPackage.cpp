@@ -1,0 +1,107 @@
+#include "ZipPackage.h"
+
+#include "docserver/package/PackageLimits.h"
+
+#include <zip.h>
+
+struct ZipPackage::Impl {
+    std::string bytes;
+    zip_t* archive = nullptr;
+    uint64_t inflatedSoFar = 0;
+    ~Impl() {
+        if (archive)
+            zip_discard(archive);
+    }
+};
+
+ZipPackage::ZipPackage() : impl_(std::make_unique<Impl>()) {}
+ZipPackage::~ZipPackage() = default;
+
+bool ZipPackage::Open(std::string bytes) {
+    impl_ = std::make_unique<Impl>();
+    impl_->bytes = std::move(bytes);
+    if (impl_->bytes.size() < 4 || impl_->bytes.compare(0, 2, "PK") != 0) {
+        message_ = "it is not a zip package";
+        return false;
+    }
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(impl_->bytes.data(), impl_->bytes.size(), 0, &error);
+    if (!source) {
+        message_ = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        return false;
+    }
+    impl_->archive = zip_open_from_source(source, ZIP_RDONLY, &error);
+    if (!impl_->archive) {
+        zip_source_free(source);
+        const int code = zip_error_code_zip(&error);
+        // A zip whose directory is gone (a truncated download) still starts like one.
+        const bool startsLikeZip = impl_->bytes.compare(0, 4, "PK\x03\x04") == 0;
+        message_ = code == ZIP_ER_NOZIP && !startsLikeZip ? "it is not a zip package"
+                   : code == ZIP_ER_NOZIP
+                       ? "the zip package is incomplete (truncated) or its directory is damaged"
+                       : std::string("the zip structure is damaged (") + zip_error_strerror(&error) + ")";
+        zip_error_fini(&error);
+        return false;
+    }
+    zip_error_fini(&error);
+    const zip_int64_t entries = zip_get_num_entries(impl_->archive, 0);
+    if (entries < 0 || static_cast<uint64_t>(entries) > kMaxPackageEntries) {
+        message_ = "the package holds more than " + std::to_string(kMaxPackageEntries) + " entries";
+        return false;
+    }
+    return true;
+}
+
+bool ZipPackage::HasPart(const std::string& name) const {
+    return impl_->archive && zip_name_locate(impl_->archive, name.c_str(), 0) >= 0;
+}
+
+PackagePartResult ZipPackage::ReadPart(const std::string& name) {
+    PackagePartResult result;
+    if (!impl_->archive) {
+        result.message = "the package is not open";
+        return result;
+    }
+    const zip_int64_t index = zip_name_locate(impl_->archive, name.c_str(), 0);
+    if (index < 0) {
+        result.missing = true;
+        result.message = "the part /" + name + " is missing";
+        return result;
+    }
+    zip_file_t* file = zip_fopen_index(impl_->archive, static_cast<zip_uint64_t>(index), 0);
+    if (!file) {
+        result.message = "the part /" + name + " cannot be read (" + zip_strerror(impl_->archive) + ")";
+        return result;
+    }
+    // Inflate in chunks and stop at the limits: the sizes in the zip directory are not trusted.
+    char buffer[64 * 1024];
+    for (;;) {
+        const zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
+        if (got < 0) {
+            result.message = "the part /" + name + " is damaged (" + zip_file_strerror(file) + ")";
+            zip_fclose(file);
+            return result;
+        }
+        if (got == 0)
+            break;
+        impl_->inflatedSoFar += static_cast<uint64_t>(got);
+        if (result.data.size() + static_cast<uint64_t>(got) > kMaxPartBytes) {
+            result.message = "the part /" + name + " inflates to more than " + std::to_string(kMaxPartBytes >> 20) +
+                             " MiB (a zip bomb or a damaged package)";
+            zip_fclose(file);
+            return result;
+        }
+        if (impl_->inflatedSoFar > kMaxTotalInflatedBytes) {
+            result.message = "the package inflates to more than " + std::to_string(kMaxTotalInflatedBytes >> 20) +
+                             " MiB (a zip bomb or a damaged package)";
+            zip_fclose(file);
+            return result;
+        }
+        result.data.append(buffer, static_cast<size_t>(got));
+    }
+    zip_fclose(file);
+    result.ok = true;
+    return result;
+}
