@@ -53,12 +53,6 @@ void ByteBuffer::PatchU32(std::size_t offset, std::uint32_t value) {
     }
 }
 
-void ByteBuffer::PatchU64(std::size_t offset, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i) {
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
 void ByteBuffer::PutEncIntLowFirst(std::uint64_t value) {
     while (value >= 0x80) {
         bytes.push_back(static_cast<std::uint8_t>((value & 0x7F) | 0x80));

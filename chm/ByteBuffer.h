@@ -28,7 +28,6 @@ public:
     void PutZeros(std::size_t count) { bytes.insert(bytes.end(), count, 0); }
     void PatchU16(std::size_t offset, std::uint16_t value);
     void PatchU32(std::size_t offset, std::uint32_t value);
-    void PatchU64(std::size_t offset, std::uint64_t value);
 
     std::size_t Size() const { return bytes.size(); }
     // Room for size bytes in all, for a buffer whose final size is known: growing by copies costs page faults.

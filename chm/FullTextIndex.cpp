@@ -341,7 +341,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     ByteBuffer file;
     file.PutZeros(kHeaderSize);
     std::size_t longestWord = 0;
-    Bytes codes; // one word's codes, reused
+    Bytes codes;                   // one word's codes, reused
     TextIdTable<char> storedCodes; // offsets in the file by the codes stored there
     storedCodes.Reserve(entries.size());
     for (IndexedWord& entry : entries) {

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "HugePageAllocator.h"
 #include "LzxFormat.h"
 #include "LzxMatchFinder.h"
-#include "HugePageAllocator.h"
 
 namespace chm {
 

@@ -82,7 +82,7 @@ std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::ui
         totalBytes += page.bytes.size();
     }
     const bool onThisThread = threadCount == 0 && totalBytes < kBytesWorthAThread;
-    const unsigned threads = onThisThread     ? 1
+    const unsigned threads = onThisThread      ? 1
                              : threadCount > 0 ? threadCount
                                                : std::max(1u, std::thread::hardware_concurrency());
     std::vector<PageReading> readings(pages.size());

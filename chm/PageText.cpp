@@ -34,9 +34,9 @@ std::string DeclaredCharset(std::string_view html) {
         ++start;
     }
     std::string charset;
-    for (std::size_t end = start; end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) ||
-                                                         head[end] == '-' || head[end] == '_' || head[end] == '.' ||
-                                                         head[end] == ':');
+    for (std::size_t end = start;
+         end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) || head[end] == '-' ||
+                               head[end] == '_' || head[end] == '.' || head[end] == ':');
          ++end) {
         charset += LowerAscii(head[end]);
     }

@@ -43,8 +43,8 @@ inline char32_t FoldCase(char32_t c) {
 // Calls sink(word, location) for each word in the order of the text; returns the number of locations used. A
 // word lasts only for its call. The sink is a template argument so that the call per word costs nothing.
 template <typename Sink>
-    requires std::invocable<Sink&, std::u32string_view, std::uint32_t>
-std::uint32_t BreakWords(std::u32string_view text, Sink&& sink) {
+requires std::invocable<Sink&, std::u32string_view, std::uint32_t> std::uint32_t BreakWords(std::u32string_view text,
+                                                                                            Sink&& sink) {
     std::uint32_t location = 0;
     char32_t folded[kMaxLatinWordLength];
     std::size_t i = 0;

@@ -117,7 +117,7 @@ int32_t ChmConverter::SplitPages() {
 
         FixPageLinks(*this, insertion);
         if (options.relatedTopics)
-            AppendRelatedTopics(node, *this, page);
+            AppendRelatedTopics(node, page);
         if (!options.showNumbering)
             RemoveHeadingNumbers(page);
         AppendCopyrightNotice(page);

@@ -134,24 +134,13 @@ std::string PageFileForBookmark(const std::string& name, ChmConverter& converter
     return found == converter.bookmarkPages->end() ? std::string() : PageName(found->second);
 }
 
-WordRange FindBookmarkRange(ChmConverter& converter, const std::string& name) {
-    WordRange found;
-    ForEachBookmark(converter, [&](WordBookmark& bookmark) {
-        if (bookmark.Name() != name)
-            return true;
-        found = bookmark.Range();
-        return false;
-    });
-    return found;
-}
-
 int32_t PageIndexOfPosition(ChmConverter& converter, WordRange range) {
     std::vector<TopicNode*> topics;
     CollectPreOrder(converter.root->firstChild, topics);
     return PageIndexAmong(topics, range.Start());
 }
 
-void AppendRelatedTopics(const TopicNode& node, ChmConverter&, WordDocument page) {
+void AppendRelatedTopics(const TopicNode& node, WordDocument page) {
     if (!node.firstChild)
         return;
     WordParagraphs paragraphs = page.Paragraphs();

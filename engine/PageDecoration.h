@@ -20,13 +20,11 @@ void FixPageLinks(ChmConverter& converter, WordRange pageRange);
 std::string PageFileForBookmark(const std::string& name, ChmConverter& converter);
 // Walks the source's bookmarks, hidden ones included; stops early when visit returns false.
 void ForEachBookmark(ChmConverter& converter, const std::function<bool(WordBookmark&)>& visit);
-// The bookmark's range in the source document, or an empty reference. Hidden bookmarks count.
-WordRange FindBookmarkRange(ChmConverter& converter, const std::string& name);
 // The page whose heading is the last to start at or before range's start; 0 before the first heading.
 int32_t PageIndexOfPosition(ChmConverter& converter, WordRange range);
 
 // An empty paragraph, then one linked entry per direct child of node, without list numbers.
-void AppendRelatedTopics(const TopicNode& node, ChmConverter& converter, WordDocument page);
+void AppendRelatedTopics(const TopicNode& node, WordDocument page);
 // Headings lose their list numbers; numbered body text keeps them.
 void RemoveHeadingNumbers(WordDocument page);
 // A full-width rule and the copyright text in 10-point grey, when there is a copyright text.

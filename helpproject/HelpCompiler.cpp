@@ -2,10 +2,12 @@
 
 #include "helpproject/HelpCompiler.h"
 
+#include "chm/hha.h"
+
 #include <dlfcn.h>
 
 #include <filesystem>
-
+#include <string>
 #include <vector>
 
 namespace {
@@ -13,8 +15,8 @@ namespace {
 constexpr const char* kCompilerLibrary = "libhha.so";
 constexpr const char* kCompileEntryPoint = "HHA_CompileHHP";
 
-using CompilerCallback = int (*)(const char* text);
-using CompileFunction = int (*)(char* projectPath, CompilerCallback, CompilerCallback, int);
+// The entry point's own type, so a change to it cannot go unnoticed here.
+using CompileFunction = decltype(&HHA_CompileHHP);
 
 // The compiler's messages for the compile running on this thread; a plain function pointer carries no context.
 thread_local std::vector<std::string>* currentMessages = nullptr;
@@ -54,10 +56,8 @@ std::vector<std::string> RunHelpCompiler(const std::string& projectPath) {
     if (!compile)
         compilerMessages.push_back(std::string("The help compiler has no entry point ") + kCompileEntryPoint + ".");
     if (compile) {
-        std::vector<char> buffer(projectPath.begin(), projectPath.end());
-        buffer.push_back('\0');
         currentMessages = &compilerMessages;
-        compile(buffer.data(), CompilerMessageCallback, CompilerMessageCallback, 0);
+        compile(projectPath.c_str(), CompilerMessageCallback, CompilerMessageCallback, 0);
         currentMessages = nullptr;
     }
     ::dlclose(library);

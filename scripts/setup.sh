@@ -7,6 +7,7 @@ packages=(
     libpugixml-dev libzip-dev zlib1g-dev libpng-dev libstb-dev libwxgtk3.2-dev
     xvfb xauth libchm-bin libchm-dev python3-chm libmspack-dev p7zip-full fonts-wqy-microhei imagemagick openbox
     libwmf-bin # WMF pictures to PNG in saved pages (found at run time; without it they are marked gaps)
+    clang libclang-rt-14-dev clang-format # the fuzz targets and the formatting check
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -121,8 +121,8 @@ fs::path OurCommand() {
 // outputs are kept as ours.chm and chmcmd.chm when keep is set.
 void Compare(const std::string& label, const fs::path& folder, const std::string& projectName, bool keep) {
     const auto run = [&](const std::string& program) {
-        const std::string command = "cd '" + folder.string() + "' && '" + program + "' '" + projectName +
-                                    "' >/dev/null 2>&1";
+        const std::string command =
+            "cd '" + folder.string() + "' && '" + program + "' '" + projectName + "' >/dev/null 2>&1";
         return std::system(command.c_str()) == 0;
     };
     double ourTime = 1e9;

@@ -40,7 +40,6 @@ bool IsSkipped(const char* name) {
                                                "customXmlPr",
                                                "smartTagPr",
                                                "tblPrEx",
-                                               "bookmarkEnd_",
                                                "footnotePr",
                                                "endnotePr",
                                                "separator",

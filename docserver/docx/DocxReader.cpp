@@ -77,7 +77,7 @@ public:
             return Fail(reader.message());
         if (!ReadTextBoxes(reader, mainPart))
             return false;
-        return ReadSections(reader.sectionProperties(), mainPart);
+        return ReadSections(reader.sectionProperties());
     }
 
 private:
@@ -227,7 +227,7 @@ private:
         return index;
     }
 
-    bool ReadSections(const std::vector<pugi::xml_node>& properties, const std::string&) {
+    bool ReadSections(const std::vector<pugi::xml_node>& properties) {
         for (const pugi::xml_node& sectPr : properties) {
             Section section;
             for (pugi::xml_node reference : sectPr.children()) {
@@ -235,7 +235,9 @@ private:
                 if (!header && !IsElement(reference, "footerReference"))
                     continue;
                 const std::string type = AttributeText(reference, "type");
-                const int kind = type == "first" ? 2 : type == "even" ? 3 : 1;
+                const int kind = type == "first"  ? kHeaderFooterFirstPage
+                                 : type == "even" ? kHeaderFooterEvenPages
+                                                  : kHeaderFooterPrimary;
                 const int story = ReadHeaderFooter(AttributeText(reference, "id"));
                 if (!result_.message.empty())
                     return false;
@@ -247,7 +249,7 @@ private:
             document_.sections.emplace_back();
         // A section without its own header or footer shows the previous section's.
         for (size_t i = 1; i < document_.sections.size(); ++i)
-            for (int kind = 1; kind <= 3; ++kind) {
+            for (int kind = kHeaderFooterPrimary; kind <= kHeaderFooterEvenPages; ++kind) {
                 Section& section = document_.sections[i];
                 const Section& previous = document_.sections[i - 1];
                 if (section.headers[kind] < 0)

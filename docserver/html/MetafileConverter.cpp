@@ -1,62 +1,14 @@
 #include "MetafileConverter.h"
 
-#include <chrono>
-#include <cstdlib>
-#include <fcntl.h>
+#include "docserver/package/ExternalProgram.h"
+
 #include <filesystem>
 #include <fstream>
-#include <signal.h>
-#include <sstream>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path FindTool(const char* name) {
-    const char* path = std::getenv("PATH");
-    std::stringstream folders(path ? path : "");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        const fs::path candidate = fs::path(folder) / name;
-        if (!folder.empty() && access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return {};
-}
-
-// Runs a converter with its output silenced; a converter that hangs on a hostile file is killed.
-bool RunQuietly(const std::vector<std::string>& arguments, std::chrono::seconds limit) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        if (const int quiet = open("/dev/null", O_RDWR); quiet >= 0) {
-            dup2(quiet, STDIN_FILENO);
-            dup2(quiet, STDOUT_FILENO);
-            dup2(quiet, STDERR_FILENO);
-        }
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    if (child < 0)
-        return false;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (waitpid(child, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 std::vector<uint8_t> ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -71,8 +23,8 @@ bool StartsAsPng(const std::vector<uint8_t>& bytes) {
 
 MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool enhanced) {
     MetafileConversion result;
-    const fs::path wmf2gd = enhanced ? fs::path() : FindTool("wmf2gd");
-    const fs::path soffice = FindTool("soffice");
+    const fs::path wmf2gd = enhanced ? fs::path() : FindProgram("wmf2gd");
+    const fs::path soffice = FindProgram("soffice");
     if (wmf2gd.empty() && soffice.empty()) {
         result.message = enhanced ? "no EMF converter (LibreOffice) is installed"
                                   : "no WMF converter (wmf2gd from libwmf-bin, or LibreOffice) is installed";
@@ -89,12 +41,12 @@ MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool 
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     const fs::path target = folder / "picture.png";
     if (!wmf2gd.empty() &&
-        RunQuietly({wmf2gd.string(), "-t", "png", "-o", target.string(), source.string()}, std::chrono::seconds(30)))
+        RunProgram({wmf2gd.string(), "-t", "png", "-o", target.string(), source.string()}, std::chrono::seconds(30)))
         result.png = ReadAll(target);
     if (!StartsAsPng(result.png) && !soffice.empty()) {
         // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
         const std::string profile = "-env:UserInstallation=file://" + (folder / "profile").string();
-        if (RunQuietly({soffice.string(), profile, "--headless", "--convert-to", "png", "--outdir", folder.string(),
+        if (RunProgram({soffice.string(), profile, "--headless", "--convert-to", "png", "--outdir", folder.string(),
                         source.string()},
                        std::chrono::seconds(90)))
             result.png = ReadAll(target);

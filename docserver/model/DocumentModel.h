@@ -288,12 +288,13 @@ struct ThemeFonts {
     std::string minorEastAsia;
 };
 
-enum class HeaderFooterKind { Primary = 1, FirstPage = 2, EvenPages = 3 };
+// Which of a section's headers or footers: Word's index for them, and their slot in Section.
+enum HeaderFooterKind { kHeaderFooterPrimary = 1, kHeaderFooterFirstPage = 2, kHeaderFooterEvenPages = 3 };
 
 struct Section {
-    // Story index per kind (1..3), -1 when the section has none of its own and takes the previous section's.
-    int headers[4] = {-1, -1, -1, -1};
-    int footers[4] = {-1, -1, -1, -1};
+    // Story index per kind, -1 when the section has none of its own and takes the previous section's.
+    int headers[kHeaderFooterEvenPages + 1] = {-1, -1, -1, -1};
+    int footers[kHeaderFooterEvenPages + 1] = {-1, -1, -1, -1};
 };
 
 struct Document {

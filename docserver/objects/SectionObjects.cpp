@@ -58,7 +58,7 @@ protected:
             throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         Doc();
         const int32_t kind = args.Int(0);
-        if (kind < 1 || kind > 3)
+        if (kind < kHeaderFooterPrimary || kind > kHeaderFooterEvenPages)
             ThrowDocumentError("The requested member of the collection does not exist (headers and footers are 1 "
                                "primary, 2 first page, 3 even pages).");
         ReturnObject(result, new HeaderFooterObject(document_, section_, header_, kind));

@@ -1,27 +1,16 @@
 #include "LegacyDocConverter.h"
 
+#include "docserver/package/ExternalProgram.h"
 #include "docserver/package/PackageLimits.h"
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-std::filesystem::path FindSoffice() {
-    const char* path = std::getenv("PATH");
-    std::stringstream folders(path ? path : "/usr/bin:/usr/local/bin");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        const std::filesystem::path candidate = std::filesystem::path(folder) / "soffice";
-        if (!folder.empty() && access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return {};
-}
+// A document LibreOffice has not converted in this time is taken to hang it.
+constexpr std::chrono::seconds kLegacyConversionLimit{300};
 
 } // namespace
 
@@ -30,13 +19,9 @@ bool IsLegacyWordFile(const std::string& firstBytes) {
     return firstBytes.size() >= 8 && firstBytes.compare(0, 8, kCompoundFileMagic, 8) == 0;
 }
 
-bool IsLibreOfficeAvailable() {
-    return !FindSoffice().empty();
-}
-
 LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source) {
     LegacyConversionResult result;
-    const std::filesystem::path soffice = FindSoffice();
+    const std::filesystem::path soffice = FindProgram("soffice");
     if (soffice.empty()) {
         result.message = "it is a Word 97-2003 document (.doc), and opening one needs LibreOffice (soffice) to "
                          "convert it, which is not installed";
@@ -50,25 +35,14 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
     const std::filesystem::path folder = folderTemplate;
     // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
     const std::string profile = "-env:UserInstallation=file://" + (folder / "profile").string();
-    const pid_t child = fork();
-    if (child == 0) {
-        // LibreOffice reports on stdout; this program's own output is not the place for it.
-        if (const int quiet = open("/dev/null", O_WRONLY); quiet >= 0) {
-            dup2(quiet, STDOUT_FILENO);
-            dup2(quiet, STDERR_FILENO);
-        }
-        execl(soffice.c_str(), "soffice", profile.c_str(), "--headless", "--convert-to", "docx", "--outdir",
-              folder.c_str(), source.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    if (child > 0)
-        waitpid(child, &status, 0);
-    const std::filesystem::path converted = folder / (source.stem().string() + ".docx");
+    const bool converted = RunProgram(
+        {soffice.string(), profile, "--headless", "--convert-to", "docx", "--outdir", folder.string(), source.string()},
+        kLegacyConversionLimit);
+    const std::filesystem::path docx = folder / (source.stem().string() + ".docx");
     std::error_code error;
-    if (child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 && std::filesystem::exists(converted, error) &&
-        std::filesystem::file_size(converted, error) <= kMaxSourceFileBytes) {
-        std::ifstream in(converted, std::ios::binary);
+    if (converted && std::filesystem::exists(docx, error) &&
+        std::filesystem::file_size(docx, error) <= kMaxSourceFileBytes) {
+        std::ifstream in(docx, std::ios::binary);
         std::ostringstream bytes;
         bytes << in.rdbuf();
         result.docxBytes = bytes.str();

@@ -12,5 +12,4 @@ struct LegacyConversionResult {
 };
 
 bool IsLegacyWordFile(const std::string& firstBytes);
-bool IsLibreOfficeAvailable();
 LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source);

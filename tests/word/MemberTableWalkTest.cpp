@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -24,6 +26,51 @@ template <typename Wrapper> Wrapper Make(FakeWordServer& server, WordObject kind
 }
 
 const std::string kMissing = "&ERROR:0x80020004";
+
+// Word's own DISPIDs of the members called, written out here and not read from the member table, so a wrong
+// number in the table fails the walk. One object a line: its members, each followed by its DISPID.
+const char* const kWordDispidText = R"(
+Application: Visible 23 Documents 6 Quit 1105
+Documents: Open 18 Add 14
+Document: Bookmarks 4 Paragraphs 16 Styles 22 Hyperlinks 61 ListParagraphs 84 WebOptions 330 SaveAs 376 Close 1105
+Document: Range 2000
+Paragraphs: Count 2 Item 0 Add 5
+Paragraph: Range 0 OutlineLevel 202 Next 324 Previous 325 LineSpacingRule 110 SpaceBefore 111 SpaceAfter 112
+Paragraph: SpaceBeforeAuto 132 SpaceAfterAuto 133
+Range: Text 0 Start 3 End 4 Font 5 Sections 58 ListFormat 68 Hyperlinks 156 InlineShapes 319 SetRange 100 Cut 119
+Range: Copy 120 Paste 121
+Sections: Item 0
+Section: Headers 121 Footers 122
+HeadersFooters: Item 0
+HeaderFooter: Range 0
+Hyperlinks: Count 1 Item 0 Add 101
+Hyperlink: Name 1003 Address 1100
+Bookmarks: ShowHidden 4 Count 2 Item 0
+Bookmark: Name 0 Range 1
+Styles: Count 1 Item 0
+Style: NameLocal 0 Font 10
+Font: Underline 140 Size 141 Color 159
+ListFormat: ListString 75 RemoveNumbers 185
+ListParagraphs: Count 2 Item 0
+InlineShapes: AddHorizontalLineStandard 105
+InlineShape: HorizontalLineFormat 119
+HorizontalLineFormat: PercentWidth 2
+WebOptions: AllowPNG 7)";
+
+std::map<std::string, DISPID> WordDispids() {
+    std::map<std::string, DISPID> dispids;
+    std::istringstream lines(kWordDispidText);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string object, member;
+        DISPID dispid = 0;
+        words >> object;
+        while (words >> member >> dispid)
+            dispids[object.substr(0, object.size() - 1) + "." + member] = dispid;
+    }
+    return dispids;
+}
 
 std::vector<MemberCase> Cases() {
     using W = WordObject;
@@ -216,9 +263,11 @@ std::vector<MemberCase> Cases() {
 
 TEST(MemberTableWalk, EveryMemberReachesWordWithItsDispidKindTypesAndValues) {
     std::set<WordMember> covered;
+    const std::map<std::string, DISPID> wordDispids = WordDispids();
     for (const MemberCase& c : Cases()) {
         const WordMemberInfo& row = MemberInfo(c.member);
-        SCOPED_TRACE(std::string(WordObjectName(row.object)) + "." + std::string(row.name));
+        const std::string name = std::string(WordObjectName(row.object)) + "." + std::string(row.name);
+        SCOPED_TRACE(name);
         FakeWordServer server;
         server.links = {{"http://example.com/", ""}, {"", "_Toc1"}};
         server.bookmarks = {{"_Toc1", 0}};
@@ -230,6 +279,9 @@ TEST(MemberTableWalk, EveryMemberReachesWordWithItsDispidKindTypesAndValues) {
         EXPECT_EQ(call.member, c.member);
         EXPECT_EQ(call.objectLabel, "subject");
         EXPECT_EQ(call.dispid, row.dispid);
+        const auto known = wordDispids.find(name);
+        ASSERT_NE(known, wordDispids.end()) << "no DISPID of Word's own to compare with";
+        EXPECT_EQ(call.dispid, known->second);
         EXPECT_EQ(call.kind, row.kind);
         EXPECT_EQ(call.namedPut, row.kind == DISPATCH_PROPERTYPUT);
         ASSERT_EQ(call.argTypes.size(), row.params.size());

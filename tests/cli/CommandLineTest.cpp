@@ -1,0 +1,95 @@
+// The batch front end's arguments, one row per way of writing them.
+
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+namespace {
+
+using Action = ParsedCommandLine::Action;
+
+// Every field, so a row that sets one option wrongly or sets a second one shows which.
+std::string Describe(const CliOptions& o) {
+    std::ostringstream text;
+    text << "input=" << o.input << " output=" << o.output << " title=" << (o.title ? "[" + *o.title + "]" : "none")
+         << " header=" << o.header << " footer=" << o.footer << " png=" << o.png << " related=" << o.related
+         << " numbering=" << o.numbering << " copyright=" << o.copyright << " keep=" << o.keepFolder
+         << " quiet=" << o.quiet;
+    return text.str();
+}
+
+struct Row {
+    std::vector<std::string> args;
+    Action action;
+    std::function<void(CliOptions&)> expect; // applied to the defaults (Convert only)
+    std::string error;                       // Error only
+};
+
+const std::vector<Row> kRows = {
+    {{"in.docx"}, Action::Convert, [](CliOptions& o) { o.input = "in.docx"; }, ""},
+    {{"in.docx", "-o", "out.chm", "--title", "T", "--header", "--footer", "--no-png", "--no-related", "--numbering",
+      "--copyright", "(c) 2024", "--keep", "work", "--quiet"},
+     Action::Convert,
+     [](CliOptions& o) { o = {"in.docx", "out.chm", "T", true, true, false, false, true, "(c) 2024", "work", true}; },
+     ""},
+    {{"--output", "o.chm", "-q", "手册.docx"},
+     Action::Convert,
+     [](CliOptions& o) {
+         o.input = "手册.docx";
+         o.output = "o.chm";
+         o.quiet = true;
+     },
+     ""},
+    {{"--title", "", "in.docx"},
+     Action::Convert,
+     [](CliOptions& o) {
+         o.input = "in.docx";
+         o.title = "";
+     },
+     ""},
+    {{"--", "-dash.docx"}, Action::Convert, [](CliOptions& o) { o.input = "-dash.docx"; }, ""},
+    {{"-"}, Action::Convert, [](CliOptions& o) { o.input = "-"; }, ""},
+    {{"--title", "--header", "in.docx"},
+     Action::Convert,
+     [](CliOptions& o) {
+         o.input = "in.docx";
+         o.title = "--header";
+     },
+     ""},
+    {{"in.docx", "--help", "--bogus"}, Action::Help, nullptr, ""},
+    {{"-h"}, Action::Help, nullptr, ""},
+    {{"--version", "a", "b"}, Action::Version, nullptr, ""},
+    {{}, Action::Error, nullptr, "no input document given"},
+    {{"--quiet"}, Action::Error, nullptr, "no input document given"},
+    {{"a.docx", "b.docx"}, Action::Error, nullptr, "more than one input document: b.docx"},
+    {{"in.docx", "-o"}, Action::Error, nullptr, "-o needs a file name"},
+    {{"in.docx", "--output"}, Action::Error, nullptr, "--output needs a file name"},
+    {{"in.docx", "--title"}, Action::Error, nullptr, "--title needs a text"},
+    {{"in.docx", "--copyright"}, Action::Error, nullptr, "--copyright needs a text"},
+    {{"in.docx", "--keep"}, Action::Error, nullptr, "--keep needs a folder"},
+    {{"in.docx", "--keep", ""}, Action::Error, nullptr, "--keep needs a folder"},
+    {{"in.docx", "--png"}, Action::Error, nullptr, "unknown option: --png"},
+    {{"in.docx", "--bogus", "--help"}, Action::Error, nullptr, "unknown option: --bogus"},
+};
+
+} // namespace
+
+TEST(CommandLine, EveryRowParsesAsWritten) {
+    for (const Row& row : kRows) {
+        std::string joined;
+        for (const std::string& arg : row.args)
+            joined += "[" + arg + "] ";
+        SCOPED_TRACE(joined);
+        const ParsedCommandLine parsed = ParseCommandLine(row.args);
+        ASSERT_EQ(parsed.action, row.action);
+        EXPECT_EQ(parsed.error, row.error) << "an error message only for a row that fails";
+        if (row.expect) {
+            CliOptions expected;
+            row.expect(expected);
+            EXPECT_EQ(Describe(parsed.options), Describe(expected));
+        }
+    }
+}
