@@ -1,27 +1,23 @@
 #include "ByteBuffer.h"
 
-namespace chm {
-
-void ByteBuffer::PutU16(std::uint16_t value) {
-    bytes.push_back(static_cast<std::uint8_t>(value));
-    bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+void ByteBuffer::PutU16(uint16_t value) {
+    bytes_.push_back(static_cast<uint8_t>(value));
+    bytes_.push_back(static_cast<uint8_t>(value >> 8));
 }
 
-void ByteBuffer::PutU32(std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-    }
+void ByteBuffer::PutU32(uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes_.push_back(static_cast<uint8_t>(value >> shift));
 }
 
-void ByteBuffer::PutU64(std::uint64_t value) {
-    for (int shift = 0; shift < 64; shift += 8) {
-        bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-    }
+void ByteBuffer::PutU64(uint64_t value) {
+    for (int shift = 0; shift < 64; shift += 8)
+        bytes_.push_back(static_cast<uint8_t>(value >> shift));
 }
 
-void ByteBuffer::PutBytes(const void* data, std::size_t size) {
-    const auto* first = static_cast<const std::uint8_t*>(data);
-    bytes.insert(bytes.end(), first, first + size);
+void ByteBuffer::PutBytes(const void* data, size_t size) {
+    const auto* first = static_cast<const uint8_t*>(data);
+    bytes_.insert(bytes_.end(), first, first + size);
 }
 
 void ByteBuffer::PutTextZ(std::string_view text) {
@@ -29,45 +25,41 @@ void ByteBuffer::PutTextZ(std::string_view text) {
     PutU8(0);
 }
 
-void ByteBuffer::PutEncInt(std::uint64_t value) {
-    std::uint8_t groups[10];
+void ByteBuffer::PutEncInt(uint64_t value) {
+    uint8_t groups[10];
     int count = 0;
     do {
-        groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
+        groups[count++] = static_cast<uint8_t>(value & 0x7F);
         value >>= 7;
     } while (value != 0);
-    while (count > 1) {
-        bytes.push_back(groups[--count] | 0x80);
-    }
-    bytes.push_back(groups[0]);
+    while (count > 1)
+        bytes_.push_back(groups[--count] | 0x80);
+    bytes_.push_back(groups[0]);
 }
 
-void ByteBuffer::PatchU16(std::size_t offset, std::uint16_t value) {
-    bytes[offset] = static_cast<std::uint8_t>(value);
-    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+void ByteBuffer::PatchU16(size_t offset, uint16_t value) {
+    bytes_[offset] = static_cast<uint8_t>(value);
+    bytes_[offset + 1] = static_cast<uint8_t>(value >> 8);
 }
 
-void ByteBuffer::PatchU32(std::size_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
+void ByteBuffer::PatchU32(size_t offset, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes_[offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-void ByteBuffer::PutEncIntLowFirst(std::uint64_t value) {
+void ByteBuffer::PutEncIntLowFirst(uint64_t value) {
     while (value >= 0x80) {
-        bytes.push_back(static_cast<std::uint8_t>((value & 0x7F) | 0x80));
+        bytes_.push_back(static_cast<uint8_t>((value & 0x7F) | 0x80));
         value >>= 7;
     }
-    bytes.push_back(static_cast<std::uint8_t>(value));
+    bytes_.push_back(static_cast<uint8_t>(value));
 }
 
-std::size_t EncIntSize(std::uint64_t value) {
-    std::size_t size = 1;
+size_t EncIntSize(uint64_t value) {
+    size_t size = 1;
     while (value >= 0x80) {
         value >>= 7;
         ++size;
     }
     return size;
 }
-
-} // namespace chm

@@ -12,13 +12,11 @@
 #include "ByteBuffer.h"
 #include "LzxCompressor.h"
 
-namespace chm {
-
-inline constexpr std::size_t kMaxInternalNameLength = 1024;
+inline constexpr size_t kMaxInternalNameLength = 1024;
 
 struct ContainerSettings {
-    std::uint32_t lcid = 0x409;
-    std::uint32_t timestamp = 0;
+    uint32_t lcid = 0x409;
+    uint32_t timestamp = 0;
     LzxSettings lzx;
 };
 
@@ -29,12 +27,12 @@ public:
 
     // name is UTF-8 and starts with "/" (content) or "::" (storage); a name may be added once. Compressed
     // files are copied straight into the section, once: help files are mostly pages, tens of megabytes.
-    bool AddFile(const std::string& name, std::span<const std::uint8_t> data, bool compressed = true);
+    bool AddFile(const std::string& name, std::span<const uint8_t> data, bool compressed = true);
     bool AddFile(const std::string& name, std::string_view data, bool compressed = true);
     bool HasFile(const std::string& name) const;
     // The complete file; call once. Empty when a name was refused.
     Bytes Build();
-    const std::string& Error() const { return error; }
+    const std::string& Error() const { return error_; }
 
 private:
     struct InternalFile {
@@ -43,15 +41,13 @@ private:
     };
     struct CompressedFile {
         std::string name;
-        std::uint64_t offset = 0;
-        std::uint64_t length = 0;
+        uint64_t offset = 0;
+        uint64_t length = 0;
     };
-    ContainerSettings settings;
-    LzxStreamCompressor section1;
-    std::vector<CompressedFile> compressedFiles;
-    std::vector<InternalFile> uncompressedFiles;
-    std::unordered_set<std::string> names;
-    std::string error;
+    ContainerSettings settings_;
+    LzxStreamCompressor section1_;
+    std::vector<CompressedFile> compressedFiles_;
+    std::vector<InternalFile> uncompressedFiles_;
+    std::unordered_set<std::string> names_;
+    std::string error_;
 };
-
-} // namespace chm

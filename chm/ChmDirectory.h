@@ -7,30 +7,26 @@
 
 #include "ByteBuffer.h"
 
-namespace chm {
-
-inline constexpr std::uint32_t kDirectoryChunkSize = 4096;
-inline constexpr std::uint32_t kDirectoryHeaderSize = 0x54;
+inline constexpr uint32_t kDirectoryChunkSize = 4096;
+inline constexpr uint32_t kDirectoryHeaderSize = 0x54;
 
 struct DirectoryEntry {
     std::string name; // UTF-8, "/page.html" or "::DataSpace/..."
-    std::uint32_t section = 0;
-    std::uint64_t offset = 0;
-    std::uint64_t length = 0;
+    uint32_t section = 0;
+    uint64_t offset = 0;
+    uint64_t length = 0;
 };
 
 // Readers compare names case-insensitively in ASCII; the listing must be sorted the same way.
 bool DirectoryNameLess(const std::string& left, const std::string& right);
 
 struct DirectoryLayout {
-    std::uint32_t listingChunks = 0;
-    std::uint32_t indexChunks = 0;
-    std::uint32_t depth = 1;
-    std::int32_t rootChunk = -1;
+    uint32_t listingChunks = 0;
+    uint32_t indexChunks = 0;
+    uint32_t depth = 1;
+    int32_t rootChunk = -1;
 };
 
 // The directory header followed by every chunk. Entries must be sorted with DirectoryNameLess.
-Bytes BuildDirectory(const std::vector<DirectoryEntry>& sortedEntries, std::uint32_t lcid,
+Bytes BuildDirectory(const std::vector<DirectoryEntry>& sortedEntries, uint32_t lcid,
                      DirectoryLayout* layout = nullptr);
-
-} // namespace chm

@@ -7,62 +7,60 @@
 #include "TextCodec.h"
 #include "WordBreaker.h"
 
-namespace chm {
 namespace {
 
-constexpr std::uint32_t kNoWord = 0xFFFFFFFF;
-constexpr std::size_t kHeaderSize = 0x400;
+constexpr uint32_t kNoWord = 0xFFFFFFFF;
+constexpr size_t kHeaderSize = 0x400;
 // A word's length is stored in one byte that also counts the context byte.
-constexpr std::size_t kMaxWordBytes = 254;
-constexpr std::uint8_t kScale = 2; // the only scale the readers know
+constexpr size_t kMaxWordBytes = 254;
+constexpr uint8_t kScale = 2; // the only scale the readers know
 constexpr int kMaxRoot = 24;
 
 // Bits written most significant first, as the readers take them.
 class BitWriter {
 public:
-    explicit BitWriter(Bytes& out) : out(out) {}
+    explicit BitWriter(Bytes& out) : out_(out) {}
     // count is at most 33.
-    void PutBits(std::uint64_t value, int count) {
-        pending = (pending << count) | (value & ((std::uint64_t{1} << count) - 1));
-        pendingBits += count;
-        while (pendingBits >= 8) {
-            pendingBits -= 8;
-            out.push_back(static_cast<std::uint8_t>(pending >> pendingBits));
+    void PutBits(uint64_t value, int count) {
+        pending_ = (pending_ << count) | (value & ((uint64_t{1} << count) - 1));
+        pendingBits_ += count;
+        while (pendingBits_ >= 8) {
+            pendingBits_ -= 8;
+            out_.push_back(static_cast<uint8_t>(pending_ >> pendingBits_));
         }
     }
     // Scale-and-root code with scale 2: below 2^root a 0 and root bits; otherwise as many 1s as the value has
     // bits beyond root, a 0, and the value without its leading 1.
     // value is below 2^32. The 0 that ends the prefix goes out with the bits before or after it.
-    void PutScaleRoot(std::uint64_t value, int root) {
-        if (value < (std::uint64_t{1} << root)) {
+    void PutScaleRoot(uint64_t value, int root) {
+        if (value < (uint64_t{1} << root)) {
             PutBits(value, root + 1);
             return;
         }
         const int highBit = std::bit_width(value) - 1;
         const int ones = highBit - root + 1;
-        PutBits(((std::uint64_t{1} << ones) - 1) << 1, ones + 1);
+        PutBits(((uint64_t{1} << ones) - 1) << 1, ones + 1);
         PutBits(value, highBit);
     }
     void AlignToByte() {
-        if (pendingBits > 0) {
-            PutBits(0, 8 - pendingBits);
-        }
+        if (pendingBits_ > 0)
+            PutBits(0, 8 - pendingBits_);
     }
 
 private:
-    Bytes& out;
-    std::uint64_t pending = 0;
-    int pendingBits = 0;
+    Bytes& out_;
+    uint64_t pending_ = 0;
+    int pendingBits_ = 0;
 };
 
 // Bits each root size would spend on the values counted by bit length.
-int BestRoot(const std::array<std::uint64_t, 65>& valuesByBitLength) {
+int BestRoot(const std::array<uint64_t, 65>& valuesByBitLength) {
     int best = 0;
-    std::uint64_t bestBits = UINT64_MAX;
+    uint64_t bestBits = UINT64_MAX;
     for (int root = 0; root <= kMaxRoot; ++root) {
-        std::uint64_t bits = 0;
+        uint64_t bits = 0;
         for (int length = 0; length <= 64; ++length) {
-            const std::uint64_t perValue = length <= root ? 1 + root : 2 * length - root;
+            const uint64_t perValue = length <= root ? 1 + root : 2 * length - root;
             bits += valuesByBitLength[length] * perValue;
         }
         if (bits < bestBits) {
@@ -79,84 +77,83 @@ struct Roots {
     int location = 0;
 };
 
-template <typename Visit> void ForEachTopic(const std::vector<std::uint32_t>& data, Visit visit) {
-    std::size_t at = 0;
+template <typename Visit> void ForEachTopic(const std::vector<uint32_t>& data, Visit visit) {
+    size_t at = 0;
     while (at < data.size()) {
-        const std::uint32_t topic = data[at];
-        const std::uint32_t count = data[at + 1];
+        const uint32_t topic = data[at];
+        const uint32_t count = data[at + 1];
         visit(topic, count, &data[at + 2]);
         at += 2 + count;
     }
 }
 
-std::size_t CommonPrefix(const std::string& a, const std::string& b) {
-    const std::size_t limit = std::min({a.size(), b.size(), std::size_t{255}});
-    std::size_t n = 0;
-    while (n < limit && a[n] == b[n]) {
+size_t CommonPrefix(const std::string& a, const std::string& b) {
+    const size_t limit = std::min({a.size(), b.size(), size_t{255}});
+    size_t n = 0;
+    while (n < limit && a[n] == b[n])
         ++n;
-    }
     return n;
 }
 
 struct IndexedWord {
     const std::string* word;
-    std::uint8_t context; // 0 page text, 1 title
-    std::uint32_t topicCount;
-    std::uint32_t wlcOffset;
-    std::uint32_t wlcSize;
-    std::uint32_t id;
+    uint8_t context; // 0 page text, 1 title
+    uint32_t topicCount;
+    uint32_t wlcOffset;
+    uint32_t wlcSize;
+    uint32_t id;
 };
 
 struct ChildNode {
     std::string lastWord;
-    std::uint32_t offset;
+    uint32_t offset;
 };
 
 // Writes nodes of one kind into the file, each padded to the node size.
 class NodeWriter {
 public:
-    NodeWriter(ByteBuffer& file, std::size_t headerSize) : file(file), headerSize(headerSize) {}
+    NodeWriter(ByteBuffer& file, size_t headerSize) : file_(file), headerSize_(headerSize) {}
 
-    bool Fits(std::size_t entrySize) const { return node.Size() + entrySize <= kSearchNodeSize; }
-    bool Empty() const { return node.Size() == headerSize; }
-    ByteBuffer& Node() { return node; }
+    bool Fits(size_t entrySize) const { return node_.Size() + entrySize <= kSearchNodeSize; }
+    bool Empty() const { return node_.Size() == headerSize_; }
+    ByteBuffer& Node() { return node_; }
     void Start() {
-        node = ByteBuffer();
-        node.PutZeros(headerSize);
+        node_ = ByteBuffer();
+        node_.PutZeros(headerSize_);
     }
     // Appends the node; returns its offset. freeSpaceAt is where its free-space count goes.
-    std::uint32_t Finish(std::size_t freeSpaceAt) {
-        const auto freeSpace = static_cast<std::uint16_t>(kSearchNodeSize - node.Size());
-        node.PatchU16(freeSpaceAt, freeSpace);
-        node.PutZeros(freeSpace);
-        const auto offset = static_cast<std::uint32_t>(file.Size());
-        file.PutBytes(node.Data());
+    uint32_t Finish(size_t freeSpaceAt) {
+        const auto freeSpace = static_cast<uint16_t>(kSearchNodeSize - node_.Size());
+        node_.PatchU16(freeSpaceAt, freeSpace);
+        node_.PutZeros(freeSpace);
+        const auto offset = static_cast<uint32_t>(file_.Size());
+        file_.PutBytes(node_.Data());
         return offset;
     }
 
 private:
-    ByteBuffer& file;
-    std::size_t headerSize;
-    ByteBuffer node;
+    ByteBuffer& file_;
+    size_t headerSize_;
+    ByteBuffer node_;
 };
 
-constexpr std::size_t kLeafHeader = 8;  // next leaf, 0, free space
-constexpr std::size_t kIndexHeader = 2; // free space
+constexpr size_t kLeafHeader = 8;  // next leaf, 0, free space
+constexpr size_t kIndexHeader = 2; // free space
 
 std::vector<ChildNode> WriteLeaves(ByteBuffer& file, const std::vector<IndexedWord>& entries) {
     std::vector<ChildNode> leaves;
     NodeWriter writer(file, kLeafHeader);
     writer.Start();
     const std::string* previous = nullptr;
-    std::vector<std::size_t> nextLinks; // where each leaf's link to the next one is
+    std::vector<size_t> nextLinks; // where each leaf's link to the next one is
     const auto finish = [&] {
-        const std::uint32_t offset = writer.Finish(6);
+        const uint32_t offset = writer.Finish(6);
         nextLinks.push_back(offset);
         leaves.push_back({*previous, offset});
     };
     for (const IndexedWord& entry : entries) {
-        std::size_t prefix = previous != nullptr && !writer.Empty() ? CommonPrefix(*previous, *entry.word) : 0;
-        const auto entrySize = [&](std::size_t shared) {
+        size_t prefix = previous != nullptr && !writer.Empty() ? CommonPrefix(*previous, *entry.word) : 0;
+        const auto entrySize = [&](size_t shared) {
             return 2 + (entry.word->size() - shared) + 1 + EncIntSize(entry.topicCount) + 4 + 2 +
                    EncIntSize(entry.wlcSize);
         };
@@ -166,8 +163,8 @@ std::vector<ChildNode> WriteLeaves(ByteBuffer& file, const std::vector<IndexedWo
             prefix = 0;
         }
         ByteBuffer& node = writer.Node();
-        node.PutU8(static_cast<std::uint8_t>(entry.word->size() - prefix + 1));
-        node.PutU8(static_cast<std::uint8_t>(prefix));
+        node.PutU8(static_cast<uint8_t>(entry.word->size() - prefix + 1));
+        node.PutU8(static_cast<uint8_t>(prefix));
         node.PutText(std::string_view(*entry.word).substr(prefix));
         node.PutU8(entry.context);
         node.PutEncIntLowFirst(entry.topicCount);
@@ -181,57 +178,151 @@ std::vector<ChildNode> WriteLeaves(ByteBuffer& file, const std::vector<IndexedWo
         previous = previous == nullptr ? &kNone : previous;
         finish();
     }
-    for (std::size_t i = 0; i + 1 < nextLinks.size(); ++i) {
+    for (size_t i = 0; i + 1 < nextLinks.size(); ++i)
         file.PatchU32(nextLinks[i], nextLinks[i + 1]);
-    }
     return leaves;
 }
 
-std::vector<ChildNode> WriteIndexLevel(ByteBuffer& file, const std::vector<ChildNode>& children) {
-    std::vector<ChildNode> parents;
-    NodeWriter writer(file, kIndexHeader);
-    writer.Start();
-    const std::string* previous = nullptr;
-    for (const ChildNode& child : children) {
-        std::size_t prefix = previous != nullptr && !writer.Empty() ? CommonPrefix(*previous, child.lastWord) : 0;
-        if (!writer.Fits(child.lastWord.size() - prefix + 8)) {
-            parents.push_back({*previous, writer.Finish(0)});
-            writer.Start();
+// Words in the order readers compare them while walking down the tree: chmlib's search (python3-chm, xchm)
+// uses strcasecmp, which folds A-Z; our words are lower case, but the second byte of a double-byte character
+// may be one of those letters. Equal folds fall back to the bytes.
+bool SortsBefore(const std::string& a, const std::string& b) {
+    const auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+    const size_t limit = std::min(a.size(), b.size());
+    for (size_t i = 0; i < limit; ++i) {
+        if (a[i] == b[i])
+            continue;
+        const int x = fold(static_cast<unsigned char>(a[i]));
+        const int y = fold(static_cast<unsigned char>(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+// The index nodes above the leaves, built as the leaves come. chmlib's search walks down from the root but does
+// not go back to the first entry when it moves to a lower index node: it reads the lower node from the offset at
+// which it left the upper one. So every index node below the root starts with filler entries up to the offset of
+// its own entry in its parent. Fillers hold words of 0x01 bytes, which sort before every word, so a reader that
+// starts at a node's first entry passes over them; their links go to the node's first real child.
+class IndexLevels {
+public:
+    IndexLevels(ByteBuffer& file, size_t longestKey) : file_(file), reserve_(longestKey + 8) {}
+
+    void Add(const ChildNode& leaf) { Add(0, leaf.lastWord, leaf.offset); }
+    // Writes what is open; returns the root's offset. levels is the number of index levels.
+    uint32_t Finish(uint16_t& levels) {
+        for (size_t level = 0;; ++level) {
+            if (level + 1 == levels_.size()) {
+                levels = static_cast<uint16_t>(levels_.size());
+                return Write(level);
+            }
+            Close(level);
+        }
+    }
+
+private:
+    struct OpenNode {
+        ByteBuffer node;
+        std::string previous;
+        bool empty = true;
+        std::vector<size_t> fillerLinks;
+    };
+
+    void Add(size_t level, const std::string& key, uint32_t child) {
+        if (level == levels_.size()) {
+            levels_.emplace_back();
+            Start(level);
+        }
+        size_t prefix = levels_[level].empty ? 0 : CommonPrefix(levels_[level].previous, key);
+        if (levels_[level].node.Size() + key.size() - prefix + 8 > kSearchNodeSize) {
+            Close(level);
+            Start(level);
             prefix = 0;
         }
-        ByteBuffer& node = writer.Node();
-        node.PutU8(static_cast<std::uint8_t>(child.lastWord.size() - prefix + 1));
-        node.PutU8(static_cast<std::uint8_t>(prefix));
-        node.PutText(std::string_view(child.lastWord).substr(prefix));
-        node.PutU32(child.offset);
-        node.PutU16(0);
-        previous = &child.lastWord;
+        OpenNode& open = levels_[level];
+        for (const size_t link : open.fillerLinks)
+            open.node.PatchU32(link, child);
+        open.fillerLinks.clear();
+        open.node.PutU8(static_cast<uint8_t>(key.size() - prefix + 1));
+        open.node.PutU8(static_cast<uint8_t>(prefix));
+        open.node.PutText(std::string_view(key).substr(prefix));
+        open.node.PutU32(child);
+        open.node.PutU16(0);
+        open.previous = key;
+        open.empty = false;
     }
-    parents.push_back({*previous, writer.Finish(0)});
-    return parents;
-}
+
+    void Start(size_t level) {
+        size_t filler = 0;
+        if (level + 1 < levels_.size()) {
+            // The parent must have room for this node's entry where it stands now.
+            if (levels_[level + 1].node.Size() + reserve_ > kSearchNodeSize) {
+                Close(level + 1);
+                Start(level + 1);
+            }
+            filler = levels_[level + 1].node.Size() - kIndexHeader;
+        }
+        OpenNode& open = levels_[level];
+        open.node = ByteBuffer();
+        open.node.PutZeros(kIndexHeader);
+        open.empty = true;
+        open.fillerLinks.clear();
+        // Entries take 8 bytes and their word; filler is 0 or at least 8.
+        while (filler > 0) {
+            const size_t length = filler - 8 <= 254 ? filler - 8 : std::min<size_t>(254, filler - 16);
+            open.node.PutU8(static_cast<uint8_t>(length + 1));
+            open.node.PutU8(0);
+            open.node.PutText(std::string(length, '\x01'));
+            open.fillerLinks.push_back(open.node.Size());
+            open.node.PutU32(0);
+            open.node.PutU16(0);
+            filler -= length + 8;
+        }
+    }
+
+    uint32_t Write(size_t level) {
+        ByteBuffer& node = levels_[level].node;
+        const auto freeSpace = static_cast<uint16_t>(kSearchNodeSize - node.Size());
+        node.PatchU16(0, freeSpace);
+        node.PutZeros(freeSpace);
+        const auto offset = static_cast<uint32_t>(file_.Size());
+        file_.PutBytes(node.Data());
+        return offset;
+    }
+
+    void Close(size_t level) {
+        const uint32_t offset = Write(level);
+        const std::string key = levels_[level].previous;
+        Add(level + 1, key, offset);
+    }
+
+    ByteBuffer& file_;
+    size_t reserve_;
+    std::vector<OpenNode> levels_;
+};
 
 } // namespace
 
 const std::string& FullTextIndex::Encode(char32_t c) {
-    auto found = encodedChars.find(c);
-    if (found == encodedChars.end()) {
+    auto found = encodedChars_.find(c);
+    if (found == encodedChars_.end()) {
         std::string bytes;
-        if (c < 0x80) {
+        if (c < 0x80)
             bytes = std::string(1, static_cast<char>(c));
-        } else {
-            bytes = Utf8ToCodePage(codePage, EncodeUtf8(std::u32string_view(&c, 1))).value_or(std::string());
-        }
-        found = encodedChars.emplace(c, std::move(bytes)).first;
+        else
+            bytes = Utf8ToCodePage(codePage_, EncodeUtf8(std::u32string_view(&c, 1))).value_or(std::string());
+        found = encodedChars_.emplace(c, std::move(bytes)).first;
     }
     return found->second;
 }
 
-std::uint32_t FullTextIndex::Intern(std::u32string_view word) {
-    const std::uint32_t hash = textIds.Hash(word);
-    if (const std::uint32_t* known = textIds.Find(word, hash)) {
+uint32_t FullTextIndex::Intern(std::u32string_view word) {
+    const uint32_t hash = textIds_.Hash(word);
+    if (const uint32_t* known = textIds_.Find(word, hash))
         return *known;
-    }
     std::string key;
     bool expressible = true;
     for (const char32_t c : word) {
@@ -243,44 +334,40 @@ std::uint32_t FullTextIndex::Intern(std::u32string_view word) {
         expressible = expressible && !bytes.empty(); // else no reader could type it
         key += bytes;
     }
-    const std::uint32_t id = expressible && key.size() <= kMaxWordBytes
-                                 ? InternBytes(key, word.size() > 1 && IsIdeograph(word.front()))
-                                 : kNoWord;
-    textIds.Add(word, hash, id);
+    const uint32_t id = expressible && key.size() <= kMaxWordBytes
+                            ? InternBytes(key, word.size() > 1 && IsIdeograph(word.front()))
+                            : kNoWord;
+    textIds_.Add(word, hash, id);
     return id;
 }
 
-std::uint32_t FullTextIndex::InternBytes(const std::string& bytes, bool withoutLocations) {
-    const std::uint32_t hash = wordIds.Hash(bytes);
-    if (const std::uint32_t* known = wordIds.Find(bytes, hash)) {
+uint32_t FullTextIndex::InternBytes(const std::string& bytes, bool withoutLocations) {
+    const uint32_t hash = wordIds_.Hash(bytes);
+    if (const uint32_t* known = wordIds_.Find(bytes, hash))
         return *known;
-    }
-    const auto id = static_cast<std::uint32_t>(words.size());
-    wordIds.Add(bytes, hash, id);
-    words.push_back(bytes);
-    topicsOnly.push_back(withoutLocations);
+    const auto id = static_cast<uint32_t>(words_.size());
+    wordIds_.Add(bytes, hash, id);
+    words_.push_back(bytes);
+    topicsOnly_.push_back(withoutLocations);
     return id;
 }
 
 void FullTextIndex::LeaveOut(std::u32string_view word) {
-    const std::uint32_t hash = textIds.Hash(word);
-    if (std::uint32_t* known = textIds.Find(word, hash)) {
+    const uint32_t hash = textIds_.Hash(word);
+    if (uint32_t* known = textIds_.Find(word, hash))
         *known = kNoWord;
-    } else {
-        textIds.Add(word, hash, kNoWord);
-    }
+    else
+        textIds_.Add(word, hash, kNoWord);
 }
 
-void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings) {
+void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings) {
     // Words come in the order of their locations, so each word's locations are appended already sorted.
-    BreakWords(text, [&](std::u32string_view word, std::uint32_t location) {
-        const std::uint32_t id = Intern(word);
-        if (id == kNoWord) {
+    BreakWords(text, [&](std::u32string_view word, uint32_t location) {
+        const uint32_t id = Intern(word);
+        if (id == kNoWord)
             return;
-        }
-        if (postings.size() <= id) {
-            postings.resize(words.size());
-        }
+        if (postings.size() <= id)
+            postings.resize(words_.size());
         Postings& list = postings[id];
         if (list.topicCount == 0 || list.lastTopic != topic) {
             list.data.push_back(topic);
@@ -289,7 +376,7 @@ void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, HugeP
             list.lastTopic = topic;
             ++list.topicCount;
         }
-        if (topicsOnly[id]) {
+        if (topicsOnly_[id]) {
             // Runs of characters serve prefix lookups, which ask only which topics hold them; phrase matching
             // uses the single characters. Without locations, runs found in the same topics share their codes.
             return;
@@ -299,63 +386,62 @@ void FullTextIndex::AddText(std::uint32_t topic, std::u32string_view text, HugeP
     });
 }
 
-void FullTextIndex::AddTopic(std::uint32_t topic, const PageText& text) {
-    AddText(topic, text.body, bodyPostings);
-    AddText(topic, text.title, titlePostings);
-    topicLimit = std::max(topicLimit, topic + 1);
+void FullTextIndex::AddTopic(uint32_t topic, const PageText& text) {
+    AddText(topic, text.body, bodyPostings_);
+    AddText(topic, text.title, titlePostings_);
+    topicLimit_ = std::max(topicLimit_, topic + 1);
 }
 
 Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     std::vector<IndexedWord> entries;
-    std::array<std::array<std::uint64_t, 65>, 3> histograms{};
-    std::uint64_t occurrences = 0;
-    std::uint64_t occurrenceBytes = 0;
-    for (const auto* postings : {&bodyPostings, &titlePostings}) {
-        for (std::uint32_t id = 0; id < postings->size(); ++id) {
+    std::array<std::array<uint64_t, 65>, 3> histograms{};
+    uint64_t occurrences = 0;
+    uint64_t occurrenceBytes = 0;
+    for (const auto* postings : {&bodyPostings_, &titlePostings_}) {
+        for (uint32_t id = 0; id < postings->size(); ++id) {
             const Postings& list = (*postings)[id];
-            if (list.topicCount == 0) {
+            if (list.topicCount == 0)
                 continue;
-            }
             entries.push_back(
-                {&words[id], static_cast<std::uint8_t>(postings == &titlePostings), list.topicCount, 0, 0, id});
-            std::uint32_t previousTopic = 0;
-            ForEachTopic(list.data, [&](std::uint32_t topic, std::uint32_t count, const std::uint32_t* locations) {
+                {&words_[id], static_cast<uint8_t>(postings == &titlePostings_), list.topicCount, 0, 0, id});
+            uint32_t previousTopic = 0;
+            ForEachTopic(list.data, [&](uint32_t topic, uint32_t count, const uint32_t* locations) {
                 ++histograms[0][std::bit_width(topic - previousTopic)];
                 ++histograms[1][std::bit_width(count)];
-                std::uint32_t previousLocation = 0;
-                for (std::uint32_t k = 0; k < count; ++k) {
+                uint32_t previousLocation = 0;
+                for (uint32_t k = 0; k < count; ++k) {
                     ++histograms[2][std::bit_width(locations[k] - previousLocation)];
                     previousLocation = locations[k];
                 }
                 previousTopic = topic;
                 occurrences += count;
-                occurrenceBytes += std::uint64_t{count} * words[id].size();
+                occurrenceBytes += uint64_t{count} * words_[id].size();
             });
         }
     }
     std::sort(entries.begin(), entries.end(), [](const IndexedWord& a, const IndexedWord& b) {
-        return *a.word != *b.word ? *a.word < *b.word : a.context < b.context;
+        return *a.word != *b.word ? SortsBefore(*a.word, *b.word) : a.context < b.context;
     });
     const Roots roots{BestRoot(histograms[0]), BestRoot(histograms[1]), BestRoot(histograms[2])};
 
     ByteBuffer file;
     file.PutZeros(kHeaderSize);
-    std::size_t longestWord = 0;
+    size_t longestWord = 0;
     Bytes codes;                   // one word's codes, reused
     TextIdTable<char> storedCodes; // offsets in the file by the codes stored there
     storedCodes.Reserve(entries.size());
     for (IndexedWord& entry : entries) {
-        const auto& postings = entry.context == 0 ? bodyPostings : titlePostings;
+        const auto& postings = entry.context == 0 ? bodyPostings_ : titlePostings_;
         const Postings& list = postings[entry.id];
         codes.clear();
         BitWriter bits(codes);
-        std::uint32_t previousTopic = 0;
-        ForEachTopic(list.data, [&](std::uint32_t topic, std::uint32_t count, const std::uint32_t* locations) {
+        uint32_t previousTopic = 0;
+        ForEachTopic(list.data, [&](uint32_t topic, uint32_t count, const uint32_t* locations) {
             bits.AlignToByte(); // every topic's codes start on a byte
             bits.PutScaleRoot(topic - previousTopic, roots.topic);
             bits.PutScaleRoot(count, roots.count);
-            std::uint32_t previousLocation = 0;
-            for (std::uint32_t k = 0; k < count; ++k) {
+            uint32_t previousLocation = 0;
+            for (uint32_t k = 0; k < count; ++k) {
                 bits.PutScaleRoot(locations[k] - previousLocation, roots.location);
                 previousLocation = locations[k];
             }
@@ -364,66 +450,68 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
         bits.AlignToByte();
         // Words found at the same places have the same codes: they are stored once and pointed at by each.
         const std::string_view stored(reinterpret_cast<const char*>(codes.data()), codes.size());
-        const std::uint32_t hash = storedCodes.Hash(stored);
-        if (const std::uint32_t* offset = storedCodes.Find(stored, hash)) {
+        const uint32_t hash = storedCodes.Hash(stored);
+        if (const uint32_t* offset = storedCodes.Find(stored, hash)) {
             entry.wlcOffset = *offset;
         } else {
-            entry.wlcOffset = static_cast<std::uint32_t>(file.Size());
+            entry.wlcOffset = static_cast<uint32_t>(file.Size());
             storedCodes.Add(stored, hash, entry.wlcOffset);
             file.PutBytes(codes);
         }
-        entry.wlcSize = static_cast<std::uint32_t>(codes.size());
+        entry.wlcSize = static_cast<uint32_t>(codes.size());
         longestWord = std::max(longestWord, entry.word->size());
     }
 
-    std::vector<ChildNode> level = WriteLeaves(file, entries);
-    const std::size_t leafCount = level.size();
-    std::uint16_t depth = 1;
-    while (level.size() > 1) {
-        level = WriteIndexLevel(file, level);
-        ++depth;
+    const std::vector<ChildNode> leaves = WriteLeaves(file, entries);
+    const size_t leafCount = leaves.size();
+    uint16_t depth = 1;
+    uint32_t root = leaves.front().offset;
+    if (leafCount > 1) {
+        IndexLevels index(file, longestWord);
+        for (const ChildNode& leaf : leaves)
+            index.Add(leaf);
+        uint16_t levels = 0;
+        root = index.Finish(levels);
+        depth += levels;
     }
-    file.PatchU32(0x04, topicLimit);
-    file.PatchU32(0x08, level.front().offset);
-    file.PatchU32(0x10, static_cast<std::uint32_t>(leafCount));
-    file.PatchU32(0x14, level.front().offset);
+    file.PatchU32(0x04, topicLimit_);
+    file.PatchU32(0x08, root);
+    file.PatchU32(0x10, static_cast<uint32_t>(leafCount));
+    file.PatchU32(0x14, root);
     file.PatchU16(0x18, depth);
     file.PatchU32(0x1A, 7);
     Bytes bytes = file.Take();
     bytes[0x1E] = kScale;
-    bytes[0x1F] = static_cast<std::uint8_t>(roots.topic);
+    bytes[0x1F] = static_cast<uint8_t>(roots.topic);
     bytes[0x20] = kScale;
-    bytes[0x21] = static_cast<std::uint8_t>(roots.count);
+    bytes[0x21] = static_cast<uint8_t>(roots.count);
     bytes[0x22] = kScale;
-    bytes[0x23] = static_cast<std::uint8_t>(roots.location);
+    bytes[0x23] = static_cast<uint8_t>(roots.location);
     bytes[0x02] = 0x28; // the signature 00 00 28 00
-    std::uint64_t wordBytes = 0;
-    for (const std::string& word : words) {
+    uint64_t wordBytes = 0;
+    for (const std::string& word : words_)
         wordBytes += word.size();
-    }
     ByteBuffer tail;
-    tail.PutU32(kSearchNodeSize);                          // 0x2E node size
-    tail.PutU32(0);                                        // 0x32
-    tail.PutU32(0);                                        // 0x36
-    tail.PutU32(0);                                        // 0x3A
-    tail.PutU32(static_cast<std::uint32_t>(longestWord));  // 0x3E longest word, for readers' buffers
-    tail.PutU32(static_cast<std::uint32_t>(occurrences));  // 0x42 words indexed, repeats counted
-    tail.PutU32(static_cast<std::uint32_t>(words.size())); // 0x46 distinct words
-    tail.PutU64(occurrenceBytes);                          // 0x4A their bytes, repeats counted
-    tail.PutU32(static_cast<std::uint32_t>(wordBytes));    // 0x52 distinct words' bytes
-    tail.PutU32(0);                                        // 0x56
-    tail.PutU32(0);                                        // 0x5A
-    tail.PutU32(topicLimit == 0 ? 0 : topicLimit - 1);     // 0x5E last topic
-    tail.PutZeros(24);                                     // 0x62
-    tail.PutU32(codePage);                                 // 0x7A code page of the words
-    tail.PutU32(lcid);                                     // 0x7E language
+    tail.PutU32(kSearchNodeSize);                        // 0x2E node size
+    tail.PutU32(0);                                      // 0x32
+    tail.PutU32(0);                                      // 0x36
+    tail.PutU32(0);                                      // 0x3A
+    tail.PutU32(static_cast<uint32_t>(longestWord));     // 0x3E longest word, for readers' buffers
+    tail.PutU32(static_cast<uint32_t>(occurrences));     // 0x42 words indexed, repeats counted
+    tail.PutU32(static_cast<uint32_t>(words_.size()));   // 0x46 distinct words
+    tail.PutU64(occurrenceBytes);                        // 0x4A their bytes, repeats counted
+    tail.PutU32(static_cast<uint32_t>(wordBytes));       // 0x52 distinct words' bytes
+    tail.PutU32(0);                                      // 0x56
+    tail.PutU32(0);                                      // 0x5A
+    tail.PutU32(topicLimit_ == 0 ? 0 : topicLimit_ - 1); // 0x5E last topic
+    tail.PutZeros(24);                                   // 0x62
+    tail.PutU32(codePage_);                              // 0x7A code page of the words
+    tail.PutU32(lcid_);                                  // 0x7E language
     std::copy(tail.Data().begin(), tail.Data().end(), bytes.begin() + 0x2E);
     if (stats != nullptr) {
-        stats->uniqueWords = words.size();
+        stats->uniqueWords = words_.size();
         stats->leafNodes = leafCount;
         stats->treeDepth = depth;
     }
     return bytes;
 }
-
-} // namespace chm

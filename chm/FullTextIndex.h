@@ -13,52 +13,48 @@
 #include "PageText.h"
 #include "TextIdTable.h"
 
-namespace chm {
-
-inline constexpr std::uint32_t kSearchNodeSize = 4096;
+inline constexpr uint32_t kSearchNodeSize = 4096;
 
 struct FullTextIndexStats {
-    std::size_t uniqueWords = 0;
-    std::size_t leafNodes = 0;
-    std::uint16_t treeDepth = 0;
+    size_t uniqueWords = 0;
+    size_t leafNodes = 0;
+    uint16_t treeDepth = 0;
 };
 
 class FullTextIndex {
 public:
-    explicit FullTextIndex(std::uint32_t codePage, std::uint32_t lcid = 0) : codePage(codePage), lcid(lcid) {}
+    explicit FullTextIndex(uint32_t codePage, uint32_t lcid = 0) : codePage_(codePage), lcid_(lcid) {}
 
     // A word (as the word breaker gives it) left out of the index, before any topic is added. It keeps its
     // location, so the words on either side do not become neighbours.
     void LeaveOut(std::u32string_view word);
     // Topics come in ascending order, each at most once.
-    void AddTopic(std::uint32_t topic, const PageText& text);
+    void AddTopic(uint32_t topic, const PageText& text);
     Bytes Build(FullTextIndexStats* stats = nullptr) const;
 
 private:
     // Per word: topic, number of locations, the locations; topic after topic.
     struct Postings {
-        std::vector<std::uint32_t> data;
-        std::uint32_t topicCount = 0;
-        std::uint32_t lastTopic = 0;
-        std::size_t countAt = 0; // where the last topic's count is in data
+        std::vector<uint32_t> data;
+        uint32_t topicCount = 0;
+        uint32_t lastTopic = 0;
+        size_t countAt = 0; // where the last topic's count is in data
     };
 
-    void AddText(std::uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings);
-    std::uint32_t Intern(std::u32string_view word);
-    std::uint32_t InternBytes(const std::string& bytes, bool withoutLocations);
+    void AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings);
+    uint32_t Intern(std::u32string_view word);
+    uint32_t InternBytes(const std::string& bytes, bool withoutLocations);
     const std::string& Encode(char32_t c);
 
-    std::uint32_t codePage;
-    std::uint32_t lcid;
-    std::uint32_t topicLimit = 0;
-    std::unordered_map<char32_t, std::string> encodedChars;
+    uint32_t codePage_;
+    uint32_t lcid_;
+    uint32_t topicLimit_ = 0;
+    std::unordered_map<char32_t, std::string> encodedChars_;
     // Words as the page gives them, so that a word seen before is not put in the code page again.
-    TextIdTable<char32_t> textIds;
-    TextIdTable<char> wordIds; // by the bytes stored
-    std::vector<std::string> words;
-    std::vector<bool> topicsOnly; // runs of Chinese characters: no locations
-    HugePageVector<Postings> bodyPostings;
-    HugePageVector<Postings> titlePostings;
+    TextIdTable<char32_t> textIds_;
+    TextIdTable<char> wordIds_; // by the bytes stored
+    std::vector<std::string> words_;
+    std::vector<bool> topicsOnly_; // runs of Chinese characters: no locations
+    HugePageVector<Postings> bodyPostings_;
+    HugePageVector<Postings> titlePostings_;
 };
-
-} // namespace chm

@@ -25,17 +25,14 @@
 #include "TopicTables.h"
 #include "WordBreaker.h"
 
-namespace chm {
 namespace {
 
 namespace fs = std::filesystem;
 
 std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
     return text;
 }
 
@@ -43,21 +40,19 @@ std::string LowerAscii(std::string text) {
 bool ReadWholeFile(const fs::path& path, std::string& bytes) {
     // Non-blocking, so a pipe named as a page is refused instead of waiting for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    if (fd < 0)
         return false;
-    }
     struct stat status {};
     bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     if (ok) {
-        bytes.resize(static_cast<std::size_t>(status.st_size));
-        std::size_t done = 0;
+        bytes.resize(static_cast<size_t>(status.st_size));
+        size_t done = 0;
         while (ok && done < bytes.size()) {
             const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno == EINTR) {
+            if (got < 0 && errno == EINTR)
                 continue;
-            }
             ok = got > 0;
-            done += ok ? static_cast<std::size_t>(got) : 0;
+            done += ok ? static_cast<size_t>(got) : 0;
         }
     }
     ::close(fd);
@@ -66,64 +61,55 @@ bool ReadWholeFile(const fs::path& path, std::string& bytes) {
 
 // A project-relative path with "/" separators, or nothing when it is absolute or climbs out of the folder.
 std::optional<std::string> NormalizeRelative(const std::string& path) {
-    if (path.empty() || path[0] == '/' || (path.size() > 1 && path[1] == ':')) {
+    if (path.empty() || path[0] == '/' || (path.size() > 1 && path[1] == ':'))
         return std::nullopt;
-    }
     std::vector<std::string> parts;
-    std::size_t start = 0;
+    size_t start = 0;
     while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string::npos) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos)
             end = path.size();
-        }
         const std::string part = path.substr(start, end - start);
         if (part == "..") {
-            if (parts.empty()) {
+            if (parts.empty())
                 return std::nullopt;
-            }
             parts.pop_back();
         } else if (!part.empty() && part != ".") {
             parts.push_back(part);
         }
         start = end + 1;
     }
-    if (parts.empty()) {
+    if (parts.empty())
         return std::nullopt;
-    }
     std::string joined;
-    for (const std::string& part : parts) {
+    for (const std::string& part : parts)
         joined += (joined.empty() ? "" : "/") + part;
-    }
     return joined;
 }
 
 // A sitemap or link target reduced to an internal name, or empty when it points outside the help file.
 std::string LocalTarget(std::string target, const std::string& baseFolder) {
-    const std::size_t cut = target.find_first_of("#?");
-    if (cut != std::string::npos) {
+    const size_t cut = target.find_first_of("#?");
+    if (cut != std::string::npos)
         target.erase(cut);
-    }
     std::replace(target.begin(), target.end(), '\\', '/');
-    const std::size_t storage = target.find("::/");
-    if (storage != std::string::npos) {
+    const size_t storage = target.find("::/");
+    if (storage != std::string::npos)
         target = target.substr(storage + 3);
-    } else if (target.find(':') != std::string::npos) {
+    else if (target.find(':') != std::string::npos)
         return {}; // http:, mailto:, javascript: and the like
-    }
-    if (target.empty()) {
+    if (target.empty())
         return {};
-    }
-    if (target[0] == '/') {
+    if (target[0] == '/')
         target.erase(0, 1);
-    } else if (!baseFolder.empty()) {
+    else if (!baseFolder.empty())
         target = baseFolder + "/" + target;
-    }
     return NormalizeRelative(target).value_or(std::string());
 }
 
 std::string PercentDecode(const std::string& text) {
     std::string result;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
             std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
             result += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
@@ -144,20 +130,18 @@ std::vector<std::string> LinkTargets(const std::string& html) {
     std::vector<std::string> targets;
     const std::string lower = LowerAscii(html);
     for (const char* attribute : {"href=", "src="}) {
-        for (std::size_t at = lower.find(attribute); at != std::string::npos; at = lower.find(attribute, at + 1)) {
-            if (at > 0 && std::isalnum(static_cast<unsigned char>(lower[at - 1]))) {
+        for (size_t at = lower.find(attribute); at != std::string::npos; at = lower.find(attribute, at + 1)) {
+            if (at > 0 && std::isalnum(static_cast<unsigned char>(lower[at - 1])))
                 continue;
-            }
-            std::size_t i = at + std::char_traits<char>::length(attribute);
+            size_t i = at + std::char_traits<char>::length(attribute);
             std::string value;
             if (i < html.size() && (html[i] == '"' || html[i] == '\'')) {
-                const std::size_t close = html.find(html[i], i + 1);
-                if (close == std::string::npos) {
+                const size_t close = html.find(html[i], i + 1);
+                if (close == std::string::npos)
                     continue;
-                }
                 value = html.substr(i + 1, close - i - 1);
             } else {
-                const std::size_t end = html.find_first_of(" \t\r\n>", i);
+                const size_t end = html.find_first_of(" \t\r\n>", i);
                 value = html.substr(i, end == std::string::npos ? std::string::npos : end - i);
             }
             targets.push_back(value);
@@ -166,9 +150,9 @@ std::vector<std::string> LinkTargets(const std::string& html) {
     return targets;
 }
 
-constexpr std::size_t kNotRead = static_cast<std::size_t>(-1);
+constexpr size_t kNotRead = static_cast<size_t>(-1);
 // Header files may include others; a cycle must end somewhere.
-constexpr std::size_t kMaxContextIncludes = 64;
+constexpr size_t kMaxContextIncludes = 64;
 
 struct SourceFile {
     std::string internalName; // UTF-8, no leading "/"
@@ -179,7 +163,7 @@ struct SourceFile {
 class Compilation {
 public:
     Compilation(const CompileCallbacks& callbacks, const CompileOptions& options)
-        : callbacks(callbacks), options(options) {}
+        : callbacks_(callbacks), options_(options) {}
 
     bool Run(const std::string& projectPathText) {
         const bool ok = Compile(projectPathText);
@@ -191,21 +175,18 @@ private:
     void Error(const std::string& text) { Say("error: " + text); }
     void Warning(const std::string& text) { Say("warning: " + text); }
     void Say(const std::string& text) {
-        log.push_back(text);
-        if (callbacks.message) {
-            callbacks.message(text);
-        }
+        log_.push_back(text);
+        if (callbacks_.message)
+            callbacks_.message(text);
     }
 
     // Names in the project are code-page bytes; on disk they are UTF-8.
     std::optional<std::string> ToUtf8(const std::string& text) {
-        if (text.empty()) {
+        if (text.empty())
             return std::string();
-        }
-        std::optional<std::string> converted = CodePageToUtf8(project.codePage, text);
-        if (!converted) {
-            Error("\"" + text + "\" is not valid text in code page " + std::to_string(project.codePage));
-        }
+        std::optional<std::string> converted = CodePageToUtf8(project_.codePage, text);
+        if (!converted)
+            Error("\"" + text + "\" is not valid text in code page " + std::to_string(project_.codePage));
         return converted;
     }
 
@@ -221,67 +202,67 @@ private:
             Error(projectPath.filename().string() + ": " + parsed.message);
             return false;
         }
-        project = std::move(parsed.project);
-        for (const std::string& warning : project.warnings) {
+        project_ = std::move(parsed.project);
+        for (const std::string& warning : project_.warnings)
             Warning(warning);
-        }
-        folder = projectPath.parent_path();
-        logPath.clear();
-        if (!project.errorLogFile.empty()) {
-            if (const auto name = ToUtf8(project.errorLogFile)) {
+        folder_ = projectPath.parent_path();
+        logPath_.clear();
+        if (!project_.errorLogFile.empty()) {
+            if (const auto name = ToUtf8(project_.errorLogFile)) {
                 std::string path = *name;
                 std::replace(path.begin(), path.end(), '\\', '/');
-                if (const auto relative = NormalizeRelative(path)) {
-                    logPath = folder / *relative;
-                }
+                if (const auto relative = NormalizeRelative(path))
+                    logPath_ = folder_ / *relative;
             }
         }
-        if (!ResolveOutputPath(projectPath)) {
+        if (!ResolveOutputPath(projectPath))
             return false;
-        }
         ContainerSettings settings;
-        settings.lcid = project.lcid;
-        settings.timestamp = timestamp;
-        settings.lzx = options.lzx;
-        containerStorage.emplace(settings);
-        if (!CollectFiles() || !ReadContextIncludes()) {
+        settings.lcid = project_.lcid;
+        settings.timestamp = timestamp_;
+        settings.lzx = options_.lzx;
+        containerStorage_.emplace(settings);
+        if (!CollectFiles() || !ReadContextIncludes())
+            return false;
+        // A help file with nothing to show is a failure, not an empty success (a stray file named .hhp, say).
+        const bool hasPage = std::any_of(sources_.begin(), sources_.end(),
+                                         [](const SourceFile& file) { return IsPage(file.internalName); });
+        if (!hasPage && project_.contentsFile.empty() && project_.defaultTopic.empty()) {
+            Error("the project names no page, no contents file and no default topic: there is nothing to compile");
             return false;
         }
         Sitemap contents;
         Sitemap index;
-        if (!ReadSitemap(project.contentsFile, contents) || !ReadSitemap(project.indexFile, index)) {
+        if (!ReadSitemap(project_.contentsFile, contents) || !ReadSitemap(project_.indexFile, index))
             return false;
-        }
         CheckLinks(contents, index);
         const Bytes output = BuildHelpFile(contents, index);
-        if (output.empty()) {
+        if (output.empty())
             return false;
-        }
         return WriteOutput(output);
     }
 
     bool ResolveOutputPath(const fs::path& projectPath) {
-        std::string compiled = project.compiledFile;
+        std::string compiled = project_.compiledFile;
         if (compiled.empty()) {
-            outputPath = folder / projectPath.stem();
-            outputPath += ".chm";
+            outputPath_ = folder_ / projectPath.stem();
+            outputPath_ += ".chm";
         } else {
             const auto name = ToUtf8(compiled);
-            if (!name) {
+            if (!name)
                 return false;
-            }
             std::string path = *name;
             std::replace(path.begin(), path.end(), '\\', '/');
-            outputPath = fs::path(path).is_absolute() ? fs::path(path) : folder / path;
+            outputPath_ = fs::path(path).is_absolute() ? fs::path(path) : folder_ / path;
         }
         std::error_code code;
-        const fs::path outputFolder = outputPath.parent_path().empty() ? fs::path(".") : outputPath.parent_path();
+        const fs::path outputFolder = outputPath_.parent_path().empty() ? fs::path(".") : outputPath_.parent_path();
         if (!fs::is_directory(outputFolder, code)) {
             Error("the output folder does not exist: " + outputFolder.string());
             return false;
         }
-        if (fs::is_directory(outputPath, code)) {
-            Error("the output path is a folder: " + outputPath.string());
+        if (fs::is_directory(outputPath_, code)) {
+            Error("the output path is a folder: " + outputPath_.string());
             return false;
         }
         return true;
@@ -289,9 +270,8 @@ private:
 
     bool AddSource(const std::string& listedName, bool fromFilesSection) {
         const auto utf8 = ToUtf8(listedName);
-        if (!utf8) {
+        if (!utf8)
             return false;
-        }
         std::string path = *utf8;
         std::replace(path.begin(), path.end(), '\\', '/');
         const std::optional<std::string> relative = NormalizeRelative(path);
@@ -304,46 +284,43 @@ private:
             return false;
         }
         const std::string key = LowerAscii(*relative);
-        if (indexOfName.count(key) != 0) {
+        if (indexOfName_.count(key) != 0)
             return true;
-        }
         SourceFile file{*relative, listedName, {}};
-        const fs::path diskPath = folder / *relative;
+        const fs::path diskPath = folder_ / *relative;
         if (!ReadWholeFile(diskPath, file.bytes)) {
             Error(std::string(fromFilesSection ? "a file listed in the project" : "a file named in the options") +
                   " is missing or unreadable: " + *relative);
             return false;
         }
-        if (callbacks.progress) {
-            callbacks.progress(*relative);
-        }
+        if (callbacks_.progress)
+            callbacks_.progress(*relative);
         // Into the compressed section at once, so its intervals are compressed while the rest is read.
-        if (!containerStorage->AddFile("/" + file.internalName, file.bytes)) {
-            Error(containerStorage->Error());
+        if (!containerStorage_->AddFile("/" + file.internalName, file.bytes)) {
+            Error(containerStorage_->Error());
             return false;
         }
-        indexOfName.emplace(key, sources.size());
-        sources.push_back(std::move(file));
+        indexOfName_.emplace(key, sources_.size());
+        sources_.push_back(std::move(file));
         return true;
     }
 
     // Header files named by "#include" in [MAP] or [ALIAS], read like the pages: inside the project folder only.
     bool ReadContextIncludes() {
-        for (std::size_t i = 0; i < project.contextIncludes.size(); ++i) { // an include may add includes
-            const ContextInclude include = project.contextIncludes[i];
+        for (size_t i = 0; i < project_.contextIncludes.size(); ++i) { // an include may add includes
+            const ContextInclude include = project_.contextIncludes[i];
             const auto relative = NormalizeRelative(ToUtf8(include.file).value_or(include.file));
             std::string bytes;
-            if (!relative || i >= kMaxContextIncludes || !ReadWholeFile(folder / *relative, bytes)) {
+            if (!relative || i >= kMaxContextIncludes || !ReadWholeFile(folder_ / *relative, bytes)) {
                 Error("the context file \"" + include.file +
                       "\" named by #include is missing, unreadable or "
                       "outside the project folder");
                 return false;
             }
-            const std::size_t warningsBefore = project.warnings.size();
-            ParseContextFile(bytes, include.isMap, project);
-            for (std::size_t w = warningsBefore; w < project.warnings.size(); ++w) {
-                Warning(include.file + ": " + project.warnings[w]);
-            }
+            const size_t warningsBefore = project_.warnings.size();
+            ParseContextFile(bytes, include.isMap, project_);
+            for (size_t w = warningsBefore; w < project_.warnings.size(); ++w)
+                Warning(include.file + ": " + project_.warnings[w]);
         }
         return true;
     }
@@ -352,69 +329,61 @@ private:
     // viewer opens that page when a program asks for the number.
     Bytes BuildContextMap(StringTable& strings) {
         std::map<std::string, std::string> pageOf;
-        for (const ContextAlias& alias : project.contextAliases) {
+        for (const ContextAlias& alias : project_.contextAliases)
             pageOf.emplace(alias.name, alias.file);
-        }
         ByteBuffer pairs;
         std::set<std::string> seen;
-        for (const ContextNumber& number : project.contextNumbers) {
-            if (!seen.insert(number.name).second) {
+        for (const ContextNumber& number : project_.contextNumbers) {
+            if (!seen.insert(number.name).second)
                 continue;
-            }
             const auto page = pageOf.find(number.name);
             if (page == pageOf.end()) {
                 Warning("context ID " + number.name + " has no [ALIAS] entry; left out");
                 continue;
             }
             // An alias may point into its page ("3.html#IDH_PRINT"); the viewer opens the string as a URL.
-            const std::size_t hash = page->second.find('#');
+            const size_t hash = page->second.find('#');
             const std::string internal = InternalNameOf(page->second.substr(0, hash));
             if (internal.empty()) {
                 Warning("context ID " + number.name + " names " + page->second + ", which is not compiled; left out");
                 continue;
             }
             std::string anchor = hash == std::string::npos ? std::string() : page->second.substr(hash);
-            anchor = CodePageToUtf8(project.codePage, anchor).value_or(anchor);
+            anchor = CodePageToUtf8(project_.codePage, anchor).value_or(anchor);
             pairs.PutU32(number.number);
             pairs.PutU32(strings.Add(internal + anchor));
         }
-        if (pairs.Size() == 0) {
+        if (pairs.Size() == 0)
             return {};
-        }
         ByteBuffer ivb;
-        ivb.PutU32(static_cast<std::uint32_t>(pairs.Size()));
+        ivb.PutU32(static_cast<uint32_t>(pairs.Size()));
         ivb.PutBytes(pairs.Data());
         return ivb.Take();
     }
 
     bool CollectFiles() {
         bool ok = true;
-        for (const std::string& name : project.files) {
+        for (const std::string& name : project_.files)
             ok = AddSource(name, true) && ok;
-        }
-        for (const std::string* name : {&project.contentsFile, &project.indexFile}) {
-            if (!name->empty()) {
+        for (const std::string* name : {&project_.contentsFile, &project_.indexFile})
+            if (!name->empty())
                 ok = AddSource(*name, false) && ok;
-            }
-        }
         return ok;
     }
 
     const SourceFile* FindSource(const std::string& internalName) const {
-        const auto found = indexOfName.find(LowerAscii(internalName));
-        return found == indexOfName.end() ? nullptr : &sources[found->second];
+        const auto found = indexOfName_.find(LowerAscii(internalName));
+        return found == indexOfName_.end() ? nullptr : &sources_[found->second];
     }
 
     bool ReadSitemap(const std::string& listedName, Sitemap& sitemap) {
-        if (listedName.empty()) {
+        if (listedName.empty())
             return true;
-        }
         std::string path = ToUtf8(listedName).value_or(listedName);
         std::replace(path.begin(), path.end(), '\\', '/');
         const SourceFile* file = FindSource(NormalizeRelative(path).value_or(path));
-        if (file == nullptr) {
+        if (file == nullptr)
             return false;
-        }
         SitemapParseResult parsed = ParseSitemap(file->bytes);
         if (!parsed.ok) {
             Error(file->internalName + ": malformed sitemap, " + parsed.message);
@@ -426,7 +395,7 @@ private:
 
     // Sitemap targets arrive in the code page; internal names are UTF-8.
     std::string SitemapTarget(const std::string& local) {
-        const std::string utf8 = CodePageToUtf8(project.codePage, local).value_or(local);
+        const std::string utf8 = CodePageToUtf8(project_.codePage, local).value_or(local);
         return LocalTarget(utf8, {});
     }
 
@@ -434,9 +403,8 @@ private:
         for (const SitemapEntry& entry : entries) {
             for (const auto& [name, local] : entry.targets) {
                 const std::string target = SitemapTarget(local);
-                if (!target.empty() && FindSource(target) == nullptr) {
+                if (!target.empty() && FindSource(target) == nullptr)
                     Warning(sitemapName + " names a file that is not in the project: " + target);
-                }
             }
             CheckSitemapTargets(entry.children, sitemapName);
         }
@@ -445,50 +413,44 @@ private:
     void CheckLinks(const Sitemap& contents, const Sitemap& index) {
         CheckSitemapTargets(contents.entries, "the contents file");
         CheckSitemapTargets(index.entries, "the index file");
-        for (const SourceFile& file : sources) {
-            if (!IsPage(file.internalName)) {
+        for (const SourceFile& file : sources_) {
+            if (!IsPage(file.internalName))
                 continue;
-            }
-            const std::size_t slash = file.internalName.rfind('/');
+            const size_t slash = file.internalName.rfind('/');
             const std::string base = slash == std::string::npos ? std::string() : file.internalName.substr(0, slash);
             std::set<std::string> reported;
             for (const std::string& link : LinkTargets(file.bytes)) {
                 const std::string target = LocalTarget(PercentDecode(link), base);
-                if (!target.empty() && FindSource(target) == nullptr && reported.insert(target).second) {
+                if (!target.empty() && FindSource(target) == nullptr && reported.insert(target).second)
                     Warning(file.internalName + " links to a missing file: " + target);
-                }
             }
         }
     }
 
     void CollectContentsTitles(const std::vector<SitemapEntry>& entries) {
         for (const SitemapEntry& entry : entries) {
-            ++contentsEntryCount;
+            ++contentsEntryCount_;
             const std::string target = LowerAscii(SitemapTarget(entry.local));
-            if (!target.empty()) {
-                contentsTitles.emplace(target, entry.name);
-            }
+            if (!target.empty())
+                contentsTitles_.emplace(target, entry.name);
             CollectContentsTitles(entry.children);
         }
     }
 
-    void CollectKeywords(const std::vector<SitemapEntry>& entries, const std::map<std::string, std::uint32_t>& topicOf,
+    void CollectKeywords(const std::vector<SitemapEntry>& entries, const std::map<std::string, uint32_t>& topicOf,
                          std::vector<Keyword>& keywords) {
         for (const SitemapEntry& entry : entries) {
             const std::string text = entry.keyword.empty() ? entry.name : entry.keyword;
             Keyword keyword;
-            if (auto utf16 = CodePageToUtf16(project.codePage, text)) {
+            if (auto utf16 = CodePageToUtf16(project_.codePage, text))
                 keyword.text = *utf16;
-            }
             for (const auto& [name, local] : entry.targets) {
                 const auto found = topicOf.find(LowerAscii(SitemapTarget(local)));
-                if (found != topicOf.end()) {
+                if (found != topicOf.end())
                     keyword.topics.push_back(found->second);
-                }
             }
-            if (!keyword.text.empty() && !keyword.topics.empty()) {
+            if (!keyword.text.empty() && !keyword.topics.empty())
                 keywords.push_back(std::move(keyword));
-            }
             CollectKeywords(entry.children, topicOf, keywords);
         }
     }
@@ -499,19 +461,17 @@ private:
     std::string AsciiAliasOf(const std::string& internalName, const std::string& stem, const std::string& extension) {
         const bool ascii = std::all_of(internalName.begin(), internalName.end(),
                                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        if (internalName.empty() || ascii) {
+        if (internalName.empty() || ascii)
             return internalName;
-        }
         std::string alias = stem + extension;
-        for (int n = 1; FindSource(alias) != nullptr; ++n) {
+        for (int n = 1; FindSource(alias) != nullptr; ++n)
             alias = stem + "-" + std::to_string(n) + extension;
-        }
-        asciiAliases.emplace(internalName, alias);
+        asciiAliases_.emplace(internalName, alias);
         return alias;
     }
 
     std::string InternalNameOf(const std::string& listedName) {
-        std::string path = CodePageToUtf8(project.codePage, listedName).value_or(listedName);
+        std::string path = CodePageToUtf8(project_.codePage, listedName).value_or(listedName);
         std::replace(path.begin(), path.end(), '\\', '/');
         const SourceFile* file = FindSource(NormalizeRelative(path).value_or(path));
         // Names are written as stored in the directory (UTF-8), so readers find them without converting.
@@ -521,30 +481,27 @@ private:
     // The project's stop list: words in its code page, split as page text is. A list that cannot be read only
     // costs a warning.
     void LeaveOutStopWords(FullTextIndex& search) {
-        if (project.stopListFile.empty()) {
+        if (project_.stopListFile.empty())
             return;
-        }
-        std::string path = CodePageToUtf8(project.codePage, project.stopListFile).value_or(project.stopListFile);
+        std::string path = CodePageToUtf8(project_.codePage, project_.stopListFile).value_or(project_.stopListFile);
         std::replace(path.begin(), path.end(), '\\', '/');
         const auto relative = NormalizeRelative(path);
         std::string bytes;
-        if (!relative || !ReadWholeFile(folder / *relative, bytes)) {
+        if (!relative || !ReadWholeFile(folder_ / *relative, bytes)) {
             Warning("cannot read the stop list " + path + "; no words are left out of the search index");
             return;
         }
-        const std::u32string text = DecodeUtf8Lenient(CodePageToUtf8(project.codePage, bytes).value_or(bytes));
-        BreakWords(text, [&](std::u32string_view word, std::uint32_t) {
+        const std::u32string text = DecodeUtf8Lenient(CodePageToUtf8(project_.codePage, bytes).value_or(bytes));
+        BreakWords(text, [&](std::u32string_view word, uint32_t) {
             // Chinese has no stop words here: leaving out a character would lose every term that holds it.
-            if (!IsIdeograph(word.front())) {
+            if (!IsIdeograph(word.front()))
                 search.LeaveOut(word);
-            }
         });
     }
 
     Bytes BuildSearchIndex(std::optional<FullTextIndex>& search) {
-        if (!search) {
+        if (!search)
             return {};
-        }
         try {
             Bytes bytes = search->Build();
             search.reset();
@@ -557,81 +514,77 @@ private:
     }
 
     Bytes BuildHelpFile(const Sitemap& contents, const Sitemap& index) {
-        ChmContainer& container = *containerStorage;
+        ChmContainer& container = *containerStorage_;
         StringTable strings;
         CollectContentsTitles(contents.entries);
         std::vector<Topic> topics;
-        std::map<std::string, std::uint32_t> topicOf;
+        std::map<std::string, uint32_t> topicOf;
         std::optional<FullTextIndex> search;
-        if (project.fullTextSearch) {
-            search.emplace(project.codePage, project.lcid);
+        if (project_.fullTextSearch) {
+            search.emplace(project_.codePage, project_.lcid);
             LeaveOutStopWords(*search);
         }
         std::vector<const SourceFile*> pageFiles;
         std::vector<PageToRead> pages;
         // Without search, only pages the contents do not name are read, for their titles.
-        std::vector<std::size_t> readingOf;
-        for (const SourceFile& file : sources) {
+        std::vector<size_t> readingOf;
+        for (const SourceFile& file : sources_) {
             if (IsPage(file.internalName)) {
                 pageFiles.push_back(&file);
-                const bool needsText = search || !contentsTitles.contains(LowerAscii(file.internalName));
+                const bool needsText = search || !contentsTitles_.contains(LowerAscii(file.internalName));
                 readingOf.push_back(needsText ? pages.size() : kNotRead);
-                if (needsText) {
+                if (needsText)
                     pages.push_back({file.internalName, file.bytes});
-                }
             }
         }
-        const std::vector<PageReading> readings = ReadPages(pages, project.codePage, search ? &*search : nullptr);
-        for (std::size_t topic = 0; topic < pageFiles.size(); ++topic) {
+        const std::vector<PageReading> readings = ReadPages(pages, project_.codePage, search ? &*search : nullptr);
+        for (size_t topic = 0; topic < pageFiles.size(); ++topic) {
             const SourceFile& file = *pageFiles[topic];
             const PageReading noReading;
             const PageReading& reading = readingOf[topic] == kNotRead ? noReading : readings[readingOf[topic]];
-            for (const std::string& warning : reading.warnings) {
+            for (const std::string& warning : reading.warnings)
                 Warning(warning);
-            }
             const std::string key = LowerAscii(file.internalName);
-            const auto titled = contentsTitles.find(key);
+            const auto titled = contentsTitles_.find(key);
             std::string title =
-                titled != contentsTitles.end()
+                titled != contentsTitles_.end()
                     ? titled->second
-                    : Utf8ToCodePage(project.codePage, EncodeUtf8(reading.title)).value_or(std::string());
-            if (title.empty()) {
-                title = Utf8ToCodePage(project.codePage, file.internalName).value_or(file.internalName);
-            }
-            topicOf.emplace(key, static_cast<std::uint32_t>(topic));
-            topics.push_back(Topic{title, file.internalName, titled != contentsTitles.end()});
+                    : Utf8ToCodePage(project_.codePage, EncodeUtf8(reading.title)).value_or(std::string());
+            if (title.empty())
+                title = Utf8ToCodePage(project_.codePage, file.internalName).value_or(file.internalName);
+            topicOf.emplace(key, static_cast<uint32_t>(topic));
+            topics.push_back(Topic{title, file.internalName, titled != contentsTitles_.end()});
         }
         Bytes searchIndex = BuildSearchIndex(search);
 
         SystemInfo info;
-        info.lcid = project.lcid;
-        info.title = project.title;
-        info.defaultFont = project.defaultFont;
-        info.defaultWindow = project.defaultWindow;
+        info.lcid = project_.lcid;
+        info.title = project_.title;
+        info.defaultFont = project_.defaultFont;
+        info.defaultWindow = project_.defaultWindow;
         info.fullTextSearch = !searchIndex.empty();
-        info.contentsFile = AsciiAliasOf(InternalNameOf(project.contentsFile), "contents", ".hhc");
-        info.indexFile = AsciiAliasOf(InternalNameOf(project.indexFile), "index", ".hhk");
-        info.defaultTopic = InternalNameOf(project.defaultTopic);
-        if (info.defaultTopic.empty() && !topics.empty()) {
+        info.contentsFile = AsciiAliasOf(InternalNameOf(project_.contentsFile), "contents", ".hhc");
+        info.indexFile = AsciiAliasOf(InternalNameOf(project_.indexFile), "index", ".hhk");
+        info.defaultTopic = InternalNameOf(project_.defaultTopic);
+        if (info.defaultTopic.empty() && !topics.empty())
             info.defaultTopic = topics.front().local;
-        }
-        info.compiledStem = LowerAscii(outputPath.stem().string());
-        info.timestamp = timestamp;
-        info.contentsEntryCount = contentsEntryCount;
+        info.compiledStem = LowerAscii(outputPath_.stem().string());
+        info.timestamp = timestamp_;
+        info.contentsEntryCount = contentsEntryCount_;
 
         std::vector<Keyword> keywords;
         CollectKeywords(index.entries, topicOf, keywords);
         keywords = SortAndMergeKeywords(std::move(keywords));
-        info.hasKeywordIndex = project.binaryIndex && !keywords.empty();
+        info.hasKeywordIndex = project_.binaryIndex && !keywords.empty();
 
-        std::vector<WindowDefinition> windows = project.windows;
+        std::vector<WindowDefinition> windows = project_.windows;
         for (WindowDefinition& window : windows) {
             // Window files are named as in the project; the viewer looks them up as internal names.
             for (std::string* name : {&window.contentsFile, &window.indexFile, &window.defaultTopic}) {
                 const std::string internal = InternalNameOf(*name);
                 if (!internal.empty()) {
-                    const auto alias = asciiAliases.find(internal);
-                    *name = alias == asciiAliases.end() ? internal : alias->second;
+                    const auto alias = asciiAliases_.find(internal);
+                    *name = alias == asciiAliases_.end() ? internal : alias->second;
                 }
             }
         }
@@ -639,10 +592,9 @@ private:
         // The sources went into the section as they were read; the contents and index get their ASCII-named
         // copies here, after them.
         bool ok = true;
-        for (SourceFile& file : sources) {
-            if (const auto alias = asciiAliases.find(file.internalName); alias != asciiAliases.end()) {
+        for (SourceFile& file : sources_) {
+            if (const auto alias = asciiAliases_.find(file.internalName); alias != asciiAliases_.end())
                 ok = container.AddFile("/" + alias->second, file.bytes) && ok;
-            }
             file.bytes.clear();
             file.bytes.shrink_to_fit();
         }
@@ -655,18 +607,16 @@ private:
         ok = ok && container.AddFile("/#URLTBL", tables.urlTable);
         ok = ok && container.AddFile("/#URLSTR", tables.urlStrings);
         if (info.hasKeywordIndex) {
-            KeywordIndexFiles keywordFiles = BuildKeywordIndex(keywords, project.codePage, project.lcid);
+            KeywordIndexFiles keywordFiles = BuildKeywordIndex(keywords, project_.codePage, project_.lcid);
             ok = ok && container.AddFile("/$WWKeywordLinks/BTree", std::move(keywordFiles.btree));
             ok = ok && container.AddFile("/$WWKeywordLinks/Data", std::move(keywordFiles.data));
             ok = ok && container.AddFile("/$WWKeywordLinks/Map", std::move(keywordFiles.map));
             ok = ok && container.AddFile("/$WWKeywordLinks/Property", std::move(keywordFiles.property));
         }
-        if (!searchIndex.empty()) {
+        if (!searchIndex.empty())
             ok = ok && container.AddFile("/$FIftiMain", std::move(searchIndex));
-        }
-        if (const Bytes contextMap = BuildContextMap(strings); !contextMap.empty()) {
+        if (const Bytes contextMap = BuildContextMap(strings); !contextMap.empty())
             ok = ok && container.AddFile("/#IVB", contextMap);
-        }
         ok = ok && container.AddFile("/#STRINGS", strings.Data());
         if (!ok) {
             Error(container.Error());
@@ -676,29 +626,30 @@ private:
     }
 
     bool WriteOutput(const Bytes& output) {
-        std::string pattern = (outputPath.parent_path() / ("." + outputPath.filename().string() + ".XXXXXX")).string();
+        std::string pattern =
+            (outputPath_.parent_path() / ("." + outputPath_.filename().string() + ".XXXXXX")).string();
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
         const int descriptor = mkstemp(name.data());
         if (descriptor < 0) {
-            Error("cannot create a file in the output folder " + outputPath.parent_path().string());
+            Error("cannot create a file in the output folder " + outputPath_.parent_path().string());
             return false;
         }
         // The sticky flag: one check after every write decides whether the file is kept.
         bool written = true;
-        std::size_t done = 0;
+        size_t done = 0;
         while (written && done < output.size()) {
             const ssize_t count = write(descriptor, output.data() + done, output.size() - done);
             written = count > 0;
-            done += written ? static_cast<std::size_t>(count) : 0;
+            done += written ? static_cast<size_t>(count) : 0;
         }
         // No fsync, as compilers do without: write and close report a full disk, the rename keeps any reader
         // from seeing a partial file, and surviving a system crash is left to the file system.
         written = close(descriptor) == 0 && written;
         MakeReadable(name.data());
-        if (!written || std::rename(name.data(), outputPath.c_str()) != 0) {
+        if (!written || std::rename(name.data(), outputPath_.c_str()) != 0) {
             std::remove(name.data());
-            Error("cannot write the output file " + outputPath.string());
+            Error("cannot write the output file " + outputPath_.string());
             return false;
         }
         return true;
@@ -713,29 +664,27 @@ private:
     }
 
     void WriteErrorLog() {
-        if (logPath.empty()) {
+        if (logPath_.empty())
             return;
-        }
-        std::ofstream stream(logPath, std::ios::binary | std::ios::trunc);
-        for (const std::string& line : log) {
+        std::ofstream stream(logPath_, std::ios::binary | std::ios::trunc);
+        for (const std::string& line : log_)
             stream << line << "\r\n";
-        }
     }
 
-    const CompileCallbacks& callbacks;
-    const CompileOptions& options;
-    HelpProject project;
-    fs::path folder;
-    fs::path outputPath;
-    fs::path logPath;
-    std::vector<SourceFile> sources;
-    std::map<std::string, std::size_t> indexOfName;
-    std::map<std::string, std::string> contentsTitles;
-    const std::uint32_t timestamp = static_cast<std::uint32_t>(std::time(nullptr));
-    std::optional<ChmContainer> containerStorage;
-    std::map<std::string, std::string> asciiAliases; // internal name -> ASCII copy
-    std::uint32_t contentsEntryCount = 0;
-    std::vector<std::string> log;
+    const CompileCallbacks& callbacks_;
+    const CompileOptions& options_;
+    HelpProject project_;
+    fs::path folder_;
+    fs::path outputPath_;
+    fs::path logPath_;
+    std::vector<SourceFile> sources_;
+    std::map<std::string, size_t> indexOfName_;
+    std::map<std::string, std::string> contentsTitles_;
+    const uint32_t timestamp_ = static_cast<uint32_t>(std::time(nullptr));
+    std::optional<ChmContainer> containerStorage_;
+    std::map<std::string, std::string> asciiAliases_; // internal name -> ASCII copy
+    uint32_t contentsEntryCount_ = 0;
+    std::vector<std::string> log_;
 };
 
 } // namespace
@@ -744,5 +693,3 @@ bool CompileHelpProject(const std::string& projectPath, const CompileCallbacks& 
                         const CompileOptions& options) {
     return Compilation(callbacks, options).Run(projectPath);
 }
-
-} // namespace chm

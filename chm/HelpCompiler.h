@@ -7,8 +7,6 @@
 
 #include "LzxCompressor.h"
 
-namespace chm {
-
 struct CompileCallbacks {
     std::function<void(const std::string&)> message;  // errors and warnings, UTF-8
     std::function<void(const std::string&)> progress; // files as they are added
@@ -21,5 +19,3 @@ struct CompileOptions {
 // projectPath is a UTF-8 file name.
 bool CompileHelpProject(const std::string& projectPath, const CompileCallbacks& callbacks,
                         const CompileOptions& options = {});
-
-} // namespace chm

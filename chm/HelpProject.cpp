@@ -6,14 +6,12 @@
 
 #include "TextCodec.h"
 
-namespace chm {
 namespace {
 
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) {
+    if (first == std::string::npos)
         return {};
-    }
     const auto last = text.find_last_not_of(" \t\r");
     return text.substr(first, last - first + 1);
 }
@@ -28,21 +26,19 @@ bool IsYes(const std::string& value) {
     return Lower(Trim(value)) == "yes";
 }
 
-bool ParseNumber(const std::string& text, std::uint32_t& value) {
+bool ParseNumber(const std::string& text, uint32_t& value) {
     const std::string trimmed = Trim(text);
-    if (trimmed.empty()) {
+    if (trimmed.empty())
         return false;
-    }
     char* end = nullptr;
-    value = static_cast<std::uint32_t>(std::strtoul(trimmed.c_str(), &end, 0));
+    value = static_cast<uint32_t>(std::strtoul(trimmed.c_str(), &end, 0));
     return end != trimmed.c_str();
 }
 
 std::string Unquote(const std::string& text) {
     std::string trimmed = Trim(text);
-    if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') {
+    if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"')
         return trimmed.substr(1, trimmed.size() - 2);
-    }
     return trimmed;
 }
 
@@ -85,7 +81,7 @@ void ApplyOption(HelpProject& project, const std::string& key, const std::string
     } else if (name == "error log file") {
         project.errorLogFile = value;
     } else if (name == "language") {
-        std::uint32_t lcid = 0;
+        uint32_t lcid = 0;
         if (ParseNumber(value.substr(0, value.find(' ')), lcid) && lcid != 0) {
             project.lcid = lcid;
             project.codePage = CodePageForLcid(lcid);
@@ -99,16 +95,14 @@ void ApplyOption(HelpProject& project, const std::string& key, const std::string
         project.fullTextSearch = IsYes(value);
     } else if (name == "binary toc") {
         project.binaryToc = IsYes(value);
-        if (project.binaryToc) {
+        if (project.binaryToc)
             project.warnings.push_back("Binary TOC is not built; viewers show the contents file itself");
-        }
     } else if (name == "binary index") {
         project.binaryIndex = IsYes(value);
     } else if (name == "auto index") {
         project.autoIndex = IsYes(value);
-        if (project.autoIndex) {
+        if (project.autoIndex)
             project.warnings.push_back("Auto Index: keywords inside pages are not collected; the index file's are");
-        }
     }
     // Other keys (compatibility, progress display, decompilation) do not change the output.
 }
@@ -117,10 +111,9 @@ void ApplyOption(HelpProject& project, const std::string& key, const std::string
 
 bool ParseWindowDefinition(const std::string& name, const std::string& value, WindowDefinition& window) {
     const std::vector<std::string> fields = SplitFields(value);
-    if (fields.size() > 20) {
+    if (fields.size() > 20)
         return false;
-    }
-    auto field = [&](std::size_t index) { return index < fields.size() ? fields[index] : std::string(); };
+    auto field = [&](size_t index) { return index < fields.size() ? fields[index] : std::string(); };
     window.name = name;
     window.caption = Unquote(field(0));
     window.contentsFile = Unquote(field(1));
@@ -136,16 +129,13 @@ bool ParseWindowDefinition(const std::string& name, const std::string& value, Wi
     window.hasButtons = ParseNumber(field(11), window.buttons);
     const std::string rect = Trim(field(12));
     if (!rect.empty()) {
-        if (rect.front() != '[' || rect.back() != ']') {
+        if (rect.front() != '[' || rect.back() != ']')
             return false;
-        }
         const std::vector<std::string> corners = SplitFields(rect.substr(1, rect.size() - 2));
-        if (corners.size() != 4) {
+        if (corners.size() != 4)
             return false;
-        }
-        for (int i = 0; i < 4; ++i) {
-            window.rect[i] = static_cast<std::int32_t>(std::strtol(Trim(corners[i]).c_str(), nullptr, 0));
-        }
+        for (int i = 0; i < 4; ++i)
+            window.rect[i] = static_cast<int32_t>(std::strtol(Trim(corners[i]).c_str(), nullptr, 0));
         window.hasRect = true;
     }
     window.hasWindowStyle = ParseNumber(field(13), window.windowStyle);
@@ -165,9 +155,8 @@ namespace {
 void ApplyContextLine(HelpProject& project, bool isMap, const std::string& line) {
     if (line.rfind("#include", 0) == 0) {
         std::string file = Trim(line.substr(8));
-        if (file.size() >= 2 && (file.front() == '"' || file.front() == '<')) {
+        if (file.size() >= 2 && (file.front() == '"' || file.front() == '<'))
             file = file.substr(1, file.size() - 2);
-        }
         std::replace(file.begin(), file.end(), '\\', '/');
         project.contextIncludes.push_back({file, isMap});
         return;
@@ -180,10 +169,10 @@ void ApplyContextLine(HelpProject& project, bool isMap, const std::string& line)
         char* end = nullptr;
         const unsigned long value = std::strtoul(number.c_str(), &end, 0);
         if (!name.empty() && !number.empty() && *end == '\0' && value <= 0xFFFFFFFFul) {
-            project.contextNumbers.push_back({name, static_cast<std::uint32_t>(value)});
+            project.contextNumbers.push_back({name, static_cast<uint32_t>(value)});
             return;
         }
-    } else if (const std::size_t equals = line.find('='); equals != std::string::npos) {
+    } else if (const size_t equals = line.find('='); equals != std::string::npos) {
         std::string file = Trim(line.substr(equals + 1));
         std::replace(file.begin(), file.end(), '\\', '/');
         project.contextAliases.push_back({Trim(line.substr(0, equals)), file});
@@ -200,9 +189,8 @@ void ParseContextFile(const std::string& bytes, bool isMap, HelpProject& project
     while (std::getline(lines, line)) {
         line = Trim(line.substr(0, kMaxProjectLineLength));
         // C and C++ comments are common in header files shared with the program's source.
-        if (line.empty() || line[0] == ';' || line.rfind("//", 0) == 0 || line.rfind("/*", 0) == 0) {
+        if (line.empty() || line[0] == ';' || line.rfind("//", 0) == 0 || line.rfind("/*", 0) == 0)
             continue;
-        }
         ApplyContextLine(project, isMap, line);
     }
 }
@@ -212,13 +200,12 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
     HelpProject& project = result.project;
     std::string section;
     bool languageGiven = false;
-    std::size_t lineNumber = 0;
-    std::size_t position = 0;
+    size_t lineNumber = 0;
+    size_t position = 0;
     while (position < bytes.size()) {
-        std::size_t end = bytes.find('\n', position);
-        if (end == std::string::npos) {
+        size_t end = bytes.find('\n', position);
+        if (end == std::string::npos)
             end = bytes.size();
-        }
         ++lineNumber;
         if (end - position > kMaxProjectLineLength) {
             result.message = "project line " + std::to_string(lineNumber) + " is longer than " +
@@ -227,18 +214,16 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
         }
         const std::string line = Trim(bytes.substr(position, end - position));
         position = end + 1;
-        if (line.empty() || line[0] == ';') {
+        if (line.empty() || line[0] == ';')
             continue;
-        }
         if (line.front() == '[' && line.back() == ']') {
             section = Lower(line.substr(1, line.size() - 2));
             if (section != "options" && section != "windows" && section != "files" && section != "map" &&
-                section != "alias") {
+                section != "alias")
                 project.warnings.push_back("section [" + line.substr(1, line.size() - 2) + "] is not used");
-            }
             continue;
         }
-        const std::size_t equals = line.find('=');
+        const size_t equals = line.find('=');
         if (section == "options" && equals != std::string::npos) {
             ApplyOption(project, Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)), languageGiven);
         } else if (section == "windows" && equals != std::string::npos) {
@@ -260,16 +245,13 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
     }
     if (!languageGiven) {
         // A font charset is the next best hint of the text's code page.
-        const std::size_t lastComma = project.defaultFont.rfind(',');
+        const size_t lastComma = project.defaultFont.rfind(',');
         if (lastComma != std::string::npos) {
-            const std::uint32_t codePage = CodePageForCharset(std::atoi(project.defaultFont.c_str() + lastComma + 1));
-            if (codePage != 0) {
+            const uint32_t codePage = CodePageForCharset(std::atoi(project.defaultFont.c_str() + lastComma + 1));
+            if (codePage != 0)
                 project.codePage = codePage;
-            }
         }
     }
     result.ok = true;
     return result;
 }
-
-} // namespace chm

@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace chm {
-
-inline constexpr std::size_t kMaxProjectLineLength = 4096;
+inline constexpr size_t kMaxProjectLineLength = 4096;
 
 struct WindowDefinition {
     std::string name;
@@ -20,17 +18,17 @@ struct WindowDefinition {
     std::string jump1Url;
     std::string jump2Text;
     std::string jump2Url;
-    std::uint32_t navigationStyle = 0;
-    std::uint32_t navigationWidth = 0;
-    std::uint32_t buttons = 0;
-    std::int32_t rect[4] = {0, 0, 0, 0};
-    std::uint32_t windowStyle = 0;
-    std::uint32_t extendedStyle = 0;
-    std::uint32_t showState = 0;
-    std::uint32_t navigationClosed = 0;
-    std::uint32_t defaultTab = 0;
-    std::uint32_t navigationPosition = 0;
-    std::uint32_t notifyId = 0;
+    uint32_t navigationStyle = 0;
+    uint32_t navigationWidth = 0;
+    uint32_t buttons = 0;
+    int32_t rect[4] = {0, 0, 0, 0};
+    uint32_t windowStyle = 0;
+    uint32_t extendedStyle = 0;
+    uint32_t showState = 0;
+    uint32_t navigationClosed = 0;
+    uint32_t defaultTab = 0;
+    uint32_t navigationPosition = 0;
+    uint32_t notifyId = 0;
     bool hasNavigationStyle = false;
     bool hasNavigationWidth = false;
     bool hasButtons = false;
@@ -44,7 +42,7 @@ struct WindowDefinition {
 // ("IDH_PRINT=print.htm"). Either section may name a header file with "#include FILE".
 struct ContextNumber {
     std::string name;
-    std::uint32_t number = 0;
+    uint32_t number = 0;
 };
 
 struct ContextAlias {
@@ -67,8 +65,8 @@ struct HelpProject {
     std::string defaultFont;
     std::string errorLogFile;
     std::string stopListFile; // words the search index leaves out
-    std::uint32_t lcid = 0x409;
-    std::uint32_t codePage = 1252;
+    uint32_t lcid = 0x409;
+    uint32_t codePage = 1252;
     bool fullTextSearch = false;
     bool binaryToc = false;
     bool binaryIndex = true;
@@ -94,5 +92,3 @@ void ParseContextFile(const std::string& bytes, bool isMap, HelpProject& project
 
 // One [WINDOWS] value: up to 20 comma-separated fields, strings in quotes, the rectangle in brackets.
 bool ParseWindowDefinition(const std::string& name, const std::string& value, WindowDefinition& window);
-
-} // namespace chm

@@ -9,10 +9,10 @@
 namespace {
 
 // Callers' narrow strings are GB18030; file names and the compiler's own messages are UTF-8.
-constexpr std::uint32_t kCallerCodePage = 936;
+constexpr uint32_t kCallerCodePage = 936;
 
 std::string ToCaller(const std::string& utf8) {
-    return chm::Utf8ToCodePage(kCallerCodePage, utf8).value_or(utf8);
+    return Utf8ToCodePage(kCallerCodePage, utf8).value_or(utf8);
 }
 
 } // namespace
@@ -22,28 +22,23 @@ extern "C" int HHA_CompileHHP(const char* projectPath, HhaMessageCallback messag
     // Nothing may escape into a caller that knows only C.
     try {
         if (projectPath == nullptr) {
-            if (messages != nullptr) {
+            if (messages != nullptr)
                 messages("error: no project file given");
-            }
             return 0;
         }
-        chm::CompileCallbacks callbacks;
-        if (messages != nullptr) {
+        CompileCallbacks callbacks;
+        if (messages != nullptr)
             callbacks.message = [messages](const std::string& text) { messages(ToCaller(text).c_str()); };
-        }
-        if (progress != nullptr) {
+        if (progress != nullptr)
             callbacks.progress = [progress](const std::string& text) { progress(ToCaller(text).c_str()); };
-        }
-        const std::string path = chm::CodePageToUtf8(kCallerCodePage, projectPath).value_or(projectPath);
-        return chm::CompileHelpProject(path, callbacks) ? 1 : 0;
+        const std::string path = CodePageToUtf8(kCallerCodePage, projectPath).value_or(projectPath);
+        return CompileHelpProject(path, callbacks) ? 1 : 0;
     } catch (const std::exception& error) {
-        if (messages != nullptr) {
+        if (messages != nullptr)
             messages((std::string("error: ") + error.what()).c_str());
-        }
     } catch (...) {
-        if (messages != nullptr) {
+        if (messages != nullptr)
             messages("error: unexpected failure");
-        }
     }
     return 0;
 }

@@ -12,7 +12,7 @@ namespace {
 // The library speaks GB18030, as its Windows callers do; this terminal speaks UTF-8.
 int PrintMessage(const char* text) {
     const std::string narrow = text;
-    std::fprintf(stderr, "%s\n", chm::CodePageToUtf8(936, narrow).value_or(narrow).c_str());
+    std::fprintf(stderr, "%s\n", CodePageToUtf8(936, narrow).value_or(narrow).c_str());
     return 1;
 }
 
@@ -24,5 +24,5 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string path = argv[1];
-    return HHA_CompileHHP(chm::Utf8ToCodePage(936, path).value_or(path).c_str(), PrintMessage, nullptr, 0) ? 0 : 1;
+    return HHA_CompileHHP(Utf8ToCodePage(936, path).value_or(path).c_str(), PrintMessage, nullptr, 0) ? 0 : 1;
 }

@@ -11,8 +11,6 @@
 #include <new>
 #include <vector>
 
-namespace chm {
-
 template <typename T> class HugePageAllocator {
 public:
     using value_type = T;
@@ -20,47 +18,41 @@ public:
     HugePageAllocator() = default;
     template <typename U> HugePageAllocator(const HugePageAllocator<U>&) {}
 
-    T* allocate(std::size_t count) {
-        const std::size_t bytes = count * sizeof(T);
-        if (bytes < kHugeFrom) {
+    T* allocate(size_t count) {
+        const size_t bytes = count * sizeof(T);
+        if (bytes < kHugeFrom)
             return static_cast<T*>(::operator new(bytes));
-        }
         // Mapped with a page to spare, then trimmed to a range the kernel can back with huge pages.
-        const std::size_t rounded = RoundedUp(bytes);
+        const size_t rounded = RoundedUp(bytes);
         auto* mapped = static_cast<char*>(
             mmap(nullptr, rounded + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-        if (mapped == MAP_FAILED) {
+        if (mapped == MAP_FAILED)
             throw std::bad_alloc();
-        }
         const auto address = reinterpret_cast<std::uintptr_t>(mapped);
         char* aligned = mapped + (RoundedUp(address) - address);
-        if (aligned != mapped) {
-            munmap(mapped, static_cast<std::size_t>(aligned - mapped));
-        }
-        munmap(aligned + rounded, static_cast<std::size_t>(mapped + kHugePage - aligned));
+        if (aligned != mapped)
+            munmap(mapped, static_cast<size_t>(aligned - mapped));
+        munmap(aligned + rounded, static_cast<size_t>(mapped + kHugePage - aligned));
         madvise(aligned, rounded, MADV_HUGEPAGE); // a hint: failing leaves ordinary pages
         return reinterpret_cast<T*>(aligned);
     }
 
-    void deallocate(T* block, std::size_t count) {
-        const std::size_t bytes = count * sizeof(T);
-        if (bytes < kHugeFrom) {
+    void deallocate(T* block, size_t count) {
+        const size_t bytes = count * sizeof(T);
+        if (bytes < kHugeFrom)
             ::operator delete(block);
-        } else {
+        else
             munmap(block, RoundedUp(bytes));
-        }
     }
 
     template <typename U> bool operator==(const HugePageAllocator<U>&) const { return true; }
 
 private:
-    static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    static constexpr size_t kHugePage = size_t{2} << 20;
     // Smaller blocks come from the C library's heap, whose pages are often touched already.
-    static constexpr std::size_t kHugeFrom = 128 * 1024;
+    static constexpr size_t kHugeFrom = 128 * 1024;
 
-    static std::size_t RoundedUp(std::size_t value) { return (value + kHugePage - 1) / kHugePage * kHugePage; }
+    static size_t RoundedUp(size_t value) { return (value + kHugePage - 1) / kHugePage * kHugePage; }
 };
 
 template <typename T> using HugePageVector = std::vector<T, HugePageAllocator<T>>;
-
-} // namespace chm

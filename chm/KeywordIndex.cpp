@@ -2,19 +2,17 @@
 
 #include <algorithm>
 
-namespace chm {
 namespace {
 
-constexpr std::uint32_t kBlockSize = 2048;
-constexpr std::uint32_t kBlockHeaderSize = 12;
-constexpr std::uint32_t kFileHeaderSize = 0x4C;
-constexpr std::uint16_t kSignature = 0x293B;
+constexpr uint32_t kBlockSize = 2048;
+constexpr uint32_t kBlockHeaderSize = 12;
+constexpr uint32_t kFileHeaderSize = 0x4C;
+constexpr uint16_t kSignature = 0x293B;
 // A listing entry must fit in one block: keywords made from long headings are cut, and a keyword shared by very
 // many topics keeps the first ones. Viewers show a keyword on one line anyway.
-constexpr std::size_t kMaxKeywordUnits = 255;
-constexpr std::size_t kEntryFixedBytes = 2 + 2 + 2 + 4 + 4 + 4 + 4 + 4; // terminator, fields, topic count, tail
-constexpr std::size_t kMaxTopicsPerEntry =
-    (kBlockSize - kBlockHeaderSize - kEntryFixedBytes - 2 * kMaxKeywordUnits) / 4;
+constexpr size_t kMaxKeywordUnits = 255;
+constexpr size_t kEntryFixedBytes = 2 + 2 + 2 + 4 + 4 + 4 + 4 + 4; // terminator, fields, topic count, tail
+constexpr size_t kMaxTopicsPerEntry = (kBlockSize - kBlockHeaderSize - kEntryFixedBytes - 2 * kMaxKeywordUnits) / 4;
 
 char16_t LowerAscii(char16_t c) {
     return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
@@ -26,33 +24,31 @@ bool KeywordLess(const std::u16string& a, const std::u16string& b) {
 }
 
 void PutUtf16Z(ByteBuffer& buffer, const std::u16string& text) {
-    for (char16_t c : text) {
-        buffer.PutU16(static_cast<std::uint16_t>(c));
-    }
+    for (char16_t c : text)
+        buffer.PutU16(static_cast<uint16_t>(c));
     buffer.PutU16(0);
 }
 
 std::u16string ShownText(const std::u16string& text) {
     if (text.size() <= kMaxKeywordUnits)
         return text;
-    std::size_t cut = kMaxKeywordUnits;
+    size_t cut = kMaxKeywordUnits;
     if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) // never split a surrogate pair
         --cut;
     return text.substr(0, cut);
 }
 
-Bytes ListingEntry(const Keyword& keyword, std::uint32_t entryNumber) {
+Bytes ListingEntry(const Keyword& keyword, uint32_t entryNumber) {
     ByteBuffer entry;
     PutUtf16Z(entry, ShownText(keyword.text));
     entry.PutU16(0); // not a "see also" entry
     entry.PutU16(0); // top level
     entry.PutU32(0); // character index of the last level
     entry.PutU32(0);
-    const std::size_t topicCount = std::min(keyword.topics.size(), kMaxTopicsPerEntry);
-    entry.PutU32(static_cast<std::uint32_t>(topicCount));
-    for (std::size_t i = 0; i < topicCount; ++i) {
+    const size_t topicCount = std::min(keyword.topics.size(), kMaxTopicsPerEntry);
+    entry.PutU32(static_cast<uint32_t>(topicCount));
+    for (size_t i = 0; i < topicCount; ++i)
         entry.PutU32(keyword.topics[i]);
-    }
     entry.PutU32(1);
     entry.PutU32(entryNumber);
     return entry.Take();
@@ -60,17 +56,17 @@ Bytes ListingEntry(const Keyword& keyword, std::uint32_t entryNumber) {
 
 struct Block {
     ByteBuffer body;
-    std::uint16_t count = 0;
-    std::uint32_t firstEntry = 0;
+    uint16_t count = 0;
+    uint32_t firstEntry = 0;
     const Keyword* firstKeyword = nullptr;
 };
 
-Bytes FinishBlock(const Block& block, std::int32_t previous, std::int32_t next) {
+Bytes FinishBlock(const Block& block, int32_t previous, int32_t next) {
     ByteBuffer bytes;
-    bytes.PutU16(static_cast<std::uint16_t>(kBlockSize - kBlockHeaderSize - block.body.Size()));
+    bytes.PutU16(static_cast<uint16_t>(kBlockSize - kBlockHeaderSize - block.body.Size()));
     bytes.PutU16(block.count);
-    bytes.PutU32(static_cast<std::uint32_t>(previous));
-    bytes.PutU32(static_cast<std::uint32_t>(next));
+    bytes.PutU32(static_cast<uint32_t>(previous));
+    bytes.PutU32(static_cast<uint32_t>(next));
     bytes.PutBytes(block.body.Data());
     bytes.PutZeros(kBlockSize - bytes.Size());
     return bytes.Take();
@@ -84,11 +80,10 @@ std::vector<Keyword> SortAndMergeKeywords(std::vector<Keyword> keywords) {
     std::vector<Keyword> merged;
     for (Keyword& keyword : keywords) {
         if (!merged.empty() && merged.back().text == keyword.text) {
-            for (std::uint32_t topic : keyword.topics) {
+            for (uint32_t topic : keyword.topics) {
                 auto& topics = merged.back().topics;
-                if (std::find(topics.begin(), topics.end(), topic) == topics.end()) {
+                if (std::find(topics.begin(), topics.end(), topic) == topics.end())
                     topics.push_back(topic);
-                }
             }
         } else {
             merged.push_back(std::move(keyword));
@@ -97,14 +92,12 @@ std::vector<Keyword> SortAndMergeKeywords(std::vector<Keyword> keywords) {
     return merged;
 }
 
-KeywordIndexFiles BuildKeywordIndex(const std::vector<Keyword>& sortedKeywords, std::uint32_t codePage,
-                                    std::uint32_t lcid) {
+KeywordIndexFiles BuildKeywordIndex(const std::vector<Keyword>& sortedKeywords, uint32_t codePage, uint32_t lcid) {
     std::vector<Block> listing(1);
-    for (std::uint32_t number = 0; number < sortedKeywords.size(); ++number) {
+    for (uint32_t number = 0; number < sortedKeywords.size(); ++number) {
         const Bytes entry = ListingEntry(sortedKeywords[number], number);
-        if (listing.back().count > 0 && kBlockHeaderSize + listing.back().body.Size() + entry.size() > kBlockSize) {
+        if (listing.back().count > 0 && kBlockHeaderSize + listing.back().body.Size() + entry.size() > kBlockSize)
             listing.emplace_back();
-        }
         Block& block = listing.back();
         if (block.count == 0) {
             block.firstEntry = number;
@@ -113,14 +106,14 @@ KeywordIndexFiles BuildKeywordIndex(const std::vector<Keyword>& sortedKeywords, 
         block.body.PutBytes(entry);
         ++block.count;
     }
-    const auto listingCount = static_cast<std::int32_t>(listing.size());
+    const auto listingCount = static_cast<int32_t>(listing.size());
 
     // One index block over the listing blocks when there is more than one: each entry names the first keyword
     // of a listing block and that block's number.
     std::vector<Block> index;
     if (listingCount > 1) {
         index.emplace_back();
-        for (std::int32_t i = 0; i < listingCount; ++i) {
+        for (int32_t i = 0; i < listingCount; ++i) {
             ByteBuffer entry;
             PutUtf16Z(entry, ShownText(listing[i].firstKeyword->text));
             entry.PutU16(0);
@@ -128,10 +121,9 @@ KeywordIndexFiles BuildKeywordIndex(const std::vector<Keyword>& sortedKeywords, 
             entry.PutU32(0);
             entry.PutU32(0);
             entry.PutU32(0);
-            entry.PutU32(static_cast<std::uint32_t>(i));
-            if (index.back().count > 0 && kBlockHeaderSize + index.back().body.Size() + entry.Size() > kBlockSize) {
+            entry.PutU32(static_cast<uint32_t>(i));
+            if (index.back().count > 0 && kBlockHeaderSize + index.back().body.Size() + entry.Size() > kBlockSize)
                 index.emplace_back();
-            }
             index.back().body.PutBytes(entry.Data());
             ++index.back().count;
         }
@@ -140,37 +132,33 @@ KeywordIndexFiles BuildKeywordIndex(const std::vector<Keyword>& sortedKeywords, 
     ByteBuffer btree;
     btree.PutU16(kSignature);
     btree.PutU16(2);
-    btree.PutU16(static_cast<std::uint16_t>(kBlockSize));
+    btree.PutU16(static_cast<uint16_t>(kBlockSize));
     char format[16] = {'X', '4', '4'};
     btree.PutBytes(format, sizeof format);
     btree.PutU32(0);
-    btree.PutU32(static_cast<std::uint32_t>(listingCount - 1));
-    btree.PutU32(index.empty() ? 0xFFFFFFFFu : static_cast<std::uint32_t>(listingCount));
+    btree.PutU32(static_cast<uint32_t>(listingCount - 1));
+    btree.PutU32(index.empty() ? 0xFFFFFFFFu : static_cast<uint32_t>(listingCount));
     btree.PutU32(0xFFFFFFFFu);
-    btree.PutU32(static_cast<std::uint32_t>(listing.size() + index.size()));
-    btree.PutU16(static_cast<std::uint16_t>(index.empty() ? 1 : 2));
-    btree.PutU32(static_cast<std::uint32_t>(sortedKeywords.size()));
+    btree.PutU32(static_cast<uint32_t>(listing.size() + index.size()));
+    btree.PutU16(static_cast<uint16_t>(index.empty() ? 1 : 2));
+    btree.PutU32(static_cast<uint32_t>(sortedKeywords.size()));
     btree.PutU32(codePage);
     btree.PutU32(lcid);
     btree.PutU32(0);
     btree.PutZeros(kFileHeaderSize - btree.Size());
-    for (std::int32_t i = 0; i < listingCount; ++i) {
+    for (int32_t i = 0; i < listingCount; ++i)
         btree.PutBytes(FinishBlock(listing[i], i - 1, i + 1 < listingCount ? i + 1 : -1));
-    }
-    for (const Block& block : index) {
+    for (const Block& block : index)
         btree.PutBytes(FinishBlock(block, -1, -1));
-    }
 
     ByteBuffer map;
-    map.PutU16(static_cast<std::uint16_t>(listing.size()));
-    for (std::int32_t i = 0; i < listingCount; ++i) {
+    map.PutU16(static_cast<uint16_t>(listing.size()));
+    for (int32_t i = 0; i < listingCount; ++i) {
         map.PutU32(listing[i].firstEntry);
-        map.PutU16(static_cast<std::uint16_t>(i));
+        map.PutU16(static_cast<uint16_t>(i));
     }
     ByteBuffer property;
     property.PutU32(2);
     property.PutZeros(28);
     return KeywordIndexFiles{btree.Take(), Bytes{}, map.Take(), property.Take()};
 }
-
-} // namespace chm

@@ -7,11 +7,9 @@
 
 #include "ByteBuffer.h"
 
-namespace chm {
-
 struct Keyword {
     std::u16string text;
-    std::vector<std::uint32_t> topics;
+    std::vector<uint32_t> topics;
 };
 
 struct KeywordIndexFiles {
@@ -24,7 +22,4 @@ struct KeywordIndexFiles {
 // Sorts case-insensitively and merges equal keywords; their topics are kept in order without repeats.
 std::vector<Keyword> SortAndMergeKeywords(std::vector<Keyword> keywords);
 
-KeywordIndexFiles BuildKeywordIndex(const std::vector<Keyword>& sortedKeywords, std::uint32_t codePage,
-                                    std::uint32_t lcid);
-
-} // namespace chm
+KeywordIndexFiles BuildKeywordIndex(const std::vector<Keyword>& sortedKeywords, uint32_t codePage, uint32_t lcid);

@@ -11,7 +11,6 @@
 #include "LzxBitWriter.h"
 #include "LzxParser.h"
 
-namespace chm {
 namespace {
 
 constexpr int kPretreeSymbols = 20;
@@ -21,7 +20,7 @@ constexpr int kBlockTypeVerbatim = 1;
 constexpr int kFramesPerBlock = 2;
 
 // One tree's lengths, sent as differences to the previous block's through a small tree of its own.
-void WriteTreeLengths(LzxBitWriter& bits, const std::uint8_t* lengths, std::uint8_t* previous, int count) {
+void WriteTreeLengths(LzxBitWriter& bits, const uint8_t* lengths, uint8_t* previous, int count) {
     struct Code {
         int symbol;
         int extra;
@@ -30,9 +29,8 @@ void WriteTreeLengths(LzxBitWriter& bits, const std::uint8_t* lengths, std::uint
     for (int i = 0; i < count;) {
         if (lengths[i] == 0) {
             int run = 1;
-            while (i + run < count && lengths[i + run] == 0 && run < 51) {
+            while (i + run < count && lengths[i + run] == 0 && run < 51)
                 ++run;
-            }
             if (run >= 20) {
                 codes.push_back({18, run - 20});
                 i += run;
@@ -47,48 +45,45 @@ void WriteTreeLengths(LzxBitWriter& bits, const std::uint8_t* lengths, std::uint
         codes.push_back({(previous[i] - lengths[i] + 17) % 17, 0});
         ++i;
     }
-    std::vector<std::uint32_t> frequencies(kPretreeSymbols, 0);
-    for (const Code& code : codes) {
+    std::vector<uint32_t> frequencies(kPretreeSymbols, 0);
+    for (const Code& code : codes)
         ++frequencies[code.symbol];
-    }
-    const std::vector<std::uint8_t> pretreeLengths = BuildCodeLengths(frequencies, kMaxPretreeLength);
-    const std::vector<std::uint32_t> pretreeCodes = CanonicalCodes(pretreeLengths);
-    for (int symbol = 0; symbol < kPretreeSymbols; ++symbol) {
+    const std::vector<uint8_t> pretreeLengths = BuildCodeLengths(frequencies, kMaxPretreeLength);
+    const std::vector<uint32_t> pretreeCodes = CanonicalCodes(pretreeLengths);
+    for (int symbol = 0; symbol < kPretreeSymbols; ++symbol)
         bits.Write(pretreeLengths[symbol], 4);
-    }
     for (const Code& code : codes) {
         bits.Write(pretreeCodes[code.symbol], pretreeLengths[code.symbol]);
-        if (code.symbol == 17) {
+        if (code.symbol == 17)
             bits.Write(code.extra, 4);
-        } else if (code.symbol == 18) {
+        else if (code.symbol == 18)
             bits.Write(code.extra, 5);
-        }
     }
     std::copy(lengths, lengths + count, previous);
 }
 
 struct IntervalOutput {
     Bytes bytes;
-    std::vector<std::uint64_t> frameOffsets;
+    std::vector<uint64_t> frameOffsets;
 };
 
 class IntervalEncoder {
 public:
     IntervalEncoder(const LzxSettings& settings)
-        : mainSize(LzxMainTreeSize(settings.windowBits)), previousMain(mainSize, 0),
-          previousLength(kLzxSecondaryLengths, 0) {}
+        : mainSize_(LzxMainTreeSize(settings.windowBits)), previousMain_(mainSize_, 0),
+          previousLength_(kLzxSecondaryLengths, 0) {}
 
-    IntervalOutput Encode(const std::vector<LzxToken>& tokens, std::size_t intervalSize) {
+    IntervalOutput Encode(const std::vector<LzxToken>& tokens, size_t intervalSize) {
         IntervalOutput output;
         LzxBitWriter bits(output.bytes);
         output.frameOffsets.push_back(0);
         bits.Write(0, 1); // no call-instruction translation
-        std::size_t position = 0;
-        std::size_t first = 0;
+        size_t position = 0;
+        size_t first = 0;
         while (first < tokens.size()) {
-            const std::size_t blockEnd = std::min(intervalSize, position + kFramesPerBlock * kLzxFrameSize);
-            std::size_t last = first;
-            std::size_t blockPosition = position;
+            const size_t blockEnd = std::min(intervalSize, position + kFramesPerBlock * kLzxFrameSize);
+            size_t last = first;
+            size_t blockPosition = position;
             while (last < tokens.size() && blockPosition < blockEnd) {
                 blockPosition += TokenSize(tokens[last]);
                 ++last;
@@ -102,27 +97,26 @@ public:
     }
 
 private:
-    static std::size_t TokenSize(const LzxToken& token) { return token.length == 0 ? 1 : token.length; }
+    static size_t TokenSize(const LzxToken& token) { return token.length == 0 ? 1 : token.length; }
 
-    void EncodeBlock(LzxBitWriter& bits, const std::vector<LzxToken>& tokens, std::size_t first, std::size_t last,
-                     std::size_t blockSize, std::size_t position, std::size_t intervalSize,
-                     std::vector<std::uint64_t>& frameOffsets) {
+    void EncodeBlock(LzxBitWriter& bits, const std::vector<LzxToken>& tokens, size_t first, size_t last,
+                     size_t blockSize, size_t position, size_t intervalSize, std::vector<uint64_t>& frameOffsets) {
         const LzxSymbolCounts counts =
-            CountLzxSymbols(std::span(tokens.data() + first, tokens.data() + last), mainSize);
-        const std::vector<std::uint8_t> mainLengths = BuildCodeLengths(counts.main, kMaxCodeLength);
-        const std::vector<std::uint8_t> lengthLengths = BuildCodeLengths(counts.length, kMaxCodeLength);
-        const std::vector<std::uint32_t> mainCodes = CanonicalCodes(mainLengths);
-        const std::vector<std::uint32_t> lengthCodes = CanonicalCodes(lengthLengths);
+            CountLzxSymbols(std::span(tokens.data() + first, tokens.data() + last), mainSize_);
+        const std::vector<uint8_t> mainLengths = BuildCodeLengths(counts.main, kMaxCodeLength);
+        const std::vector<uint8_t> lengthLengths = BuildCodeLengths(counts.length, kMaxCodeLength);
+        const std::vector<uint32_t> mainCodes = CanonicalCodes(mainLengths);
+        const std::vector<uint32_t> lengthCodes = CanonicalCodes(lengthLengths);
 
         bits.Write(kBlockTypeVerbatim, 3);
-        bits.Write(static_cast<std::uint32_t>(blockSize >> 8), 16);
-        bits.Write(static_cast<std::uint32_t>(blockSize & 0xFF), 8);
-        WriteTreeLengths(bits, mainLengths.data(), previousMain.data(), kLzxNumChars);
-        WriteTreeLengths(bits, mainLengths.data() + kLzxNumChars, previousMain.data() + kLzxNumChars,
-                         mainSize - kLzxNumChars);
-        WriteTreeLengths(bits, lengthLengths.data(), previousLength.data(), kLzxSecondaryLengths);
+        bits.Write(static_cast<uint32_t>(blockSize >> 8), 16);
+        bits.Write(static_cast<uint32_t>(blockSize & 0xFF), 8);
+        WriteTreeLengths(bits, mainLengths.data(), previousMain_.data(), kLzxNumChars);
+        WriteTreeLengths(bits, mainLengths.data() + kLzxNumChars, previousMain_.data() + kLzxNumChars,
+                         mainSize_ - kLzxNumChars);
+        WriteTreeLengths(bits, lengthLengths.data(), previousLength_.data(), kLzxSecondaryLengths);
 
-        for (std::size_t i = first; i < last; ++i) {
+        for (size_t i = first; i < last; ++i) {
             const LzxToken& token = tokens[i];
             if (token.length == 0) {
                 bits.Write(mainCodes[token.literal], mainLengths[token.literal]);
@@ -136,17 +130,15 @@ private:
                 }
                 if (token.formattedOffset >= 3) {
                     const int slot = kLzxSlots.SlotOf(token.formattedOffset);
-                    if (kLzxSlots.extraBits[slot] > 0) {
+                    if (kLzxSlots.extraBits[slot] > 0)
                         bits.Write(token.formattedOffset - kLzxSlots.base[slot], kLzxSlots.extraBits[slot]);
-                    }
                 }
             }
             position += TokenSize(token);
             if (position % kLzxFrameSize == 0) {
                 bits.AlignToWord();
-                if (position < intervalSize) {
+                if (position < intervalSize)
                     frameOffsets.push_back(bits.ByteCount());
-                }
             }
         }
     }
@@ -156,26 +148,26 @@ private:
         return LzxMainSymbol(kLzxSlots.SlotOf(token.formattedOffset), lengthHeader);
     }
 
-    int mainSize;
-    std::vector<std::uint8_t> previousMain;
-    std::vector<std::uint8_t> previousLength;
+    int mainSize_;
+    std::vector<uint8_t> previousMain_;
+    std::vector<uint8_t> previousLength_;
 };
 
 // The last interval is padded with zeros to its full length, since decoders produce whole intervals. The
 // zeros need no parse: a literal zero, then matches one byte back, none crossing a frame boundary.
-void AppendZeroPadding(std::vector<LzxToken>& tokens, std::size_t from, std::size_t intervalSize) {
-    const std::uint32_t oneBack = 1 + kLzxRepeatedOffsets - 1; // a new offset of distance 1
+void AppendZeroPadding(std::vector<LzxToken>& tokens, size_t from, size_t intervalSize) {
+    const uint32_t oneBack = 1 + kLzxRepeatedOffsets - 1; // a new offset of distance 1
     bool zeroBefore = false;
-    for (std::size_t position = from; position < intervalSize;) {
-        const std::size_t frameEnd = (position / kLzxFrameSize + 1) * kLzxFrameSize;
-        const std::size_t length = std::min<std::size_t>({kLzxMaxMatch, frameEnd - position, intervalSize - position});
+    for (size_t position = from; position < intervalSize;) {
+        const size_t frameEnd = (position / kLzxFrameSize + 1) * kLzxFrameSize;
+        const size_t length = std::min<size_t>({kLzxMaxMatch, frameEnd - position, intervalSize - position});
         if (!zeroBefore || length < kLzxMinMatch) {
             tokens.push_back(LzxToken{0, 0, 0});
             ++position;
             zeroBefore = true;
             continue;
         }
-        tokens.push_back(LzxToken{static_cast<std::uint16_t>(length), 0, oneBack});
+        tokens.push_back(LzxToken{static_cast<uint16_t>(length), 0, oneBack});
         position += length;
     }
 }
@@ -184,7 +176,7 @@ void AppendZeroPadding(std::vector<LzxToken>& tokens, std::size_t from, std::siz
 
 struct LzxStreamCompressor::State {
     explicit State(const LzxSettings& settings)
-        : settings(settings), intervalSize(static_cast<std::size_t>(settings.framesPerReset) * kLzxFrameSize) {}
+        : settings(settings), intervalSize(static_cast<size_t>(settings.framesPerReset) * kLzxFrameSize) {}
 
     // Hands out complete intervals until none is left and the input has ended (or the compressor is dropped).
     void Work() {
@@ -193,17 +185,15 @@ struct LzxStreamCompressor::State {
         std::unique_lock lock(mutex);
         while (true) {
             ready.wait(lock, [&] { return stopping || nextInterval < completeIntervals || finishing; });
-            if (stopping || nextInterval >= completeIntervals) {
+            if (stopping || nextInterval >= completeIntervals)
                 return;
-            }
-            const std::size_t index = nextInterval++;
+            const size_t index = nextInterval++;
             // Deque elements stay in place while others are added; only this thread touches these two now.
             Bytes& input = inputs[index];
             IntervalOutput& output = outputs[index];
             lock.unlock();
-            if (!parser) {
+            if (!parser)
                 parser.emplace(LzxParseSettings{settings.windowBits, settings.searchDepth, settings.niceLength});
-            }
             std::vector<LzxToken> tokens = parser->Parse(input.data(), input.size());
             AppendZeroPadding(tokens, input.size(), intervalSize);
             output = IntervalEncoder(settings).Encode(tokens, intervalSize);
@@ -215,105 +205,98 @@ struct LzxStreamCompressor::State {
     }
 
     const LzxSettings settings;
-    const std::size_t intervalSize;
+    const size_t intervalSize;
     std::mutex mutex;
     std::condition_variable ready;
     std::deque<Bytes> inputs; // one per interval; all but the last are full
     std::deque<IntervalOutput> outputs;
-    std::size_t completeIntervals = 0;
-    std::size_t nextInterval = 0;
+    size_t completeIntervals = 0;
+    size_t nextInterval = 0;
     bool finishing = false;
     bool stopping = false;
-    std::uint64_t appended = 0;
+    uint64_t appended = 0;
     std::vector<std::thread> helpers;
 };
 
-LzxStreamCompressor::LzxStreamCompressor(const LzxSettings& settings) : state(std::make_unique<State>(settings)) {
+LzxStreamCompressor::LzxStreamCompressor(const LzxSettings& settings) : state_(std::make_unique<State>(settings)) {
     unsigned threadCount = settings.threadCount > 0 ? settings.threadCount : std::thread::hardware_concurrency();
     threadCount = std::clamp<unsigned>(threadCount, 1, 8);
     // The caller's thread joins in at Finish; until then it is busy producing the input.
-    for (unsigned i = 1; i < threadCount; ++i) {
-        state->helpers.emplace_back([this] { state->Work(); });
-    }
+    for (unsigned i = 1; i < threadCount; ++i)
+        state_->helpers.emplace_back([this] { state_->Work(); });
 }
 
 LzxStreamCompressor::~LzxStreamCompressor() {
     {
-        std::lock_guard lock(state->mutex);
-        state->stopping = true;
+        std::lock_guard lock(state_->mutex);
+        state_->stopping = true;
     }
-    state->ready.notify_all();
-    for (std::thread& helper : state->helpers) {
+    state_->ready.notify_all();
+    for (std::thread& helper : state_->helpers)
         helper.join();
-    }
 }
 
-std::uint64_t LzxStreamCompressor::Size() const {
-    return state->appended;
+uint64_t LzxStreamCompressor::Size() const {
+    return state_->appended;
 }
 
-void LzxStreamCompressor::Append(std::span<const std::uint8_t> data) {
+void LzxStreamCompressor::Append(std::span<const uint8_t> data) {
     while (!data.empty()) {
         Bytes* current = nullptr;
         {
-            std::lock_guard lock(state->mutex);
+            std::lock_guard lock(state_->mutex);
             // A complete interval may be compressed and emptied already: the count says it is done.
-            if (state->completeIntervals == state->inputs.size()) {
-                state->inputs.emplace_back().reserve(state->intervalSize);
-                state->outputs.emplace_back();
+            if (state_->completeIntervals == state_->inputs.size()) {
+                state_->inputs.emplace_back().reserve(state_->intervalSize);
+                state_->outputs.emplace_back();
             }
-            current = &state->inputs.back();
+            current = &state_->inputs.back();
         }
         // Only this thread writes the last interval, and no worker reads it before it is complete.
-        const std::size_t take = std::min(data.size(), state->intervalSize - current->size());
+        const size_t take = std::min(data.size(), state_->intervalSize - current->size());
         current->insert(current->end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(take));
         data = data.subspan(take);
-        state->appended += take;
-        if (current->size() == state->intervalSize) {
+        state_->appended += take;
+        if (current->size() == state_->intervalSize) {
             {
-                std::lock_guard lock(state->mutex);
-                ++state->completeIntervals;
+                std::lock_guard lock(state_->mutex);
+                ++state_->completeIntervals;
             }
-            state->ready.notify_one();
+            state_->ready.notify_one();
         }
     }
 }
 
 LzxResult LzxStreamCompressor::Finish() {
     {
-        std::lock_guard lock(state->mutex);
-        state->finishing = true;
-        state->completeIntervals = state->inputs.size();
+        std::lock_guard lock(state_->mutex);
+        state_->finishing = true;
+        state_->completeIntervals = state_->inputs.size();
     }
-    state->ready.notify_all();
-    state->Work();
-    for (std::thread& helper : state->helpers) {
+    state_->ready.notify_all();
+    state_->Work();
+    for (std::thread& helper : state_->helpers)
         helper.join();
-    }
-    state->helpers.clear();
+    state_->helpers.clear();
 
     LzxResult result;
-    result.paddedLength = state->inputs.size() * state->intervalSize;
-    std::size_t total = 0;
-    for (const IntervalOutput& output : state->outputs) {
+    result.paddedLength = state_->inputs.size() * state_->intervalSize;
+    size_t total = 0;
+    for (const IntervalOutput& output : state_->outputs)
         total += output.bytes.size();
-    }
     result.compressed.reserve(total);
-    for (IntervalOutput& output : state->outputs) {
-        const std::uint64_t base = result.compressed.size();
-        for (std::uint64_t offset : output.frameOffsets) {
+    for (IntervalOutput& output : state_->outputs) {
+        const uint64_t base = result.compressed.size();
+        for (uint64_t offset : output.frameOffsets)
             result.frameOffsets.push_back(base + offset);
-        }
         result.compressed.insert(result.compressed.end(), output.bytes.begin(), output.bytes.end());
         Bytes().swap(output.bytes);
     }
     return result;
 }
 
-LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSettings& settings) {
+LzxResult CompressLzx(const uint8_t* data, size_t size, const LzxSettings& settings) {
     LzxStreamCompressor compressor(settings);
     compressor.Append(std::span(data, size));
     return compressor.Finish();
 }
-
-} // namespace chm

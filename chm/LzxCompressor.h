@@ -9,8 +9,6 @@
 
 #include "ByteBuffer.h"
 
-namespace chm {
-
 struct LzxSettings {
     int windowBits = 16;    // 15..21
     int framesPerReset = 2; // 32 KB frames between two resets
@@ -22,9 +20,9 @@ struct LzxSettings {
 struct LzxResult {
     Bytes compressed;
     // Compressed offset of every 32 KB frame, the first one 0: the section's reset table.
-    std::vector<std::uint64_t> frameOffsets;
+    std::vector<uint64_t> frameOffsets;
     // The input zero-padded to whole reset intervals; decoders always produce whole frames.
-    std::uint64_t paddedLength = 0;
+    uint64_t paddedLength = 0;
 };
 
 // Compresses a section that arrives piece by piece: each reset interval is compressed by helper threads as
@@ -36,17 +34,15 @@ public:
     LzxStreamCompressor(const LzxStreamCompressor&) = delete;
     LzxStreamCompressor& operator=(const LzxStreamCompressor&) = delete;
 
-    void Append(std::span<const std::uint8_t> data);
+    void Append(std::span<const uint8_t> data);
     // Bytes appended so far: the offset the next byte will have in the section.
-    std::uint64_t Size() const;
+    uint64_t Size() const;
     // The whole compressed section; call once, after the last Append.
     LzxResult Finish();
 
 private:
     struct State;
-    std::unique_ptr<State> state;
+    std::unique_ptr<State> state_;
 };
 
-LzxResult CompressLzx(const std::uint8_t* data, std::size_t size, const LzxSettings& settings);
-
-} // namespace chm
+LzxResult CompressLzx(const uint8_t* data, size_t size, const LzxSettings& settings);

@@ -9,9 +9,7 @@
 #include <span>
 #include <vector>
 
-namespace chm {
-
-inline constexpr std::size_t kLzxFrameSize = 32768;
+inline constexpr size_t kLzxFrameSize = 32768;
 inline constexpr int kLzxMinMatch = 2;
 inline constexpr int kLzxMaxMatch = 257;
 inline constexpr int kLzxNumChars = 256;
@@ -22,30 +20,28 @@ inline constexpr int kLzxRepeatedOffsets = 3;
 
 struct LzxToken {
     // Match length, or 0 for a literal.
-    std::uint16_t length = 0;
-    std::uint8_t literal = 0;
+    uint16_t length = 0;
+    uint8_t literal = 0;
     // 0, 1, 2: the three most recent offsets; otherwise the distance plus 2.
-    std::uint32_t formattedOffset = 0;
+    uint32_t formattedOffset = 0;
 };
 
 // How far the bytes at `earlier` and `current` agree, from `from` up to `limit`; eight bytes at a time,
 // since text matches run long.
 static_assert(std::endian::native == std::endian::little, "LzxCommonLength reads words little-endian");
-inline int LzxCommonLength(const std::uint8_t* earlier, const std::uint8_t* current, int from, int limit) {
+inline int LzxCommonLength(const uint8_t* earlier, const uint8_t* current, int from, int limit) {
     int length = from;
     while (length + 8 <= limit) {
-        std::uint64_t a;
-        std::uint64_t b;
+        uint64_t a;
+        uint64_t b;
         std::memcpy(&a, earlier + length, 8);
         std::memcpy(&b, current + length, 8);
-        if (a != b) {
+        if (a != b)
             return length + std::countr_zero(a ^ b) / 8; // little-endian: the lowest differing byte comes first
-        }
         length += 8;
     }
-    while (length < limit && earlier[length] == current[length]) {
+    while (length < limit && earlier[length] == current[length])
         ++length;
-    }
     return length;
 }
 
@@ -59,20 +55,19 @@ public:
     static constexpr int kSlots = 51;
 
     LzxPositionSlotTable() {
-        std::uint32_t next = 0;
+        uint32_t next = 0;
         for (int slot = 0; slot < kSlots; ++slot) {
-            extraBits[slot] = static_cast<std::uint8_t>(slot < 4 ? 0 : std::min(slot / 2 - 1, 17));
+            extraBits[slot] = static_cast<uint8_t>(slot < 4 ? 0 : std::min(slot / 2 - 1, 17));
             base[slot] = next;
             next += 1u << extraBits[slot];
         }
     }
 
-    int SlotOf(std::uint32_t formattedOffset) const {
+    int SlotOf(uint32_t formattedOffset) const {
         // Below 2^19 each slot's extra bits grow by one every two slots, so the slot follows from the top two
         // bits; the parser asks this for every match it weighs.
-        if (formattedOffset < 4) {
+        if (formattedOffset < 4)
             return static_cast<int>(formattedOffset);
-        }
         if (formattedOffset < (1u << 19)) {
             const int top = std::bit_width(formattedOffset) - 1;
             return 2 * top + static_cast<int>((formattedOffset >> (top - 1)) & 1);
@@ -80,8 +75,8 @@ public:
         return static_cast<int>(std::upper_bound(base, base + kSlots, formattedOffset) - base) - 1;
     }
 
-    std::uint32_t base[kSlots];
-    std::uint8_t extraBits[kSlots];
+    uint32_t base[kSlots];
+    uint8_t extraBits[kSlots];
 };
 
 inline const LzxPositionSlotTable kLzxSlots;
@@ -109,13 +104,12 @@ inline int LzxMainSymbol(int slot, int lengthHeader) {
 // How often each symbol of the main tree and of the length tree occurs in the tokens: what their Huffman codes
 // are built from, and what the parser prices its choices by.
 struct LzxSymbolCounts {
-    std::vector<std::uint32_t> main;
-    std::vector<std::uint32_t> length;
+    std::vector<uint32_t> main;
+    std::vector<uint32_t> length;
 };
 
 inline LzxSymbolCounts CountLzxSymbols(std::span<const LzxToken> tokens, int mainTreeSize) {
-    LzxSymbolCounts counts{std::vector<std::uint32_t>(mainTreeSize, 0),
-                           std::vector<std::uint32_t>(kLzxSecondaryLengths, 0)};
+    LzxSymbolCounts counts{std::vector<uint32_t>(mainTreeSize, 0), std::vector<uint32_t>(kLzxSecondaryLengths, 0)};
     for (const LzxToken& token : tokens) {
         if (token.length == 0) {
             ++counts.main[token.literal];
@@ -123,11 +117,8 @@ inline LzxSymbolCounts CountLzxSymbols(std::span<const LzxToken> tokens, int mai
         }
         const int header = LzxLengthHeader(token.length);
         ++counts.main[LzxMainSymbol(kLzxSlots.SlotOf(token.formattedOffset), header)];
-        if (header == kLzxPrimaryLengths) {
+        if (header == kLzxPrimaryLengths)
             ++counts.length[token.length - kLzxMinMatch - kLzxPrimaryLengths];
-        }
     }
     return counts;
 }
-
-} // namespace chm

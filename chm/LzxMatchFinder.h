@@ -10,34 +10,30 @@
 
 #include "HugePageAllocator.h"
 
-namespace chm {
-
 struct LzxMatch {
     int length = 0;
-    std::uint32_t distance = 0;
+    uint32_t distance = 0;
 };
 
 class LzxMatchFinder {
 public:
     // maxDistance: the farthest a match may reach back; searchDepth: tree nodes visited per position.
-    LzxMatchFinder(std::uint32_t maxDistance, int searchDepth);
+    LzxMatchFinder(uint32_t maxDistance, int searchDepth);
 
     // Starts on a new interval; the buffers stay allocated from one interval to the next.
-    void Reset(const std::uint8_t* data, std::size_t size);
+    void Reset(const uint8_t* data, size_t size);
 
     // Appends the matches at pos, each strictly longer (and farther) than the one before, none longer than
     // maxLength, and adds pos to the tree. Positions must come in increasing order; a position left out is
     // never a match source, which is how the parser saves time inside long matches.
-    void Find(std::size_t pos, int maxLength, HugePageVector<LzxMatch>& matches);
+    void Find(size_t pos, int maxLength, HugePageVector<LzxMatch>& matches);
 
 private:
-    const std::uint8_t* data = nullptr;
-    std::size_t size = 0;
-    std::uint32_t maxDistance;
-    int searchDepth;
-    HugePageVector<std::int32_t> head;
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+    uint32_t maxDistance_;
+    int searchDepth_;
+    HugePageVector<int32_t> head_;
     // Two children per position: the smaller and the greater continuations.
-    HugePageVector<std::int32_t> children;
+    HugePageVector<int32_t> children_;
 };
-
-} // namespace chm

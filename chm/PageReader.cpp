@@ -8,20 +8,19 @@
 
 #include "PageText.h"
 
-namespace chm {
 namespace {
 
 // Bigger pages are not text a reader searches; indexing them would only cost memory.
-constexpr std::size_t kMaxIndexedPageBytes = std::size_t{64} << 20;
+constexpr size_t kMaxIndexedPageBytes = size_t{64} << 20;
 // Pages read as text ahead of the indexing, at a time: enough to keep the threads busy, few enough that the
 // texts waiting take little memory.
-constexpr std::size_t kBatchPages = 64;
+constexpr size_t kBatchPages = 64;
 // Below this many bytes of pages, starting threads costs more than reading the pages: a new thread also gets a
 // heap of its own, whose memory is faulted in afresh.
-constexpr std::size_t kBytesWorthAThread = std::size_t{256} << 10;
+constexpr size_t kBytesWorthAThread = size_t{256} << 10;
 
 // The page as text, or why it is left out of the index. Warnings go to reading.
-std::optional<PageText> ReadText(const PageToRead& page, std::uint32_t codePage, bool indexed, PageReading& reading) {
+std::optional<PageText> ReadText(const PageToRead& page, uint32_t codePage, bool indexed, PageReading& reading) {
     const std::string name(page.name);
     if (page.bytes.size() > kMaxIndexedPageBytes) {
         if (indexed) {
@@ -32,74 +31,63 @@ std::optional<PageText> ReadText(const PageToRead& page, std::uint32_t codePage,
     }
     PageTextResult text = ExtractPageText(page.bytes, codePage);
     if (!text.ok) {
-        if (indexed) {
+        if (indexed)
             reading.warnings.push_back(name + ": " + text.message + "; left out of the search index");
-        }
         return std::nullopt;
     }
-    if (!text.message.empty()) {
+    if (!text.message.empty())
         reading.warnings.push_back(name + ": " + text.message);
-    }
     return std::move(text.text);
 }
 
 // Runs read(i) for every i in [begin, end) on threadCount threads, each taking a contiguous share.
-template <typename Read> void ReadInParallel(std::size_t begin, std::size_t end, unsigned threadCount, Read read) {
-    const std::size_t count = end - begin;
-    const unsigned parts =
-        static_cast<unsigned>(std::clamp<std::size_t>(threadCount, 1, std::max<std::size_t>(1, count)));
+template <typename Read> void ReadInParallel(size_t begin, size_t end, unsigned threadCount, Read read) {
+    const size_t count = end - begin;
+    const unsigned parts = static_cast<unsigned>(std::clamp<size_t>(threadCount, 1, std::max<size_t>(1, count)));
     std::vector<std::exception_ptr> failures(parts);
     const auto readPart = [&](unsigned part) {
         try {
-            for (std::size_t i = begin + count * part / parts; i < begin + count * (part + 1) / parts; ++i) {
+            for (size_t i = begin + count * part / parts; i < begin + count * (part + 1) / parts; ++i)
                 read(i);
-            }
         } catch (...) {
             failures[part] = std::current_exception();
         }
     };
     std::vector<std::thread> threads;
-    for (unsigned part = 1; part < parts; ++part) {
+    for (unsigned part = 1; part < parts; ++part)
         threads.emplace_back(readPart, part);
-    }
     readPart(0);
-    for (std::thread& thread : threads) {
+    for (std::thread& thread : threads)
         thread.join();
-    }
-    for (const std::exception_ptr& failure : failures) {
-        if (failure) {
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
             std::rethrow_exception(failure);
-        }
-    }
 }
 
 } // namespace
 
-std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::uint32_t codePage, FullTextIndex* index,
+std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, uint32_t codePage, FullTextIndex* index,
                                    unsigned threadCount) {
-    std::size_t totalBytes = 0;
-    for (const PageToRead& page : pages) {
+    size_t totalBytes = 0;
+    for (const PageToRead& page : pages)
         totalBytes += page.bytes.size();
-    }
     const bool onThisThread = threadCount == 0 && totalBytes < kBytesWorthAThread;
     const unsigned threads = onThisThread      ? 1
                              : threadCount > 0 ? threadCount
                                                : std::max(1u, std::thread::hardware_concurrency());
     std::vector<PageReading> readings(pages.size());
     std::vector<std::optional<PageText>> texts(pages.size());
-    const auto read = [&](std::size_t i) {
+    const auto read = [&](size_t i) {
         std::optional<PageText> text = ReadText(pages[i], codePage, index != nullptr, readings[i]);
-        if (text) {
+        if (text)
             readings[i].title = text->title;
-        }
-        if (index != nullptr) {
+        if (index != nullptr)
             texts[i] = std::move(text);
-        }
     };
-    const auto addToIndex = [&](std::size_t i) {
+    const auto addToIndex = [&](size_t i) {
         if (texts[i]) {
             try {
-                index->AddTopic(static_cast<std::uint32_t>(i), *texts[i]);
+                index->AddTopic(static_cast<uint32_t>(i), *texts[i]);
             } catch (const std::exception& error) {
                 readings[i].warnings.push_back(std::string(pages[i].name) +
                                                " could not be indexed for search: " + error.what());
@@ -112,7 +100,7 @@ std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::ui
         return readings;
     }
     if (onThisThread) {
-        for (std::size_t i = 0; i < pages.size(); ++i) {
+        for (size_t i = 0; i < pages.size(); ++i) {
             read(i);
             addToIndex(i);
         }
@@ -120,22 +108,18 @@ std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::ui
     }
     // The index takes the pages one by one in page order, which keeps it the same whatever the threads do, while
     // the other threads read the next batch as text.
-    const auto readBatch = [&](std::size_t begin) {
+    const auto readBatch = [&](size_t begin) {
         return std::async(std::launch::async, [&, begin] {
             ReadInParallel(begin, std::min(pages.size(), begin + kBatchPages), std::max(1u, threads - 1), read);
         });
     };
     std::future<void> next = readBatch(0);
-    for (std::size_t begin = 0; begin < pages.size(); begin += kBatchPages) {
+    for (size_t begin = 0; begin < pages.size(); begin += kBatchPages) {
         next.get();
-        if (begin + kBatchPages < pages.size()) {
+        if (begin + kBatchPages < pages.size())
             next = readBatch(begin + kBatchPages);
-        }
-        for (std::size_t i = begin; i < std::min(pages.size(), begin + kBatchPages); ++i) {
+        for (size_t i = begin; i < std::min(pages.size(), begin + kBatchPages); ++i)
             addToIndex(i);
-        }
     }
     return readings;
 }
-
-} // namespace chm

@@ -9,8 +9,6 @@
 
 #include "FullTextIndex.h"
 
-namespace chm {
-
 struct PageToRead {
     std::string_view name; // as reported in warnings
     std::string_view bytes;
@@ -23,7 +21,5 @@ struct PageReading {
 
 // Page i is topic i. index may be null. threadCount 0: one per hardware thread, or only this one when the pages are
 // few bytes.
-std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, std::uint32_t codePage, FullTextIndex* index,
+std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, uint32_t codePage, FullTextIndex* index,
                                    unsigned threadCount = 0);
-
-} // namespace chm

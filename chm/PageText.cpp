@@ -7,12 +7,11 @@
 
 #include "TextCodec.h"
 
-namespace chm {
 namespace {
 
 // Where the charset declaration is looked for: browsers give up after the first kilobytes too.
-constexpr std::size_t kDeclarationWindow = 4096;
-constexpr std::size_t kBinaryProbe = 8192;
+constexpr size_t kDeclarationWindow = 4096;
+constexpr size_t kBinaryProbe = 8192;
 
 char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -26,45 +25,37 @@ std::string DeclaredCharset(std::string_view html) {
     constexpr std::string_view kKey = "charset=";
     const auto found = std::search(head.begin(), head.end(), kKey.begin(), kKey.end(),
                                    [](char c, char key) { return LowerAscii(c) == key; });
-    if (found == head.end()) {
+    if (found == head.end())
         return {};
-    }
-    std::size_t start = static_cast<std::size_t>(found - head.begin()) + kKey.size();
-    while (start < head.size() && (head[start] == '"' || head[start] == '\'' || head[start] == ' ')) {
+    size_t start = static_cast<size_t>(found - head.begin()) + kKey.size();
+    while (start < head.size() && (head[start] == '"' || head[start] == '\'' || head[start] == ' '))
         ++start;
-    }
     std::string charset;
-    for (std::size_t end = start;
+    for (size_t end = start;
          end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) || head[end] == '-' ||
                                head[end] == '_' || head[end] == '.' || head[end] == ':');
-         ++end) {
+         ++end)
         charset += LowerAscii(head[end]);
-    }
     return charset;
 }
 
 // The charset names pages use, as iconv knows them; GB2312 and GBK pages are read as their superset GB18030.
 std::string IconvCharset(const std::string& declared) {
-    if (declared == "utf-8" || declared == "utf8") {
+    if (declared == "utf-8" || declared == "utf8")
         return "UTF-8";
-    }
     if (declared == "gb2312" || declared == "gbk" || declared == "gb18030" || declared == "x-gbk" ||
-        declared == "cp936" || declared == "x-euc-cn" || declared == "euc-cn") {
+        declared == "cp936" || declared == "x-euc-cn" || declared == "euc-cn")
         return "GB18030";
-    }
-    if (declared == "big5" || declared == "x-x-big5") {
+    if (declared == "big5" || declared == "x-x-big5")
         return "BIG5";
-    }
-    if (declared == "shift_jis" || declared == "x-sjis" || declared == "sjis") {
+    if (declared == "shift_jis" || declared == "x-sjis" || declared == "sjis")
         return "CP932";
-    }
-    if (declared.starts_with("windows-")) {
+    if (declared.starts_with("windows-"))
         return "CP" + declared.substr(8);
-    }
     return declared;
 }
 
-std::string CodePageCharset(std::uint32_t codePage) {
+std::string CodePageCharset(uint32_t codePage) {
     switch (codePage) {
     case 936:
         return "GB18030";
@@ -79,16 +70,13 @@ std::string CodePageCharset(std::uint32_t codePage) {
     }
 }
 
-std::optional<std::u32string> DecodePage(std::string_view html, std::uint32_t fallbackCodePage, std::string& message) {
-    if (html.starts_with("\xEF\xBB\xBF")) {
+std::optional<std::u32string> DecodePage(std::string_view html, uint32_t fallbackCodePage, std::string& message) {
+    if (html.starts_with("\xEF\xBB\xBF"))
         return DecodeUtf8Lenient(html.substr(3));
-    }
-    if (html.starts_with("\xFF\xFE")) {
+    if (html.starts_with("\xFF\xFE"))
         return DecodeCharsetLenient("UTF-16LE", html.substr(2));
-    }
-    if (html.starts_with("\xFE\xFF")) {
+    if (html.starts_with("\xFE\xFF"))
         return DecodeCharsetLenient("UTF-16BE", html.substr(2));
-    }
     if (std::memchr(html.data(), 0, std::min(html.size(), kBinaryProbe)) != nullptr) {
         message = "not a text page (binary data)";
         return std::nullopt;
@@ -99,12 +87,10 @@ std::optional<std::u32string> DecodePage(std::string_view html, std::uint32_t fa
         charset = IsValidUtf8(std::string(html.substr(0, kDeclarationWindow * 4))) ? "UTF-8"
                                                                                    : CodePageCharset(fallbackCodePage);
     }
-    if (charset == "UTF-8") {
+    if (charset == "UTF-8")
         return DecodeUtf8Lenient(html);
-    }
-    if (auto decoded = DecodeCharsetLenient(charset, html)) {
+    if (auto decoded = DecodeCharsetLenient(charset, html))
         return decoded;
-    }
     message = "unknown charset \"" + declared + "\", read as UTF-8";
     return DecodeUtf8Lenient(html);
 }
@@ -127,16 +113,14 @@ constexpr std::array kEntities = {
 };
 
 // Decodes the reference starting at text[at] == '&'; returns the code point and advances at, or leaves at alone.
-std::optional<char32_t> DecodeReference(std::u32string_view text, std::size_t& at) {
-    const std::size_t end = text.find(U';', at + 1);
-    if (end == std::u32string_view::npos || end - at > 12) {
+std::optional<char32_t> DecodeReference(std::u32string_view text, size_t& at) {
+    const size_t end = text.find(U';', at + 1);
+    if (end == std::u32string_view::npos || end - at > 12)
         return std::nullopt;
-    }
     std::string name;
-    for (std::size_t i = at + 1; i < end; ++i) {
-        if (text[i] > 0x7F) {
+    for (size_t i = at + 1; i < end; ++i) {
+        if (text[i] > 0x7F)
             return std::nullopt;
-        }
         name += static_cast<char>(text[i]);
     }
     std::optional<char32_t> code;
@@ -145,19 +129,15 @@ std::optional<char32_t> DecodeReference(std::u32string_view text, std::size_t& a
         const std::string digits = name.substr(hex ? 2 : 1);
         char* parsedEnd = nullptr;
         const unsigned long value = digits.empty() ? 0 : std::strtoul(digits.c_str(), &parsedEnd, hex ? 16 : 10);
-        if (!digits.empty() && *parsedEnd == '\0' && value > 0 && value <= 0x10FFFF) {
+        if (!digits.empty() && *parsedEnd == '\0' && value > 0 && value <= 0x10FFFF)
             code = static_cast<char32_t>(value);
-        }
     } else {
-        for (const NamedEntity& entity : kEntities) {
-            if (name == entity.name) {
+        for (const NamedEntity& entity : kEntities)
+            if (name == entity.name)
                 code = entity.code;
-            }
-        }
     }
-    if (code) {
+    if (code)
         at = end + 1;
-    }
     return code;
 }
 
@@ -174,31 +154,27 @@ bool IsBlockTag(const std::string& name) {
     return std::any_of(std::begin(kBlockTags), std::end(kBlockTags), [&](const char* tag) { return name == tag; });
 }
 
-std::size_t FindCaseless(std::u32string_view text, std::string_view needle, std::size_t from) {
-    for (std::size_t i = from; i + needle.size() <= text.size(); ++i) {
-        std::size_t k = 0;
-        while (k < needle.size() && LowerAscii(text[i + k]) == static_cast<char32_t>(needle[k])) {
+size_t FindCaseless(std::u32string_view text, std::string_view needle, size_t from) {
+    for (size_t i = from; i + needle.size() <= text.size(); ++i) {
+        size_t k = 0;
+        while (k < needle.size() && LowerAscii(text[i + k]) == static_cast<char32_t>(needle[k]))
             ++k;
-        }
-        if (k == needle.size()) {
+        if (k == needle.size())
             return i;
-        }
     }
     return std::u32string_view::npos;
 }
 
 // The end of the tag opened at text[at] == '<': the '>' outside quoted attribute values.
-std::size_t TagEnd(std::u32string_view text, std::size_t at) {
+size_t TagEnd(std::u32string_view text, size_t at) {
     char32_t quote = 0;
-    for (std::size_t i = at + 1; i < text.size(); ++i) {
-        if (quote != 0) {
+    for (size_t i = at + 1; i < text.size(); ++i)
+        if (quote != 0)
             quote = text[i] == quote ? 0 : quote;
-        } else if (text[i] == '"' || text[i] == '\'') {
+        else if (text[i] == '"' || text[i] == '\'')
             quote = text[i];
-        } else if (text[i] == '>') {
+        else if (text[i] == '>')
             return i;
-        }
-    }
     return std::u32string_view::npos;
 }
 
@@ -207,10 +183,10 @@ std::size_t TagEnd(std::u32string_view text, std::size_t at) {
 class TextCollector {
 public:
     PageText Collect(std::u32string&& decoded) {
-        page.body = std::move(decoded);
-        out = page.body.data();
-        const std::u32string_view text = page.body;
-        std::size_t at = 0;
+        page_.body = std::move(decoded);
+        out_ = page_.body.data();
+        const std::u32string_view text = page_.body;
+        size_t at = 0;
         while (at < text.size()) {
             const char32_t c = text[at];
             if (c == '<') {
@@ -224,37 +200,33 @@ public:
                 ++at;
             }
         }
-        page.body.resize(static_cast<std::size_t>(out - page.body.data()));
-        if (page.title.empty()) {
-            page.title = firstHeading;
-        }
-        return std::move(page);
+        page_.body.resize(static_cast<size_t>(out_ - page_.body.data()));
+        if (page_.title.empty())
+            page_.title = firstHeading_;
+        return std::move(page_);
     }
 
 private:
     void Put(char32_t c) {
-        *out++ = c;
-        if (copying) {
+        *out_++ = c;
+        if (copying_)
             CopyToTitles(c);
-        }
     }
 
     void CopyToTitles(char32_t c) {
-        if (inTitle) {
-            page.title.push_back(c);
-        }
-        if (inHeading && !headingDone) {
-            firstHeading.push_back(c);
-        }
+        if (inTitle_)
+            page_.title.push_back(c);
+        if (inHeading_ && !headingDone_)
+            firstHeading_.push_back(c);
     }
 
-    std::size_t Tag(std::u32string_view text, std::size_t at) {
+    size_t Tag(std::u32string_view text, size_t at) {
         if (text.substr(at, 4) == U"<!--") {
-            const std::size_t close = text.find(U"-->", at + 4);
+            const size_t close = text.find(U"-->", at + 4);
             return close == std::u32string_view::npos ? text.size() : close + 3;
         }
         const bool closing = at + 1 < text.size() && text[at + 1] == '/';
-        std::size_t nameEnd = at + (closing ? 2 : 1);
+        size_t nameEnd = at + (closing ? 2 : 1);
         std::string name;
         while (nameEnd < text.size() && IsNameChar(text[nameEnd]) && name.size() < 16) {
             name += LowerAscii(static_cast<char>(text[nameEnd]));
@@ -265,63 +237,55 @@ private:
             Put(U'<');
             return at + 1;
         }
-        const std::size_t end = TagEnd(text, at);
-        if (end == std::u32string_view::npos) {
+        const size_t end = TagEnd(text, at);
+        if (end == std::u32string_view::npos)
             return text.size(); // a tag cut off at the end of the page
-        }
         if (!closing && (name == "script" || name == "style")) {
-            const std::size_t close = FindCaseless(text, name == "script" ? "</script" : "</style", end + 1);
-            const std::size_t closeEnd = close == std::u32string_view::npos ? close : TagEnd(text, close);
+            const size_t close = FindCaseless(text, name == "script" ? "</script" : "</style", end + 1);
+            const size_t closeEnd = close == std::u32string_view::npos ? close : TagEnd(text, close);
             // A closing tag cut off at the end of the page ends the script there too.
             return closeEnd == std::u32string_view::npos ? text.size() : closeEnd + 1;
         }
         if (name == "title") {
-            inTitle = !closing;
+            inTitle_ = !closing;
         } else if (name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6') {
-            inHeading = !closing;
-            headingDone = headingDone || (closing && !firstHeading.empty());
+            inHeading_ = !closing;
+            headingDone_ = headingDone_ || (closing && !firstHeading_.empty());
         }
-        copying = inTitle || (inHeading && !headingDone);
-        if (IsBlockTag(name)) {
+        copying_ = inTitle_ || (inHeading_ && !headingDone_);
+        if (IsBlockTag(name))
             Put(U' ');
-        }
         return end + 1;
     }
 
-    PageText page;
-    char32_t* out = nullptr; // where the next character of the body goes, never ahead of the reading
-    std::u32string firstHeading;
-    bool inTitle = false;
-    bool inHeading = false;
-    bool headingDone = false;
-    bool copying = false; // into the title or the first heading
+    PageText page_;
+    char32_t* out_ = nullptr; // where the next character of the body goes, never ahead of the reading
+    std::u32string firstHeading_;
+    bool inTitle_ = false;
+    bool inHeading_ = false;
+    bool headingDone_ = false;
+    bool copying_ = false; // into the title or the first heading
 };
 
 std::u32string Trimmed(const std::u32string& text) {
     std::u32string result;
-    for (const char32_t c : text) {
-        if (c != U' ' || (!result.empty() && result.back() != U' ')) {
+    for (const char32_t c : text)
+        if (c != U' ' || (!result.empty() && result.back() != U' '))
             result.push_back(c);
-        }
-    }
-    while (!result.empty() && result.back() == U' ') {
+    while (!result.empty() && result.back() == U' ')
         result.pop_back();
-    }
     return result;
 }
 
 } // namespace
 
-PageTextResult ExtractPageText(std::string_view html, std::uint32_t fallbackCodePage) {
+PageTextResult ExtractPageText(std::string_view html, uint32_t fallbackCodePage) {
     PageTextResult result;
     std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, result.message);
-    if (!decoded) {
+    if (!decoded)
         return result;
-    }
     result.ok = true;
     result.text = TextCollector().Collect(std::move(*decoded));
     result.text.title = Trimmed(result.text.title);
     return result;
 }
-
-} // namespace chm

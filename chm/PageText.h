@@ -6,8 +6,6 @@
 #include <string>
 #include <string_view>
 
-namespace chm {
-
 struct PageText {
     std::u32string body;  // what a reader sees; block boundaries become spaces
     std::u32string title; // <title>, else the first heading
@@ -20,6 +18,4 @@ struct PageTextResult {
 };
 
 // fallbackCodePage is used when the page declares no charset and is not UTF-8.
-PageTextResult ExtractPageText(std::string_view html, std::uint32_t fallbackCodePage);
-
-} // namespace chm
+PageTextResult ExtractPageText(std::string_view html, uint32_t fallbackCodePage);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace chm {
 namespace {
 
 std::string Lower(std::string text) {
@@ -16,7 +15,7 @@ std::string DecodeEntities(const std::string& text) {
     static const std::pair<const char*, char> kNamed[] = {
         {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
     std::string result;
-    for (std::size_t i = 0; i < text.size();) {
+    for (size_t i = 0; i < text.size();) {
         bool replaced = false;
         if (text[i] == '&') {
             for (const auto& [entity, character] : kNamed) {
@@ -27,7 +26,7 @@ std::string DecodeEntities(const std::string& text) {
                     break;
                 }
             }
-            const std::size_t semicolon = text.find(';', i);
+            const size_t semicolon = text.find(';', i);
             if (!replaced && i + 2 < text.size() && text[i + 1] == '#' && semicolon != std::string::npos &&
                 semicolon - i <= 8) {
                 const long code = std::strtol(text.c_str() + i + 2, nullptr, 10);
@@ -38,9 +37,8 @@ std::string DecodeEntities(const std::string& text) {
                 }
             }
         }
-        if (!replaced) {
+        if (!replaced)
             result += text[i++];
-        }
     }
     return result;
 }
@@ -49,18 +47,16 @@ struct Tag {
     std::string name; // lower case, "/ul" for an end tag
     std::vector<std::pair<std::string, std::string>> attributes;
     std::string Attribute(const std::string& wanted) const {
-        for (const auto& [key, value] : attributes) {
-            if (key == wanted) {
+        for (const auto& [key, value] : attributes)
+            if (key == wanted)
                 return value;
-            }
-        }
         return {};
     }
 };
 
 class SitemapParser {
 public:
-    explicit SitemapParser(const std::string& bytes) : text(bytes) {}
+    explicit SitemapParser(const std::string& bytes) : text_(bytes) {}
 
     SitemapParseResult Run() {
         SitemapParseResult result;
@@ -69,51 +65,43 @@ public:
         bool objectIsEntry = false;
         SitemapEntry entry;
         while (true) {
-            const std::size_t open = text.find('<', position);
-            if (open == std::string::npos) {
+            const size_t open = text_.find('<', position_);
+            if (open == std::string::npos)
                 break;
-            }
-            position = open;
-            if (text.compare(position, 4, "<!--") == 0) {
-                const std::size_t close = text.find("-->", position + 4);
-                if (close == std::string::npos) {
+            position_ = open;
+            if (text_.compare(position_, 4, "<!--") == 0) {
+                const size_t close = text_.find("-->", position_ + 4);
+                if (close == std::string::npos)
                     return Fail(result, "comment is not closed");
-                }
-                position = close + 3;
+                position_ = close + 3;
                 continue;
             }
             Tag tag;
-            if (!ReadTag(tag, result.message)) {
+            if (!ReadTag(tag, result.message))
                 return result;
-            }
             if (tag.name == "ul") {
-                if (static_cast<int>(lists.size()) >= kMaxSitemapDepth) {
+                if (static_cast<int>(lists.size()) >= kMaxSitemapDepth)
                     return Fail(result, "lists are nested deeper than " + std::to_string(kMaxSitemapDepth));
-                }
                 // A list right after an entry holds its children; a list with no entry before it just groups.
                 std::vector<SitemapEntry>* current = lists.back();
                 lists.push_back(current->empty() ? current : &current->back().children);
             } else if (tag.name == "/ul") {
-                if (lists.size() == 1) {
+                if (lists.size() == 1)
                     return Fail(result, "</UL> without a matching <UL>");
-                }
                 lists.pop_back();
             } else if (tag.name == "object") {
-                if (inObject) {
+                if (inObject)
                     return Fail(result, "<OBJECT> inside another <OBJECT>");
-                }
                 inObject = true;
                 objectIsEntry = Lower(tag.Attribute("type")) == "text/sitemap";
                 entry = SitemapEntry{};
             } else if (tag.name == "/object") {
-                if (!inObject) {
+                if (!inObject)
                     return Fail(result, "</OBJECT> without a matching <OBJECT>");
-                }
                 inObject = false;
                 if (objectIsEntry) {
-                    if (entry.name.empty()) {
+                    if (entry.name.empty())
                         entry.name = entry.keyword;
-                    }
                     lists.back()->push_back(std::move(entry));
                 }
             } else if (tag.name == "param" && inObject) {
@@ -122,19 +110,16 @@ public:
                 if (!objectIsEntry) {
                     result.sitemap.properties.emplace_back(tag.Attribute("name"), value);
                 } else if (name == "name") {
-                    if (entry.name.empty()) {
+                    if (entry.name.empty())
                         entry.name = value;
-                    }
                     entry.targets.emplace_back(value, std::string());
                 } else if (name == "local") {
-                    if (entry.local.empty()) {
+                    if (entry.local.empty())
                         entry.local = value;
-                    }
-                    if (entry.targets.empty() || !entry.targets.back().second.empty()) {
+                    if (entry.targets.empty() || !entry.targets.back().second.empty())
                         entry.targets.emplace_back(entry.name, value);
-                    } else {
+                    else
                         entry.targets.back().second = value;
-                    }
                 } else if (name == "keyword") {
                     entry.keyword = value;
                 } else if (name == "see also") {
@@ -144,9 +129,8 @@ public:
                 }
             }
         }
-        if (inObject) {
+        if (inObject)
             return Fail(result, "<OBJECT> is not closed");
-        }
         result.ok = true;
         return result;
     }
@@ -154,71 +138,64 @@ public:
 private:
     SitemapParseResult& Fail(SitemapParseResult& result, const std::string& message) {
         result.ok = false;
-        result.message = "line " + std::to_string(LineAt(position)) + ": " + message;
+        result.message = "line " + std::to_string(LineAt(position_)) + ": " + message;
         return result;
     }
 
-    std::size_t LineAt(std::size_t offset) const {
-        return 1 +
-               static_cast<std::size_t>(std::count(text.begin(), text.begin() + std::min(offset, text.size()), '\n'));
+    size_t LineAt(size_t offset) const {
+        return 1 + static_cast<size_t>(std::count(text_.begin(), text_.begin() + std::min(offset, text_.size()), '\n'));
     }
 
     bool ReadTag(Tag& tag, std::string& message) {
-        const std::size_t start = position;
-        std::size_t i = position + 1;
+        const size_t start = position_;
+        size_t i = position_ + 1;
         auto failAt = [&](const std::string& what) {
             message = "line " + std::to_string(LineAt(start)) + ": " + what;
             return false;
         };
         auto skipSpace = [&]() {
-            while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
+            while (i < text_.size() && std::isspace(static_cast<unsigned char>(text_[i]))) {
                 ++i;
             }
         };
-        std::size_t nameStart = i;
-        while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])) && text[i] != '>') {
+        size_t nameStart = i;
+        while (i < text_.size() && !std::isspace(static_cast<unsigned char>(text_[i])) && text_[i] != '>')
             ++i;
-        }
-        tag.name = Lower(text.substr(nameStart, i - nameStart));
+        tag.name = Lower(text_.substr(nameStart, i - nameStart));
         while (true) {
             skipSpace();
-            if (i >= text.size()) {
+            if (i >= text_.size())
                 return failAt("tag is not closed");
-            }
-            if (text[i] == '>') {
-                position = i + 1;
+            if (text_[i] == '>') {
+                position_ = i + 1;
                 return true;
             }
-            const std::size_t keyStart = i;
-            while (i < text.size() && text[i] != '=' && text[i] != '>' &&
-                   !std::isspace(static_cast<unsigned char>(text[i]))) {
+            const size_t keyStart = i;
+            while (i < text_.size() && text_[i] != '=' && text_[i] != '>' &&
+                   !std::isspace(static_cast<unsigned char>(text_[i])))
                 ++i;
-            }
-            std::string key = Lower(text.substr(keyStart, i - keyStart));
+            std::string key = Lower(text_.substr(keyStart, i - keyStart));
             skipSpace();
             std::string value;
-            if (i < text.size() && text[i] == '=') {
+            if (i < text_.size() && text_[i] == '=') {
                 ++i;
                 skipSpace();
-                if (i < text.size() && (text[i] == '"' || text[i] == '\'')) {
-                    const char quote = text[i];
-                    const std::size_t close = text.find(quote, i + 1);
-                    if (close == std::string::npos) {
+                if (i < text_.size() && (text_[i] == '"' || text_[i] == '\'')) {
+                    const char quote = text_[i];
+                    const size_t close = text_.find(quote, i + 1);
+                    if (close == std::string::npos)
                         return failAt("quoted value is not closed");
-                    }
-                    value = text.substr(i + 1, close - i - 1);
+                    value = text_.substr(i + 1, close - i - 1);
                     i = close + 1;
                 } else {
-                    const std::size_t valueStart = i;
-                    while (i < text.size() && text[i] != '>' && !std::isspace(static_cast<unsigned char>(text[i]))) {
+                    const size_t valueStart = i;
+                    while (i < text_.size() && text_[i] != '>' && !std::isspace(static_cast<unsigned char>(text_[i])))
                         ++i;
-                    }
-                    value = text.substr(valueStart, i - valueStart);
+                    value = text_.substr(valueStart, i - valueStart);
                 }
             }
-            if (value.size() > kMaxSitemapValueLength) {
+            if (value.size() > kMaxSitemapValueLength)
                 return failAt("a value is longer than " + std::to_string(kMaxSitemapValueLength) + " bytes");
-            }
             if (key.empty()) {
                 ++i; // a stray character such as "/" in "<br/>"
                 continue;
@@ -227,8 +204,8 @@ private:
         }
     }
 
-    const std::string& text;
-    std::size_t position = 0;
+    const std::string& text_;
+    size_t position_ = 0;
 };
 
 } // namespace
@@ -236,5 +213,3 @@ private:
 SitemapParseResult ParseSitemap(const std::string& bytes) {
     return SitemapParser(bytes).Run();
 }
-
-} // namespace chm

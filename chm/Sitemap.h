@@ -6,9 +6,7 @@
 #include <utility>
 #include <vector>
 
-namespace chm {
-
-inline constexpr std::size_t kMaxSitemapValueLength = 4096;
+inline constexpr size_t kMaxSitemapValueLength = 4096;
 inline constexpr int kMaxSitemapDepth = 64;
 
 struct SitemapEntry {
@@ -34,5 +32,3 @@ struct SitemapParseResult {
 };
 
 SitemapParseResult ParseSitemap(const std::string& bytes);
-
-} // namespace chm

@@ -7,17 +7,13 @@
 
 #include "ByteBuffer.h"
 
-namespace chm {
-
 class StringTable {
 public:
-    StringTable() { data.PutU8(0); }
-    std::uint32_t Add(const std::string& text);
-    const Bytes& Data() const { return data.Data(); }
+    StringTable() { data_.PutU8(0); }
+    uint32_t Add(const std::string& text);
+    const Bytes& Data() const { return data_.Data(); }
 
 private:
-    ByteBuffer data;
-    std::unordered_map<std::string, std::uint32_t> offsets;
+    ByteBuffer data_;
+    std::unordered_map<std::string, uint32_t> offsets_;
 };
-
-} // namespace chm

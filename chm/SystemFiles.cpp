@@ -1,9 +1,8 @@
 #include "SystemFiles.h"
 
-namespace chm {
 namespace {
 
-enum SystemCode : std::uint16_t {
+enum SystemCode : uint16_t {
     kContentsFile = 0,
     kIndexFile = 1,
     kDefaultTopic = 2,
@@ -18,32 +17,32 @@ enum SystemCode : std::uint16_t {
     kDefaultFont = 16,
 };
 
-constexpr std::uint32_t kWindowEntrySize = 0xC4;
+constexpr uint32_t kWindowEntrySize = 0xC4;
 constexpr const char* kGeneratorName = "Leafbind help compiler 1.0";
 
 // Which window fields the project gave.
-constexpr std::uint32_t kValidProperties = 0x2;
-constexpr std::uint32_t kValidStyles = 0x4;
-constexpr std::uint32_t kValidExtendedStyles = 0x8;
-constexpr std::uint32_t kValidRect = 0x10;
-constexpr std::uint32_t kValidNavigationWidth = 0x20;
-constexpr std::uint32_t kValidShowState = 0x40;
-constexpr std::uint32_t kValidToolbarFlags = 0x100;
+constexpr uint32_t kValidProperties = 0x2;
+constexpr uint32_t kValidStyles = 0x4;
+constexpr uint32_t kValidExtendedStyles = 0x8;
+constexpr uint32_t kValidRect = 0x10;
+constexpr uint32_t kValidNavigationWidth = 0x20;
+constexpr uint32_t kValidShowState = 0x40;
+constexpr uint32_t kValidToolbarFlags = 0x100;
 
-void PutRecord(ByteBuffer& file, std::uint16_t code, const Bytes& data) {
+void PutRecord(ByteBuffer& file, uint16_t code, const Bytes& data) {
     file.PutU16(code);
-    file.PutU16(static_cast<std::uint16_t>(data.size()));
+    file.PutU16(static_cast<uint16_t>(data.size()));
     file.PutBytes(data);
 }
 
-void PutTextRecord(ByteBuffer& file, std::uint16_t code, const std::string& text) {
+void PutTextRecord(ByteBuffer& file, uint16_t code, const std::string& text) {
     ByteBuffer data;
     data.PutTextZ(text);
     PutRecord(file, code, data.Data());
 }
 
-bool IsEastAsian(std::uint32_t lcid) {
-    const std::uint32_t language = lcid & 0x3FF;
+bool IsEastAsian(uint32_t lcid) {
+    const uint32_t language = lcid & 0x3FF;
     return language == 0x04 || language == 0x11 || language == 0x12;
 }
 
@@ -93,19 +92,15 @@ Bytes BuildSystemFile(const SystemInfo& info, const Bytes& indexHeader) {
     PutRecord(file, kLanguageInfo, language.Data());
     PutTextRecord(file, kDefaultTopic, info.defaultTopic);
     PutTextRecord(file, kTitle, info.title);
-    if (!info.defaultFont.empty()) {
+    if (!info.defaultFont.empty())
         PutTextRecord(file, kDefaultFont, info.defaultFont);
-    }
     PutTextRecord(file, kCompiledFile, info.compiledStem);
-    if (!info.defaultWindow.empty()) {
+    if (!info.defaultWindow.empty())
         PutTextRecord(file, kDefaultWindow, info.defaultWindow);
-    }
-    if (!info.contentsFile.empty()) {
+    if (!info.contentsFile.empty())
         PutTextRecord(file, kContentsFile, info.contentsFile);
-    }
-    if (!info.indexFile.empty()) {
+    if (!info.indexFile.empty())
         PutTextRecord(file, kIndexFile, info.indexFile);
-    }
     ByteBuffer zero;
     zero.PutU32(0);
     PutRecord(file, kInfoTypeCount, zero.Data());
@@ -115,11 +110,11 @@ Bytes BuildSystemFile(const SystemInfo& info, const Bytes& indexHeader) {
 
 Bytes BuildWindowsFile(const std::vector<WindowDefinition>& windows, StringTable& strings) {
     ByteBuffer file;
-    file.PutU32(static_cast<std::uint32_t>(windows.size()));
+    file.PutU32(static_cast<uint32_t>(windows.size()));
     file.PutU32(kWindowEntrySize);
     for (const WindowDefinition& window : windows) {
-        const std::size_t start = file.Size();
-        std::uint32_t valid = 0;
+        const size_t start = file.Size();
+        uint32_t valid = 0;
         valid |= window.hasNavigationStyle ? kValidProperties : 0;
         valid |= window.hasWindowStyle ? kValidStyles : 0;
         valid |= window.hasExtendedStyle ? kValidExtendedStyles : 0;
@@ -135,9 +130,8 @@ Bytes BuildWindowsFile(const std::vector<WindowDefinition>& windows, StringTable
         file.PutU32(strings.Add(window.caption));
         file.PutU32(window.windowStyle);
         file.PutU32(window.extendedStyle);
-        for (std::int32_t corner : window.rect) {
-            file.PutU32(static_cast<std::uint32_t>(corner));
-        }
+        for (int32_t corner : window.rect)
+            file.PutU32(static_cast<uint32_t>(corner));
         file.PutU32(window.showState);
         file.PutZeros(6 * 4); // run-time window handles and information types
         file.PutU32(window.navigationWidth);
@@ -164,5 +158,3 @@ Bytes BuildWindowsFile(const std::vector<WindowDefinition>& windows, StringTable
     }
     return file.Take();
 }
-
-} // namespace chm

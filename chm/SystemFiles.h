@@ -8,8 +8,6 @@
 #include "HelpProject.h"
 #include "StringTable.h"
 
-namespace chm {
-
 struct SystemInfo {
     std::string contentsFile; // internal names without "/", code page
     std::string indexFile;
@@ -18,15 +16,13 @@ struct SystemInfo {
     std::string defaultWindow;
     std::string compiledStem; // lower-case stem of the output name
     std::string defaultFont;
-    std::uint32_t lcid = 0x409;
+    uint32_t lcid = 0x409;
     bool fullTextSearch = false;
     bool hasKeywordIndex = false;
-    std::uint32_t timestamp = 0;
-    std::uint32_t contentsEntryCount = 0;
+    uint32_t timestamp = 0;
+    uint32_t contentsEntryCount = 0;
 };
 
 Bytes BuildIndexHeader(const SystemInfo& info, StringTable& strings);
 Bytes BuildSystemFile(const SystemInfo& info, const Bytes& indexHeader);
 Bytes BuildWindowsFile(const std::vector<WindowDefinition>& windows, StringTable& strings);
-
-} // namespace chm

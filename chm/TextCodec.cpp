@@ -5,10 +5,9 @@
 #include <iconv.h>
 #include <vector>
 
-namespace chm {
 namespace {
 
-const char* IconvName(std::uint32_t codePage) {
+const char* IconvName(uint32_t codePage) {
     switch (codePage) {
     case 936:
         return "GB18030"; // the lossless superset of GBK
@@ -30,29 +29,27 @@ const char* IconvName(std::uint32_t codePage) {
 
 std::optional<std::string> Convert(const char* from, const char* to, const std::string& text) {
     iconv_t converter = iconv_open(to, from);
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
+    if (converter == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
-    }
     std::vector<char> input(text.begin(), text.end());
     std::string output;
     char* in = input.data();
-    std::size_t inLeft = input.size();
+    size_t inLeft = input.size();
     char buffer[4096];
     bool ok = true;
     while (inLeft > 0) {
         char* out = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
+        size_t outLeft = sizeof buffer;
+        const size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
         output.append(buffer, out);
-        if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+        if (result == static_cast<size_t>(-1) && errno != E2BIG) {
             ok = false;
             break;
         }
     }
     iconv_close(converter);
-    if (!ok) {
+    if (!ok)
         return std::nullopt;
-    }
     return output;
 }
 
@@ -63,7 +60,7 @@ bool IsAscii(const std::string& text) {
 
 } // namespace
 
-std::uint32_t CodePageForLcid(std::uint32_t lcid) {
+uint32_t CodePageForLcid(uint32_t lcid) {
     switch (lcid & 0x3FF) { // primary language
     case 0x04:
         return (lcid == 0x404 || lcid == 0xC04 || lcid == 0x1404) ? 950 : 936;
@@ -96,7 +93,7 @@ std::uint32_t CodePageForLcid(std::uint32_t lcid) {
     }
 }
 
-std::uint32_t CodePageForCharset(int charset) {
+uint32_t CodePageForCharset(int charset) {
     switch (charset) {
     case 134:
         return 936;
@@ -127,21 +124,20 @@ std::uint32_t CodePageForCharset(int charset) {
     }
 }
 
-std::optional<std::string> CodePageToUtf8(std::uint32_t codePage, const std::string& text) {
+std::optional<std::string> CodePageToUtf8(uint32_t codePage, const std::string& text) {
     return IsAscii(text) ? text : Convert(IconvName(codePage), "UTF-8", text);
 }
 
-std::optional<std::string> Utf8ToCodePage(std::uint32_t codePage, const std::string& text) {
+std::optional<std::string> Utf8ToCodePage(uint32_t codePage, const std::string& text) {
     return IsAscii(text) ? text : Convert("UTF-8", IconvName(codePage), text);
 }
 
-std::optional<std::u16string> CodePageToUtf16(std::uint32_t codePage, const std::string& text) {
+std::optional<std::u16string> CodePageToUtf16(uint32_t codePage, const std::string& text) {
     const std::optional<std::string> bytes = Convert(IconvName(codePage), "UTF-16LE", text);
-    if (!bytes) {
+    if (!bytes)
         return std::nullopt;
-    }
     std::u16string result;
-    for (std::size_t i = 0; i + 1 < bytes->size(); i += 2) {
+    for (size_t i = 0; i + 1 < bytes->size(); i += 2) {
         result.push_back(static_cast<char16_t>(static_cast<unsigned char>((*bytes)[i]) |
                                                (static_cast<unsigned char>((*bytes)[i + 1]) << 8)));
     }
@@ -152,17 +148,13 @@ bool IsValidUtf8(const std::string& text) {
     return IsAscii(text) || Convert("UTF-8", "UTF-8", text).has_value();
 }
 
-} // namespace chm
-
-namespace chm {
-
 // Written into a string sized once for the worst case (one character a byte): pages are mostly ASCII, and
 // growing the text a character at a time cost more than the rest of reading a page.
 std::u32string DecodeUtf8Lenient(std::string_view bytes) {
     std::u32string result(bytes.size(), U'\0');
     char32_t* out = result.data();
-    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    std::size_t i = 0;
+    const auto byteAt = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    size_t i = 0;
     while (i < bytes.size()) {
         const unsigned char lead = byteAt(i);
         if (lead < 0x80) {
@@ -183,7 +175,7 @@ std::u32string DecodeUtf8Lenient(std::string_view bytes) {
         *out++ = valid ? code : U'\uFFFD';
         i += valid ? length : 1;
     }
-    result.resize(static_cast<std::size_t>(out - result.data()));
+    result.resize(static_cast<size_t>(out - result.data()));
     return result;
 }
 
@@ -212,23 +204,22 @@ std::string EncodeUtf8(std::u32string_view text) {
 
 std::optional<std::u32string> DecodeCharsetLenient(const std::string& charset, std::string_view bytes) {
     iconv_t converter = iconv_open("UTF-32LE", charset.c_str());
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
+    if (converter == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
-    }
     std::vector<char> input(bytes.begin(), bytes.end());
     char* in = input.data();
-    std::size_t inLeft = input.size();
+    size_t inLeft = input.size();
     std::u32string result;
     char buffer[16384];
     while (inLeft > 0) {
         char* out = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t status = iconv(converter, &in, &inLeft, &out, &outLeft);
+        size_t outLeft = sizeof buffer;
+        const size_t status = iconv(converter, &in, &inLeft, &out, &outLeft);
         for (const char* at = buffer; at + 4 <= out; at += 4) {
             const auto* b = reinterpret_cast<const unsigned char*>(at);
             result.push_back(static_cast<char32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (b[3] << 24)));
         }
-        if (status == static_cast<std::size_t>(-1) && errno != E2BIG) {
+        if (status == static_cast<size_t>(-1) && errno != E2BIG) {
             // An invalid or truncated sequence: skip one byte and go on.
             ++in;
             --inLeft;
@@ -238,5 +229,3 @@ std::optional<std::u32string> DecodeCharsetLenient(const std::string& charset, s
     iconv_close(converter);
     return result;
 }
-
-} // namespace chm

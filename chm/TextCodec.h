@@ -5,17 +5,15 @@
 #include <string>
 #include <string_view>
 
-namespace chm {
-
 // Windows code page for a language id; 1252 when the language is not one we know.
-std::uint32_t CodePageForLcid(std::uint32_t lcid);
+uint32_t CodePageForLcid(uint32_t lcid);
 // Windows code page for a font charset; 0 when the charset says nothing (DEFAULT_CHARSET and unknown ones).
-std::uint32_t CodePageForCharset(int charset);
+uint32_t CodePageForCharset(int charset);
 
 // Nothing when the text is not valid in the source encoding.
-std::optional<std::string> CodePageToUtf8(std::uint32_t codePage, const std::string& text);
-std::optional<std::string> Utf8ToCodePage(std::uint32_t codePage, const std::string& text);
-std::optional<std::u16string> CodePageToUtf16(std::uint32_t codePage, const std::string& text);
+std::optional<std::string> CodePageToUtf8(uint32_t codePage, const std::string& text);
+std::optional<std::string> Utf8ToCodePage(uint32_t codePage, const std::string& text);
+std::optional<std::u16string> CodePageToUtf16(uint32_t codePage, const std::string& text);
 
 bool IsValidUtf8(const std::string& text);
 
@@ -25,5 +23,3 @@ std::u32string DecodeUtf8Lenient(std::string_view bytes);
 std::string EncodeUtf8(std::u32string_view text);
 // Any charset iconv knows, malformed bytes skipped; nothing when the charset is unknown.
 std::optional<std::u32string> DecodeCharsetLenient(const std::string& charset, std::string_view bytes);
-
-} // namespace chm

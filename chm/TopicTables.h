@@ -8,8 +8,6 @@
 #include "ByteBuffer.h"
 #include "StringTable.h"
 
-namespace chm {
-
 struct Topic {
     std::string title; // project code page
     std::string local; // internal name without the leading "/"
@@ -23,5 +21,3 @@ struct TopicTables {
 };
 
 TopicTables BuildTopicTables(const std::vector<Topic>& topicList, StringTable& strings);
-
-} // namespace chm

@@ -12,11 +12,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace chm {
-
-inline constexpr std::size_t kMaxIdeographRun = 4;
+inline constexpr size_t kMaxIdeographRun = 4;
 // Longer runs of letters are not words a reader types (encoded data, long numbers).
-inline constexpr std::size_t kMaxLatinWordLength = 40;
+inline constexpr size_t kMaxLatinWordLength = 40;
 
 inline bool IsIdeograph(char32_t c) {
     return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
@@ -34,43 +32,37 @@ char32_t FoldNonAsciiCase(char32_t c);
 
 // Lower case, full-width letters and digits as plain ones; ASCII, nearly every character of most pages, inline.
 inline char32_t FoldCase(char32_t c) {
-    if (c < 0x80) {
+    if (c < 0x80)
         return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
-    }
     return FoldNonAsciiCase(c);
 }
 
 // Calls sink(word, location) for each word in the order of the text; returns the number of locations used. A
 // word lasts only for its call. The sink is a template argument so that the call per word costs nothing.
 template <typename Sink>
-requires std::invocable<Sink&, std::u32string_view, std::uint32_t> std::uint32_t BreakWords(std::u32string_view text,
-                                                                                            Sink&& sink) {
-    std::uint32_t location = 0;
+requires std::invocable<Sink&, std::u32string_view, uint32_t> uint32_t BreakWords(std::u32string_view text,
+                                                                                  Sink&& sink) {
+    uint32_t location = 0;
     char32_t folded[kMaxLatinWordLength];
-    std::size_t i = 0;
+    size_t i = 0;
     while (i < text.size()) {
         if (IsLetterOrDigit(text[i])) {
-            std::size_t length = 0;
-            for (; i < text.size() && IsLetterOrDigit(text[i]); ++i, ++length) {
-                if (length < kMaxLatinWordLength) {
+            size_t length = 0;
+            for (; i < text.size() && IsLetterOrDigit(text[i]); ++i, ++length)
+                if (length < kMaxLatinWordLength)
                     folded[length] = FoldCase(text[i]);
-                }
-            }
-            if (length <= kMaxLatinWordLength) {
+            if (length <= kMaxLatinWordLength)
                 sink(std::u32string_view(folded, length), location);
-            }
             ++location;
         } else if (IsIdeograph(text[i])) {
-            std::size_t end = i + 1;
-            while (end < text.size() && IsIdeograph(text[end])) {
+            size_t end = i + 1;
+            while (end < text.size() && IsIdeograph(text[end]))
                 ++end;
-            }
             for (; i < end; ++i) {
                 sink(text.substr(i, 1), location);
-                const std::size_t run = std::min(kMaxIdeographRun, end - i);
-                if (run > 1) {
+                const size_t run = std::min(kMaxIdeographRun, end - i);
+                if (run > 1)
                     sink(text.substr(i, run), location);
-                }
                 ++location;
             }
         } else {
@@ -79,5 +71,3 @@ requires std::invocable<Sink&, std::u32string_view, std::uint32_t> std::uint32_t
     }
     return location;
 }
-
-} // namespace chm

@@ -119,8 +119,15 @@ Inline Footnote(std::string text) {
 Inline Endnote(std::string text) {
     return Simple(Inline::Kind::Endnote, std::move(text));
 }
-Inline TextBox(std::string text) {
-    return Simple(Inline::Kind::TextBox, std::move(text));
+Inline VmlPicture(std::vector<uint8_t> bytes, std::string shapeStyle, std::string extension) {
+    Inline piece = Picture(std::move(bytes), false, std::move(extension));
+    piece.vmlStyle = std::move(shapeStyle);
+    return piece;
+}
+Inline TextBox(std::string text, std::string fill) {
+    Inline piece = Simple(Inline::Kind::TextBox, std::move(text));
+    piece.fill = std::move(fill);
+    return piece;
 }
 Inline RawXml(std::string xml) {
     return Simple(Inline::Kind::RawXml, std::move(xml));
@@ -256,6 +263,9 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
         const std::string part = "media/image" + id + "." + piece.extension;
         parts_["word/" + part] = std::string(piece.bytes.begin(), piece.bytes.end());
         const std::string rel = AddRelationship("image", part, false);
+        if (!piece.vmlStyle.empty())
+            return "<w:r><w:pict><v:shape style=\"" + Escape(piece.vmlStyle) + "\"><v:imagedata r:id=\"" + rel +
+                   "\"/></v:shape></w:pict></w:r>";
         const std::string graphic =
             "<wp:extent cx=\"" + std::to_string(piece.widthEmu) + "\" cy=\"" + std::to_string(piece.heightEmu) +
             "\"/><wp:docPr id=\"" + id + "\" name=\"Picture " + id + "\" descr=\"picture " + id +
@@ -277,11 +287,15 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
     }
     case Inline::Kind::TextBox:
         return "<w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:drawing><wp:anchor><wp:extent cx=\"1\" "
-               "cy=\"1\"/><a:graphic><a:graphicData><wps:wsp><wps:txbx><w:txbxContent><w:p>" +
-               TextRun("", piece.text) +
+               "cy=\"1\"/><a:graphic><a:graphicData><wps:wsp>" +
+               (piece.fill.empty()
+                    ? std::string()
+                    : "<wps:spPr><a:solidFill><a:srgbClr val=\"" + piece.fill + "\"/></a:solidFill></wps:spPr>") +
+               "<wps:txbx><w:txbxContent><w:p>" + TextRun("", piece.text) +
                "</w:p></w:txbxContent></wps:txbx></wps:wsp></a:graphicData></a:graphic></wp:anchor></w:drawing>"
-               "</mc:Choice><mc:Fallback><w:pict><v:shape><v:textbox><w:txbxContent><w:p>" +
-               TextRun("", piece.text) +
+               "</mc:Choice><mc:Fallback><w:pict><v:shape" +
+               (piece.fill.empty() ? std::string() : " fillcolor=\"#" + piece.fill + "\"") +
+               "><v:textbox><w:txbxContent><w:p>" + TextRun("", piece.text) +
                "</w:p></w:txbxContent></v:textbox></v:shape></w:pict></mc:Fallback>"
                "</mc:AlternateContent></w:r>";
     case Inline::Kind::RawXml:
@@ -350,8 +364,9 @@ DocxBuilder& DocxBuilder::AddAbstractList(int abstractId, const std::vector<List
     std::string xml = "<w:abstractNum w:abstractNumId=\"" + std::to_string(abstractId) + "\">";
     for (size_t i = 0; i < levels.size(); ++i) {
         const ListLevel& level = levels[i];
-        xml += "<w:lvl w:ilvl=\"" + std::to_string(i) + "\"><w:start w:val=\"" + std::to_string(level.start) +
-               "\"/><w:numFmt w:val=\"" + level.format + "\"/>";
+        xml += "<w:lvl w:ilvl=\"" + std::to_string(i) + "\"><w:start w:val=\"" + std::to_string(level.start) + "\"/>";
+        if (!level.format.empty())
+            xml += "<w:numFmt w:val=\"" + level.format + "\"/>";
         if (level.restartAfter >= 0)
             xml += "<w:lvlRestart w:val=\"" + std::to_string(level.restartAfter) + "\"/>";
         if (!level.style.empty())

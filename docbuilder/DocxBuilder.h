@@ -60,6 +60,8 @@ struct Inline {
     std::string extension = "png";
     int64_t widthEmu = 914400; // pictures: the size shown (one inch square unless set)
     int64_t heightEmu = 914400;
+    std::string vmlStyle; // pictures: written as a VML shape with this style ("width:72pt;height:36pt") instead
+    std::string fill;     // text boxes: the fill colour, RRGGBB
 };
 
 Inline Text(std::string text, RunStyle style = {});
@@ -77,8 +79,10 @@ Inline SimpleField(std::string instruction, std::string result); // w:fldSimple
 Inline Picture(std::vector<uint8_t> bytes, bool anchored = false, std::string extension = "png");
 Inline Footnote(std::string text);
 Inline Endnote(std::string text);
-Inline TextBox(std::string text); // mc:AlternateContent with a text box; its text is not body text
-Inline RawXml(std::string xml);   // inside the paragraph, as is
+Inline VmlPicture(std::vector<uint8_t> bytes, std::string shapeStyle, std::string extension = "png");
+// mc:AlternateContent with a text box, filled when fill (RRGGBB) is given; its text is not body text.
+Inline TextBox(std::string text, std::string fill = "");
+Inline RawXml(std::string xml); // inside the paragraph, as is
 
 // A valid 1x1 PNG.
 std::vector<uint8_t> TinyPng();
@@ -103,7 +107,7 @@ struct StyleDefinition {
 };
 
 struct ListLevel {
-    std::string format = "decimal"; // w:numFmt
+    std::string format = "decimal"; // w:numFmt; none written when empty (properties may give it)
     std::string text = "%1.";       // w:lvlText
     int start = 1;
     bool legal = false;

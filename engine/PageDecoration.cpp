@@ -164,8 +164,14 @@ void RemoveHeadingNumbers(WordDocument page) {
     auto missing = ScopedVariant::Missing();
     for (int32_t i = 1; i <= listParagraphs.Count(); ++i) {
         WordParagraph paragraph = listParagraphs.Item(i);
-        if (paragraph.OutlineLevel() < 10)
-            paragraph.Range().ListFormat().RemoveNumbers(&missing);
+        if (paragraph.OutlineLevel() >= 10)
+            continue;
+        // The collection is live: a paragraph that leaves the list takes its index with it, and the next list
+        // paragraph moves up into that index.
+        const int32_t before = listParagraphs.Count();
+        paragraph.Range().ListFormat().RemoveNumbers(&missing);
+        if (listParagraphs.Count() < before)
+            --i;
     }
 }
 

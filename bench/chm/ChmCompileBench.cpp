@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Generate(const fs::path& folder, int pages, std::size_t pageBytes, bool chinese) {
+void Generate(const fs::path& folder, int pages, size_t pageBytes, bool chinese) {
     fs::remove_all(folder);
     fs::create_directories(folder);
     std::mt19937 random(42);
@@ -41,9 +41,8 @@ void Generate(const fs::path& folder, int pages, std::size_t pageBytes, bool chi
             "<html><head><meta charset=utf-8><title>Topic " + std::to_string(page) + "</title></head><body>";
         while (html.size() < pageBytes) {
             html += "<p class=MsoNormal style='margin-left:21pt'>";
-            for (int w = 0; w < 12; ++w) {
+            for (int w = 0; w < 12; ++w)
                 html += std::string(kWords[random() % wordCount]) + " ";
-            }
             html += std::to_string(random() % 100000) + "</p>\r\n";
         }
         html += "</body></html>";
@@ -67,27 +66,24 @@ double Seconds(const std::chrono::steady_clock::time_point& start) {
 void MeasureIndexBuild(const char* label, const fs::path& folder) {
     std::vector<std::string> names;
     std::vector<std::string> bytes;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        if (entry.path().extension() == ".html") {
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".html")
             names.push_back(entry.path().filename().string());
-        }
-    }
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
         std::ifstream stream(folder / name, std::ios::binary);
         bytes.emplace_back(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
     }
-    std::vector<chm::PageToRead> pages;
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    std::vector<PageToRead> pages;
+    for (size_t i = 0; i < names.size(); ++i)
         pages.push_back({names[i], bytes[i]});
-    }
     const auto best = [&](unsigned threads, bool index) {
         double fastest = 1e9;
-        std::size_t size = 0;
+        size_t size = 0;
         for (int run = 0; run < 3; ++run) {
             const auto start = std::chrono::steady_clock::now();
-            chm::FullTextIndex search(936);
-            chm::ReadPages(pages, 936, index ? &search : nullptr, threads);
+            FullTextIndex search(936);
+            ReadPages(pages, 936, index ? &search : nullptr, threads);
             size = index ? search.Build().size() : 0;
             fastest = std::min(fastest, Seconds(start));
         }
@@ -133,16 +129,13 @@ void Compare(const std::string& label, const fs::path& folder, const std::string
     for (int round = 0; round < 3; ++round) {
         std::uintmax_t size = 0;
         processTime = std::min(processTime, Timed(folder, size, [&] { return run(OurCommand().string()); }));
-        ourTime = std::min(ourTime, Timed(folder, ourSize, [&] {
-                               return chm::CompileHelpProject((folder / projectName).string(), {});
-                           }));
-        if (keep && ourSize != 0) {
+        ourTime = std::min(
+            ourTime, Timed(folder, ourSize, [&] { return CompileHelpProject((folder / projectName).string(), {}); }));
+        if (keep && ourSize != 0)
             fs::rename(folder / "out.chm", folder / "ours.chm");
-        }
         theirTime = std::min(theirTime, Timed(folder, theirSize, [&] { return run("chmcmd"); }));
-        if (keep && theirSize != 0) {
+        if (keep && theirSize != 0)
             fs::rename(folder / "out.chm", folder / "chmcmd.chm");
-        }
     }
     fs::remove(folder / "out.chm");
     std::printf("%-26s ours %7.3f s (process %7.3f s) %10ju bytes | chmcmd %7.3f s %10ju bytes | %5.1fx faster "
@@ -177,8 +170,7 @@ int main(int argc, char** argv) {
     Measure("large", root / "large", keep);
     Generate(root / "large-english", 2000, 10000, false);
     Measure("large-english", root / "large-english", keep);
-    if (!keep) {
+    if (!keep)
         fs::remove_all(root);
-    }
     return 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves corpus documents whole through the document server and puts a screenshot of each page (headless Chromium)
 # beside LibreOffice's rendering of the same document (first PDF page). Needs chromium, libreoffice-writer-nogui,
-# poppler-utils and a build with save_whole_document. Usage: make-screenshots.sh BUILD_DIR CORPUS_DIR
+# poppler-utils and a build with save_whole_document. LibreOffice's rendering depends on the document alone and is made
+# only when it is missing (delete NAME.libreoffice.png to make it again). Usage: make-screenshots.sh BUILD_DIR CORPUS_DIR
 set -euo pipefail
 build=${1:?build folder}
 corpus=${2:?corpus folder}
@@ -30,8 +31,9 @@ for entry in "${documents[@]}"; do
     chromium --headless --no-sandbox --disable-gpu --disable-background-networking --disable-component-update \
         --disable-sync --no-first-run --hide-scrollbars --user-data-dir="$(mktemp -d -p "$work")" \
         --window-size=800,1000 --screenshot="$out/$name.html.png" "file://$work/$name.html" 2>/dev/null
-    cp "$source" "$work/$name.docx"
+    [ -e "$out/$name.libreoffice.png" ] && continue
+    cp "$source" "$work/$name.${source##*.}"
     soffice -env:UserInstallation="file://$work/profile" --headless --convert-to pdf --outdir "$work" \
-        "$work/$name.docx" >/dev/null 2>&1
+        "$work/$name.${source##*.}" >/dev/null 2>&1
     pdftoppm -png -r 72 -f 1 -l 1 -singlefile "$work/$name.pdf" "$out/$name.libreoffice"
 done

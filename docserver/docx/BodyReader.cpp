@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <sstream>
 
 namespace {
 
@@ -90,6 +91,78 @@ std::vector<pugi::xml_node> WrappedChildren(const pugi::xml_node& parent) {
     return children;
 }
 
+// A length of a VML shape's style ("72pt", "1.5in", "2cm", "10mm", "96px", a plain number being pixels) in EMU;
+// 0 when it cannot be read.
+int64_t VmlLength(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || !(value > 0) || value > 1e6)
+        return 0;
+    const std::string unit = end;
+    const double perUnit = unit == "pt"   ? 12700
+                           : unit == "in" ? 914400
+                           : unit == "cm" ? 360000
+                           : unit == "mm" ? 36000
+                           : unit == "pc" ? 152400
+                                          : 9525;
+    return static_cast<int64_t>(value * perUnit + 0.5);
+}
+
+// The width and height a VML shape's style gives it, as Word sizes the picture it holds.
+void VmlShapeSize(const pugi::xml_node& shape, int64_t& width, int64_t& height) {
+    const std::string style = AttributeText(shape, "style");
+    size_t at = 0;
+    while (at < style.size()) {
+        size_t end = style.find(';', at);
+        if (end == std::string::npos)
+            end = style.size();
+        const std::string declaration = style.substr(at, end - at);
+        at = end + 1;
+        const size_t colon = declaration.find(':');
+        if (colon == std::string::npos)
+            continue;
+        std::string name = declaration.substr(0, colon);
+        std::erase(name, ' ');
+        std::string value = declaration.substr(colon + 1);
+        std::erase(value, ' ');
+        if (name == "width")
+            width = VmlLength(value);
+        else if (name == "height")
+            height = VmlLength(value);
+    }
+}
+
+// A VML colour: "#RRGGBB" (optionally followed by a palette index), "#RGB", or one of the basic names.
+int VmlColor(std::string text) {
+    if (const size_t space = text.find(' '); space != std::string::npos)
+        text.resize(space);
+    if (text.size() == 4 && text[0] == '#')
+        text = std::string("#") + text[1] + text[1] + text[2] + text[2] + text[3] + text[3];
+    if (text.size() == 7 && text[0] == '#')
+        return ColorNumber(text.substr(1));
+    static const std::pair<const char*, const char*> kNames[] = {
+        {"white", "FFFFFF"},  {"black", "000000"}, {"red", "FF0000"},    {"green", "008000"}, {"blue", "0000FF"},
+        {"yellow", "FFFF00"}, {"gray", "808080"},  {"silver", "C0C0C0"}, {"navy", "000080"},  {"lime", "00FF00"}};
+    for (const auto& [name, hex] : kNames)
+        if (text == name)
+            return ColorNumber(hex);
+    return -1;
+}
+
+// The fill behind a text box's text: its DrawingML shape's solid fill or its VML shape's fill colour; -1 for none.
+int TextBoxFill(const pugi::xml_node& content) {
+    const pugi::xml_node holder = content.parent(); // wps:txbx or v:textbox
+    const pugi::xml_node shape = holder.parent();
+    if (IsElement(holder, "txbx")) {
+        const pugi::xml_node fill = Child(Child(shape, "spPr"), "solidFill");
+        return ColorNumber(AttributeText(Child(fill, "srgbClr"), "val"));
+    }
+    const std::string filled = AttributeText(shape, "filled");
+    if (filled == "f" || filled == "false")
+        return -1;
+    return VmlColor(AttributeText(shape, "fillcolor"));
+}
+
 } // namespace
 
 std::vector<std::u16string> SplitFieldInstruction(const std::u16string& instruction) {
@@ -144,6 +217,23 @@ bool BodyReader::TooDeep(int depth) {
 }
 
 bool BodyReader::Read(const pugi::xml_node& container) {
+    // A paragraph entry is a few hundred bytes; growing the table by doubling would hold up to three times the final
+    // size at once in a document of a million paragraphs. One walk over the tree counts them first.
+    size_t paragraphElements = 0;
+    for (pugi::xml_node node = container.first_child(); node;) {
+        if (node.type() == pugi::node_element && IsElement(node, "p"))
+            ++paragraphElements;
+        else if (node.first_child() && node.type() == pugi::node_element) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && !node.next_sibling() && node != container)
+            node = node.parent();
+        if (!node || node == container)
+            break;
+        node = node.next_sibling();
+    }
+    story_.paragraphs.reserve(story_.paragraphs.size() + paragraphElements + 1);
     ReadBlocks(container, 0);
     if (failed_)
         return false;
@@ -231,6 +321,9 @@ void BodyReader::ReadTable(const pugi::xml_node& table, int depth) {
             ReadBookmarkEnd(rowNode);
         if (!IsElement(rowNode, "tr") || failed_)
             continue;
+        // A row deleted with changes tracked is not shown, as its deleted text is not.
+        if (Child(Child(rowNode, "trPr"), "del"))
+            continue;
         TableRow row;
         ReadRowFormat(Child(rowNode, "trPr"), row);
         for (const pugi::xml_node& cellElement : WrappedChildren(rowNode)) {
@@ -289,8 +382,16 @@ void BodyReader::ReadInline(const pugi::xml_node& node, const RunFormat& inherit
     } else if (std::strcmp(name, "sdt") == 0) {
         ReadInline(Child(node, "sdtContent"), inherited, depth + 1);
     } else if (std::strcmp(name, "oMathPara") == 0 || std::strcmp(name, "oMath") == 0) {
+        EquationSpan equation;
+        equation.start = Position();
         for (const pugi::xpath_node& text : node.select_nodes(".//*[local-name()='t']"))
             Append(Utf8ToUtf16(text.node().text().get()), inherited);
+        equation.end = Position();
+        std::ostringstream markup;
+        node.print(markup, "", pugi::format_raw);
+        equation.markup = markup.str();
+        if (equation.end > equation.start)
+            story_.equations.push_back(std::move(equation));
     } else if (!IsSkipped(name)) {
         for (pugi::xml_node child = node.first_child(); child && !failed_; child = child.next_sibling())
             ReadInline(child, inherited, depth + 1);
@@ -371,7 +472,7 @@ void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format
             continue;
         // Text boxes keep their text in a story of their own in Word, so it is not read into this one.
         if (std::strcmp(name, "txbxContent") == 0) {
-            textBoxes_.push_back(PendingTextBox{child, Position()});
+            textBoxes_.push_back(PendingTextBox{child, Position(), TextBoxFill(child)});
             continue;
         }
         if (std::strcmp(name, "inline") == 0 || std::strcmp(name, "anchor") == 0) {
@@ -387,15 +488,15 @@ void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format
             std::string id = AttributeText(child, "id");
             if (id.empty())
                 id = AttributeText(child, "embed");
-            if (!id.empty())
-                AddPicture(id, false, child, format);
+            if (!id.empty() && AddPicture(id, false, child, format))
+                VmlShapeSize(node, story_.pictures.back().widthEmu, story_.pictures.back().heightEmu);
             continue;
         }
         ReadDrawing(child, format, depth + 1);
     }
 }
 
-void BodyReader::AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
+bool BodyReader::AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
                             const RunFormat& format) {
     PictureSpan picture;
     picture.anchored = anchored;
@@ -425,13 +526,14 @@ void BodyReader::AddPicture(const std::string& relationshipId, bool anchored, co
         } else {
             failed_ = true;
             message_ = bytes.message;
-            return;
+            return false;
         }
     }
     if (!anchored)
         Append(std::u16string(1, kPictureChar), format);
     picture.end = Position();
     story_.pictures.push_back(std::move(picture));
+    return true;
 }
 
 void BodyReader::ReadHyperlink(const pugi::xml_node& link, const RunFormat& inherited, int depth) {

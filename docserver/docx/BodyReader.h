@@ -36,6 +36,7 @@ public:
     struct PendingTextBox {
         pugi::xml_node content; // w:txbxContent
         int32_t position = 0;
+        int32_t fill = -1; // the box's background colour, -1 for none
     };
     const std::vector<PendingTextBox>& textBoxes() const { return textBoxes_; }
 
@@ -58,7 +59,8 @@ private:
     void SeparateField();
     void EndField();
     void FieldBecomesLink(const std::u16string& instruction, int32_t start, int32_t end);
-    void AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
+    // False when the picture could not be added (the reading failed).
+    bool AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
                     const RunFormat& format);
     void Append(const std::u16string& text, const RunFormat& format);
     // True while any open field is still reading its code: a field nested in another's code shows nothing either.

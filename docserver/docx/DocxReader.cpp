@@ -57,6 +57,7 @@ public:
         const XmlParseResult parsed = ParseXmlPart(xml, main.data, mainPart);
         if (!parsed.ok)
             return Fail(parsed.message);
+        main = PackagePartResult{}; // the parsed tree holds its own copy of the text
         if (!IsElement(xml.document_element(), "document")) {
             result_.notWordDocument = true;
             return Fail("its main part is not a Word document body");
@@ -187,7 +188,7 @@ private:
             reader.SetNoteStories(&footnotes_, &endnotes_);
             if (!reader.Read(box.content))
                 return Fail(reader.message());
-            document_.stories[kMainStory].textBoxes.push_back(TextBoxSpan{box.position, box.position, index});
+            document_.stories[kMainStory].textBoxes.push_back(TextBoxSpan{box.position, box.position, index, box.fill});
         }
         return true;
     }

@@ -7,10 +7,29 @@
 
 namespace {
 
+// A level's number format. Newer Word writes formats older ones lack inside mc:AlternateContent: a custom format of
+// zero-padded numbers ("001, 002, 003, ...") is read as decimal with that many digits, anything else by its fallback.
+std::string LevelFormat(const pugi::xml_node& level) {
+    if (Child(level, "numFmt"))
+        return ChildValue(level, "numFmt", "decimal");
+    const pugi::xml_node alternatives = Child(level, "AlternateContent");
+    const pugi::xml_node chosen = Child(Child(alternatives, "Choice"), "numFmt");
+    if (AttributeText(chosen, "val") == "custom") {
+        const std::string pattern = AttributeText(chosen, "format");
+        const size_t width = pattern.find_first_not_of("0123456789");
+        const std::string first = pattern.substr(0, width);
+        if (first.size() >= 2 && first.size() <= 9 && first.front() == '0')
+            return first.size() == 2 ? "decimalZero" : "decimalZero" + std::to_string(first.size());
+    } else if (chosen) {
+        return ChildValue(Child(alternatives, "Choice"), "numFmt", "decimal");
+    }
+    return ChildValue(Child(alternatives, "Fallback"), "numFmt", "decimal");
+}
+
 NumberingLevel ReadLevel(const pugi::xml_node& node) {
     NumberingLevel level;
     level.start = ChildInt(node, "start", 1);
-    level.format = ChildValue(node, "numFmt", "decimal");
+    level.format = LevelFormat(node);
     level.text = Utf8ToUtf16(ChildValue(node, "lvlText"));
     level.restartAfter = ChildInt(node, "lvlRestart", -1);
     level.legal = OnOff(node, "isLgl") == 1;

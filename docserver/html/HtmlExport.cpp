@@ -30,7 +30,7 @@ fs::path PictureFolderOf(const fs::path& page) {
     return page.parent_path() / (page.stem().string() + ".files");
 }
 
-HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requested) {
+HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requested, const MetafileCache* metafiles) {
     HtmlSaveResult result;
     std::error_code error;
     const fs::path page = fs::absolute(requested, error);
@@ -48,7 +48,7 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
         return result;
     }
     const fs::path folder = PictureFolderOf(page);
-    HtmlPage html = WriteHtmlPage(document, folder.filename().string());
+    HtmlPage html = WriteHtmlPage(document, folder.filename().string(), metafiles);
     result.warnings = std::move(html.warnings);
 
     const fs::path pageTemporary = TemporaryBeside(page);

@@ -3,6 +3,7 @@
 // it. Both are written under temporary names and renamed into place, so a failed save leaves no half-written page;
 // nothing outside the page and its folder is touched.
 
+#include "docserver/html/MetafileConverter.h"
 #include "docserver/model/DocumentModel.h"
 
 #include <filesystem>
@@ -15,7 +16,9 @@ struct HtmlSaveResult {
     std::vector<std::string> warnings;
 };
 
-HtmlSaveResult SaveDocumentAsHtml(const Document& document, const std::filesystem::path& page);
+// Metafiles come from the cache when it holds them.
+HtmlSaveResult SaveDocumentAsHtml(const Document& document, const std::filesystem::path& page,
+                                  const MetafileCache* metafiles = nullptr);
 
 // The picture folder of a page: "0.html" -> "0.files".
 std::filesystem::path PictureFolderOf(const std::filesystem::path& page);

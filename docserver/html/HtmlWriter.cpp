@@ -3,6 +3,7 @@
 #include "docserver/html/HtmlFormat.h"
 #include "docserver/html/HtmlTableFormat.h"
 #include "docserver/html/HtmlText.h"
+#include "docserver/html/MathHtml.h"
 #include "docserver/html/PictureExport.h"
 #include "docserver/model/Numbering.h"
 #include "docserver/model/StyleSheet.h"
@@ -79,8 +80,8 @@ int Pixels(int64_t emu) {
 
 class HtmlWriter {
 public:
-    HtmlWriter(const Document& document, std::string folderName)
-        : document_(document), folderName_(std::move(folderName)) {}
+    HtmlWriter(const Document& document, std::string folderName, const MetafileCache* metafiles)
+        : document_(document), folderName_(std::move(folderName)), metafiles_(metafiles) {}
 
     HtmlPage Write() {
         if (!document_.stories.empty()) {
@@ -164,7 +165,7 @@ private:
         std::vector<std::vector<int>> columns(table.rows.size());
         int columnCount = 0;
         for (size_t r = 0; r < table.rows.size(); ++r) {
-            int column = 0;
+            int column = table.rows[r].gridBefore;
             for (const TableCell& cell : table.rows[r].cells) {
                 columns[r].push_back(column);
                 column += cell.gridSpan;
@@ -183,6 +184,10 @@ private:
                 continue;
             body_ += RowOpening(table.rows[r]);
             body_ += kEol;
+            // The grid columns a row leaves out before its first cell stay empty, without borders.
+            if (const int before = table.rows[r].gridBefore; before > 0)
+                body_ += "<td" + std::string(before > 1 ? " colspan=\"" + std::to_string(before) + "\"" : "") +
+                         " style=\"border:none;\"></td>" + kEol;
             std::set<int> stillOpen;
             for (size_t c = 0; c < table.rows[r].cells.size(); ++c) {
                 const TableCell& cell = table.rows[r].cells[c];
@@ -400,7 +405,10 @@ private:
             if (box.start < from || box.start >= to || box.story <= kMainStory ||
                 box.story >= static_cast<int>(document_.stories.size()))
                 continue;
-            body_ += "<div class=\"TextBox\" style=\"border:0.75pt solid #000000;padding:3.6pt 7.2pt;margin:3pt 0;\">";
+            body_ += "<div class=\"TextBox\" style=\"border:0.75pt solid #000000;padding:3.6pt 7.2pt;margin:3pt 0;";
+            if (box.fill >= 0)
+                body_ += "background-color:" + CssColor(box.fill) + ";";
+            body_ += "\">";
             body_ += kEol;
             StoryState* outer = current_;
             const TableCell* outerCell = cell_;
@@ -469,6 +477,12 @@ private:
         for (const PictureSpan& picture : story.pictures)
             if (picture.anchored && picture.start >= start && picture.start <= end)
                 cuts.insert(picture.start);
+        for (const EquationSpan& equation : story.equations)
+            if (equation.start >= start && equation.end <= end) {
+                cuts.insert(equation.start);
+                cuts.insert(equation.end);
+            }
+        int32_t equationEnd = start; // text up to here was written as an equation
 
         OpenLink open;
         std::string linkCss;
@@ -501,12 +515,27 @@ private:
             if (!run)
                 continue;
             const RunFormat effective = ShownRun(styleId, run->format);
-            if (effective.hidden)
+            if (effective.hidden || position < equationEnd)
                 continue;
+            if (const EquationSpan* equation = EquationAt(position, *next)) {
+                if (const std::string markup = MathToHtml(equation->markup); !markup.empty()) {
+                    body_ += markup;
+                    afterSpace_ = false;
+                    equationEnd = equation->end;
+                    continue;
+                }
+            }
             WriteText(position, *next, effective, open.link ? linkBase : paragraphRun, open.link != nullptr);
         }
         if (open.link)
             body_ += "</a>";
+    }
+
+    const EquationSpan* EquationAt(int32_t position, int32_t limit) const {
+        for (const EquationSpan& equation : S().equations)
+            if (equation.start == position && equation.end >= limit)
+                return &equation;
+        return nullptr;
     }
 
     const RunSpan* RunAt(int32_t position) const {
@@ -652,7 +681,7 @@ private:
             body_ += std::string("<hr class=\"Rule\" align=\"center\" size=\"2\" noshade width=\"") + width + "\">";
             return;
         }
-        const ExportedPicture exported = ExportPicture(picture, document_.allowPng);
+        const ExportedPicture exported = ExportPicture(picture, document_.allowPng, metafiles_);
         if (!exported.warning.empty())
             warnings_.push_back(exported.warning);
         int width = Pixels(picture.widthEmu);
@@ -799,6 +828,7 @@ private:
 
     const Document& document_;
     std::string folderName_;
+    const MetafileCache* metafiles_ = nullptr;
     StoryState* current_ = nullptr;
     const TableCell* cell_ = nullptr; // the table cell being written, if any
     std::string body_;
@@ -816,6 +846,6 @@ private:
 
 } // namespace
 
-HtmlPage WriteHtmlPage(const Document& document, const std::string& folderName) {
-    return HtmlWriter(document, folderName).Write();
+HtmlPage WriteHtmlPage(const Document& document, const std::string& folderName, const MetafileCache* metafiles) {
+    return HtmlWriter(document, folderName, metafiles).Write();
 }

@@ -3,6 +3,7 @@
 // paragraphs and headings with their style formatting, list numbers as text, tables, pictures, links, bookmark
 // anchors, horizontal rules, breaks, and the notes collected at the foot. Nothing is written to disk here.
 
+#include "docserver/html/MetafileConverter.h"
 #include "docserver/model/DocumentModel.h"
 
 #include <cstdint>
@@ -21,4 +22,6 @@ struct HtmlPage {
 };
 
 // folderName is the page's picture folder as the page links to it ("0.files").
-HtmlPage WriteHtmlPage(const Document& document, const std::string& folderName);
+// Metafiles come from the cache when it holds them.
+HtmlPage WriteHtmlPage(const Document& document, const std::string& folderName,
+                       const MetafileCache* metafiles = nullptr);

@@ -2,8 +2,17 @@
 
 #include "docserver/package/ExternalProgram.h"
 
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -19,44 +28,142 @@ bool StartsAsPng(const std::vector<uint8_t>& bytes) {
     return bytes.size() > 8 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G';
 }
 
+// Equation Editor previews draw their accents and operators in its own font; wmf2gd, which lacks it, would draw
+// the plain letters behind those glyphs ("&&" for dots), while LibreOffice maps the font to its own symbols.
+bool UsesEquationFont(const std::vector<uint8_t>& bytes) {
+    static constexpr std::string_view kFont = "MT Extra";
+    return std::search(bytes.begin(), bytes.end(), kFont.begin(), kFont.end()) != bytes.end();
+}
+
+void AppendBytes(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(context);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out->insert(out->end(), bytes, bytes + size);
+}
+
+// The part of a page picture that differs from its top left corner (the page), with a pixel's border; the picture
+// as it was when it is all page or cannot be read.
+std::vector<uint8_t> CropToDrawing(std::vector<uint8_t> png) {
+    if (!StartsAsPng(png) || png.size() > static_cast<size_t>(INT32_MAX))
+        return png;
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels) ||
+        static_cast<int64_t>(width) * height > 40'000'000)
+        return png;
+    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+        stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 4),
+        stbi_image_free);
+    if (!pixels)
+        return png;
+    const auto at = [&](int x, int y) { return pixels.get() + (static_cast<size_t>(y) * width + x) * 4; };
+    const stbi_uc* page = at(0, 0);
+    int left = width, right = -1, top = height, bottom = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (std::memcmp(at(x, y), page, 4) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right < 0)
+        return png;
+    left = std::max(left - 1, 0);
+    top = std::max(top - 1, 0);
+    right = std::min(right + 1, width - 1);
+    bottom = std::min(bottom + 1, height - 1);
+    if (left == 0 && top == 0 && right == width - 1 && bottom == height - 1)
+        return png;
+    std::vector<uint8_t> cropped;
+    stbi_write_png_to_func(AppendBytes, &cropped, right - left + 1, bottom - top + 1, 4, at(left, top), width * 4);
+    return StartsAsPng(cropped) ? cropped : png;
+}
+
 } // namespace
 
 MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool enhanced) {
-    MetafileConversion result;
-    const fs::path wmf2gd = enhanced ? fs::path() : FindProgram("wmf2gd");
+    return ConvertMetafilesToPng({MetafileInput{&bytes, enhanced}}).front();
+}
+
+std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<MetafileInput>& metafiles) {
+    std::vector<MetafileConversion> results(metafiles.size());
+    if (metafiles.empty())
+        return results;
+    const bool anyWmf =
+        std::any_of(metafiles.begin(), metafiles.end(), [](const MetafileInput& input) { return !input.enhanced; });
+    const fs::path wmf2gd = anyWmf ? FindProgram("wmf2gd") : fs::path();
     const fs::path soffice = FindProgram("soffice");
-    if (wmf2gd.empty() && soffice.empty()) {
-        result.message = enhanced ? "no EMF converter (LibreOffice) is installed"
-                                  : "no WMF converter (wmf2gd from libwmf-bin, or LibreOffice) is installed";
-        return result;
-    }
     std::string folderTemplate = (fs::temp_directory_path() / "leafbind-metafile-XXXXXX").string();
-    if (!mkdtemp(folderTemplate.data())) {
-        result.message = "no temporary folder could be made for converting a metafile";
-        return result;
+    if ((wmf2gd.empty() && soffice.empty()) || !mkdtemp(folderTemplate.data())) {
+        for (size_t i = 0; i < metafiles.size(); ++i)
+            results[i].message = wmf2gd.empty() && soffice.empty()
+                                     ? (metafiles[i].enhanced ? "no EMF converter (LibreOffice) is installed"
+                                                              : "no WMF converter (wmf2gd from libwmf-bin, or "
+                                                                "LibreOffice) is installed")
+                                     : "no temporary folder could be made for converting a metafile";
+        return results;
     }
     const fs::path folder = folderTemplate;
-    const fs::path source = folder / (enhanced ? "picture.emf" : "picture.wmf");
-    std::ofstream(source, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    const fs::path target = folder / "picture.png";
-    if (!wmf2gd.empty() &&
-        RunProgram({wmf2gd.string(), "-t", "png", "-o", target.string(), source.string()}, std::chrono::seconds(30)))
-        result.png = ReadAll(target);
-    if (!StartsAsPng(result.png) && !soffice.empty()) {
-        // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
-        const std::string profile = "-env:UserInstallation=file://" + (folder / "profile").string();
-        if (RunProgram({soffice.string(), profile, "--headless", "--convert-to", "png", "--outdir", folder.string(),
-                        source.string()},
-                       std::chrono::seconds(90)))
-            result.png = ReadAll(target);
+    std::vector<size_t> forOffice;
+    for (size_t i = 0; i < metafiles.size(); ++i) {
+        const std::string stem = "picture" + std::to_string(i);
+        const fs::path source = folder / (stem + (metafiles[i].enhanced ? ".emf" : ".wmf"));
+        std::ofstream(source, std::ios::binary)
+            .write(reinterpret_cast<const char*>(metafiles[i].bytes->data()),
+                   static_cast<std::streamsize>(metafiles[i].bytes->size()));
+        const fs::path target = folder / (stem + ".png");
+        if (!metafiles[i].enhanced && !wmf2gd.empty() && !UsesEquationFont(*metafiles[i].bytes) &&
+            RunProgram({wmf2gd.string(), "-t", "png", "-o", target.string(), source.string()},
+                       std::chrono::seconds(30)))
+            results[i].png = ReadAll(target);
+        if (!StartsAsPng(results[i].png))
+            forOffice.push_back(i);
     }
-    result.ok = StartsAsPng(result.png);
-    if (!result.ok) {
-        result.png.clear();
-        result.message = "the installed converter could not convert this metafile";
+    if (!forOffice.empty() && !soffice.empty()) {
+        // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
+        const fs::path out = folder / "office";
+        std::vector<std::string> command = {soffice.string(),
+                                            "-env:UserInstallation=file://" + (folder / "profile").string(),
+                                            "--headless",
+                                            "--convert-to",
+                                            "png",
+                                            "--outdir",
+                                            out.string()};
+        for (size_t i : forOffice)
+            command.push_back(
+                (folder / ("picture" + std::to_string(i) + (metafiles[i].enhanced ? ".emf" : ".wmf"))).string());
+        const auto limit = std::chrono::seconds(90 + 10 * std::min<size_t>(forOffice.size(), 200));
+        RunProgram(command, limit); // some files may convert even when another fails
+        for (size_t i : forOffice)
+            results[i].png = CropToDrawing(ReadAll(out / ("picture" + std::to_string(i) + ".png")));
+    }
+    for (MetafileConversion& result : results) {
+        result.ok = StartsAsPng(result.png);
+        if (!result.ok) {
+            result.png.clear();
+            result.message = soffice.empty() && wmf2gd.empty()
+                                 ? "no converter is installed"
+                                 : "the installed converter could not convert this metafile";
+        }
     }
     std::error_code ignored;
     fs::remove_all(folder, ignored);
-    return result;
+    return results;
+}
+
+void MetafileCache::Prepare(const std::vector<MetafileInput>& metafiles) {
+    std::vector<MetafileInput> missing;
+    for (const MetafileInput& input : metafiles)
+        if (input.bytes && !done_.count(*input.bytes) &&
+            std::none_of(missing.begin(), missing.end(),
+                         [&](const MetafileInput& queued) { return *queued.bytes == *input.bytes; }))
+            missing.push_back(input);
+    std::vector<MetafileConversion> converted = ConvertMetafilesToPng(missing);
+    for (size_t i = 0; i < missing.size(); ++i)
+        done_.emplace(*missing[i].bytes, std::move(converted[i]));
+}
+
+const MetafileConversion* MetafileCache::Find(const std::vector<uint8_t>& bytes) const {
+    const auto found = done_.find(bytes);
+    return found == done_.end() ? nullptr : &found->second;
 }

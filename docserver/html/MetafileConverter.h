@@ -1,8 +1,10 @@
 #pragma once
 // Windows metafiles (EMF, WMF) to PNG with a converter found on the machine at run time: wmf2gd (libwmf) for WMF,
-// LibreOffice for both. Each runs in a private temporary folder, removed afterwards, with a time limit.
+// LibreOffice for both. Each runs in a private temporary folder, removed afterwards, with a time limit. LibreOffice
+// draws a metafile on a whole page, so its picture is cut to what the metafile draws.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,3 +15,23 @@ struct MetafileConversion {
 };
 
 MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool enhanced);
+
+struct MetafileInput {
+    const std::vector<uint8_t>* bytes = nullptr;
+    bool enhanced = false; // EMF, else WMF
+};
+
+// Converts many metafiles with one LibreOffice start at most; one result per input, in order.
+std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<MetafileInput>& metafiles);
+
+// Conversions kept by the metafile's bytes, so the pages cut from one document share one converter run.
+class MetafileCache {
+public:
+    // Converts, in one run, those of the metafiles not converted yet.
+    void Prepare(const std::vector<MetafileInput>& metafiles);
+    // The conversion of these bytes, or nullptr when they were never prepared.
+    const MetafileConversion* Find(const std::vector<uint8_t>& bytes) const;
+
+private:
+    std::map<std::vector<uint8_t>, MetafileConversion> done_;
+};

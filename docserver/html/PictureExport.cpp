@@ -4,6 +4,7 @@
 
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
+#include <zlib.h>
 
 #include <memory>
 
@@ -62,6 +63,69 @@ std::string Decode(const std::vector<uint8_t>& bytes, DecodedImage& image) {
     return {};
 }
 
+uint32_t BigEndian(const uint8_t* at) {
+    return uint32_t{at[0]} << 24 | uint32_t{at[1]} << 16 | uint32_t{at[2]} << 8 | at[3];
+}
+
+bool ValidPngFormat(uint8_t bitDepth, uint8_t colourType) {
+    switch (colourType) {
+    case 0: // grey
+        return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8 || bitDepth == 16;
+    case 3: // palette
+        return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8;
+    case 2: // RGB
+    case 4: // grey and alpha
+    case 6: // RGBA
+        return bitDepth == 8 || bitDepth == 16;
+    default:
+        return false;
+    }
+}
+
+// A PNG that is copied unchanged needs no pixels, only proof that it is whole: every chunk's checksum, a sound
+// header first, image data, and the end chunk. Decoding a screenshot in full costs several times this.
+std::string CheckPng(const std::vector<uint8_t>& bytes, int& width, int& height) {
+    const std::string damaged = "is damaged and cannot be read";
+    size_t at = 8; // past the signature
+    bool sawHeader = false, sawPalette = false, sawData = false;
+    uint8_t colourType = 0;
+    while (at + 12 <= bytes.size()) {
+        const uint32_t length = BigEndian(&bytes[at]);
+        if (length > 0x7FFFFFFFu || bytes.size() - at - 12 < length)
+            return damaged;
+        const uint8_t* type = &bytes[at + 4];
+        const uint8_t* data = type + 4;
+        const uLong crc = crc32(crc32(0, nullptr, 0), type, length + 4);
+        if (crc != BigEndian(data + length))
+            return damaged;
+        const std::string name(type, type + 4);
+        if (!sawHeader) {
+            if (name != "IHDR" || length != 13)
+                return damaged;
+            const uint32_t w = BigEndian(data), h = BigEndian(data + 4);
+            if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu || !ValidPngFormat(data[8], data[9]) ||
+                data[10] != 0 || data[11] != 0 || data[12] > 1)
+                return damaged;
+            if (static_cast<int64_t>(w) * h > kMaxPicturePixels)
+                return "is too large to convert (" + std::to_string(w) + " x " + std::to_string(h) + " pixels)";
+            width = static_cast<int>(w);
+            height = static_cast<int>(h);
+            colourType = data[9];
+            sawHeader = true;
+        } else if (name == "PLTE") {
+            sawPalette = true;
+        } else if (name == "IDAT") {
+            if (colourType == 3 && !sawPalette)
+                return damaged;
+            sawData = true;
+        } else if (name == "IEND") {
+            return sawData ? std::string() : damaged;
+        }
+        at += 12 + length;
+    }
+    return damaged; // cut short before its end chunk
+}
+
 void AppendBytes(void* context, void* data, int size) {
     auto* out = static_cast<std::vector<uint8_t>*>(context);
     const auto* bytes = static_cast<const uint8_t*>(data);
@@ -77,6 +141,16 @@ std::vector<uint8_t> EncodePng(const DecodedImage& image) {
 
 ExportedPicture FromRaster(const std::vector<uint8_t>& bytes, PictureKind kind, bool allowPng) {
     ExportedPicture result;
+    if (kind == PictureKind::Png) {
+        if (const std::string problem = CheckPng(bytes, result.width, result.height); !problem.empty()) {
+            result.warning = "a PNG picture " + problem;
+            return result;
+        }
+        result.bytes = bytes;
+        result.extension = "png";
+        result.ok = true;
+        return result;
+    }
     DecodedImage image;
     if (const std::string problem = Decode(bytes, image); !problem.empty()) {
         result.warning = "a " + KindName(kind) + " picture " + problem;
@@ -84,11 +158,10 @@ ExportedPicture FromRaster(const std::vector<uint8_t>& bytes, PictureKind kind, 
     }
     result.width = image.width;
     result.height = image.height;
-    const bool keepBytes =
-        kind == PictureKind::Png || (!allowPng && (kind == PictureKind::Jpeg || kind == PictureKind::Gif));
+    const bool keepBytes = !allowPng && (kind == PictureKind::Jpeg || kind == PictureKind::Gif);
     if (keepBytes) {
         result.bytes = bytes;
-        result.extension = kind == PictureKind::Jpeg ? "jpg" : kind == PictureKind::Gif ? "gif" : "png";
+        result.extension = kind == PictureKind::Jpeg ? "jpg" : "gif";
     } else {
         result.bytes = EncodePng(image);
         result.extension = "png";
@@ -118,7 +191,17 @@ PictureKind SniffPictureKind(const std::vector<uint8_t>& bytes) {
     return PictureKind::Other;
 }
 
-ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng) {
+std::vector<MetafileInput> MetafilesOf(const Document& document) {
+    std::vector<MetafileInput> metafiles;
+    for (const Story& story : document.stories)
+        for (const PictureSpan& picture : story.pictures)
+            if (const PictureKind kind = SniffPictureKind(picture.bytes);
+                kind == PictureKind::Emf || kind == PictureKind::Wmf)
+                metafiles.push_back(MetafileInput{&picture.bytes, kind == PictureKind::Emf});
+    return metafiles;
+}
+
+ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng, const MetafileCache* metafiles) {
     const PictureKind kind = SniffPictureKind(picture.bytes);
     if (picture.bytes.empty()) {
         ExportedPicture missing;
@@ -128,7 +211,9 @@ ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng) {
     }
     if (kind == PictureKind::Emf || kind == PictureKind::Wmf) {
         ExportedPicture result;
-        const MetafileConversion converted = ConvertMetafileToPng(picture.bytes, kind == PictureKind::Emf);
+        const MetafileConversion* cached = metafiles ? metafiles->Find(picture.bytes) : nullptr;
+        const MetafileConversion converted =
+            cached ? *cached : ConvertMetafileToPng(picture.bytes, kind == PictureKind::Emf);
         if (!converted.ok) {
             result.warning =
                 "a " + KindName(kind) + " picture (/" + picture.part + ") is shown as a gap: " + converted.message;

@@ -2,6 +2,7 @@
 // A picture of the document as a file the help viewer shows: PNG, JPEG or GIF, decided by the picture's own bytes
 // (never by its part name) and by the page's AllowPNG option. What cannot be shown becomes a marked gap.
 
+#include "docserver/html/MetafileConverter.h"
 #include "docserver/model/DocumentModel.h"
 
 #include <cstdint>
@@ -25,5 +26,8 @@ struct ExportedPicture {
 };
 
 // With allowPng every raster picture is written as PNG; without it JPEG and GIF keep their bytes and the rest becomes
-// PNG. Metafiles are converted when a converter is installed.
-ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng);
+// PNG. Metafiles are converted when a converter is installed, taken from the cache when it holds them.
+ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng, const MetafileCache* metafiles = nullptr);
+
+// The metafiles (EMF, WMF) among a document's pictures, every story's.
+std::vector<MetafileInput> MetafilesOf(const Document& document);

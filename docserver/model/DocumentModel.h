@@ -3,9 +3,11 @@
 // code units, a paragraph table and span tables for runs, links, bookmarks, fields, pictures and tables. Positions
 // are offsets into the story string, as Word's character positions are.
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -132,7 +134,15 @@ struct NoteSpan {
 struct TextBoxSpan {
     int32_t start = 0; // zero width: the anchor
     int32_t end = 0;
-    int story = -1; // index into Document::stories
+    int story = -1;    // index into Document::stories
+    int32_t fill = -1; // the box's background, 0xBBGGRR, -1 none
+};
+
+// An equation: its text in the story is its plain reading; its own markup (OMML) tells how it is laid out.
+struct EquationSpan {
+    int32_t start = 0;
+    int32_t end = 0;
+    std::string markup; // the m:oMath or m:oMathPara element as XML
 };
 
 // w:tblW, w:tcW.
@@ -166,6 +176,7 @@ struct TableCell {
 
 struct TableRow {
     std::vector<TableCell> cells;
+    int gridBefore = 0;  // w:gridBefore: grid columns left empty before the first cell
     int heightTwips = 0; // w:trHeight, 0 automatic
     bool exactHeight = false;
 };
@@ -195,6 +206,7 @@ struct Story {
     std::vector<NoteSpan> notes;
     std::vector<TextBoxSpan> textBoxes;
     std::vector<TableSpan> tables;
+    std::vector<EquationSpan> equations;
 };
 
 // The parts of a table a table style formats on their own (w:tblStylePr), in the order Word lays them over each
@@ -243,6 +255,8 @@ struct Style {
     RunFormat run;
     BorderLine tableBorders[6]; // table styles: w:tblPr/w:tblBorders by BorderSide
     TableStyleFormat table;     // table styles: the rest of their formatting
+    // What the object model set on the style (Style.Font), kept when a pasted definition replaces the style's own.
+    RunFormat runChanges;
 };
 
 struct NumberingLevel {
@@ -257,14 +271,24 @@ struct NumberingLevel {
     std::string suffix = "tab";     // w:suff: what follows the number, "tab", "space" or "nothing"
 };
 
+// Where the counting of one list definition stands: each level's last number and whether it has counted since it last
+// restarted.
+struct ListCounters {
+    std::array<int, 9> value{};
+    std::array<bool, 9> used{};
+};
+
 struct AbstractNumbering {
     std::vector<NumberingLevel> levels; // up to 9
+    // A list copied out of another document starts counting where the original stood at the copied piece.
+    std::optional<ListCounters> reached;
 };
 
 struct NumberingInstance {
     int abstractId = 0;
     std::map<int, int> startOverrides;            // level -> start
     std::map<int, NumberingLevel> levelOverrides; // level -> whole level
+    bool startOverridesUsed = false;              // a copy of an instance whose overrides already restarted it
 };
 
 struct Numbering {

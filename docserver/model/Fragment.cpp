@@ -35,7 +35,8 @@ void CollectStyle(const Document& document, const std::string& id, std::set<std:
 
 } // namespace
 
-Fragment ExtractFragment(const Document& document, const Story& story, int32_t start, int32_t end) {
+Fragment ExtractFragment(const Document& document, const Story& story, int32_t start, int32_t end,
+                         const StoryLists* lists) {
     Fragment fragment;
     fragment.defaults = document.defaults;
     Story& out = fragment.story;
@@ -67,6 +68,9 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
     for (const BookmarkSpan& bookmark : story.bookmarks)
         if (Inside(bookmark, start, end))
             out.bookmarks.push_back(BookmarkSpan{bookmark.start - start, bookmark.end - start, bookmark.name});
+    for (const EquationSpan& equation : story.equations)
+        if (Inside(equation, start, end))
+            out.equations.push_back(EquationSpan{equation.start - start, equation.end - start, equation.markup});
     for (const FieldSpan& field : story.fields)
         if (Inside(field, start, end))
             out.fields.push_back(FieldSpan{field.start - start, field.end - start, field.instruction});
@@ -93,8 +97,8 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
         if (box.start >= start && box.start < end && box.story >= 0 &&
             static_cast<size_t>(box.story) < document.stories.size()) {
             fragment.stories.push_back(document.stories[static_cast<size_t>(box.story)]);
-            out.textBoxes.push_back(
-                TextBoxSpan{box.start - start, box.end - start, static_cast<int>(fragment.stories.size()) - 1});
+            out.textBoxes.push_back(TextBoxSpan{box.start - start, box.end - start,
+                                                static_cast<int>(fragment.stories.size()) - 1, box.fill});
         }
     for (const TableSpan& table : story.tables) {
         if (!Overlaps(table, start, end))
@@ -114,6 +118,7 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
             TableRow rowCopy;
             rowCopy.heightTwips = row.heightTwips;
             rowCopy.exactHeight = row.exactHeight;
+            rowCopy.gridBefore = row.gridBefore;
             for (const TableCell& cell : row.cells)
                 if (Overlaps(cell, start, end)) {
                     TableCell cellCopy = cell;
@@ -148,17 +153,34 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
             if (style->paragraph.numId > 0)
                 numIds.insert(style->paragraph.numId);
         }
+    const size_t firstParagraph = ParagraphIndexAt(story, start);
     for (int numId : numIds)
         if (auto instance = document.numbering.instances.find(numId); instance != document.numbering.instances.end()) {
-            fragment.numbering.instances[numId] = instance->second;
+            NumberingInstance& copy = fragment.numbering.instances[numId] = instance->second;
             if (auto abstract = document.numbering.abstracts.find(instance->second.abstractId);
-                abstract != document.numbering.abstracts.end())
-                fragment.numbering.abstracts[abstract->first] = abstract->second;
+                abstract != document.numbering.abstracts.end()) {
+                AbstractNumbering& abstractCopy = fragment.numbering.abstracts[abstract->first] = abstract->second;
+                if (lists)
+                    if (auto reached = CountersBefore(*lists, abstract->first, firstParagraph))
+                        abstractCopy.reached = reached;
+            }
+            if (lists)
+                if (auto used = lists->firstUse.find(numId);
+                    used != lists->firstUse.end() && used->second < firstParagraph)
+                    copy.startOverridesUsed = true;
         }
     return fragment;
 }
 
-Fragment TextFragment(const Story& story, int32_t position, const std::u16string& text) {
+Fragment TextFragment(const Story& story, int32_t position, const std::u16string& typed) {
+    // Word takes CR LF, CR and LF alike as the end of a paragraph.
+    std::u16string text;
+    text.reserve(typed.size());
+    for (size_t i = 0; i < typed.size(); ++i) {
+        if (typed[i] == u'\r' && i + 1 < typed.size() && typed[i + 1] == u'\n')
+            continue;
+        text += typed[i] == u'\n' ? kParagraphMark : typed[i];
+    }
     Fragment fragment;
     fragment.story.text = text;
     if (text.empty())
@@ -227,24 +249,32 @@ Fragment AdoptFragment(Document& document, Fragment fragment) {
     };
     for (const Style& style : fragment.styles) {
         const std::string& id = renamed[style.id];
-        if (FindStyle(document, id))
-            continue;
         Style copy = style;
         copy.id = id;
         copy.isDefault = false;
         rename(copy.basedOn);
         adoptParagraph(copy.paragraph);
         rename(copy.run.characterStyle);
-        document.styles.push_back(std::move(copy));
+        const auto own =
+            std::find_if(document.styles.begin(), document.styles.end(), [&](const Style& s) { return s.id == id; });
+        if (own == document.styles.end()) {
+            document.styles.push_back(std::move(copy));
+        } else if (own->type == copy.type) {
+            // The source's look, with what was set on the document's own style (links without underline) kept.
+            copy.isDefault = own->isDefault;
+            copy.runChanges = own->runChanges;
+            copy.run = OverlayRun(copy.run, own->runChanges);
+            *own = std::move(copy);
+        }
     }
     for (ParagraphEntry& paragraph : fragment.story.paragraphs)
         adoptParagraph(paragraph.format);
     DocumentDefaults& defaults = document.defaults;
-    defaults.run = OverlayRun(fragment.defaults.run, defaults.run);
-    defaults.paragraph = OverlayParagraph(fragment.defaults.paragraph, defaults.paragraph);
-    if (defaults.language.empty())
+    defaults.run = OverlayRun(defaults.run, fragment.defaults.run);
+    defaults.paragraph = OverlayParagraph(defaults.paragraph, fragment.defaults.paragraph);
+    if (!fragment.defaults.language.empty())
         defaults.language = fragment.defaults.language;
-    if (defaults.eastAsiaLanguage.empty())
+    if (!fragment.defaults.eastAsiaLanguage.empty())
         defaults.eastAsiaLanguage = fragment.defaults.eastAsiaLanguage;
     for (RunSpan& run : fragment.story.runs)
         rename(run.format.characterStyle);

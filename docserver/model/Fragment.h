@@ -4,6 +4,7 @@
 // What the clipboard holds.
 
 #include "docserver/model/DocumentModel.h"
+#include "docserver/model/Numbering.h"
 
 #include <vector>
 
@@ -18,14 +19,17 @@ struct Fragment {
 };
 
 // Copies [start, end) of a story. Bookmarks and fields come along only when wholly inside, as Word copies them.
-Fragment ExtractFragment(const Document& document, const Story& story, int32_t start, int32_t end);
+// With the story's lists, the copied lists go on counting where they stood at start, so pasted paragraphs keep the
+// numbers they have in the whole document.
+Fragment ExtractFragment(const Document& document, const Story& story, int32_t start, int32_t end,
+                         const StoryLists* lists = nullptr);
 
-// Plain text to insert at a position, formatted like the text it joins. Paragraph marks in it start paragraphs
-// formatted like the one they are typed into.
+// Plain text to insert at a position, formatted like the text it joins. Line ends in it (CR LF, CR or LF) start
+// paragraphs formatted like the one they are typed into.
 Fragment TextFragment(const Story& story, int32_t position, const std::u16string& text);
 
-// Merges the fragment's styles and lists into the document (styles the document already has, matched by name, keep
-// the document's definition) and renames the fragment's references to match. Likewise the defaults the document does
-// not set itself come from the fragment's, so pasted text keeps its font and spacing in a blank document. Returns
-// the fragment ready to insert.
+// Merges the fragment's styles and lists into the document and renames the fragment's references to match. Pasted text
+// keeps its source's look: a style the document already has (matched by name) takes the fragment's definition, with
+// what the object model changed on the document's own laid over it, and the fragment's defaults win over the
+// document's. Returns the fragment ready to insert.
 Fragment AdoptFragment(Document& document, Fragment fragment);

@@ -124,8 +124,14 @@ std::u16string FormatListNumber(int value, const std::string& format) {
         return Letters(value, true);
     if (format == "lowerLetter")
         return Letters(value, false);
-    if (format == "decimalZero")
-        return Ascii((value >= 0 && value < 10 ? "0" : "") + std::to_string(value));
+    if (format.rfind("decimalZero", 0) == 0) {
+        // "decimalZero" pads to two digits; "decimalZeroN" (read from custom formats) to N.
+        const size_t width = format.size() == 12 && format[11] >= '3' && format[11] <= '9' ? format[11] - '0' : 2;
+        std::string digits = std::to_string(value);
+        if (value >= 0 && digits.size() < width)
+            digits.insert(0, width - digits.size(), '0');
+        return Ascii(digits);
+    }
     if (format == "chineseCounting" || format == "japaneseCounting" || format == "taiwaneseCounting")
         return ChineseCounting(value, kChineseDigits, kChineseUnits, true);
     if (format == "chineseCountingThousand" || format == "taiwaneseCountingThousand" ||

@@ -21,14 +21,11 @@ const NumberingLevel* FindNumberingLevel(const Numbering& numbering, int numId, 
     return &abstract->second.levels[static_cast<size_t>(level)];
 }
 
-std::vector<std::u16string> ComputeListStrings(const Document& document, const Story& story) {
-    struct Counters {
-        std::array<int, 9> value{};
-        std::array<bool, 9> used{};
-    };
-    std::map<int, Counters> byAbstract;
-    std::set<int> instancesSeen;
-    std::vector<std::u16string> strings(story.paragraphs.size());
+StoryLists ComputeStoryLists(const Document& document, const Story& story) {
+    StoryLists lists;
+    std::map<int, ListCounters> byAbstract;
+    std::vector<std::u16string>& strings = lists.strings;
+    strings.resize(story.paragraphs.size());
 
     for (size_t p = 0; p < story.paragraphs.size(); ++p) {
         const ListMembership list = ListOf(document, story.paragraphs[p].format);
@@ -38,10 +35,16 @@ std::vector<std::u16string> ComputeListStrings(const Document& document, const S
         const NumberingLevel* level = FindNumberingLevel(document.numbering, list.numId, list.level);
         if (instance == document.numbering.instances.end() || !level)
             continue;
-        Counters& counters = byAbstract[instance->second.abstractId];
+        const int abstractId = instance->second.abstractId;
+        auto [entry, firstOfAbstract] = byAbstract.try_emplace(abstractId);
+        ListCounters& counters = entry->second;
+        if (firstOfAbstract)
+            if (auto abstract = document.numbering.abstracts.find(abstractId);
+                abstract != document.numbering.abstracts.end() && abstract->second.reached)
+                counters = *abstract->second.reached;
         const auto numberingLevel = [&](int k) { return FindNumberingLevel(document.numbering, list.numId, k); };
 
-        if (instancesSeen.insert(list.numId).second)
+        if (lists.firstUse.try_emplace(list.numId, p).second && !instance->second.startOverridesUsed)
             for (const auto& [overridden, start] : instance->second.startOverrides) {
                 counters.value[static_cast<size_t>(overridden)] = start - 1;
                 counters.used[static_cast<size_t>(overridden)] = true;
@@ -57,6 +60,7 @@ std::vector<std::u16string> ComputeListStrings(const Document& document, const S
                 continue;
             counters.used[static_cast<size_t>(deeper)] = false;
         }
+        lists.countersAfter[abstractId].emplace_back(p, counters);
 
         std::u16string text;
         const std::u16string& pattern = level->text;
@@ -66,9 +70,10 @@ std::vector<std::u16string> ComputeListStrings(const Document& document, const S
                 const NumberingLevel* shown = numberingLevel(k);
                 const size_t slot = static_cast<size_t>(k);
                 const int value = counters.used[slot] ? counters.value[slot] : (shown ? shown->start : 1);
-                const std::string format = level->legal ? std::string("decimal")
-                                           : shown      ? shown->format
-                                                        : std::string("decimal");
+                // Legal numbering shows every level in Arabic digits; zero-padded ones already are.
+                const std::string own = shown ? shown->format : std::string("decimal");
+                const std::string format =
+                    level->legal && own.rfind("decimalZero", 0) != 0 ? std::string("decimal") : own;
                 text += FormatListNumber(value, format);
                 ++i;
             } else {
@@ -77,5 +82,17 @@ std::vector<std::u16string> ComputeListStrings(const Document& document, const S
         }
         strings[p] = std::move(text);
     }
-    return strings;
+    return lists;
+}
+
+std::optional<ListCounters> CountersBefore(const StoryLists& lists, int abstractId, size_t paragraph) {
+    const auto found = lists.countersAfter.find(abstractId);
+    if (found == lists.countersAfter.end())
+        return std::nullopt;
+    const auto& after = found->second;
+    auto next = std::lower_bound(after.begin(), after.end(), paragraph,
+                                 [](const auto& entry, size_t index) { return entry.first < index; });
+    if (next == after.begin())
+        return std::nullopt;
+    return std::prev(next)->second;
 }

@@ -94,6 +94,7 @@ int32_t InsertFragment(Document& document, int storyIndex, int32_t position, con
     ShiftForInsert(story.pictures, position, length);
     ShiftForInsert(story.notes, position, length);
     ShiftForInsert(story.textBoxes, position, length);
+    ShiftForInsert(story.equations, position, length);
     for (TableSpan& table : story.tables) {
         for (TableRow& row : table.rows)
             ShiftForInsert(row.cells, position, length);
@@ -111,6 +112,7 @@ int32_t InsertFragment(Document& document, int storyIndex, int32_t position, con
     AddShifted(story.bookmarks, piece.bookmarks, position);
     AddShifted(story.fields, piece.fields, position);
     AddShifted(story.pictures, piece.pictures, position);
+    AddShifted(story.equations, piece.equations, position);
     // The stories the piece refers to become stories of the document. document.stories grows here: story was
     // taken by reference, so it is taken again afterwards.
     auto adoptStory = [&](int& index) {
@@ -158,6 +160,11 @@ void EraseText(Story& story, int32_t start, int32_t end) {
     ShrinkForErase(story.pictures, start, end);
     ShrinkForErase(story.notes, start, end);
     ShrinkForErase(story.textBoxes, start, end);
+    // An equation cut into is only its remaining text.
+    std::erase_if(story.equations, [&](const EquationSpan& equation) {
+        return equation.start < end && equation.end > start && !(equation.start >= start && equation.end <= end);
+    });
+    ShrinkForErase(story.equations, start, end);
     for (TableSpan& table : story.tables) {
         for (TableRow& row : table.rows)
             ShrinkForErase(row.cells, start, end);

@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -67,19 +66,21 @@ bool ReadSourceFile(const std::filesystem::path& path, std::string& bytes, std::
         message = Quoted(path) + " is a folder or a device, not a Word document.";
         return false;
     }
-    if (std::filesystem::file_size(path, error) > kMaxSourceFileBytes) {
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size > kMaxSourceFileBytes) {
         message = Quoted(path) + " is larger than " + std::to_string(kMaxSourceFileBytes >> 20) +
                   " MiB, more than this program opens.";
         return false;
     }
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (!in || error) {
         message = "The file " + Quoted(path) + " cannot be read. Check that you may read it.";
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    bytes = buffer.str();
+    // Straight into a buffer of the file's size: a stream in between would hold two more copies at once.
+    bytes.resize(static_cast<size_t>(size));
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<size_t>(in.gcount()));
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "docserver/objects/ServerObjects.h"
 
 #include "docserver/html/HtmlExport.h"
+#include "docserver/html/PictureExport.h"
 #include "docserver/model/StoryEdit.h"
 #include "docserver/model/StyleSheet.h"
 #include "docserver/package/XmlPart.h"
@@ -73,7 +74,24 @@ private:
         if (!fileName || fileName->empty())
             ThrowDocumentError("SaveAs needs a file name for the page.");
         DocumentState& doc = Doc();
-        HtmlSaveResult saved = SaveDocumentAsHtml(doc.model(), std::filesystem::path(*fileName));
+        MetafileCache* metafiles = nullptr;
+        if (auto application = doc.application()) {
+            // The pages of a document are cut from the document that is open beside them: one converter run
+            // serves the metafiles of all of them.
+            MetafileCache& cache = application->metafiles;
+            std::vector<MetafileInput> needed = MetafilesOf(doc.model());
+            if (std::any_of(needed.begin(), needed.end(),
+                            [&](const MetafileInput& input) { return !cache.Find(*input.bytes); })) {
+                for (const auto& other : application->documents)
+                    if (other && !other->closed() && other.get() != &doc) {
+                        std::vector<MetafileInput> more = MetafilesOf(other->model());
+                        needed.insert(needed.end(), more.begin(), more.end());
+                    }
+                cache.Prepare(needed);
+            }
+            metafiles = &cache;
+        }
+        HtmlSaveResult saved = SaveDocumentAsHtml(doc.model(), std::filesystem::path(*fileName), metafiles);
         auto& warnings = doc.model().warnings;
         warnings.insert(warnings.end(), saved.warnings.begin(), saved.warnings.end());
         if (!saved.ok)
@@ -157,6 +175,7 @@ private:
             if (style == doc.model().styles.end())
                 ThrowDocumentError("The style no longer exists.");
             change(style->run);
+            change(style->runChanges);
         }
         doc.Changed();
     }

@@ -20,7 +20,7 @@ void DocumentState::Close() {
     model_ = Document{};
     bookmarkListing = BookmarkListing{};
     listVersion_.clear();
-    listStrings_.clear();
+    lists_.clear();
 }
 
 void DocumentState::CheckOpen() const {
@@ -98,16 +98,16 @@ int32_t DocumentState::Erase(int storyIndex, int32_t start, int32_t end) {
     return end;
 }
 
-const std::vector<std::u16string>& DocumentState::ListStrings(int storyIndex) {
+const StoryLists& DocumentState::Lists(int storyIndex) {
     const Story& target = story(storyIndex);
     const size_t slot = static_cast<size_t>(storyIndex);
-    if (listStrings_.size() <= slot) {
-        listStrings_.resize(slot + 1);
+    if (lists_.size() <= slot) {
+        lists_.resize(slot + 1);
         listVersion_.resize(slot + 1, ~uint64_t{0});
     }
     if (listVersion_[slot] != version_) {
-        listStrings_[slot] = ComputeListStrings(model_, target);
+        lists_[slot] = ComputeStoryLists(model_, target);
         listVersion_[slot] = version_;
     }
-    return listStrings_[slot];
+    return lists_[slot];
 }

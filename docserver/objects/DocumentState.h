@@ -2,8 +2,10 @@
 // One open document inside the server: the model, the live ranges that move with its edits, and the answers
 // that are worth keeping until the next edit (list numbers).
 
+#include "docserver/html/MetafileConverter.h"
 #include "docserver/model/DocumentModel.h"
 #include "docserver/model/Fragment.h"
+#include "docserver/model/Numbering.h"
 
 #include <memory>
 #include <set>
@@ -51,7 +53,8 @@ public:
     int32_t Erase(int story, int32_t start, int32_t end);
 
     // List number text of every paragraph of a story, computed after each edit when first asked.
-    const std::vector<std::u16string>& ListStrings(int story);
+    const std::vector<std::u16string>& ListStrings(int story) { return Lists(story).strings; }
+    const StoryLists& Lists(int story);
     void Changed() { ++version_; }
     uint64_t Version() const { return version_; }
 
@@ -72,7 +75,7 @@ private:
     std::set<LiveRange*> ranges_;
     uint64_t version_ = 0;
     std::vector<uint64_t> listVersion_;
-    std::vector<std::vector<std::u16string>> listStrings_;
+    std::vector<StoryLists> lists_;
 };
 
 // The application: its open documents and the clipboard its ranges share.
@@ -81,4 +84,5 @@ struct ApplicationState {
     bool hasClipboard = false;
     Fragment clipboard;
     bool visible = false;
+    MetafileCache metafiles; // converted once for every page that shows them
 };

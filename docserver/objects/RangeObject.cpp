@@ -98,7 +98,8 @@ void RangeObject::Copy() {
     auto application = doc.application();
     if (!application)
         ThrowDocumentError("The application has quit; the clipboard is gone.");
-    application->clipboard = ExtractFragment(doc.model(), doc.story(range_.story), range_.start, range_.end);
+    application->clipboard =
+        ExtractFragment(doc.model(), doc.story(range_.story), range_.start, range_.end, &doc.Lists(range_.story));
     application->hasClipboard = true;
 }
 

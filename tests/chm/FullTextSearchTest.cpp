@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iconv.h>
+#include <map>
+#include <random>
 #include <sstream>
 
 #include "SearchIndexReader.h"
@@ -30,11 +32,11 @@ std::string Gb18030(const std::string& utf8, const char* from = "UTF-8", const c
     std::string output(utf8.size() * 4 + 8, '\0');
     char* in = input.data();
     char* out = output.data();
-    std::size_t inLeft = input.size();
-    std::size_t outLeft = output.size();
-    const std::size_t status = iconv(converter, &in, &inLeft, &out, &outLeft);
+    size_t inLeft = input.size();
+    size_t outLeft = output.size();
+    const size_t status = iconv(converter, &in, &inLeft, &out, &outLeft);
     iconv_close(converter);
-    EXPECT_NE(status, static_cast<std::size_t>(-1)) << utf8;
+    EXPECT_NE(status, static_cast<size_t>(-1)) << utf8;
     output.resize(output.size() - outLeft);
     return output;
 }
@@ -65,14 +67,14 @@ public:
 
     void Add(const std::string& name, const std::string& bytes) {
         WriteFile(folder / name, bytes);
-        listed += name + "\r\n";
+        listed_ += name + "\r\n";
     }
 
     // options: more [OPTIONS] lines.
     bool Compile(const std::string& options = "") {
         WriteFile(folder / "t.hhp", "[OPTIONS]\r\nCompiled file=t.chm\r\nFull-text search=Yes\r\nLanguage=0x804\r\n"
                                     "Title=Search\r\n" +
-                                        options + "\r\n[FILES]\r\n" + listed);
+                                        options + "\r\n[FILES]\r\n" + listed_);
         gMessages.clear();
         return HHA_CompileHHP((folder / "t.hhp").c_str(), Record, nullptr, 0) != 0;
     }
@@ -82,7 +84,7 @@ public:
     const fs::path folder;
 
 private:
-    std::string listed;
+    std::string listed_;
 };
 
 struct Query {
@@ -108,9 +110,8 @@ std::vector<Pages> Python3ChmFind(const SearchProject& project, const std::vecto
                       "    print(' '.join(pages))\n");
     const fs::path input = project.folder / "queries.txt";
     std::string lines;
-    for (const Query& query : queries) {
+    for (const Query& query : queries)
         lines += (query.prefix ? "0" : "1") + query.text + "\n";
-    }
     WriteFile(input, lines);
     const std::string command =
         "/usr/bin/python3 -I " + script.string() + " " + project.Output() + " < " + input.string();
@@ -121,18 +122,16 @@ std::vector<Pages> Python3ChmFind(const SearchProject& project, const std::vecto
     }
     std::string output;
     char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
         output += buffer;
-    }
     EXPECT_EQ(::pclose(pipe), 0) << output;
     std::vector<Pages> found;
     std::istringstream answers(output);
     for (std::string line; std::getline(answers, line);) {
         Pages pages;
         std::istringstream names(line);
-        for (std::string name; names >> name;) {
+        for (std::string name; names >> name;)
             pages.insert(name);
-        }
         found.push_back(pages);
     }
     return found;
@@ -156,7 +155,7 @@ protected:
         project->Add("3.html", "<html><head><meta charset=gb2312><title>GB</title></head><body>" +
                                    Gb18030("文档帮助 Foxes &#x7CFB;统") + "</body></html>");
         ASSERT_TRUE(project->Compile());
-        reader = new chmtest::SearchIndexReader(project->Output());
+        reader = new SearchIndexReader(project->Output());
     }
     static void TearDownTestSuite() {
         delete reader;
@@ -164,11 +163,11 @@ protected:
     }
 
     static SearchProject* project;
-    static chmtest::SearchIndexReader* reader;
+    static SearchIndexReader* reader;
 };
 
 SearchProject* FullTextSearch::project = nullptr;
-chmtest::SearchIndexReader* FullTextSearch::reader = nullptr;
+SearchIndexReader* FullTextSearch::reader = nullptr;
 
 TEST_F(FullTextSearch, FindsEnglishWordsWhateverTheirCase) {
     const SearchCase cases[] = {
@@ -181,9 +180,8 @@ TEST_F(FullTextSearch, FindsEnglishWordsWhateverTheirCase) {
         {"quick", false, {"0.html"}},
     };
     ASSERT_TRUE(reader->HasIndex());
-    for (const SearchCase& c : cases) {
+    for (const SearchCase& c : cases)
         EXPECT_EQ(reader->Find(c.query, c.prefix), c.expected) << c.query << (c.prefix ? " (partial)" : "");
-    }
 }
 
 TEST_F(FullTextSearch, FindsChineseTermsOfOneTwoAndFourCharacters) {
@@ -199,24 +197,22 @@ TEST_F(FullTextSearch, FindsChineseTermsOfOneTwoAndFourCharacters) {
         {"使用帮助", true, {"0.html"}},
         {"文档说明", true, {"1.html"}}, // heading text across an inline tag
     };
-    for (const SearchCase& c : cases) {
+    for (const SearchCase& c : cases)
         EXPECT_EQ(reader->Find(c.query, c.prefix), c.expected) << c.query;
-    }
 }
 
 // python3-chm searches through chmlib the way xchm does; it must give the pages our reader gives, for the
 // queries above and for a word that is in no page (a reader must find nothing, not fail).
 TEST_F(FullTextSearch, Python3ChmFindsTheSamePages) {
-    if (!HavePython3Chm()) {
+    if (!HavePython3Chm())
         GTEST_SKIP() << "python3-chm is not installed";
-    }
     const std::vector<Query> queries = {{"fox", false},  {"Fox", false},     {"brown", false},   {"fox", true},
                                         {"café", false}, {"帮", false},      {"信", true},       {"帮助", true},
                                         {"文档", true},  {"帮助文档", true}, {"文档说明", true}, {"the", false},
                                         {"the", true},   {"zzzz", false},    {"系统", true}};
     const std::vector<Pages> found = Python3ChmFind(*project, queries);
     ASSERT_EQ(found.size(), queries.size());
-    for (std::size_t i = 0; i < queries.size(); ++i) {
+    for (size_t i = 0; i < queries.size(); ++i) {
         EXPECT_EQ(found[i], reader->Find(queries[i].text, queries[i].prefix))
             << queries[i].text << (queries[i].prefix ? " (partial)" : "");
     }
@@ -226,8 +222,8 @@ TEST_F(FullTextSearch, Python3ChmFindsTheSamePages) {
 TEST_F(FullTextSearch, IndexHeaderNamesItsCodePageAndLanguage) {
     const std::string index = reader->Read("/$FIftiMain");
     ASSERT_GT(index.size(), 0x82u);
-    const auto u32 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(
+    const auto u32 = [&](size_t at) {
+        return static_cast<uint32_t>(
             static_cast<unsigned char>(index[at]) | static_cast<unsigned char>(index[at + 1]) << 8 |
             static_cast<unsigned char>(index[at + 2]) << 16 | static_cast<unsigned char>(index[at + 3]) << 24);
     };
@@ -263,15 +259,84 @@ TEST(FullTextSearchManyPages, WordsInHundredsOfPagesAreFoundInEachOfThem) {
         everywhere.insert(name);
     }
     ASSERT_TRUE(project.Compile());
-    chmtest::SearchIndexReader reader(project.Output());
+    SearchIndexReader reader(project.Output());
     const std::vector<Query> queries = {{"everywhere", false}, {"most", false}, {"常见", true}, {"常", false}};
     const std::vector<Pages> expected = {everywhere, most, most, most};
-    for (std::size_t i = 0; i < queries.size(); ++i) {
+    for (size_t i = 0; i < queries.size(); ++i)
         EXPECT_EQ(reader.Find(queries[i].text, queries[i].prefix), expected[i]) << queries[i].text;
-    }
     if (HavePython3Chm()) {
         EXPECT_EQ(Python3ChmFind(project, queries), expected);
     }
+}
+
+// An index of three levels or more, walked down from the root as chmlib's search does: every English word and
+// every Chinese character of the pages is found whole with exactly its pages, and each run of characters by a
+// partial lookup. Random runs of 1,800 characters make the many distinct words that need the third level.
+TEST(FullTextSearchDeepIndex, ReadersWalkingDownFromTheRootFindEveryWordWithItsPages) {
+    SearchProject project("deep");
+    std::vector<std::string> characters; // UTF-8
+    for (int lead = 0xB0; lead <= 0xD7 && characters.size() < 1800; ++lead)
+        for (int trail = 0xA1; trail <= 0xFE && characters.size() < 1800; ++trail)
+            characters.push_back(Utf8FromGb18030(std::string{static_cast<char>(lead), static_cast<char>(trail)}));
+    const char* const english[] = {"help",    "topic", "document",  "install", "option", "window", "zebra",
+                                   "quantum", "yield", "xylophone", "alpha",   "bravo",  "page"};
+    std::map<std::string, Pages> expected;
+    std::vector<Query> partial;
+    std::vector<Pages> partialExpected;
+    std::mt19937 random(17);
+    for (int page = 0; page < 160; ++page) {
+        const std::string name = "p" + std::to_string(page) + ".html";
+        std::string body = "<p>";
+        for (int chars = 0; chars < 900;) {
+            const std::string word = english[random() % std::size(english)] + std::to_string(random() % 300);
+            expected[word].insert(name);
+            std::string run;
+            const int length = 1 + static_cast<int>(random() % 8);
+            for (int k = 0; k < length; ++k) {
+                const std::string& c = characters[random() % characters.size()];
+                expected[c].insert(name);
+                run += c;
+            }
+            chars += length;
+            if (page % 40 == 0 && length == 4) {
+                partial.push_back({run, true});
+                partialExpected.push_back({});
+            }
+            body += word + " " + run + (random() % 5 == 0 ? "</p><p>" : " ");
+        }
+        project.Add(name, Page("<title>" + name + "</title>", body + "</p>")); // python3-chm keys pages by title
+    }
+    ASSERT_TRUE(project.Compile());
+    SearchIndexReader reader(project.Output());
+    const std::string index = reader.Read("/$FIftiMain");
+    ASSERT_GT(index.size(), 0x1Au);
+    EXPECT_GE(static_cast<unsigned char>(index[0x18]) | static_cast<unsigned char>(index[0x19]) << 8, 3);
+
+    std::vector<Query> queries;
+    std::vector<Pages> pages;
+    for (const auto& [word, where] : expected) {
+        queries.push_back({word, false});
+        pages.push_back(where);
+    }
+    // A run's pages: wherever its characters stand together, which our reader's leaf walk tells.
+    for (size_t i = 0; i < partial.size(); ++i) {
+        partialExpected[i] = reader.Find(partial[i].text, true);
+        EXPECT_FALSE(partialExpected[i].empty()) << partial[i].text;
+    }
+    queries.insert(queries.end(), partial.begin(), partial.end());
+    pages.insert(pages.end(), partialExpected.begin(), partialExpected.end());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(reader.Find(queries[i].text, false), pages[i]) << queries[i].text;
+    if (!HavePython3Chm())
+        GTEST_SKIP() << "python3-chm is not installed";
+    const std::vector<Pages> found = Python3ChmFind(project, queries);
+    ASSERT_EQ(found.size(), queries.size());
+    size_t wrong = 0;
+    for (size_t i = 0; i < queries.size(); ++i)
+        if (found[i] != pages[i] && ++wrong <= 5)
+            ADD_FAILURE() << queries[i].text << (queries[i].prefix ? " (partial)" : "") << ": " << found[i].size()
+                          << " pages instead of " << pages[i].size();
+    EXPECT_EQ(wrong, 0u) << "of " << queries.size();
 }
 
 TEST(FullTextSearchBadInput, UnreadablePagesAreSkippedWithAWarningAndTheRestIsIndexed) {
@@ -284,9 +349,8 @@ TEST(FullTextSearchBadInput, UnreadablePagesAreSkippedWithAWarningAndTheRestIsIn
     project.Add("picture.png", std::string("\x89PNG\0\0", 6));
     std::string huge = Page("", "<p>");
     huge.reserve(50u << 20);
-    while (huge.size() < (50u << 20)) {
+    while (huge.size() < (50u << 20))
         huge += "alpha beta gamma 数据 delta ";
-    }
     project.Add("huge.html", huge + "omega</p></body></html>");
     ASSERT_TRUE(project.Compile());
     bool warned = false;
@@ -295,7 +359,7 @@ TEST(FullTextSearchBadInput, UnreadablePagesAreSkippedWithAWarningAndTheRestIsIn
             warned || (message.find("binary.html") != std::string::npos && message.find("search") != std::string::npos);
     }
     EXPECT_TRUE(warned);
-    chmtest::SearchIndexReader reader(project.Output());
+    SearchIndexReader reader(project.Output());
     EXPECT_EQ(reader.Find("survivor", false), Pages{"good.html"});
     EXPECT_EQ(reader.Find("幸存", true), Pages{"good.html"});
     EXPECT_EQ(reader.Find("unclosed", false), Pages{"broken.html"});
@@ -312,14 +376,13 @@ TEST(FullTextSearchStopList, ListedWordsAreLeftOutAndTheRestIsFound) {
     project.Add("b.html", Page("", "<p>There is a theory</p>"));
     WriteFile(project.folder / "common.stp", "the\r\nAND is\r\n的\r\n");
     ASSERT_TRUE(project.Compile("Full text search stop list file=common.stp\r\n"));
-    chmtest::SearchIndexReader reader(project.Output());
+    SearchIndexReader reader(project.Output());
     const SearchCase cases[] = {{"the", false, {}},         {"and", false, {}},
                                 {"is", false, {}},          {"the", true, {"b.html"}}, // there, theory
                                 {"fox", false, {"a.html"}}, {"dog", false, {"a.html"}},
                                 {"的", false, {"a.html"}},  {"的帮助", true, {"a.html"}}};
-    for (const SearchCase& c : cases) {
+    for (const SearchCase& c : cases)
         EXPECT_EQ(reader.Find(c.query, c.prefix), c.expected) << c.query << (c.prefix ? " (partial)" : "");
-    }
     EXPECT_EQ(reader.Find("the", false, true), Pages{});
     EXPECT_EQ(reader.Find("guide", false, true), Pages{"a.html"});
     if (HavePython3Chm()) {
@@ -333,11 +396,10 @@ TEST(FullTextSearchStopList, AMissingStopListOnlyWarns) {
     project.Add("a.html", Page("", "<p>the fox</p>"));
     ASSERT_TRUE(project.Compile("Full text search stop list file=missing.stp\r\n"));
     bool warned = false;
-    for (const std::string& message : gMessages) {
+    for (const std::string& message : gMessages)
         warned = warned || message.find("missing.stp") != std::string::npos;
-    }
     EXPECT_TRUE(warned);
-    EXPECT_EQ(chmtest::SearchIndexReader(project.Output()).Find("the", false), Pages{"a.html"});
+    EXPECT_EQ(SearchIndexReader(project.Output()).Find("the", false), Pages{"a.html"});
 }
 
 TEST(FullTextSearchOff, NoIndexWhenTheProjectDoesNotAskForOne) {
@@ -345,7 +407,7 @@ TEST(FullTextSearchOff, NoIndexWhenTheProjectDoesNotAskForOne) {
     project.Add("a.html", Page("", "<p>word</p>"));
     WriteFile(project.folder / "t.hhp", "[OPTIONS]\r\nCompiled file=t.chm\r\nLanguage=0x804\r\n[FILES]\r\na.html\r\n");
     ASSERT_TRUE(HHA_CompileHHP((project.folder / "t.hhp").c_str(), Record, nullptr, 0));
-    chmtest::SearchIndexReader reader(project.Output());
+    SearchIndexReader reader(project.Output());
     EXPECT_FALSE(reader.HasIndex());
 }
 
@@ -368,12 +430,11 @@ TEST(ChineseNames, ProjectOutputAndPagesWithChineseNamesCompile) {
     ASSERT_TRUE(fs::exists(folder / "输出" / "手册.chm"));
 
     bool warnedInGb18030 = false;
-    for (const std::string& message : gMessages) {
+    for (const std::string& message : gMessages)
         warnedInGb18030 = warnedInGb18030 || Utf8FromGb18030(message).find("页面/缺失.html") != std::string::npos;
-    }
     EXPECT_TRUE(warnedInGb18030);
 
-    chmtest::SearchIndexReader reader((folder / "输出" / "手册.chm").string());
+    SearchIndexReader reader((folder / "输出" / "手册.chm").string());
     EXPECT_EQ(reader.Find("链接", true), Pages{"页面/第一.html"});
     // The contents are named in #SYSTEM and #WINDOWS by an ASCII name that holds the same bytes.
     const std::string system = reader.Read("/#SYSTEM");

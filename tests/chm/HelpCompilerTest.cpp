@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <random>
 
 #include "hha.h"
 
@@ -40,13 +41,11 @@ std::string RunCommand(const std::string& command, int* status = nullptr) {
     std::string output;
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     std::array<char, 4096> buffer{};
-    while (pipe != nullptr && fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
+    while (pipe != nullptr && fgets(buffer.data(), buffer.size(), pipe) != nullptr)
         output += buffer.data();
-    }
     const int result = pipe ? pclose(pipe) : -1;
-    if (status != nullptr) {
+    if (status != nullptr)
         *status = result;
-    }
     return output;
 }
 
@@ -65,7 +64,7 @@ public:
     }
     ~ProjectFolder() { fs::remove_all(folder); }
 
-    void AddPages(int count, std::size_t padding = 0) {
+    void AddPages(int count, size_t padding = 0) {
         for (int i = 0; i < count; ++i) {
             const std::string name = std::to_string(i) + ".html";
             std::string page = "<html><head><meta charset=utf-8><title>Page " + std::to_string(i) +
@@ -88,7 +87,7 @@ public:
     void Write(const std::string& extraOptions = {}) {
         std::string contents = "<HTML><BODY><UL>";
         std::string index = "<HTML><BODY><UL>";
-        for (std::size_t i = 0; i < pageCount(); ++i) {
+        for (size_t i = 0; i < pageCount(); ++i) {
             const std::string local = std::to_string(i) + ".html";
             const std::string title = "\xCC\xE2\xC4\xBF" + std::to_string(i); // GB2312 "题目"
             contents += Entry(title, local) + (i == 0 && pageCount() > 1 ? "<UL>" : "") + (i == 1 ? "</UL>" : "");
@@ -102,13 +101,11 @@ public:
                               extraOptions +
                               "[WINDOWS]\r\nMain=\"Manual\",\"Manual.hhc\",\"Manual.hhk\",\"0.html\",,,,,,0x62520,,"
                               "0x300e,[135,50,1015,730],0x1030000,,,,,,0\r\n[FILES]\r\n";
-        for (const std::string& name : fileList) {
+        for (const std::string& name : fileList)
             project += name + "\r\n";
-        }
         WriteFile(folder / "Manual.hhp", project);
-        for (const auto& [name, bytes] : files) {
+        for (const auto& [name, bytes] : files)
             WriteFile(folder / name, bytes);
-        }
     }
 
     bool Compile() {
@@ -116,8 +113,8 @@ public:
         return HHA_CompileHHP((folder / "Manual.hhp").c_str(), Record, Record, 0) != 0;
     }
 
-    std::size_t pageCount() const {
-        return static_cast<std::size_t>(std::count_if(files.begin(), files.end(), [](const auto& file) {
+    size_t pageCount() const {
+        return static_cast<size_t>(std::count_if(files.begin(), files.end(), [](const auto& file) {
             return file.first.ends_with(".html") && file.first.find('/') == std::string::npos;
         }));
     }
@@ -136,9 +133,8 @@ TEST(HelpCompiler, ChmlibAnd7zipReadBackEveryFile) {
     ProjectFolder project("readback");
     project.AddPages(40, 3000);
     std::string picture;
-    for (int i = 0; i < 70000; ++i) {
+    for (int i = 0; i < 70000; ++i)
         picture += static_cast<char>((i * 7919) >> 3);
-    }
     project.AddFile("0.files/image001.png", picture);
     project.Write();
     ASSERT_TRUE(project.Compile());
@@ -147,14 +143,12 @@ TEST(HelpCompiler, ChmlibAnd7zipReadBackEveryFile) {
 
     const fs::path extracted = project.folder / "extracted";
     RunCommand("extract_chmLib '" + output.string() + "' '" + extracted.string() + "'");
-    for (const auto& [name, bytes] : project.files) {
+    for (const auto& [name, bytes] : project.files)
         EXPECT_EQ(ReadFile(extracted / name), bytes) << name;
-    }
     EXPECT_EQ(ReadFile(extracted / "Manual.hhc"), ReadFile(project.folder / "Manual.hhc"));
     for (const char* internal :
-         {"#SYSTEM", "#WINDOWS", "#STRINGS", "#TOPICS", "#URLTBL", "#URLSTR", "#IDXHDR", "$WWKeywordLinks/BTree"}) {
+         {"#SYSTEM", "#WINDOWS", "#STRINGS", "#TOPICS", "#URLTBL", "#URLSTR", "#IDXHDR", "$WWKeywordLinks/BTree"})
         EXPECT_TRUE(fs::exists(extracted / internal)) << internal;
-    }
     // #SYSTEM names the contents file and the title; #TOPICS has one 16-byte entry per page.
     const std::string system = ReadFile(extracted / "#SYSTEM");
     EXPECT_NE(system.find("Manual.hhc"), std::string::npos);
@@ -172,9 +166,8 @@ TEST(HelpCompiler, ListingIsCompleteWithFiveThousandFiles) {
     project.Write();
     ASSERT_TRUE(project.Compile());
     const std::string listing = RunCommand("enum_chmLib '" + (project.folder / "Manual.chm").string() + "'");
-    for (int i = 0; i < 5000; ++i) {
+    for (int i = 0; i < 5000; ++i)
         ASSERT_NE(listing.find("\t/" + std::to_string(i) + ".html\n"), std::string::npos) << i;
-    }
     // Lookups go through the index chunks: extract a page from the end of the sorted listing.
     const fs::path extracted = project.folder / "extracted";
     RunCommand("extract_chmLib '" + (project.folder / "Manual.chm").string() + "' '" + extracted.string() + "'");
@@ -211,9 +204,8 @@ TEST_P(HelpCompilerBadInput, FailsWithAMessageAndLeavesNoFile) {
     EXPECT_FALSE(project.Compile());
     EXPECT_TRUE(MessagesMention(GetParam().expectedMessage)) << (gMessages.empty() ? "" : gMessages.front());
     EXPECT_FALSE(fs::is_regular_file(project.folder / "Manual.chm"));
-    for (const auto& entry : fs::directory_iterator(project.folder)) {
+    for (const auto& entry : fs::directory_iterator(project.folder))
         EXPECT_EQ(entry.path().filename().string().find(".Manual.chm."), std::string::npos) << "temporary file left";
-    }
 }
 
 void Append(ProjectFolder& project, const std::string& text) {
@@ -238,6 +230,18 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"badsitemap",
                  [](ProjectFolder& p) { WriteFile(p.folder / "Manual.hhc", "<UL><LI><OBJECT type=\"text/sitemap\">"); },
                  "malformed sitemap"},
+        BadInput{"nothingtocompile",
+                 [](ProjectFolder& p) { WriteFile(p.folder / "Manual.hhp", "[OPTIONS]\r\nTitle=Empty\r\n"); },
+                 "nothing to compile"},
+        BadInput{"randombytes",
+                 [](ProjectFolder& p) {
+                     std::mt19937 random(5);
+                     std::string bytes(200 * 1024, '\0');
+                     for (char& c : bytes)
+                         c = static_cast<char>(random());
+                     WriteFile(p.folder / "Manual.hhp", bytes);
+                 },
+                 "error:"},
         BadInput{"longline", [](ProjectFolder& p) { Append(p, std::string(50000, 'a') + ".html\r\n"); }, "longer than"},
         BadInput{"climbsout", [](ProjectFolder& p) { Append(p, "..\\..\\etc\\passwd\r\n"); }, "refused"},
         BadInput{"absolute", [](ProjectFolder& p) { Append(p, "/etc/passwd\r\n"); }, "refused"},
@@ -277,19 +281,19 @@ TEST(HelpCompiler, ContextNumbersLeadToTheirPages) {
     RunCommand("extract_chmLib '" + (project.folder / "Manual.chm").string() + "' '" + extracted.string() + "'");
     const std::string ivb = ReadFile(extracted / "#IVB");
     const std::string strings = ReadFile(extracted / "#STRINGS");
-    auto u32 = [&](std::size_t at) {
-        std::uint32_t value = 0;
+    auto u32 = [&](size_t at) {
+        uint32_t value = 0;
         std::memcpy(&value, ivb.data() + at, 4);
         return value;
     };
     ASSERT_GE(ivb.size(), 4u);
     ASSERT_EQ(u32(0), ivb.size() - 4);
-    std::map<std::uint32_t, std::string> pages;
-    for (std::size_t at = 4; at + 8 <= ivb.size(); at += 8) {
+    std::map<uint32_t, std::string> pages;
+    for (size_t at = 4; at + 8 <= ivb.size(); at += 8) {
         ASSERT_LT(u32(at + 4), strings.size());
         pages[u32(at)] = strings.c_str() + u32(at + 4);
     }
-    EXPECT_EQ(pages, (std::map<std::uint32_t, std::string>{{0x20, "2.html"}, {1001, "1.html"}, {1002, "2.html#Part"}}));
+    EXPECT_EQ(pages, (std::map<uint32_t, std::string>{{0x20, "2.html"}, {1001, "1.html"}, {1002, "2.html#Part"}}));
 }
 
 } // namespace

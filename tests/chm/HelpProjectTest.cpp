@@ -16,9 +16,9 @@ const std::string kProject = "[OPTIONS]\r\nCompatibility=1.1 Or later\r\nCompile
                              "[FILES]\r\n0.html\r\n1.html\r\n0.files\\image001.png\r\n";
 
 TEST(HelpProject, ReadsWhatTheProjectWriterWrites) {
-    const chm::ProjectParseResult result = chm::ParseHelpProject(kProject);
+    const ProjectParseResult result = ParseHelpProject(kProject);
     ASSERT_TRUE(result.ok) << result.message;
-    const chm::HelpProject& project = result.project;
+    const HelpProject& project = result.project;
     EXPECT_EQ(project.compiledFile, "D:\\out\\Manual.chm");
     EXPECT_EQ(project.title, "Manual");
     EXPECT_EQ(project.contentsFile, "Manual.hhc");
@@ -29,7 +29,7 @@ TEST(HelpProject, ReadsWhatTheProjectWriterWrites) {
     EXPECT_TRUE(project.fullTextSearch);
     EXPECT_EQ(project.files, (std::vector<std::string>{"0.html", "1.html", "0.files/image001.png"}));
     ASSERT_EQ(project.windows.size(), 1u);
-    const chm::WindowDefinition& window = project.windows[0];
+    const WindowDefinition& window = project.windows[0];
     EXPECT_EQ(window.name, "Main");
     EXPECT_EQ(window.caption, "Manual");
     EXPECT_EQ(window.indexFile, "Manual.hhk");
@@ -41,30 +41,30 @@ TEST(HelpProject, ReadsWhatTheProjectWriterWrites) {
 }
 
 TEST(HelpProject, FontCharsetGivesTheCodePageWithoutALanguage) {
-    const auto result = chm::ParseHelpProject("[OPTIONS]\nDefault Font=SimSun,9,134\nBinary Index=No\n");
+    const auto result = ParseHelpProject("[OPTIONS]\nDefault Font=SimSun,9,134\nBinary Index=No\n");
     ASSERT_TRUE(result.ok);
     EXPECT_EQ(result.project.codePage, 936u);
     EXPECT_FALSE(result.project.binaryIndex);
 }
 
 TEST(HelpProject, OptionsItDoesNotBuildAreWarnedAbout) {
-    const auto asked = chm::ParseHelpProject("[OPTIONS]\nBinary TOC=Yes\nAuto Index=Yes\n");
+    const auto asked = ParseHelpProject("[OPTIONS]\nBinary TOC=Yes\nAuto Index=Yes\n");
     ASSERT_TRUE(asked.ok);
     ASSERT_EQ(asked.project.warnings.size(), 2u);
     EXPECT_NE(asked.project.warnings[0].find("Binary TOC"), std::string::npos);
     EXPECT_NE(asked.project.warnings[1].find("Auto Index"), std::string::npos);
-    EXPECT_TRUE(chm::ParseHelpProject("[OPTIONS]\nBinary TOC=No\nAuto Index=No\n").project.warnings.empty());
+    EXPECT_TRUE(ParseHelpProject("[OPTIONS]\nBinary TOC=No\nAuto Index=No\n").project.warnings.empty());
 }
 
 TEST(HelpProject, RefusesAbsurdlyLongLines) {
-    const auto result = chm::ParseHelpProject("[OPTIONS]\r\nTitle=" + std::string(100000, 'x') + "\r\n");
+    const auto result = ParseHelpProject("[OPTIONS]\r\nTitle=" + std::string(100000, 'x') + "\r\n");
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.message.find("line 2"), std::string::npos);
 }
 
 TEST(HelpProject, RefusesMalformedWindows) {
-    EXPECT_FALSE(chm::ParseHelpProject("[WINDOWS]\nMain=\"a\",,,,,,,,,,,,[1,2,3],0\n").ok);
-    EXPECT_FALSE(chm::ParseHelpProject("[WINDOWS]\nMain=" + std::string(25, ',') + "\n").ok);
+    EXPECT_FALSE(ParseHelpProject("[WINDOWS]\nMain=\"a\",,,,,,,,,,,,[1,2,3],0\n").ok);
+    EXPECT_FALSE(ParseHelpProject("[WINDOWS]\nMain=" + std::string(25, ',') + "\n").ok);
 }
 
 } // namespace

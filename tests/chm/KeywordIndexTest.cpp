@@ -9,7 +9,7 @@ namespace {
 constexpr size_t kHeader = 0x4C;
 constexpr size_t kBlock = 2048;
 
-uint16_t U16At(const chm::Bytes& bytes, size_t at) {
+uint16_t U16At(const Bytes& bytes, size_t at) {
     uint16_t value;
     std::memcpy(&value, bytes.data() + at, sizeof value);
     return value;
@@ -19,9 +19,9 @@ uint16_t U16At(const chm::Bytes& bytes, size_t at) {
 
 // Headings can be whole paragraphs, and many empty headings share one keyword: every entry must still fit a block.
 TEST(KeywordIndex, OversizedKeywordsStillFitTheirBlocks) {
-    std::vector<chm::Keyword> keywords;
+    std::vector<Keyword> keywords;
     keywords.push_back({std::u16string(3000, u'x'), {0}});
-    chm::Keyword shared{u"", {}};
+    Keyword shared{u"", {}};
     for (uint32_t topic = 0; topic < 1000; ++topic)
         shared.topics.push_back(topic);
     keywords.push_back(shared);
@@ -29,7 +29,7 @@ TEST(KeywordIndex, OversizedKeywordsStillFitTheirBlocks) {
         keywords.push_back({u"keyword " + std::u16string(1, char16_t(u'a' + i % 26)) + u"." + std::u16string(40, u'y'),
                             {static_cast<uint32_t>(i)}});
 
-    const auto files = chm::BuildKeywordIndex(chm::SortAndMergeKeywords(keywords), 936, 0x804);
+    const auto files = BuildKeywordIndex(SortAndMergeKeywords(keywords), 936, 0x804);
     ASSERT_GT(files.btree.size(), kHeader);
     ASSERT_EQ((files.btree.size() - kHeader) % kBlock, 0u);
     for (size_t block = kHeader; block < files.btree.size(); block += kBlock) {

@@ -17,19 +17,18 @@ int lzxd_decompress(struct lzxd_stream* lzx, off_t out_bytes);
 void lzxd_free(struct lzxd_stream* lzx);
 }
 
-namespace chmtest {
 namespace {
 
 struct MemoryFile {
-    const std::vector<std::uint8_t>* input = nullptr;
-    std::size_t position = 0;
-    std::vector<std::uint8_t>* output = nullptr;
+    const std::vector<uint8_t>* input = nullptr;
+    size_t position = 0;
+    std::vector<uint8_t>* output = nullptr;
 };
 
 int ReadMemory(struct mspack_file* file, void* buffer, int bytes) {
     auto* memory = reinterpret_cast<MemoryFile*>(file);
-    const std::size_t available = memory->input->size() - memory->position;
-    const std::size_t count = std::min<std::size_t>(available, static_cast<std::size_t>(bytes));
+    const size_t available = memory->input->size() - memory->position;
+    const size_t count = std::min<size_t>(available, static_cast<size_t>(bytes));
     std::memcpy(buffer, memory->input->data() + memory->position, count);
     memory->position += count;
     return static_cast<int>(count);
@@ -37,7 +36,7 @@ int ReadMemory(struct mspack_file* file, void* buffer, int bytes) {
 
 int WriteMemory(struct mspack_file* file, void* buffer, int bytes) {
     auto* memory = reinterpret_cast<MemoryFile*>(file);
-    const auto* first = static_cast<const std::uint8_t*>(buffer);
+    const auto* first = static_cast<const uint8_t*>(buffer);
     memory->output->insert(memory->output->end(), first, first + bytes);
     return bytes;
 }
@@ -55,8 +54,8 @@ void Message(struct mspack_file*, const char*, ...) {}
 
 } // namespace
 
-std::optional<std::vector<std::uint8_t>> DecodeLzxWithMspack(const std::vector<std::uint8_t>& compressed,
-                                                             int windowBits, int framesPerReset, std::uint64_t length) {
+std::optional<std::vector<uint8_t>> DecodeLzxWithMspack(const std::vector<uint8_t>& compressed, int windowBits,
+                                                        int framesPerReset, uint64_t length) {
     struct mspack_system system {};
     system.read = ReadMemory;
     system.write = WriteMemory;
@@ -64,24 +63,20 @@ std::optional<std::vector<std::uint8_t>> DecodeLzxWithMspack(const std::vector<s
     system.free = Free;
     system.copy = Copy;
     system.message = Message;
-    std::vector<std::uint8_t> decoded;
+    std::vector<uint8_t> decoded;
     // In a help file more bytes follow the stream, and the decoder reads up to two words ahead.
-    std::vector<std::uint8_t> padded(compressed);
+    std::vector<uint8_t> padded(compressed);
     padded.resize(padded.size() + 4, 0);
     MemoryFile input{&padded, 0, nullptr};
     MemoryFile output{nullptr, 0, &decoded};
     struct lzxd_stream* stream = lzxd_init(&system, reinterpret_cast<struct mspack_file*>(&input),
                                            reinterpret_cast<struct mspack_file*>(&output), windowBits, framesPerReset,
                                            4096, static_cast<off_t>(length), 0);
-    if (stream == nullptr) {
+    if (stream == nullptr)
         return std::nullopt;
-    }
     const int status = lzxd_decompress(stream, static_cast<off_t>(length));
     lzxd_free(stream);
-    if (status != MSPACK_ERR_OK) {
+    if (status != MSPACK_ERR_OK)
         return std::nullopt;
-    }
     return decoded;
 }
-
-} // namespace chmtest

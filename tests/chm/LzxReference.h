@@ -4,11 +4,7 @@
 #include <optional>
 #include <vector>
 
-namespace chmtest {
-
 // Decodes `length` bytes of an LZX stream with the given window and reset interval (in 32 KB frames);
 // nothing when the decoder reports an error.
-std::optional<std::vector<std::uint8_t>> DecodeLzxWithMspack(const std::vector<std::uint8_t>& compressed,
-                                                             int windowBits, int framesPerReset, std::uint64_t length);
-
-} // namespace chmtest
+std::optional<std::vector<uint8_t>> DecodeLzxWithMspack(const std::vector<uint8_t>& compressed, int windowBits,
+                                                        int framesPerReset, uint64_t length);

@@ -18,13 +18,11 @@ std::vector<std::string> MixedPages(int count) {
             continue;
         }
         std::string html = "<html><head><meta charset=utf-8>";
-        if (page % 3 != 0) {
+        if (page % 3 != 0)
             html += "<title>Page " + std::to_string(page) + " 标题</title>";
-        }
         html += "</head><body><h1>Heading " + std::to_string(page % 4) + "</h1><p>";
-        for (int w = 0; w < 40; ++w) {
+        for (int w = 0; w < 40; ++w)
             html += std::string(kWords[(page * 7 + w * 3) % 8]) + (w % 5 == 0 ? "" : " ");
-        }
         html += "unique" + std::to_string(page) + "</p></body></html>";
         pages.push_back(std::move(html));
     }
@@ -32,22 +30,20 @@ std::vector<std::string> MixedPages(int count) {
 }
 
 struct Read {
-    chm::Bytes index;
-    std::vector<chm::PageReading> readings;
+    Bytes index;
+    std::vector<PageReading> readings;
 };
 
 Read ReadOnThreads(const std::vector<std::string>& pages, unsigned threads) {
     std::vector<std::string> names;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
+    for (size_t i = 0; i < pages.size(); ++i)
         names.push_back(std::to_string(i) + ".html");
-    }
-    std::vector<chm::PageToRead> toRead;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
+    std::vector<PageToRead> toRead;
+    for (size_t i = 0; i < pages.size(); ++i)
         toRead.push_back({names[i], pages[i]});
-    }
-    chm::FullTextIndex index(936);
+    FullTextIndex index(936);
     Read read;
-    read.readings = chm::ReadPages(toRead, 936, &index, threads);
+    read.readings = ReadPages(toRead, 936, &index, threads);
     read.index = index.Build();
     return read;
 }
@@ -62,7 +58,7 @@ TEST(PageReader, AnyNumberOfThreadsGivesTheSameIndexTitlesAndWarningsAsOne) {
         const Read split = ReadOnThreads(pages, threads);
         EXPECT_EQ(split.index, whole.index) << threads << " threads";
         ASSERT_EQ(split.readings.size(), pages.size());
-        for (std::size_t i = 0; i < pages.size(); ++i) {
+        for (size_t i = 0; i < pages.size(); ++i) {
             EXPECT_EQ(split.readings[i].title, whole.readings[i].title)
                 << "page " << i << ", " << threads << " threads";
             EXPECT_EQ(split.readings[i].warnings, whole.readings[i].warnings) << "page " << i;
@@ -76,11 +72,10 @@ TEST(PageReader, AnyNumberOfThreadsGivesTheSameIndexTitlesAndWarningsAsOne) {
 
 TEST(PageReader, WithoutAnIndexPagesAreStillReadForTheirTitles) {
     const std::vector<std::string> pages = MixedPages(4);
-    std::vector<chm::PageToRead> toRead;
-    for (const std::string& page : pages) {
+    std::vector<PageToRead> toRead;
+    for (const std::string& page : pages)
         toRead.push_back({"p.html", page});
-    }
-    const std::vector<chm::PageReading> readings = chm::ReadPages(toRead, 936, nullptr, 2);
+    const std::vector<PageReading> readings = ReadPages(toRead, 936, nullptr, 2);
     ASSERT_EQ(readings.size(), 4u);
     EXPECT_EQ(readings[2].title, U"Page 2 标题");
     EXPECT_TRUE(readings[0].warnings.empty());
@@ -88,9 +83,9 @@ TEST(PageReader, WithoutAnIndexPagesAreStillReadForTheirTitles) {
 
 TEST(PageReader, AScriptWhoseClosingTagIsCutOffEndsThePage) {
     const std::string page = "<title>Cut short</title><p>before</p><script>run()</script";
-    const std::vector<chm::PageToRead> toRead = {{"cut.html", page}};
-    chm::FullTextIndex index(936);
-    const std::vector<chm::PageReading> readings = chm::ReadPages(toRead, 936, &index, 1);
+    const std::vector<PageToRead> toRead = {{"cut.html", page}};
+    FullTextIndex index(936);
+    const std::vector<PageReading> readings = ReadPages(toRead, 936, &index, 1);
     ASSERT_EQ(readings.size(), 1u);
     EXPECT_EQ(readings[0].title, U"Cut short");
     EXPECT_TRUE(readings[0].warnings.empty());

@@ -9,8 +9,6 @@
 
 struct chmFile; // chmlib's handle
 
-namespace chmtest {
-
 class SearchIndexReader {
 public:
     explicit SearchIndexReader(const std::string& helpFile);
@@ -18,7 +16,7 @@ public:
     SearchIndexReader(const SearchIndexReader&) = delete;
     SearchIndexReader& operator=(const SearchIndexReader&) = delete;
 
-    bool HasIndex() const { return !index.empty(); }
+    bool HasIndex() const { return !index_.empty(); }
     // query is UTF-8; it is lower-cased and converted to the code page, as a viewer does with what is typed.
     std::set<std::string> Find(const std::string& query, bool prefix, bool titlesOnly = false) const;
     // A page's title as #TOPICS gives it, converted to UTF-8.
@@ -30,21 +28,20 @@ private:
     struct Word {
         std::string bytes;
         int context = 0;
-        std::uint32_t wlcOffset = 0;
-        std::uint32_t wlcSize = 0;
-        std::uint64_t topicCount = 0;
+        uint32_t wlcOffset = 0;
+        uint32_t wlcSize = 0;
+        uint64_t topicCount = 0;
     };
-    std::vector<Word> LeafWordsFrom(std::uint32_t leafOffset) const;
-    std::uint32_t FindLeaf(const std::string& key) const;
-    std::vector<std::uint32_t> Topics(const Word& word) const;
-    std::string PageOf(std::uint32_t topic) const;
+    // The words of the leaf at leafOffset and of the leaves after it that may hold key or words starting with it.
+    std::vector<Word> LeafWordsFrom(uint32_t leafOffset, const std::string& key) const;
+    uint32_t FindLeaf(const std::string& key) const;
+    std::vector<uint32_t> Topics(const Word& word) const;
+    std::string PageOf(uint32_t topic) const;
 
-    ::chmFile* file = nullptr;
-    std::string index;
-    std::string topics;
-    std::string urlTable;
-    std::string urlStrings;
-    std::string strings;
+    ::chmFile* file_ = nullptr;
+    std::string index_;
+    std::string topics_;
+    std::string urlTable_;
+    std::string urlStrings_;
+    std::string strings_;
 };
-
-} // namespace chmtest

@@ -14,7 +14,7 @@ TEST(Sitemap, NestsListsUnderThePrecedingEntry) {
                              "value=\"0x800235\"></OBJECT><UL>" +
                              Entry("A", "0.html") + "<UL>" + Entry("A1", "1.html") + Entry("A2", "2.html") + "</UL>" +
                              Entry("B", "3.html") + "</UL></BODY></HTML>";
-    const chm::SitemapParseResult result = chm::ParseSitemap(text);
+    const SitemapParseResult result = ParseSitemap(text);
     ASSERT_TRUE(result.ok) << result.message;
     const auto& entries = result.sitemap.entries;
     ASSERT_EQ(entries.size(), 2u);
@@ -31,7 +31,7 @@ TEST(Sitemap, ReadsVariantsOtherGeneratorsWrite) {
     const std::string text = "<ul><li><object type='text/sitemap'><param name=keyword value='a &amp; b'>"
                              "<param name='Name' value='T1'><param name='Local' value='x.htm'>"
                              "<param name='Name' value='T2'><param name='Local' value='y.htm#top'></object></ul>";
-    const auto result = chm::ParseSitemap(text);
+    const auto result = ParseSitemap(text);
     ASSERT_TRUE(result.ok) << result.message;
     ASSERT_EQ(result.sitemap.entries.size(), 1u);
     const auto& entry = result.sitemap.entries[0];
@@ -51,15 +51,14 @@ TEST(Sitemap, RefusesMalformedFiles) {
             "\"></OBJECT></UL>",
     };
     for (const std::string& text : malformed) {
-        const auto result = chm::ParseSitemap(text);
+        const auto result = ParseSitemap(text);
         EXPECT_FALSE(result.ok) << text.substr(0, 60);
         EXPECT_NE(result.message.find("line"), std::string::npos);
     }
     std::string deep;
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 100; ++i)
         deep += "<UL>" + Entry("x", "0.html");
-    }
-    EXPECT_FALSE(chm::ParseSitemap(deep).ok);
+    EXPECT_FALSE(ParseSitemap(deep).ok);
 }
 
 } // namespace

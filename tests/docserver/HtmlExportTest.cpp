@@ -6,6 +6,7 @@
 #include "docserver/objects/ServerObjects.h"
 
 #include <png.h>
+#include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
 #include <cstdlib>
@@ -423,6 +424,18 @@ TEST_F(HtmlExport, BadPicturesLeaveAMarkedGapAndAWarning) {
              bytes.resize(40);
              return bytes;
          }()},
+        {"altered byte",
+         [] {
+             auto bytes = TinyPng();
+             bytes[bytes.size() - 16] ^= 0x01; // inside the image data: its checksum no longer matches
+             return bytes;
+         }()},
+        {"no end chunk",
+         [] {
+             auto bytes = TinyPng();
+             bytes.resize(bytes.size() - 12);
+             return bytes;
+         }()},
         {"unknown format", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}},
         {"too large", HugePngHeader()},
         {"metafile", {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
@@ -474,3 +487,161 @@ TEST_F(HtmlExport, FailedSavesWriteNothingAndSayWhy) {
 }
 
 } // namespace
+
+TEST_F(HtmlExport, VmlPicturesTakeTheSizeOfTheirShape) {
+    DocxBuilder doc;
+    doc.AddParagraph({VmlPicture(TinyPng(), "position:absolute;width:150pt; height:75pt;z-index:1"),
+                      VmlPicture(TinyPng(), "width:1in;height:.5in"), VmlPicture(TinyPng(), "position:absolute")});
+    const std::string html = Save(Load(doc));
+    EXPECT_NE(html.find("<img width=\"200\" height=\"100\""), std::string::npos) << html;
+    EXPECT_NE(html.find("<img width=\"96\" height=\"48\""), std::string::npos) << html;
+    EXPECT_NE(html.find("<img width=\"1\" height=\"1\""), std::string::npos) << "no size: the picture's own";
+}
+
+TEST_F(HtmlExport, TextBoxFillsRowsStartingLaterAndTrackedRows) {
+    DocxBuilder doc;
+    doc.AddParagraph({Text("before "), TextBox("white words", "1F4E79"), TextBox("plain box")});
+    const std::string tracked = "w:id=\"7\" w:author=\"A\" w:date=\"2024-01-01T00:00:00Z\"";
+    doc.AddTable(
+        {{{.paragraphs = {"shifted"}}},
+         {{.paragraphs = {"gone"}}, {.paragraphs = {"gone too"}}},
+         {{.paragraphs = {"new"}}, {.paragraphs = {"new too"}}}},
+        {.gridColumns = {2000, 2000},
+         .rowProperties = {"<w:gridBefore w:val=\"1\"/>", "<w:del " + tracked + "/>", "<w:ins " + tracked + "/>"}});
+    const std::string html = Save(Load(doc));
+    EXPECT_TRUE(std::regex_search(html, std::regex("<div class=\"TextBox\" style=\"[^\"]*background-color:#1F4E79;"
+                                                   "\">[^]*white words")))
+        << html;
+    EXPECT_TRUE(std::regex_search(html, std::regex("<div class=\"TextBox\" style=\"[^\"]*margin:3pt 0;\">[^]*plain")));
+    EXPECT_TRUE(std::regex_search(html, std::regex("<tr>\\s*<td style=\"border:none;\"></td>\\s*<td[^>]*>\\s*"
+                                                   "<p[^>]*>shifted")))
+        << html;
+    EXPECT_EQ(html.find("gone"), std::string::npos) << "a deleted row is not shown";
+    EXPECT_NE(html.find("new too"), std::string::npos) << "an inserted one is";
+}
+
+namespace {
+
+// A metafile header enough to be taken for EMF; variant makes each one's bytes differ.
+std::vector<uint8_t> FakeEmf(uint8_t variant) {
+    std::vector<uint8_t> bytes(88, 0);
+    bytes[0] = 1;
+    bytes[40] = ' ';
+    bytes[41] = 'E';
+    bytes[42] = 'M';
+    bytes[43] = 'F';
+    bytes[87] = variant;
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
+    // A stand-in converter that logs each start and draws every metafile as a 200 x 300 page holding a 40 x 20 block.
+    const fs::path tools = folder / "tools";
+    fs::create_directories(tools);
+    std::vector<uint8_t> pixels(200 * 300 * 3, 0xFF);
+    for (int y = 100; y < 120; ++y)
+        for (int x = 50; x < 90; ++x)
+            for (int c = 0; c < 3; ++c)
+                pixels[(static_cast<size_t>(y) * 200 + x) * 3 + c] = c == 2 ? 0xC0 : 0x20;
+    std::string png;
+    stbi_write_png_to_func(
+        [](void* out, void* data, int size) {
+            static_cast<std::string*>(out)->append(static_cast<const char*>(data), static_cast<size_t>(size));
+        },
+        &png, 200, 300, 3, pixels.data(), 200 * 3);
+    std::ofstream(tools / "page.png", std::ios::binary) << png;
+    std::ofstream(tools / "soffice") << "#!/bin/sh\n"
+                                        "echo start >> '"
+                                     << (tools / "log").string()
+                                     << "'\n"
+                                        "while [ $# -gt 0 ]; do\n"
+                                        "  case \"$1\" in\n"
+                                        "    --outdir) out=$2; shift ;;\n"
+                                        "    *.emf|*.wmf) mkdir -p \"$out\"; n=$(basename \"$1\"); cp '"
+                                     << (tools / "page.png").string()
+                                     << "' \"$out/${n%.*}.png\" ;;\n"
+                                        "  esac\n"
+                                        "  shift\n"
+                                        "done\n";
+    std::ofstream(tools / "wmf2gd") << "#!/bin/sh\necho wmf2gd >> '" << (tools / "log").string() << "'\ncp '"
+                                    << (tools / "page.png").string() << "' \"$4\"\n";
+    for (const char* tool : {"soffice", "wmf2gd"})
+        fs::permissions(tools / tool, fs::perms::owner_all);
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (tools.string() + ":/bin:/usr/bin").c_str(), 1);
+
+    // A WMF that draws in the equation font goes to LibreOffice, which has its symbols; a plain one to wmf2gd.
+    const std::vector<uint8_t> plainWmf = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> equationWmf = plainWmf;
+    equationWmf.insert(equationWmf.end(), {'M', 'T', ' ', 'E', 'x', 't', 'r', 'a', 0});
+    DocxBuilder source;
+    source.AddParagraph({Picture(FakeEmf(1), false, "emf"), Picture(FakeEmf(2), false, "emf")});
+    source.AddParagraph({Picture(FakeEmf(1), false, "emf"), Picture(FakeEmf(3), true, "emf")});
+    source.AddParagraph({Picture(plainWmf, false, "wmf"), Picture(equationWmf, false, "wmf")});
+    const WordDocument sourceDocument = Load(source);
+    // A page cut from it, open beside it: its save converts the source's metafiles too.
+    DocxBuilder page;
+    page.AddParagraph({Picture(FakeEmf(2), false, "emf")});
+    SaveAs(Load(page), folder / "page.html");
+    const std::string html = Save(sourceDocument);
+    Save(sourceDocument);
+    setenv("PATH", savedPath.c_str(), 1);
+
+    EXPECT_EQ(ReadText(tools / "log"), "wmf2gd\nstart\n") << "one start for all of them, whatever was saved";
+    const std::regex sized("<img width=\"96\" height=\"96\"");
+    EXPECT_EQ(std::distance(std::sregex_iterator(html.begin(), html.end(), sized), std::sregex_iterator()), 6)
+        << "each at the size the document gives it";
+    ExpectPicturesResolve(html);
+    const std::string written = ReadText(folder / "0.files" / "image001.png");
+    int width = 0, height = 0, channels = 0;
+    ASSERT_TRUE(stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(written.data()),
+                                      static_cast<int>(written.size()), &width, &height, &channels));
+    EXPECT_EQ(width, 42) << "cut to what the metafile draws, with a pixel around it";
+    EXPECT_EQ(height, 22);
+}
+
+TEST_F(HtmlExport, EquationsKeepTheirLayoutInPlainHtml) {
+    const std::string math = "<m:oMath xmlns:m=\"http://schemas.openxmlformats.org/officeDocument/2006/math\">";
+    auto run = [](const std::string& text) { return "<m:r><m:t>" + text + "</m:t></m:r>"; };
+    DocxBuilder doc;
+    doc.AddParagraph({Text("energy "),
+                      RawXml(math + run("E=m") + "<m:sSup><m:e>" + run("c") + "</m:e><m:sup>" + run("2") +
+                             "</m:sup></m:sSup></m:oMath>"),
+                      Text(" done")});
+    doc.AddParagraph({RawXml(math + "<m:f><m:num>" + run("a") + "</m:num><m:den>" + run("b+1") +
+                             "</m:den></m:f><m:rad><m:radPr><m:degHide m:val=\"1\"/></m:radPr><m:deg/><m:e>" +
+                             run("x") + "</m:e></m:rad></m:oMath>")});
+    doc.AddParagraph({RawXml(math + "<m:nary><m:naryPr><m:chr m:val=\"\xE2\x88\x91\"/></m:naryPr><m:sub>" + run("i=1") +
+                             "</m:sub><m:sup>" + run("n") + "</m:sup><m:e>" + run("i") +
+                             "</m:e></m:nary><m:acc><m:accPr><m:chr m:val=\"\xCC\x87\"/></m:accPr><m:e>" + run("x") +
+                             "</m:e></m:acc></m:oMath>")});
+    doc.AddParagraph(
+        {RawXml(math + "<m:d><m:e><m:m><m:mr><m:e>" + run("1") + "</m:e><m:e>" + run("0") + "</m:e></m:mr><m:mr><m:e>" +
+                run("0") + "</m:e><m:e>" + run("1") + "</m:e></m:mr></m:m></m:e></m:d></m:oMath>")});
+    const std::string html = Save(Load(doc));
+    const std::string stack = "<span style=\"display:inline-block;vertical-align:middle;text-align:center;\">";
+    EXPECT_NE(html.find("energy <span class=\"Math\"><i>E</i>=<i>m</i><i>c</i><sup>2</sup></span> done"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find(stack + "<span style=\"display:block;padding:0 2px;border-bottom:1px solid;\"><i>a</i></span>"
+                                "<span style=\"display:block;padding:0 2px;\"><i>b</i>+1</span></span>"),
+              std::string::npos)
+        << "a fraction stacked over its rule";
+    EXPECT_NE(html.find("\xE2\x88\x9A<span style=\"border-top:1px solid;padding-top:1px;\"><i>x</i></span>"),
+              std::string::npos);
+    EXPECT_TRUE(std::regex_search(html, std::regex("display:block;font-size:70%;\"><i>n</i></span>"
+                                                   "<span style=\"display:block;font-size:150%;line-height:1;\">"
+                                                   "\xE2\x88\x91</span><span style=\"display:block;font-size:70%;\">"
+                                                   "<i>i</i>=1</span>")))
+        << "a sum with its limits above and below";
+    EXPECT_NE(html.find("\xCB\x99</span><span style=\"display:block;\"><i>x</i></span>"), std::string::npos)
+        << "the dot stands over its base";
+    EXPECT_TRUE(
+        std::regex_search(html, std::regex("\\((<span[^>]*>){3}1</span><span[^>]*>0</span></span>"
+                                           "<span[^>]*><span[^>]*>0</span><span[^>]*>1</span></span></span>\\)")))
+        << "a matrix in rows inside its brackets";
+    EXPECT_EQ(html.find("E=mc2", html.find("<body>")), std::string::npos) << "no flattened text";
+    std::ofstream("/tmp/fid-math.html") << html;
+}

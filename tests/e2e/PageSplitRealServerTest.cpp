@@ -251,3 +251,104 @@ TEST_F(PageSplit, ManyHeadingsAndHeadingsInTablesStillConvert) {
     EXPECT_TRUE(Has(TextOf(599), "cell text"));
     EXPECT_TRUE(fs::exists(folder / "T.chm"));
 }
+
+TEST_F(PageSplit, PagesTakeTheSourcesStylesAndKeepLinksPlain) {
+    DocxBuilder doc(false);
+    doc.AddStyle({.id = "Normal",
+                  .name = "Normal",
+                  .isDefault = true,
+                  .properties = "<w:rPr><w:rFonts w:ascii=\"Verdana\" w:hAnsi=\"Verdana\"/><w:color w:val=\"008000\"/>"
+                                "<w:sz w:val=\"28\"/></w:rPr>"});
+    doc.AddStyle({.id = "Heading1",
+                  .name = "heading 1",
+                  .basedOn = "Normal",
+                  .outlineLevel = 0,
+                  .properties = "<w:rPr><w:i/><w:caps/><w:color w:val=\"FF0000\"/><w:sz w:val=\"48\"/></w:rPr>"});
+    doc.AddStyle({.id = "Hyperlink", .name = "Hyperlink", .type = "character"});
+    doc.AddParagraph("Topic", {.style = "Heading1"});
+    doc.AddParagraph({Text("see "), Link("the site", "http://example.com/")});
+    doc.AddParagraph("Second", {.style = "Heading1"}).AddParagraph("more");
+    ASSERT_EQ(Convert(doc), 1);
+    for (int number : {0, 1}) {
+        const std::string page = Page(number);
+        // The source's heading 1 and Normal, not the blank page's bold black heading and default body.
+        const std::smatch heading = [&] {
+            std::smatch found;
+            std::regex_search(page, found, std::regex("\\.SHeading1\\{([^}]*)\\}"));
+            return found;
+        }();
+        ASSERT_FALSE(heading.empty()) << page;
+        EXPECT_TRUE(Has(heading[1], "color:#FF0000")) << heading[1];
+        EXPECT_TRUE(Has(heading[1], "font-size:24pt")) << heading[1];
+        EXPECT_TRUE(Has(heading[1], "font-style:italic")) << heading[1];
+        EXPECT_TRUE(Has(heading[1], "text-transform:uppercase")) << heading[1];
+        EXPECT_FALSE(Has(heading[1], "font-weight:bold")) << heading[1];
+        EXPECT_TRUE(std::regex_search(page, std::regex("\\.SNormal\\{[^}]*Verdana[^}]*\\}"))) << page;
+        EXPECT_TRUE(std::regex_search(page, std::regex("\\.SNormal\\{[^}]*font-size:14pt"))) << page;
+    }
+    // The page's own change to the link style (no underline) outlives the source's definition.
+    const std::string page = Page(0);
+    EXPECT_TRUE(Has(page, "the site")) << page;
+    EXPECT_FALSE(Has(page, "text-decoration:underline")) << page;
+}
+
+TEST_F(PageSplit, ListNumbersOnPagesAreTheirNumbersInTheWholeDocument) {
+    DocxBuilder doc(false);
+    doc.AddStyle({.id = "Normal", .name = "Normal", .isDefault = true});
+    doc.AddStyle({.id = "Heading1", .name = "heading 1", .basedOn = "Normal", .outlineLevel = 0, .numId = 1});
+    doc.AddStyle(
+        {.id = "Heading2", .name = "heading 2", .basedOn = "Normal", .outlineLevel = 1, .numId = 1, .numLevel = 1});
+    // Level 2 as newer Word writes a zero-padded format: a custom choice with a fallback.
+    doc.AddAbstractList(1,
+                        {{.text = "%1.", .style = "Heading1"},
+                         {.format = "",
+                          .text = "%1.%2",
+                          .style = "Heading2",
+                          .properties = "<mc:AlternateContent><mc:Choice Requires=\"w14\"><w:numFmt w:val=\"custom\" "
+                                        "w:format=\"01, 02, 03, ...\"/></mc:Choice><mc:Fallback><w:numFmt "
+                                        "w:val=\"decimal\"/></mc:Fallback></mc:AlternateContent>"}});
+    doc.AddList(1, 1);
+    doc.AddAbstractList(2, {{.format = "upperRoman", .text = "%1)"}});
+    doc.AddList(2, 2);
+    doc.AddParagraph("Alpha", {.style = "Heading1"}).AddParagraph("intro");
+    doc.AddParagraph("Beta", {.style = "Heading2"}).AddParagraph("b");
+    doc.AddParagraph("Gamma", {.style = "Heading2"}).AddParagraph("c");
+    doc.AddParagraph("Delta", {.style = "Heading1"}).AddParagraph("Direct one", {.numId = 2});
+    doc.AddParagraph("Epsilon", {.style = "Heading1"}).AddParagraph("Direct two", {.numId = 2});
+    ConvertOptions::Instance().showNumbering = 1;
+    ASSERT_EQ(Convert(doc), 1);
+    ASSERT_EQ(pageCount, 5u);
+    EXPECT_TRUE(Has(TextOf(0), " 1. Alpha ")) << TextOf(0);
+    EXPECT_TRUE(Has(TextOf(1), " 1.01 Beta ")) << TextOf(1);
+    EXPECT_TRUE(Has(TextOf(2), " 1.02 Gamma ")) << TextOf(2);
+    EXPECT_TRUE(Has(TextOf(3), " 2. Delta ")) << TextOf(3);
+    EXPECT_TRUE(Has(TextOf(3), " I) Direct one ")) << TextOf(3);
+    EXPECT_TRUE(Has(TextOf(4), " 3. Epsilon ")) << TextOf(4);
+    EXPECT_TRUE(Has(TextOf(4), " II) Direct two ")) << TextOf(4) << "a list goes on counting across pages";
+}
+
+TEST_F(PageSplit, EveryHeadingOnAPageLosesItsNumberAndBodyListsKeepTheirs) {
+    DocxBuilder doc;
+    doc.AddAbstractList(1, {{.text = "%1."}});
+    doc.AddList(1, 1);
+    doc.AddAbstractList(2, {{.format = "lowerLetter", .text = "%1)"}});
+    doc.AddList(2, 2);
+    // A heading that holds only a page break is no topic of its own: its page is the heading before it.
+    doc.AddParagraph("Topic", {.style = "Heading1", .numId = 1}).AddParagraph("text");
+    doc.AddParagraph({PageBreak()}, {.style = "Heading1", .numId = 1});
+    doc.AddParagraph("item", {.numId = 2});
+    ASSERT_EQ(Convert(doc), 1);
+    ASSERT_EQ(pageCount, 1u);
+    EXPECT_FALSE(std::regex_search(TextOf(0), std::regex("[0-9]\\."))) << TextOf(0);
+    EXPECT_TRUE(Has(TextOf(0), "a) item")) << TextOf(0);
+}
+
+TEST_F(PageSplit, CopyrightLinesEndAtPlainLineFeedsToo) {
+    ConvertOptions::Instance().SetCopyrightText("Line one\nLine two\r\nLine three");
+    DocxBuilder doc;
+    doc.AddHeading(1, "Topic").AddParagraph("text");
+    ASSERT_EQ(Convert(doc), 1);
+    const std::string page = Page(0);
+    for (const char* line : {"Line one", "Line two", "Line three"})
+        EXPECT_TRUE(std::regex_search(page, std::regex(std::string("<p[^>]*>(<span[^>]*>)?") + line + "<"))) << line;
+}
