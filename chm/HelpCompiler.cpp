@@ -348,8 +348,8 @@ private:
         return true;
     }
 
-    // #IVB: every mapped number that has an alias, with the alias's page as a #STRINGS offset; the viewer
-    // opens that page when a program asks for the number.
+    // #IVB: every mapped number that has an alias, with the alias's page (and anchor) as a #STRINGS offset; the
+    // viewer opens that page when a program asks for the number.
     Bytes BuildContextMap(StringTable& strings) {
         std::map<std::string, std::string> pageOf;
         for (const ContextAlias& alias : project_.contextAliases)
@@ -364,13 +364,17 @@ private:
                 Warning("context ID " + number.name + " has no [ALIAS] entry; left out");
                 continue;
             }
-            const std::string internal = InternalNameOf(page->second);
+            // An alias may point into its page ("3.html#IDH_PRINT"); the viewer opens the string as a URL.
+            const size_t hash = page->second.find('#');
+            const std::string internal = InternalNameOf(page->second.substr(0, hash));
             if (internal.empty()) {
                 Warning("context ID " + number.name + " names " + page->second + ", which is not compiled; left out");
                 continue;
             }
+            std::string anchor = hash == std::string::npos ? std::string() : page->second.substr(hash);
+            anchor = CodePageToUtf8(project_.codePage, anchor).value_or(anchor);
             pairs.PutU32(number.number);
-            pairs.PutU32(strings.Add(internal));
+            pairs.PutU32(strings.Add(internal + anchor));
         }
         if (pairs.Size() == 0)
             return {};

@@ -67,6 +67,14 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
         reporter.Page(page, count, heading);
     };
     request.compileObserver = [&reporter](const std::string& file) { reporter.Progress("compiling " + file); };
+    const auto mapHeader = Utf8ToNarrow(options.mapHeader);
+    const auto writeMapHeader = Utf8ToNarrow(options.writeMapHeader);
+    if (!mapHeader || !writeMapHeader) {
+        reporter.Error("a help ID header's path is not valid UTF-8");
+        return kExitUsage;
+    }
+    request.helpIds.mapHeader = *mapHeader;
+    request.helpIds.writeMapHeader = *writeMapHeader;
 
     const MessageBoxHandler previous =
         SetMessageBoxHandler([&](const std::string& text) { reporter.Error(Printable(text)); });

@@ -13,9 +13,17 @@ std::string UsageText() {
            "      --numbering       keep heading numbers on pages, contents and index\n"
            "      --copyright TEXT  a copyright line at the foot of every page\n"
            "      --keep DIR        keep the pages and project files in DIR (new or empty)\n"
+           "      --map-header FILE.h\n"
+           "                        number the help IDs as the C header FILE.h does (#define IDH_X 1234)\n"
+           "      --write-map-header FILE.h\n"
+           "                        write the help IDs used, with their numbers, as a C header\n"
            "      --quiet           print nothing but errors\n"
            "      --help            show this text\n"
            "      --version         show the version\n"
+           "\n"
+           "Help IDs: a bookmark named IDH_... marks its topic (and its place in the topic) for an\n"
+           "application to open by number. Without --map-header the IDs are numbered from 1000 in the\n"
+           "order they appear.\n"
            "\n"
            "Exit status: 0 the help file was written; 1 the conversion failed; 2 usage error;\n"
            "3 the document cannot be read; 4 the document has no headings; 5 the compile produced nothing.\n";
@@ -64,6 +72,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--keep") {
             if (!value(options.keepFolder) || options.keepFolder.empty())
                 return fail("--keep needs a folder");
+        } else if (arg == "--map-header") {
+            if (!value(options.mapHeader) || options.mapHeader.empty())
+                return fail("--map-header needs a file name");
+        } else if (arg == "--write-map-header") {
+            if (!value(options.writeMapHeader) || options.writeMapHeader.empty())
+                return fail("--write-map-header needs a file name");
         } else if (arg == "--header") {
             options.header = true;
         } else if (arg == "--footer") {

@@ -17,6 +17,8 @@ struct CliOptions {
     std::string copyright;
     std::string keepFolder; // empty: a fresh folder, removed at the end
     bool quiet = false;
+    std::string mapHeader;      // UTF-8; a C header giving the help IDs their numbers
+    std::string writeMapHeader; // UTF-8; where to write the header of the help IDs used
 };
 
 struct ParsedCommandLine {

@@ -68,7 +68,9 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     BuildTopicTree();
     if (!root->firstChild)
         return 0;
+    CollectHelpIds(compiledPath);
     SplitPages();
+    CheckHelpIdAnchors();
     this->title = std::move(title);
     // The title goes into the help file as typed; the project's files need a name the file system takes.
     const std::string stem = PortableFileStem(this->title);
@@ -83,6 +85,7 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     WriteIndexFile(indexPath);
     WriteProjectFile(projectPath, contentsName, indexName, compiledPath);
     CompileHelpProject(projectPath);
+    WriteMapHeader();
     return 1;
 }
 
@@ -96,7 +99,11 @@ bool ChmConverter::WriteIndexFile(const std::string& indexPath) {
 
 bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::string& contentsName,
                                     const std::string& indexName, const std::string& compiledPath) {
-    return ::WriteProjectFile({title, contentsName, indexName, compiledPath}, pageFiles, workFolder, projectPath);
+    ProjectSettings settings{title, contentsName, indexName, compiledPath, {}};
+    for (const HelpId& id : helpIds)
+        if (id.page >= 0)
+            settings.contextTopics.push_back({id.name, id.number, HelpIdTarget(id)});
+    return ::WriteProjectFile(settings, pageFiles, workFolder, projectPath);
 }
 
 void ChmConverter::CompileHelpProject(const std::string& projectPath) {

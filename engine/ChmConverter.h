@@ -4,6 +4,7 @@
 // own); the help project's files and the compile are helpproject/'s, which takes the topics as plain data.
 
 #include "engine/ConvertOptions.h"
+#include "engine/HelpIds.h"
 #include "engine/TopicTree.h"
 #include "word/WordObjects.h"
 
@@ -34,12 +35,18 @@ public:
     // The steps of Convert, in the order it runs them.
     void ClearTopics();
     void BuildTopicTree();
+    // Finds the "IDH_" bookmarks and gives them numbers; a fault in them or in the header raises HelpIdError.
+    void CollectHelpIds(const std::string& compiledPath);
     int32_t SplitPages();
+    // A help ID whose anchor did not reach its page opens the page's top, with a warning.
+    void CheckHelpIdAnchors();
     bool WriteContentsFile(const std::string& contentsPath);
     bool WriteIndexFile(const std::string& indexPath);
     bool WriteProjectFile(const std::string& projectPath, const std::string& contentsName, const std::string& indexName,
                           const std::string& compiledPath);
     void CompileHelpProject(const std::string& projectPath);
+    // The header of help IDs the front end asked for, if any; a failed write raises HelpIdError.
+    void WriteMapHeader();
 
     void CloseAndQuitWord();
 
@@ -54,6 +61,8 @@ public:
     std::string title = "doc";
     std::vector<std::string> pageFiles;
     std::optional<PageOptions> options;
+    HelpIdSettings helpIdSettings;
+    std::vector<HelpId> helpIds;
 
     // Front ends may watch the pages being saved (page number from 0, page count, heading text).
     std::function<void(int32_t page, int32_t pageCount, const std::string& title)> pageObserver;

@@ -109,6 +109,7 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     try {
         ChmConverter converter(*sourceNarrow, *workNarrow);
         converter.options = request.options;
+        converter.helpIdSettings = request.helpIds;
         if (request.pageObserver)
             converter.pageObserver = [&request](int32_t page, int32_t count, const std::string& heading) {
                 request.pageObserver(page, count, ToUtf8(heading));
@@ -125,6 +126,9 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         result.pages = converter.pageFiles.size();
         result.warnings = AllToUtf8(converter.warnings);
         result.compilerMessages = AllToUtf8(converter.compilerMessages);
+    } catch (const HelpIdError& failure) {
+        // The document's help IDs cannot be made as asked; no page was made.
+        return stop(RunStatus::ConversionFailed, ToUtf8(failure.what()));
     } catch (const AutomationError& failure) {
         result.automationFault = dynamic_cast<const DispatchError*>(&failure) == nullptr;
         result.automationStatus = static_cast<uint32_t>(failure.status());

@@ -4,6 +4,7 @@
 // old help file replaced only by that complete new one.
 
 #include "engine/ConvertOptions.h"
+#include "engine/HelpIds.h"
 
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,7 @@ struct ConversionRequest {
     std::string title;      // UTF-8, as typed; it goes into the help file unchanged
     std::string keepFolder; // UTF-8; empty: a private folder, removed at the end
     PageOptions options;    // taken when the run was asked for
+    HelpIdSettings helpIds; // narrow paths of the application's header to read and to write; empty: none
     // Called as each page is saved (page from 0, page count, heading in UTF-8) and as the compiler takes in each
     // file (UTF-8); both optional.
     std::function<void(int32_t page, int32_t pageCount, const std::string& heading)> pageObserver;
