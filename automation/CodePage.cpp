@@ -10,6 +10,7 @@ namespace {
 
 constexpr const char* kNarrow = "GB18030";
 constexpr const char* kUtf8 = "UTF-8";
+constexpr const char* kCodePage936 = "CP936";
 constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 
 // A descriptor per thread and direction: opening one loads the converter's tables, which costs far more
@@ -112,4 +113,15 @@ std::optional<std::filesystem::path> NarrowToPath(std::string_view narrow) {
 
 std::optional<std::string> PathToNarrow(const std::filesystem::path& path) {
     return Utf8ToNarrow(path.native());
+}
+
+bool CodePage936Holds(char32_t character) {
+    if (character < 0x80)
+        return true;
+    if (character > 0xFFFF || (character >= 0xD800 && character < 0xE000))
+        return false; // beyond the basic plane GBK holds nothing
+    const std::u16string wide(1, static_cast<char16_t>(character));
+    const auto narrow = Convert<std::string>(kNarrow, kUtf16, std::u16string_view(wide));
+    const auto gbk = Convert<std::string>(kCodePage936, kUtf16, std::u16string_view(wide));
+    return narrow && gbk && *narrow == *gbk;
 }

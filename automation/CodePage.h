@@ -17,3 +17,8 @@ std::optional<std::string> Utf8ToNarrow(std::string_view utf8);
 // File system boundary: a narrow path names the file whose UTF-8 name holds the same characters.
 std::optional<std::filesystem::path> NarrowToPath(std::string_view narrow);
 std::optional<std::string> PathToNarrow(const std::filesystem::path& path);
+
+// Whether a viewer decoding code page 936 reads the character back from the narrow bytes: GBK holds it, with the
+// same bytes as GB18030. Characters beyond it (most accented Latin letters, Arabic, the euro sign) are written as
+// character references wherever a help viewer reads code page 936.
+bool CodePage936Holds(char32_t character);

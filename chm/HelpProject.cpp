@@ -252,6 +252,11 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
                 project.codePage = codePage;
         }
     }
+    // Texts the viewer shows may hold character references; the code page is known only now.
+    project.title = DecodeCharacterReferences(project.codePage, project.title);
+    for (WindowDefinition& window : project.windows) {
+        window.caption = DecodeCharacterReferences(project.codePage, window.caption);
+    }
     result.ok = true;
     return result;
 }

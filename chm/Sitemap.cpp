@@ -1,5 +1,7 @@
 #include "Sitemap.h"
 
+#include "chm/TextCodec.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -9,38 +11,6 @@ std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(c < 0x80 ? std::tolower(c) : c); });
     return text;
-}
-
-std::string DecodeEntities(const std::string& text) {
-    static const std::pair<const char*, char> kNamed[] = {
-        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-    std::string result;
-    for (size_t i = 0; i < text.size();) {
-        bool replaced = false;
-        if (text[i] == '&') {
-            for (const auto& [entity, character] : kNamed) {
-                if (text.compare(i, std::char_traits<char>::length(entity), entity) == 0) {
-                    result += character;
-                    i += std::char_traits<char>::length(entity);
-                    replaced = true;
-                    break;
-                }
-            }
-            const size_t semicolon = text.find(';', i);
-            if (!replaced && i + 2 < text.size() && text[i + 1] == '#' && semicolon != std::string::npos &&
-                semicolon - i <= 8) {
-                const long code = std::strtol(text.c_str() + i + 2, nullptr, 10);
-                if (code > 0 && code < 0x80) {
-                    result += static_cast<char>(code);
-                    i = semicolon + 1;
-                    replaced = true;
-                }
-            }
-        }
-        if (!replaced)
-            result += text[i++];
-    }
-    return result;
 }
 
 struct Tag {
@@ -56,7 +26,7 @@ struct Tag {
 
 class SitemapParser {
 public:
-    explicit SitemapParser(const std::string& bytes) : text_(bytes) {}
+    SitemapParser(const std::string& bytes, uint32_t codePage) : text_(bytes), codePage_(codePage) {}
 
     SitemapParseResult Run() {
         SitemapParseResult result;
@@ -200,16 +170,17 @@ private:
                 ++i; // a stray character such as "/" in "<br/>"
                 continue;
             }
-            tag.attributes.emplace_back(key, DecodeEntities(value));
+            tag.attributes.emplace_back(key, DecodeCharacterReferences(codePage_, value));
         }
     }
 
     const std::string& text_;
+    const uint32_t codePage_;
     size_t position_ = 0;
 };
 
 } // namespace
 
-SitemapParseResult ParseSitemap(const std::string& bytes) {
-    return SitemapParser(bytes).Run();
+SitemapParseResult ParseSitemap(const std::string& bytes, uint32_t codePage) {
+    return SitemapParser(bytes, codePage).Run();
 }

@@ -2,6 +2,7 @@
 // Contents (.hhc) and index (.hhk) files: nested lists of <OBJECT type="text/sitemap"> entries. Tolerates the
 // variants generators write (lower case, unclosed <LI>, a <UL> around every entry, Keyword instead of Name);
 // refuses what cannot be read safely.
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,4 +32,5 @@ struct SitemapParseResult {
     Sitemap sitemap;
 };
 
-SitemapParseResult ParseSitemap(const std::string& bytes);
+// Values are decoded into codePage, the project's: character references become the characters they name.
+SitemapParseResult ParseSitemap(const std::string& bytes, uint32_t codePage = 1252);

@@ -229,3 +229,73 @@ std::optional<std::u32string> DecodeCharsetLenient(const std::string& charset, s
     iconv_close(converter);
     return result;
 }
+
+namespace {
+
+// The reference starting at text[at] ('&'): its character and its length, or nothing.
+std::optional<std::pair<char32_t, std::size_t>> ReadReference(const std::string& text, std::size_t at) {
+    static const std::pair<std::string_view, char32_t> kNamed[] = {
+        {"&amp;", U'&'}, {"&lt;", U'<'}, {"&gt;", U'>'}, {"&quot;", U'"'}, {"&apos;", U'\''}};
+    const std::string_view rest = std::string_view(text).substr(at);
+    for (const auto& [entity, character] : kNamed) {
+        if (rest.substr(0, entity.size()) == entity) {
+            return std::make_pair(character, entity.size());
+        }
+    }
+    if (rest.size() < 4 || rest[1] != '#') {
+        return std::nullopt;
+    }
+    const bool hex = rest[2] == 'x' || rest[2] == 'X';
+    std::size_t i = hex ? 3 : 2;
+    std::uint32_t code = 0;
+    const std::size_t digitsStart = i;
+    for (; i < rest.size() && i < digitsStart + 8; ++i) {
+        const char c = rest[i];
+        int digit = -1;
+        if (c >= '0' && c <= '9') {
+            digit = c - '0';
+        } else if (hex && c >= 'a' && c <= 'f') {
+            digit = c - 'a' + 10;
+        } else if (hex && c >= 'A' && c <= 'F') {
+            digit = c - 'A' + 10;
+        } else {
+            break;
+        }
+        code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);
+    }
+    if (i == digitsStart || i >= rest.size() || rest[i] != ';' || code == 0 || code > 0x10FFFF ||
+        (code >= 0xD800 && code < 0xE000)) {
+        return std::nullopt;
+    }
+    return std::make_pair(static_cast<char32_t>(code), i + 1);
+}
+
+} // namespace
+
+std::string DecodeCharacterReferences(std::uint32_t codePage, const std::string& text) {
+    if (text.find('&') == std::string::npos) {
+        return text;
+    }
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == '&') {
+            if (const auto reference = ReadReference(text, i)) {
+                const auto [character, length] = *reference;
+                std::optional<std::string> bytes;
+                if (character < 0x80) {
+                    bytes = std::string(1, static_cast<char>(character));
+                } else {
+                    bytes = Utf8ToCodePage(codePage, EncodeUtf8(std::u32string(1, character)));
+                }
+                if (bytes) {
+                    result += *bytes;
+                    i += length;
+                    continue;
+                }
+            }
+        }
+        result += text[i++];
+    }
+    return result;
+}

@@ -17,6 +17,11 @@ std::optional<std::u16string> CodePageToUtf16(uint32_t codePage, const std::stri
 
 bool IsValidUtf8(const std::string& text);
 
+// Text from a contents, index or project file with its character references decoded: &amp; &lt; &gt; &quot;
+// &apos;, &#NNNN; and &#xHHHH; become the character in the code page. A reference to a character the code page
+// cannot hold, or to none at all, stays as written.
+std::string DecodeCharacterReferences(std::uint32_t codePage, const std::string& text);
+
 // Page text is handled as code points so that word breaking never has to decode.
 // Malformed sequences become U+FFFD instead of failing: a damaged page still yields its readable words.
 std::u32string DecodeUtf8Lenient(std::string_view bytes);

@@ -11,6 +11,8 @@ std::string UsageText() {
            "      --no-png          keep pictures in their own formats instead of PNG\n"
            "      --no-related      no list of sub-topics at the foot of a page\n"
            "      --numbering       keep heading numbers on pages, contents and index\n"
+           "      --front-page      put the text before the first heading on a page of its own, first in the\n"
+           "                        contents under the help title and shown when the help file opens\n"
            "      --copyright TEXT  a copyright line at the foot of every page\n"
            "      --keep DIR        keep the pages and project files in DIR (new or empty)\n"
            "      --map-header FILE.h\n"
@@ -88,6 +90,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             options.related = false;
         } else if (arg == "--numbering") {
             options.numbering = true;
+        } else if (arg == "--front-page") {
+            options.frontPage = true;
         } else if (arg == "--quiet" || arg == "-q") {
             options.quiet = true;
         } else {

@@ -14,6 +14,7 @@ struct CliOptions {
     bool png = true;
     bool related = true;
     bool numbering = false;
+    bool frontPage = false; // the text before the first heading on a page of its own
     std::string copyright;
     std::string keepFolder; // empty: a fresh folder, removed at the end
     bool quiet = false;

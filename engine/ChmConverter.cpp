@@ -6,18 +6,28 @@
 #include "helpproject/ProjectWriter.h"
 #include "helpproject/SitemapWriter.h"
 
+#include "automation/CodePage.h"
+#include "automation/HeadingText.h"
+#include "automation/ServerWarnings.h"
+
 #include <exception>
+#include <utility>
 
 namespace {
 
-// The topic's title as Word gives it (its paragraph mark goes when the line is written); withNumber: its list
-// number, a space and the text.
+// The topic's plain title, shortened to what the help file shows; withNumber: its list number, a space and the
+// text.
 std::string TopicTitle(const TopicNode& node, bool withNumber) {
-    WordRange range = node.paragraph.Range();
-    std::string text = range.Text();
-    if (withNumber)
-        return range.ListFormat().ListString() + " " + text;
-    return text;
+    std::string text = PlainTitle(node);
+    if (withNumber && !node.paragraph.empty()) {
+        const std::string number = node.paragraph.Range().ListFormat().ListString();
+        if (!number.empty())
+            text = number + " " + text;
+    }
+    const auto wide = NarrowToWide(text);
+    if (!wide)
+        return text;
+    return WideToNarrow(ShortTitle(PlainHeadingText(*wide))).value_or(text);
 }
 
 // The tree from first on as the sitemap writers take it, titles asked of Word in document order.
@@ -62,16 +72,24 @@ void ChmConverter::ClearTopics() {
     ::ClearTopics(root.get());
 }
 
+void ChmConverter::CollectServerWarnings(const std::string& context) {
+    for (const std::string& warning : TakeServerWarnings())
+        warnings.push_back(context + ": " + Utf8ToNarrow(warning).value_or(warning));
+}
+
 int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     if (root->firstChild)
         ClearTopics();
+    // The front page, when there is one, carries the help title; a document without headings leaves it as it was.
+    std::string previousTitle = std::exchange(this->title, std::move(title));
     BuildTopicTree();
-    if (!root->firstChild)
+    if (!root->firstChild) {
+        this->title = std::move(previousTitle);
         return 0;
+    }
     CollectHelpIds(compiledPath);
     SplitPages();
     CheckHelpIdAnchors();
-    this->title = std::move(title);
     // The title goes into the help file as typed; the project's files need a name the file system takes.
     const std::string stem = PortableFileStem(this->title);
     const std::string contentsName = stem + ".hhc";

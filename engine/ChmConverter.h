@@ -52,6 +52,8 @@ public:
 
     // The options of this run: those set here, else the process-wide ones as they are at their first use.
     const PageOptions& Options();
+    // Moves what the document server reported since the last call into warnings, each after context (narrow).
+    void CollectServerWarnings(const std::string& context);
 
     const std::string workFolder;
     const std::string sourcePath;
@@ -66,7 +68,8 @@ public:
 
     // Front ends may watch the pages being saved (page number from 0, page count, heading text).
     std::function<void(int32_t page, int32_t pageCount, const std::string& title)> pageObserver;
-    // What a run skipped or could not do, for the front ends to show (narrow text).
+    // What a run skipped or could not do, for the front ends to show (narrow text), each naming the page, heading
+    // or picture it concerns.
     std::vector<std::string> warnings;
     // The help compiler's progress (one line per file it takes in, narrow), for a progress display.
     std::function<void(const std::string& line)> compileObserver;

@@ -22,6 +22,7 @@ void ConvertOptions::ResetToDefaults() {
     pngImages = 1;
     relatedTopics = 1;
     showNumbering = 0;
+    frontPage = 0;
 }
 
 PageOptions ConvertOptions::Snapshot() const {
@@ -32,5 +33,6 @@ PageOptions ConvertOptions::Snapshot() const {
     options.relatedTopics = relatedTopics != 0;
     options.showNumbering = showNumbering != 0;
     options.copyrightText = CopyrightText();
+    options.frontPage = frontPage != 0;
     return options;
 }

@@ -15,6 +15,7 @@ struct PageOptions {
     bool relatedTopics = true;
     bool showNumbering = false;
     std::string copyrightText; // narrow
+    bool frontPage = false;    // the text before the first heading on a page of its own
 };
 
 class ConvertOptions {
@@ -30,6 +31,8 @@ public:
     std::atomic<int32_t> pngImages{1};
     std::atomic<int32_t> relatedTopics{1};
     std::atomic<int32_t> showNumbering{0};
+    // The text before the first heading becomes a page of its own, first in the contents and the default topic.
+    std::atomic<int32_t> frontPage{0};
 
     PageOptions Snapshot() const;
 

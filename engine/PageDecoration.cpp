@@ -28,11 +28,6 @@ std::string PageName(int32_t pageNumber) {
     return std::to_string(pageNumber) + ".html";
 }
 
-std::string WithoutCarriageReturns(std::string text) {
-    std::erase(text, '\r');
-    return text;
-}
-
 ScopedVariant NarrowTextVariant(const std::string& text) {
     auto wide = NarrowToWide(text);
     if (!wide)
@@ -149,7 +144,7 @@ void AppendRelatedTopics(const TopicNode& node, WordDocument page) {
     paragraphs.Add(&missing); // an empty paragraph between the text and the list
     for (const TopicNode* child = node.firstChild; child; child = child->nextSibling) {
         WordParagraph entry = paragraphs.Add(&missing);
-        const std::string title = WithoutCarriageReturns(child->paragraph.Range().Text());
+        const std::string title = PlainTitle(*child);
         WordRange entryRange = entry.Range();
         entryRange.SetText(title);
         entryRange.ListFormat().RemoveNumbers(&missing);

@@ -1,5 +1,34 @@
 #include "TopicTree.h"
 
+#include "automation/CodePage.h"
+#include "automation/HeadingText.h"
+
+std::string PlainLine(const std::string& text) {
+    const auto wide = NarrowToWide(text);
+    if (!wide)
+        return text;
+    return WideToNarrow(PlainHeadingText(*wide)).value_or(text);
+}
+
+std::string PlainTitle(const TopicNode& node) {
+    if (node.paragraph.empty())
+        return node.fixedTitle;
+    return PlainLine(node.paragraph.Range().Text());
+}
+
+std::string QuotedTitle(const TopicNode& node) {
+    constexpr size_t kShown = 60;
+    const std::string plain = PlainTitle(node);
+    auto wide = NarrowToWide(plain);
+    if (!wide || wide->size() <= kShown)
+        return "\"" + plain + "\"";
+    size_t cut = kShown;
+    if ((*wide)[cut - 1] >= 0xD800 && (*wide)[cut - 1] < 0xDC00)
+        --cut;
+    wide->resize(cut);
+    return "\"" + WideToNarrow(*wide).value_or(std::string()) + "...\"";
+}
+
 void AttachTopic(TopicNode* root, TopicNode* previous, TopicNode* node) {
     if (previous == root) {
         root->firstChild = node;

@@ -4,6 +4,7 @@
 
 #include "automation/CodePage.h"
 #include "automation/HResult.h"
+#include "automation/ServerWarnings.h"
 #include "automation/Variant.h"
 #include "word/AutomationError.h"
 #include "word/MessageBox.h"
@@ -18,6 +19,7 @@ int32_t ChmConverter::StartWordAndOpen() {
     }
     wordApp.SetVisible(false);
     WordDocuments documents = wordApp.Documents();
+    TakeServerWarnings(); // nothing left from an earlier run on this thread belongs to this one
 
     auto trueValue = ScopedVariant::I2(1);
     auto falseValue = ScopedVariant::I2(0);
@@ -32,6 +34,7 @@ int32_t ChmConverter::StartWordAndOpen() {
         documents.Open(&fileName, &falseValue, &trueValue, &falseValue, &missing, &missing, &falseValue, &missing,
                        &missing, &missing, &missing, &trueValue, &missing, &missing, &missing);
     document = opened;
+    CollectServerWarnings("reading the document");
     return 1;
 }
 

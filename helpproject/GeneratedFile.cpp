@@ -2,6 +2,7 @@
 
 #include "automation/CodePage.h"
 
+#include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -61,6 +62,38 @@ std::string PortableFileStem(const std::string& title) {
         return fallback;
     wide = wide.substr(first, wide.find_last_not_of(u" .") - first + 1);
     return WideToNarrow(wide).value_or(fallback);
+std::string EscapedHelpText(const std::string& narrow) {
+    const auto wide = NarrowToWide(narrow);
+    if (!wide)
+        return narrow;
+    std::u16string escaped;
+    auto reference = [&](std::string_view text) { escaped.append(text.begin(), text.end()); };
+    for (size_t i = 0; i < wide->size(); ++i) {
+        char32_t c = (*wide)[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide->size() && (*wide)[i + 1] >= 0xDC00 && (*wide)[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + ((*wide)[++i] - 0xDC00);
+        switch (c) {
+        case U'"':
+            reference("&quot;");
+            break;
+        case U'&':
+            reference("&amp;");
+            break;
+        case U'<':
+            reference("&lt;");
+            break;
+        case U'>':
+            reference("&gt;");
+            break;
+        default:
+            if (CodePage936Holds(c))
+                escaped += static_cast<char16_t>(c);
+            else
+                reference("&#" + std::to_string(static_cast<uint32_t>(c)) + ";");
+            break;
+        }
+    }
+    return WideToNarrow(escaped).value_or(narrow);
 }
 
 namespace {

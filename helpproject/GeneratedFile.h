@@ -14,6 +14,9 @@ bool IsPortableFileName(const std::string& name);
 // "_", spaces and points at either end go, a very long title is cut; "help" when nothing is left. The title itself
 // stays as the user typed it; only the project's own file names use this.
 std::string PortableFileStem(const std::string& title);
+// A text as a value in the contents, index or project file (narrow in and out): quotes, ampersands and angle
+// brackets as entities, and every character a viewer decoding code page 936 would misread as "&#NNNN;".
+std::string EscapedHelpText(const std::string& narrow);
 
 // Writes every line with CR and LF taken out of it and CR LF after it; no byte-order mark. The file must lie
 // directly in folder and carry a portable name; otherwise, or when it cannot be opened, nothing is written and

@@ -59,13 +59,13 @@ bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::st
         "Display compile progress=No",
         "Enhanced decompilation=Yes",
         "Full-text search=Yes",
-        "Title=" + settings.title,
+        "Title=" + EscapedHelpText(settings.title),
         "Contents file=" + settings.contentsName,
         "Index file=" + settings.indexName,
         "Default font=" + kSongTi + ",9,1",
         "Language=0x804 " + kChineseChina,
         "[WINDOWS]",
-        "Main=" + Quoted(settings.title) + "," + Quoted(settings.contentsName) + "," + Quoted(settings.indexName) +
+        "Main=" + Quoted(EscapedHelpText(settings.title)) + "," + Quoted(settings.contentsName) + "," + Quoted(settings.indexName) +
             "," + Quoted("0.html") + ",,,,,,0x62520,,0x300e,[135,50,1015,730],0x1030000,,,,,,0",
         "[FILES]",
     };

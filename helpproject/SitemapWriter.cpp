@@ -24,7 +24,7 @@ void AppendSitemapTail(LineList& lines) {
 
 void AppendTopicEntry(LineList& lines, const SitemapTopic& topic) {
     lines.push_back("<LI> <OBJECT type=\"text/sitemap\">");
-    lines.push_back("<param name=\"Name\" value=\"" + topic.title + "\">");
+    lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(topic.title) + "\">");
     lines.push_back("<param name=\"Local\" value=\"" + topic.pageName + "\">");
     if (topic.children.empty())
         lines.push_back("<param name=\"ImageNumber\" value=\"11\">");

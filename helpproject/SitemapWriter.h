@@ -20,7 +20,7 @@ void AppendSiteProperties(LineList& lines);
 // "</UL>", "</BODY>", "</HTML>".
 void AppendSitemapTail(LineList& lines);
 
-// Four lines for a topic with sub-topics, five (with ImageNumber 11) for a leaf.
+// Four lines for a topic with sub-topics, five (with ImageNumber 11) for a leaf; the title is escaped.
 void AppendTopicEntry(LineList& lines, const SitemapTopic& topic);
 
 // The contents file: the topics as nested lists. Written as WriteLineList writes, with its result.

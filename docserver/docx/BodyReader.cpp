@@ -385,7 +385,7 @@ void BodyReader::ReadInline(const pugi::xml_node& node, const RunFormat& inherit
         EquationSpan equation;
         equation.start = Position();
         for (const pugi::xpath_node& text : node.select_nodes(".//*[local-name()='t']"))
-            Append(Utf8ToUtf16(text.node().text().get()), inherited);
+            Append(ShownText(text.node().text().get()), inherited);
         equation.end = Position();
         std::ostringstream markup;
         node.print(markup, "", pugi::format_raw);
@@ -422,7 +422,7 @@ void BodyReader::ReadRun(const pugi::xml_node& run, int depth) {
         if (InFieldInstruction())
             continue; // a field's code is not part of the text Word shows
         if (std::strcmp(name, "t") == 0) {
-            Append(Utf8ToUtf16(node.text().get()), format);
+            Append(ShownText(node.text().get()), format);
         } else if (std::strcmp(name, "tab") == 0 || std::strcmp(name, "ptab") == 0) {
             Append(u"\t", format);
         } else if (std::strcmp(name, "br") == 0) {
@@ -632,6 +632,19 @@ void BodyReader::FieldBecomesLink(const std::u16string& instruction, int32_t sta
         return;
     link.id = document_.nextLinkId++;
     story_.links.push_back(std::move(link));
+}
+
+std::u16string BodyReader::ShownText(const char* utf8) {
+    int replaced = 0;
+    std::u16string text = Utf8ToUtf16(utf8, &replaced);
+    if (replaced > 0) {
+        constexpr size_t kQuoted = 60;
+        document_.warnings.push_back("text in /" + context_.partName + " is not valid UTF-8; " +
+                                     std::to_string(replaced) + " character(s) are shown as \xEF\xBF\xBD: \"" +
+                                     Utf16ToUtf8(text.substr(0, kQuoted)) + (text.size() > kQuoted ? "..." : "") +
+                                     "\"");
+    }
+    return text;
 }
 
 void BodyReader::Append(const std::u16string& text, const RunFormat& format) {

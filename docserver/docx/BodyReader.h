@@ -63,6 +63,8 @@ private:
     bool AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
                     const RunFormat& format);
     void Append(const std::u16string& text, const RunFormat& format);
+    // Text as the document shows it; what is not valid UTF-8 becomes U+FFFD, with a warning that quotes it.
+    std::u16string ShownText(const char* utf8);
     // True while any open field is still reading its code: a field nested in another's code shows nothing either.
     bool InFieldInstruction() const;
     bool TooDeep(int depth);

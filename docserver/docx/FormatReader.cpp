@@ -102,7 +102,7 @@ RunFormat ReadRunFormat(const pugi::xml_node& rPr, const ThemeFonts& theme) {
         format.color = ColorNumber(AttributeText(color, "val"));
     const std::string vertical = ChildValue(rPr, "vertAlign");
     format.verticalAlign = vertical == "superscript" ? 1 : vertical == "subscript" ? 2 : 0;
-    format.hidden = OnOff(rPr, "vanish") == 1;
+    format.hidden = static_cast<int8_t>(OnOff(rPr, "vanish"));
     format.highlight = HighlightColor(ChildValue(rPr, "highlight"));
     format.shading = ShadingColor(Child(rPr, "shd"));
     format.caps = static_cast<int8_t>(OnOff(rPr, "caps"));
@@ -139,12 +139,8 @@ ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr, const ThemeFonts&
     if (const pugi::xml_node spacing = Child(pPr, "spacing")) {
         format.spaceBefore = IntAttribute(spacing, "before", -1);
         format.spaceAfter = IntAttribute(spacing, "after", -1);
-        const pugi::xml_attribute beforeAuto = Attribute(spacing, "beforeAutospacing");
-        const pugi::xml_attribute afterAuto = Attribute(spacing, "afterAutospacing");
-        if (beforeAuto)
-            format.spaceBeforeAuto = beforeAuto.as_bool() ? 1 : 0;
-        if (afterAuto)
-            format.spaceAfterAuto = afterAuto.as_bool() ? 1 : 0;
+        format.spaceBeforeAuto = OnOffAttribute(spacing, "beforeAutospacing");
+        format.spaceAfterAuto = OnOffAttribute(spacing, "afterAutospacing");
         ReadLineSpacing(spacing, format);
     }
     if (const pugi::xml_node indent = Child(pPr, "ind")) {

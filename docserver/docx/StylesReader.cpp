@@ -29,7 +29,7 @@ StylesReadResult ReadStyles(const std::string& xml, const ThemeFontScheme& theme
         style.type = AttributeText(node, "type");
         if (style.type.empty())
             style.type = "paragraph";
-        style.isDefault = Attribute(node, "default").as_bool();
+        style.isDefault = OnOffAttribute(node, "default") == 1;
         style.name = ChildValue(node, "name", style.id);
         style.basedOn = ChildValue(node, "basedOn");
         style.paragraph = ReadParagraphFormat(Child(node, "pPr"), document.themeFonts);

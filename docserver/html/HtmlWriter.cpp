@@ -9,6 +9,8 @@
 #include "docserver/model/StyleSheet.h"
 #include "docserver/package/XmlPart.h"
 
+#include "automation/HeadingText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -324,7 +326,7 @@ private:
         int32_t contentEnd = entry.end;
         if (contentEnd > start && S().text[contentEnd - 1] == kParagraphMark)
             contentEnd--;
-        if (entry.format.markFormat.hidden && contentEnd == start)
+        if (entry.format.markFormat.hidden > 0 && contentEnd == start)
             return;
 
         const std::string& styleId = entry.format.style;
@@ -515,7 +517,7 @@ private:
             if (!run)
                 continue;
             const RunFormat effective = ShownRun(styleId, run->format);
-            if (effective.hidden || position < equationEnd)
+            if (effective.hidden > 0 || position < equationEnd)
                 continue;
             if (const EquationSpan* equation = EquationAt(position, *next)) {
                 if (const std::string markup = MathToHtml(equation->markup); !markup.empty()) {
@@ -805,18 +807,12 @@ private:
         std::u16string fallback;
         int32_t start = 0;
         for (const ParagraphEntry& paragraph : story.paragraphs) {
-            std::u16string text;
-            for (int32_t p = start; p < paragraph.end && text.size() < 200; ++p)
-                if (story.text[p] >= 0x20)
-                    text += story.text[p];
+            // The same plain line the contents and index show for a heading.
+            const int32_t end = std::min<int32_t>(paragraph.end, start + 2 * kMaxTitleLength);
+            std::u16string text =
+                ShortTitle(PlainHeadingText(std::u16string_view(story.text).substr(start, end - start)));
             start = paragraph.end;
-            if (text.empty())
-                continue;
-            while (!text.empty() && text.back() == u' ')
-                text.pop_back();
-            while (!text.empty() && text.front() == u' ')
-                text.erase(text.begin());
-            if (text.empty())
+            if (IsBlankHeading(text))
                 continue;
             if (OutlineLevelOf(document_, paragraph.format) < kBodyTextLevel)
                 return EscapedText(text);

@@ -6,6 +6,12 @@
 #include <stb/stb_image_write.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <jpeglib.h>
 #include <memory>
 
 namespace {
@@ -47,16 +53,114 @@ std::string KindName(PictureKind kind) {
     return "unknown";
 }
 
-// Decodes after checking the size the header announces, so a picture claiming huge dimensions costs nothing.
-std::string Decode(const std::vector<uint8_t>& bytes, DecodedImage& image) {
+struct JpegErrorExit {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void OnJpegError(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<JpegErrorExit*>(info->err)->jump, 1);
+}
+
+// Decodes a JPEG at 1/denominator of its size: the decoder scales while it decodes, so only the smaller picture is
+// ever in memory. Plain C below the setjmp: nothing with a destructor lives in this frame.
+bool DecodeJpegScaled(const std::vector<uint8_t>& bytes, unsigned denominator, DecodedImage& image) {
+    jpeg_decompress_struct info;
+    JpegErrorExit error;
+    info.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = OnJpegError;
+    error.manager.output_message = [](j_common_ptr) {};
+    unsigned char* volatile pixels = nullptr; // set after setjmp: volatile so a long jump sees it
+    if (setjmp(error.jump)) {
+        jpeg_destroy_decompress(&info);
+        std::free(pixels);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    info.scale_num = 1;
+    info.scale_denom = denominator;
+    info.out_color_space = JCS_RGB; // grey and CMYK pictures too
+    jpeg_start_decompress(&info);
+    const size_t stride = static_cast<size_t>(info.output_width) * info.output_components;
+    pixels = static_cast<unsigned char*>(std::malloc(stride * info.output_height));
+    if (!pixels) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = pixels + stride * info.output_scanline;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    image.width = static_cast<int>(info.output_width);
+    image.height = static_cast<int>(info.output_height);
+    image.channels = info.output_components;
+    jpeg_destroy_decompress(&info);
+    image.pixels.reset(static_cast<stbi_uc*>(pixels)); // stb frees with free()
+    return true;
+}
+
+// Averages boxes of pixels so the longest side is at most kPagePicturePixels.
+void ShrinkToPageSize(DecodedImage& image) {
+    const int longest = std::max(image.width, image.height);
+    if (longest <= kPagePicturePixels)
+        return;
+    const int width = std::max(1, static_cast<int>(int64_t{image.width} * kPagePicturePixels / longest));
+    const int height = std::max(1, static_cast<int>(int64_t{image.height} * kPagePicturePixels / longest));
+    const int channels = image.channels;
+    auto* out = static_cast<stbi_uc*>(std::malloc(static_cast<size_t>(width) * height * channels));
+    if (!out)
+        return;
+    for (int y = 0; y < height; ++y) {
+        const int y0 = static_cast<int>(int64_t{y} * image.height / height);
+        const int y1 = std::max(y0 + 1, static_cast<int>(int64_t{y + 1} * image.height / height));
+        for (int x = 0; x < width; ++x) {
+            const int x0 = static_cast<int>(int64_t{x} * image.width / width);
+            const int x1 = std::max(x0 + 1, static_cast<int>(int64_t{x + 1} * image.width / width));
+            for (int c = 0; c < channels; ++c) {
+                uint64_t sum = 0;
+                for (int sy = y0; sy < y1; ++sy)
+                    for (int sx = x0; sx < x1; ++sx)
+                        sum += image.pixels.get()[(static_cast<size_t>(sy) * image.width + sx) * channels + c];
+                out[(static_cast<size_t>(y) * width + x) * channels + c] =
+                    static_cast<stbi_uc>(sum / (static_cast<uint64_t>(y1 - y0) * (x1 - x0)));
+            }
+        }
+    }
+    image.pixels.reset(out);
+    image.width = width;
+    image.height = height;
+}
+
+// Decodes after checking the size the header announces, so a picture claiming huge dimensions costs nothing. A JPEG
+// too large to decode whole (a phone photo) is decoded smaller instead; scaled says so.
+std::string Decode(const std::vector<uint8_t>& bytes, PictureKind kind, DecodedImage& image, bool& scaled) {
     if (bytes.size() > static_cast<size_t>(INT32_MAX))
         return "is too large to convert";
     const int length = static_cast<int>(bytes.size());
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(bytes.data(), length, &width, &height, &channels))
         return "is damaged or in a format that cannot be read";
-    if (static_cast<int64_t>(width) * height > kMaxPicturePixels)
-        return "is too large to convert (" + std::to_string(width) + " x " + std::to_string(height) + " pixels)";
+    const std::string size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    if (static_cast<int64_t>(width) * height > kMaxPicturePixels) {
+        if (kind != PictureKind::Jpeg)
+            return "is too large to convert (" + size + ")";
+        // The smallest reduction that brings the picture to page size, or the largest there is.
+        unsigned denominator = 2;
+        while (denominator < 8 && std::max(width, height) / static_cast<int>(denominator) > kPagePicturePixels)
+            denominator *= 2;
+        const int64_t reduced = int64_t{(width + static_cast<int>(denominator) - 1) / static_cast<int>(denominator)} *
+                                ((height + static_cast<int>(denominator) - 1) / static_cast<int>(denominator));
+        if (reduced > kMaxPicturePixels)
+            return "is too large to convert (" + size + ")";
+        if (!DecodeJpegScaled(bytes, denominator, image))
+            return "is damaged and cannot be read";
+        ShrinkToPageSize(image);
+        scaled = true;
+        return {};
+    }
     image.pixels.reset(stbi_load_from_memory(bytes.data(), length, &image.width, &image.height, &image.channels, 0));
     if (!image.pixels)
         return "is damaged and cannot be read";
@@ -139,6 +243,12 @@ std::vector<uint8_t> EncodePng(const DecodedImage& image) {
     return png;
 }
 
+std::vector<uint8_t> EncodeJpeg(const DecodedImage& image) {
+    std::vector<uint8_t> jpeg;
+    stbi_write_jpg_to_func(AppendBytes, &jpeg, image.width, image.height, image.channels, image.pixels.get(), 90);
+    return jpeg;
+}
+
 ExportedPicture FromRaster(const std::vector<uint8_t>& bytes, PictureKind kind, bool allowPng) {
     ExportedPicture result;
     if (kind == PictureKind::Png) {
@@ -152,12 +262,23 @@ ExportedPicture FromRaster(const std::vector<uint8_t>& bytes, PictureKind kind, 
         return result;
     }
     DecodedImage image;
-    if (const std::string problem = Decode(bytes, image); !problem.empty()) {
+    bool scaled = false;
+    if (const std::string problem = Decode(bytes, kind, image, scaled); !problem.empty()) {
         result.warning = "a " + KindName(kind) + " picture " + problem;
         return result;
     }
     result.width = image.width;
     result.height = image.height;
+    if (scaled) {
+        result.bytes = allowPng ? EncodePng(image) : EncodeJpeg(image);
+        result.extension = allowPng ? "png" : "jpg";
+        result.ok = !result.bytes.empty();
+        result.warning = "a " + KindName(kind) + " picture too large to show whole is shown at " +
+                         std::to_string(image.width) + " x " + std::to_string(image.height) + " pixels";
+        if (!result.ok)
+            result.warning = "a " + KindName(kind) + " picture could not be written after scaling";
+        return result;
+    }
     const bool keepBytes = !allowPng && (kind == PictureKind::Jpeg || kind == PictureKind::Gif);
     if (keepBytes) {
         result.bytes = bytes;
@@ -226,7 +347,7 @@ ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng, const M
         return result;
     }
     ExportedPicture result = FromRaster(picture.bytes, kind, allowPng);
-    if (!result.ok && !picture.part.empty())
+    if (!result.warning.empty() && !picture.part.empty())
         result.warning += " (/" + picture.part + ")";
     return result;
 }

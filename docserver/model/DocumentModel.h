@@ -28,11 +28,11 @@ struct RunFormat {
     int8_t bold = -1;           // -1 unset (from the style), 0 off, 1 on
     int8_t italic = -1;
     int8_t strike = -1;
-    int8_t underline = -1;      // -1 unset, 0 none, 1 single, other Word underline kinds as numbers
-    int32_t sizeHalfPoints = 0; // 0 unset
-    int32_t color = -1;         // Word colour number 0xBBGGRR, -1 unset (automatic)
-    int8_t verticalAlign = 0;   // 0 baseline, 1 superscript, 2 subscript
-    bool hidden = false;
+    int8_t underline = -1;                       // -1 unset, 0 none, 1 single, other Word underline kinds as numbers
+    int32_t sizeHalfPoints = 0;                  // 0 unset
+    int32_t color = -1;                          // Word colour number 0xBBGGRR, -1 unset (automatic)
+    int8_t verticalAlign = 0;                    // 0 baseline, 1 superscript, 2 subscript
+    int8_t hidden = -1;                          // w:vanish: -1 unset, 0 shown (also over a hiding style), 1 hidden
     std::string font;                            // the Latin font
     std::string eastAsiaFont;                    // the font for Chinese, Japanese and Korean text, empty unset
     int32_t highlight = -1;                      // w:highlight as a colour number, -1 unset

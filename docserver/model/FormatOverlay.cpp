@@ -17,8 +17,8 @@ RunFormat OverlayRun(RunFormat base, const RunFormat& top) {
         base.color = top.color;
     if (top.verticalAlign != 0)
         base.verticalAlign = top.verticalAlign;
-    if (top.hidden)
-        base.hidden = true;
+    if (top.hidden >= 0)
+        base.hidden = top.hidden;
     if (!top.font.empty())
         base.font = top.font;
     if (!top.eastAsiaFont.empty())

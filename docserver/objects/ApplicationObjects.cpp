@@ -10,6 +10,7 @@
 
 #include "automation/ComRuntime.h"
 #include "automation/HResult.h"
+#include "automation/ServerWarnings.h"
 
 #include <atomic>
 #include <fstream>
@@ -125,6 +126,8 @@ private:
                                    "). Choose a .docx or .doc file.");
             ThrowDocumentError(Quoted(path) + " is damaged and cannot be opened: " + read.message + ".");
         }
+        for (const std::string& warning : read.document.warnings)
+            AddServerWarning(warning);
         auto document = std::make_shared<DocumentState>(std::move(read.document), path.string(), state_);
         state_->documents.push_back(document);
         return NewDocument(document);

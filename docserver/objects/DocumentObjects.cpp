@@ -8,6 +8,7 @@
 #include "docserver/package/XmlPart.h"
 
 #include "automation/HResult.h"
+#include "automation/ServerWarnings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -94,6 +95,8 @@ private:
         HtmlSaveResult saved = SaveDocumentAsHtml(doc.model(), std::filesystem::path(*fileName), metafiles);
         auto& warnings = doc.model().warnings;
         warnings.insert(warnings.end(), saved.warnings.begin(), saved.warnings.end());
+        for (const std::string& warning : saved.warnings)
+            AddServerWarning(warning);
         if (!saved.ok)
             ThrowDocumentError(saved.message);
     }

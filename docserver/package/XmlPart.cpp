@@ -77,42 +77,81 @@ int ChildInt(const pugi::xml_node& node, const char* childName, int fallback) {
     return static_cast<int>(value);
 }
 
+namespace {
+
+// Every spelling of "off" the format allows; anything else, an empty value included, is "on".
+int OnOffValue(const std::string& value) {
+    return (value == "0" || value == "false" || value == "off" || value == "none") ? 0 : 1;
+}
+
+} // namespace
+
 int OnOff(const pugi::xml_node& node, const char* childName) {
     const pugi::xml_node child = Child(node, childName);
     if (!child)
         return -1;
-    const std::string value = AttributeText(child, "val");
-    return (value == "0" || value == "false" || value == "off" || value == "none") ? 0 : 1;
+    return OnOffValue(AttributeText(child, "val"));
 }
 
-std::u16string Utf8ToUtf16(const std::string& text) {
+int OnOffAttribute(const pugi::xml_node& node, const char* localName) {
+    const pugi::xml_attribute attribute = Attribute(node, localName);
+    if (!attribute)
+        return -1;
+    return OnOffValue(attribute.as_string());
+}
+
+std::u16string Utf8ToUtf16(const std::string& text, int* replaced) {
     std::u16string out;
     out.reserve(text.size());
     size_t i = 0;
+    auto continuation = [&](size_t at) { return at < text.size() && (static_cast<unsigned char>(text[at]) >> 6) == 2; };
     while (i < text.size()) {
         const auto byte = static_cast<unsigned char>(text[i]);
+        // A sequence that is cut short, overlong, a surrogate or beyond U+10FFFF is one U+FFFD per byte
+        // consumed, so what follows it still reads.
         uint32_t code = 0xFFFD;
         size_t length = 1;
+        uint32_t least = 0;
         if (byte < 0x80) {
             code = byte;
-        } else if ((byte >> 5) == 6 && i + 1 < text.size()) {
-            code = ((byte & 0x1F) << 6) | (text[i + 1] & 0x3F);
+        } else if ((byte >> 5) == 6) {
             length = 2;
-        } else if ((byte >> 4) == 14 && i + 2 < text.size()) {
-            code = ((byte & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) | (text[i + 2] & 0x3F);
+            least = 0x80;
+            code = byte & 0x1F;
+        } else if ((byte >> 4) == 14) {
             length = 3;
-        } else if ((byte >> 3) == 30 && i + 3 < text.size()) {
-            code = ((byte & 0x07) << 18) | ((text[i + 1] & 0x3F) << 12) | ((text[i + 2] & 0x3F) << 6) |
-                   (text[i + 3] & 0x3F);
+            least = 0x800;
+            code = byte & 0x0F;
+        } else if ((byte >> 3) == 30) {
             length = 4;
+            least = 0x10000;
+            code = byte & 0x07;
+        }
+        if (length > 1) {
+            bool valid = true;
+            for (size_t k = 1; k < length && valid; ++k) {
+                valid = continuation(i + k);
+                if (valid)
+                    code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+            }
+            if (!valid || code < least || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000))
+                length = 0;
+        } else if (byte >= 0x80) {
+            length = 0;
+        }
+        if (length == 0) {
+            code = 0xFFFD;
+            length = 1;
+            if (replaced)
+                ++*replaced;
         }
         i += length;
-        if (code >= 0x10000 && code <= 0x10FFFF) {
+        if (code >= 0x10000) {
             code -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
             out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
         } else {
-            out.push_back(static_cast<char16_t>(code > 0x10FFFF ? 0xFFFD : code));
+            out.push_back(static_cast<char16_t>(code));
         }
     }
     return out;

@@ -25,6 +25,9 @@ std::string ChildValue(const pugi::xml_node& node, const char* childName, const 
 int ChildInt(const pugi::xml_node& node, const char* childName, int fallback);
 // A Word on/off property: present without w:val means on; "0", "false", "off" mean off. -1 when absent.
 int OnOff(const pugi::xml_node& node, const char* childName);
+// An on/off attribute (w:default, w:beforeAutospacing): -1 when absent, else 0 or 1 as OnOff reads values.
+int OnOffAttribute(const pugi::xml_node& node, const char* localName);
 
-std::u16string Utf8ToUtf16(const std::string& text);
+// Invalid UTF-8 (cut short, overlong, surrogates) becomes U+FFFD; replaced, when given, counts those.
+std::u16string Utf8ToUtf16(const std::string& text, int* replaced = nullptr);
 std::string Utf16ToUtf8(const std::u16string& text);

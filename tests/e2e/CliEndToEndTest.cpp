@@ -167,6 +167,15 @@ void SaveWorkedExample(const fs::path& path) {
     doc.Save(path);
 }
 
+std::string Utf16Le(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
 } // namespace
 
 TEST_F(CliEndToEnd, RefusedRequestsTouchNothingTheUserOwns) {
@@ -325,4 +334,56 @@ TEST_F(CliEndToEnd, WarningsArePrintedOneALineNamingTheirTopicAndCounted) {
     const CliRun quiet = RunCli({(folder / "Links.docx").string(), "-o", (folder / "Links.chm").string(), "-q"});
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(quiet.output, "");
+}
+
+TEST_F(CliEndToEnd, FrontMatterTitlesAndBrokenPicturesAreKeptEscapedOrTold) {
+    std::vector<uint8_t> broken = TinyPng();
+    broken.resize(20);
+    DocxBuilder doc;
+    doc.AddParagraph("Cover page text")
+        .AddHeading(1, "Say \"hello\" & <more>")
+        .AddParagraph({Picture(broken)})
+        .AddParagraph({Text("Line"), LineBreak(), Text("break")}, {.style = "Heading1"})
+        .AddParagraph({Text("A"), RawXml("<w:r><w:noBreakHyphen/><w:t>B</w:t><w:softHyphen/><w:t>C</w:t></w:r>")},
+                      {.style = "Heading1"})
+        .AddHeading(1, "M\xC3\x9Cller \xE2\x82\xAC \xE4\xB8\xAD\xE6\x96\x87");
+    doc.Save(folder / "doc.docx");
+    const std::string out = (folder / "Manual.chm").string();
+
+    const CliRun plain = RunCli({(folder / "doc.docx").string(), "-o", out, "--title", "Manual"});
+    ASSERT_EQ(plain.status, 0) << plain.output;
+    EXPECT_NE(plain.output.find("1 paragraph(s) before the first heading"), std::string::npos) << plain.output;
+    EXPECT_NE(plain.output.find("page 0.html \"Say \"hello\" & <more>\": a PNG picture"), std::string::npos)
+        << plain.output;
+
+    const CliRun front = RunCli({(folder / "doc.docx").string(), "-o", out, "--title", "Manual", "--front-page"});
+    ASSERT_EQ(front.status, 0) << front.output;
+    EXPECT_EQ(front.output.find("before the first heading"), std::string::npos) << front.output;
+    auto chm = ChmReader::Open(out);
+    ASSERT_TRUE(chm);
+    EXPECT_NE(chm->Read("/0.html").value_or("").find("Cover page text"), std::string::npos);
+
+    // The contents as a viewer reads them: code page 936 bytes and character references, nothing cut short.
+    const std::string contents = chm->Read("/Manual.hhc").value_or("");
+    const std::string entries[] = {
+        "value=\"Manual\">\r\n<param name=\"Local\" value=\"0.html\">",
+        "value=\"Say &quot;hello&quot; &amp; &lt;more&gt;\">\r\n<param name=\"Local\" value=\"1.html\">",
+        "value=\"Line break\">\r\n<param name=\"Local\" value=\"2.html\">",
+        "value=\"A-BC\">\r\n<param name=\"Local\" value=\"3.html\">",
+        "value=\"M&#220;ller &#8364; \xD6\xD0\xCE\xC4\">\r\n<param name=\"Local\" value=\"4.html\">",
+    };
+    size_t at = 0;
+    for (const std::string& entry : entries) {
+        const size_t found = contents.find(entry);
+        EXPECT_NE(found, std::string::npos) << entry << "\n" << contents;
+        EXPECT_GE(found, at) << "in page order: " << entry;
+        at = found == std::string::npos ? at : found;
+    }
+    EXPECT_NE(chm->Read("/2.html").value_or("").find("<title>Line break</title>"), std::string::npos);
+    EXPECT_NE(chm->Read("/3.html").value_or("").find("<title>A-BC</title>"), std::string::npos);
+
+    // The compiler decoded the references for the binary index, whose keywords are UTF-16.
+    const std::string keywords = chm->Read("/$WWKeywordLinks/BTree").value_or("");
+    EXPECT_NE(keywords.find(Utf16Le(u"Say \"hello\" & <more>")), std::string::npos);
+    EXPECT_NE(keywords.find(Utf16Le(u"M\u00DCller \u20AC \u4E2D\u6587")), std::string::npos);
 }

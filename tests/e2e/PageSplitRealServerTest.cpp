@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -73,6 +77,40 @@ protected:
     std::vector<std::string> warnings;
 };
 
+// A one-colour JPEG of the given size, written a row at a time: a phone photo's size without its memory.
+std::vector<uint8_t> PlainJpeg(int width, int height) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<unsigned char> row(static_cast<size_t>(width) * 3, 0x80);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::vector<uint8_t> bytes(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return bytes;
+}
+
+uint32_t BigEndian32(const std::string& bytes, size_t at) {
+    return (static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) << 24) |
+           (static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 16) |
+           (static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 8) |
+           static_cast<unsigned char>(bytes[at + 3]);
+}
+
 bool Has(const std::string& text, const std::string& what) {
     return text.find(what) != std::string::npos;
 }
@@ -103,29 +141,147 @@ TEST_F(PageSplit, TheWorkedExampleGivesThreePagesAndAHelpFile) {
     EXPECT_TRUE(fs::exists(folder / "work" / "Manual.hhp"));
 }
 
-TEST_F(PageSplit, PageRangesFollowTheHeadingsAsTheyStand) {
+TEST_F(PageSplit, HeadingsThatAreNoTopicGiveTheirTextToTheTopicBefore) {
     DocxBuilder doc;
     doc.AddHeading(1, "Alone")     // followed by a heading: its line only
         .AddHeading(1, "WithBody") // body, a page-break-only heading, more body
         .AddParagraph("body a")
         .AddParagraph({PageBreak()}, {.style = "Heading1"})
         .AddParagraph("body after break")
-        .AddHeading(1, "") // an empty heading is a topic of its own
+        .AddHeading(1, "") // empty and blank headings are no topics either
         .AddParagraph("body of empty")
-        .AddHeading(1, "BeforeBreak") // then a page-break heading and body: no body for it
+        .AddParagraph({Text(" "), Tab(), LineBreak()}, {.style = "Heading2"})
+        .AddParagraph("body of blank")
+        .AddHeading(1, "BeforeBreak") // a page-break heading right after it, then body
         .AddParagraph({PageBreak()}, {.style = "Heading1"})
-        .AddParagraph("lost body")
+        .AddParagraph("body once lost")
         .AddHeading(1, "Last"); // the document's last paragraph
-    ASSERT_EQ(Convert(doc), 1);
-    ASSERT_EQ(pageCount, 5u) << "page-break-only headings are no topics";
+    ASSERT_EQ(Convert(doc, "Manual"), 1);
+    ASSERT_EQ(pageCount, 4u);
     EXPECT_EQ(TextOf(0).find("WithBody"), std::string::npos);
-    EXPECT_TRUE(Has(TextOf(1), "body a")) << TextOf(1);
-    EXPECT_TRUE(Has(TextOf(1), "body after break")) << "the skipped heading falls into the page before it";
-    EXPECT_TRUE(Has(TextOf(2), "body of empty"));
-    EXPECT_TRUE(Has(TextOf(3), "BeforeBreak"));
-    for (int page = 0; page < 5; ++page)
-        EXPECT_FALSE(Has(TextOf(page), "lost body")) << page;
-    EXPECT_TRUE(Has(TextOf(4), "Last"));
+    for (const char* text : {"body a", "body after break", "body of empty", "body of blank"})
+        EXPECT_TRUE(Has(TextOf(1), text)) << text << " in " << TextOf(1);
+    EXPECT_TRUE(Has(TextOf(2), "BeforeBreak"));
+    EXPECT_TRUE(Has(TextOf(2), "body once lost")) << TextOf(2);
+    EXPECT_TRUE(Has(TextOf(3), "Last"));
+    const std::string contents = ReadFile(folder / "work" / "Manual.hhc");
+    EXPECT_FALSE(Has(contents, "value=\"\"")) << "no blank entry";
+    EXPECT_FALSE(Has(contents, "value=\" \""));
+    int emptyHeadings = 0;
+    for (const std::string& warning : warnings)
+        if (Has(warning, "empty heading after \"WithBody\""))
+            ++emptyHeadings;
+    EXPECT_EQ(emptyHeadings, 2) << ::testing::PrintToString(warnings);
+}
+
+TEST_F(PageSplit, TextBeforeTheFirstHeadingIsCountedOrGetsAFrontPageOfItsOwn) {
+    DocxBuilder doc;
+    doc.AddParagraph("Cover title")
+        .AddParagraph("")
+        .AddParagraph("Abstract text")
+        .AddParagraph({Picture(TinyPng())})
+        .AddHeading(1, "Intro")
+        .AddParagraph("intro body")
+        .AddHeading(2, "Scope");
+    ASSERT_EQ(Convert(doc, "Manual"), 1);
+    ASSERT_EQ(pageCount, 2u);
+    EXPECT_FALSE(Has(TextOf(0), "Cover title"));
+    ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
+    EXPECT_TRUE(Has(warnings[0], "3 paragraph(s) before the first heading")) << warnings[0];
+
+    ConvertOptions::Instance().frontPage = 1;
+    ASSERT_EQ(Convert(doc, "Manual"), 1);
+    ASSERT_EQ(pageCount, 3u);
+    EXPECT_TRUE(warnings.empty()) << ::testing::PrintToString(warnings);
+    EXPECT_TRUE(Has(TextOf(0), "Cover title Abstract text")) << TextOf(0);
+    EXPECT_TRUE(Has(Page(0), "<img")) << "the picture before the first heading too";
+    EXPECT_FALSE(Has(TextOf(0), "Intro"));
+    EXPECT_TRUE(Has(TextOf(1), "Intro intro body")) << TextOf(1);
+    EXPECT_TRUE(Has(TextOf(2), "Scope"));
+    // First in the contents, under the help title, beside the first-level topics; the help file opens on it.
+    const std::string contents = ReadFile(folder / "work" / "Manual.hhc");
+    const size_t front = contents.find("value=\"Manual\">\r\n<param name=\"Local\" value=\"0.html\">");
+    const size_t intro = contents.find("value=\"Intro\">\r\n<param name=\"Local\" value=\"1.html\">");
+    ASSERT_NE(front, std::string::npos) << contents;
+    ASSERT_NE(intro, std::string::npos) << contents;
+    EXPECT_LT(front, intro);
+    EXPECT_FALSE(Has(contents.substr(front, intro - front), "<UL>")) << "the front page has no sub-topics";
+    EXPECT_TRUE(Has(contents.substr(intro), "<UL>")) << "Intro keeps its own";
+    EXPECT_TRUE(Has(ReadFile(folder / "work" / "Manual.hhp"), "Default topic=0.html"));
+}
+
+TEST_F(PageSplit, OnOffPropertiesHonourEveryWayOfSayingOff) {
+    DocxBuilder doc;
+    doc.AddStyle({.id = "Hid", .name = "Hid", .type = "character", .properties = "<w:rPr><w:vanish/><w:b/></w:rPr>"});
+    auto run = [](const std::string& properties, const std::string& text) {
+        return RawXml("<w:r><w:rPr><w:rStyle w:val=\"Hid\"/>" + properties + "</w:rPr><w:t>" + text + "</w:t></w:r>");
+    };
+    doc.AddHeading(1, "Props")
+        .AddParagraph({run("<w:vanish w:val=\"false\"/>", "shownFalse"), run("<w:vanish w:val=\"0\"/>", " shownZero"),
+                       run("<w:vanish w:val=\"off\"/>", " shownOff"), run("", " stillHidden"),
+                       run("<w:vanish w:val=\"on\"/>", " hiddenOn")})
+        .AddParagraph({run("<w:vanish w:val=\"0\"/><w:b w:val=\"off\"/>", "notBold")})
+        .AddParagraph({RawXml("<w:r><w:rPr><w:vanish w:val=\"true\"/></w:rPr><w:t>hiddenTrue</w:t></w:r>")});
+    ASSERT_EQ(Convert(doc), 1);
+    const std::string text = TextOf(0);
+    for (const char* shown : {"shownFalse", "shownZero", "shownOff", "notBold"})
+        EXPECT_TRUE(Has(text, shown)) << shown << " in " << text;
+    for (const char* hidden : {"stillHidden", "hiddenOn", "hiddenTrue"})
+        EXPECT_FALSE(Has(text, hidden)) << hidden;
+    const std::string page = Page(0);
+    const size_t notBold = page.find("notBold");
+    ASSERT_NE(notBold, std::string::npos);
+    const size_t paragraph = page.rfind("<p", notBold);
+    ASSERT_NE(paragraph, std::string::npos);
+    EXPECT_FALSE(Has(page.substr(paragraph, notBold - paragraph), "bold"))
+        << page.substr(paragraph, notBold - paragraph);
+    EXPECT_TRUE(Has(page, "font-weight:bold;\">shownFalse")) << "the style's bold where nothing turns it off";
+}
+
+TEST_F(PageSplit, LongAndBrokenHeadingsAreShortenedOrMendedWithAWarning) {
+    std::string longHeading;
+    for (int i = 0; i < 400; ++i)
+        longHeading += "Word" + std::to_string(i) + " ";
+    DocxBuilder doc;
+    doc.AddHeading(1, longHeading)
+        .AddParagraph("long body")
+        .AddHeading(1, "Bad \xC3 byte and \xED\xA0\x80 surrogate")
+        .AddParagraph("bad body")
+        .AddHeading(1, "Tail");
+    ASSERT_EQ(Convert(doc, "Manual"), 1) << ::testing::PrintToString(warnings);
+    ASSERT_EQ(pageCount, 3u);
+    EXPECT_TRUE(Has(TextOf(0), "Word399")) << "the page keeps the whole heading";
+    EXPECT_TRUE(fs::exists(folder / "Manual.chm"));
+    const std::string contents = ReadFile(folder / "work" / "Manual.hhc");
+    EXPECT_TRUE(Has(contents, "value=\"Word0 Word1 "));
+    EXPECT_FALSE(Has(contents, "Word399"));
+    EXPECT_TRUE(Has(contents, "value=\"Bad \xEF\xBF\xBD byte") || Has(contents, "value=\"Bad &#65533; byte"))
+        << "replaced, not dropped";
+    int shortened = 0, mended = 0;
+    for (const std::string& warning : warnings) {
+        shortened += Has(warning, "\"Word0 Word1") && Has(warning, "characters long") ? 1 : 0;
+        mended += Has(warning, "not valid UTF-8") && Has(warning, "surrogate") ? 1 : 0;
+    }
+    EXPECT_EQ(shortened, 1) << ::testing::PrintToString(warnings);
+    EXPECT_EQ(mended, 1) << ::testing::PrintToString(warnings);
+}
+
+TEST_F(PageSplit, PictureProblemsReachTheWarningsNamingPageAndPart) {
+    DocxBuilder doc;
+    std::vector<uint8_t> broken = TinyPng();
+    broken.resize(20);
+    doc.AddHeading(1, "Pics")
+        .AddParagraph({Picture(broken)})
+        .AddParagraph({Picture(std::vector<uint8_t>{'n', 'o', 'p', 'e'})})
+        .AddHeading(1, "Fine")
+        .AddParagraph({Picture(TinyPng())});
+    ASSERT_EQ(Convert(doc), 1);
+    int pictureWarnings = 0;
+    for (const std::string& warning : warnings)
+        if (Has(warning, "page 0.html \"Pics\"") && Has(warning, "picture") && Has(warning, "/word/media/"))
+            ++pictureWarnings;
+    EXPECT_EQ(pictureWarnings, 2) << ::testing::PrintToString(warnings);
+    EXPECT_EQ(warnings.size(), 2u) << ::testing::PrintToString(warnings);
 }
 
 TEST_F(PageSplit, LinksToBookmarksLandOnTheirPagesAtTheBookmark) {
@@ -145,8 +301,9 @@ TEST_F(PageSplit, LinksToBookmarksLandOnTheirPagesAtTheBookmark) {
     EXPECT_TRUE(Has(first, "href=\"https://example.com/x\"")) << "a web address stays";
     EXPECT_TRUE(Has(Page(2), "name=\"_Ref9\"")) << "the page opens at the bookmark";
     EXPECT_TRUE(Has(Page(2), "name=\"_Toc3\""));
-    // The contents lines before the first heading are in no page; the missing bookmark is reported.
-    EXPECT_TRUE(warnings.empty());
+    // The contents lines before the first heading are in no page, and said to be.
+    ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
+    EXPECT_TRUE(Has(warnings[0], "2 paragraph(s) before the first heading"));
 
     DocxBuilder dead;
     dead.AddHeading(1, "Only").AddParagraph({Field("HYPERLINK \\l \"nowhere\"", "Dead link")});
@@ -155,6 +312,7 @@ TEST_F(PageSplit, LinksToBookmarksLandOnTheirPagesAtTheBookmark) {
     EXPECT_FALSE(Has(Page(0), ".html#nowhere")) << "left unchanged, pointing at no page";
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_TRUE(Has(warnings[0], "nowhere"));
+    EXPECT_TRUE(Has(warnings[0], "page 0.html \"Only\"")) << warnings[0];
 }
 
 TEST_F(PageSplit, RelatedTopicsListTheDirectChildrenWithoutNumbers) {
@@ -250,6 +408,22 @@ TEST_F(PageSplit, ManyHeadingsAndHeadingsInTablesStillConvert) {
     EXPECT_EQ(pageCount, 601u);
     EXPECT_TRUE(Has(TextOf(599), "cell text"));
     EXPECT_TRUE(fs::exists(folder / "T.chm"));
+}
+
+TEST_F(PageSplit, APhonePhotoIsScaledToPageSizeNotDropped) {
+    DocxBuilder doc;
+    doc.AddHeading(1, "Photo").AddParagraph({Picture(PlainJpeg(8064, 6048), false, "jpeg")});
+    ASSERT_EQ(Convert(doc), 1);
+    EXPECT_FALSE(Has(TextOf(0), "picture not shown")) << TextOf(0);
+    EXPECT_TRUE(Has(Page(0), "<img"));
+    const std::string png = ReadFile(folder / "work" / "0.files" / "image001.png");
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(BigEndian32(png, 16), 2016u);
+    EXPECT_EQ(BigEndian32(png, 20), 1512u);
+    ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
+    EXPECT_TRUE(Has(warnings[0], "page 0.html \"Photo\"") && Has(warnings[0], "2016 x 1512") &&
+                Has(warnings[0], "/word/media/"))
+        << warnings[0];
 }
 
 TEST_F(PageSplit, PagesTakeTheSourcesStylesAndKeepLinksPlain) {

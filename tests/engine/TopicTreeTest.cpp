@@ -94,10 +94,17 @@ TEST_F(TopicTreeTest, LevelsGiveTheOutlineShape) {
     }
 }
 
-TEST_F(TopicTreeTest, AcceptsHeadingsByLevelAloneButNotPageBreaks) {
-    EXPECT_EQ(BuildShape({{10, "Title"}, {1, "A"}, {1, "\f"}, {2, ""}, {9, "B"}, {10, "x"}, {11, "not a level"}}),
-              "A((B))")
-        << "the empty heading is a topic; the page-break-only heading is not";
+TEST_F(TopicTreeTest, AcceptsHeadingsByLevelAloneButNotPageBreaksOrEmptyOnes) {
+    EXPECT_EQ(
+        BuildShape(
+            {{10, "Title"}, {1, "A"}, {1, "\f"}, {2, ""}, {2, " \x0b\x07"}, {9, "B"}, {10, "x"}, {11, "not a level"}}),
+        "A(B)")
+        << "neither the page-break-only heading nor the empty ones are topics";
+    const std::vector<std::string>& warnings = converter().warnings;
+    ASSERT_EQ(warnings.size(), 3u) << ::testing::PrintToString(warnings);
+    EXPECT_NE(warnings[0].find("empty heading after \"A\""), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[1].find("empty heading after \"A\""), std::string::npos) << warnings[1];
+    EXPECT_NE(warnings[2].find("1 paragraph(s) before the first heading"), std::string::npos) << warnings[2];
 }
 
 TEST_F(TopicTreeTest, NoHeadingLeavesTheTreeEmpty) {

@@ -2,6 +2,7 @@
 
 #include "FakeWordServer.h"
 
+#include "automation/CodePage.h"
 #include "automation/ComRuntime.h"
 #include "engine/ChmConverter.h"
 #include "engine/ConvertOptions.h"
@@ -97,16 +98,29 @@ TEST_F(HelpProjectTest, OneHeadingMakesTheSmallestFiles) {
     ExpectGolden("one.hhc", ReadFile(work / "One.hhc"));
 }
 
-TEST_F(HelpProjectTest, TitlesAreWrittenAsWordGivesThem) {
+TEST_F(HelpProjectTest, TitlesAreOnePlainLineEscapedForTheCodePage) {
     ConvertOptions::Instance().showNumbering = 1;
-    Prepare({{1, "Intro", "1.1"}, {1, "Say \"hi\" <b>&amp;", ""}, {1, "Two\rlines\nhere\tand tab", "2"}});
+    Prepare({{1, "Intro", "1.1"},
+             {1, "Say \"hi\" <b>&amp;", ""},
+             {1, "Two\rlines\x0bhere\tand\x0c tab\x07\x01", "2"},
+             {1,
+              "non\x1e"
+              "breaking soft\x1fhyphen",
+              ""},
+             {1, "M\xC3\x9Cller \xC3\x9F \xE2\x82\xAC \xD8\xB9 \xE4\xB8\xAD \xF0\x9F\x98\x80", ""}});
     ASSERT_TRUE(job->WriteContentsFile(Path("T.hhc")));
+    job->title = Utf8ToNarrow("A \"Q\" \xC3\xA7").value();
+    ASSERT_TRUE(job->WriteProjectFile(Path("T.hhp"), "T.hhc", "T.hhk", "D:\\out\\T.chm"));
     const std::string contents = ReadFile(work / "T.hhc");
-    EXPECT_NE(contents.find("value=\"1.1 Intro\">\r\n"), std::string::npos);
-    EXPECT_NE(contents.find("value=\" Say \"hi\" <b>&amp;\">\r\n"), std::string::npos) << "nothing is escaped";
-    EXPECT_NE(contents.find("value=\"2 Twolineshere\tand tab\">\r\n"), std::string::npos);
+    for (const std::string line : {"value=\"1.1 Intro\">\r\n", "value=\"Say &quot;hi&quot; &lt;b&gt;&amp;amp;\">\r\n",
+                                   "value=\"2 Twolines here and tab\">\r\n", "value=\"non-breaking softhyphen\">\r\n",
+                                   "value=\"M&#220;ller &#223; &#8364; &#1593; \xD6\xD0 &#128512;\">\r\n"})
+        EXPECT_NE(contents.find(line), std::string::npos) << line << "\n" << contents;
     EXPECT_EQ(contents.find("\r\r"), std::string::npos);
     EXPECT_NE(contents.substr(0, 3), "\xEF\xBB\xBF") << "no byte-order mark";
+    const std::string project = ReadFile(work / "T.hhp");
+    EXPECT_NE(project.find("Title=A &quot;Q&quot; &#231;\r\n"), std::string::npos) << project;
+    EXPECT_NE(project.find("Main=\"A &quot;Q&quot; &#231;\",\"T.hhc\""), std::string::npos) << project;
 }
 
 TEST_F(HelpProjectTest, ProjectNamesEveryPageAndEveryPictureByPage) {
