@@ -58,6 +58,9 @@ CAdvanceDlg::CAdvanceDlg(wxWindow* parent)
 
     Bind(wxEVT_BUTTON, &CAdvanceDlg::OnOk, this, kIdOk);
     copyrightEdit->Bind(wxEVT_KEY_DOWN, &CAdvanceDlg::OnCopyrightKeyDown, this);
+    // Set before the dialog shows: otherwise GTK gives the focus to the control nearest the top left, a check box,
+    // and text typed at once goes nowhere.
+    copyrightEdit->SetFocus();
 }
 
 void CAdvanceDlg::OnOk(wxCommandEvent&) {

@@ -5,26 +5,27 @@
 #include "AppIcon.h"
 #include "ControlIds.h"
 #include "DialogUnits.h"
+#include "FileDrop.h"
+#include "LastFolder.h"
 #include "NarrowText.h"
 #include "PathChoices.h"
 #include "ShellOpen.h"
 #include "UiTexts.h"
-#include "WorkFolder.h"
 #include "WorkerLink.h"
-#include "helpproject/FolderCleanup.h"
 
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
+#include <wx/richmsgdlg.h>
 #include <wx/stattext.h>
 #include <wx/stdpaths.h>
 #include <wx/textctrl.h>
 #include <wx/thread.h>
 #include <wx/valtext.h>
 
-#include <filesystem>
-#include <system_error>
+#include <cinttypes>
+#include <cstdio>
 #include <thread>
 
 namespace {
@@ -33,19 +34,56 @@ wxString Text(const char* utf8) {
     return wxString::FromUTF8(utf8);
 }
 
-wxString ChooseSourceWithDialog(wxWindow* parent) {
-    wxFileDialog dialog(parent, wxString(), wxString(), wxString(), Text(ui::kSourceFilter),
+wxString ChooseSourceWithDialog(wxWindow* parent, const wxString& startFolder) {
+    wxFileDialog dialog(parent, Text(ui::kChooseSourceTitle), startFolder, wxString(), Text(ui::kSourceFilter),
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 
-wxString ChooseOutputWithDialog(wxWindow* parent) {
+wxString ChooseOutputWithDialog(wxWindow* parent, const wxString& startFolder) {
     // No overwrite prompt: the generate button deletes the old help file anyway.
-    wxFileDialog dialog(parent, wxString(), wxString(), wxString(), Text(ui::kOutputFilter), wxFD_SAVE);
+    wxFileDialog dialog(parent, Text(ui::kChooseOutputTitle), startFolder, wxString(), Text(ui::kOutputFilter),
+                        wxFD_SAVE);
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 
+// What the user is told when a run ends without a help file; empty when it made one.
+std::string FailureMessage(const ConversionResult& result, const std::string& outputPath) {
+    switch (result.status) {
+    case RunStatus::Done:
+        return {};
+    case RunStatus::WordNotStarted:
+        return ui::kWordStartFailed;
+    case RunStatus::NoHeadings:
+        return ui::kNoOutlineStyles;
+    case RunStatus::NothingCompiled: {
+        std::string message = ui::kHelpFileNotProduced + outputPath;
+        for (const std::string& line : result.compilerMessages)
+            message += "\n" + line;
+        return message;
+    }
+    case RunStatus::BadRequest:
+    case RunStatus::UnreadableDocument:
+    case RunStatus::ConversionFailed:
+        break;
+    }
+    if (!result.automationFault)
+        return result.message;
+    char status[32];
+    std::snprintf(status, sizeof status, " (0x%08" PRIX32 "): ", result.automationStatus);
+    return ui::kAutomationFailed + std::string(status) + result.message;
+}
+
 } // namespace
+
+std::vector<std::string> ConversionNotes(const ConversionResult& result) {
+    std::vector<std::string> notes = result.warnings;
+    if (result.status == RunStatus::Done)
+        notes.insert(notes.end(), result.compilerMessages.begin(), result.compilerMessages.end());
+    return notes;
+}
+
+namespace {} // namespace
 
 wxString ProgramFolder() {
     return wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
@@ -60,12 +98,6 @@ CLeafbindDlg::CLeafbindDlg(wxWindow* parent, const wxString& programFolder)
     SetFont(wxFontInfo(9));
     SetClientSize(ConvertDialogToPixels(wxSize(363, 144)));
     CreateControls();
-
-    const std::filesystem::path folder =
-        PrepareWorkFolder(std::filesystem::path(programFolder.utf8_string()), UserCacheFolder());
-    workFolder = wxString::FromUTF8(folder.string());
-    std::error_code ignored;
-    std::filesystem::current_path(folder, ignored);
 
     // Messages of the layers below: shown at once on this thread, handed over by a worker.
     previousMessageBoxHandler = SetMessageBoxHandler([this, link = link](const std::string& narrow) {
@@ -87,6 +119,15 @@ CLeafbindDlg::CLeafbindDlg(wxWindow* parent, const wxString& programFolder)
     Bind(wxEVT_CLOSE_WINDOW, &CLeafbindDlg::OnClose, this);
     Bind(wxEVT_CHAR_HOOK, &CLeafbindDlg::OnCharHook, this);
     Bind(wxEVT_BUTTON, &CLeafbindDlg::OnAdvanced, this, kIdAdvanced);
+
+    // A file manager's drop lands on the window or on one of its boxes; each takes it as the source. GTK entries
+    // would otherwise refuse it (read-only) or paste its address (the title).
+    for (wxWindow* target :
+         {static_cast<wxWindow*>(this), FindWindow(kIdSourcePath), FindWindow(kIdOutputPath), FindWindow(kIdHelpTitle)})
+        target->SetDropTarget(new FileDrop([this](const wxArrayString& files) { return OnDropFiles(files); }));
+    // The first control in tab order has the focus when the dialog opens, set before it shows, so that neither GTK's
+    // choice by position nor the default button takes it.
+    FindWindow(kIdSourcePath)->SetFocus();
 }
 
 CLeafbindDlg::~CLeafbindDlg() {
@@ -147,39 +188,53 @@ void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
         return;
     }
     TransferDataFromWindow();
-    DeleteFolderContents(ToNarrow(outputPath));
-    DeleteFolderContents(ToNarrow(workFolder) + "/*.*");
     generateButton->Disable();
     viewButton->Disable();
     progressTimer.Start(kProgressTimerMilliseconds);
 
-    // The four values are taken now, so the user may change them while the worker runs.
-    const ConversionRequest request{ToNarrow(sourcePath), ToNarrow(workFolder), ToNarrow(helpTitle),
-                                    ToNarrow(outputPath)};
+    // Everything the run uses is taken now, the page options too, so the user may change them while it runs.
+    ConversionRequest request;
+    request.sourcePath = sourcePath.utf8_string();
+    request.outputPath = outputPath.utf8_string();
+    request.title = helpTitle.utf8_string();
+    request.options = ConvertOptions::Instance().Snapshot();
     const wxString resultPath = outputPath;
     // Busy from the press on, so closing at once already asks.
     link->idle = 0;
     link->WorkerStarted();
     std::thread([this, link = link, request, resultPath] {
         link->idle = 0;
-        const ConversionOutcome outcome = RunConversion(request);
+        const ConversionResult result = RunConversion(request);
         // The whole end of the conversion is one step on the user-interface thread; `this` is only used there,
         // and the step is dropped if the dialog is gone.
-        link->PostToDialog([this, outcome, resultPath] { FinishConversion(outcome, resultPath); });
+        link->PostToDialog([this, result, resultPath] { FinishConversion(result, resultPath); });
         link->WorkerFinished();
     }).detach();
 }
 
-void CLeafbindDlg::FinishConversion(const ConversionOutcome& outcome, const wxString& resultPath) {
-    for (const std::string& message : outcome.messages)
-        ShowAppMessage(wxString::FromUTF8(message));
+void CLeafbindDlg::FinishConversion(const ConversionResult& result, const wxString& resultPath) {
+    if (const std::string failure = FailureMessage(result, resultPath.utf8_string()); !failure.empty())
+        ShowAppMessage(wxString::FromUTF8(failure));
+    ShowConversionNotes(ConversionNotes(result));
     generateButton->Enable();
     viewButton->Enable();
     progressTimer.Stop();
     progressText->SetLabel(wxString());
     link->idle = 1;
-    if (outcome.openResult)
+    if (result.status == RunStatus::Done)
         ShellOpen(resultPath);
+}
+
+void CLeafbindDlg::ShowConversionNotes(const std::vector<std::string>& notes) {
+    if (notes.empty())
+        return;
+    std::string details;
+    for (const std::string& note : notes)
+        details += note + "\n";
+    const std::string summary = std::string(ui::kWarningsBefore) + std::to_string(notes.size()) + ui::kWarningsAfter;
+    wxRichMessageDialog box(this, wxString::FromUTF8(summary), Text(ui::kAppTitle), wxOK | wxICON_WARNING);
+    box.ShowDetailedText(wxString::FromUTF8(details));
+    box.ShowModal();
 }
 
 void CLeafbindDlg::OnProgressTimer(wxTimerEvent&) {
@@ -219,26 +274,72 @@ void CLeafbindDlg::OnCharHook(wxKeyEvent& event) {
 void CLeafbindDlg::OnView(wxCommandEvent&) {
     if (outputPath.empty())
         ShowAppMessage(Text(ui::kChooseWordFileToConvert));
+    else if (!wxFileName::FileExists(outputPath))
+        ShowAppMessage(Text(ui::kFileMissing) + outputPath);
     else
         ShellOpen(outputPath);
 }
 
 void CLeafbindDlg::OnBrowseSource(wxCommandEvent&) {
-    const wxString chosen = chooseSourceFile(this);
-    if (chosen.empty())
-        return;
-    sourcePath = chosen;
-    outputPath = wxString::FromUTF8(OutputPathForSource(chosen.utf8_string()));
-    helpTitle = wxString::FromUTF8(TitleForSource(chosen.utf8_string()));
-    TransferDataToWindow();
+    const wxString chosen = chooseSourceFile(this, ChooserStartFolder());
+    if (!chosen.empty())
+        TakeSource(chosen);
 }
 
 void CLeafbindDlg::OnBrowseOutput(wxCommandEvent&) {
-    const wxString chosen = chooseOutputFile(this);
+    const wxString chosen = chooseOutputFile(this, ChooserStartFolder());
     if (chosen.empty())
         return;
     outputPath = wxString::FromUTF8(WithChmExtension(chosen.utf8_string()));
+    RememberFolderOf(outputPath);
+    ShowValues();
+}
+
+bool CLeafbindDlg::OpenSource(const wxString& path) {
+    if (!wxFileName::FileExists(path)) {
+        ShowAppMessage(Text(ui::kFileMissing) + path);
+        return false;
+    }
+    if (!IsWordFileName(path.utf8_string())) {
+        ShowAppMessage(Text(ui::kNotAWordFile) + path);
+        return false;
+    }
+    TakeSource(path);
+    return true;
+}
+
+bool CLeafbindDlg::OnDropFiles(const wxArrayString& files) {
+    // Several files at once: the first Word file among them, as only one document is converted.
+    for (const wxString& file : files)
+        if (IsWordFileName(file.utf8_string()))
+            return OpenSource(file);
+    if (!files.empty())
+        ShowAppMessage(Text(ui::kNotAWordFile) + files[0]);
+    return false;
+}
+
+void CLeafbindDlg::TakeSource(const wxString& path) {
+    sourcePath = path;
+    outputPath = wxString::FromUTF8(OutputPathForSource(path.utf8_string()));
+    helpTitle = wxString::FromUTF8(TitleForSource(path.utf8_string()));
+    RememberFolderOf(path);
+    ShowValues();
+}
+
+void CLeafbindDlg::ShowValues() {
     TransferDataToWindow();
+    // The boxes are narrower than most paths: the whole path shows when the pointer rests on one.
+    for (const auto& [id, path] : {std::pair{kIdSourcePath, &sourcePath}, std::pair{kIdOutputPath, &outputPath}}) {
+        if (path->empty())
+            FindWindow(id)->UnsetToolTip();
+        else
+            FindWindow(id)->SetToolTip(*path);
+    }
+}
+
+wxString CLeafbindDlg::ChooserStartFolder() const {
+    return wxString::FromUTF8(
+        ::ChooserStartFolder(sourcePath.utf8_string(), RememberedFolder().utf8_string(), wxGetHomeDir().utf8_string()));
 }
 
 void CLeafbindDlg::OnAbout(wxCommandEvent&) {
@@ -248,7 +349,15 @@ void CLeafbindDlg::OnAbout(wxCommandEvent&) {
 
 void CLeafbindDlg::OnHelp(wxCommandEvent&) {
     // No quotes around the path: the desktop's open takes a file name, not a command line.
-    ShellOpen(programFolder + "/" + Text(ui::kHelpFileName));
+    const std::vector<std::string> candidates = HelpFileCandidates(programFolder.utf8_string(), ui::kHelpFileName);
+    for (const std::string& candidate : candidates) {
+        const wxString path = wxString::FromUTF8(candidate);
+        if (wxFileName::FileExists(path)) {
+            ShellOpen(wxFileName(path).GetAbsolutePath());
+            return;
+        }
+    }
+    ShowAppMessage(Text(ui::kHelpFileMissing) + wxString::FromUTF8(candidates.front()));
 }
 
 void CLeafbindDlg::OnAdvanced(wxCommandEvent&) {

@@ -3,8 +3,8 @@
 // the advanced options, the help file and the about box. The conversion runs on a worker thread that reaches the
 // dialog only through its WorkerLink.
 
-#include "ConversionJob.h"
 #include "ProgressText.h"
+#include "engine/ConversionRun.h"
 #include "word/MessageBox.h"
 
 #include <wx/dialog.h>
@@ -12,6 +12,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class WorkerLink;
 class wxButton;
@@ -23,20 +25,31 @@ public:
     explicit CLeafbindDlg(wxWindow* parent, const wxString& programFolder);
     ~CLeafbindDlg() override;
 
-    // The file choosers of the two browse buttons; an empty result means the user cancelled. Tests replace them.
-    std::function<wxString(wxWindow* parent)> chooseSourceFile;
-    std::function<wxString(wxWindow* parent)> chooseOutputFile;
+    // The file choosers of the two browse buttons, opening in startFolder; an empty result means the user
+    // cancelled. Tests replace them.
+    using FileChooser = std::function<wxString(wxWindow* parent, const wxString& startFolder)>;
+    FileChooser chooseSourceFile;
+    FileChooser chooseOutputFile;
+
+    // Takes a file named outside the chooser (on the command line, or dropped) as the source, as browsing would.
+    // A file that does not exist or is not a Word file is reported and changes nothing.
+    bool OpenSource(const wxString& path);
 
     bool IsIdle() const;
-    const wxString& WorkFolder() const { return workFolder; }
     wxTimer& ProgressTimer() { return progressTimer; }
     std::shared_ptr<WorkerLink> Link() const { return link; }
 
 private:
     void CreateControls();
     bool ConfirmQuitDuringConversion();
-    void FinishConversion(const ConversionOutcome& outcome, const wxString& resultPath);
+    void FinishConversion(const ConversionResult& result, const wxString& resultPath);
+    // After a run with warnings: how many, with the list behind a details button.
+    void ShowConversionNotes(const std::vector<std::string>& notes);
     void ShowAppMessage(const wxString& text);
+    void TakeSource(const wxString& path);
+    void ShowValues();
+    wxString ChooserStartFolder() const;
+    bool OnDropFiles(const wxArrayString& files);
 
     void OnGenerate(wxCommandEvent& event);
     void OnOk(wxCommandEvent& event);
@@ -51,7 +64,6 @@ private:
     void OnAdvanced(wxCommandEvent& event);
 
     const wxString programFolder;
-    wxString workFolder;
     wxString sourcePath;
     wxString outputPath;
     wxString helpTitle;
@@ -63,6 +75,10 @@ private:
     std::shared_ptr<WorkerLink> link;
     MessageBoxHandler previousMessageBoxHandler;
 };
+
+// What a run has to tell besides its outcome (UTF-8): the converter's warnings, and the compiler's warnings when it
+// made a help file (when it made none, they are part of the failure's message).
+std::vector<std::string> ConversionNotes(const ConversionResult& result);
 
 // The folder of the running executable.
 wxString ProgramFolder();

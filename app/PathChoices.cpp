@@ -11,6 +11,12 @@ struct SplitPath {
     std::string extension; // without the point
 };
 
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
 SplitPath Split(const std::string& path) {
     const size_t nameStart = path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1;
     SplitPath parts;
@@ -28,18 +34,33 @@ SplitPath Split(const std::string& path) {
 
 } // namespace
 
-std::string TitleForSource(const std::string& sourcePath) {
-    return Split(sourcePath).base;
-}
-
-std::string OutputPathForSource(const std::string& sourcePath) {
-    const SplitPath parts = Split(sourcePath);
-    return parts.folder + parts.base + ".chm";
-}
-
 std::string WithChmExtension(const std::string& outputPath) {
-    std::string extension = Split(outputPath).extension;
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == "chm" ? outputPath : outputPath + ".chm";
+    return Lower(Split(outputPath).extension) == "chm" ? outputPath : outputPath + ".chm";
+}
+
+bool IsWordFileName(const std::string& path) {
+    const SplitPath parts = Split(path);
+    const std::string extension = Lower(parts.extension);
+    return !parts.base.empty() && (extension == "doc" || extension == "docx");
+}
+
+std::string ChooserStartFolder(const std::string& sourcePath, const std::string& rememberedFolder,
+                               const std::string& homeFolder) {
+    if (const std::string folder = Split(sourcePath).folder; !folder.empty())
+        return folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
+    return rememberedFolder.empty() ? homeFolder : rememberedFolder;
+}
+
+std::vector<std::string> HelpFileCandidates(const std::string& programFolder, const std::string& fileName) {
+    return {programFolder + "/" + fileName, programFolder + "/../share/leafbind/" + fileName};
+}
+
+std::string ChooserStartFolder(const std::string& sourcePath, const std::string& homeFolder) {
+    if (!sourcePath.empty()) {
+        const std::filesystem::path folder = std::filesystem::path(sourcePath).parent_path();
+        std::error_code error;
+        if (!folder.empty() && std::filesystem::is_directory(folder, error))
+            return folder.string();
+    }
+    return homeFolder;
 }

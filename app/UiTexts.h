@@ -31,8 +31,19 @@ inline constexpr const char* kNoOutlineStyles = "word文档中没有大纲样式
 inline constexpr const char* kConverting = "正在转换";
 // Our own wording: the help file is missing although the conversion ran to its end.
 inline constexpr const char* kHelpFileNotProduced = "没有生成CHM文件: ";
+// Our own wording: a conversion that had something to report, "N" between the two parts.
+inline constexpr const char* kWarningsBefore = "转换完成，有 ";
+inline constexpr const char* kWarningsAfter = " 条警告。";
 // Our own wording: an automation call failed without a report from Word.
 inline constexpr const char* kAutomationFailed = "自动化调用失败";
+
+// Our own wording: the titles of the two file choosers.
+inline constexpr const char* kChooseSourceTitle = "选择Word文件";
+inline constexpr const char* kChooseOutputTitle = "保存CHM文件";
+// Our own wording: a file that cannot be opened or taken as the source; the path follows.
+inline constexpr const char* kFileMissing = "文件不存在: ";
+inline constexpr const char* kNotAWordFile = "不是Word文件(*.doc;*.docx): ";
+inline constexpr const char* kHelpFileMissing = "找不到帮助文件: ";
 
 inline constexpr const char* kAboutCaption = "关于 Leafbind";
 inline constexpr const char* kAboutProduct = "Leafbind，v 1.5.3";

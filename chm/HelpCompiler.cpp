@@ -1,6 +1,7 @@
 #include "HelpCompiler.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -215,6 +216,11 @@ private:
                     logPath_ = folder_ / *relative;
             }
         }
+        if (IsLogFile(projectPath)) {
+            Error("the error log file is the project file itself: " + projectPath.string());
+            logPath_.clear();
+            return false;
+        }
         if (!ResolveOutputPath(projectPath))
             return false;
         ContainerSettings settings;
@@ -240,6 +246,23 @@ private:
         if (output.empty())
             return false;
         return WriteOutput(output);
+    }
+
+    // The log is written whatever happens, so it may never take the place of a file the project reads.
+    bool IsLogFile(const fs::path& path) const {
+        if (logPath_.empty())
+            return false;
+        std::error_code code;
+        return path.lexically_normal() == logPath_.lexically_normal() || fs::equivalent(path, logPath_, code);
+    }
+
+    bool ReadInput(const fs::path& path, std::string& bytes) {
+        if (IsLogFile(path)) {
+            Error("the error log file is a file the project reads: " + path.string());
+            logPath_.clear();
+            return false;
+        }
+        return ReadWholeFile(path, bytes);
     }
 
     bool ResolveOutputPath(const fs::path& projectPath) {
@@ -288,7 +311,7 @@ private:
             return true;
         SourceFile file{*relative, listedName, {}};
         const fs::path diskPath = folder_ / *relative;
-        if (!ReadWholeFile(diskPath, file.bytes)) {
+        if (!ReadInput(diskPath, file.bytes)) {
             Error(std::string(fromFilesSection ? "a file listed in the project" : "a file named in the options") +
                   " is missing or unreadable: " + *relative);
             return false;
@@ -311,7 +334,7 @@ private:
             const ContextInclude include = project_.contextIncludes[i];
             const auto relative = NormalizeRelative(ToUtf8(include.file).value_or(include.file));
             std::string bytes;
-            if (!relative || i >= kMaxContextIncludes || !ReadWholeFile(folder_ / *relative, bytes)) {
+            if (!relative || i >= kMaxContextIncludes || !ReadInput(folder_ / *relative, bytes)) {
                 Error("the context file \"" + include.file +
                       "\" named by #include is missing, unreadable or "
                       "outside the project folder");
@@ -325,8 +348,8 @@ private:
         return true;
     }
 
-    // #IVB: every mapped number that has an alias, with the alias's page as a #STRINGS offset; the viewer
-    // opens that page when a program asks for the number.
+    // #IVB: every mapped number that has an alias, with the alias's page (and anchor) as a #STRINGS offset; the
+    // viewer opens that page when a program asks for the number.
     Bytes BuildContextMap(StringTable& strings) {
         std::map<std::string, std::string> pageOf;
         for (const ContextAlias& alias : project_.contextAliases)
@@ -341,13 +364,17 @@ private:
                 Warning("context ID " + number.name + " has no [ALIAS] entry; left out");
                 continue;
             }
-            const std::string internal = InternalNameOf(page->second);
+            // An alias may point into its page ("3.html#IDH_PRINT"); the viewer opens the string as a URL.
+            const size_t hash = page->second.find('#');
+            const std::string internal = InternalNameOf(page->second.substr(0, hash));
             if (internal.empty()) {
                 Warning("context ID " + number.name + " names " + page->second + ", which is not compiled; left out");
                 continue;
             }
+            std::string anchor = hash == std::string::npos ? std::string() : page->second.substr(hash);
+            anchor = CodePageToUtf8(project_.codePage, anchor).value_or(anchor);
             pairs.PutU32(number.number);
-            pairs.PutU32(strings.Add(internal));
+            pairs.PutU32(strings.Add(internal + anchor));
         }
         if (pairs.Size() == 0)
             return {};
@@ -483,7 +510,7 @@ private:
         std::replace(path.begin(), path.end(), '\\', '/');
         const auto relative = NormalizeRelative(path);
         std::string bytes;
-        if (!relative || !ReadWholeFile(folder_ / *relative, bytes)) {
+        if (!relative || !ReadInput(folder_ / *relative, bytes)) {
             Warning("cannot read the stop list " + path + "; no words are left out of the search index");
             return;
         }
@@ -622,8 +649,11 @@ private:
     }
 
     bool WriteOutput(const Bytes& output) {
-        std::string pattern =
-            (outputPath_.parent_path() / ("." + outputPath_.filename().string() + ".XXXXXX")).string();
+        // Beside the output, named after it while that name still fits in a file name.
+        std::string temporaryName = "." + outputPath_.filename().string() + ".XXXXXX";
+        if (temporaryName.size() > NAME_MAX)
+            temporaryName = ".hhc-XXXXXX";
+        std::string pattern = (outputPath_.parent_path() / temporaryName).string();
         std::vector<char> name(pattern.begin(), pattern.end());
         name.push_back('\0');
         const int descriptor = mkstemp(name.data());

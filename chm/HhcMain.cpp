@@ -19,7 +19,13 @@ int PrintMessage(const char* text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::printf("usage: leafbind-hhc PROJECT.hhp\n"
+                    "Compiles an HTML Help project into the .chm file it names; messages go to standard error.\n"
+                    "Exit status: 0 the help file was written; 1 the compile failed; 2 usage error.\n");
+        return 0;
+    }
+    if (argc != 2) {
         std::fprintf(stderr, "usage: leafbind-hhc PROJECT.hhp\n");
         return 2;
     }

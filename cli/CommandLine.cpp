@@ -1,9 +1,5 @@
 #include "CommandLine.h"
 
-#include <filesystem>
-
-namespace fs = std::filesystem;
-
 std::string UsageText() {
     return "Usage: leafbind-cli INPUT.docx [options]\n"
            "Turns a Word document into a compiled HTML Help file: one topic per heading.\n"
@@ -19,9 +15,17 @@ std::string UsageText() {
            "                        contents under the help title and shown when the help file opens\n"
            "      --copyright TEXT  a copyright line at the foot of every page\n"
            "      --keep DIR        keep the pages and project files in DIR (new or empty)\n"
+           "      --map-header FILE.h\n"
+           "                        number the help IDs as the C header FILE.h does (#define IDH_X 1234)\n"
+           "      --write-map-header FILE.h\n"
+           "                        write the help IDs used, with their numbers, as a C header\n"
            "      --quiet           print nothing but errors\n"
            "      --help            show this text\n"
            "      --version         show the version\n"
+           "\n"
+           "Help IDs: a bookmark named IDH_... marks its topic (and its place in the topic) for an\n"
+           "application to open by number. Without --map-header the IDs are numbered from 1000 in the\n"
+           "order they appear.\n"
            "\n"
            "Exit status: 0 the help file was written; 1 the conversion failed; 2 usage error;\n"
            "3 the document cannot be read; 4 the document has no headings; 5 the compile produced nothing.\n";
@@ -57,7 +61,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
             parsed.action = ParsedCommandLine::Action::Version;
             return parsed;
         } else if (arg == "-o" || arg == "--output") {
-            if (!value(options.output))
+            if (!value(options.output) || options.output.empty())
                 return fail(arg + " needs a file name");
         } else if (arg == "--title") {
             std::string title;
@@ -70,6 +74,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--keep") {
             if (!value(options.keepFolder) || options.keepFolder.empty())
                 return fail("--keep needs a folder");
+        } else if (arg == "--map-header") {
+            if (!value(options.mapHeader) || options.mapHeader.empty())
+                return fail("--map-header needs a file name");
+        } else if (arg == "--write-map-header") {
+            if (!value(options.writeMapHeader) || options.writeMapHeader.empty())
+                return fail("--write-map-header needs a file name");
         } else if (arg == "--header") {
             options.header = true;
         } else if (arg == "--footer") {
@@ -92,14 +102,4 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         return fail("no input document given");
     parsed.action = ParsedCommandLine::Action::Convert;
     return parsed;
-}
-
-std::string DefaultOutputPath(const std::string& input) {
-    fs::path path(input);
-    path.replace_extension(".chm");
-    return path.string();
-}
-
-std::string DefaultTitle(const std::string& input) {
-    return fs::path(input).stem().string();
 }

@@ -17,7 +17,9 @@ struct CliOptions {
     std::string copyright;
     std::string keepFolder; // empty: a fresh folder, removed at the end
     bool quiet = false;
-    bool frontPage = false; // the text before the first heading on a page of its own
+    std::string mapHeader;      // UTF-8; a C header giving the help IDs their numbers
+    std::string writeMapHeader; // UTF-8; where to write the header of the help IDs used
+    bool frontPage = false;     // the text before the first heading on a page of its own
 };
 
 struct ParsedCommandLine {
@@ -28,7 +30,3 @@ struct ParsedCommandLine {
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
-
-// The defaults the main dialog proposes: output beside the source with ".chm", title = the base name.
-std::string DefaultOutputPath(const std::string& input);
-std::string DefaultTitle(const std::string& input);

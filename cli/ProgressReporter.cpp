@@ -52,6 +52,14 @@ void ProgressReporter::Page(int32_t page, int32_t pageCount, const std::string& 
     barShown_ = true;
 }
 
+void ProgressReporter::Progress(const std::string& text) {
+    if (quiet_ || !terminal_)
+        return;
+    std::fprintf(stream_, "\r\033[K%s", Shortened(text, kTitleWidth * 2).c_str());
+    std::fflush(stream_);
+    barShown_ = true;
+}
+
 void ProgressReporter::Warning(const std::string& text) {
     if (quiet_)
         return;

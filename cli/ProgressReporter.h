@@ -12,6 +12,7 @@ public:
 
     void Stage(const std::string& text);                                  // UTF-8
     void Page(int32_t page, int32_t pageCount, const std::string& title); // page from 0; title UTF-8
+    void Progress(const std::string& text);                               // UTF-8, on a terminal only
     void Warning(const std::string& text);                                // UTF-8
     void Error(const std::string& text);                                  // UTF-8, printed even when quiet
     void Line(const std::string& text);                                   // UTF-8

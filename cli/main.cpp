@@ -1,10 +1,11 @@
 // leafbind-cli: converts one Word document into one compiled help file from a terminal or a script.
 
+#include "BatchRun.h"
 #include "CommandLine.h"
-#include "ConversionRun.h"
 #include "ProgressReporter.h"
 
 #include "docserver/DocumentServer.h"
+#include "engine/WorkFolder.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -24,7 +25,9 @@ int main(int argc, char** argv) {
     case ParsedCommandLine::Action::Convert:
         break;
     }
+    // An interrupted run takes its working folder and any unfinished help file with it.
+    RemoveWorkFoldersOnSignals();
     RegisterDocumentServer();
     ProgressReporter reporter(stderr, parsed.options.quiet, ::isatty(STDERR_FILENO) != 0);
-    return RunConversion(parsed.options, reporter);
+    return RunBatchConversion(parsed.options, reporter);
 }

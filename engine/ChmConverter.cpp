@@ -1,6 +1,7 @@
 #include "ChmConverter.h"
 
 #include "engine/ConvertOptions.h"
+#include "helpproject/GeneratedFile.h"
 #include "helpproject/HelpCompiler.h"
 #include "helpproject/ProjectWriter.h"
 #include "helpproject/SitemapWriter.h"
@@ -14,11 +15,11 @@
 
 namespace {
 
-// The topic's plain title, shortened to what the help file shows; with the numbering option on, its list number,
-// a space and the text.
-std::string TopicTitle(const TopicNode& node) {
+// The topic's plain title, shortened to what the help file shows; withNumber: its list number, a space and the
+// text.
+std::string TopicTitle(const TopicNode& node, bool withNumber) {
     std::string text = PlainTitle(node);
-    if (ConvertOptions::Instance().showNumbering && !node.paragraph.empty()) {
+    if (withNumber && !node.paragraph.empty()) {
         const std::string number = node.paragraph.Range().ListFormat().ListString();
         if (!number.empty())
             text = number + " " + text;
@@ -30,11 +31,11 @@ std::string TopicTitle(const TopicNode& node) {
 }
 
 // The tree from first on as the sitemap writers take it, titles asked of Word in document order.
-std::vector<SitemapTopic> SitemapTopics(const TopicNode* first) {
+std::vector<SitemapTopic> SitemapTopics(const TopicNode* first, bool withNumbers) {
     std::vector<SitemapTopic> topics;
     for (const TopicNode* node = first; node; node = node->nextSibling) {
-        SitemapTopic topic{TopicTitle(*node), node->pageName, {}};
-        topic.children = SitemapTopics(node->firstChild);
+        SitemapTopic topic{TopicTitle(*node, withNumbers), node->pageName, {}};
+        topic.children = SitemapTopics(node->firstChild, withNumbers);
         topics.push_back(std::move(topic));
     }
     return topics;
@@ -61,6 +62,12 @@ ChmConverter::~ChmConverter() noexcept(false) {
     // The remaining members go in reverse order of declaration: pageFiles, title, document, wordApp, the paths.
 }
 
+const PageOptions& ChmConverter::Options() {
+    if (!options)
+        options = ConvertOptions::Instance().Snapshot();
+    return *options;
+}
+
 void ChmConverter::ClearTopics() {
     ::ClearTopics(root.get());
 }
@@ -80,10 +87,14 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
         this->title = std::move(previousTitle);
         return 0;
     }
+    CollectHelpIds(compiledPath);
     SplitPages();
-    const std::string contentsName = this->title + ".hhc";
-    const std::string indexName = this->title + ".hhk";
-    const std::string projectName = this->title + ".hhp";
+    CheckHelpIdAnchors();
+    // The title goes into the help file as typed; the project's files need a name the file system takes.
+    const std::string stem = PortableFileStem(this->title);
+    const std::string contentsName = stem + ".hhc";
+    const std::string indexName = stem + ".hhk";
+    const std::string projectName = stem + ".hhp";
     const std::string contentsPath = workFolder + "/" + contentsName;
     const std::string indexPath = workFolder + "/" + indexName;
     const std::string projectPath = workFolder + "/" + projectName;
@@ -92,22 +103,27 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     WriteIndexFile(indexPath);
     WriteProjectFile(projectPath, contentsName, indexName, compiledPath);
     CompileHelpProject(projectPath);
+    WriteMapHeader();
     return 1;
 }
 
 bool ChmConverter::WriteContentsFile(const std::string& contentsPath) {
-    return ::WriteContentsFile(SitemapTopics(root->firstChild), workFolder, contentsPath);
+    return ::WriteContentsFile(SitemapTopics(root->firstChild, Options().showNumbering), workFolder, contentsPath);
 }
 
 bool ChmConverter::WriteIndexFile(const std::string& indexPath) {
-    return ::WriteIndexFile(SitemapTopics(root->firstChild), workFolder, indexPath);
+    return ::WriteIndexFile(SitemapTopics(root->firstChild, Options().showNumbering), workFolder, indexPath);
 }
 
 bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::string& contentsName,
                                     const std::string& indexName, const std::string& compiledPath) {
-    return ::WriteProjectFile({title, contentsName, indexName, compiledPath}, pageFiles, workFolder, projectPath);
+    ProjectSettings settings{title, contentsName, indexName, compiledPath, {}};
+    for (const HelpId& id : helpIds)
+        if (id.page >= 0)
+            settings.contextTopics.push_back({id.name, id.number, HelpIdTarget(id)});
+    return ::WriteProjectFile(settings, pageFiles, workFolder, projectPath);
 }
 
 void ChmConverter::CompileHelpProject(const std::string& projectPath) {
-    compilerMessages = RunHelpCompiler(projectPath);
+    compilerMessages = RunHelpCompiler(projectPath, compileObserver);
 }

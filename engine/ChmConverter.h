@@ -3,6 +3,8 @@
 // Its operations are all in engine/ (the splitter, the page decoration, Word's start and end in files of their
 // own); the help project's files and the compile are helpproject/'s, which takes the topics as plain data.
 
+#include "engine/ConvertOptions.h"
+#include "engine/HelpIds.h"
 #include "engine/TopicTree.h"
 #include "word/WordObjects.h"
 
@@ -33,15 +35,23 @@ public:
     // The steps of Convert, in the order it runs them.
     void ClearTopics();
     void BuildTopicTree();
+    // Finds the "IDH_" bookmarks and gives them numbers; a fault in them or in the header raises HelpIdError.
+    void CollectHelpIds(const std::string& compiledPath);
     int32_t SplitPages();
+    // A help ID whose anchor did not reach its page opens the page's top, with a warning.
+    void CheckHelpIdAnchors();
     bool WriteContentsFile(const std::string& contentsPath);
     bool WriteIndexFile(const std::string& indexPath);
     bool WriteProjectFile(const std::string& projectPath, const std::string& contentsName, const std::string& indexName,
                           const std::string& compiledPath);
     void CompileHelpProject(const std::string& projectPath);
+    // The header of help IDs the front end asked for, if any; a failed write raises HelpIdError.
+    void WriteMapHeader();
 
     void CloseAndQuitWord();
 
+    // The options of this run: those set here, else the process-wide ones as they are at their first use.
+    const PageOptions& Options();
     // Moves what the document server reported since the last call into warnings, each after context (narrow).
     void CollectServerWarnings(const std::string& context);
 
@@ -52,13 +62,18 @@ public:
     std::unique_ptr<TopicNode> root;
     std::string title = "doc";
     std::vector<std::string> pageFiles;
+    std::optional<PageOptions> options;
+    HelpIdSettings helpIdSettings;
+    std::vector<HelpId> helpIds;
 
     // Front ends may watch the pages being saved (page number from 0, page count, heading text).
     std::function<void(int32_t page, int32_t pageCount, const std::string& title)> pageObserver;
     // What a run skipped or could not do, for the front ends to show (narrow text), each naming the page, heading
     // or picture it concerns.
     std::vector<std::string> warnings;
-    // What the help compiler said during the last compile.
+    // The help compiler's progress (one line per file it takes in, narrow), for a progress display.
+    std::function<void(const std::string& line)> compileObserver;
+    // The help compiler's warnings and errors during the last compile.
     std::vector<std::string> compilerMessages;
     // The page of every bookmark of the source, read at the first link of a split and kept until the next
     // split: the source does not change while pages are made, and walking all bookmarks for every link made

@@ -24,3 +24,15 @@ void ConvertOptions::ResetToDefaults() {
     showNumbering = 0;
     frontPage = 0;
 }
+
+PageOptions ConvertOptions::Snapshot() const {
+    PageOptions options;
+    options.showHeader = showHeader != 0;
+    options.showFooter = showFooter != 0;
+    options.pngImages = pngImages != 0;
+    options.relatedTopics = relatedTopics != 0;
+    options.showNumbering = showNumbering != 0;
+    options.copyrightText = CopyrightText();
+    options.frontPage = frontPage != 0;
+    return options;
+}

@@ -7,6 +7,17 @@
 #include <mutex>
 #include <string>
 
+// The options one conversion uses from its start to its end, whatever the dialog changes meanwhile.
+struct PageOptions {
+    bool showHeader = false;
+    bool showFooter = false;
+    bool pngImages = true;
+    bool relatedTopics = true;
+    bool showNumbering = false;
+    std::string copyrightText; // narrow
+    bool frontPage = false;    // the text before the first heading on a page of its own
+};
+
 class ConvertOptions {
 public:
     // The one instance, made with the defaults on first use; nothing is ever persisted.
@@ -22,6 +33,8 @@ public:
     std::atomic<int32_t> showNumbering{0};
     // The text before the first heading becomes a page of its own, first in the contents and the default topic.
     std::atomic<int32_t> frontPage{0};
+
+    PageOptions Snapshot() const;
 
     // Back to the defaults; for tests, which share the process-wide instance.
     void ResetToDefaults();

@@ -76,7 +76,7 @@ void ChmConverter::BuildTopicTree() {
     }
     if (frontParagraphs == 0 || !root->firstChild)
         return;
-    if (!ConvertOptions::Instance().frontPage) {
+    if (!Options().frontPage) {
         warnings.push_back(std::to_string(frontParagraphs) +
                            " paragraph(s) before the first heading are on no page (title page, abstract, "
                            "introduction); the front page option puts them on a page of their own");
@@ -138,7 +138,7 @@ void SetRangeTo(const WordRange& target, const WordParagraph& paragraph) {
 } // namespace
 
 int32_t ChmConverter::SplitPages() {
-    ConvertOptions& options = ConvertOptions::Instance();
+    const PageOptions& options = Options();
     std::vector<TopicNode*> topics;
     CollectPreOrder(root->firstChild, topics);
     pageFiles.clear();
@@ -195,7 +195,7 @@ int32_t ChmConverter::SplitPages() {
             AppendRelatedTopics(node, page);
         if (!options.showNumbering)
             RemoveHeadingNumbers(page);
-        AppendCopyrightNotice(page);
+        AppendCopyrightNotice(page, options.copyrightText);
         if (options.showFooter) {
             SetRangeTo(insertion, pageParagraphs.Add(&missing));
             PasteSectionStory(content, false, insertion);

@@ -89,21 +89,6 @@ int32_t PageIndexAmong(const std::vector<TopicNode*>& topics, int32_t position) 
     return low == 0 ? 0 : low - 1;
 }
 
-// Walks the source's bookmarks, hidden ones included, re-reading the count after each as Word's collection may
-// change; stops early when visit returns false.
-template <typename Visit> void ForEachBookmark(ChmConverter& converter, Visit visit) {
-    WordBookmarks bookmarks = converter.document.Bookmarks();
-    bookmarks.SetShowHidden(true);
-    int32_t count = bookmarks.Count();
-    for (int32_t i = 1; i <= count; ++i) {
-        auto index = ScopedVariant::I4(i);
-        WordBookmark bookmark = bookmarks.Item(&index);
-        if (!visit(bookmark))
-            return;
-        count = bookmarks.Count();
-    }
-}
-
 // One walk over the bookmarks; the first of two equal names wins, as a search from the front would find it.
 std::unordered_map<std::string, int32_t> IndexBookmarkPages(ChmConverter& converter) {
     std::vector<TopicNode*> topics;
@@ -122,6 +107,20 @@ std::unordered_map<std::string, int32_t> IndexBookmarkPages(ChmConverter& conver
 }
 
 } // namespace
+
+// The count is read again after each bookmark, as Word's collection may change.
+void ForEachBookmark(ChmConverter& converter, const std::function<bool(WordBookmark&)>& visit) {
+    WordBookmarks bookmarks = converter.document.Bookmarks();
+    bookmarks.SetShowHidden(true);
+    int32_t count = bookmarks.Count();
+    for (int32_t i = 1; i <= count; ++i) {
+        auto index = ScopedVariant::I4(i);
+        WordBookmark bookmark = bookmarks.Item(&index);
+        if (!visit(bookmark))
+            return;
+        count = bookmarks.Count();
+    }
+}
 
 std::string PageFileForBookmark(const std::string& name, ChmConverter& converter) {
     if (!converter.bookmarkPages)
@@ -171,8 +170,7 @@ void RemoveHeadingNumbers(WordDocument page) {
     }
 }
 
-void AppendCopyrightNotice(WordDocument page) {
-    const std::string text = ConvertOptions::Instance().CopyrightText();
+void AppendCopyrightNotice(WordDocument page, const std::string& text) {
     if (text.empty())
         return;
     WordParagraphs paragraphs = page.Paragraphs();

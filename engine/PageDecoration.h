@@ -6,6 +6,7 @@
 #include "engine/ChmConverter.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Once per conversion on the page document: the hyperlink character styles lose their underline.
@@ -17,6 +18,8 @@ void FixPageLinks(ChmConverter& converter, WordRange pageRange);
 
 // The page file holding the source bookmark name; empty when the source has no such bookmark.
 std::string PageFileForBookmark(const std::string& name, ChmConverter& converter);
+// Walks the source's bookmarks, hidden ones included; stops early when visit returns false.
+void ForEachBookmark(ChmConverter& converter, const std::function<bool(WordBookmark&)>& visit);
 // The page whose heading is the last to start at or before range's start; 0 before the first heading.
 int32_t PageIndexOfPosition(ChmConverter& converter, WordRange range);
 
@@ -25,6 +28,6 @@ void AppendRelatedTopics(const TopicNode& node, WordDocument page);
 // Headings lose their list numbers; numbered body text keeps them.
 void RemoveHeadingNumbers(WordDocument page);
 // A full-width rule and the copyright text in 10-point grey, when there is a copyright text.
-void AppendCopyrightNotice(WordDocument page);
+void AppendCopyrightNotice(WordDocument page, const std::string& text);
 // Single line spacing and 3 points before and after every paragraph.
 void NormalizeParagraphSpacing(WordDocument page);

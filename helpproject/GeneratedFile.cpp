@@ -6,34 +6,62 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace {
+
+// Names are checked as characters, not bytes: the second byte of a double-byte character may be 0x5C or 0x7C.
+bool IsForbiddenInName(char16_t c) {
+    if (c < 0x20 || c == 0x7F)
+        return true;
+    switch (c) {
+    case u'/':
+    case u'\\':
+    case u':':
+    case u'*':
+    case u'?':
+    case u'"':
+    case u'<':
+    case u'>':
+    case u'|':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Leaves room for the extension within the 255 bytes a name may have, even at four bytes a character.
+constexpr size_t kMaxStemCharacters = 60;
+
+} // namespace
+
 bool IsPortableFileName(const std::string& name) {
     if (name.empty() || name == "." || name == "..")
         return false;
-    // Checked as characters, not bytes: the second byte of a double-byte character may be 0x5C or 0x7C.
     const auto wide = NarrowToWide(name);
     if (!wide)
         return false;
-    for (char16_t c : *wide) {
-        if (c < 0x20 || c == 0x7F)
+    for (char16_t c : *wide)
+        if (IsForbiddenInName(c))
             return false;
-        switch (c) {
-        case u'/':
-        case u'\\':
-        case u':':
-        case u'*':
-        case u'?':
-        case u'"':
-        case u'<':
-        case u'>':
-        case u'|':
-            return false;
-        default:
-            break;
-        }
-    }
     return true;
 }
 
+std::string PortableFileStem(const std::string& title) {
+    const std::string fallback = "help";
+    std::u16string wide = NarrowToWide(title).value_or(u"");
+    for (char16_t& c : wide)
+        if (IsForbiddenInName(c))
+            c = u'_';
+    if (wide.size() > kMaxStemCharacters) {
+        size_t cut = kMaxStemCharacters;
+        if (wide[cut - 1] >= 0xD800 && wide[cut - 1] <= 0xDBFF)
+            --cut; // never half a surrogate pair
+        wide.resize(cut);
+    }
+    const size_t first = wide.find_first_not_of(u" .");
+    if (first == std::u16string::npos)
+        return fallback;
+    wide = wide.substr(first, wide.find_last_not_of(u" .") - first + 1);
+    return WideToNarrow(wide).value_or(fallback);
 std::string EscapedHelpText(const std::string& narrow) {
     const auto wide = NarrowToWide(narrow);
     if (!wide)

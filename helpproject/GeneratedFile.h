@@ -10,6 +10,10 @@ using LineList = std::vector<std::string>;
 // no path separator, none of : * ? " < > |, no control character, not "." or "..".
 bool IsPortableFileName(const std::string& name);
 
+// A portable file name stem made from a help title (narrow): every character a file name may not hold becomes
+// "_", spaces and points at either end go, a very long title is cut; "help" when nothing is left. The title itself
+// stays as the user typed it; only the project's own file names use this.
+std::string PortableFileStem(const std::string& title);
 // A text as a value in the contents, index or project file (narrow in and out): quotes, ampersands and angle
 // brackets as entities, and every character a viewer decoding code page 936 would misread as "&#NNNN;".
 std::string EscapedHelpText(const std::string& narrow);

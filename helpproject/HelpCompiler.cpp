@@ -18,12 +18,21 @@ constexpr const char* kCompileEntryPoint = "HHA_CompileHHP";
 // The entry point's own type, so a change to it cannot go unnoticed here.
 using CompileFunction = decltype(&HHA_CompileHHP);
 
-// The compiler's messages for the compile running on this thread; a plain function pointer carries no context.
+// The compile running on this thread; a plain function pointer carries no context.
 thread_local std::vector<std::string>* currentMessages = nullptr;
+thread_local const std::function<void(const std::string&)>* currentProgress = nullptr;
 
+// Warnings and errors: kept for the front ends to show.
 int CompilerMessageCallback(const char* text) {
     if (currentMessages && text)
         currentMessages->push_back(text);
+    return 1;
+}
+
+// One line per file taken in: progress, not a message.
+int CompilerProgressCallback(const char* text) {
+    if (currentProgress && *currentProgress && text)
+        (*currentProgress)(text);
     return 1;
 }
 
@@ -42,7 +51,8 @@ void* LoadCompilerLibrary() {
 
 } // namespace
 
-std::vector<std::string> RunHelpCompiler(const std::string& projectPath) {
+std::vector<std::string> RunHelpCompiler(const std::string& projectPath,
+                                         const std::function<void(const std::string& file)>& progress) {
     std::vector<std::string> compilerMessages;
     void* library = LoadCompilerLibrary();
     if (!library) {
@@ -57,8 +67,10 @@ std::vector<std::string> RunHelpCompiler(const std::string& projectPath) {
         compilerMessages.push_back(std::string("The help compiler has no entry point ") + kCompileEntryPoint + ".");
     if (compile) {
         currentMessages = &compilerMessages;
-        compile(projectPath.c_str(), CompilerMessageCallback, CompilerMessageCallback, 0);
+        currentProgress = &progress;
+        compile(projectPath.c_str(), CompilerMessageCallback, CompilerProgressCallback, 0);
         currentMessages = nullptr;
+        currentProgress = nullptr;
     }
     ::dlclose(library);
     return compilerMessages;

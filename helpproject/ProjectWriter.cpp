@@ -36,6 +36,18 @@ void ListFilesInFolder(const std::string& pattern, LineList& names) {
     }
 }
 
+LineList ContextHelpSections(const std::vector<ContextTopic>& topics) {
+    if (topics.empty())
+        return {};
+    LineList lines{"[ALIAS]"};
+    for (const ContextTopic& topic : topics)
+        lines.push_back(topic.name + "=" + topic.target);
+    lines.push_back("[MAP]");
+    for (const ContextTopic& topic : topics)
+        lines.push_back("#define " + topic.name + " " + std::to_string(topic.number));
+    return lines;
+}
+
 bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::string>& pageFiles,
                       const std::string& folder, const std::string& path) {
     LineList lines{
@@ -66,6 +78,8 @@ bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::st
         for (const std::string& name : names)
             lines.push_back(folderName + "\\" + name);
     }
+    const LineList contextSections = ContextHelpSections(settings.contextTopics);
+    lines.insert(lines.end(), contextSections.begin(), contextSections.end());
     // Lines lose any CR or LF, so a title cannot add lines of its own to the project.
     return WriteLineList(lines, folder, path);
 }

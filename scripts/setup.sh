@@ -7,6 +7,8 @@ packages=(
     libpugixml-dev libzip-dev zlib1g-dev libpng-dev libjpeg-dev libstb-dev libwxgtk3.2-dev
     xvfb xauth libchm-bin libchm-dev python3-chm libmspack-dev p7zip-full fonts-wqy-microhei imagemagick openbox
     libwmf-bin # WMF pictures to PNG in saved pages (found at run time; without it they are marked gaps)
+    wx3.2-i18n locales # the toolkit's translations, and a Chinese locale for the GUI tests and screenshots
+    dpkg-dev desktop-file-utils # the package test: dependencies from the binaries, the desktop entry checked
     clang libclang-rt-14-dev clang-format # the fuzz targets and the formatting check
 )
 missing=()
@@ -18,4 +20,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     [ "$(id -u)" -eq 0 ] || sudo=sudo
     $sudo apt-get update -q
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+fi
+if ! locale -a | grep -qx 'zh_CN.utf8'; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi

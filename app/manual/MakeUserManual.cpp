@@ -149,6 +149,7 @@ void Overview(Manual& m) {
                     {"_Toc30", "命令行 (leafbind-cli)"},
                     {"_Toc31", "Options"},
                     {"_Toc32", "Exit status"},
+                    {"_Toc33", "Help IDs"},
                     {"_Toc40", "消息"},
                     {"_Toc50", "故障排除"}});
 
@@ -268,13 +269,40 @@ void CommandLine(Manual& m) {
              {"--no-png", std::string(ui::kPngImages) + " (cleared)"},
              {"--no-related", std::string(ui::kRelatedTopics) + " (cleared)"},
              {"--numbering", ui::kShowNumbering},
-             {"--copyright TEXT", ui::kCopyrightLabel}});
+             {"--copyright TEXT", ui::kCopyrightLabel},
+             {"--map-header FILE.h", "(command line only; see Help IDs)"},
+             {"--write-map-header FILE.h", "(command line only; see Help IDs)"}});
     m.Para("Example: leafbind-cli Guide.docx -o Guide.chm --title \"User Guide\" --numbering");
 
     m.Heading(2, "_Toc32", "Exit status");
     m.Para("Errors are printed as lines beginning with error:. The exit status tells a script what "
            "happened: 0 the help file was written; 1 the conversion failed; 2 a usage error; 3 the document cannot be "
            "read; 4 the document has no headings; 5 the compile produced nothing.");
+
+    m.Heading(2, "_Toc33", "Help IDs");
+    m.Para("An application opens a topic of its help file by number, for example when F1 is pressed in one of its "
+           "dialogs. Mark the topic in Word with a bookmark whose name starts with IDH_ (in any case), such as "
+           "IDH_PRINT: the help file then maps the ID's number to that topic. A bookmark in the heading opens the "
+           "top of the page; a bookmark further down opens the page at the bookmark.");
+    m.Para({BookmarkStart("IDH_MANUAL_EXAMPLE"),
+            Text("This paragraph carries the bookmark IDH_MANUAL_EXAMPLE, so number 1000 in this help file opens "
+                 "the page here."),
+            BookmarkEnd("IDH_MANUAL_EXAMPLE")});
+    m.Para("Without a header the IDs are numbered from 1000 in the order they appear in the document. "
+           "--write-map-header FILE.h writes the IDs and numbers used, for the application to include. An "
+           "application that already keeps its numbers passes its header with --map-header FILE.h; lines such as "
+           "these are read, other defines are passed over:");
+    m.Terminal("// resource.h of the application\n"
+               "#define IDD_PRINT_DIALOG 101\n"
+               "#define IDH_PRINT 2001\n"
+               "#define IDH_PRINT_SETUP 0x7D2\n");
+    m.Para("Example: leafbind-cli Guide.docx --map-header resource.h --write-map-header helpids.h");
+    m.Bullet("An ID in the header without a bookmark, or an IDH_ bookmark without a number in the header, is a "
+             "warning naming it.");
+    m.Bullet("A bookmark before the first heading is in no topic and gets no ID (a warning).");
+    m.Bullet("Names that are not C identifiers (letters A-Z, digits and _ only), an ID defined twice (in any case), "
+             "two IDs with the same number and numbers outside 0 to 4294967295 are errors: the run stops before "
+             "any page is made, with exit status 1.");
 }
 
 void Messages(Manual& m) {

@@ -9,8 +9,21 @@
 
 namespace {
 
-// A document LibreOffice has not converted in this time is taken to hang it.
-constexpr std::chrono::seconds kLegacyConversionLimit{300};
+// A document LibreOffice has not converted in this time is taken to hang it; larger files get longer.
+std::chrono::seconds TimeLimitFor(std::uintmax_t bytes) {
+    constexpr std::uintmax_t kBytesPerExtraSecond = 100 * 1024;
+    return std::chrono::seconds(300 + bytes / kBytesPerExtraSecond);
+}
+
+// A password-protected Word file is a compound file holding an encrypted package instead of a document.
+bool IsEncryptedPackage(const std::filesystem::path& source) {
+    std::ifstream in(source, std::ios::binary);
+    std::string head(64 * 1024, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    const std::string name("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32);
+    return head.find(name) != std::string::npos;
+}
 
 } // namespace
 
@@ -19,8 +32,13 @@ bool IsLegacyWordFile(const std::string& firstBytes) {
     return firstBytes.size() >= 8 && firstBytes.compare(0, 8, kCompoundFileMagic, 8) == 0;
 }
 
-LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source) {
+LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source,
+                                             std::optional<std::chrono::seconds> timeLimit) {
     LegacyConversionResult result;
+    if (IsEncryptedPackage(source)) {
+        result.message = "the document is protected by a password; save it without one and try again";
+        return result;
+    }
     const std::filesystem::path soffice = FindProgram("soffice");
     if (soffice.empty()) {
         result.message = "it is a Word 97-2003 document (.doc), and opening one needs LibreOffice (soffice) to "
@@ -35,9 +53,13 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
     const std::filesystem::path folder = folderTemplate;
     // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
     const std::string profile = "-env:UserInstallation=file://" + (folder / "profile").string();
+    std::error_code sizeError;
+    const std::chrono::seconds limit = timeLimit.value_or(TimeLimitFor(std::filesystem::file_size(source, sizeError)));
+    const auto started = std::chrono::steady_clock::now();
     const bool converted = RunProgram(
         {soffice.string(), profile, "--headless", "--convert-to", "docx", "--outdir", folder.string(), source.string()},
-        kLegacyConversionLimit);
+        limit);
+    const bool stopped = !converted && std::chrono::steady_clock::now() - started >= limit;
     const std::filesystem::path docx = folder / (source.stem().string() + ".docx");
     std::error_code error;
     if (converted && std::filesystem::exists(docx, error) &&
@@ -48,7 +70,10 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
         result.docxBytes = bytes.str();
         result.ok = !result.docxBytes.empty();
     }
-    if (!result.ok)
+    if (stopped)
+        result.message = "LibreOffice did not finish converting this Word 97-2003 document (.doc) within " +
+                         std::to_string(limit.count()) + " seconds and was stopped";
+    else if (!result.ok)
         result.message = "LibreOffice could not convert this Word 97-2003 document (.doc) to .docx";
     std::filesystem::remove_all(folder, error);
     return result;

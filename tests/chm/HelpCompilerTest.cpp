@@ -263,15 +263,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
 
 // Context-sensitive help: every mapped number with an alias is in #IVB with its page as a #STRINGS offset,
-// numbers from an included header count too, and a number without a compiled page is reported and left out.
+// numbers from an included header count too, an alias into a page keeps its anchor, and a number without a compiled
+// page is reported and left out.
 TEST(HelpCompiler, ContextNumbersLeadToTheirPages) {
     ProjectFolder project("context");
     project.AddPages(3);
     project.Write();
     WriteFile(project.folder / "ids.h", "// shared with the program\r\n#define IDH_TWO 0x20\r\n");
     Append(project, "[MAP]\r\n#define IDH_ONE 1001\r\n#include ids.h\r\n#define IDH_LOST 7\r\n"
-                    "#define IDH_NOPAGE 8\r\n[ALIAS]\r\nIDH_ONE=1.html\r\nIDH_TWO=2.html\r\n"
-                    "IDH_NOPAGE=gone.html\r\n");
+                    "#define IDH_NOPAGE 8\r\n#define IDH_PART 1002\r\n[ALIAS]\r\nIDH_ONE=1.html\r\nIDH_TWO=2.html\r\n"
+                    "IDH_NOPAGE=gone.html\r\nIDH_PART=2.html#Part\r\n");
     ASSERT_TRUE(project.Compile());
     EXPECT_TRUE(MessagesMention("IDH_LOST has no [ALIAS] entry"));
     EXPECT_TRUE(MessagesMention("IDH_NOPAGE names gone.html"));
@@ -292,7 +293,25 @@ TEST(HelpCompiler, ContextNumbersLeadToTheirPages) {
         ASSERT_LT(u32(at + 4), strings.size());
         pages[u32(at)] = strings.c_str() + u32(at + 4);
     }
-    EXPECT_EQ(pages, (std::map<uint32_t, std::string>{{0x20, "2.html"}, {1001, "1.html"}}));
+    EXPECT_EQ(pages, (std::map<uint32_t, std::string>{{0x20, "2.html"}, {1001, "1.html"}, {1002, "2.html#Part"}}));
 }
 
 } // namespace
+
+// The error log is written whatever happens: it may never take the place of the project or a file it reads.
+TEST(HelpCompiler, AnErrorLogNamingAFileOfTheProjectIsRefused) {
+    for (const std::string name : {"Manual.hhp", "0.html", "Manual.hhc", "sub\\..\\1.html"}) {
+        SCOPED_TRACE(name);
+        ProjectFolder project("errorlog");
+        project.AddPages(2);
+        project.Write("Error log file=" + name + "\r\n");
+        const std::map<std::string, std::string> before = {{"Manual.hhp", ReadFile(project.folder / "Manual.hhp")},
+                                                           {"Manual.hhc", ReadFile(project.folder / "Manual.hhc")},
+                                                           {"0.html", ReadFile(project.folder / "0.html")},
+                                                           {"1.html", ReadFile(project.folder / "1.html")}};
+        EXPECT_FALSE(project.Compile());
+        EXPECT_TRUE(MessagesMention("the error log file is")) << (gMessages.empty() ? "" : gMessages.front());
+        for (const auto& [file, bytes] : before)
+            EXPECT_EQ(ReadFile(project.folder / file), bytes) << file;
+    }
+}

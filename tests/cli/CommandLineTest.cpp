@@ -17,7 +17,8 @@ std::string Describe(const CliOptions& o) {
     text << "input=" << o.input << " output=" << o.output << " title=" << (o.title ? "[" + *o.title + "]" : "none")
          << " header=" << o.header << " footer=" << o.footer << " png=" << o.png << " related=" << o.related
          << " numbering=" << o.numbering << " copyright=" << o.copyright << " keep=" << o.keepFolder
-         << " quiet=" << o.quiet << " frontPage=" << o.frontPage;
+         << " quiet=" << o.quiet << " mapHeader=" << o.mapHeader << " writeMapHeader=" << o.writeMapHeader
+         << " frontPage=" << o.frontPage;
     return text.str();
 }
 
@@ -66,6 +67,14 @@ const std::vector<Row> kRows = {
          o.title = "--header";
      },
      ""},
+    {{"in.docx", "--map-header", "resource.h", "--write-map-header", "helpids.h"},
+     Action::Convert,
+     [](CliOptions& o) {
+         o.input = "in.docx";
+         o.mapHeader = "resource.h";
+         o.writeMapHeader = "helpids.h";
+     },
+     ""},
     {{"in.docx", "--help", "--bogus"}, Action::Help, nullptr, ""},
     {{"-h"}, Action::Help, nullptr, ""},
     {{"--version", "a", "b"}, Action::Version, nullptr, ""},
@@ -78,6 +87,8 @@ const std::vector<Row> kRows = {
     {{"in.docx", "--copyright"}, Action::Error, nullptr, "--copyright needs a text"},
     {{"in.docx", "--keep"}, Action::Error, nullptr, "--keep needs a folder"},
     {{"in.docx", "--keep", ""}, Action::Error, nullptr, "--keep needs a folder"},
+    {{"in.docx", "--map-header"}, Action::Error, nullptr, "--map-header needs a file name"},
+    {{"in.docx", "--write-map-header", ""}, Action::Error, nullptr, "--write-map-header needs a file name"},
     {{"in.docx", "--png"}, Action::Error, nullptr, "unknown option: --png"},
     {{"in.docx", "--bogus", "--help"}, Action::Error, nullptr, "unknown option: --bogus"},
 };

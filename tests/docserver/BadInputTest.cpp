@@ -3,9 +3,12 @@
 #include "ServerFixture.h"
 
 #include "automation/HResult.h"
+#include "docserver/package/LegacyDocConverter.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
+#include <signal.h>
 
 using namespace docx;
 
@@ -191,3 +194,41 @@ TEST_F(ServerTest, MembersCalledWronglyGiveWordsStatus) {
 }
 
 } // namespace
+
+TEST_F(ServerTest, AStalledLibreOfficeIsStoppedWithAllItStartedAndAPasswordIsNamed) {
+    const std::filesystem::path legacy = folder / "old.doc";
+    std::ofstream(legacy, std::ios::binary)
+        << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << std::string(504, '\0');
+    // A LibreOffice that never ends, with a helper of its own.
+    const std::filesystem::path bin = folder / "bin";
+    std::filesystem::create_directories(bin);
+    std::ofstream(bin / "soffice") << "#!/bin/sh\nsleep 300 &\necho $! > " << (folder / "helper.pid").string()
+                                   << "\nwait\n";
+    std::filesystem::permissions(bin / "soffice", std::filesystem::perms::owner_all);
+    const char* oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath ? oldPath : "";
+    ::setenv("PATH", (bin.string() + ":" + savedPath).c_str(), 1);
+    const LegacyConversionResult stalled = ConvertLegacyDocument(legacy, std::chrono::seconds(1));
+    ::setenv("PATH", savedPath.c_str(), 1);
+    EXPECT_FALSE(stalled.ok);
+    EXPECT_NE(stalled.message.find("within 1 seconds and was stopped"), std::string::npos) << stalled.message;
+    int helper = 0;
+    std::ifstream(folder / "helper.pid") >> helper;
+    ASSERT_GT(helper, 0);
+    std::string state;
+    for (int wait = 0; wait < 100; ++wait) {
+        std::ifstream stat("/proc/" + std::to_string(helper) + "/stat");
+        std::string pid, name;
+        state.clear();
+        stat >> pid >> name >> state;
+        if (state.empty() || state == "Z")
+            break;
+        ::usleep(20000);
+    }
+    EXPECT_TRUE(state.empty() || state == "Z") << "the helper was stopped too";
+
+    std::ofstream(folder / "locked.docx", std::ios::binary)
+        << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << std::string(504, '\0')
+        << std::string("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32);
+    EXPECT_NE(OpenError(folder / "locked.docx").find("protected by a password"), std::string::npos);
+}

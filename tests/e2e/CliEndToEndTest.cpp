@@ -1,15 +1,21 @@
 // Documents built here go through leafbind-cli; the help file is read back with chmlib.
 
 #include "ChmReader.h"
+#include "CliRun.h"
 #include "docbuilder/DocxBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,36 +23,6 @@ namespace fs = std::filesystem;
 using namespace docx;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string output; // stdout and stderr together
-};
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-CliRun RunCli(const std::vector<std::string>& args) {
-    std::string command = Quote(LEAFBIND_CLI);
-    for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    command += " 2>&1";
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer;
-    size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.output.append(buffer.data(), got);
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
-}
 
 int Count(const std::string& text, const std::string& what) {
     int count = 0;
@@ -168,6 +144,29 @@ TEST_F(CliEndToEnd, FailuresHaveTheirOwnExitStatusAndLeaveNoHelpFile) {
 
 namespace {
 
+// Every file under root with its bytes, symbolic links as their targets: equal before and after means untouched.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    std::error_code code;
+    for (fs::recursive_directory_iterator it(root, code), end; !code && it != end; it.increment(code)) {
+        const std::string name = fs::relative(it->path(), root).string();
+        if (it->is_symlink())
+            files[name] = "-> " + fs::read_symlink(it->path()).string();
+        else if (it->is_regular_file()) {
+            std::ifstream in(it->path(), std::ios::binary);
+            files[name] = std::string(std::istreambuf_iterator<char>(in), {});
+        } else
+            files[name] = "folder";
+    }
+    return files;
+}
+
+void SaveWorkedExample(const fs::path& path) {
+    DocxBuilder doc;
+    doc.AddHeading(1, "Intro").AddParagraph("Intro one.").AddHeading(1, "Usage").AddParagraph("Usage one.");
+    doc.Save(path);
+}
+
 std::string Utf16Le(const std::u16string& text) {
     std::string bytes;
     for (char16_t c : text) {
@@ -178,6 +177,164 @@ std::string Utf16Le(const std::u16string& text) {
 }
 
 } // namespace
+
+TEST_F(CliEndToEnd, RefusedRequestsTouchNothingTheUserOwns) {
+    const fs::path docs = folder / "docs";
+    fs::create_directories(docs / "full");
+    SaveWorkedExample(docs / "Guide.docx");
+    std::ofstream(docs / "full" / "notes.txt") << "my notes";
+    std::ofstream(docs / "Guide.chm") << "the old help file";
+    std::ofstream(docs / "somefile") << "a file";
+    fs::create_directory_symlink(docs / "full", docs / "link");
+    fs::create_symlink(docs / "Guide.docx", docs / "alias.chm");
+    const auto before = Snapshot(folder);
+    const std::string input = (docs / "Guide.docx").string();
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string says;
+    };
+    const Case cases[] = {
+        {{input, "--keep", (docs / "full").string()}, "must be new or empty"},
+        {{input, "--keep", "."}, "must be new or empty"},
+        {{input, "--keep", (docs / "somefile").string()}, "must be new or empty"},
+        {{input, "--keep", (docs / "link").string()}, "must be new or empty"},
+        {{input, "-o", input}, "is the source document"},
+        {{input, "-o", (docs / "alias.chm").string()}, "is the source document"},
+        {{input, "-o", (docs / "full" / ".." / "Guide.docx").string()}, "is the source document"},
+        {{input, "-o", ""}, "needs a file name"},
+        {{input, "-o", (docs / (std::string(252, 'n') + ".chm")).string()}, "longer than 255 bytes"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        // "." is the current folder of the run: the documents folder.
+        const std::string command = "cd " + Quote(docs.string()) + " && ";
+        CliRun run;
+        {
+            std::string line = command + Quote(LEAFBIND_CLI);
+            for (const std::string& arg : args)
+                line += " " + Quote(arg);
+            FILE* pipe = ::popen((line + " 2>&1").c_str(), "r");
+            ASSERT_TRUE(pipe);
+            char buffer[4096];
+            for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+                run.output.append(buffer, got);
+            const int raw = ::pclose(pipe);
+            run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        }
+        SCOPED_TRACE(run.output);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.output.find(c.says), std::string::npos);
+        EXPECT_EQ(Snapshot(folder), before) << "nothing changed";
+    }
+}
+
+TEST_F(CliEndToEnd, TitlesThatAreNoFileNamesStayTheHelpTitle) {
+    SaveWorkedExample(folder / "Report: Q3.docx");
+    const std::string titles[] = {"TCP/IP Guide", "Guide: part 1/2", " \tLeading", "", "***"};
+    for (const std::string& title : titles) {
+        SCOPED_TRACE(title);
+        fs::remove(folder / "out.chm");
+        const CliRun run = RunCli(
+            {(folder / "Report: Q3.docx").string(), "-o", (folder / "out.chm").string(), "--title", title, "--quiet"});
+        ASSERT_EQ(run.status, 0) << run.output;
+        auto chm = ChmReader::Open((folder / "out.chm").string());
+        ASSERT_TRUE(chm);
+        // The project format itself trims a value's leading blanks.
+        const std::string shown = title.substr(std::min(title.find_first_not_of(" \t"), title.size()));
+        EXPECT_NE(chm->Read("/#SYSTEM").value_or("").find(shown), std::string::npos) << "the title as typed";
+        EXPECT_NE(chm->Read("/0.html").value_or("").find("Intro one."), std::string::npos);
+    }
+    // By default the title is the file name, colon and all.
+    const CliRun run = RunCli({(folder / "Report: Q3.docx").string()});
+    ASSERT_EQ(run.status, 0) << run.output;
+    auto chm = ChmReader::Open((folder / "Report: Q3.chm").string());
+    ASSERT_TRUE(chm);
+    EXPECT_NE(chm->Read("/#SYSTEM").value_or("").find("Report: Q3"), std::string::npos);
+}
+
+TEST_F(CliEndToEnd, ALongOutputNameWorksAndAnUnwritableFolderIsRefusedFirst) {
+    SaveWorkedExample(folder / "Guide.docx");
+    const fs::path longName = folder / (std::string(251, 'n') + ".chm");
+    const CliRun run = RunCli({(folder / "Guide.docx").string(), "-o", longName.string(), "--quiet"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(fs::is_regular_file(longName));
+
+    // A file where the output folder should be: nothing can be written there, and that is known at once.
+    std::ofstream(folder / "notafolder") << "x";
+    const CliRun refused = RunCli({(folder / "Guide.docx").string(), "-o", (folder / "notafolder" / "x.chm").string()});
+    EXPECT_EQ(refused.status, 2) << refused.output;
+    EXPECT_EQ(refused.output.find("page 1"), std::string::npos) << "refused before any page was made";
+}
+
+TEST_F(CliEndToEnd, AnInterruptedRunLeavesNothingBehind) {
+    DocxBuilder doc;
+    for (int topic = 0; topic < 400; ++topic)
+        doc.AddHeading(1, "Topic " + std::to_string(topic)).AddParagraph("Body of topic " + std::to_string(topic));
+    doc.Save(folder / "Big.docx");
+    std::ofstream(folder / "Big.chm") << "the old help file";
+    const fs::path cache = folder / "cache";
+
+    for (int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+            const int quiet = ::open("/dev/null", O_WRONLY);
+            ::dup2(quiet, STDERR_FILENO);
+            ::execl(LEAFBIND_CLI, LEAFBIND_CLI, (folder / "Big.docx").c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Interrupted once pages are being written in its working folder.
+        bool working = false;
+        for (int wait = 0; wait < 3000 && !working; ++wait) {
+            std::error_code code;
+            for (fs::recursive_directory_iterator it(cache, code), end; !code && it != end; it.increment(code))
+                working = working || it->path().filename() == "3.html";
+            if (!working)
+                ::usleep(10000);
+        }
+        ASSERT_TRUE(working);
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_TRUE(fs::is_empty(cache / "leafbind")) << "the working folder went with the run";
+        std::vector<std::string> left;
+        for (const auto& entry : fs::directory_iterator(folder))
+            left.push_back(entry.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"Big.chm", "Big.docx", "cache"})) << "no partial help file";
+        std::ifstream old(folder / "Big.chm");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "the old help file");
+    }
+}
+
+TEST_F(CliEndToEnd, WarningsArePrintedOneALineNamingTheirTopicAndCounted) {
+    DocxBuilder doc;
+    doc.AddHeading(1, "Intro")
+        .AddParagraph({Text("See "), AnchorLink("gone", "_Missing1"), Text(" and "), AnchorLink("also", "_Missing2")})
+        .AddHeading(1, "Usage")
+        .AddParagraph("Usage one.");
+    doc.Save(folder / "Links.docx");
+    const CliRun run = RunCli({(folder / "Links.docx").string(), "-o", (folder / "Links.chm").string()});
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::vector<std::string> warnings;
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("warning: ", 0) == 0)
+            warnings.push_back(line);
+    ASSERT_EQ(warnings.size(), 2u) << run.output;
+    for (const std::string& warning : warnings)
+        EXPECT_NE(warning.find("topic \"Intro\""), std::string::npos) << warning;
+    EXPECT_NE(run.output.find("2 warnings"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("error:"), std::string::npos) << "no compiler progress shown as errors";
+
+    const CliRun quiet = RunCli({(folder / "Links.docx").string(), "-o", (folder / "Links.chm").string(), "-q"});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.output, "");
+}
 
 TEST_F(CliEndToEnd, FrontMatterTitlesAndBrokenPicturesAreKeptEscapedOrTold) {
     std::vector<uint8_t> broken = TinyPng();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iconv.h>
 #include <map>
 #include <regex>
@@ -124,4 +125,22 @@ TEST_F(UserManual, TheCrossReferenceLeadsToTheAdvancedDialogPage) {
     ASSERT_NE(advanced, pageOf.end());
     const std::string target = advanced->second.substr(1) + "#_RefAdvanced";
     EXPECT_NE(Page("生成CHM文件").find(target), std::string::npos) << target;
+}
+
+TEST_F(UserManual, TheHelpIdsTopicShowsAHeaderAndItsOwnIdOpensIt) {
+    const std::string page = Page("Help IDs");
+    EXPECT_NE(page.find("#define IDH_PRINT 2001"), std::string::npos) << page;
+    EXPECT_NE(page.find("--map-header"), std::string::npos);
+    // The manual's own bookmark IDH_MANUAL_EXAMPLE: number 1000 leads to that page, at the bookmark.
+    const std::string ivb = chm->Read("/#IVB").value_or("");
+    const std::string strings = chm->Read("/#STRINGS").value_or("");
+    ASSERT_EQ(ivb.size(), 12u);
+    std::uint32_t number = 0;
+    std::uint32_t offset = 0;
+    std::memcpy(&number, ivb.data() + 4, 4);
+    std::memcpy(&offset, ivb.data() + 8, 4);
+    EXPECT_EQ(number, 1000u);
+    ASSERT_LT(offset, strings.size());
+    EXPECT_EQ("/" + std::string(strings.c_str() + offset), pageOf["Help IDs"] + "#IDH_MANUAL_EXAMPLE");
+    EXPECT_NE(page.find("<a name=\"IDH_MANUAL_EXAMPLE\">"), std::string::npos);
 }

@@ -102,3 +102,21 @@ TEST_F(AdvancedDialogTest, CtrlEnterBreaksTheLineAndEnterConfirms) {
     EXPECT_EQ(ConvertOptions::Instance().CopyrightText(), *Utf8ToNarrow("© 2024 叶装订\r\n保留所有权利"));
     EXPECT_EQ(Open().copyright, "© 2024 叶装订\n保留所有权利");
 }
+
+TEST_F(AdvancedDialogTest, OpensWithTheFocusInTheCopyrightBoxAndTabsInTemplateOrder) {
+    CAdvanceDlg dialog(nullptr);
+    dialog.InitDialog();
+    dialog.Show();
+    PumpPending();
+    // GTK's own choice would be the control nearest the top left, the first check box.
+    EXPECT_EQ(native::FocusId(&dialog), kIdCopyright);
+
+    // The toolkit's Tab follows the order the controls were made in: the template's, not the order on screen.
+    std::vector<int> order;
+    for (wxWindow* child : dialog.GetChildren())
+        if (child->AcceptsFocusFromKeyboard())
+            order.push_back(child->GetId());
+    EXPECT_EQ(order, (std::vector<int>{kIdCopyright, kIdOk, kIdCancel, kIdShowHeader, kIdShowFooter, kIdPngImages,
+                                       kIdRelatedTopics, kIdShowNumbering}));
+    dialog.Hide();
+}

@@ -3,7 +3,6 @@
 #include "OptionsForm.h"
 #include "PathChoices.h"
 #include "ProgressText.h"
-#include "WorkFolder.h"
 #include "engine/ConvertOptions.h"
 
 #include <gtest/gtest.h>
@@ -55,17 +54,12 @@ TEST(ProgressTextTest, NoDotsOnlyOnceThenOneToSixOverAndOver) {
                                         "正在转换. . . . .", "正在转换. . . . . .", "正在转换.", "正在转换. ."}));
 }
 
-TEST(WorkFolderTest, BesideTheProgramWhenWritableElseInTheUserCache) {
-    const fs::path root = fs::temp_directory_path() / ("leafbind-workfolder-" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    fs::create_directories(root / "program");
-    EXPECT_EQ(PrepareWorkFolder(root / "program", root / "cache"), root / "program" / "Temp");
-    EXPECT_TRUE(fs::is_directory(root / "program" / "Temp"));
-
-    // A program folder nothing can be created in (here: a file where the folder should be).
-    std::ofstream(root / "installed") << "";
-    EXPECT_EQ(PrepareWorkFolder(root / "installed", root / "cache"), root / "cache" / "leafbind" / "Temp");
-    EXPECT_TRUE(fs::is_directory(root / "cache" / "leafbind" / "Temp"));
+TEST(PathChoicesTest, ChoosersOpenInTheSourcesFolderWhileItExistsElseAtHome) {
+    const fs::path root = fs::temp_directory_path() / ("leafbind-chooser-" + std::to_string(::getpid()));
+    fs::create_directories(root / "docs");
+    EXPECT_EQ(ChooserStartFolder((root / "docs" / "Guide.docx").string(), "/home/u"), (root / "docs").string());
+    EXPECT_EQ(ChooserStartFolder((root / "gone" / "Guide.docx").string(), "/home/u"), "/home/u");
+    EXPECT_EQ(ChooserStartFolder("", "/home/u"), "/home/u");
     fs::remove_all(root);
 }
 

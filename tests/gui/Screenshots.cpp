@@ -5,6 +5,7 @@
 #include "AdvanceDlg.h"
 #include "ControlIds.h"
 #include "LeafbindDlg.h"
+#include "UserLanguage.h"
 #include "automation/ComRuntime.h"
 #include "automation/HResult.h"
 
@@ -13,12 +14,15 @@
 #include <wx/init.h>
 #include <wx/modalhook.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
 #include <wx/utils.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <string>
 
@@ -53,6 +57,20 @@ void Click(wxWindow* dialog, int id) {
     dialog->FindWindow(id)->ProcessWindowEvent(event);
 }
 
+// Opens a box of the desktop's own (message box, file chooser) for real, pictures it once it is drawn and closes it
+// with Escape, as a user would.
+bool CaptureModal(const fs::path& file, const std::function<void()>& open) {
+    bool saved = false;
+    wxTimer timer;
+    timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        saved = Capture(file);
+        wxUIActionSimulator().Char(WXK_ESCAPE);
+    });
+    timer.StartOnce(1500);
+    open();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -66,6 +84,7 @@ int main(int argc, char** argv) {
     if (!wxEntryStart(wxArgc, argv))
         return 2;
     wxTheApp->CallOnInit();
+    UseUserLanguage();
     CoInitialize(nullptr);
     CloseEveryBox closer;
     closer.Register();
@@ -86,7 +105,10 @@ int main(int argc, char** argv) {
         wxEventLoopActivator active(&loop);
 
         auto* main = new CLeafbindDlg(nullptr, wxString::FromUTF8(programFolder.string()));
-        main->chooseSourceFile = [](wxWindow*) { return wxString::FromUTF8("/home/user/文档/用户手册.docx"); };
+        const CLeafbindDlg::FileChooser desktopChooser = main->chooseSourceFile;
+        main->chooseSourceFile = [](wxWindow*, const wxString&) {
+            return wxString::FromUTF8("/home/user/文档/用户手册.docx");
+        };
         main->Centre();
         main->Show();
         Click(main, kIdBrowseSource);
@@ -96,10 +118,18 @@ int main(int argc, char** argv) {
         Click(main, kIdGenerate);
         PumpFor(std::chrono::milliseconds(3500)); // three ticks of the progress timer
         saved &= Capture(out / "main-converting.png");
+        // Closing during the conversion asks, with the stock buttons in the user's language; Escape answers No.
+        closer.Unregister();
+        saved &= CaptureModal(out / "main-quit-question.png", [main] { Click(main, kIdOk); });
+        closer.Register();
         letWordGo.set_value();
         // The worker hands its messages to this thread, so it ends only while this thread handles events.
         while (!main->IsIdle())
             PumpFor(std::chrono::milliseconds(50));
+        main->chooseSourceFile = desktopChooser;
+        closer.Unregister();
+        saved &= CaptureModal(out / "source-chooser.png", [main] { Click(main, kIdBrowseSource); });
+        closer.Register();
         main->Hide();
 
         CAdvanceDlg advanced(nullptr);

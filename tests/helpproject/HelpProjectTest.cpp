@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -159,7 +160,7 @@ TEST_F(HelpProjectTest, ConvertWritesTheThreeFilesNamedAfterTheWholeTitle) {
     // The fake server writes no pages; the project files are ours.
     EXPECT_EQ(names, (std::set<std::string>{"A.B.hhc", "A.B.hhk", "A.B.hhp"}));
     EXPECT_EQ(job->Convert("", Path(".chm")), 1);
-    EXPECT_TRUE(fs::exists(work / ".hhp"));
+    EXPECT_TRUE(fs::exists(work / "help.hhp")) << "an empty title names its files with a fallback";
 }
 
 TEST(FolderCleanup, EmptiesTheFolderDepthFirstAndKeepsIt) {
@@ -200,4 +201,53 @@ TEST(FolderCleanup, EmptiesTheFolderDepthFirstAndKeepsIt) {
     EXPECT_TRUE(messages.empty());
     SetMessageBoxHandler(previous);
     fs::remove_all(base);
+}
+
+TEST(GeneratedFile, AnyTitleGivesAPortableStem) {
+    struct Case {
+        std::string title, stem;
+    };
+    const Case cases[] = {
+        {"Manual", "Manual"},
+        {"Report: Q3", "Report_ Q3"},
+        {"TCP/IP Guide", "TCP_IP Guide"},
+        {"Guide: part 1/2", "Guide_ part 1_2"},
+        {" \tLeading", "_Leading"},
+        {"\nNew line", "_New line"},
+        {"", "help"},
+        {"  ..  ", "help"},
+        {"\x81\x5C", "\x81\x5C"}, // a double-byte character whose second byte is a backslash stays whole
+        {std::string(300, 'x'), std::string(60, 'x')},
+    };
+    for (const Case& item : cases) {
+        EXPECT_EQ(PortableFileStem(item.title), item.stem) << item.title;
+        EXPECT_TRUE(IsPortableFileName(PortableFileStem(item.title) + ".hhp")) << item.title;
+    }
+}
+
+TEST(FolderCleanup, ANameHoldingWildcardsIsOnePlainFile) {
+    const fs::path base = fs::temp_directory_path() / ("leafbind-wild-" + std::to_string(::getpid()));
+    fs::remove_all(base);
+    fs::create_directories(base / "victim");
+    std::ofstream(base / "victim" / "precious.txt") << "keep";
+    std::ofstream(base / "keep.txt") << "keep";
+    std::ofstream(base / "victim*.*.chm") << "old";
+    EXPECT_TRUE(DeleteFolderContents((base / "victim*.*.chm").string()));
+    EXPECT_FALSE(fs::exists(base / "victim*.*.chm"));
+    EXPECT_TRUE(fs::exists(base / "victim" / "precious.txt"));
+    EXPECT_FALSE(DeleteFolderContents((base / "*.*.docx").string())) << "no such file: nothing else goes";
+    EXPECT_TRUE(fs::exists(base / "keep.txt"));
+    fs::remove_all(base);
+}
+
+TEST(FolderCleanup, WhatCannotBeDeletedIsReportedOnce) {
+    // Entries nobody may delete, not even the superuser: the open descriptors' records of this process.
+    for (int i = 0; i < 3; ++i)
+        ::open("/dev/null", O_RDONLY);
+    std::vector<std::string> messages;
+    auto previous = SetMessageBoxHandler([&](const std::string& text) { messages.push_back(text); });
+    EXPECT_FALSE(DeleteFolderContents("/proc/self/fdinfo/*.*"));
+    SetMessageBoxHandler(previous);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("entries in /proc/self/fdinfo"), std::string::npos) << messages[0];
 }

@@ -1,5 +1,5 @@
 #pragma once
-// One conversion from the command line: the same converter as the desktop program, in a folder of its own.
+// One conversion from the command line: the engine's run, told on stderr, ended with an exit status.
 
 #include "CommandLine.h"
 #include "ProgressReporter.h"
@@ -13,4 +13,4 @@ enum ExitStatus : int {
     kExitNothingCompiled = 5,
 };
 
-int RunConversion(const CliOptions& options, ProgressReporter& reporter);
+int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter);

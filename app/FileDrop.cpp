@@ -1,0 +1,5 @@
+#include "FileDrop.h"
+
+bool FileDrop::OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) {
+    return onDrop(files);
+}

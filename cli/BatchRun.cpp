@@ -1,0 +1,127 @@
+#include "BatchRun.h"
+
+#include "automation/CodePage.h"
+#include "engine/ConversionRun.h"
+#include "word/MessageBox.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The texts the desktop program shows for the same conditions (UTF-8 here; the program's own are GB2312).
+const std::string kNoOutlineMessage = "word文档中没有大纲样式!";
+const std::string kWordStartMessage = "启动word失败!";
+
+std::string Printable(const std::string& narrow) {
+    return NarrowToUtf8(narrow).value_or(narrow);
+}
+
+// The compiler leads its lines with their kind; the reporter adds its own.
+std::string WithoutKind(const std::string& line) {
+    for (const std::string kind : {"warning: ", "error: "})
+        if (line.rfind(kind, 0) == 0)
+            return line.substr(kind.size());
+    return line;
+}
+
+int ExitStatusOf(RunStatus status) {
+    switch (status) {
+    case RunStatus::Done:
+        return kExitSuccess;
+    case RunStatus::BadRequest:
+        return kExitUsage;
+    case RunStatus::UnreadableDocument:
+        return kExitUnreadableDocument;
+    case RunStatus::NoHeadings:
+        return kExitNoHeadings;
+    case RunStatus::NothingCompiled:
+        return kExitNothingCompiled;
+    case RunStatus::WordNotStarted:
+    case RunStatus::ConversionFailed:
+        break;
+    }
+    return kExitConversionFailed;
+}
+
+} // namespace
+
+int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
+    const auto started = std::chrono::steady_clock::now();
+    const auto copyright = Utf8ToNarrow(options.copyright);
+    if (!copyright) {
+        reporter.Error("the copyright text is not valid UTF-8");
+        return kExitUsage;
+    }
+    ConversionRequest request;
+    request.sourcePath = options.input;
+    request.outputPath =
+        options.output.empty() ? OutputPathForSource(fs::absolute(options.input).string()) : options.output;
+    request.title = options.title ? *options.title : TitleForSource(options.input);
+    request.keepFolder = options.keepFolder;
+    request.options = {options.header,  options.footer,    options.png,
+                       options.related, options.numbering, *copyright, options.frontPage};
+    request.pageObserver = [&reporter](int32_t page, int32_t count, const std::string& heading) {
+        reporter.Page(page, count, heading);
+    };
+    request.compileObserver = [&reporter](const std::string& file) { reporter.Progress("compiling " + file); };
+    const auto mapHeader = Utf8ToNarrow(options.mapHeader);
+    const auto writeMapHeader = Utf8ToNarrow(options.writeMapHeader);
+    if (!mapHeader || !writeMapHeader) {
+        reporter.Error("a help ID header's path is not valid UTF-8");
+        return kExitUsage;
+    }
+    request.helpIds.mapHeader = *mapHeader;
+    request.helpIds.writeMapHeader = *writeMapHeader;
+
+    const MessageBoxHandler previous =
+        SetMessageBoxHandler([&](const std::string& text) { reporter.Error(Printable(text)); });
+    reporter.Stage("Reading " + fs::absolute(options.input).string());
+    const ConversionResult result = RunConversion(request);
+    SetMessageBoxHandler(previous);
+
+    for (const std::string& warning : result.warnings)
+        reporter.Warning(warning);
+    const std::string output = fs::absolute(request.outputPath).lexically_normal().string();
+    switch (result.status) {
+    case RunStatus::Done:
+        break;
+    case RunStatus::WordNotStarted:
+        reporter.Error(kWordStartMessage + " (" + result.message + ")");
+        return kExitConversionFailed;
+    case RunStatus::NoHeadings:
+        reporter.Error(kNoOutlineMessage + " The document has no headings: no paragraph has an outline level.");
+        return kExitNoHeadings;
+    case RunStatus::NothingCompiled:
+        reporter.Error(result.message);
+        for (const std::string& message : result.compilerMessages)
+            reporter.Error("  " + WithoutKind(message));
+        return kExitNothingCompiled;
+    default: {
+        std::string message = result.message;
+        if (result.automationFault) {
+            char status[32];
+            std::snprintf(status, sizeof status, " (status 0x%08X)", static_cast<unsigned>(result.automationStatus));
+            message += status;
+        }
+        reporter.Error(message);
+        return ExitStatusOf(result.status);
+    }
+    }
+
+    for (const std::string& message : result.compilerMessages)
+        reporter.Warning("help compiler: " + WithoutKind(message));
+    const size_t warnings = result.warnings.size() + result.compilerMessages.size();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    char summary[256];
+    std::snprintf(summary, sizeof summary, "%zu topics, %zu pages, %zu pictures, %zu warning%s, %.1f KB, %.2f s",
+                  result.topics, result.pages, result.pictures, warnings, warnings == 1 ? "" : "s",
+                  static_cast<double>(result.outputBytes) / 1024.0, seconds);
+    reporter.Line("Wrote " + output + " (" + summary + ")");
+    if (!result.keptFolder.empty())
+        reporter.Line("Pages and project files kept in " + result.keptFolder);
+    return kExitSuccess;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The folders a conversion run creates for itself, and the only place anything is removed on the run's behalf.
+// Each one is registered while it exists, so an interrupted process (SIGINT, SIGTERM, SIGHUP) still removes it.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+class WorkFolder {
+public:
+    // A new folder made with mkdtemp under parent (created when missing), named prefix + six random characters.
+    // Null, with error set, when it cannot be made.
+    static std::unique_ptr<WorkFolder> CreateIn(const std::filesystem::path& parent, const std::string& prefix,
+                                                std::string& error);
+    // A fresh private folder for one run: under the user's cache folder ($XDG_CACHE_HOME or ~/.cache, then
+    // "leafbind"), else under the temporary folder.
+    static std::unique_ptr<WorkFolder> CreatePrivate(std::string& error);
+    // A folder the user named to keep the run's files: used when it is new or empty, never removed, not even
+    // when this run created it. Null, with error set, for anything else; nothing is touched then.
+    static std::unique_ptr<WorkFolder> UseKept(const std::filesystem::path& folder, std::string& error);
+
+    // Removes a folder this run created, with everything in it. Empty on success (also when it is already gone),
+    // otherwise one message for the whole folder.
+    std::string Remove();
+    ~WorkFolder();
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    bool Kept() const { return !owned_; }
+
+private:
+    WorkFolder(std::filesystem::path path, bool owned);
+
+    std::filesystem::path path_;
+    bool owned_;
+    int slot_ = -1;
+};
+
+// The user's cache folder: $XDG_CACHE_HOME when it is an absolute path, otherwise $HOME/.cache.
+std::filesystem::path UserCacheFolder();
+
+// Installs handlers for SIGINT, SIGTERM and SIGHUP that remove every registered folder, then end the process as
+// the signal would have.
+void RemoveWorkFoldersOnSignals();
+// Removes every registered folder now; for a program that ends while a run is still going on.
+void RemoveWorkFoldersNow();

@@ -1,0 +1,22 @@
+# The Debian package: `cpack -G DEB` in the build folder packs what `cmake --install` installs, under /usr.
+set(CPACK_PACKAGE_NAME leafbind)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Leafbind developers <leafbind@users.noreply.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns a Word document into a compiled HTML Help file")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Leafbind converts one Word document (.docx or .doc) into one compiled HTML Help file (.chm): every heading \
+becomes a topic page, the headings become the contents tree and the keyword index. It comes as a desktop program \
+(leafbind), a command-line converter (leafbind-cli) and the help compiler on its own (leafbind-hhc).")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+# The libraries the programs link (wxWidgets, libzip, pugixml and what they pull in) come from the binaries
+# themselves; libhha.so is the package's own and found through the programs' RUNPATH.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_PREFIX}/${LEAFBIND_INSTALL_LIBDIR})
+# Found at run time, so not linked: soffice reads .doc files, wmf2gd turns metafile pictures into PNG, the toolkit's
+# translations give message boxes and file choosers the user's language, xdg-open starts the help viewer.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-writer, libwmf-bin, wx3.2-i18n, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xchm | kchmviewer")
+include(CPack)
