@@ -407,7 +407,7 @@ private:
         const SourceFile* file = FindSource(NormalizeRelative(path).value_or(path));
         if (file == nullptr)
             return false;
-        SitemapParseResult parsed = ParseSitemap(file->bytes, project.codePage);
+        SitemapParseResult parsed = ParseSitemap(file->bytes, project_.codePage);
         if (!parsed.ok) {
             Error(file->internalName + ": malformed sitemap, " + parsed.message);
             return false;

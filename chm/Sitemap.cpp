@@ -1,6 +1,6 @@
 #include "Sitemap.h"
 
-#include "chm/TextCodec.h"
+#include "TextCodec.h"
 
 #include <algorithm>
 #include <cstdlib>

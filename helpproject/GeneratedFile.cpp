@@ -62,6 +62,8 @@ std::string PortableFileStem(const std::string& title) {
         return fallback;
     wide = wide.substr(first, wide.find_last_not_of(u" .") - first + 1);
     return WideToNarrow(wide).value_or(fallback);
+}
+
 std::string EscapedHelpText(const std::string& narrow) {
     const auto wide = NarrowToWide(narrow);
     if (!wide)

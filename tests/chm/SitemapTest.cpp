@@ -67,13 +67,13 @@ TEST(Sitemap, CharacterReferencesBecomeCharactersOfTheProjectsCodePage) {
     const std::string text = "<UL>" +
                              Entry("Say &quot;hi&quot; &amp; &lt;b&gt; M&#220;ller &#x20AC; &#20013;", "0.html") +
                              Entry("kept: &#0; &#55296; &#99999999; &bogus; &#12", "1.html") + "</UL>";
-    const auto result = chm::ParseSitemap(text, 936);
+    const auto result = ParseSitemap(text, 936);
     ASSERT_TRUE(result.ok) << result.message;
     ASSERT_EQ(result.sitemap.entries.size(), 2u);
     // GB18030 holds every character: the narrow text is whole, the index's UTF-16 keywords come out right.
     EXPECT_EQ(result.sitemap.entries[0].name, "Say \"hi\" & <b> M\x81\x30\x89\x35ller \xA2\xE3 \xD6\xD0");
     EXPECT_EQ(result.sitemap.entries[1].name, "kept: &#0; &#55296; &#99999999; &bogus; &#12");
     // A code page without the character keeps the reference.
-    EXPECT_EQ(chm::ParseSitemap("<UL>" + Entry("&#20013;&#252;", "0.html") + "</UL>", 1252).sitemap.entries[0].name,
+    EXPECT_EQ(ParseSitemap("<UL>" + Entry("&#20013;&#252;", "0.html") + "</UL>", 1252).sitemap.entries[0].name,
               "&#20013;\xFC");
 }

@@ -139,8 +139,8 @@ protected:
     }
     CLeafbindDlg* OpenDialog(const fs::path& source, const fs::path& output = {}) {
         auto* dialog = new CLeafbindDlg(nullptr, wxString::FromUTF8((root / "program").string()));
-        dialog->chooseSourceFile = [source](wxWindow*) { return wxString::FromUTF8(source.string()); };
-        dialog->chooseOutputFile = [output](wxWindow*) { return wxString::FromUTF8(output.string()); };
+        dialog->chooseSourceFile = [source](wxWindow*, const wxString&) { return wxString::FromUTF8(source.string()); };
+        dialog->chooseOutputFile = [output](wxWindow*, const wxString&) { return wxString::FromUTF8(output.string()); };
         dialog->Show();
         Click(dialog, kIdBrowseSource);
         if (!output.empty())
