@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 namespace {
 
@@ -46,21 +47,15 @@ bool IsWordFileName(const std::string& path) {
 
 std::string ChooserStartFolder(const std::string& sourcePath, const std::string& rememberedFolder,
                                const std::string& homeFolder) {
-    if (const std::string folder = Split(sourcePath).folder; !folder.empty())
-        return folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
+    if (const std::string folder = Split(sourcePath).folder; !folder.empty()) {
+        const std::string trimmed = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
+        std::error_code error;
+        if (std::filesystem::is_directory(trimmed, error)) // a folder since removed would leave the chooser lost
+            return trimmed;
+    }
     return rememberedFolder.empty() ? homeFolder : rememberedFolder;
 }
 
 std::vector<std::string> HelpFileCandidates(const std::string& programFolder, const std::string& fileName) {
     return {programFolder + "/" + fileName, programFolder + "/../share/leafbind/" + fileName};
-}
-
-std::string ChooserStartFolder(const std::string& sourcePath, const std::string& homeFolder) {
-    if (!sourcePath.empty()) {
-        const std::filesystem::path folder = std::filesystem::path(sourcePath).parent_path();
-        std::error_code error;
-        if (!folder.empty() && std::filesystem::is_directory(folder, error))
-            return folder.string();
-    }
-    return homeFolder;
 }

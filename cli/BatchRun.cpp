@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -107,7 +108,10 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
             std::snprintf(status, sizeof status, " (status 0x%08X)", static_cast<unsigned>(result.automationStatus));
             message += status;
         }
-        reporter.Error(message);
+        // A run refused for several reasons (the help IDs) names each on a line of its own.
+        std::istringstream lines(message);
+        for (std::string line; std::getline(lines, line);)
+            reporter.Error(line);
         return ExitStatusOf(result.status);
     }
     }

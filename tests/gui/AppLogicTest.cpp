@@ -57,9 +57,9 @@ TEST(ProgressTextTest, NoDotsOnlyOnceThenOneToSixOverAndOver) {
 TEST(PathChoicesTest, ChoosersOpenInTheSourcesFolderWhileItExistsElseAtHome) {
     const fs::path root = fs::temp_directory_path() / ("leafbind-chooser-" + std::to_string(::getpid()));
     fs::create_directories(root / "docs");
-    EXPECT_EQ(ChooserStartFolder((root / "docs" / "Guide.docx").string(), "/home/u"), (root / "docs").string());
-    EXPECT_EQ(ChooserStartFolder((root / "gone" / "Guide.docx").string(), "/home/u"), "/home/u");
-    EXPECT_EQ(ChooserStartFolder("", "/home/u"), "/home/u");
+    EXPECT_EQ(ChooserStartFolder((root / "docs" / "Guide.docx").string(), "", "/home/u"), (root / "docs").string());
+    EXPECT_EQ(ChooserStartFolder((root / "gone" / "Guide.docx").string(), "", "/home/u"), "/home/u");
+    EXPECT_EQ(ChooserStartFolder("", "", "/home/u"), "/home/u");
     fs::remove_all(root);
 }
 
