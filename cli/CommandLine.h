@@ -14,12 +14,12 @@ struct CliOptions {
     bool png = true;
     bool related = true;
     bool numbering = false;
+    bool frontPage = false; // the text before the first heading on a page of its own
     std::string copyright;
     std::string keepFolder; // empty: a fresh folder, removed at the end
     bool quiet = false;
     std::string mapHeader;      // UTF-8; a C header giving the help IDs their numbers
     std::string writeMapHeader; // UTF-8; where to write the header of the help IDs used
-    bool frontPage = false;     // the text before the first heading on a page of its own
 };
 
 struct ParsedCommandLine {

@@ -213,7 +213,7 @@ int32_t ChmConverter::SplitPages() {
 
         // What this page's decoration and export reported, named by the page and its heading.
         if (warnings.size() > warningsBefore || HasServerWarnings()) {
-            const std::string context = "topic " + QuotedTitle(node) + " (" + node.pageName + ")";
+            const std::string context = "page " + node.pageName + " " + QuotedTitle(node);
             for (size_t w = warningsBefore; w < warnings.size(); ++w)
                 warnings[w] = context + ": " + warnings[w];
             CollectServerWarnings(context);

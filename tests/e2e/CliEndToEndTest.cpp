@@ -353,7 +353,7 @@ TEST_F(CliEndToEnd, FrontMatterTitlesAndBrokenPicturesAreKeptEscapedOrTold) {
     const CliRun plain = RunCli({(folder / "doc.docx").string(), "-o", out, "--title", "Manual"});
     ASSERT_EQ(plain.status, 0) << plain.output;
     EXPECT_NE(plain.output.find("1 paragraph(s) before the first heading"), std::string::npos) << plain.output;
-    EXPECT_NE(plain.output.find("topic \"Say \"hello\" & <more>\" (0.html): a PNG picture"), std::string::npos)
+    EXPECT_NE(plain.output.find("page 0.html \"Say \"hello\" & <more>\": a PNG picture"), std::string::npos)
         << plain.output;
 
     const CliRun front = RunCli({(folder / "doc.docx").string(), "-o", out, "--title", "Manual", "--front-page"});

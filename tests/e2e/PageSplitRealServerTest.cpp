@@ -278,7 +278,7 @@ TEST_F(PageSplit, PictureProblemsReachTheWarningsNamingPageAndPart) {
     ASSERT_EQ(Convert(doc), 1);
     int pictureWarnings = 0;
     for (const std::string& warning : warnings)
-        if (Has(warning, "topic \"Pics\" (0.html)") && Has(warning, "picture") && Has(warning, "/word/media/"))
+        if (Has(warning, "page 0.html \"Pics\"") && Has(warning, "picture") && Has(warning, "/word/media/"))
             ++pictureWarnings;
     EXPECT_EQ(pictureWarnings, 2) << ::testing::PrintToString(warnings);
     EXPECT_EQ(warnings.size(), 2u) << ::testing::PrintToString(warnings);
@@ -312,7 +312,7 @@ TEST_F(PageSplit, LinksToBookmarksLandOnTheirPagesAtTheBookmark) {
     EXPECT_FALSE(Has(Page(0), ".html#nowhere")) << "left unchanged, pointing at no page";
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_TRUE(Has(warnings[0], "nowhere"));
-    EXPECT_TRUE(Has(warnings[0], "topic \"Only\" (0.html)")) << warnings[0];
+    EXPECT_TRUE(Has(warnings[0], "page 0.html \"Only\"")) << warnings[0];
 }
 
 TEST_F(PageSplit, RelatedTopicsListTheDirectChildrenWithoutNumbers) {
@@ -421,7 +421,7 @@ TEST_F(PageSplit, APhonePhotoIsScaledToPageSizeNotDropped) {
     EXPECT_EQ(BigEndian32(png, 16), 2016u);
     EXPECT_EQ(BigEndian32(png, 20), 1512u);
     ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
-    EXPECT_TRUE(Has(warnings[0], "topic \"Photo\" (0.html)") && Has(warnings[0], "2016 x 1512") &&
+    EXPECT_TRUE(Has(warnings[0], "page 0.html \"Photo\"") && Has(warnings[0], "2016 x 1512") &&
                 Has(warnings[0], "/word/media/"))
         << warnings[0];
 }
