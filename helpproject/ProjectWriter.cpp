@@ -65,8 +65,9 @@ bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::st
         "Default font=" + kSongTi + ",9,1",
         "Language=0x804 " + kChineseChina,
         "[WINDOWS]",
-        "Main=" + Quoted(EscapedHelpText(settings.title)) + "," + Quoted(settings.contentsName) + "," + Quoted(settings.indexName) +
-            "," + Quoted("0.html") + ",,,,,,0x62520,,0x300e,[135,50,1015,730],0x1030000,,,,,,0",
+        "Main=" + Quoted(EscapedHelpText(settings.title)) + "," + Quoted(settings.contentsName) + "," +
+            Quoted(settings.indexName) + "," + Quoted("0.html") +
+            ",,,,,,0x62520,,0x300e,[135,50,1015,730],0x1030000,,,,,,0",
         "[FILES]",
     };
     lines.insert(lines.end(), pageFiles.begin(), pageFiles.end());

@@ -71,7 +71,7 @@ TEST(HelpProject, RefusesMalformedWindows) {
 
 TEST(HelpProject, TitlesDecodeTheirCharacterReferencesInTheProjectsCodePage) {
     const auto result = ParseHelpProject("[OPTIONS]\r\nTitle=A &quot;Q&quot; &#231; &amp;\r\nLanguage=0x804\r\n"
-                                              "[WINDOWS]\r\nMain=\"A &quot;Q&quot;\",\"T.hhc\",,\"0.html\"\r\n");
+                                         "[WINDOWS]\r\nMain=\"A &quot;Q&quot;\",\"T.hhc\",,\"0.html\"\r\n");
     ASSERT_TRUE(result.ok) << result.message;
     EXPECT_EQ(result.project.title, "A \"Q\" \x81\x30\x8A\x34 &");
     ASSERT_EQ(result.project.windows.size(), 1u);

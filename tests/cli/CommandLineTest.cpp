@@ -33,7 +33,9 @@ const std::vector<Row> kRows = {
     {{"in.docx", "-o", "out.chm", "--title", "T", "--header", "--footer", "--no-png", "--no-related", "--numbering",
       "--copyright", "(c) 2024", "--keep", "work", "--quiet"},
      Action::Convert,
-     [](CliOptions& o) { o = {"in.docx", "out.chm", "T", true, true, false, false, true, false, "(c) 2024", "work", true}; },
+     [](CliOptions& o) {
+         o = {"in.docx", "out.chm", "T", true, true, false, false, true, false, "(c) 2024", "work", true};
+     },
      ""},
     {{"--output", "o.chm", "-q", "手册.docx"},
      Action::Convert,
