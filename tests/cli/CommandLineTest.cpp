@@ -17,8 +17,7 @@ std::string Describe(const CliOptions& o) {
     text << "input=" << o.input << " output=" << o.output << " title=" << (o.title ? "[" + *o.title + "]" : "none")
          << " header=" << o.header << " footer=" << o.footer << " png=" << o.png << " related=" << o.related
          << " numbering=" << o.numbering << " copyright=" << o.copyright << " keep=" << o.keepFolder
-         << " quiet=" << o.quiet << " mapHeader=" << o.mapHeader << " writeMapHeader=" << o.writeMapHeader
-         << " frontPage=" << o.frontPage;
+         << " quiet=" << o.quiet << " mapHeader=" << o.mapHeader << " writeMapHeader=" << o.writeMapHeader;
     return text.str();
 }
 
@@ -36,13 +35,6 @@ const std::vector<Row> kRows = {
      Action::Convert,
      [](CliOptions& o) {
          o = {"in.docx", "out.chm", "T", true, true, false, false, true, false, "(c) 2024", "work", true};
-     },
-     ""},
-    {{"in.docx", "--front-page"},
-     Action::Convert,
-     [](CliOptions& o) {
-         o.input = "in.docx";
-         o.frontPage = true;
      },
      ""},
     {{"--output", "o.chm", "-q", "手册.docx"},
