@@ -110,6 +110,7 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         ChmConverter converter(*sourceNarrow, *workNarrow);
         converter.options = request.options;
         converter.helpIdSettings = request.helpIds;
+        converter.quitWordBeforeCompile = true;
         if (request.pageObserver)
             converter.pageObserver = [&request](int32_t page, int32_t count, const std::string& heading) {
                 request.pageObserver(page, count, ToUtf8(heading));
