@@ -311,6 +311,24 @@ TEST_F(CliEndToEnd, AnInterruptedRunLeavesNothingBehind) {
     }
 }
 
+TEST_F(CliEndToEnd, AKeptProjectNamesTheUsersHelpFileAndCompilesAgainThere) {
+    SaveWorkedExample(folder / "Guide.docx");
+    const fs::path output = folder / "Guide.chm";
+    const CliRun run =
+        RunCli({(folder / "Guide.docx").string(), "-o", output.string(), "--keep", (folder / "work").string(), "-q"});
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::ifstream project(folder / "work" / "Guide.hhp");
+    const std::string text(std::istreambuf_iterator<char>(project), {});
+    EXPECT_NE(text.find("Compiled file=" + output.string() + "\r\n"), std::string::npos) << text;
+    const auto bytes = fs::file_size(output);
+    fs::remove(output);
+    ASSERT_EQ(
+        std::system(
+            (Quote(LEAFBIND_HHC) + " " + Quote((folder / "work" / "Guide.hhp").string()) + " >/dev/null").c_str()),
+        0);
+    EXPECT_EQ(fs::file_size(output), bytes) << "the kept project makes the same help file again";
+}
+
 TEST_F(CliEndToEnd, AnInterruptedDocConversionStopsLibreOfficeAndRemovesItsFolder) {
     std::ofstream(folder / "Old.doc", std::ios::binary)
         << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << std::string(504, '\0');
