@@ -121,6 +121,8 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
         CloseAndQuitWord();
     }
     CompileHelpProject(projectPath);
+    if (!keptProjectCompiledPath.empty())
+        WriteProjectFile(projectPath, contentsName, indexName, keptProjectCompiledPath);
     WriteMapHeader();
     return 1;
 }
