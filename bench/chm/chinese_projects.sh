@@ -4,7 +4,10 @@
 #   random  2,000 pages of about 500 Chinese characters each, drawn at random from 3,000 (1M characters): the
 #           worst case for the search index's word table
 #   prose   2,000 pages of real Chinese prose from the Chinese manual pages, with 200 PNG pictures (320 x 200 noise,
-#           which does not compress): where the index's size against the pages is judged
+#           which does not compress)
+#   document  the pages, pictures and sitemaps Leafbind makes of bench/cli/real_text.sh's chinese.docx (2,000
+#           headings of the same prose, tables, links, 200 pictures), when that document and leafbind-cli are
+#           there: the realistic one, where the index's size against the pages is judged
 #
 #   bench/chm/chinese_projects.sh [build-dir] [rounds=2]
 #
@@ -104,6 +107,24 @@ if not os.path.exists(os.path.join(root, 'prose', 'search.hhp')):
     project(os.path.join(root, 'prose'), pages, pictures)
 EOF
 
+# The document project: Leafbind's own help file of the Chinese document, taken apart again.
+realtext=${LEAFBIND_REALTEXT_DIR:-/tmp/leafbind-realtext}
+if [ ! -s "$dir/document/search.hhp" ] && [ -s "$realtext/chinese.docx" ] && [ -x "$build/bin/leafbind-cli" ]; then
+    rm -rf "$dir/document" && mkdir -p "$dir/document"
+    "$build/bin/leafbind-cli" "$realtext/chinese.docx" -o "$dir/document.chm" --quiet
+    (cd "$dir/document" && extract_chmLib "$dir/document.chm" . >/dev/null && rm -rf '#'* '$'*)
+    hhc=$(cd "$dir/document" && ls *.hhc) hhk=$(cd "$dir/document" && ls *.hhk)
+    for search in Yes No; do
+        {
+            printf '[OPTIONS]\r\nCompiled file=out.chm\r\nContents file=%s\r\nIndex file=%s\r\n' "$hhc" "$hhk"
+            printf 'Default topic=0.html\r\nTitle=Document\r\nLanguage=0x804\r\nFull-text search=%s\r\n[FILES]\r\n' $search
+            (cd "$dir/document" && find . -type f ! -name '*.hh?' | sed -e 's|^\./||' -e 's/$/\r/' | sort -V)
+        } >"$dir/document/$([ $search = Yes ] && echo search || echo nosearch).hhp"
+    done
+fi
+projects="random prose"
+[ -s "$dir/document/search.hhp" ] && projects+=" document"
+
 run() { # label, program, project folder, project file
     local label=$1 program=$2 folder=$3 hhp=$4
     rm -f "$folder/out.chm"
@@ -116,8 +137,15 @@ run() { # label, program, project folder, project file
         "$(echo "$user + $system" | bc -l)" "$(echo "$kilobytes / 1024" | bc -l)" "$(stat -c %s "$folder/out.chm")"
 }
 
+# Pictures are stored as they are, so the pages' share of a help file without search is its size less theirs.
+for project in $projects; do
+    pictures=$(find "$dir/$project" -type f \( -name '*.png' -o -name '*.jpg' -o -name '*.gif' \) -printf '%s\n' |
+        awk '{ s += $1 } END { print s + 0 }')
+    printf '%-10s pictures %d bytes\n' "$project" "$pictures"
+done
+
 for round in $(seq "$rounds"); do
-    for project in random prose; do
+    for project in $projects; do
         for hhp in search nosearch; do
             run "$project $hhp ours" "$hhc" "$dir/$project" "$hhp.hhp"
             if command -v chmcmd >/dev/null; then
