@@ -403,8 +403,9 @@ uint64_t FullTextIndex::PackRun(std::u32string_view word) {
         uint32_t packed = c < 0x10000 ? packedChars_[c] : 1;
         if (packed == 0) {
             const std::string& bytes = Encode(c);
-            packed =
-                bytes.size() == 2 ? 0x10000 | static_cast<uint8_t>(bytes[0]) << 8 | static_cast<uint8_t>(bytes[1]) : 1;
+            // A lead byte of 0x80 or more: a packed run never holds a zero character, which would end it.
+            const bool twoBytes = bytes.size() == 2 && static_cast<uint8_t>(bytes[0]) >= 0x80;
+            packed = twoBytes ? 0x10000 | static_cast<uint8_t>(bytes[0]) << 8 | static_cast<uint8_t>(bytes[1]) : 1;
             packedChars_[c] = packed;
         }
         if (packed == 1)
