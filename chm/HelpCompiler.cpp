@@ -19,6 +19,7 @@
 #include "HelpProject.h"
 #include "KeywordIndex.h"
 #include "PageReader.h"
+#include "PageText.h"
 #include "Sitemap.h"
 #include "StringTable.h"
 #include "SystemFiles.h"
@@ -125,30 +126,6 @@ std::string PercentDecode(const std::string& text) {
 bool IsPage(const std::string& name) {
     const std::string lower = LowerAscii(name);
     return lower.ends_with(".htm") || lower.ends_with(".html");
-}
-
-std::vector<std::string> LinkTargets(const std::string& html) {
-    std::vector<std::string> targets;
-    const std::string lower = LowerAscii(html);
-    for (const char* attribute : {"href=", "src="}) {
-        for (size_t at = lower.find(attribute); at != std::string::npos; at = lower.find(attribute, at + 1)) {
-            if (at > 0 && std::isalnum(static_cast<unsigned char>(lower[at - 1])))
-                continue;
-            size_t i = at + std::char_traits<char>::length(attribute);
-            std::string value;
-            if (i < html.size() && (html[i] == '"' || html[i] == '\'')) {
-                const size_t close = html.find(html[i], i + 1);
-                if (close == std::string::npos)
-                    continue;
-                value = html.substr(i + 1, close - i - 1);
-            } else {
-                const size_t end = html.find_first_of(" \t\r\n>", i);
-                value = html.substr(i, end == std::string::npos ? std::string::npos : end - i);
-            }
-            targets.push_back(value);
-        }
-    }
-    return targets;
 }
 
 constexpr size_t kNotRead = static_cast<size_t>(-1);
@@ -442,7 +419,7 @@ private:
             const size_t slash = file.internalName.rfind('/');
             const std::string base = slash == std::string::npos ? std::string() : file.internalName.substr(0, slash);
             std::set<std::string> reported;
-            for (const std::string& link : LinkTargets(file.bytes)) {
+            for (const std::string& link : PageLinks(file.bytes, project_.codePage)) {
                 const std::string target = LocalTarget(PercentDecode(link), base);
                 if (!target.empty() && FindSource(target) == nullptr && reported.insert(target).second)
                     Warning(file.internalName + " links to a missing file: " + target);
@@ -463,10 +440,8 @@ private:
     void CollectKeywords(const std::vector<SitemapEntry>& entries, const std::map<std::string, uint32_t>& topicOf,
                          std::vector<Keyword>& keywords) {
         for (const SitemapEntry& entry : entries) {
-            const std::string text = entry.keyword.empty() ? entry.name : entry.keyword;
             Keyword keyword;
-            if (auto utf16 = CodePageToUtf16(project_.codePage, text))
-                keyword.text = *utf16;
+            keyword.text = entry.keywordText;
             for (const auto& [name, local] : entry.targets) {
                 const auto found = topicOf.find(LowerAscii(SitemapTarget(local)));
                 if (found != topicOf.end())
@@ -569,12 +544,11 @@ private:
                 Warning(warning);
             const std::string key = LowerAscii(file.internalName);
             const auto titled = contentsTitles_.find(key);
+            // Titles are stored as a viewer reading the code page shows them.
             std::string title =
-                titled != contentsTitles_.end()
-                    ? titled->second
-                    : Utf8ToCodePage(project_.codePage, EncodeUtf8(reading.title)).value_or(std::string());
+                titled != contentsTitles_.end() ? titled->second : CodePageBytes(project_.codePage, reading.title);
             if (title.empty())
-                title = Utf8ToCodePage(project_.codePage, file.internalName).value_or(file.internalName);
+                title = CodePageBytes(project_.codePage, DecodeUtf8Lenient(file.internalName));
             topicOf.emplace(key, static_cast<uint32_t>(topic));
             topics.push_back(Topic{title, file.internalName, titled != contentsTitles_.end()});
         }

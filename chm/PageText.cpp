@@ -289,3 +289,38 @@ PageTextResult ExtractPageText(std::string_view html, uint32_t fallbackCodePage)
     result.text.title = Trimmed(result.text.title);
     return result;
 }
+
+std::vector<std::string> PageLinks(std::string_view html, uint32_t fallbackCodePage) {
+    std::vector<std::string> links;
+    std::string message;
+    const std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, message);
+    if (!decoded)
+        return links;
+    const std::u32string_view text = *decoded;
+    for (const std::string_view attribute : {std::string_view("href="), std::string_view("src=")}) {
+        for (size_t at = FindCaseless(text, attribute, 0); at != std::u32string_view::npos;
+             at = FindCaseless(text, attribute, at + 1)) {
+            if (at > 0 && IsNameChar(text[at - 1]))
+                continue;
+            size_t begin = at + attribute.size();
+            size_t end = std::u32string_view::npos;
+            if (begin < text.size() && (text[begin] == '"' || text[begin] == '\'')) {
+                end = text.find(text[begin], begin + 1);
+                if (end == std::u32string_view::npos)
+                    continue;
+                ++begin;
+            } else {
+                end = std::min(text.size(), text.find_first_of(U" \t\r\n>", begin));
+            }
+            std::u32string value;
+            for (size_t i = begin; i < end;) {
+                size_t next = i;
+                const std::optional<char32_t> code = text[i] == '&' ? DecodeReference(text, next) : std::nullopt;
+                value.push_back(code.value_or(text[i]));
+                i = code ? next : i + 1;
+            }
+            links.push_back(EncodeUtf8(value));
+        }
+    }
+    return links;
+}
