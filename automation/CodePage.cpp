@@ -1,5 +1,7 @@
 #include "CodePage.h"
 
+#include <array>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
@@ -115,13 +117,94 @@ std::optional<std::string> PathToNarrow(const std::filesystem::path& path) {
     return Utf8ToNarrow(path.native());
 }
 
+namespace {
+
+bool ComputeCodePage936Holds(char16_t character) {
+    const std::u16string wide(1, character);
+    const auto narrow = Convert<std::string>(kNarrow, kUtf16, std::u16string_view(wide));
+    const auto gbk = Convert<std::string>(kCodePage936, kUtf16, std::u16string_view(wide));
+    return narrow && gbk && *narrow == *gbk;
+}
+
+} // namespace
+
 bool CodePage936Holds(char32_t character) {
     if (character < 0x80)
         return true;
     if (character > 0xFFFF || (character >= 0xD800 && character < 0xE000))
         return false; // beyond the basic plane GBK holds nothing
-    const std::u16string wide(1, static_cast<char16_t>(character));
-    const auto narrow = Convert<std::string>(kNarrow, kUtf16, std::u16string_view(wide));
-    const auto gbk = Convert<std::string>(kCodePage936, kUtf16, std::u16string_view(wide));
-    return narrow && gbk && *narrow == *gbk;
+    // Whole pages go through here a character at a time: each answer is worked out once. 0 unknown, 1 no, 2 yes.
+    static std::array<std::atomic<std::uint8_t>, 0x10000> known{};
+    std::atomic<std::uint8_t>& slot = known[character];
+    std::uint8_t state = slot.load(std::memory_order_relaxed);
+    if (state == 0) {
+        state = ComputeCodePage936Holds(static_cast<char16_t>(character)) ? 2 : 1;
+        slot.store(state, std::memory_order_relaxed);
+    }
+    return state == 2;
+}
+
+std::string WideToCodePage936(std::u16string_view wide) {
+    std::string result;
+    result.reserve(wide.size());
+    std::u16string held; // characters waiting to be converted in one call
+    const auto flush = [&] {
+        if (!held.empty())
+            result += WideToNarrow(held).value_or(std::string());
+        held.clear();
+    };
+    for (size_t i = 0; i < wide.size(); ++i) {
+        char32_t c = wide[i];
+        if (c < 0x80) {
+            flush();
+            result += static_cast<char>(c);
+            continue;
+        }
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
+        if (CodePage936Holds(c)) {
+            held += static_cast<char16_t>(c);
+        } else {
+            flush();
+            // An unpaired surrogate is no character: the replacement character says something was there.
+            const std::uint32_t code = c >= 0xD800 && c < 0xE000 ? 0xFFFD : static_cast<std::uint32_t>(c);
+            result += "&#" + std::to_string(code) + ";";
+        }
+    }
+    flush();
+    return result;
+}
+
+std::string Utf8ToCodePage936(std::string_view utf8) {
+    std::u16string wide;
+    if (ConvertAscii(utf8, wide))
+        return std::string(utf8);
+    // Decoded here rather than by iconv, which gives up on the first malformed byte: that byte alone is lost.
+    wide.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const int length = lead < 0x80 ? 1 : lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        char32_t code = length == 1 ? lead : length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0F : lead & 0x1F;
+        bool valid = length != 0 && i + length <= utf8.size();
+        for (int k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        const char32_t minimum = length == 4 ? 0x10000 : length == 3 ? 0x800 : length == 2 ? 0x80 : 0;
+        valid = valid && code >= minimum && code <= 0x10FFFF && !(code >= 0xD800 && code < 0xE000);
+        if (!valid) {
+            wide += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            wide += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            wide += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            wide += static_cast<char16_t>(code);
+        }
+        i += static_cast<size_t>(length);
+    }
+    return WideToCodePage936(wide);
 }

@@ -22,3 +22,8 @@ std::optional<std::string> PathToNarrow(const std::filesystem::path& path);
 // same bytes as GB18030. Characters beyond it (most accented Latin letters, Arabic, the euro sign) are written as
 // character references wherever a help viewer reads code page 936.
 bool CodePage936Holds(char32_t character);
+// Text for a file a viewer reads in code page 936 (pages, contents, index, project): the narrow bytes of every
+// character code page 936 holds and "&#NNNN;" for every other one. Markup characters are left to the caller.
+std::string WideToCodePage936(std::u16string_view wide);
+// The same from UTF-8; a malformed byte becomes U+FFFD (as a reference), the rest is kept.
+std::string Utf8ToCodePage936(std::string_view utf8);

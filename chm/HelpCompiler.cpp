@@ -20,6 +20,7 @@
 #include "HelpProject.h"
 #include "KeywordIndex.h"
 #include "PageReader.h"
+#include "PageText.h"
 #include "Sitemap.h"
 #include "StringTable.h"
 #include "SystemFiles.h"
@@ -126,71 +127,6 @@ std::string PercentDecode(const std::string& text) {
 bool IsPage(const std::string& name) {
     const std::string lower = LowerAscii(name);
     return lower.ends_with(".htm") || lower.ends_with(".html");
-}
-
-bool IsHtmlSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
-}
-
-// The href and src values of the page's tags. Only tags count: a page that shows markup as text
-// ("&lt;a href=...&gt;") links nowhere, and neither do comments, scripts and styles.
-std::vector<std::string> LinkTargets(const std::string& html) {
-    std::vector<std::string> targets;
-    const std::string lower = LowerAscii(html);
-    const size_t size = html.size();
-    size_t i = 0;
-    while ((i = lower.find('<', i)) != std::string::npos) {
-        if (lower.compare(i, 4, "<!--") == 0) {
-            const size_t end = lower.find("-->", i + 4);
-            i = end == std::string::npos ? size : end + 3;
-            continue;
-        }
-        ++i;
-        if (i >= size || !std::isalpha(static_cast<unsigned char>(lower[i])))
-            continue; // an end tag, a declaration or a lone "<"
-        const size_t nameStart = i;
-        while (i < size && !IsHtmlSpace(lower[i]) && lower[i] != '>' && lower[i] != '/')
-            ++i;
-        const std::string tag = lower.substr(nameStart, i - nameStart);
-        while (i < size && lower[i] != '>') {
-            if (IsHtmlSpace(lower[i]) || lower[i] == '/') {
-                ++i;
-                continue;
-            }
-            const size_t attributeStart = i;
-            while (i < size && !IsHtmlSpace(lower[i]) && lower[i] != '=' && lower[i] != '>' && lower[i] != '/')
-                ++i;
-            const std::string attribute = lower.substr(attributeStart, i - attributeStart);
-            while (i < size && IsHtmlSpace(lower[i]))
-                ++i;
-            if (i >= size || lower[i] != '=')
-                continue;
-            ++i;
-            while (i < size && IsHtmlSpace(lower[i]))
-                ++i;
-            std::string value;
-            if (i < size && (html[i] == '"' || html[i] == '\'')) {
-                const size_t close = html.find(html[i], i + 1);
-                if (close == std::string::npos)
-                    break; // a quote never closed: the rest of the page is no tag
-                value = html.substr(i + 1, close - i - 1);
-                i = close + 1;
-            } else {
-                size_t end = i;
-                while (end < size && !IsHtmlSpace(html[end]) && html[end] != '>')
-                    ++end;
-                value = html.substr(i, end - i);
-                i = end;
-            }
-            if (attribute == "href" || attribute == "src")
-                targets.push_back(std::move(value));
-        }
-        if (tag == "script" || tag == "style") {
-            const size_t close = lower.find("</" + tag, i);
-            i = close == std::string::npos ? size : close;
-        }
-    }
-    return targets;
 }
 
 constexpr size_t kNotRead = static_cast<size_t>(-1);
@@ -506,7 +442,7 @@ private:
             const size_t slash = file.internalName.rfind('/');
             const std::string base = slash == std::string::npos ? std::string() : file.internalName.substr(0, slash);
             std::set<std::string> reported;
-            for (const std::string& link : LinkTargets(file.bytes)) {
+            for (const std::string& link : PageLinks(file.bytes, project_.codePage)) {
                 const std::string target = LocalTarget(PercentDecode(link), base);
                 if (!target.empty() && FindSource(target) == nullptr && reported.insert(target).second)
                     Warning(file.internalName + " links to a missing file: " + target);
@@ -527,10 +463,8 @@ private:
     void CollectKeywords(const std::vector<SitemapEntry>& entries, const std::map<std::string, uint32_t>& topicOf,
                          std::vector<Keyword>& keywords) {
         for (const SitemapEntry& entry : entries) {
-            const std::string text = entry.keyword.empty() ? entry.name : entry.keyword;
             Keyword keyword;
-            if (auto utf16 = CodePageToUtf16(project_.codePage, text))
-                keyword.text = *utf16;
+            keyword.text = entry.keywordText;
             for (const auto& [name, local] : entry.targets) {
                 const auto found = topicOf.find(LowerAscii(SitemapTarget(local)));
                 if (found != topicOf.end())
@@ -633,12 +567,11 @@ private:
                 Warning(warning);
             const std::string key = LowerAscii(file.internalName);
             const auto titled = contentsTitles_.find(key);
+            // Titles are stored as a viewer reading the code page shows them.
             std::string title =
-                titled != contentsTitles_.end()
-                    ? titled->second
-                    : Utf8ToCodePage(project_.codePage, EncodeUtf8(reading.title)).value_or(std::string());
+                titled != contentsTitles_.end() ? titled->second : CodePageBytes(project_.codePage, reading.title);
             if (title.empty())
-                title = Utf8ToCodePage(project_.codePage, file.internalName).value_or(file.internalName);
+                title = CodePageBytes(project_.codePage, DecodeUtf8Lenient(file.internalName));
             topicOf.emplace(key, static_cast<uint32_t>(topic));
             topics.push_back(Topic{title, file.internalName, titled != contentsTitles_.end()});
         }

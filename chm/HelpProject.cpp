@@ -157,7 +157,6 @@ void ApplyContextLine(HelpProject& project, bool isMap, const std::string& line)
         std::string file = Trim(line.substr(8));
         if (file.size() >= 2 && (file.front() == '"' || file.front() == '<'))
             file = file.substr(1, file.size() - 2);
-        std::replace(file.begin(), file.end(), '\\', '/');
         project.contextIncludes.push_back({file, isMap});
         return;
     }
@@ -173,17 +172,26 @@ void ApplyContextLine(HelpProject& project, bool isMap, const std::string& line)
             return;
         }
     } else if (const size_t equals = line.find('='); equals != std::string::npos) {
-        std::string file = Trim(line.substr(equals + 1));
-        std::replace(file.begin(), file.end(), '\\', '/');
-        project.contextAliases.push_back({Trim(line.substr(0, equals)), file});
+        project.contextAliases.push_back({Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))});
         return;
     }
     project.warnings.push_back(std::string(isMap ? "[MAP]" : "[ALIAS]") + " line ignored: " + line);
 }
 
+// Paths are separated by "/" from here on. Only once the code page is known: in a double-byte code page the trail
+// byte of a character may be 0x5C, which is no separator.
+void SlashSeparate(HelpProject& project, size_t includesFrom, size_t aliasesFrom) {
+    for (size_t i = includesFrom; i < project.contextIncludes.size(); ++i)
+        project.contextIncludes[i].file = BackslashesToSlashes(project.codePage, project.contextIncludes[i].file);
+    for (size_t i = aliasesFrom; i < project.contextAliases.size(); ++i)
+        project.contextAliases[i].file = BackslashesToSlashes(project.codePage, project.contextAliases[i].file);
+}
+
 } // namespace
 
 void ParseContextFile(const std::string& bytes, bool isMap, HelpProject& project) {
+    const size_t includesBefore = project.contextIncludes.size();
+    const size_t aliasesBefore = project.contextAliases.size();
     std::istringstream lines(bytes);
     std::string line;
     while (std::getline(lines, line)) {
@@ -193,6 +201,7 @@ void ParseContextFile(const std::string& bytes, bool isMap, HelpProject& project
             continue;
         ApplyContextLine(project, isMap, line);
     }
+    SlashSeparate(project, includesBefore, aliasesBefore);
 }
 
 ProjectParseResult ParseHelpProject(const std::string& bytes) {
@@ -234,9 +243,7 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
             }
             project.windows.push_back(window);
         } else if (section == "files") {
-            std::string path = line;
-            std::replace(path.begin(), path.end(), '\\', '/');
-            project.files.push_back(path);
+            project.files.push_back(line);
         } else if (section == "map" || section == "alias") {
             ApplyContextLine(project, section == "map", line);
         } else if (section == "options" || section == "windows") {
@@ -253,10 +260,13 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
         }
     }
     // Texts the viewer shows may hold character references; the code page is known only now.
-    project.title = DecodeCharacterReferences(project.codePage, project.title);
+    project.title = DecodeReferencesForDisplay(project.codePage, project.title);
     for (WindowDefinition& window : project.windows) {
-        window.caption = DecodeCharacterReferences(project.codePage, window.caption);
+        window.caption = DecodeReferencesForDisplay(project.codePage, window.caption);
     }
+    for (std::string& file : project.files)
+        file = BackslashesToSlashes(project.codePage, file);
+    SlashSeparate(project, 0, 0);
     result.ok = true;
     return result;
 }

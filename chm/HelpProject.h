@@ -72,7 +72,7 @@ struct HelpProject {
     bool binaryIndex = true;
     bool autoIndex = false;
     std::vector<WindowDefinition> windows;
-    std::vector<std::string> files;
+    std::vector<std::string> files; // "\" mapped to "/" (a character, never a trail byte)
     std::vector<ContextNumber> contextNumbers;
     std::vector<ContextAlias> contextAliases;
     std::vector<ContextInclude> contextIncludes;

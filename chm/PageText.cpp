@@ -289,3 +289,82 @@ PageTextResult ExtractPageText(std::string_view html, uint32_t fallbackCodePage)
     result.text.title = Trimmed(result.text.title);
     return result;
 }
+
+std::vector<std::string> PageLinks(std::string_view html, uint32_t fallbackCodePage) {
+    std::vector<std::string> links;
+    std::string message;
+    const std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, message);
+    if (!decoded)
+        return links;
+    const std::u32string_view text = *decoded;
+    const size_t size = text.size();
+    const auto isSpace = [](char32_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; };
+    const auto lowerName = [&](size_t from, size_t to) {
+        std::string name;
+        for (size_t k = from; k < to; ++k)
+            name += text[k] < 0x80 ? static_cast<char>(LowerAscii(text[k])) : '?';
+        return name;
+    };
+    // Only the attributes of tags count: a page that shows markup as text ("&lt;a href=...&gt;") links nowhere,
+    // and neither do comments, scripts and styles.
+    size_t i = 0;
+    while ((i = text.find(U'<', i)) != std::u32string_view::npos) {
+        if (text.compare(i, 4, U"<!--") == 0) {
+            const size_t end = text.find(U"-->", i + 4);
+            i = end == std::u32string_view::npos ? size : end + 3;
+            continue;
+        }
+        ++i;
+        if (i >= size || !((text[i] >= 'a' && text[i] <= 'z') || (text[i] >= 'A' && text[i] <= 'Z')))
+            continue; // an end tag, a declaration or a lone "<"
+        const size_t nameStart = i;
+        while (i < size && !isSpace(text[i]) && text[i] != '>' && text[i] != '/')
+            ++i;
+        const std::string tag = lowerName(nameStart, i);
+        while (i < size && text[i] != '>') {
+            if (isSpace(text[i]) || text[i] == '/') {
+                ++i;
+                continue;
+            }
+            const size_t attributeStart = i;
+            while (i < size && !isSpace(text[i]) && text[i] != '=' && text[i] != '>' && text[i] != '/')
+                ++i;
+            const std::string attribute = lowerName(attributeStart, i);
+            while (i < size && isSpace(text[i]))
+                ++i;
+            if (i >= size || text[i] != '=')
+                continue;
+            ++i;
+            while (i < size && isSpace(text[i]))
+                ++i;
+            size_t begin = i;
+            size_t end = i;
+            if (i < size && (text[i] == '"' || text[i] == '\'')) {
+                end = text.find(text[i], i + 1);
+                if (end == std::u32string_view::npos)
+                    break; // a quote never closed: the rest of the page is no tag
+                begin = i + 1;
+                i = end + 1;
+            } else {
+                while (end < size && !isSpace(text[end]) && text[end] != '>')
+                    ++end;
+                i = end;
+            }
+            if (attribute != "href" && attribute != "src")
+                continue;
+            std::u32string value;
+            for (size_t k = begin; k < end;) {
+                size_t next = k;
+                const std::optional<char32_t> code = text[k] == '&' ? DecodeReference(text, next) : std::nullopt;
+                value.push_back(code.value_or(text[k]));
+                k = code ? next : k + 1;
+            }
+            links.push_back(EncodeUtf8(value));
+        }
+        if (tag == "script" || tag == "style") {
+            const size_t close = FindCaseless(text, "</" + tag, i);
+            i = close == std::u32string_view::npos ? size : close;
+        }
+    }
+    return links;
+}

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct PageText {
     std::u32string body;  // what a reader sees; block boundaries become spaces
@@ -19,3 +20,7 @@ struct PageTextResult {
 
 // fallbackCodePage is used when the page declares no charset and is not UTF-8.
 PageTextResult ExtractPageText(std::string_view html, uint32_t fallbackCodePage);
+
+// The href and src values of the page's tags as UTF-8 (not of markup shown as text, comments, scripts or styles):
+// the page read in its charset as above, references decoded.
+std::vector<std::string> PageLinks(std::string_view html, uint32_t fallbackCodePage);

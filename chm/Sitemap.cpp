@@ -34,6 +34,8 @@ public:
         bool inObject = false;
         bool objectIsEntry = false;
         SitemapEntry entry;
+        std::string firstName; // the entry's first Name and its Keyword as written, references undecoded
+        std::string keyword;
         while (true) {
             const size_t open = text_.find('<', position_);
             if (open == std::string::npos)
@@ -63,8 +65,10 @@ public:
                 if (inObject)
                     return Fail(result, "<OBJECT> inside another <OBJECT>");
                 inObject = true;
-                objectIsEntry = Lower(tag.Attribute("type")) == "text/sitemap";
+                objectIsEntry = Lower(Decoded(tag.Attribute("type"))) == "text/sitemap";
                 entry = SitemapEntry{};
+                firstName.clear();
+                keyword.clear();
             } else if (tag.name == "/object") {
                 if (!inObject)
                     return Fail(result, "</OBJECT> without a matching <OBJECT>");
@@ -72,17 +76,22 @@ public:
                 if (objectIsEntry) {
                     if (entry.name.empty())
                         entry.name = entry.keyword;
+                    entry.keywordText = DecodeToUtf16(codePage_, keyword.empty() ? firstName : keyword);
                     lists.back()->push_back(std::move(entry));
                 }
             } else if (tag.name == "param" && inObject) {
-                const std::string name = Lower(tag.Attribute("name"));
-                const std::string value = tag.Attribute("value");
+                const std::string name = Lower(Decoded(tag.Attribute("name")));
+                const std::string raw = tag.Attribute("value");
+                const std::string value = Decoded(raw);
+                const std::string shown = DecodeReferencesForDisplay(codePage_, raw);
                 if (!objectIsEntry) {
-                    result.sitemap.properties.emplace_back(tag.Attribute("name"), value);
+                    result.sitemap.properties.emplace_back(Decoded(tag.Attribute("name")), value);
                 } else if (name == "name") {
-                    if (entry.name.empty())
-                        entry.name = value;
-                    entry.targets.emplace_back(value, std::string());
+                    if (entry.name.empty()) {
+                        entry.name = shown;
+                        firstName = raw;
+                    }
+                    entry.targets.emplace_back(shown, std::string());
                 } else if (name == "local") {
                     if (entry.local.empty())
                         entry.local = value;
@@ -91,9 +100,10 @@ public:
                     else
                         entry.targets.back().second = value;
                 } else if (name == "keyword") {
-                    entry.keyword = value;
+                    entry.keyword = shown;
+                    keyword = raw;
                 } else if (name == "see also") {
-                    entry.seeAlso = value;
+                    entry.seeAlso = shown;
                 } else if (name == "imagenumber") {
                     entry.imageNumber = std::atoi(value.c_str());
                 }
@@ -106,6 +116,8 @@ public:
     }
 
 private:
+    std::string Decoded(const std::string& raw) const { return DecodeCharacterReferences(codePage_, raw); }
+
     SitemapParseResult& Fail(SitemapParseResult& result, const std::string& message) {
         result.ok = false;
         result.message = "line " + std::to_string(LineAt(position_)) + ": " + message;
@@ -170,7 +182,7 @@ private:
                 ++i; // a stray character such as "/" in "<br/>"
                 continue;
             }
-            tag.attributes.emplace_back(key, DecodeCharacterReferences(codePage_, value));
+            tag.attributes.emplace_back(key, value); // decoded by the reader: names and paths differ
         }
     }
 

@@ -10,10 +10,13 @@
 inline constexpr size_t kMaxSitemapValueLength = 4096;
 inline constexpr int kMaxSitemapDepth = 64;
 
+// Texts a viewer shows (names, keywords) are decoded as it reads them: a reference to a character the code page's
+// viewers cannot hold stays as written. Paths (Local) have every reference decoded.
 struct SitemapEntry {
     std::string name; // first Name, else Keyword
     std::string local;
     std::string keyword;
+    std::u16string keywordText; // Keyword, else the first Name, as UTF-16 with every reference decoded
     std::string seeAlso;
     int imageNumber = -1;
     // Every Name/Local pair, in order: index entries may point at several topics.
@@ -32,5 +35,6 @@ struct SitemapParseResult {
     Sitemap sitemap;
 };
 
-// Values are decoded into codePage, the project's: character references become the characters they name.
+// Values are decoded into codePage, the project's: character references become the characters they name, as
+// SitemapEntry says.
 SitemapParseResult ParseSitemap(const std::string& bytes, uint32_t codePage = 1252);

@@ -270,9 +270,16 @@ std::optional<std::pair<char32_t, std::size_t>> ReadReference(const std::string&
     return std::make_pair(static_cast<char32_t>(code), i + 1);
 }
 
-} // namespace
+// The bytes of a character (UTF-8 in) a viewer reading the code page gets back; nothing when it cannot. GB18030
+// holds every character, but a viewer decodes code page 936, which shares only GBK's bytes with it.
+std::optional<std::string> ViewerBytes(std::uint32_t codePage, const std::string& utf8) {
+    std::optional<std::string> bytes = Utf8ToCodePage(codePage, utf8);
+    if (bytes && codePage == 936 && !IsAscii(utf8) && Convert("UTF-8", "CP936", utf8) != bytes)
+        return std::nullopt;
+    return bytes;
+}
 
-std::string DecodeCharacterReferences(std::uint32_t codePage, const std::string& text) {
+std::string DecodeReferences(std::uint32_t codePage, const std::string& text, bool forDisplay) {
     if (text.find('&') == std::string::npos) {
         return text;
     }
@@ -283,10 +290,11 @@ std::string DecodeCharacterReferences(std::uint32_t codePage, const std::string&
             if (const auto reference = ReadReference(text, i)) {
                 const auto [character, length] = *reference;
                 std::optional<std::string> bytes;
+                const std::string utf8 = EncodeUtf8(std::u32string(1, character));
                 if (character < 0x80) {
-                    bytes = std::string(1, static_cast<char>(character));
+                    bytes = utf8;
                 } else {
-                    bytes = Utf8ToCodePage(codePage, EncodeUtf8(std::u32string(1, character)));
+                    bytes = forDisplay ? ViewerBytes(codePage, utf8) : Utf8ToCodePage(codePage, utf8);
                 }
                 if (bytes) {
                     result += *bytes;
@@ -298,4 +306,81 @@ std::string DecodeCharacterReferences(std::uint32_t codePage, const std::string&
         result += text[i++];
     }
     return result;
+}
+
+} // namespace
+
+std::string DecodeCharacterReferences(std::uint32_t codePage, const std::string& text) {
+    return DecodeReferences(codePage, text, false);
+}
+
+std::string DecodeReferencesForDisplay(std::uint32_t codePage, const std::string& text) {
+    return DecodeReferences(codePage, text, true);
+}
+
+std::u16string DecodeToUtf16(std::uint32_t codePage, const std::string& text) {
+    const std::optional<std::string> utf8 = CodePageToUtf8(codePage, text);
+    if (!utf8)
+        return {};
+    // References are decoded in the UTF-8 text, where every character has a place.
+    const std::u32string decoded = DecodeUtf8Lenient(DecodeReferences(65001, *utf8, false));
+    std::u16string result;
+    result.reserve(decoded.size());
+    for (const char32_t c : decoded) {
+        if (c >= 0x10000) {
+            result += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            result += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            result += static_cast<char16_t>(c);
+        }
+    }
+    return result;
+}
+
+std::string CodePageBytes(std::uint32_t codePage, std::u32string_view text) {
+    const std::string utf8 = EncodeUtf8(text);
+    if (IsAscii(utf8))
+        return utf8;
+    if (std::optional<std::string> whole = ViewerBytes(codePage, utf8))
+        return *whole; // the usual case: one conversion for the whole text
+    std::string result;
+    for (const char32_t c : text) {
+        if (c < 0x80) {
+            result += static_cast<char>(c);
+        } else if (std::optional<std::string> bytes = ViewerBytes(codePage, EncodeUtf8(std::u32string_view(&c, 1)))) {
+            result += *bytes;
+        } else {
+            result += "&#" + std::to_string(static_cast<std::uint32_t>(c)) + ";";
+        }
+    }
+    return result;
+}
+
+std::size_t CharacterLength(std::uint32_t codePage, std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = 1;
+    switch (codePage) {
+    case 936: // GB18030: a digit after the lead byte makes a four-byte sequence
+        if (lead >= 0x81 && lead <= 0xFE)
+            length = at + 1 < text.size() && byte(at + 1) >= 0x30 && byte(at + 1) <= 0x39 ? 4 : 2;
+        break;
+    case 949:
+    case 950:
+        length = lead >= 0x81 && lead <= 0xFE ? 2 : 1;
+        break;
+    case 932:
+        length = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC) ? 2 : 1;
+        break;
+    default:
+        break;
+    }
+    return std::min(length, text.size() - at);
+}
+
+std::string BackslashesToSlashes(std::uint32_t codePage, std::string text) {
+    for (std::size_t i = 0; i < text.size(); i += CharacterLength(codePage, text, i))
+        if (text[i] == '\\')
+            text[i] = '/';
+    return text;
 }

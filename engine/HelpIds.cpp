@@ -409,7 +409,9 @@ void ChmConverter::CheckHelpIdAnchors() {
             continue;
         std::string html;
         const auto path = NarrowToPath(workFolder + "/" + PageName(id.page));
-        if (path && ReadSmallFile(*path, html) && PageHasAnchor(html, id.anchor))
+        // The page holds the name in the help file's code page, a reference for a letter beyond it.
+        const std::string anchor = WideToCodePage936(NarrowToWide(id.anchor).value_or(u""));
+        if (path && ReadSmallFile(*path, html) && PageHasAnchor(html, anchor))
             continue;
         // A bookmark that runs on past its topic is not copied onto the page; the page itself is still right.
         id.pageTop = true;

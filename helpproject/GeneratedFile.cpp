@@ -69,33 +69,26 @@ std::string EscapedHelpText(const std::string& narrow) {
     if (!wide)
         return narrow;
     std::u16string escaped;
-    auto reference = [&](std::string_view text) { escaped.append(text.begin(), text.end()); };
-    for (size_t i = 0; i < wide->size(); ++i) {
-        char32_t c = (*wide)[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide->size() && (*wide)[i + 1] >= 0xDC00 && (*wide)[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + ((*wide)[++i] - 0xDC00);
+    for (const char16_t c : *wide) {
         switch (c) {
-        case U'"':
-            reference("&quot;");
+        case u'"':
+            escaped += u"&quot;";
             break;
-        case U'&':
-            reference("&amp;");
+        case u'&':
+            escaped += u"&amp;";
             break;
-        case U'<':
-            reference("&lt;");
+        case u'<':
+            escaped += u"&lt;";
             break;
-        case U'>':
-            reference("&gt;");
+        case u'>':
+            escaped += u"&gt;";
             break;
         default:
-            if (CodePage936Holds(c))
-                escaped += static_cast<char16_t>(c);
-            else
-                reference("&#" + std::to_string(static_cast<uint32_t>(c)) + ";");
+            escaped += c;
             break;
         }
     }
-    return WideToNarrow(escaped).value_or(narrow);
+    return WideToCodePage936(escaped);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include "docserver/model/StyleSheet.h"
 #include "docserver/package/XmlPart.h"
 
+#include "automation/CodePage.h"
 #include "automation/HeadingText.h"
 
 #include <algorithm>
@@ -91,7 +92,9 @@ public:
             WriteNotes();
         }
         HtmlPage page;
-        page.html = Head() + "<body>" + kEol + body_ + "</body>" + kEol + "</html>" + kEol;
+        // Built as UTF-8, saved in the help file's code page: viewers search the page bytes and read its title in
+        // the system code page, so every viewer then reads the same text.
+        page.html = Utf8ToCodePage936(Head() + "<body>" + kEol + body_ + "</body>" + kEol + "</html>" + kEol);
         page.pictures = std::move(pictures_);
         page.warnings = std::move(warnings_);
         return page;
@@ -779,7 +782,7 @@ private:
                            "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n<html" +
                            (language.empty() ? std::string() : " lang=\"" + language + "\"") +
                            ">\r\n<head>\r\n"
-                           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">\r\n"
+                           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\r\n"
                            "<title>" +
                            Title() + "</title>\r\n<style type=\"text/css\">\r\n";
         head += "body{font-family:" + BodyFontFamily(defaults.run) + ";font-size:" + DefaultSize(defaults.run) +

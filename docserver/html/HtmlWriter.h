@@ -16,7 +16,7 @@ struct HtmlPictureFile {
 };
 
 struct HtmlPage {
-    std::string html; // UTF-8, CR LF line ends
+    std::string html; // code page 936 bytes, "&#NNNN;" for what it cannot hold, CR LF line ends
     std::vector<HtmlPictureFile> pictures;
     std::vector<std::string> warnings;
 };

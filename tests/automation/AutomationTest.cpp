@@ -48,6 +48,18 @@ TEST(CodePage, NarrowPathsNameUtf8Files) {
     EXPECT_EQ(PathToNarrow(*path), "/tmp/\xCA\xD6\xB2\xE1.docx");
 }
 
+// What a viewer decoding code page 936 reads back: GBK's bytes where they are GB18030's too, a reference for the
+// rest (the euro sign is 0x80 in code page 936 but A2E3 in GB18030, so it gets one too).
+TEST(CodePage, TextForCodePage936ViewersHasReferencesForWhatItCannotHold) {
+    EXPECT_EQ(WideToCodePage936(u"\u5B8B\u4F53 \u00FC \u2014"), "\xCB\xCE\xCC\xE5 \xA8\xB9 \xA1\xAA"); // 宋体 ü —
+    EXPECT_EQ(WideToCodePage936(u"\u00DCber \u20AC \u0645 \U0001F600 <&>"), "&#220;ber &#8364; &#1605; &#128512; <&>");
+    EXPECT_EQ(WideToCodePage936(std::u16string(1, char16_t(0xD800)) + u"x"), "&#65533;x");
+    EXPECT_EQ(Utf8ToCodePage936("\xE5\xAE\x8B \xC3\x9C \xFF!"), "\xCB\xCE &#220; &#65533;!");
+    EXPECT_EQ(Utf8ToCodePage936("plain"), "plain");
+    EXPECT_FALSE(CodePage936Holds(U'\u20AC'));
+    EXPECT_TRUE(CodePage936Holds(U'\u00FC'));
+}
+
 TEST(Variant, CoercesNumbersAndTextLikeAutomation) {
     struct Case {
         VARIANT source;

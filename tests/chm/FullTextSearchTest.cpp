@@ -65,9 +65,12 @@ public:
     }
     ~SearchProject() { fs::remove_all(folder); }
 
+    // name: UTF-8 with "/", as on disk; the project lists it in its code page with "\\".
     void Add(const std::string& name, const std::string& bytes) {
         WriteFile(folder / name, bytes);
-        listed_ += name + "\r\n";
+        std::string listed = Gb18030(name);
+        std::replace(listed.begin(), listed.end(), '/', '\\');
+        listed_ += listed + "\r\n";
     }
 
     // options: more [OPTIONS] lines.
@@ -400,6 +403,53 @@ TEST(FullTextSearchRuns, EveryRunIsFoundWhereItsCharactersStandTogether) {
     ASSERT_EQ(found.size(), queries.size());
     for (size_t i = 0; i < queries.size(); ++i)
         EXPECT_EQ(found[i], pages[i]) << queries[i].text << (queries[i].prefix ? " (partial)" : "");
+}
+
+// Pages as the document server saves them: code page 936 bytes declared gb2312, a reference for every character
+// that code page cannot hold. Every reader finds every word, those written as references too; links in the code
+// page's bytes reach their pages; titles keep their references, which a viewer decoding code page 936 shows as
+// written instead of as garbage. 誠 (D5 5C) puts a backslash byte inside a file name.
+TEST(FullTextSearchCodePagePages, WordsLinksAndTitlesReadAsCodePage936Viewers) {
+    SearchProject project("cp936");
+    const auto page = [](const std::string& title, const std::string& body) {
+        return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\"><title>" +
+               Gb18030(title) + "</title></head><body>" + Gb18030(body) + "</body></html>";
+    };
+    const std::string titleWithReferences = "&#220;ber stra&#223;e &#8364; 中文";
+    project.Add("0.html", page(titleWithReferences, "<p>&#220;ber stra&#223;e 中文帮助 Welcome</p>"));
+    project.Add("1.html", page("说明", "<p>&#1605;&#1585;&#1581;&#1576;&#1575; 帮助 manual <a href=\"中文.html\">x</a> "
+                                       "<a href=\"文档/誠.html\">y</a> <a href=\"缺少.html\">z</a></p>"));
+    project.Add("中文.html", page("中文", "<p>target</p>"));
+    project.Add("文档/誠.html", page("誠", "<p>cheng <a href=\"../1.html\">back</a> <a href=\"誠.html\">self</a></p>"));
+    WriteFile(project.folder / "t.hhc",
+              Gb18030("<UL><LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"&#220;ber &amp; 中文\">"
+                      "<param name=\"Local\" value=\"文档\\誠.html\"></OBJECT></UL>"));
+    ASSERT_TRUE(project.Compile("Contents file=t.hhc\r\n"));
+    std::vector<std::string> missing;
+    for (const std::string& message : gMessages)
+        if (message.find("missing") != std::string::npos || message.find("not in the project") != std::string::npos)
+            missing.push_back(Utf8FromGb18030(message));
+    ASSERT_EQ(missing.size(), 1u) << testing::PrintToString(missing);
+    EXPECT_NE(missing[0].find("缺少.html"), std::string::npos) << missing[0];
+
+    SearchIndexReader reader(project.Output());
+    // (Arabic is no word of the index: it only has to pass through the page unharmed.)
+    const std::vector<Query> queries = {{"über", false}, {"straße", false}, {"welcome", false}, {"manual", false},
+                                        {"帮助", true},  {"中文", true},    {"誠", false},      {"target", false}};
+    const std::vector<Pages> expected = {{"0.html"},       {"0.html"},           {"0.html"},
+                                         {"1.html"},       {"0.html", "1.html"}, {"0.html", "中文.html"},
+                                         {"文档/誠.html"}, {"中文.html"}};
+    for (size_t i = 0; i < queries.size(); ++i)
+        EXPECT_EQ(reader.Find(queries[i].text, queries[i].prefix), expected[i]) << queries[i].text;
+    if (HavePython3Chm()) {
+        EXPECT_EQ(Python3ChmFind(project, queries), expected);
+    }
+
+    // Stored titles: code page 936 bytes (GB18030 and code page 936 read them alike) and the references.
+    EXPECT_EQ(reader.TitleOf("0.html"), titleWithReferences);
+    EXPECT_EQ(reader.TitleOf("文档/誠.html"), "&#220;ber & 中文"); // from the contents
+    for (const std::string& title : {titleWithReferences, std::string("&#220;ber & 中文"), std::string("说明")})
+        EXPECT_EQ(Gb18030(Gb18030(title), "CP936", "UTF-8"), title);
 }
 
 TEST(FullTextSearchBadInput, UnreadablePagesAreSkippedWithAWarningAndTheRestIsIndexed) {

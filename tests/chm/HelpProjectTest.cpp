@@ -73,8 +73,30 @@ TEST(HelpProject, TitlesDecodeTheirCharacterReferencesInTheProjectsCodePage) {
     const auto result = ParseHelpProject("[OPTIONS]\r\nTitle=A &quot;Q&quot; &#231; &amp;\r\nLanguage=0x804\r\n"
                                          "[WINDOWS]\r\nMain=\"A &quot;Q&quot;\",\"T.hhc\",,\"0.html\"\r\n");
     ASSERT_TRUE(result.ok) << result.message;
-    EXPECT_EQ(result.project.title, "A \"Q\" \x81\x30\x8A\x34 &");
+    // The title is shown by a viewer decoding code page 936, which has no ç: it stays a reference.
+    EXPECT_EQ(result.project.title, "A \"Q\" &#231; &");
     ASSERT_EQ(result.project.windows.size(), 1u);
     EXPECT_EQ(result.project.windows[0].caption, "A \"Q\"");
     EXPECT_EQ(result.project.windows[0].contentsFile, "T.hhc");
+}
+
+// 誠 is D5 5C in code page 936: its trail byte is a backslash, which must not become a separator.
+TEST(HelpProject, PathsAreReadCharacterByCharacterInTheCodePage) {
+    const std::string cheng = "\xD5\x5C";
+    const auto result = ParseHelpProject("[FILES]\r\n" + cheng + "\\" + cheng + ".html\r\n[ALIAS]\r\nIDH_A=" + cheng +
+                                         "\\a.html\r\n#include " + cheng + "\\" + cheng +
+                                         ".h\r\n"
+                                         "[OPTIONS]\r\nLanguage=0x804\r\n");
+    ASSERT_TRUE(result.ok) << result.message;
+    EXPECT_EQ(result.project.files, std::vector<std::string>{cheng + "/" + cheng + ".html"});
+    ASSERT_EQ(result.project.contextAliases.size(), 1u);
+    EXPECT_EQ(result.project.contextAliases[0].file, cheng + "/a.html");
+    ASSERT_EQ(result.project.contextIncludes.size(), 1u);
+    EXPECT_EQ(result.project.contextIncludes[0].file, cheng + "/" + cheng + ".h");
+    // A header file read later is split the same way.
+    HelpProject project = result.project;
+    ParseContextFile("IDH_B=" + cheng + "\\b.html\r\n", false, project);
+    EXPECT_EQ(project.contextAliases.back().file, cheng + "/b.html");
+    // In a single-byte code page every backslash is one.
+    EXPECT_EQ(ParseHelpProject("[FILES]\r\n\xD5\\x.html\r\n").project.files[0], "\xD5/x.html");
 }

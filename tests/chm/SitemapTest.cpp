@@ -70,9 +70,16 @@ TEST(Sitemap, CharacterReferencesBecomeCharactersOfTheProjectsCodePage) {
     const auto result = ParseSitemap(text, 936);
     ASSERT_TRUE(result.ok) << result.message;
     ASSERT_EQ(result.sitemap.entries.size(), 2u);
-    // GB18030 holds every character: the narrow text is whole, the index's UTF-16 keywords come out right.
-    EXPECT_EQ(result.sitemap.entries[0].name, "Say \"hi\" & <b> M\x81\x30\x89\x35ller \xA2\xE3 \xD6\xD0");
+    // Names are shown by viewers decoding code page 936: what it cannot hold (four-byte GB18030, or the euro sign
+    // whose GBK byte differs) stays a reference; the index's UTF-16 keyword has every character.
+    EXPECT_EQ(result.sitemap.entries[0].name, "Say \"hi\" & <b> M&#220;ller &#x20AC; \xD6\xD0");
+    EXPECT_EQ(result.sitemap.entries[0].keywordText, u"Say \"hi\" & <b> M\u00DCller \u20AC \u4E2D");
     EXPECT_EQ(result.sitemap.entries[1].name, "kept: &#0; &#55296; &#99999999; &bogus; &#12");
+    // A path has every reference decoded: GB18030 holds every character, so it converts to the file's UTF-8 name.
+    const auto path = ParseSitemap("<UL>" + Entry("&#220;", "&#220;ber &amp; \xD5\x5C.html") + "</UL>", 936);
+    EXPECT_EQ(path.sitemap.entries[0].local, "\x81\x30\x89\x35"
+                                             "ber & \xD5\x5C.html");
+    EXPECT_EQ(path.sitemap.entries[0].keywordText, u"\u00DC");
     // A code page without the character keeps the reference.
     EXPECT_EQ(ParseSitemap("<UL>" + Entry("&#20013;&#252;", "0.html") + "</UL>", 1252).sitemap.entries[0].name,
               "&#20013;\xFC");

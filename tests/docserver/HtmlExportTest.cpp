@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iconv.h>
 #include <memory>
 #include <regex>
 #include <set>
@@ -528,7 +529,41 @@ TEST_F(HtmlExport, SavingLeavesOnlyThePageAndItsFolder) {
     plain.AddParagraph("text");
     SaveAs(Load(plain), folder / "3.html");
     EXPECT_EQ(FolderEntries(), (std::set<std::string>{"3.html"}));
-    EXPECT_NE(ReadText(folder / "3.html").find("charset=utf-8"), std::string::npos);
+    EXPECT_NE(ReadText(folder / "3.html").find("charset=gb2312"), std::string::npos);
+}
+
+// Viewers search the page bytes and read the title in code page 936: the page is that code page's bytes, with a
+// reference for every character it cannot hold, in text, title and attributes; a style sheet gets CSS escapes.
+TEST_F(HtmlExport, PagesAreCodePage936WithReferencesForTheRest) {
+    const std::string mixed = "中文 Über €5 مر 😀 — a&b";
+    DocxBuilder doc;
+    doc.AddHeading(1, mixed);
+    doc.AddBodyXml(
+        Para("", RunXml("<w:rFonts w:ascii=\"맑은 Font\" w:hAnsi=\"맑은 Font\"/>", "中文 Über €5 مر 😀 — a&amp;b")));
+    const std::string html = Save(Load(doc));
+    EXPECT_NE(html.find("charset=gb2312"), std::string::npos);
+    const std::string expected =
+        Narrow("中文") + " &#220;ber &#8364;5 &#1605;&#1585; &#128512; " + Narrow("—") + " a&amp;b";
+    EXPECT_NE(html.find("<title>" + expected + "</title>"), std::string::npos) << html;
+    EXPECT_NE(html.find(">" + expected + "<"), std::string::npos);
+    // Korean is not in the code page: the font name is escaped for CSS, which reads no references.
+    EXPECT_NE(html.find("\\00B9D1\\00C740 Font"), std::string::npos);
+    // Every byte is ASCII or a GBK pair, read the same by code page 936 and by GB18030.
+    const auto decoded = [&](const char* charset) {
+        iconv_t converter = iconv_open("UTF-8", charset);
+        std::string input = html;
+        std::string output(html.size() * 4, '\0');
+        char* in = input.data();
+        char* out = output.data();
+        size_t inLeft = input.size();
+        size_t outLeft = output.size();
+        const bool ok = iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
+        iconv_close(converter);
+        output.resize(output.size() - outLeft);
+        return ok ? output : std::string("(invalid)");
+    };
+    EXPECT_NE(decoded("CP936"), "(invalid)");
+    EXPECT_EQ(decoded("CP936"), decoded("GB18030"));
 }
 
 TEST_F(HtmlExport, FailedSavesWriteNothingAndSayWhy) {
@@ -694,14 +729,17 @@ TEST_F(HtmlExport, EquationsKeepTheirLayoutInPlainHtml) {
                                 "<span style=\"display:block;padding:0 2px;\"><i>b</i>+1</span></span>"),
               std::string::npos)
         << "a fraction stacked over its rule";
-    EXPECT_NE(html.find("\xE2\x88\x9A<span style=\"border-top:1px solid;padding-top:1px;\"><i>x</i></span>"),
-              std::string::npos);
+    EXPECT_NE(
+        html.find(Narrow("\xE2\x88\x9A") + "<span style=\"border-top:1px solid;padding-top:1px;\"><i>x</i></span>"),
+        std::string::npos);
     EXPECT_TRUE(std::regex_search(html, std::regex("display:block;font-size:70%;\"><i>n</i></span>"
-                                                   "<span style=\"display:block;font-size:150%;line-height:1;\">"
-                                                   "\xE2\x88\x91</span><span style=\"display:block;font-size:70%;\">"
+                                                   "<span style=\"display:block;font-size:150%;line-height:1;\">" +
+                                                   Narrow("\xE2\x88\x91") +
+                                                   "</span><span style=\"display:block;font-size:70%;\">"
                                                    "<i>i</i>=1</span>")))
         << "a sum with its limits above and below";
-    EXPECT_NE(html.find("\xCB\x99</span><span style=\"display:block;\"><i>x</i></span>"), std::string::npos)
+    EXPECT_NE(html.find(Narrow("\xCB\x99") + "</span><span style=\"display:block;\"><i>x</i></span>"),
+              std::string::npos)
         << "the dot stands over its base";
     EXPECT_TRUE(
         std::regex_search(html, std::regex("\\((<span[^>]*>){3}1</span><span[^>]*>0</span></span>"

@@ -55,7 +55,7 @@ protected:
             ADD_FAILURE() << "no topic " << title << " in the contents:\n" << contents;
             return {};
         }
-        return chm->Read(found->second).value_or(""); // pages are UTF-8 and say so
+        return FromGb18030(chm->Read(found->second).value_or("")); // pages are in the help file's code page
     }
 
     std::unique_ptr<ChmReader> chm;
