@@ -10,6 +10,7 @@
 #include "docserver/package/XmlPart.h"
 
 #include "automation/HeadingText.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cctype>

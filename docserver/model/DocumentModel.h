@@ -3,6 +3,8 @@
 // code units, a paragraph table and span tables for runs, links, bookmarks, fields, pictures and tables. Positions
 // are offsets into the story string, as Word's character positions are.
 
+#include "automation/WordConventions.h"
+
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -18,8 +20,6 @@ constexpr char16_t kColumnBreak = 14;
 constexpr char16_t kLineBreak = 11;
 constexpr char16_t kPictureChar = 1;
 constexpr char16_t kNoteReferenceChar = 2;
-
-constexpr int kBodyTextLevel = 10;
 
 constexpr int32_t kUnsetLetterSpacing = INT32_MIN;
 
