@@ -83,8 +83,6 @@ std::vector<std::string> ConversionNotes(const ConversionResult& result) {
     return notes;
 }
 
-namespace {} // namespace
-
 wxString ProgramFolder() {
     return wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetPath();
 }

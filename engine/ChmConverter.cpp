@@ -103,6 +103,8 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     WriteIndexFile(indexPath);
     WriteProjectFile(projectPath, contentsName, indexName, compiledPath);
     CompileHelpProject(projectPath);
+    if (!keptProjectCompiledPath.empty())
+        WriteProjectFile(projectPath, contentsName, indexName, keptProjectCompiledPath);
     WriteMapHeader();
     return 1;
 }

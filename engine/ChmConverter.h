@@ -75,6 +75,9 @@ public:
     std::function<void(const std::string& line)> compileObserver;
     // The help compiler's warnings and errors during the last compile.
     std::vector<std::string> compilerMessages;
+    // When set (narrow), the project left in the work folder names this help file instead of the one compiled:
+    // a kept folder outlives the place the help file was made in before it was moved to the user's path.
+    std::string keptProjectCompiledPath;
     // The page of every bookmark of the source, read at the first link of a split and kept until the next
     // split: the source does not change while pages are made, and walking all bookmarks for every link made
     // large documents quadratic.

@@ -69,9 +69,19 @@ std::string CheckPaths(const fs::path& source, const fs::path& output, RunStatus
 
 ConversionResult RunConversion(const ConversionRequest& request) {
     ConversionResult result;
-    auto stop = [&result](RunStatus status, std::string message) {
+    std::unique_ptr<WorkFolder> work;
+    std::unique_ptr<WorkFolder> staging;
+    // Removes this run's folders, telling the user of any that could not go.
+    auto removeFolders = [&result, &staging, &work] {
+        for (WorkFolder* folder : {staging.get(), work.get()})
+            if (folder)
+                if (std::string problem = folder->Remove(); !problem.empty())
+                    result.warnings.push_back(problem);
+    };
+    auto stop = [&result, &removeFolders](RunStatus status, std::string message) {
         result.status = status;
         result.message = std::move(message);
+        removeFolders();
         return result;
     };
     if (request.sourcePath.empty())
@@ -89,13 +99,13 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         return stop(RunStatus::BadRequest, "a path or the title is not valid UTF-8");
 
     std::string error;
-    std::unique_ptr<WorkFolder> work =
+    work =
         request.keepFolder.empty() ? WorkFolder::CreatePrivate(error) : WorkFolder::UseKept(request.keepFolder, error);
     if (!work)
         return stop(RunStatus::BadRequest, error);
     // The new help file is made in a folder of this run beside the old one, then renamed over it: the old one
     // stays whole until a complete new one is there, and nothing half-written is ever in its place.
-    std::unique_ptr<WorkFolder> staging = WorkFolder::CreateIn(output.parent_path(), ".leafbind-", error);
+    staging = WorkFolder::CreateIn(output.parent_path(), ".leafbind-", error);
     if (!staging)
         return stop(RunStatus::BadRequest, "cannot write in the output folder: " + error);
     const fs::path compiled = staging->Path() / output.filename();
@@ -111,6 +121,8 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         ChmConverter converter(*sourceNarrow, *workNarrow);
         converter.options = request.options;
         converter.helpIdSettings = request.helpIds;
+        if (work->Kept())
+            converter.keptProjectCompiledPath = PathToNarrow(output).value_or(*compiledNarrow);
         if (request.pageObserver)
             converter.pageObserver = [&request](int32_t page, int32_t count, const std::string& heading) {
                 request.pageObserver(page, count, ToUtf8(heading));
@@ -147,9 +159,7 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         return stop(RunStatus::ConversionFailed, "cannot replace " + output.string() + ": " + code.message());
     result.outputBytes = fs::file_size(output, code);
     result.pictures = CountPictures(work->Path(), result.pages);
-    for (WorkFolder* folder : {staging.get(), work.get()})
-        if (std::string problem = folder->Remove(); !problem.empty())
-            result.warnings.push_back(problem);
+    removeFolders();
     if (work->Kept())
         result.keptFolder = work->Path().string();
     return result;

@@ -17,6 +17,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_PREFIX}/${LEAFBIND_INSTALL_LIBDIR})
 # Found at run time, so not linked: soffice reads .doc files, wmf2gd turns metafile pictures into PNG, the toolkit's
 # translations give message boxes and file choosers the user's language, xdg-open starts the help viewer.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-writer, libwmf-bin, wx3.2-i18n, xdg-utils")
+# LibreOffice reads .doc files with Writer and draws EMF and WMF pictures with Draw.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "libreoffice-writer-nogui | libreoffice-writer, libreoffice-draw-nogui | libreoffice-draw, libwmf-bin, wx3.2-i18n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xchm | kchmviewer")
 include(CPack)

@@ -1,5 +1,6 @@
 #include "MetafileConverter.h"
 
+#include "docserver/package/CleanupRegistry.h"
 #include "docserver/package/ExternalProgram.h"
 
 #include <stb/stb_image.h>
@@ -106,6 +107,7 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
         return results;
     }
     const fs::path folder = folderTemplate;
+    const int cleanupSlot = RegisterFolderForCleanup(folder); // an interrupted run removes it too
     std::vector<size_t> forOffice;
     for (size_t i = 0; i < metafiles.size(); ++i) {
         const std::string stem = "picture" + std::to_string(i);
@@ -145,11 +147,13 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
             result.status =
                 soffice.empty() && wmf2gd.empty()
                     ? Failure(StatusCode::Unavailable, "no converter is installed")
-                    : Failure(StatusCode::Damaged, "the installed converter could not convert this metafile");
+                    : Failure(StatusCode::Damaged, "the installed converter could not convert this metafile "
+                                                   "(LibreOffice needs its Draw component for metafiles)");
         }
     }
     std::error_code ignored;
     fs::remove_all(folder, ignored);
+    UnregisterFolder(cleanupSlot);
     return results;
 }
 

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <jpeglib.h>
 #include <memory>
+#include <png.h>
 
 namespace {
 
@@ -98,6 +99,99 @@ bool DecodeJpegScaled(const std::vector<uint8_t>& bytes, unsigned denominator, D
     image.height = static_cast<int>(info.output_height);
     image.channels = info.output_components;
     jpeg_destroy_decompress(&info);
+    image.pixels.reset(static_cast<stbi_uc*>(pixels)); // stb frees with free()
+    return true;
+}
+
+struct PngSource {
+    const std::vector<uint8_t>* bytes;
+    size_t at;
+};
+
+void ReadPngBytes(png_structp png, png_bytep out, size_t count) {
+    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (source->bytes->size() - source->at < count)
+        png_error(png, "cut short");
+    std::memcpy(out, source->bytes->data() + source->at, count);
+    source->at += count;
+}
+
+// Decodes a PNG too large to hold whole one row at a time, averaging boxes of rows into a picture whose longest
+// side is kPagePicturePixels, so only one source row and the smaller picture are ever in memory. Interlaced
+// pictures, which cannot be read a row at a time, are refused. Plain C below the setjmp: nothing with a destructor
+// lives in this frame.
+bool DecodePngToPageSize(const std::vector<uint8_t>& bytes, DecodedImage& image) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, [](png_structp, const char*) {});
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    unsigned char* volatile row = nullptr; // set after setjmp: volatile so a long jump sees them
+    uint64_t* volatile sums = nullptr;
+    uint32_t* volatile columns = nullptr; // source columns per picture column
+    unsigned char* volatile pixels = nullptr;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::free(row);
+        std::free(sums);
+        std::free(columns);
+        std::free(pixels);
+        return false;
+    }
+    PngSource source{&bytes, 0};
+    png_set_read_fn(png, &source, ReadPngBytes);
+    png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
+    png_read_info(png, info);
+    if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE)
+        png_error(png, "interlaced");
+    // Every kind as 8-bit RGBA: palettes and low bit depths expanded, grey widened, 16 bits cut, opaque filled in.
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_read_update_info(png, info);
+    const uint32_t width = png_get_image_width(png, info);
+    const uint32_t height = png_get_image_height(png, info);
+    if (png_get_rowbytes(png, info) != size_t{width} * 4)
+        png_error(png, "unexpected row size");
+    const uint32_t longest = std::max(width, height);
+    const uint32_t outWidth =
+        std::max<uint32_t>(1, static_cast<uint32_t>(uint64_t{width} * kPagePicturePixels / longest));
+    const uint32_t outHeight =
+        std::max<uint32_t>(1, static_cast<uint32_t>(uint64_t{height} * kPagePicturePixels / longest));
+    row = static_cast<unsigned char*>(std::malloc(size_t{width} * 4));
+    sums = static_cast<uint64_t*>(std::calloc(size_t{outWidth} * 4, sizeof(uint64_t)));
+    columns = static_cast<uint32_t*>(std::calloc(outWidth, sizeof(uint32_t)));
+    pixels = static_cast<unsigned char*>(std::malloc(size_t{outWidth} * outHeight * 4));
+    if (!row || !sums || !columns || !pixels)
+        png_error(png, "out of memory");
+    for (uint32_t x = 0; x < width; ++x)
+        ++columns[size_t{x} * outWidth / width];
+    uint64_t rowsInBox = 0;
+    for (uint32_t y = 0; y < height; ++y) {
+        png_read_row(png, row, nullptr);
+        for (uint32_t x = 0; x < width; ++x)
+            for (uint32_t c = 0; c < 4; ++c)
+                sums[size_t{x} * outWidth / width * 4 + c] += row[size_t{x} * 4 + c];
+        ++rowsInBox;
+        const uint32_t outY = static_cast<uint32_t>(uint64_t{y} * outHeight / height);
+        if (y + 1 < height && static_cast<uint32_t>(uint64_t{y + 1} * outHeight / height) == outY)
+            continue;
+        for (uint32_t x = 0; x < outWidth; ++x)
+            for (uint32_t c = 0; c < 4; ++c)
+                pixels[(size_t{outY} * outWidth + x) * 4 + c] =
+                    static_cast<unsigned char>(sums[size_t{x} * 4 + c] / (uint64_t{columns[x]} * rowsInBox));
+        std::memset(sums, 0, size_t{outWidth} * 4 * sizeof(uint64_t));
+        rowsInBox = 0;
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::free(row);
+    std::free(sums);
+    std::free(columns);
+    image.width = static_cast<int>(outWidth);
+    image.height = static_cast<int>(outHeight);
+    image.channels = 4;
     image.pixels.reset(static_cast<stbi_uc*>(pixels)); // stb frees with free()
     return true;
 }
@@ -210,8 +304,6 @@ std::string CheckPng(const std::vector<uint8_t>& bytes, int& width, int& height)
             if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu || !ValidPngFormat(data[8], data[9]) ||
                 data[10] != 0 || data[11] != 0 || data[12] > 1)
                 return damaged;
-            if (static_cast<int64_t>(w) * h > kMaxPicturePixels)
-                return "is too large to convert (" + std::to_string(w) + " x " + std::to_string(h) + " pixels)";
             width = static_cast<int>(w);
             height = static_cast<int>(h);
             colourType = data[9];
@@ -254,6 +346,25 @@ ExportedPicture FromRaster(const std::vector<uint8_t>& bytes, PictureKind kind, 
     if (kind == PictureKind::Png) {
         if (const std::string problem = CheckPng(bytes, result.width, result.height); !problem.empty()) {
             result.warning = "a PNG picture " + problem;
+            return result;
+        }
+        const int64_t pixels = int64_t{result.width} * result.height;
+        if (pixels > kMaxPicturePixels) {
+            const std::string size = std::to_string(result.width) + " x " + std::to_string(result.height);
+            DecodedImage image;
+            if (pixels > kMaxScaledPicturePixels || !DecodePngToPageSize(bytes, image)) {
+                result.warning = "a PNG picture is too large to convert (" + size + " pixels)";
+                return result;
+            }
+            result.width = image.width;
+            result.height = image.height;
+            result.bytes = EncodePng(image);
+            result.extension = "png";
+            result.ok = !result.bytes.empty();
+            result.warning = result.ok
+                                 ? "a PNG picture too large to show whole (" + size + " pixels) is shown at " +
+                                       std::to_string(image.width) + " x " + std::to_string(image.height) + " pixels"
+                                 : "a PNG picture could not be written after scaling";
             return result;
         }
         result.bytes = bytes;

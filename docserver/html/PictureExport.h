@@ -13,10 +13,12 @@ enum class PictureKind { Png, Jpeg, Gif, Bmp, Emf, Wmf, Other };
 
 PictureKind SniffPictureKind(const std::vector<uint8_t>& bytes);
 
-// Pictures larger than this are not decoded whole (memory): a JPEG is decoded at a fraction of its size and shown at
-// most kPagePicturePixels on its longest side; any other gets a gap.
+// Pictures larger than this are not decoded whole (memory): a JPEG is decoded at a fraction of its size, a PNG a row
+// at a time, and either is shown at most kPagePicturePixels on its longest side; any other gets a gap.
 constexpr int64_t kMaxPicturePixels = 40'000'000;
 constexpr int kPagePicturePixels = 2048;
+// Past this even a picture read a row at a time takes too long to be worth it (a hostile file can claim any size).
+constexpr int64_t kMaxScaledPicturePixels = 400'000'000;
 
 struct ExportedPicture {
     bool ok = false;       // false: no file; the page marks the gap

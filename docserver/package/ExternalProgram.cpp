@@ -1,5 +1,7 @@
 #include "ExternalProgram.h"
 
+#include "docserver/package/CleanupRegistry.h"
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <signal.h>
@@ -42,16 +44,20 @@ bool RunProgram(const std::vector<std::string>& arguments, std::chrono::seconds 
     }
     if (child < 0)
         return false;
-    setpgid(child, child); // also here, so the group exists before any kill below
+    setpgid(child, child);       // also here, so the group exists before any kill below
+    RegisterProgramGroup(child); // an interrupted run stops it too
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
+    bool finished = true;
     while (waitpid(child, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(-child, SIGKILL);
             waitpid(child, &status, 0);
-            return false;
+            finished = false;
+            break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    UnregisterProgramGroup(child);
+    return finished && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

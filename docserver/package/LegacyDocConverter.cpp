@@ -1,5 +1,7 @@
 #include "LegacyDocConverter.h"
 
+#include "docserver/package/CleanupRegistry.h"
+#include "docserver/package/CompoundFile.h"
 #include "docserver/package/ExternalProgram.h"
 #include "docserver/package/PackageLimits.h"
 
@@ -15,16 +17,6 @@ std::chrono::seconds TimeLimitFor(std::uintmax_t bytes) {
     return std::chrono::seconds(300 + bytes / kBytesPerExtraSecond);
 }
 
-// A password-protected Word file is a compound file holding an encrypted package instead of a document.
-bool IsEncryptedPackage(const std::filesystem::path& source) {
-    std::ifstream in(source, std::ios::binary);
-    std::string head(64 * 1024, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<size_t>(in.gcount()));
-    const std::string name("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32);
-    return head.find(name) != std::string::npos;
-}
-
 } // namespace
 
 bool IsLegacyWordFile(const std::string& firstBytes) {
@@ -35,7 +27,7 @@ bool IsLegacyWordFile(const std::string& firstBytes) {
 LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source,
                                              std::optional<std::chrono::seconds> timeLimit) {
     LegacyConversionResult result;
-    if (IsEncryptedPackage(source)) {
+    if (IsPasswordProtectedWordFile(source)) {
         result.status = Failure(StatusCode::NotThisFormat,
                                 "the document is protected by a password; save it without one and try again");
         return result;
@@ -53,6 +45,7 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
         return result;
     }
     const std::filesystem::path folder = folderTemplate;
+    const int cleanupSlot = RegisterFolderForCleanup(folder); // an interrupted run removes it too
     // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
     const std::string profile = "-env:UserInstallation=file://" + (folder / "profile").string();
     std::error_code sizeError;
@@ -79,5 +72,6 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
         result.status =
             Failure(StatusCode::Damaged, "LibreOffice could not convert this Word 97-2003 document (.doc) to .docx");
     std::filesystem::remove_all(folder, error);
+    UnregisterFolder(cleanupSlot);
     return result;
 }

@@ -17,7 +17,8 @@ std::string Describe(const CliOptions& o) {
     text << "input=" << o.input << " output=" << o.output << " title=" << (o.title ? "[" + *o.title + "]" : "none")
          << " header=" << o.header << " footer=" << o.footer << " png=" << o.png << " related=" << o.related
          << " numbering=" << o.numbering << " copyright=" << o.copyright << " keep=" << o.keepFolder
-         << " quiet=" << o.quiet << " mapHeader=" << o.mapHeader << " writeMapHeader=" << o.writeMapHeader;
+         << " quiet=" << o.quiet << " mapHeader=" << o.mapHeader << " writeMapHeader=" << o.writeMapHeader
+         << " frontPage=" << o.frontPage;
     return text.str();
 }
 
@@ -50,6 +51,13 @@ const std::vector<Row> kRows = {
      [](CliOptions& o) {
          o.input = "in.docx";
          o.title = "";
+     },
+     ""},
+    {{"in.docx", "--front-page"},
+     Action::Convert,
+     [](CliOptions& o) {
+         o.input = "in.docx";
+         o.frontPage = true;
      },
      ""},
     {{"--", "-dash.docx"}, Action::Convert, [](CliOptions& o) { o.input = "-dash.docx"; }, ""},

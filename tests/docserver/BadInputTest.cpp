@@ -3,6 +3,7 @@
 #include "ServerFixture.h"
 
 #include "automation/HResult.h"
+#include "docserver/package/CompoundFile.h"
 #include "docserver/package/LegacyDocConverter.h"
 
 #include <chrono>
@@ -195,6 +196,69 @@ TEST_F(ServerTest, MembersCalledWronglyGiveWordsStatus) {
 
 } // namespace
 
+namespace {
+
+void PutU16(std::string& bytes, size_t at, uint16_t value) {
+    bytes[at] = static_cast<char>(value & 0xFF);
+    bytes[at + 1] = static_cast<char>(value >> 8);
+}
+
+void PutU32(std::string& bytes, size_t at, uint32_t value) {
+    PutU16(bytes, at, static_cast<uint16_t>(value & 0xFFFF));
+    PutU16(bytes, at + 2, static_cast<uint16_t>(value >> 16));
+}
+
+// A compound file of 512-byte sectors holding one stream of 4096 bytes: header, allocation table (sector 0),
+// directory (sector 1), then the stream (sectors 2-9).
+std::string CompoundFileWith(const std::string& streamName, const std::string& stream) {
+    std::string file(512 * 11, '\0');
+    file.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    PutU16(file, 0x1A, 3);
+    PutU16(file, 0x1C, 0xFFFE);
+    PutU16(file, 0x1E, 9);
+    PutU32(file, 0x2C, 1);          // one allocation-table sector
+    PutU32(file, 0x30, 1);          // the directory's first sector
+    PutU32(file, 0x38, 4096);       // the mini-stream cutoff
+    PutU32(file, 0x3C, 0xFFFFFFFE); // no mini allocation table
+    PutU32(file, 0x44, 0xFFFFFFFE); // no further table lists
+    for (size_t i = 0; i < 109; ++i)
+        PutU32(file, 0x4C + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
+    const size_t fat = 512;
+    for (size_t i = 0; i < 128; ++i)
+        PutU32(file, fat + 4 * i, 0xFFFFFFFF);
+    PutU32(file, fat, 0xFFFFFFFD);
+    PutU32(file, fat + 4, 0xFFFFFFFE);
+    for (uint32_t sector = 2; sector < 10; ++sector)
+        PutU32(file, fat + 4 * sector, sector == 9 ? 0xFFFFFFFE : sector + 1);
+    const size_t directory = 1024;
+    auto entry = [&](size_t index, const std::string& name, uint8_t type, uint32_t start, uint32_t size) {
+        const size_t at = directory + 128 * index;
+        for (size_t c = 0; c < name.size(); ++c)
+            PutU16(file, at + 2 * c, static_cast<uint8_t>(name[c]));
+        PutU16(file, at + 0x40, static_cast<uint16_t>(2 * name.size() + 2));
+        file[at + 0x42] = static_cast<char>(type);
+        PutU32(file, at + 0x44, 0xFFFFFFFF);
+        PutU32(file, at + 0x48, 0xFFFFFFFF);
+        PutU32(file, at + 0x4C, type == 5 ? 1 : 0xFFFFFFFF);
+        PutU32(file, at + 0x74, start);
+        PutU32(file, at + 0x78, size);
+    };
+    entry(0, "Root Entry", 5, 0xFFFFFFFE, 0);
+    entry(1, streamName, 2, 2, static_cast<uint32_t>(stream.size()));
+    file.replace(1536, std::min<size_t>(stream.size(), 4096), stream, 0, 4096);
+    return file;
+}
+
+// The start of a Word 97-2003 document's main stream: the magic number and the flags word.
+std::string WordStream(uint16_t flags) {
+    std::string stream(4096, '\0');
+    PutU16(stream, 0, 0xA5EC);
+    PutU16(stream, 10, flags);
+    return stream;
+}
+
+} // namespace
+
 TEST_F(ServerTest, AStalledLibreOfficeIsStoppedWithAllItStartedAndAPasswordIsNamed) {
     const std::filesystem::path legacy = folder / "old.doc";
     std::ofstream(legacy, std::ios::binary)
@@ -229,7 +293,34 @@ TEST_F(ServerTest, AStalledLibreOfficeIsStoppedWithAllItStartedAndAPasswordIsNam
     EXPECT_TRUE(state.empty() || state == "Z") << "the helper was stopped too";
 
     std::ofstream(folder / "locked.docx", std::ios::binary)
-        << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << std::string(504, '\0')
-        << std::string("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32);
+        << CompoundFileWith("EncryptedPackage", std::string(4096, 'x'));
     EXPECT_NE(OpenError(folder / "locked.docx").find("protected by a password"), std::string::npos);
+}
+
+TEST_F(ServerTest, PasswordProtectedWordFilesAreToldApartFromOthersAndDamagedOnesEndReading) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool passwordProtected;
+    };
+    std::string looped = CompoundFileWith("WordDocument", WordStream(0x0100));
+    PutU32(looped, 512 + 4, 1); // the directory's chain points at itself
+    std::string truncated = CompoundFileWith("WordDocument", WordStream(0x0100)).substr(0, 1600);
+    const std::vector<Case> cases = {
+        {"encrypted Word 97-2003 document", CompoundFileWith("WordDocument", WordStream(0x0100)), true},
+        {"encrypted and obfuscated", CompoundFileWith("WordDocument", WordStream(0x8100)), true},
+        {"encrypted package", CompoundFileWith("EncryptedPackage", std::string(4096, 'x')), true},
+        {"plain Word 97-2003 document", CompoundFileWith("WordDocument", WordStream(0x0200)), false},
+        {"another program's compound file", CompoundFileWith("Workbook", WordStream(0x0100)), false},
+        {"directory chain in a loop", looped, false},
+        {"cut off inside the stream", truncated, false},
+        {"a header alone", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'), false},
+    };
+    for (const Case& c : cases) {
+        const std::filesystem::path path = folder / "case.doc";
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
+        EXPECT_EQ(IsPasswordProtectedWordFile(path), c.passwordProtected) << c.what;
+    }
+    std::ofstream(folder / "secret.doc", std::ios::binary) << CompoundFileWith("WordDocument", WordStream(0x0100));
+    EXPECT_NE(OpenError(folder / "secret.doc").find("protected by a password"), std::string::npos);
 }

@@ -11,9 +11,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 using namespace docx;
 namespace fs = std::filesystem;
@@ -450,6 +452,69 @@ TEST_F(HtmlExport, BadPicturesLeaveAMarkedGapAndAWarning) {
         EXPECT_EQ(FolderEntries(), (std::set<std::string>{"0.html", "no-tools"})) << name;
     }
     setenv("PATH", savedPath.c_str(), 1);
+}
+
+namespace {
+
+// A PNG of width x height whose left half is red and right half blue, written a row at a time (never whole).
+std::vector<uint8_t> HalvesPng(uint32_t width, uint32_t height, bool interlaced) {
+    std::vector<uint8_t> bytes;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(
+        png, &bytes,
+        [](png_structp p, png_bytep data, size_t size) {
+            auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+            out->insert(out->end(), data, data + size);
+        },
+        nullptr);
+    png_set_compression_level(png, 1);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<uint8_t> row(size_t{width} * 3, 0);
+    for (uint32_t x = 0; x < width; ++x)
+        row[size_t{x} * 3 + (x < width / 2 ? 0 : 2)] = 0xFF;
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (uint32_t y = 0; y < height; ++y)
+            png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(HtmlExport, APngTooLargeToHoldIsShownSmallerWithAWarning) {
+    DocxBuilder doc;
+    doc.AddParagraph({Picture(HalvesPng(8000, 6000, false), false, "png")});
+    const std::string html = Save(Load(doc));
+    EXPECT_NE(html.find("<img"), std::string::npos) << html;
+    EXPECT_TRUE(WarnedAbout("(8000 x 6000 pixels) is shown at 2048 x 1536 pixels"));
+    const std::string written = ReadText(folder / "0.files" / "image001.png");
+    int width = 0, height = 0, channels = 0;
+    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+        stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(written.data()), static_cast<int>(written.size()),
+                              &width, &height, &channels, 3),
+        stbi_image_free);
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ(width, 2048);
+    EXPECT_EQ(height, 1536);
+    // Each half keeps its colour, to the last row.
+    for (const auto& [x, y, red, blue] :
+         std::vector<std::tuple<int, int, int, int>>{{0, 0, 255, 0}, {1000, 1535, 255, 0}, {2047, 1535, 0, 255}}) {
+        const stbi_uc* pixel = pixels.get() + (static_cast<size_t>(y) * width + x) * 3;
+        EXPECT_EQ(pixel[0], red) << x << "," << y;
+        EXPECT_EQ(pixel[2], blue) << x << "," << y;
+    }
+
+    // One that cannot be read a row at a time is a gap, with the reason.
+    DocxBuilder interlaced;
+    interlaced.AddParagraph({Picture(HalvesPng(7000, 6000, true), false, "png")});
+    const std::string gap = Save(Load(interlaced));
+    EXPECT_NE(gap.find("class=\"PictureGap\""), std::string::npos);
+    EXPECT_TRUE(WarnedAbout("too large to convert (7000 x 6000 pixels)"));
 }
 
 TEST_F(HtmlExport, SavingLeavesOnlyThePageAndItsFolder) {

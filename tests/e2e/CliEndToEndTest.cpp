@@ -311,6 +311,72 @@ TEST_F(CliEndToEnd, AnInterruptedRunLeavesNothingBehind) {
     }
 }
 
+TEST_F(CliEndToEnd, AKeptProjectNamesTheUsersHelpFileAndCompilesAgainThere) {
+    SaveWorkedExample(folder / "Guide.docx");
+    const fs::path output = folder / "Guide.chm";
+    const CliRun run =
+        RunCli({(folder / "Guide.docx").string(), "-o", output.string(), "--keep", (folder / "work").string(), "-q"});
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::ifstream project(folder / "work" / "Guide.hhp");
+    const std::string text(std::istreambuf_iterator<char>(project), {});
+    EXPECT_NE(text.find("Compiled file=" + output.string() + "\r\n"), std::string::npos) << text;
+    const auto bytes = fs::file_size(output);
+    fs::remove(output);
+    ASSERT_EQ(
+        std::system(
+            (Quote(LEAFBIND_HHC) + " " + Quote((folder / "work" / "Guide.hhp").string()) + " >/dev/null").c_str()),
+        0);
+    EXPECT_EQ(fs::file_size(output), bytes) << "the kept project makes the same help file again";
+}
+
+TEST_F(CliEndToEnd, AnInterruptedDocConversionStopsLibreOfficeAndRemovesItsFolder) {
+    std::ofstream(folder / "Old.doc", std::ios::binary)
+        << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << std::string(504, '\0');
+    // A LibreOffice that never ends, with a helper of its own.
+    const fs::path bin = folder / "bin";
+    fs::create_directories(bin);
+    std::ofstream(bin / "soffice") << "#!/bin/sh\nsleep 300 &\necho $! > " << (folder / "helper.pid").string()
+                                   << "\nwait\n";
+    fs::permissions(bin / "soffice", fs::perms::owner_all);
+    const fs::path temporary = folder / "tmp";
+    fs::create_directories(temporary);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::setenv("PATH", (bin.string() + ":/usr/bin:/bin").c_str(), 1);
+        ::setenv("TMPDIR", temporary.c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", (folder / "cache").c_str(), 1);
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, STDERR_FILENO);
+        ::execl(LEAFBIND_CLI, LEAFBIND_CLI, (folder / "Old.doc").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int helper = 0;
+    for (int wait = 0; wait < 3000 && helper == 0; ++wait) {
+        std::ifstream(folder / "helper.pid") >> helper;
+        if (helper == 0)
+            ::usleep(10000);
+    }
+    ASSERT_GT(helper, 0);
+    ::kill(child, SIGTERM);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    std::string state;
+    for (int wait = 0; wait < 100; ++wait) {
+        std::ifstream stat("/proc/" + std::to_string(helper) + "/stat");
+        std::string pid, name;
+        state.clear();
+        stat >> pid >> name >> state;
+        if (state.empty() || state == "Z")
+            break;
+        ::usleep(20000);
+    }
+    EXPECT_TRUE(state.empty() || state == "Z") << "LibreOffice's helper was stopped with the run";
+    EXPECT_TRUE(fs::is_empty(temporary)) << "the conversion's folder went with the run";
+}
+
 TEST_F(CliEndToEnd, WarningsArePrintedOneALineNamingTheirTopicAndCounted) {
     DocxBuilder doc;
     doc.AddHeading(1, "Intro")

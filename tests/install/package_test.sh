@@ -39,8 +39,8 @@ for package in 'libwxgtk3\.2-1' 'libwxbase3\.2-1' 'libzip4' 'libpugixml1v5' 'lib
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 recommends=$(field Recommends)
-for package in libreoffice-writer libwmf-bin; do
-    grep -Eq "(^|, )$package(,|$)" <<<"$recommends" || fail "Recommends lacks $package: $recommends"
+for package in libreoffice-writer libreoffice-draw libwmf-bin; do
+    grep -Eq "(^|, |\| )$package( |,|$)" <<<"$recommends" || fail "Recommends lacks $package: $recommends"
 done
 
 # What the package unpacks works where it lands.

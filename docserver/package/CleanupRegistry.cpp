@@ -1,0 +1,115 @@
+#include "CleanupRegistry.h"
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// What a signal handler may read: fixed slots, each published only once its path is complete.
+constexpr size_t kFolderSlots = 32;
+constexpr size_t kPathBytes = 4096;
+enum SlotState : int { kFree, kFilling, kReady, kClearing };
+struct FolderSlot {
+    std::atomic<int> state{kFree};
+    char path[kPathBytes];
+};
+std::array<FolderSlot, kFolderSlots> folders;
+
+constexpr size_t kGroupSlots = 8;
+std::array<std::atomic<pid_t>, kGroupSlots> groups{};
+
+// Removes name under the open folder parent. Entries are read again after each pass, since removing entries while
+// reading a folder may skip some.
+void RemoveTreeAt(int parent, const char* name, int depth) {
+    if (::unlinkat(parent, name, 0) == 0 || (errno != EISDIR && errno != EPERM) || depth > 32)
+        return;
+    const int folder = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    struct Entry {
+        uint64_t inode;
+        int64_t offset;
+        unsigned short length;
+        unsigned char type;
+        char name[1];
+    };
+    alignas(8) char buffer[2048];
+    for (bool removedSome = true; removedSome;) {
+        removedSome = false;
+        ::lseek(folder, 0, SEEK_SET);
+        for (long got; (got = ::syscall(SYS_getdents64, folder, buffer, sizeof buffer)) > 0;) {
+            for (long at = 0; at < got;) {
+                const auto* entry = reinterpret_cast<const Entry*>(buffer + at);
+                at += entry->length;
+                if (std::strcmp(entry->name, ".") == 0 || std::strcmp(entry->name, "..") == 0)
+                    continue;
+                RemoveTreeAt(folder, entry->name, depth + 1);
+                removedSome = true;
+            }
+        }
+    }
+    ::close(folder);
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+} // namespace
+
+int RegisterFolderForCleanup(const std::filesystem::path& path) {
+    const std::string text = path.string();
+    if (text.size() >= kPathBytes)
+        return -1;
+    for (size_t i = 0; i < kFolderSlots; ++i) {
+        int expected = kFree;
+        if (folders[i].state.compare_exchange_strong(expected, kFilling)) {
+            std::memcpy(folders[i].path, text.c_str(), text.size() + 1);
+            folders[i].state = kReady;
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void UnregisterFolder(int slot) {
+    if (slot >= 0 && static_cast<size_t>(slot) < kFolderSlots)
+        folders[static_cast<size_t>(slot)].state = kFree;
+}
+
+void RegisterProgramGroup(pid_t group) {
+    for (std::atomic<pid_t>& slot : groups) {
+        pid_t expected = 0;
+        if (slot.compare_exchange_strong(expected, group))
+            return;
+    }
+}
+
+void UnregisterProgramGroup(pid_t group) {
+    for (std::atomic<pid_t>& slot : groups) {
+        pid_t expected = group;
+        if (slot.compare_exchange_strong(expected, 0))
+            return;
+    }
+}
+
+void CleanUpRegistered() {
+    const int savedErrno = errno;
+    // Programs first: a converter still writing into a folder would refill it.
+    for (std::atomic<pid_t>& slot : groups)
+        if (const pid_t group = slot.exchange(0); group > 0)
+            ::kill(-group, SIGKILL);
+    for (FolderSlot& slot : folders) {
+        int expected = kReady;
+        if (slot.state.compare_exchange_strong(expected, kClearing)) {
+            RemoveTreeAt(AT_FDCWD, slot.path, 0);
+            slot.state = kFree;
+        }
+    }
+    errno = savedErrno;
+}

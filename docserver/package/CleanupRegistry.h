@@ -1,0 +1,19 @@
+#pragma once
+// What an interrupted process must not leave behind: the folders this run created and the external programs it
+// is waiting on. Registered while they exist, so a signal handler can remove and stop them with nothing but system
+// calls a handler may make.
+
+#include <filesystem>
+#include <sys/types.h>
+
+// A slot for the folder at path, or -1 when none is free or the path is too long to hold.
+int RegisterFolderForCleanup(const std::filesystem::path& path);
+void UnregisterFolder(int slot);
+
+// A running program's process group (its leader's pid), stopped with everything in it on cleanup.
+void RegisterProgramGroup(pid_t group);
+void UnregisterProgramGroup(pid_t group);
+
+// Kills every registered program group, then removes every registered folder with its contents. Safe to call from
+// a signal handler.
+void CleanUpRegistered();
