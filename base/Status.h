@@ -10,6 +10,7 @@ enum class StatusCode {
     NotThisFormat, // the bytes are not of the kind asked for at all (as opposed to a damaged one)
     Missing,       // what was asked for is not there
     Damaged,       // the right kind, but it cannot be read
+    Protected,     // the right kind, locked with a password
     TooLarge,      // beyond a limit kept for safety
     Io,            // the file system refused
     Unavailable,   // a program or tool needed for the step is not installed or did not finish

@@ -28,7 +28,7 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
                                              std::optional<std::chrono::seconds> timeLimit) {
     LegacyConversionResult result;
     if (IsPasswordProtectedWordFile(source)) {
-        result.status = Failure(StatusCode::NotThisFormat,
+        result.status = Failure(StatusCode::Protected,
                                 "the document is protected by a password; save it without one and try again");
         return result;
     }
