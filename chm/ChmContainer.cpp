@@ -1,6 +1,11 @@
 #include "ChmContainer.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "ChmDirectory.h"
 #include "LzxFormat.h"
@@ -68,9 +73,74 @@ Bytes TransformList() {
     return list.Take();
 }
 
+bool WriteAll(int descriptor, const uint8_t* data, size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool WriteAll(int descriptor, const Bytes& data) {
+    return WriteAll(descriptor, data.data(), data.size());
+}
+
+// A file with no name, so nothing is left behind whatever happens to the process; where the file system cannot
+// make one, a named file removed at once.
+int OpenSpool(const std::string& folder) {
+    int descriptor = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (descriptor >= 0)
+        return descriptor;
+    std::string pattern = folder + "/.hhc-spool-XXXXXX";
+    descriptor = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (descriptor >= 0)
+        ::unlink(pattern.c_str());
+    return descriptor;
+}
+
+// Copies length bytes from offset of one descriptor to the end of the other.
+bool CopyRange(int from, uint64_t offset, uint64_t length, int to) {
+    Bytes buffer(std::min<uint64_t>(length, uint64_t{1} << 20));
+    while (length > 0) {
+        const ssize_t got =
+            ::pread(from, buffer.data(), std::min<uint64_t>(length, buffer.size()), static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0 || !WriteAll(to, buffer.data(), static_cast<size_t>(got)))
+            return false;
+        offset += static_cast<uint64_t>(got);
+        length -= static_cast<uint64_t>(got);
+    }
+    return true;
+}
+
 } // namespace
 
-ChmContainer::ChmContainer(const ContainerSettings& settings) : settings_(settings), section1_(settings.lzx) {}
+ChmContainer::ChmContainer(const ContainerSettings& settings) : settings_(settings), section1_(settings.lzx) {
+    if (!settings_.spoolFolder.empty())
+        spool_ = OpenSpool(settings_.spoolFolder); // on failure, memory does
+}
+
+ChmContainer::~ChmContainer() {
+    if (spool_ >= 0)
+        ::close(spool_);
+}
+
+bool ChmContainer::Store(std::span<const uint8_t> data) {
+    if (spool_ < 0) {
+        spoolInMemory_.insert(spoolInMemory_.end(), data.begin(), data.end());
+    } else if (!WriteAll(spool_, data.data(), data.size())) {
+        error_ = "cannot write a temporary file in " + settings_.spoolFolder;
+        return false;
+    }
+    spoolSize_ += data.size();
+    return true;
+}
 
 bool ChmContainer::AddFile(const std::string& name, std::string_view data, bool compressed) {
     return AddFile(name, std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()), compressed);
@@ -87,10 +157,12 @@ bool ChmContainer::AddFile(const std::string& name, std::span<const uint8_t> dat
     }
     names_.insert(name);
     if (compressed) {
-        compressedFiles_.push_back(CompressedFile{name, section1_.Size(), data.size()});
+        compressedFiles_.push_back(StoredFile{name, section1_.Size(), data.size()});
         section1_.Append(data);
     } else {
-        uncompressedFiles_.push_back(InternalFile{name, Bytes(data.begin(), data.end())});
+        uncompressedFiles_.push_back(StoredFile{name, spoolSize_, data.size()});
+        if (!Store(data))
+            return false;
     }
     return true;
 }
@@ -99,66 +171,75 @@ bool ChmContainer::HasFile(const std::string& name) const {
     return names_.count(name) != 0;
 }
 
-Bytes ChmContainer::Build() {
+bool ChmContainer::Write(int descriptor) {
     if (!error_.empty())
-        return {};
+        return false;
     std::vector<DirectoryEntry> entries;
 
     // Section 1: every compressed file, back to back, compressed as one stream.
-    for (const CompressedFile& file : compressedFiles_)
+    for (const StoredFile& file : compressedFiles_)
         entries.push_back(DirectoryEntry{file.name, 1, file.offset, file.length});
     const LzxResult compressed = section1_.Finish();
 
-    // Section 0: the compressed stream, the storage description, then uncompressed files.
-    ByteBuffer section0;
-    size_t uncompressedBytes = 0;
-    for (const InternalFile& file : uncompressedFiles_)
-        uncompressedBytes += file.data.size();
-    section0.Reserve(compressed.compressed.size() + compressed.frameOffsets.size() * 8 + uncompressedBytes + 4096);
-    auto addUncompressed = [&](const std::string& name, const Bytes& data) {
-        entries.push_back(DirectoryEntry{name, 0, section0.Size(), data.size()});
-        section0.PutBytes(data);
-    };
+    // Section 0: the compressed stream, the storage description, then the uncompressed files.
     const std::string storage = kStorage;
     ByteBuffer spanInfo;
     spanInfo.PutU64(compressed.paddedLength);
     // The compressed stream goes first: decoders read up to two words past its end, which must be in the file.
-    addUncompressed(storage + "Content", compressed.compressed);
-    addUncompressed("::DataSpace/NameList", NameList());
-    addUncompressed(storage + "ControlData", ControlData(settings_.lzx));
-    addUncompressed(storage + "SpanInfo", spanInfo.Data());
-    addUncompressed(storage + "Transform/List", TransformList());
-    addUncompressed(storage + "Transform/" + kTransformGuidText + "/InstanceData/ResetTable", ResetTable(compressed));
-    for (const InternalFile& file : uncompressedFiles_)
-        addUncompressed(file.name, file.data);
+    std::vector<std::pair<std::string, Bytes>> storageFiles;
+    storageFiles.emplace_back("::DataSpace/NameList", NameList());
+    storageFiles.emplace_back(storage + "ControlData", ControlData(settings_.lzx));
+    storageFiles.emplace_back(storage + "SpanInfo", spanInfo.Take());
+    storageFiles.emplace_back(storage + "Transform/List", TransformList());
+    storageFiles.emplace_back(storage + "Transform/" + kTransformGuidText + "/InstanceData/ResetTable",
+                              ResetTable(compressed));
+    uint64_t section0Size = 0;
+    const auto place = [&](const std::string& name, uint64_t size) {
+        entries.push_back(DirectoryEntry{name, 0, section0Size, size});
+        section0Size += size;
+    };
+    place(storage + "Content", compressed.compressed.size());
+    for (const auto& [name, data] : storageFiles)
+        place(name, data.size());
+    const uint64_t spoolAt = section0Size;
+    for (const StoredFile& file : uncompressedFiles_)
+        entries.push_back(DirectoryEntry{file.name, 0, spoolAt + file.offset, file.length});
+    section0Size += spoolSize_;
     entries.push_back(DirectoryEntry{"/", 0, 0, 0});
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return DirectoryNameLess(a.name, b.name); });
     const Bytes directory = BuildDirectory(entries, settings_.lcid);
+    entries.clear();
+    entries.shrink_to_fit();
 
     const uint64_t directoryOffset = kFileHeaderSize + kHeaderSection0Size;
     const uint64_t section0Offset = directoryOffset + directory.size();
-    const uint64_t fileSize = section0Offset + section0.Size();
-    ByteBuffer output;
-    output.Reserve(static_cast<size_t>(fileSize));
-    output.PutText("ITSF");
-    output.PutU32(3);
-    output.PutU32(kFileHeaderSize);
-    output.PutU32(1);
-    output.PutU32(settings_.timestamp);
-    output.PutU32(settings_.lcid);
-    output.PutBytes(kFileGuids, sizeof kFileGuids);
-    output.PutU64(kFileHeaderSize);
-    output.PutU64(kHeaderSection0Size);
-    output.PutU64(directoryOffset);
-    output.PutU64(directory.size());
-    output.PutU64(section0Offset);
-    output.PutU32(0x01FE);
-    output.PutU32(0);
-    output.PutU64(fileSize);
-    output.PutU32(0);
-    output.PutU32(0);
-    output.PutBytes(directory);
-    output.PutBytes(section0.Data());
-    return output.Take();
+    const uint64_t fileSize = section0Offset + section0Size;
+    ByteBuffer header;
+    header.PutText("ITSF");
+    header.PutU32(3);
+    header.PutU32(kFileHeaderSize);
+    header.PutU32(1);
+    header.PutU32(settings_.timestamp);
+    header.PutU32(settings_.lcid);
+    header.PutBytes(kFileGuids, sizeof kFileGuids);
+    header.PutU64(kFileHeaderSize);
+    header.PutU64(kHeaderSection0Size);
+    header.PutU64(directoryOffset);
+    header.PutU64(directory.size());
+    header.PutU64(section0Offset);
+    header.PutU32(0x01FE);
+    header.PutU32(0);
+    header.PutU64(fileSize);
+    header.PutU32(0);
+    header.PutU32(0);
+    bool ok = WriteAll(descriptor, header.Data()) && WriteAll(descriptor, directory) &&
+              WriteAll(descriptor, compressed.compressed);
+    for (const auto& [name, data] : storageFiles)
+        ok = ok && WriteAll(descriptor, data);
+    if (spool_ < 0)
+        ok = ok && WriteAll(descriptor, spoolInMemory_);
+    else
+        ok = ok && CopyRange(spool_, 0, spoolSize_, descriptor);
+    return ok;
 }

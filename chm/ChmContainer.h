@@ -1,7 +1,9 @@
 #pragma once
 // Assembles a whole help file: file header, directory, the uncompressed section 0 and the LZX-compressed
 // section 1 with its control data, reset table and span info. Internal files are added by name, so later
-// additions (such as a full-text index) need nothing new here.
+// additions (such as a full-text index) need nothing new here. Files stored uncompressed (pictures, mostly) wait
+// in a nameless temporary file in the spool folder, not in memory, and the help file is written out piece by
+// piece: the container never holds the whole file.
 #include <cstdint>
 #include <span>
 #include <string>
@@ -18,36 +20,42 @@ struct ContainerSettings {
     uint32_t lcid = 0x409;
     uint32_t timestamp = 0;
     LzxSettings lzx;
+    // Where uncompressed files wait until the help file is written; empty: in memory.
+    std::string spoolFolder;
 };
 
 class ChmContainer {
 public:
     // Compression of the section starts as soon as its first interval is complete.
     explicit ChmContainer(const ContainerSettings& settings);
+    ~ChmContainer();
+    ChmContainer(const ChmContainer&) = delete;
+    ChmContainer& operator=(const ChmContainer&) = delete;
 
     // name is UTF-8 and starts with "/" (content) or "::" (storage); a name may be added once. Compressed
     // files are copied straight into the section, once: help files are mostly pages, tens of megabytes.
     bool AddFile(const std::string& name, std::span<const uint8_t> data, bool compressed = true);
     bool AddFile(const std::string& name, std::string_view data, bool compressed = true);
     bool HasFile(const std::string& name) const;
-    // The complete file; call once. Empty when a name was refused.
-    Bytes Build();
+    // Writes the complete file to descriptor; call once. False when a name was refused or a write failed.
+    bool Write(int descriptor);
     const std::string& Error() const { return error_; }
 
 private:
-    struct InternalFile {
-        std::string name;
-        Bytes data;
-    };
-    struct CompressedFile {
+    struct StoredFile {
         std::string name;
         uint64_t offset = 0;
         uint64_t length = 0;
     };
     ContainerSettings settings_;
     LzxStreamCompressor section1_;
-    std::vector<CompressedFile> compressedFiles_;
-    std::vector<InternalFile> uncompressedFiles_;
+    bool Store(std::span<const uint8_t> data);
+
+    std::vector<StoredFile> compressedFiles_;
+    std::vector<StoredFile> uncompressedFiles_; // offsets in the spool
+    int spool_ = -1;
+    uint64_t spoolSize_ = 0;
+    Bytes spoolInMemory_;
     std::unordered_set<std::string> names_;
     std::string error_;
 };

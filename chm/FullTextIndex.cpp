@@ -98,10 +98,16 @@ size_t CommonPrefix(const std::string& a, const std::string& b) {
 struct IndexedWord {
     const std::string* word;
     uint8_t context; // 0 page text, 1 title
+    uint32_t id;
+};
+
+// One leaf entry as it is written.
+struct LeafEntry {
+    std::string_view word;
+    uint8_t context;
     uint32_t topicCount;
     uint32_t wlcOffset;
     uint32_t wlcSize;
-    uint32_t id;
 };
 
 struct ChildNode {
@@ -140,21 +146,23 @@ private:
 constexpr size_t kLeafHeader = 8;  // next leaf, 0, free space
 constexpr size_t kIndexHeader = 2; // free space
 
-std::vector<ChildNode> WriteLeaves(ByteBuffer& file, const std::vector<IndexedWord>& entries) {
+// next(entry) gives the entries in order, false after the last.
+template <typename Next> std::vector<ChildNode> WriteLeaves(ByteBuffer& file, Next next) {
     std::vector<ChildNode> leaves;
     NodeWriter writer(file, kLeafHeader);
     writer.Start();
-    const std::string* previous = nullptr;
+    std::string previous;
     std::vector<size_t> nextLinks; // where each leaf's link to the next one is
     const auto finish = [&] {
         const uint32_t offset = writer.Finish(6);
         nextLinks.push_back(offset);
-        leaves.push_back({*previous, offset});
+        leaves.push_back({previous, offset});
     };
-    for (const IndexedWord& entry : entries) {
-        size_t prefix = previous != nullptr && !writer.Empty() ? CommonPrefix(*previous, *entry.word) : 0;
+    LeafEntry entry{};
+    while (next(entry)) {
+        size_t prefix = !writer.Empty() ? CommonPrefix(previous, std::string(entry.word)) : 0;
         const auto entrySize = [&](size_t shared) {
-            return 2 + (entry.word->size() - shared) + 1 + EncIntSize(entry.topicCount) + 4 + 2 +
+            return 2 + (entry.word.size() - shared) + 1 + EncIntSize(entry.topicCount) + 4 + 2 +
                    EncIntSize(entry.wlcSize);
         };
         if (!writer.Fits(entrySize(prefix))) {
@@ -163,9 +171,9 @@ std::vector<ChildNode> WriteLeaves(ByteBuffer& file, const std::vector<IndexedWo
             prefix = 0;
         }
         ByteBuffer& node = writer.Node();
-        node.PutU8(static_cast<uint8_t>(entry.word->size() - prefix + 1));
+        node.PutU8(static_cast<uint8_t>(entry.word.size() - prefix + 1));
         node.PutU8(static_cast<uint8_t>(prefix));
-        node.PutText(std::string_view(*entry.word).substr(prefix));
+        node.PutText(entry.word.substr(prefix));
         node.PutU8(entry.context);
         node.PutEncIntLowFirst(entry.topicCount);
         node.PutU32(entry.wlcOffset);
@@ -173,11 +181,8 @@ std::vector<ChildNode> WriteLeaves(ByteBuffer& file, const std::vector<IndexedWo
         node.PutEncIntLowFirst(entry.wlcSize);
         previous = entry.word;
     }
-    if (!writer.Empty() || leaves.empty()) {
-        static const std::string kNone;
-        previous = previous == nullptr ? &kNone : previous;
+    if (!writer.Empty() || leaves.empty())
         finish();
-    }
     for (size_t i = 0; i + 1 < nextLinks.size(); ++i)
         file.PatchU32(nextLinks[i], nextLinks[i + 1]);
     return leaves;
@@ -200,6 +205,34 @@ bool SortsBefore(const std::string& a, const std::string& b) {
     if (a.size() != b.size())
         return a.size() < b.size();
     return a < b;
+}
+
+// The eight bytes with A-Z folded to a-z, as SortsBefore folds them: ASCII bytes (high bit clear) from 'A' to 'Z'
+// gain 0x20. Sums of a byte's low seven bits and a constant below 0x80 never carry into the next byte.
+uint64_t FoldedBytes(uint64_t bytes) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    constexpr uint64_t kHighBits = 0x8080808080808080;
+    const uint64_t low = bytes & ~kHighBits;
+    const uint64_t fromA = low + kOnes * (0x80 - 'A');
+    const uint64_t pastZ = low + kOnes * (0x80 - 'Z' - 1);
+    const uint64_t upper = fromA & ~pastZ & ~bytes & kHighBits;
+    return bytes | (upper >> 2);
+}
+
+// Packed runs in SortsBefore's order: the zero fill sorts a shorter run before the longer ones it starts.
+bool RunSortsBefore(uint64_t a, uint64_t b) {
+    const uint64_t foldedA = FoldedBytes(a);
+    const uint64_t foldedB = FoldedBytes(b);
+    return foldedA != foldedB ? foldedA < foldedB : a < b;
+}
+
+std::string RunBytes(uint64_t key) {
+    std::string bytes;
+    for (int shift = 48; shift >= 0 && ((key >> shift) & 0xFFFF) != 0; shift -= 16) {
+        bytes += static_cast<char>((key >> (shift + 8)) & 0xFF);
+        bytes += static_cast<char>((key >> shift) & 0xFF);
+    }
+    return bytes;
 }
 
 // The index nodes above the leaves, built as the leaves come. chmlib's search walks down from the root but does
@@ -360,9 +393,41 @@ void FullTextIndex::LeaveOut(std::u32string_view word) {
         textIds_.Add(word, hash, kNoWord);
 }
 
-void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings) {
+uint64_t FullTextIndex::PackRun(std::u32string_view word) {
+    if (word.size() > 4)
+        return 0;
+    if (packedChars_.empty())
+        packedChars_.assign(0x10000, 0);
+    uint64_t key = 0;
+    for (const char32_t c : word) {
+        uint32_t packed = c < 0x10000 ? packedChars_[c] : 1;
+        if (packed == 0) {
+            const std::string& bytes = Encode(c);
+            // A lead byte of 0x80 or more: a packed run never holds a zero character, which would end it.
+            const bool twoBytes = bytes.size() == 2 && static_cast<uint8_t>(bytes[0]) >= 0x80;
+            packed = twoBytes ? 0x10000 | static_cast<uint8_t>(bytes[0]) << 8 | static_cast<uint8_t>(bytes[1]) : 1;
+            packedChars_[c] = packed;
+        }
+        if (packed == 1)
+            return 0;
+        key = key << 16 | (packed & 0xFFFF);
+    }
+    return key << (16 * (4 - word.size()));
+}
+
+void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings,
+                            HugePageVector<RunInTopic>& runs) {
+    pageRuns_.clear();
     // Words come in the order of their locations, so each word's locations are appended already sorted.
     BreakWords(text, [&](std::u32string_view word, uint32_t location) {
+        if (word.size() > 1 && IsIdeograph(word.front())) {
+            // Runs of characters serve prefix lookups, which ask only which topics hold them; phrase matching
+            // uses the single characters.
+            if (const uint64_t key = PackRun(word); key != 0) {
+                pageRuns_.push_back(key);
+                return;
+            }
+        }
         const uint32_t id = Intern(word);
         if (id == kNoWord)
             return;
@@ -376,23 +441,84 @@ void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVe
             list.lastTopic = topic;
             ++list.topicCount;
         }
-        if (topicsOnly_[id]) {
-            // Runs of characters serve prefix lookups, which ask only which topics hold them; phrase matching
-            // uses the single characters. Without locations, runs found in the same topics share their codes.
+        if (topicsOnly_[id]) // a run with a character of other than two bytes
             return;
-        }
         list.data.push_back(location);
         ++list.data[list.countAt];
     });
+    std::sort(pageRuns_.begin(), pageRuns_.end());
+    pageRuns_.erase(std::unique(pageRuns_.begin(), pageRuns_.end()), pageRuns_.end());
+    for (const uint64_t key : pageRuns_)
+        runs.push_back({static_cast<uint32_t>(key >> 32), static_cast<uint32_t>(key), topic});
 }
 
 void FullTextIndex::AddTopic(uint32_t topic, const PageText& text) {
-    AddText(topic, text.body, bodyPostings_);
-    AddText(topic, text.title, titlePostings_);
+    AddText(topic, text.body, bodyPostings_, bodyRuns_);
+    AddText(topic, text.title, titlePostings_, titleRuns_);
     topicLimit_ = std::max(topicLimit_, topic + 1);
 }
 
-Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
+// Every entry of the leaves in order: the words of the tables (sorted beforehand) merged with the runs of page
+// text and of titles, each run with the range of its topics.
+class FullTextIndex::EntryMerger {
+public:
+    struct Entry {
+        std::string word;
+        uint8_t context = 0;
+        uint32_t topicCount = 0;
+        const Postings* postings = nullptr; // a word of the tables,
+        const RunInTopic* runs = nullptr;   // or a run and its topics
+        uint64_t runKey = 0;
+    };
+
+    EntryMerger(const FullTextIndex& index, const std::vector<IndexedWord>& words)
+        : index_(index), words_(words), body_{index.bodyRuns_}, title_{index.titleRuns_} {}
+
+    bool Next(Entry& entry) {
+        const bool haveWord = wordAt_ < words_.size();
+        const bool haveBody = body_.at < body_.runs.size();
+        const bool haveTitle = title_.at < title_.runs.size();
+        if (!haveWord && !haveBody && !haveTitle)
+            return false;
+        // Of equal words, page text comes before titles; a run is never a word of the tables.
+        RunCursor* run = nullptr;
+        if (haveBody && (!haveTitle || !RunSortsBefore(title_.Key(), body_.Key())))
+            run = &body_;
+        else if (haveTitle)
+            run = &title_;
+        if (haveWord && (run == nullptr || SortsBefore(*words_[wordAt_].word, RunBytes(run->Key())))) {
+            const IndexedWord& word = words_[wordAt_++];
+            const Postings& list = (word.context == 0 ? index_.bodyPostings_ : index_.titlePostings_)[word.id];
+            entry = Entry{*word.word, word.context, list.topicCount, &list, nullptr, 0};
+            return true;
+        }
+        const uint64_t key = run->Key();
+        const size_t first = run->at;
+        while (run->at < run->runs.size() && run->runs[run->at].Key() == key)
+            ++run->at;
+        entry = Entry{RunBytes(key),
+                      static_cast<uint8_t>(run == &title_),
+                      static_cast<uint32_t>(run->at - first),
+                      nullptr,
+                      &run->runs[first],
+                      key};
+        return true;
+    }
+
+private:
+    struct RunCursor {
+        const HugePageVector<RunInTopic>& runs;
+        size_t at = 0;
+        uint64_t Key() const { return runs[at].Key(); }
+    };
+    const FullTextIndex& index_;
+    const std::vector<IndexedWord>& words_;
+    size_t wordAt_ = 0;
+    RunCursor body_;
+    RunCursor title_;
+};
+
+Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
     std::vector<IndexedWord> entries;
     std::array<std::array<uint64_t, 65>, 3> histograms{};
     uint64_t occurrences = 0;
@@ -402,8 +528,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
             const Postings& list = (*postings)[id];
             if (list.topicCount == 0)
                 continue;
-            entries.push_back(
-                {&words_[id], static_cast<uint8_t>(postings == &titlePostings_), list.topicCount, 0, 0, id});
+            entries.push_back({&words_[id], static_cast<uint8_t>(postings == &titlePostings_), id});
             uint32_t previousTopic = 0;
             ForEachTopic(list.data, [&](uint32_t topic, uint32_t count, const uint32_t* locations) {
                 ++histograms[0][std::bit_width(topic - previousTopic)];
@@ -422,21 +547,38 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     std::sort(entries.begin(), entries.end(), [](const IndexedWord& a, const IndexedWord& b) {
         return *a.word != *b.word ? SortsBefore(*a.word, *b.word) : a.context < b.context;
     });
+    size_t entryCount = entries.size();
+    for (auto* runs : {&bodyRuns_, &titleRuns_}) {
+        // Each page added its runs once, so (run, topic) pairs are unique; sorted, a run's topics ascend.
+        std::sort(runs->begin(), runs->end(), [](const RunInTopic& a, const RunInTopic& b) {
+            return a.Key() != b.Key() ? RunSortsBefore(a.Key(), b.Key()) : a.topic < b.topic;
+        });
+        for (size_t i = 0; i < runs->size(); ++i) {
+            const bool first = i == 0 || (*runs)[i - 1].Key() != (*runs)[i].Key();
+            entryCount += first ? 1 : 0;
+            ++histograms[0][std::bit_width((*runs)[i].topic - (first ? 0 : (*runs)[i - 1].topic))];
+            ++histograms[1][0]; // no locations
+        }
+    }
     const Roots roots{BestRoot(histograms[0]), BestRoot(histograms[1]), BestRoot(histograms[2])};
 
     ByteBuffer file;
     file.PutZeros(kHeaderSize);
     size_t longestWord = 0;
-    Bytes codes;                   // one word's codes, reused
-    TextIdTable<char> storedCodes; // offsets in the file by the codes stored there
-    storedCodes.Reserve(entries.size());
-    for (IndexedWord& entry : entries) {
-        const auto& postings = entry.context == 0 ? bodyPostings_ : titlePostings_;
-        const Postings& list = postings[entry.id];
+    uint64_t runWords = 0;
+    uint64_t runWordBytes = 0;
+    Bytes codes;                                       // one word's codes, reused
+    TextIdTable<char> storedCodes;                     // offsets in the file by the codes stored there
+    std::vector<std::pair<uint32_t, uint32_t>> placed; // each entry's codes: offset and size
+    placed.reserve(entryCount);
+    EntryMerger merger(*this, entries);
+    EntryMerger::Entry entry;
+    uint64_t previousRun = 0;
+    while (merger.Next(entry)) {
         codes.clear();
         BitWriter bits(codes);
         uint32_t previousTopic = 0;
-        ForEachTopic(list.data, [&](uint32_t topic, uint32_t count, const uint32_t* locations) {
+        const auto putTopic = [&](uint32_t topic, uint32_t count, const uint32_t* locations) {
             bits.AlignToByte(); // every topic's codes start on a byte
             bits.PutScaleRoot(topic - previousTopic, roots.topic);
             bits.PutScaleRoot(count, roots.count);
@@ -446,23 +588,45 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
                 previousLocation = locations[k];
             }
             previousTopic = topic;
-        });
+        };
+        if (entry.postings != nullptr) {
+            ForEachTopic(entry.postings->data, putTopic);
+        } else {
+            for (uint32_t k = 0; k < entry.topicCount; ++k)
+                putTopic(entry.runs[k].topic, 0, nullptr);
+            if (entry.runKey != previousRun) { // the same run in titles follows it in page text
+                ++runWords;
+                runWordBytes += entry.word.size();
+                previousRun = entry.runKey;
+            }
+        }
         bits.AlignToByte();
         // Words found at the same places have the same codes: they are stored once and pointed at by each.
         const std::string_view stored(reinterpret_cast<const char*>(codes.data()), codes.size());
         const uint32_t hash = storedCodes.Hash(stored);
-        if (const uint32_t* offset = storedCodes.Find(stored, hash)) {
-            entry.wlcOffset = *offset;
+        uint32_t offset = 0;
+        if (const uint32_t* known = storedCodes.Find(stored, hash)) {
+            offset = *known;
         } else {
-            entry.wlcOffset = static_cast<uint32_t>(file.Size());
-            storedCodes.Add(stored, hash, entry.wlcOffset);
+            offset = static_cast<uint32_t>(file.Size());
+            storedCodes.Add(stored, hash, offset);
             file.PutBytes(codes);
         }
-        entry.wlcSize = static_cast<uint32_t>(codes.size());
-        longestWord = std::max(longestWord, entry.word->size());
+        placed.emplace_back(offset, static_cast<uint32_t>(codes.size()));
+        longestWord = std::max(longestWord, entry.word.size());
     }
+    storedCodes = {};
 
-    const std::vector<ChildNode> leaves = WriteLeaves(file, entries);
+    EntryMerger leafOrder(*this, entries);
+    size_t placedAt = 0;
+    const std::vector<ChildNode> leaves = WriteLeaves(file, [&](LeafEntry& leaf) {
+        if (!leafOrder.Next(entry))
+            return false;
+        leaf = LeafEntry{entry.word, entry.context, entry.topicCount, placed[placedAt].first, placed[placedAt].second};
+        ++placedAt;
+        return true;
+    });
+
     const size_t leafCount = leaves.size();
     uint16_t depth = 1;
     uint32_t root = leaves.front().offset;
@@ -488,9 +652,10 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     bytes[0x22] = kScale;
     bytes[0x23] = static_cast<uint8_t>(roots.location);
     bytes[0x02] = 0x28; // the signature 00 00 28 00
-    uint64_t wordBytes = 0;
+    uint64_t wordBytes = runWordBytes;
     for (const std::string& word : words_)
         wordBytes += word.size();
+    const auto distinctWords = static_cast<uint32_t>(words_.size() + runWords);
     ByteBuffer tail;
     tail.PutU32(kSearchNodeSize);                        // 0x2E node size
     tail.PutU32(0);                                      // 0x32
@@ -498,7 +663,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     tail.PutU32(0);                                      // 0x3A
     tail.PutU32(static_cast<uint32_t>(longestWord));     // 0x3E longest word, for readers' buffers
     tail.PutU32(static_cast<uint32_t>(occurrences));     // 0x42 words indexed, repeats counted
-    tail.PutU32(static_cast<uint32_t>(words_.size()));   // 0x46 distinct words
+    tail.PutU32(distinctWords);                          // 0x46 distinct words
     tail.PutU64(occurrenceBytes);                        // 0x4A their bytes, repeats counted
     tail.PutU32(static_cast<uint32_t>(wordBytes));       // 0x52 distinct words' bytes
     tail.PutU32(0);                                      // 0x56
@@ -509,7 +674,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) const {
     tail.PutU32(lcid_);                                  // 0x7E language
     std::copy(tail.Data().begin(), tail.Data().end(), bytes.begin() + 0x2E);
     if (stats != nullptr) {
-        stats->uniqueWords = words_.size();
+        stats->uniqueWords = distinctWords;
         stats->leafNodes = leafCount;
         stats->treeDepth = depth;
     }

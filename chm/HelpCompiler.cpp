@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "ChmContainer.h"
+#include "CompressedData.h"
 #include "FullTextIndex.h"
 #include "HelpProject.h"
 #include "KeywordIndex.h"
@@ -107,25 +108,66 @@ bool IsPage(const std::string& name) {
     return lower.ends_with(".htm") || lower.ends_with(".html");
 }
 
+bool IsHtmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+// The href and src values of the page's tags. Only tags count: a page that shows markup as text
+// ("&lt;a href=...&gt;") links nowhere, and neither do comments, scripts and styles.
 std::vector<std::string> LinkTargets(const std::string& html) {
     std::vector<std::string> targets;
     const std::string lower = AsciiLower(html);
-    for (const char* attribute : {"href=", "src="}) {
-        for (size_t at = lower.find(attribute); at != std::string::npos; at = lower.find(attribute, at + 1)) {
-            if (at > 0 && std::isalnum(static_cast<unsigned char>(lower[at - 1])))
+    const size_t size = html.size();
+    size_t i = 0;
+    while ((i = lower.find('<', i)) != std::string::npos) {
+        if (lower.compare(i, 4, "<!--") == 0) {
+            const size_t end = lower.find("-->", i + 4);
+            i = end == std::string::npos ? size : end + 3;
+            continue;
+        }
+        ++i;
+        if (i >= size || !std::isalpha(static_cast<unsigned char>(lower[i])))
+            continue; // an end tag, a declaration or a lone "<"
+        const size_t nameStart = i;
+        while (i < size && !IsHtmlSpace(lower[i]) && lower[i] != '>' && lower[i] != '/')
+            ++i;
+        const std::string tag = lower.substr(nameStart, i - nameStart);
+        while (i < size && lower[i] != '>') {
+            if (IsHtmlSpace(lower[i]) || lower[i] == '/') {
+                ++i;
                 continue;
-            size_t i = at + std::char_traits<char>::length(attribute);
+            }
+            const size_t attributeStart = i;
+            while (i < size && !IsHtmlSpace(lower[i]) && lower[i] != '=' && lower[i] != '>' && lower[i] != '/')
+                ++i;
+            const std::string attribute = lower.substr(attributeStart, i - attributeStart);
+            while (i < size && IsHtmlSpace(lower[i]))
+                ++i;
+            if (i >= size || lower[i] != '=')
+                continue;
+            ++i;
+            while (i < size && IsHtmlSpace(lower[i]))
+                ++i;
             std::string value;
-            if (i < html.size() && (html[i] == '"' || html[i] == '\'')) {
+            if (i < size && (html[i] == '"' || html[i] == '\'')) {
                 const size_t close = html.find(html[i], i + 1);
                 if (close == std::string::npos)
-                    continue;
+                    break; // a quote never closed: the rest of the page is no tag
                 value = html.substr(i + 1, close - i - 1);
+                i = close + 1;
             } else {
-                const size_t end = html.find_first_of(" \t\r\n>", i);
-                value = html.substr(i, end == std::string::npos ? std::string::npos : end - i);
+                size_t end = i;
+                while (end < size && !IsHtmlSpace(html[end]) && html[end] != '>')
+                    ++end;
+                value = html.substr(i, end - i);
+                i = end;
             }
-            targets.push_back(value);
+            if (attribute == "href" || attribute == "src")
+                targets.push_back(std::move(value));
+        }
+        if (tag == "script" || tag == "style") {
+            const size_t close = lower.find("</" + tag, i);
+            i = close == std::string::npos ? size : close;
         }
     }
     return targets;
@@ -207,6 +249,8 @@ private:
         settings.lcid = project_.lcid;
         settings.timestamp = timestamp_;
         settings.lzx = options_.lzx;
+        // Pictures wait for the help file beside it: the output folder is ours to write in.
+        settings.spoolFolder = OutputFolder().string();
         containerStorage_.emplace(settings);
         if (!CollectFiles() || !ReadContextIncludes())
             return false;
@@ -222,10 +266,7 @@ private:
         if (!ReadSitemap(project_.contentsFile, contents) || !ReadSitemap(project_.indexFile, index))
             return false;
         CheckLinks(contents, index);
-        const Bytes output = BuildHelpFile(contents, index);
-        if (output.empty())
-            return false;
-        return WriteOutput(output);
+        return BuildHelpFile(contents, index) && WriteOutput();
     }
 
     // The log is written whatever happens, so it may never take the place of a file the project reads.
@@ -259,7 +300,7 @@ private:
             outputPath_ = fs::path(path).is_absolute() ? fs::path(path) : folder_ / path;
         }
         std::error_code code;
-        const fs::path outputFolder = outputPath_.parent_path().empty() ? fs::path(".") : outputPath_.parent_path();
+        const fs::path outputFolder = OutputFolder();
         if (!fs::is_directory(outputFolder, code)) {
             Error("the output folder does not exist: " + outputFolder.string());
             return false;
@@ -269,6 +310,23 @@ private:
             return false;
         }
         return true;
+    }
+
+    fs::path OutputFolder() const {
+        return outputPath_.parent_path().empty() ? fs::path(".") : outputPath_.parent_path();
+    }
+
+    // Pages are read again for their text and links, and the sitemaps for their entries; nothing else is.
+    bool NeededAfterStoring(const std::string& internalName) {
+        if (IsPage(internalName))
+            return true;
+        for (const std::string* listed : {&project_.contentsFile, &project_.indexFile}) {
+            std::string path = CodePageToUtf8(project_.codePage, *listed).value_or(*listed);
+            std::replace(path.begin(), path.end(), '\\', '/');
+            if (!listed->empty() && AsciiLower(NormalizeRelative(path).value_or(path)) == AsciiLower(internalName))
+                return true;
+        }
+        return false;
     }
 
     bool AddSource(const std::string& listedName, bool fromFilesSection) {
@@ -298,10 +356,16 @@ private:
         }
         if (callbacks_.progress)
             callbacks_.progress(*relative);
-        // Into the compressed section at once, so its intervals are compressed while the rest is read.
-        if (!containerStorage_->AddFile("/" + file.internalName, file.bytes)) {
+        // Into the compressed section at once, so its intervals are compressed while the rest is read; pictures
+        // and other data that LZX cannot shrink are stored as they are.
+        const bool compress = !IsCompressedAlready(file.bytes);
+        if (!containerStorage_->AddFile("/" + file.internalName, file.bytes, compress)) {
             Error(containerStorage_->Error());
             return false;
+        }
+        if (!NeededAfterStoring(file.internalName)) {
+            file.bytes.clear();
+            file.bytes.shrink_to_fit();
         }
         indexOfName_.emplace(key, sources_.size());
         sources_.push_back(std::move(file));
@@ -516,7 +580,7 @@ private:
         }
     }
 
-    Bytes BuildHelpFile(const Sitemap& contents, const Sitemap& index) {
+    bool BuildHelpFile(const Sitemap& contents, const Sitemap& index) {
         ChmContainer& container = *containerStorage_;
         StringTable strings;
         CollectContentsTitles(contents.entries);
@@ -597,7 +661,7 @@ private:
         bool ok = true;
         for (SourceFile& file : sources_) {
             if (const auto alias = asciiAliases_.find(file.internalName); alias != asciiAliases_.end())
-                ok = container.AddFile("/" + alias->second, file.bytes) && ok;
+                ok = container.AddFile("/" + alias->second, file.bytes, !IsCompressedAlready(file.bytes)) && ok;
             file.bytes.clear();
             file.bytes.shrink_to_fit();
         }
@@ -621,14 +685,12 @@ private:
         if (const Bytes contextMap = BuildContextMap(strings); !contextMap.empty())
             ok = ok && container.AddFile("/#IVB", contextMap);
         ok = ok && container.AddFile("/#STRINGS", strings.Data());
-        if (!ok) {
+        if (!ok)
             Error(container.Error());
-            return {};
-        }
-        return container.Build();
+        return ok;
     }
 
-    bool WriteOutput(const Bytes& output) {
+    bool WriteOutput() {
         // Beside the output, named after it while that name still fits in a file name.
         std::string temporaryName = "." + outputPath_.filename().string() + ".XXXXXX";
         if (temporaryName.size() > NAME_MAX)
@@ -641,14 +703,8 @@ private:
             Error("cannot create a file in the output folder " + outputPath_.parent_path().string());
             return false;
         }
-        // The sticky flag: one check after every write decides whether the file is kept.
-        bool written = true;
-        size_t done = 0;
-        while (written && done < output.size()) {
-            const ssize_t count = write(descriptor, output.data() + done, output.size() - done);
-            written = count > 0;
-            done += written ? static_cast<size_t>(count) : 0;
-        }
+        bool written = containerStorage_->Write(descriptor);
+        containerStorage_.reset(); // the spool goes with it
         // No fsync, as compilers do without: write and close report a full disk, the rename keeps any reader
         // from seeing a partial file, and surviving a system crash is left to the file system.
         written = close(descriptor) == 0 && written;

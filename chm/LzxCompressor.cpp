@@ -18,6 +18,8 @@ constexpr int kMaxCodeLength = 16;
 constexpr int kMaxPretreeLength = 15; // stored in four bits
 constexpr int kBlockTypeVerbatim = 1;
 constexpr int kFramesPerBlock = 2;
+// Complete intervals waiting for a helper before the caller of Append compresses one itself.
+constexpr size_t kMaxWaitingIntervals = 8;
 
 // One tree's lengths, sent as differences to the previous block's through a small tree of its own.
 void WriteTreeLengths(LzxBitWriter& bits, const uint8_t* lengths, uint8_t* previous, int count) {
@@ -187,21 +189,26 @@ struct LzxStreamCompressor::State {
             ready.wait(lock, [&] { return stopping || nextInterval < completeIntervals || finishing; });
             if (stopping || nextInterval >= completeIntervals)
                 return;
-            const size_t index = nextInterval++;
-            // Deque elements stay in place while others are added; only this thread touches these two now.
-            Bytes& input = inputs[index];
-            IntervalOutput& output = outputs[index];
-            lock.unlock();
-            if (!parser)
-                parser.emplace(LzxParseSettings{settings.windowBits, settings.searchDepth, settings.niceLength});
-            std::vector<LzxToken> tokens = parser->Parse(input.data(), input.size());
-            AppendZeroPadding(tokens, input.size(), intervalSize);
-            output = IntervalEncoder(settings).Encode(tokens, intervalSize);
-            // Done with: the memory goes back to be reused for intervals still being filled, instead of the
-            // section being held twice until the end.
-            Bytes().swap(input);
-            lock.lock();
+            CompressNext(lock, parser);
         }
+    }
+
+    // Compresses the next complete interval; called and returns with the lock held.
+    void CompressNext(std::unique_lock<std::mutex>& lock, std::optional<LzxIntervalParser>& parser) {
+        const size_t index = nextInterval++;
+        // Deque elements stay in place while others are added; only this thread touches these two now.
+        Bytes& input = inputs[index];
+        IntervalOutput& output = outputs[index];
+        lock.unlock();
+        if (!parser)
+            parser.emplace(LzxParseSettings{settings.windowBits, settings.searchDepth, settings.niceLength});
+        std::vector<LzxToken> tokens = parser->Parse(input.data(), input.size());
+        AppendZeroPadding(tokens, input.size(), intervalSize);
+        output = IntervalEncoder(settings).Encode(tokens, intervalSize);
+        // Done with: the memory goes back to be reused for intervals still being filled, instead of the
+        // section being held twice until the end.
+        Bytes().swap(input);
+        lock.lock();
     }
 
     const LzxSettings settings;
@@ -216,6 +223,7 @@ struct LzxStreamCompressor::State {
     bool stopping = false;
     uint64_t appended = 0;
     std::vector<std::thread> helpers;
+    std::optional<LzxIntervalParser> callerParser; // for intervals the caller compresses itself
 };
 
 LzxStreamCompressor::LzxStreamCompressor(const LzxSettings& settings) : state_(std::make_unique<State>(settings)) {
@@ -258,11 +266,13 @@ void LzxStreamCompressor::Append(std::span<const uint8_t> data) {
         data = data.subspan(take);
         state_->appended += take;
         if (current->size() == state_->intervalSize) {
-            {
-                std::lock_guard lock(state_->mutex);
-                ++state_->completeIntervals;
-            }
+            std::unique_lock lock(state_->mutex);
+            ++state_->completeIntervals;
             state_->ready.notify_one();
+            // Input that comes faster than the helpers compress it would wait in memory, up to the whole
+            // section: past a few intervals the caller compresses one itself.
+            if (state_->completeIntervals - state_->nextInterval > kMaxWaitingIntervals)
+                state_->CompressNext(lock, state_->callerParser);
         }
     }
 }

@@ -11,6 +11,9 @@
 #include "automation/ServerWarnings.h"
 
 #include <exception>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <utility>
 
 namespace {
@@ -51,6 +54,10 @@ ChmConverter::~ChmConverter() noexcept(false) {
     ClearTopics();
     try {
         CloseAndQuitWord();
+#ifdef __GLIBC__
+        // Hand the freed pages back, so the compile's peak does not come on top of them.
+        malloc_trim(0);
+#endif
     } catch (...) {
         root.reset();
         // Raising now while another error unwinds would end the process; that first error is the one to show.
@@ -102,6 +109,17 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     WriteContentsFile(contentsPath);
     WriteIndexFile(indexPath);
     WriteProjectFile(projectPath, contentsName, indexName, compiledPath);
+    if (quitWordBeforeCompile) {
+        // Closed or not, Word is not asked again: teardown finds nothing left to close.
+        struct Release {
+            ChmConverter& converter;
+            ~Release() {
+                converter.document.ReleaseDispatch();
+                converter.wordApp.ReleaseDispatch();
+            }
+        } release{*this};
+        CloseAndQuitWord();
+    }
     CompileHelpProject(projectPath);
     if (!keptProjectCompiledPath.empty())
         WriteProjectFile(projectPath, contentsName, indexName, keptProjectCompiledPath);

@@ -66,6 +66,10 @@ public:
     HelpIdSettings helpIdSettings;
     std::vector<HelpId> helpIds;
 
+    // A run that converts once closes the source and quits Word before the compile: the compile needs none of
+    // it, and the source's text and pictures would otherwise stay in memory beside the compiler's.
+    bool quitWordBeforeCompile = false;
+
     // Front ends may watch the pages being saved (page number from 0, page count, heading text).
     std::function<void(int32_t page, int32_t pageCount, const std::string& title)> pageObserver;
     // What a run skipped or could not do, for the front ends to show (narrow text), each naming the page, heading

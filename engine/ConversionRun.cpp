@@ -121,6 +121,7 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         ChmConverter converter(*sourceNarrow, *workNarrow);
         converter.options = request.options;
         converter.helpIdSettings = request.helpIds;
+        converter.quitWordBeforeCompile = true;
         if (work->Kept())
             converter.keptProjectCompiledPath = PathToNarrow(output).value_or(*compiledNarrow);
         if (request.pageObserver)

@@ -246,8 +246,9 @@ bool BodyReader::Read(const pugi::xml_node& container) {
     openBookmarks_.clear();
     // Every story ends with a real paragraph mark, which nothing can delete.
     if (story_.paragraphs.empty() || story_.text.back() != kParagraphMark) {
-        ParagraphFormat format = story_.paragraphs.empty() ? ParagraphFormat{} : story_.paragraphs.back().format;
-        Append(std::u16string(1, kParagraphMark), format.markFormat);
+        const SharedFormat<ParagraphFormat> format =
+            story_.paragraphs.empty() ? SharedFormat<ParagraphFormat>() : story_.paragraphs.back().format;
+        Append(std::u16string(1, kParagraphMark), format->markFormat);
         ParagraphEntry entry;
         entry.end = Position();
         entry.format = format;
@@ -288,7 +289,7 @@ void BodyReader::ReadParagraph(const pugi::xml_node& paragraph, int depth) {
         return;
     const pugi::xml_node pPr = Child(paragraph, "pPr");
     ParagraphEntry entry;
-    entry.format = ReadParagraphFormat(pPr, document_.themeFonts);
+    entry.format = paragraphFormats_.Intern(ReadParagraphFormat(pPr, document_.themeFonts));
     const int32_t start = Position();
     RunFormat inherited; // runs carry their own formatting; the paragraph style applies through the style chain
     for (pugi::xml_node node = paragraph.first_child(); node && !failed_; node = node.next_sibling())
@@ -297,7 +298,7 @@ void BodyReader::ReadParagraph(const pugi::xml_node& paragraph, int depth) {
     // A paragraph holding nothing but a page break is that break alone, as Word reads it.
     const bool pageBreakOnly = Position() == start + 1 && story_.text.back() == kPageBreak;
     if (!pageBreakOnly)
-        Append(std::u16string(1, kParagraphMark), entry.format.markFormat);
+        Append(std::u16string(1, kParagraphMark), entry.format->markFormat);
     entry.end = Position();
     entry.section = static_cast<int>(sectionProperties_.size());
     story_.paragraphs.push_back(entry);
@@ -655,5 +656,5 @@ void BodyReader::Append(const std::u16string& text, const RunFormat& format) {
         story_.runs.back().end = Position();
         return;
     }
-    story_.runs.push_back(RunSpan{start, Position(), format});
+    story_.runs.push_back(RunSpan{start, Position(), runFormats_.Intern(format)});
 }

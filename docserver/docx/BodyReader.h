@@ -79,6 +79,9 @@ private:
     std::map<std::string, BookmarkSpan> openBookmarks_; // by w:id
     std::vector<pugi::xml_node> sectionProperties_;
     std::vector<PendingTextBox> textBoxes_;
+    // Each distinct format of the story once, shared by the paragraphs and runs that carry it.
+    FormatPool<ParagraphFormat, FormatHash> paragraphFormats_;
+    FormatPool<RunFormat, FormatHash> runFormats_;
     int tableDepth_ = 0;
     bool failed_ = false;
     std::string message_;

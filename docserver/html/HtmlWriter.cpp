@@ -260,7 +260,7 @@ private:
 
     // What a paragraph shows of its style and its own formatting, over the defaults (and in a cell its table style).
     ParagraphFormat ShownParagraph(const ParagraphEntry& entry) const {
-        return OverlayParagraph(StyleParagraphFormat(document_, entry.format.style, ParagraphBase()), entry.format);
+        return OverlayParagraph(StyleParagraphFormat(document_, entry.format->style, ParagraphBase()), entry.format);
     }
 
     // True where a table or a cell starts or ends: the paragraphs on either side belong to no common box.
@@ -327,10 +327,10 @@ private:
         int32_t contentEnd = entry.end;
         if (contentEnd > start && S().text[contentEnd - 1] == kParagraphMark)
             contentEnd--;
-        if (entry.format.markFormat.hidden > 0 && contentEnd == start)
+        if (entry.format->markFormat.hidden > 0 && contentEnd == start)
             return;
 
-        const std::string& styleId = entry.format.style;
+        const std::string& styleId = entry.format->style;
         // The style's class in the page's style sheet, and what the style shows here (different in a table cell).
         const ParagraphFormat classFormat = StyleParagraphFormat(document_, styleId);
         const RunFormat classRun = StyleRunFormat(document_, styleId);
@@ -342,7 +342,7 @@ private:
         // The list level's own indents outrank the style's. A level without any gets Word's usual ones in body
         // text, number at a quarter inch plus half an inch per level, which keep nested lists apart.
         const NumberingLevel* listLevel = ListLevelOf(entry.format, listString);
-        if (listLevel && entry.format.indentLeft == 0) {
+        if (listLevel && entry.format->indentLeft == 0) {
             if (listLevel->indentLeft >= 0) {
                 format.indentLeft = listLevel->indentLeft;
                 format.indentFirstLine = listLevel->indentFirstLine;
@@ -369,7 +369,7 @@ private:
         body_ += pendingPrefix_;
         pendingPrefix_.clear();
         if (!listString.empty()) {
-            const RunFormat markRun = ShownRun(styleId, entry.format.markFormat);
+            const RunFormat markRun = ShownRun(styleId, entry.format->markFormat);
             const std::string suffix = listLevel ? listLevel->suffix : "tab";
             // The tab after a hanging number reaches the text's indent: the number sits in a box as wide as the
             // hanging part when it fits there. Otherwise (Word would go on to a later tab stop) two spaces stand in.
@@ -562,7 +562,7 @@ private:
         if (!link.subAddress.empty())
             href += "#" + EscapedAddress(link.subAddress);
         const RunSpan* run = RunAt(position);
-        const RunFormat shown = ShownRun(styleId, run ? run->format : RunFormat{});
+        const RunFormat shown = ShownRun(styleId, run ? *run->format : RunFormat{});
         RunFormat linkFormat = shown;
         const int32_t color = shown.color >= 0 ? shown.color : paragraphRun.color >= 0 ? paragraphRun.color : 0;
         linkFormat.color = color;

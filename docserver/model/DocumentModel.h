@@ -3,11 +3,14 @@
 // code units, a paragraph table and span tables for runs, links, bookmarks, fields, pictures and tables. Positions
 // are offsets into the story string, as Word's character positions are.
 
+#include "docserver/model/SharedFormat.h"
+
 #include "automation/WordConventions.h"
 
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -76,16 +79,39 @@ struct ParagraphFormat {
     friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
 };
 
+// Equal formats hash alike, so that a document read keeps each distinct one once.
+struct FormatHash {
+    static size_t Mix(size_t seed, size_t value) {
+        return seed ^ (value + 0x9e3779b97f4a7c15ull + (seed << 6) + (seed >> 2));
+    }
+    size_t operator()(const RunFormat& f) const {
+        size_t h = std::hash<std::string>()(f.characterStyle);
+        h = Mix(h, std::hash<std::string>()(f.font));
+        h = Mix(h, std::hash<std::string>()(f.eastAsiaFont));
+        for (int32_t value : {int32_t{f.bold}, int32_t{f.italic}, int32_t{f.underline}, f.sizeHalfPoints, f.color,
+                              int32_t{f.verticalAlign}, int32_t{f.hidden}, f.highlight, f.shading})
+            h = Mix(h, static_cast<size_t>(value));
+        return h;
+    }
+    size_t operator()(const ParagraphFormat& f) const {
+        size_t h = Mix(std::hash<std::string>()(f.style), std::hash<std::string>()(f.alignment));
+        for (int value : {f.outlineLevel, f.numId, f.numLevel, f.spaceBefore, f.spaceAfter, f.lineSpacing, f.indentLeft,
+                          f.indentFirstLine, static_cast<int>(f.shading)})
+            h = Mix(h, static_cast<size_t>(value));
+        return Mix(h, (*this)(f.markFormat));
+    }
+};
+
 struct ParagraphEntry {
     int32_t end = 0; // one past the paragraph's mark; the paragraph starts where the previous one ends
-    ParagraphFormat format;
+    SharedFormat<ParagraphFormat> format;
     int section = 0; // index into Document::sections
 };
 
 struct RunSpan {
     int32_t start = 0;
     int32_t end = 0;
-    RunFormat format;
+    SharedFormat<RunFormat> format;
 };
 
 struct LinkSpan {

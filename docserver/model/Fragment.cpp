@@ -42,6 +42,7 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
     for (const RunSpan& run : story.runs)
         if (Overlaps(run, start, end))
             out.runs.push_back(RunSpan{std::max(run.start, start) - start, std::min(run.end, end) - start, run.format});
+    SharedFormatEdit<ParagraphFormat> nameDefault;
     for (size_t i = ParagraphIndexAt(story, start); i < story.paragraphs.size(); ++i) {
         const ParagraphEntry& paragraph = story.paragraphs[i];
         if (paragraph.end > end)
@@ -49,8 +50,9 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
         if (paragraph.end > start) {
             out.paragraphs.push_back(ParagraphEntry{paragraph.end - start, paragraph.format, 0});
             // Name the source's default style, so the target maps it by name rather than using its own default.
-            if (out.paragraphs.back().format.style.empty())
-                out.paragraphs.back().format.style = DefaultParagraphStyle(document);
+            if (out.paragraphs.back().format->style.empty())
+                nameDefault.Apply(out.paragraphs.back().format,
+                                  [&](ParagraphFormat& format) { format.style = DefaultParagraphStyle(document); });
         }
     }
     for (const LinkSpan& link : story.links)
@@ -139,9 +141,9 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
             numIds.insert(list.numId);
     };
     for (const ParagraphEntry& paragraph : out.paragraphs)
-        useParagraph(paragraph.format);
+        useParagraph(*paragraph.format);
     for (const RunSpan& run : out.runs)
-        CollectStyle(document, run.format.characterStyle, styleIds);
+        CollectStyle(document, run.format->characterStyle, styleIds);
     for (const std::string& id : styleIds)
         if (const Style* style = FindStyle(document, id)) {
             fragment.styles.push_back(*style);
@@ -183,15 +185,15 @@ Fragment TextFragment(const Story& story, int32_t position, const std::u16string
     // Typed text takes the formatting of the character before it within the paragraph, else the one after it.
     const size_t paragraph = ParagraphIndexAt(story, position);
     const int32_t from = position > ParagraphStart(story, paragraph) ? position - 1 : position;
-    RunFormat format;
+    SharedFormat<RunFormat> format;
     for (const RunSpan& run : story.runs)
         if (run.start <= from && from < run.end) {
             format = run.format;
             break;
         }
     fragment.story.runs.push_back(RunSpan{0, static_cast<int32_t>(text.size()), format});
-    const ParagraphFormat paragraphFormat =
-        paragraph < story.paragraphs.size() ? story.paragraphs[paragraph].format : ParagraphFormat{};
+    const SharedFormat<ParagraphFormat> paragraphFormat =
+        paragraph < story.paragraphs.size() ? story.paragraphs[paragraph].format : SharedFormat<ParagraphFormat>();
     for (size_t i = 0; i < text.size(); ++i)
         if (text[i] == kParagraphMark)
             fragment.story.paragraphs.push_back(ParagraphEntry{static_cast<int32_t>(i) + 1, paragraphFormat, 0});
@@ -263,8 +265,11 @@ Fragment AdoptFragment(Document& document, Fragment fragment) {
             *own = std::move(copy);
         }
     }
+    SharedFormatEdit<ParagraphFormat> paragraphEdit;
+    SharedFormatEdit<RunFormat> runEdit;
+    auto renameRun = [&](RunFormat& format) { rename(format.characterStyle); };
     for (ParagraphEntry& paragraph : fragment.story.paragraphs)
-        adoptParagraph(paragraph.format);
+        paragraphEdit.Apply(paragraph.format, adoptParagraph);
     DocumentDefaults& defaults = document.defaults;
     defaults.run = OverlayRun(defaults.run, fragment.defaults.run);
     defaults.paragraph = OverlayParagraph(defaults.paragraph, fragment.defaults.paragraph);
@@ -273,12 +278,12 @@ Fragment AdoptFragment(Document& document, Fragment fragment) {
     if (!fragment.defaults.eastAsiaLanguage.empty())
         defaults.eastAsiaLanguage = fragment.defaults.eastAsiaLanguage;
     for (RunSpan& run : fragment.story.runs)
-        rename(run.format.characterStyle);
+        runEdit.Apply(run.format, renameRun);
     for (Story& note : fragment.stories) {
         for (ParagraphEntry& paragraph : note.paragraphs)
-            adoptParagraph(paragraph.format);
+            paragraphEdit.Apply(paragraph.format, adoptParagraph);
         for (RunSpan& run : note.runs)
-            rename(run.format.characterStyle);
+            runEdit.Apply(run.format, renameRun);
     }
     fragment.styles.clear();
     fragment.numbering = Numbering{};

@@ -37,10 +37,12 @@ template <typename Change> void ChangeRunFormat(Story& story, int32_t start, int
         return;
     SplitRunsAt(story, start);
     SplitRunsAt(story, end);
+    SharedFormatEdit<RunFormat> runEdit;
     for (RunSpan& run : story.runs)
         if (run.start >= start && run.end <= end)
-            change(run.format);
+            runEdit.Apply(run.format, change);
+    SharedFormatEdit<ParagraphFormat> markEdit;
     for (ParagraphEntry& paragraph : story.paragraphs)
         if (paragraph.end > start && paragraph.end <= end)
-            change(paragraph.format.markFormat);
+            markEdit.Apply(paragraph.format, [&](ParagraphFormat& format) { change(format.markFormat); });
 }

@@ -48,6 +48,7 @@ private:
         state_->documents.clear();
         state_->clipboard = Fragment{};
         state_->hasClipboard = false;
+        state_->metafiles = MetafileCache{};
     }
     std::shared_ptr<ApplicationState> state_;
 };

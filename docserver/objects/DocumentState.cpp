@@ -55,7 +55,7 @@ void DocumentState::AppendParagraph(int storyIndex) {
     mark.story.text = std::u16string(1, kParagraphMark);
     const ParagraphEntry& last = target.paragraphs.back();
     mark.story.paragraphs.push_back(ParagraphEntry{1, last.format, last.section});
-    mark.story.runs.push_back(RunSpan{0, 1, last.format.markFormat});
+    mark.story.runs.push_back(RunSpan{0, 1, last.format->markFormat});
     // The ranges are moved here, not by Insert's rule: Word puts the new mark inside the last paragraph's range.
     std::vector<std::pair<LiveRange*, LiveRange>> before;
     for (LiveRange* range : ranges_)
@@ -86,8 +86,8 @@ int32_t DocumentState::Erase(int storyIndex, int32_t start, int32_t end) {
     // A story whose paragraphs were all cut away starts afresh, as a new document would; replacing the text of a
     // lone paragraph keeps its formatting.
     if (target.text.size() == 1 && paragraphsBefore > 1) {
-        target.paragraphs.back().format = ParagraphFormat{};
-        target.runs.assign(1, RunSpan{0, 1, RunFormat{}});
+        target.paragraphs.back().format = SharedFormat<ParagraphFormat>();
+        target.runs.assign(1, RunSpan{0, 1, {}});
     }
     for (LiveRange* range : ranges_)
         if (range->story == storyIndex) {

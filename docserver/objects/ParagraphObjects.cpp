@@ -26,13 +26,14 @@ protected:
         DocumentState& doc = Doc();
         Story& story = doc.story(range_.story);
         const size_t index = ParagraphIndexAt(story, range_.start);
-        ParagraphFormat& format = story.paragraphs[index].format;
+        // Only a change makes the paragraph's format its own: others may share it.
+        auto format = [&story, index]() -> ParagraphFormat& { return story.paragraphs[index].format.Edit(); };
         switch (member) {
         case WordMember::ParagraphRange:
             ReturnObject(result, NewRange(document_, ParagraphRange(story, range_.story, index)));
             return;
         case WordMember::ParagraphOutlineLevel:
-            ReturnInt(result, OutlineLevelOf(doc.model(), format));
+            ReturnInt(result, OutlineLevelOf(doc.model(), story.paragraphs[index].format));
             return;
         case WordMember::ParagraphNext:
         case WordMember::ParagraphPrevious: {
@@ -45,19 +46,19 @@ protected:
             return;
         }
         case WordMember::ParagraphLineSpacingRule:
-            format.lineRule = args.Int(0);
+            format().lineRule = args.Int(0);
             break;
         case WordMember::ParagraphSpaceBefore:
-            format.spaceBefore = Twips(args.Float(0));
+            format().spaceBefore = Twips(args.Float(0));
             break;
         case WordMember::ParagraphSpaceAfter:
-            format.spaceAfter = Twips(args.Float(0));
+            format().spaceAfter = Twips(args.Float(0));
             break;
         case WordMember::ParagraphSpaceBeforeAuto:
-            format.spaceBeforeAuto = args.Int(0) ? 1 : 0;
+            format().spaceBeforeAuto = args.Int(0) ? 1 : 0;
             break;
         case WordMember::ParagraphSpaceAfterAuto:
-            format.spaceAfterAuto = args.Int(0) ? 1 : 0;
+            format().spaceAfterAuto = args.Int(0) ? 1 : 0;
             break;
         default:
             throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
@@ -171,10 +172,12 @@ protected:
             return;
         case WordMember::ListFormatRemoveNumbers: {
             const size_t last = ParagraphIndexAt(story, std::max(range_.start, range_.end - 1));
-            for (size_t i = first; i <= last; ++i) {
-                story.paragraphs[i].format.numId = 0; // explicitly in no list, whatever the style says
-                story.paragraphs[i].format.numLevel = -1;
-            }
+            SharedFormatEdit<ParagraphFormat> edit;
+            for (size_t i = first; i <= last; ++i)
+                edit.Apply(story.paragraphs[i].format, [](ParagraphFormat& format) {
+                    format.numId = 0; // explicitly in no list, whatever the style says
+                    format.numLevel = -1;
+                });
             doc.Changed();
             return;
         }

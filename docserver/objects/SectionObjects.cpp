@@ -31,9 +31,9 @@ protected:
             empty.text = u"\r";
             ParagraphEntry mark;
             mark.end = 1;
-            mark.format.style = header_ ? "Header" : "Footer";
+            mark.format.Edit().style = header_ ? "Header" : "Footer";
             empty.paragraphs.push_back(mark);
-            empty.runs.push_back(RunSpan{0, 1, RunFormat{}});
+            empty.runs.push_back(RunSpan{0, 1, {}});
             model.stories.push_back(std::move(empty));
             story = static_cast<int>(model.stories.size()) - 1;
         }

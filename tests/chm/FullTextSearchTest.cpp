@@ -339,6 +339,69 @@ TEST(FullTextSearchDeepIndex, ReadersWalkingDownFromTheRootFindEveryWordWithItsP
     EXPECT_EQ(wrong, 0u) << "of " << queries.size();
 }
 
+// Runs of characters are sorted into the word tree with the other words: runs of characters of two bytes in the
+// code page and runs holding one of four bytes, in titles and in page text. A partial lookup of two to four characters
+// finds exactly the pages where they stand together, and a whole-word lookup the pages where they are a word of the
+// index (each character, and the run of up to four that it starts), as counted from the pages' text here.
+TEST(FullTextSearchRuns, EveryRunIsFoundWhereItsCharactersStandTogether) {
+    SearchProject project("runs");
+    const std::vector<std::string> characters = {"啊", "中", "文", "档", "\xE3\x90\x80"}; // U+3400: four bytes
+    std::map<std::string, Pages> together;
+    std::map<std::string, Pages> whole;
+    const auto count = [&](const std::vector<std::string>& run, const std::string& page) {
+        for (size_t start = 0; start < run.size(); ++start) {
+            std::string word;
+            const size_t longest = std::min<size_t>(4, run.size() - start);
+            for (size_t length = 1; length <= longest; ++length) {
+                word += run[start + length - 1];
+                together[word].insert(page);
+                if (length == 1 || length == longest)
+                    whole[word].insert(page);
+            }
+        }
+    };
+    std::mt19937 random(5);
+    const auto makeRun = [&](std::string& text, const std::string& page) {
+        std::vector<std::string> run;
+        for (size_t length = 1 + random() % 6; run.size() < length;)
+            run.push_back(characters[random() % characters.size()]);
+        count(run, page);
+        for (const std::string& c : run)
+            text += c;
+    };
+    for (int page = 0; page < 60; ++page) {
+        const std::string name = "r" + std::to_string(page) + ".html";
+        std::string title = name + " ";
+        makeRun(title, name);
+        std::string body;
+        for (int k = 0; k < 12; ++k) {
+            body += "word ";
+            makeRun(body, name);
+            body += random() % 3 == 0 ? "</p><p>" : " ";
+        }
+        project.Add(name, Page("<title>" + title + "</title>", "<p>" + body + "</p>"));
+    }
+    ASSERT_TRUE(project.Compile());
+    SearchIndexReader reader(project.Output());
+    std::vector<Query> queries;
+    std::vector<Pages> pages;
+    for (const auto& [word, where] : together) {
+        const Pages wholeWord = whole.contains(word) ? whole[word] : Pages{};
+        EXPECT_EQ(reader.Find(word, false), wholeWord) << word;
+        EXPECT_EQ(reader.Find(word, true), where) << word;
+        queries.push_back({word, false});
+        pages.push_back(wholeWord);
+        queries.push_back({word, true});
+        pages.push_back(where);
+    }
+    if (!HavePython3Chm())
+        GTEST_SKIP() << "python3-chm is not installed";
+    const std::vector<Pages> found = Python3ChmFind(project, queries);
+    ASSERT_EQ(found.size(), queries.size());
+    for (size_t i = 0; i < queries.size(); ++i)
+        EXPECT_EQ(found[i], pages[i]) << queries[i].text << (queries[i].prefix ? " (partial)" : "");
+}
+
 TEST(FullTextSearchBadInput, UnreadablePagesAreSkippedWithAWarningAndTheRestIsIndexed) {
     SearchProject project("bad");
     project.Add("good.html", Page("", "<p>survivor 幸存</p>"));

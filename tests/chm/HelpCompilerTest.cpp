@@ -160,6 +160,78 @@ TEST(HelpCompiler, ChmlibAnd7zipReadBackEveryFile) {
     EXPECT_NE(test.find("Everything is Ok"), std::string::npos) << test;
 }
 
+// Pictures and other compressed data are stored as they are (section 0), pages compressed (section 1); chmlib,
+// 7-Zip and python3-chm each give back every file byte for byte.
+TEST(HelpCompiler, CompressedDataIsStoredAsItIsAndReadsBackInEveryReader) {
+    ProjectFolder project("stored");
+    project.AddPages(30, 2000);
+    std::mt19937 random(3);
+    const auto noise = [&](size_t size) {
+        std::string bytes;
+        for (size_t i = 0; i < size; ++i)
+            bytes += static_cast<char>(random());
+        return bytes;
+    };
+    const std::map<std::string, std::string> stored = {
+        {"pics/photo.png", std::string("\x89PNG\r\n\x1A\n", 8) + noise(90000)},
+        {"pics/small.gif", "GIF89a" + noise(300)},
+        {"pics/photo.jpg", "\xFF\xD8\xFF\xE0" + std::string(600, '\0') + noise(40000)},
+        {"data/packed.bin", noise(70000)}, // no known signature, but no byte more likely than another
+    };
+    for (const auto& [name, bytes] : stored)
+        project.AddFile(name, bytes);
+    project.AddFile("style.css", std::string(20000, 'a')); // compresses: stays in section 1
+    project.Write();
+    ASSERT_TRUE(project.Compile());
+    const fs::path output = project.folder / "Manual.chm";
+
+    // enum_chmLib lists each file's section first.
+    const std::string listing = RunCommand("enum_chmLib '" + output.string() + "'");
+    const auto sectionOf = [&](const std::string& name) {
+        const size_t at = listing.find("\t/" + name + "\n");
+        if (at == std::string::npos)
+            return -1;
+        const size_t lineStart = listing.rfind('\n', at) + 1;
+        return std::stoi(listing.substr(lineStart, at - lineStart));
+    };
+    for (const auto& [name, bytes] : stored)
+        EXPECT_EQ(sectionOf(name), 0) << name;
+    EXPECT_EQ(sectionOf("style.css"), 1);
+    EXPECT_EQ(sectionOf("0.html"), 1);
+
+    const fs::path extracted = project.folder / "extracted";
+    RunCommand("extract_chmLib '" + output.string() + "' '" + extracted.string() + "'");
+    const fs::path sevenZip = project.folder / "7z";
+    int status = 0;
+    const std::string unpacked = RunCommand("7z x -y -o'" + sevenZip.string() + "' '" + output.string() + "'", &status);
+    EXPECT_EQ(status, 0) << unpacked;
+    for (const auto& [name, bytes] : project.files) {
+        EXPECT_EQ(ReadFile(extracted / name), bytes) << name;
+        EXPECT_EQ(ReadFile(sevenZip / name), bytes) << name;
+    }
+    if (std::system("/usr/bin/python3 -I -c 'import chm.chm' >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "python3-chm is not installed";
+    const fs::path script = project.folder / "read.py";
+    WriteFile(script, "import sys\n"
+                      "from chm import chm\n"
+                      "f = chm.CHMFile()\n"
+                      "f.LoadCHM(sys.argv[1])\n"
+                      "for name in sys.argv[2:]:\n"
+                      "    status, unit = f.ResolveObject(('/' + name).encode())\n"
+                      "    size, data = f.RetrieveObject(unit)\n"
+                      "    open(name.replace('/', '_') + '.out', 'wb').write(data)\n");
+    std::string command = "cd '" + project.folder.string() + "' && /usr/bin/python3 -I read.py Manual.chm";
+    for (const auto& [name, bytes] : project.files)
+        command += " '" + name + "'";
+    RunCommand(command, &status);
+    EXPECT_EQ(status, 0);
+    for (const auto& [name, bytes] : project.files) {
+        std::string flat = name;
+        std::replace(flat.begin(), flat.end(), '/', '_');
+        EXPECT_EQ(ReadFile(project.folder / (flat + ".out")), bytes) << name;
+    }
+}
+
 TEST(HelpCompiler, ListingIsCompleteWithFiveThousandFiles) {
     ProjectFolder project("many");
     project.AddPages(5000);
@@ -180,12 +252,22 @@ TEST(HelpCompiler, ListingIsCompleteWithFiveThousandFiles) {
 TEST(HelpCompiler, WarnsAboutLinksToMissingFiles) {
     ProjectFolder project("links");
     project.AddPages(2);
-    project.AddFile("extra.html", "<a href=\"gone.html#x\">x</a><img src='pics/none.png'><a href=\"http://a/b\">w</a>");
+    project.AddFile("extra.html", "<a href=\"gone.html#x\">x</a><img src='pics/none.png'><a href=\"http://a/b\">w</a>"
+                                  "<IMG\r\nalt=\"href=x\" SRC=upper.png><a title='&lt;' href = \"spaced.html\">s</a>");
+    // Markup shown as text, in comments or in scripts links nowhere.
+    project.AddFile("shown.html",
+                    "<p>&lt;a href=\"text.html\"&gt; and src=\"text.png\"</p><pre>&lt;img src='p.png'&gt;</pre>"
+                    "<!-- <a href=\"commented.html\"> --><script>s = '<a href=\"script.html\">';</script>"
+                    "<p data-src=\"data.png\">href=\"bare.html\"</p>");
     project.Write();
     ASSERT_TRUE(project.Compile());
     EXPECT_TRUE(MessagesMention("extra.html links to a missing file: gone.html"));
     EXPECT_TRUE(MessagesMention("missing file: pics/none.png"));
+    EXPECT_TRUE(MessagesMention("missing file: upper.png"));
+    EXPECT_TRUE(MessagesMention("missing file: spaced.html"));
+    EXPECT_FALSE(MessagesMention("missing file: x"));
     EXPECT_FALSE(MessagesMention("http"));
+    EXPECT_FALSE(MessagesMention("shown.html links"));
 }
 
 struct BadInput {

@@ -3,6 +3,7 @@
 #include "ServerFixture.h"
 
 #include "docserver/docx/DocxReader.h"
+#include "docserver/model/StoryEdit.h"
 #include "docserver/objects/ServerObjects.h"
 
 using namespace docx;
@@ -50,7 +51,7 @@ TEST_F(ModelEffects, RangeFontChangesExactlyTheRangeMarksIncluded) {
         EXPECT_EQ(FormatAt(p).underline, 0) << p;
     }
     EXPECT_EQ(FormatAt(12).sizeHalfPoints, 0); // "small" from its second letter on
-    EXPECT_EQ(Body().paragraphs[1].format.markFormat.sizeHalfPoints, 20);
+    EXPECT_EQ(Body().paragraphs[1].format->markFormat.sizeHalfPoints, 20);
 }
 
 TEST_F(ModelEffects, ParagraphSpacingAndStyleFontAndWebOptionsAreKept) {
@@ -89,6 +90,43 @@ TEST_F(ModelEffects, ParagraphSpacingAndStyleFontAndWebOptionsAreKept) {
     EXPECT_TRUE(state->model().allowPng);
 }
 
+TEST_F(ModelEffects, EqualFormatsAreKeptOnceAndAChangeReachesOnlyItsParagraph) {
+    DocxBuilder doc;
+    doc.AddParagraph("one").AddHeading(1, "Title").AddParagraph("two").AddParagraph("three");
+    const WordDocument document = Load(doc);
+    const auto& paragraphs = Body().paragraphs;
+    ASSERT_EQ(paragraphs.size(), 4u);
+    EXPECT_TRUE(paragraphs[0].format.SharesWith(paragraphs[2].format)) << "equal formats apart are read as one";
+    EXPECT_TRUE(paragraphs[2].format.SharesWith(paragraphs[3].format));
+    EXPECT_FALSE(paragraphs[0].format.SharesWith(paragraphs[1].format));
+
+    document.Paragraphs().Item(3).SetSpaceAfter(6.0f);
+    EXPECT_EQ(paragraphs[2].format->spaceAfter, 120);
+    EXPECT_EQ(paragraphs[0].format->spaceAfter, -1) << "a paragraph sharing the format is left as it was";
+    EXPECT_EQ(paragraphs[3].format->spaceAfter, -1);
+    EXPECT_TRUE(paragraphs[0].format.SharesWith(paragraphs[3].format));
+
+    // A change over many paragraphs keeps those that shared a format sharing one.
+    ScopedVariant from = ScopedVariant::I4(0);
+    ScopedVariant to = ScopedVariant::I4(static_cast<int32_t>(Body().text.size()));
+    document.Range(&from, &to).ListFormat().RemoveNumbers(&missing);
+    for (const ParagraphEntry& paragraph : paragraphs)
+        EXPECT_EQ(paragraph.format->numId, 0);
+    EXPECT_TRUE(paragraphs[0].format.SharesWith(paragraphs[3].format));
+    EXPECT_FALSE(paragraphs[0].format.SharesWith(paragraphs[2].format));
+    EXPECT_EQ(paragraphs[1].format->style, "Heading1");
+
+    // Run formatting of a part of the text: the runs outside keep theirs.
+    ScopedVariant twoStart = ScopedVariant::I4(ParagraphStart(Body(), 2));
+    ScopedVariant twoEnd = ScopedVariant::I4(paragraphs[2].end);
+    document.Range(&twoStart, &twoEnd).Font().SetSize(7.0f);
+    EXPECT_EQ(FormatAt(0).sizeHalfPoints, 0);
+    EXPECT_EQ(FormatAt(ParagraphStart(Body(), 2)).sizeHalfPoints, 14);
+    EXPECT_EQ(paragraphs[2].format->markFormat.sizeHalfPoints, 14);
+    EXPECT_EQ(paragraphs[3].format->markFormat.sizeHalfPoints, 0);
+    EXPECT_EQ(FormatAt(ParagraphStart(Body(), 3)).sizeHalfPoints, 0);
+}
+
 TEST_F(ModelEffects, AddedLinksAndLinesAreFormattedAsWordDoes) {
     DocxBuilder doc;
     doc.AddParagraph("entry");
@@ -97,7 +135,7 @@ TEST_F(ModelEffects, AddedLinksAndLinesAreFormattedAsWordDoes) {
     ScopedVariant address = ScopedVariant::Bstr(u"1.html");
     document.Hyperlinks().Add(entry, &address, &missing, &missing, &missing, &missing);
     EXPECT_EQ(FormatAt(0).characterStyle, "Hyperlink");
-    EXPECT_EQ(Body().paragraphs[0].format.markFormat.characterStyle, ""); // the mark is not part of the link
+    EXPECT_EQ(Body().paragraphs[0].format->markFormat.characterStyle, ""); // the mark is not part of the link
 
     entry.InlineShapes().AddHorizontalLineStandard(&missing).HorizontalLineFormat().SetPercentWidth(50.0f);
     ASSERT_EQ(Body().pictures.size(), 1u);

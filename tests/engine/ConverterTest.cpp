@@ -105,6 +105,32 @@ TEST_F(ConverterTest, ASecondConversionStartsFromAnEmptyTree) {
     EXPECT_EQ(converter.title, "A.B") << "the title is kept whole";
 }
 
+TEST_F(ConverterTest, AOneOffRunLetsWordGoBeforeTheCompileAndTeardownAsksNoMore) {
+    server.Register();
+    server.SetSourceParagraphs({{1, "A"}, {10, "text"}, {1, "B"}});
+    auto sourceCloses = [this] {
+        int count = 0;
+        for (const RecordedCall& call : server.CallsOf(WordMember::DocumentClose))
+            count += call.objectLabel == "Document#source" ? 1 : 0;
+        return count;
+    };
+    std::vector<int> seenAtCompile; // source closes and quits when the compiler reports its first file
+    {
+        ChmConverter converter("/docs/a.docx", workFolder.string());
+        converter.quitWordBeforeCompile = true;
+        converter.compileObserver = [&](const std::string&) {
+            if (seenAtCompile.empty())
+                seenAtCompile = {sourceCloses(), server.CountOf(WordMember::ApplicationQuit)};
+        };
+        ASSERT_EQ(converter.StartWordAndOpen(), 1);
+        EXPECT_EQ(converter.Convert("T", (workFolder / "T.chm").string()), 1);
+        EXPECT_EQ(seenAtCompile, (std::vector<int>{1, 1})) << "the compile starts after Word is gone";
+        EXPECT_EQ(converter.pageFiles.size(), 2u);
+    }
+    EXPECT_EQ(sourceCloses(), 1);
+    EXPECT_EQ(server.CountOf(WordMember::ApplicationQuit), 1);
+}
+
 TEST_F(ConverterTest, WordsRefusalToOpenTravelsAndWordIsStillQuit) {
     server.Register();
     server.FailWith(WordMember::DocumentsOpen, DISP_E_EXCEPTION, "This file could not be found.");
