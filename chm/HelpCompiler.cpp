@@ -27,17 +27,11 @@
 #include "TextCodec.h"
 #include "TopicTables.h"
 #include "WordBreaker.h"
+#include "base/Text.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 // Plain system calls: a project lists thousands of small pages, and a stream per file cost more than reading.
 bool ReadWholeFile(const fs::path& path, std::string& bytes) {
@@ -110,22 +104,8 @@ std::string LocalTarget(std::string target, const std::string& baseFolder) {
     return NormalizeRelative(target).value_or(std::string());
 }
 
-std::string PercentDecode(const std::string& text) {
-    std::string result;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
-            result += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            result += text[i];
-        }
-    }
-    return result;
-}
-
 bool IsPage(const std::string& name) {
-    const std::string lower = LowerAscii(name);
+    const std::string lower = AsciiLower(name);
     return lower.ends_with(".htm") || lower.ends_with(".html");
 }
 
@@ -177,8 +157,8 @@ private:
             return false;
         }
         ProjectParseResult parsed = ParseHelpProject(projectBytes);
-        if (!parsed.ok) {
-            Error(projectPath.filename().string() + ": " + parsed.message);
+        if (!parsed.status.ok()) {
+            Error(projectPath.filename().string() + ": " + parsed.status.message);
             return false;
         }
         project_ = std::move(parsed.project);
@@ -279,7 +259,7 @@ private:
         for (const std::string* listed : {&project_.contentsFile, &project_.indexFile}) {
             std::string path = CodePageToUtf8(project_.codePage, *listed).value_or(*listed);
             std::replace(path.begin(), path.end(), '\\', '/');
-            if (!listed->empty() && LowerAscii(NormalizeRelative(path).value_or(path)) == LowerAscii(internalName))
+            if (!listed->empty() && AsciiLower(NormalizeRelative(path).value_or(path)) == AsciiLower(internalName))
                 return true;
         }
         return false;
@@ -300,7 +280,7 @@ private:
             Error("file name too long: " + relative->substr(0, 80) + "...");
             return false;
         }
-        const std::string key = LowerAscii(*relative);
+        const std::string key = AsciiLower(*relative);
         if (indexOfName_.count(key) != 0)
             return true;
         SourceFile file{*relative, listedName, {}};
@@ -395,7 +375,7 @@ private:
     }
 
     const SourceFile* FindSource(const std::string& internalName) const {
-        const auto found = indexOfName_.find(LowerAscii(internalName));
+        const auto found = indexOfName_.find(AsciiLower(internalName));
         return found == indexOfName_.end() ? nullptr : &sources_[found->second];
     }
 
@@ -408,8 +388,8 @@ private:
         if (file == nullptr)
             return false;
         SitemapParseResult parsed = ParseSitemap(file->bytes, project_.codePage);
-        if (!parsed.ok) {
-            Error(file->internalName + ": malformed sitemap, " + parsed.message);
+        if (!parsed.status.ok()) {
+            Error(file->internalName + ": malformed sitemap, " + parsed.status.message);
             return false;
         }
         sitemap = std::move(parsed.sitemap);
@@ -443,7 +423,7 @@ private:
             const std::string base = slash == std::string::npos ? std::string() : file.internalName.substr(0, slash);
             std::set<std::string> reported;
             for (const std::string& link : PageLinks(file.bytes, project_.codePage)) {
-                const std::string target = LocalTarget(PercentDecode(link), base);
+                const std::string target = LocalTarget(PercentDecoded(link), base);
                 if (!target.empty() && FindSource(target) == nullptr && reported.insert(target).second)
                     Warning(file.internalName + " links to a missing file: " + target);
             }
@@ -453,7 +433,7 @@ private:
     void CollectContentsTitles(const std::vector<SitemapEntry>& entries) {
         for (const SitemapEntry& entry : entries) {
             ++contentsEntryCount_;
-            const std::string target = LowerAscii(SitemapTarget(entry.local));
+            const std::string target = AsciiLower(SitemapTarget(entry.local));
             if (!target.empty())
                 contentsTitles_.emplace(target, entry.name);
             CollectContentsTitles(entry.children);
@@ -466,7 +446,7 @@ private:
             Keyword keyword;
             keyword.text = entry.keywordText;
             for (const auto& [name, local] : entry.targets) {
-                const auto found = topicOf.find(LowerAscii(SitemapTarget(local)));
+                const auto found = topicOf.find(AsciiLower(SitemapTarget(local)));
                 if (found != topicOf.end())
                     keyword.topics.push_back(found->second);
             }
@@ -552,7 +532,7 @@ private:
         for (const SourceFile& file : sources_) {
             if (IsPage(file.internalName)) {
                 pageFiles.push_back(&file);
-                const bool needsText = search || !contentsTitles_.contains(LowerAscii(file.internalName));
+                const bool needsText = search || !contentsTitles_.contains(AsciiLower(file.internalName));
                 readingOf.push_back(needsText ? pages.size() : kNotRead);
                 if (needsText)
                     pages.push_back({file.internalName, file.bytes});
@@ -565,7 +545,7 @@ private:
             const PageReading& reading = readingOf[topic] == kNotRead ? noReading : readings[readingOf[topic]];
             for (const std::string& warning : reading.warnings)
                 Warning(warning);
-            const std::string key = LowerAscii(file.internalName);
+            const std::string key = AsciiLower(file.internalName);
             const auto titled = contentsTitles_.find(key);
             // Titles are stored as a viewer reading the code page shows them.
             std::string title =
@@ -588,7 +568,7 @@ private:
         info.defaultTopic = InternalNameOf(project_.defaultTopic);
         if (info.defaultTopic.empty() && !topics.empty())
             info.defaultTopic = topics.front().local;
-        info.compiledStem = LowerAscii(outputPath_.stem().string());
+        info.compiledStem = AsciiLower(outputPath_.stem().string());
         info.timestamp = timestamp_;
         info.contentsEntryCount = contentsEntryCount_;
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "TextCodec.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -16,14 +17,8 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(c < 0x80 ? std::tolower(c) : c); });
-    return text;
-}
-
 bool IsYes(const std::string& value) {
-    return Lower(Trim(value)) == "yes";
+    return AsciiLower(Trim(value)) == "yes";
 }
 
 bool ParseNumber(const std::string& text, uint32_t& value) {
@@ -63,7 +58,7 @@ std::vector<std::string> SplitFields(const std::string& value) {
 }
 
 void ApplyOption(HelpProject& project, const std::string& key, const std::string& value, bool& languageGiven) {
-    const std::string name = Lower(key);
+    const std::string name = AsciiLower(key);
     if (name == "compiled file") {
         project.compiledFile = value;
     } else if (name == "contents file") {
@@ -217,8 +212,9 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
             end = bytes.size();
         ++lineNumber;
         if (end - position > kMaxProjectLineLength) {
-            result.message = "project line " + std::to_string(lineNumber) + " is longer than " +
-                             std::to_string(kMaxProjectLineLength) + " bytes";
+            result.status =
+                Failure(StatusCode::TooLarge, "project line " + std::to_string(lineNumber) + " is longer than " +
+                                                  std::to_string(kMaxProjectLineLength) + " bytes");
             return result;
         }
         const std::string line = Trim(bytes.substr(position, end - position));
@@ -226,7 +222,7 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
         if (line.empty() || line[0] == ';')
             continue;
         if (line.front() == '[' && line.back() == ']') {
-            section = Lower(line.substr(1, line.size() - 2));
+            section = AsciiLower(line.substr(1, line.size() - 2));
             if (section != "options" && section != "windows" && section != "files" && section != "map" &&
                 section != "alias")
                 project.warnings.push_back("section [" + line.substr(1, line.size() - 2) + "] is not used");
@@ -238,7 +234,8 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
         } else if (section == "windows" && equals != std::string::npos) {
             WindowDefinition window;
             if (!ParseWindowDefinition(Trim(line.substr(0, equals)), line.substr(equals + 1), window)) {
-                result.message = "project line " + std::to_string(lineNumber) + ": malformed window definition";
+                result.status = Failure(StatusCode::Damaged,
+                                        "project line " + std::to_string(lineNumber) + ": malformed window definition");
                 return result;
             }
             project.windows.push_back(window);
@@ -267,6 +264,5 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
     for (std::string& file : project.files)
         file = BackslashesToSlashes(project.codePage, file);
     SlashSeparate(project, 0, 0);
-    result.ok = true;
     return result;
 }

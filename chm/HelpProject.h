@@ -1,6 +1,8 @@
 #pragma once
 // The project file (.hhp): options, window definitions, the list of files to compile and the context-help map. Text
 // stays in the project's code page; [FILES] paths have "\" mapped to "/".
+#include "base/Status.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -80,8 +82,7 @@ struct HelpProject {
 };
 
 struct ProjectParseResult {
-    bool ok = false;
-    std::string message;
+    Status status;
     HelpProject project;
 };
 

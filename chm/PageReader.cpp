@@ -30,13 +30,13 @@ std::optional<PageText> ReadText(const PageToRead& page, uint32_t codePage, bool
         return std::nullopt;
     }
     PageTextResult text = ExtractPageText(page.bytes, codePage);
-    if (!text.ok) {
+    if (!text.status.ok()) {
         if (indexed)
-            reading.warnings.push_back(name + ": " + text.message + "; left out of the search index");
+            reading.warnings.push_back(name + ": " + text.status.message + "; left out of the search index");
         return std::nullopt;
     }
-    if (!text.message.empty())
-        reading.warnings.push_back(name + ": " + text.message);
+    if (!text.warning.empty())
+        reading.warnings.push_back(name + ": " + text.warning);
     return std::move(text.text);
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "TextCodec.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -13,18 +14,11 @@ namespace {
 constexpr size_t kDeclarationWindow = 4096;
 constexpr size_t kBinaryProbe = 8192;
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-char32_t LowerAscii(char32_t c) {
-    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
-}
-
 std::string DeclaredCharset(std::string_view html) {
     const std::string_view head = html.substr(0, kDeclarationWindow);
     constexpr std::string_view kKey = "charset=";
     const auto found = std::search(head.begin(), head.end(), kKey.begin(), kKey.end(),
-                                   [](char c, char key) { return LowerAscii(c) == key; });
+                                   [](char c, char key) { return AsciiLower(c) == key; });
     if (found == head.end())
         return {};
     size_t start = static_cast<size_t>(found - head.begin()) + kKey.size();
@@ -35,7 +29,7 @@ std::string DeclaredCharset(std::string_view html) {
          end < head.size() && (std::isalnum(static_cast<unsigned char>(head[end])) || head[end] == '-' ||
                                head[end] == '_' || head[end] == '.' || head[end] == ':');
          ++end)
-        charset += LowerAscii(head[end]);
+        charset += AsciiLower(head[end]);
     return charset;
 }
 
@@ -157,7 +151,7 @@ bool IsBlockTag(const std::string& name) {
 size_t FindCaseless(std::u32string_view text, std::string_view needle, size_t from) {
     for (size_t i = from; i + needle.size() <= text.size(); ++i) {
         size_t k = 0;
-        while (k < needle.size() && LowerAscii(text[i + k]) == static_cast<char32_t>(needle[k]))
+        while (k < needle.size() && AsciiLower(text[i + k]) == static_cast<char32_t>(needle[k]))
             ++k;
         if (k == needle.size())
             return i;
@@ -229,7 +223,7 @@ private:
         size_t nameEnd = at + (closing ? 2 : 1);
         std::string name;
         while (nameEnd < text.size() && IsNameChar(text[nameEnd]) && name.size() < 16) {
-            name += LowerAscii(static_cast<char>(text[nameEnd]));
+            name += AsciiLower(static_cast<char>(text[nameEnd]));
             ++nameEnd;
         }
         const char32_t next = at + 1 < text.size() ? text[at + 1] : U' ';
@@ -281,10 +275,13 @@ std::u32string Trimmed(const std::u32string& text) {
 
 PageTextResult ExtractPageText(std::string_view html, uint32_t fallbackCodePage) {
     PageTextResult result;
-    std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, result.message);
-    if (!decoded)
+    std::string message;
+    std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, message);
+    if (!decoded) {
+        result.status = Failure(StatusCode::NotThisFormat, std::move(message));
         return result;
-    result.ok = true;
+    }
+    result.warning = std::move(message);
     result.text = TextCollector().Collect(std::move(*decoded));
     result.text.title = Trimmed(result.text.title);
     return result;
@@ -302,7 +299,7 @@ std::vector<std::string> PageLinks(std::string_view html, uint32_t fallbackCodeP
     const auto lowerName = [&](size_t from, size_t to) {
         std::string name;
         for (size_t k = from; k < to; ++k)
-            name += text[k] < 0x80 ? static_cast<char>(LowerAscii(text[k])) : '?';
+            name += text[k] < 0x80 ? static_cast<char>(AsciiLower(text[k])) : '?';
         return name;
     };
     // Only the attributes of tags count: a page that shows markup as text ("&lt;a href=...&gt;") links nowhere,

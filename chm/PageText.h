@@ -2,6 +2,8 @@
 // The searchable text of one HTML page: markup, scripts, styles and comments left out, character references
 // decoded, the bytes read in the charset the page declares. Text is held as code points so that word breaking
 // never decodes.
+#include "base/Status.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,8 +15,8 @@ struct PageText {
 };
 
 struct PageTextResult {
-    bool ok = false;
-    std::string message; // why the page cannot be indexed
+    Status status;       // why the page cannot be indexed
+    std::string warning; // what was guessed in reading it
     PageText text;
 };
 

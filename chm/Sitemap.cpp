@@ -1,17 +1,12 @@
 #include "Sitemap.h"
 
 #include "TextCodec.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(c < 0x80 ? std::tolower(c) : c); });
-    return text;
-}
 
 struct Tag {
     std::string name; // lower case, "/ul" for an end tag
@@ -49,7 +44,7 @@ public:
                 continue;
             }
             Tag tag;
-            if (!ReadTag(tag, result.message))
+            if (!ReadTag(tag, result.status))
                 return result;
             if (tag.name == "ul") {
                 if (static_cast<int>(lists.size()) >= kMaxSitemapDepth)
@@ -65,7 +60,7 @@ public:
                 if (inObject)
                     return Fail(result, "<OBJECT> inside another <OBJECT>");
                 inObject = true;
-                objectIsEntry = Lower(Decoded(tag.Attribute("type"))) == "text/sitemap";
+                objectIsEntry = AsciiLower(Decoded(tag.Attribute("type"))) == "text/sitemap";
                 entry = SitemapEntry{};
                 firstName.clear();
                 keyword.clear();
@@ -80,7 +75,7 @@ public:
                     lists.back()->push_back(std::move(entry));
                 }
             } else if (tag.name == "param" && inObject) {
-                const std::string name = Lower(Decoded(tag.Attribute("name")));
+                const std::string name = AsciiLower(Decoded(tag.Attribute("name")));
                 const std::string raw = tag.Attribute("value");
                 const std::string value = Decoded(raw);
                 const std::string shown = DecodeReferencesForDisplay(codePage_, raw);
@@ -111,7 +106,6 @@ public:
         }
         if (inObject)
             return Fail(result, "<OBJECT> is not closed");
-        result.ok = true;
         return result;
     }
 
@@ -119,8 +113,7 @@ private:
     std::string Decoded(const std::string& raw) const { return DecodeCharacterReferences(codePage_, raw); }
 
     SitemapParseResult& Fail(SitemapParseResult& result, const std::string& message) {
-        result.ok = false;
-        result.message = "line " + std::to_string(LineAt(position_)) + ": " + message;
+        result.status = Failure(StatusCode::Damaged, "line " + std::to_string(LineAt(position_)) + ": " + message);
         return result;
     }
 
@@ -128,11 +121,11 @@ private:
         return 1 + static_cast<size_t>(std::count(text_.begin(), text_.begin() + std::min(offset, text_.size()), '\n'));
     }
 
-    bool ReadTag(Tag& tag, std::string& message) {
+    bool ReadTag(Tag& tag, Status& status) {
         const size_t start = position_;
         size_t i = position_ + 1;
         auto failAt = [&](const std::string& what) {
-            message = "line " + std::to_string(LineAt(start)) + ": " + what;
+            status = Failure(StatusCode::Damaged, "line " + std::to_string(LineAt(start)) + ": " + what);
             return false;
         };
         auto skipSpace = [&]() {
@@ -143,7 +136,7 @@ private:
         size_t nameStart = i;
         while (i < text_.size() && !std::isspace(static_cast<unsigned char>(text_[i])) && text_[i] != '>')
             ++i;
-        tag.name = Lower(text_.substr(nameStart, i - nameStart));
+        tag.name = AsciiLower(text_.substr(nameStart, i - nameStart));
         while (true) {
             skipSpace();
             if (i >= text_.size())
@@ -156,7 +149,7 @@ private:
             while (i < text_.size() && text_[i] != '=' && text_[i] != '>' &&
                    !std::isspace(static_cast<unsigned char>(text_[i])))
                 ++i;
-            std::string key = Lower(text_.substr(keyStart, i - keyStart));
+            std::string key = AsciiLower(text_.substr(keyStart, i - keyStart));
             skipSpace();
             std::string value;
             if (i < text_.size() && text_[i] == '=') {

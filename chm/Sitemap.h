@@ -2,6 +2,8 @@
 // Contents (.hhc) and index (.hhk) files: nested lists of <OBJECT type="text/sitemap"> entries. Tolerates the
 // variants generators write (lower case, unclosed <LI>, a <UL> around every entry, Keyword instead of Name);
 // refuses what cannot be read safely.
+#include "base/Status.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -30,8 +32,7 @@ struct Sitemap {
 };
 
 struct SitemapParseResult {
-    bool ok = false;
-    std::string message;
+    Status status;
     Sitemap sitemap;
 };
 

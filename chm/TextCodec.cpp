@@ -1,5 +1,7 @@
 #include "TextCodec.h"
 
+#include "base/Text.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
@@ -182,23 +184,8 @@ std::u32string DecodeUtf8Lenient(std::string_view bytes) {
 std::string EncodeUtf8(std::u32string_view text) {
     std::string result;
     result.reserve(text.size());
-    for (const char32_t code : text) {
-        if (code < 0x80) {
-            result += static_cast<char>(code);
-        } else if (code < 0x800) {
-            result += static_cast<char>(0xC0 | (code >> 6));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            result += static_cast<char>(0xE0 | (code >> 12));
-            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            result += static_cast<char>(0xF0 | (code >> 18));
-            result += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            result += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
+    for (const char32_t code : text)
+        AppendUtf8(result, code);
     return result;
 }
 

@@ -1,5 +1,7 @@
 #include "TopicTables.h"
 
+#include "base/Text.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -14,7 +16,7 @@ constexpr uint16_t kTopicNotInContents = 2;
 uint32_t UrlHash(const std::string& url) {
     uint32_t hash = 2166136261u;
     for (char c : url)
-        hash = (hash ^ static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)))) * 16777619u;
+        hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 16777619u;
     return hash;
 }
 

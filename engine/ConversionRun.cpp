@@ -6,6 +6,7 @@
 
 #include "automation/CodePage.h"
 #include "automation/ComRuntime.h"
+#include "automation/WordConventions.h"
 
 #include <climits>
 #include <filesystem>
@@ -37,7 +38,7 @@ size_t CountPictures(const fs::path& work, size_t pages) {
     size_t pictures = 0;
     std::error_code code;
     for (size_t page = 0; page < pages; ++page)
-        for (fs::directory_iterator it(work / (std::to_string(page) + ".files"), code), end; !code && it != end;
+        for (fs::directory_iterator it(work / PictureFolderName(std::to_string(page)), code), end; !code && it != end;
              it.increment(code))
             pictures += it->is_regular_file(code) ? 1 : 0;
     return pictures;
@@ -165,28 +166,21 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     return result;
 }
 
-namespace {
-
-struct SplitPath {
-    std::string folder; // with its trailing separator, as the source gave it
-    std::string base;
-};
-
-SplitPath Split(const std::string& path) {
+PathParts SplitPath(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const std::string name = path.substr(nameStart);
     const size_t point = name.find_last_of('.');
-    return {path.substr(0, nameStart), point == std::string::npos ? name : name.substr(0, point)};
+    if (point == std::string::npos)
+        return {path.substr(0, nameStart), name, ""};
+    return {path.substr(0, nameStart), name.substr(0, point), name.substr(point + 1)};
 }
 
-} // namespace
-
 std::string OutputPathForSource(const std::string& sourcePath) {
-    const SplitPath parts = Split(sourcePath);
+    const PathParts parts = SplitPath(sourcePath);
     return parts.folder + parts.base + ".chm";
 }
 
 std::string TitleForSource(const std::string& sourcePath) {
-    return Split(sourcePath).base;
+    return SplitPath(sourcePath).base;
 }

@@ -51,6 +51,14 @@ struct ConversionResult {
 // Runs on the calling thread, which it initialises for automation.
 ConversionResult RunConversion(const ConversionRequest& request);
 
+// A path (UTF-8) as the front ends show and propose it: "/a/b.c.docx" -> "/a/", "b.c", "docx".
+struct PathParts {
+    std::string folder; // with its trailing separator, as the path gave it
+    std::string base;
+    std::string extension; // without the point
+};
+PathParts SplitPath(const std::string& path);
+
 // The defaults proposed for a source (UTF-8): the help file beside it with the extension ".chm", and as title the
 // file name without its last extension.
 std::string OutputPathForSource(const std::string& sourcePath);

@@ -11,6 +11,7 @@
 #include "automation/HeadingText.h"
 #include "automation/ServerWarnings.h"
 #include "automation/Variant.h"
+#include "automation/WordConventions.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ void ChmConverter::BuildTopicTree() {
     int32_t frontParagraphs = 0; // paragraphs with something to show before the first heading
     for (int32_t i = 1; i <= count; ++i) {
         WordParagraph paragraph = paragraphs.Item(i);
-        if (paragraph.OutlineLevel() >= 10) {
+        if (paragraph.OutlineLevel() >= kBodyTextLevel) {
             if (previous == root.get() && HoldsContent(paragraph.Range().Text()))
                 ++frontParagraphs;
             continue;
@@ -96,9 +97,6 @@ void ChmConverter::BuildTopicTree() {
 }
 
 namespace {
-
-constexpr int32_t kBodyTextLevel = 10;
-constexpr int32_t kFilteredHtmlFormat = 10;
 
 ScopedVariant PathVariant(const std::string& path) {
     auto wide = NarrowToWide(path);

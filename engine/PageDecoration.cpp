@@ -6,8 +6,8 @@
 #include "automation/CodePage.h"
 #include "automation/HResult.h"
 #include "automation/Variant.h"
-
-#include <algorithm>
+#include "automation/WordConventions.h"
+#include "base/Text.h"
 
 namespace {
 
@@ -16,13 +16,6 @@ constexpr float kRuleWidthPercent = 100.0f;
 constexpr float kCopyrightPoints = 10.0f;
 constexpr int32_t kCopyrightColor = 0xA8A8A8;                     // Word colours are 0xBBGGRR; grey either way
 const std::string kHyperlinkChinese = "\xB3\xAC\xC1\xB4\xBD\xD3"; // 超链接
-
-std::string AsciiLower(std::string text) {
-    // Only ASCII letters: the bytes of a double-byte character must stay as they are.
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
 
 std::string PageName(int32_t pageNumber) {
     return std::to_string(pageNumber) + ".html";
@@ -159,7 +152,7 @@ void RemoveHeadingNumbers(WordDocument page) {
     auto missing = ScopedVariant::Missing();
     for (int32_t i = 1; i <= listParagraphs.Count(); ++i) {
         WordParagraph paragraph = listParagraphs.Item(i);
-        if (paragraph.OutlineLevel() >= 10)
+        if (paragraph.OutlineLevel() >= kBodyTextLevel)
             continue;
         // The collection is live: a paragraph that leaves the list takes its index with it, and the next list
         // paragraph moves up into that index.

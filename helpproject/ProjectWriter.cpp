@@ -3,6 +3,7 @@
 #include "helpproject/ProjectWriter.h"
 
 #include "automation/CodePage.h"
+#include "automation/WordConventions.h"
 
 #include <filesystem>
 #include <system_error>
@@ -72,7 +73,7 @@ bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::st
     };
     lines.insert(lines.end(), pageFiles.begin(), pageFiles.end());
     for (size_t page = 0; page < pageFiles.size(); ++page) {
-        const std::string folderName = std::to_string(page) + ".files";
+        const std::string folderName = PictureFolderName(std::to_string(page));
         LineList names;
         ListFilesInFolder(folder + "/" + folderName + "/*.*", names);
         for (const std::string& name : names)

@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 layers='
 docbuilder
+base
 automation
 word
 docserver/package

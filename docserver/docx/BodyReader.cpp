@@ -1,5 +1,6 @@
 #include "BodyReader.h"
 
+#include "base/Text.h"
 #include "docserver/docx/FormatReader.h"
 #include "docserver/docx/TableFormatReader.h"
 #include "docserver/docx/TableStyleAreas.h"
@@ -52,9 +53,7 @@ bool IsSkipped(const char* name) {
 }
 
 std::string ContentTypeFor(const std::string& part) {
-    std::string extension = part.substr(part.rfind('.') + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return std::tolower(c); });
+    const std::string extension = AsciiLower(part.substr(part.rfind('.') + 1));
     if (extension == "png")
         return "image/png";
     if (extension == "jpg" || extension == "jpeg")
@@ -520,13 +519,13 @@ bool BodyReader::AddPicture(const std::string& relationshipId, bool anchored, co
         picture.part = found->second.target;
         picture.contentType = ContentTypeFor(picture.part);
         PackagePartResult bytes = context_.package->ReadPart(picture.part);
-        if (bytes.ok) {
+        if (bytes.status.ok()) {
             picture.bytes.assign(bytes.data.begin(), bytes.data.end());
-        } else if (bytes.missing) {
-            document_.warnings.push_back(bytes.message);
+        } else if (bytes.status.code == StatusCode::Missing) {
+            document_.warnings.push_back(bytes.status.message);
         } else {
             failed_ = true;
-            message_ = bytes.message;
+            message_ = bytes.status.message;
             return false;
         }
     }

@@ -18,35 +18,33 @@ public:
     explicit DocxReader(DocxReadResult& result) : result_(result), document_(result.document) {}
 
     bool Read(std::string bytes) {
-        if (!package_.Open(std::move(bytes))) {
-            result_.notWordDocument = package_.message() == "it is not a zip package";
-            return Fail(package_.message());
-        }
+        if (Status opened = package_.Open(std::move(bytes)); !opened.ok())
+            return Fail(std::move(opened));
         PackagePartResult rootRelationships = package_.ReadPart("_rels/.rels");
         std::string mainPart = "word/document.xml";
-        if (rootRelationships.ok) {
+        if (rootRelationships.status.ok()) {
             RelationshipsResult relationships = ParseRelationships(rootRelationships.data, "");
-            if (!relationships.ok)
-                return Fail(relationships.message);
+            if (!relationships.status.ok())
+                return Fail(relationships.status);
             if (const Relationship* main = FindRelationshipByType(relationships, "/officeDocument")) {
                 if (main->outsidePackage || main->external)
-                    return Fail("the package's main document relationship points outside the package (" + main->target +
-                                ")");
+                    return Fail(StatusCode::Damaged,
+                                "the package's main document relationship points outside the package (" + main->target +
+                                    ")");
                 mainPart = main->target;
             } else {
-                result_.notWordDocument = true;
-                return Fail("the package holds no main document (it is not a Word document)");
+                return Fail(StatusCode::NotThisFormat,
+                            "the package holds no main document (it is not a Word document)");
             }
-        } else if (!rootRelationships.missing) {
-            return Fail(rootRelationships.message);
+        } else if (rootRelationships.status.code != StatusCode::Missing) {
+            return Fail(rootRelationships.status);
         } else if (!package_.HasPart(mainPart)) {
-            result_.notWordDocument = true;
-            return Fail("the package holds no Word document part");
+            return Fail(StatusCode::NotThisFormat, "the package holds no Word document part");
         }
 
         PackagePartResult main = package_.ReadPart(mainPart);
-        if (!main.ok)
-            return Fail(main.message);
+        if (!main.status.ok())
+            return Fail(main.status);
         if (!ReadRelationshipsOf(mainPart, mainRelationships_))
             return false;
 
@@ -54,17 +52,14 @@ public:
             return false;
 
         pugi::xml_document xml;
-        const XmlParseResult parsed = ParseXmlPart(xml, main.data, mainPart);
-        if (!parsed.ok)
-            return Fail(parsed.message);
+        if (Status parsed = ParseXmlPart(xml, main.data, mainPart); !parsed.ok())
+            return Fail(std::move(parsed));
         main = PackagePartResult{}; // the parsed tree holds its own copy of the text
-        if (!IsElement(xml.document_element(), "document")) {
-            result_.notWordDocument = true;
-            return Fail("its main part is not a Word document body");
-        }
+        if (!IsElement(xml.document_element(), "document"))
+            return Fail(StatusCode::NotThisFormat, "its main part is not a Word document body");
         const pugi::xml_node body = Child(xml.document_element(), "body");
         if (!body)
-            return Fail("its main part /" + mainPart + " has no body");
+            return Fail(StatusCode::Damaged, "its main part /" + mainPart + " has no body");
 
         document_.stories.insert(document_.stories.begin(), Story{});
         // Stories read before the body (notes) moved up by one.
@@ -75,30 +70,32 @@ public:
                           PartContext{&package_, &mainRelationships_, mainPart});
         reader.SetNoteStories(&footnotes_, &endnotes_);
         if (!reader.Read(body))
-            return Fail(reader.message());
+            return Fail(StatusCode::Damaged, reader.message());
         if (!ReadTextBoxes(reader, mainPart))
             return false;
         return ReadSections(reader.sectionProperties());
     }
 
 private:
-    bool Fail(const std::string& message) {
-        result_.message = message;
+    bool Fail(Status status) {
+        result_.status = std::move(status);
         return false;
     }
+    bool Fail(StatusCode code, std::string message) { return Fail(Failure(code, std::move(message))); }
 
     bool ReadRelationshipsOf(const std::string& part, RelationshipsResult& relationships) {
         PackagePartResult data = package_.ReadPart(RelationshipsPartName(part));
-        if (data.missing)
+        if (data.status.code == StatusCode::Missing)
             return true;
-        if (!data.ok)
-            return Fail(data.message);
+        if (!data.status.ok())
+            return Fail(data.status);
         relationships = ParseRelationships(data.data, part);
-        if (!relationships.ok)
-            return Fail(relationships.message);
+        if (!relationships.status.ok())
+            return Fail(relationships.status);
         for (const auto& [id, relationship] : relationships.byId)
             if (relationship.outsidePackage)
-                return Fail("a relationship of /" + part + " points outside the package (" + relationship.target + ")");
+                return Fail(StatusCode::Damaged,
+                            "a relationship of /" + part + " points outside the package (" + relationship.target + ")");
         return true;
     }
 
@@ -108,12 +105,12 @@ private:
         if (!relationship || relationship->external)
             return true;
         PackagePartResult part = package_.ReadPart(relationship->target);
-        if (part.missing) {
-            document_.warnings.push_back(part.message);
+        if (part.status.code == StatusCode::Missing) {
+            document_.warnings.push_back(part.status.message);
             return true;
         }
-        if (!part.ok)
-            return Fail(part.message);
+        if (!part.status.ok())
+            return Fail(part.status);
         partName = relationship->target;
         data = std::move(part.data);
         return true;
@@ -125,7 +122,7 @@ private:
         if (!relationship || relationship->external)
             return {};
         PackagePartResult part = package_.ReadPart(relationship->target);
-        return part.ok ? ReadThemeFontScheme(part.data) : ThemeFontScheme{};
+        return part.status.ok() ? ReadThemeFontScheme(part.data) : ThemeFontScheme{};
     }
 
     bool ReadAuxiliaryParts() {
@@ -135,18 +132,16 @@ private:
         if (!ReadRelatedPart("/styles", name, data))
             return false;
         if (!data.empty()) {
-            const StylesReadResult styles = ReadStyles(data, theme, document_);
-            if (!styles.ok)
-                return Fail(styles.message);
+            if (Status styles = ReadStyles(data, theme, document_); !styles.ok())
+                return Fail(std::move(styles));
         }
         AddMissingDefaultStyles(document_);
         data.clear();
         if (!ReadRelatedPart("/numbering", name, data))
             return false;
         if (!data.empty()) {
-            const NumberingReadResult numbering = ReadNumbering(data, document_.numbering);
-            if (!numbering.ok)
-                return Fail(numbering.message);
+            if (Status numbering = ReadNumbering(data, document_.numbering); !numbering.ok())
+                return Fail(std::move(numbering));
         }
         return ReadNotes("/footnotes", "footnote", footnotes_) && ReadNotes("/endnotes", "endnote", endnotes_);
     }
@@ -158,9 +153,8 @@ private:
         if (data.empty())
             return true;
         pugi::xml_document xml;
-        const XmlParseResult parsed = ParseXmlPart(xml, data, name);
-        if (!parsed.ok)
-            return Fail(parsed.message);
+        if (Status parsed = ParseXmlPart(xml, data, name); !parsed.ok())
+            return Fail(std::move(parsed));
         RelationshipsResult relationships;
         if (!ReadRelationshipsOf(name, relationships))
             return false;
@@ -172,7 +166,7 @@ private:
             document_.stories.emplace_back();
             BodyReader reader(document_, document_.stories.back(), PartContext{&package_, kept.get(), name});
             if (!reader.Read(note))
-                return Fail(reader.message());
+                return Fail(StatusCode::Damaged, reader.message());
             notes[AttributeText(note, "id")] = static_cast<int>(document_.stories.size()) - 1;
         }
         return true;
@@ -187,7 +181,7 @@ private:
                               PartContext{&package_, &mainRelationships_, mainPart});
             reader.SetNoteStories(&footnotes_, &endnotes_);
             if (!reader.Read(box.content))
-                return Fail(reader.message());
+                return Fail(StatusCode::Damaged, reader.message());
             document_.stories[kMainStory].textBoxes.push_back(TextBoxSpan{box.position, box.position, index, box.fill});
         }
         return true;
@@ -201,17 +195,16 @@ private:
         if (auto cached = headerStories_.find(part); cached != headerStories_.end())
             return cached->second;
         PackagePartResult data = package_.ReadPart(part);
-        if (!data.ok) {
-            if (!data.missing)
-                Fail(data.message);
+        if (!data.status.ok()) {
+            if (data.status.code != StatusCode::Missing)
+                Fail(data.status);
             else
-                document_.warnings.push_back(data.message);
+                document_.warnings.push_back(data.status.message);
             return -1;
         }
         pugi::xml_document xml;
-        const XmlParseResult parsed = ParseXmlPart(xml, data.data, part);
-        if (!parsed.ok) {
-            Fail(parsed.message);
+        if (Status parsed = ParseXmlPart(xml, data.data, part); !parsed.ok()) {
+            Fail(std::move(parsed));
             return -1;
         }
         RelationshipsResult relationships;
@@ -221,7 +214,7 @@ private:
         const int index = static_cast<int>(document_.stories.size()) - 1;
         BodyReader reader(document_, document_.stories.back(), PartContext{&package_, &relationships, part});
         if (!reader.Read(xml.document_element())) {
-            Fail(reader.message());
+            Fail(StatusCode::Damaged, reader.message());
             return -1;
         }
         headerStories_[part] = index;
@@ -240,7 +233,7 @@ private:
                                  : type == "even" ? kHeaderFooterEvenPages
                                                   : kHeaderFooterPrimary;
                 const int story = ReadHeaderFooter(AttributeText(reference, "id"));
-                if (!result_.message.empty())
+                if (!result_.status.ok())
                     return false;
                 (header ? section.headers : section.footers)[kind] = story;
             }
@@ -279,8 +272,7 @@ private:
 DocxReadResult ReadDocx(std::string bytes) {
     DocxReadResult result;
     DocxReader reader(result);
-    result.ok = reader.Read(std::move(bytes));
-    if (!result.ok)
+    if (!reader.Read(std::move(bytes)))
         result.document = Document{};
     return result;
 }

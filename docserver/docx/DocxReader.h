@@ -3,12 +3,12 @@
 
 #include "docserver/model/DocumentModel.h"
 
+#include "base/Status.h"
+
 #include <string>
 
 struct DocxReadResult {
-    bool ok = false;
-    bool notWordDocument = false; // the bytes are no Word package at all (as opposed to a damaged one)
-    std::string message;          // why it failed, for the user
+    Status status; // NotThisFormat: the bytes are no Word package at all (as opposed to a damaged one)
     Document document;
 };
 

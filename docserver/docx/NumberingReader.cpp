@@ -1,5 +1,6 @@
 #include "NumberingReader.h"
 
+#include "base/Text.h"
 #include "docserver/docx/FormatReader.h"
 #include "docserver/package/XmlPart.h"
 
@@ -45,14 +46,10 @@ NumberingLevel ReadLevel(const pugi::xml_node& node) {
 
 } // namespace
 
-NumberingReadResult ReadNumbering(const std::string& xml, Numbering& numbering) {
-    NumberingReadResult result;
+Status ReadNumbering(const std::string& xml, Numbering& numbering) {
     pugi::xml_document parsed;
-    const XmlParseResult parse = ParseXmlPart(parsed, xml, "word/numbering.xml");
-    if (!parse.ok) {
-        result.message = parse.message;
-        return result;
-    }
+    if (Status parse = ParseXmlPart(parsed, xml, "word/numbering.xml"); !parse.ok())
+        return parse;
     for (pugi::xml_node node : parsed.document_element().children()) {
         if (IsElement(node, "abstractNum")) {
             AbstractNumbering abstract;
@@ -82,6 +79,5 @@ NumberingReadResult ReadNumbering(const std::string& xml, Numbering& numbering) 
             numbering.instances[Attribute(node, "numId").as_int()] = std::move(instance);
         }
     }
-    result.ok = true;
-    return result;
+    return {};
 }

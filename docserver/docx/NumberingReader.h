@@ -3,11 +3,8 @@
 
 #include "docserver/model/DocumentModel.h"
 
+#include "base/Status.h"
+
 #include <string>
 
-struct NumberingReadResult {
-    bool ok = false;
-    std::string message;
-};
-
-NumberingReadResult ReadNumbering(const std::string& xml, Numbering& numbering);
+Status ReadNumbering(const std::string& xml, Numbering& numbering);

@@ -5,14 +5,10 @@
 #include "docserver/model/StyleSheet.h"
 #include "docserver/package/XmlPart.h"
 
-StylesReadResult ReadStyles(const std::string& xml, const ThemeFontScheme& theme, Document& document) {
-    StylesReadResult result;
+Status ReadStyles(const std::string& xml, const ThemeFontScheme& theme, Document& document) {
     pugi::xml_document parsed;
-    const XmlParseResult parse = ParseXmlPart(parsed, xml, "word/styles.xml");
-    if (!parse.ok) {
-        result.message = parse.message;
-        return result;
-    }
+    if (Status parse = ParseXmlPart(parsed, xml, "word/styles.xml"); !parse.ok())
+        return parse;
     const pugi::xml_node defaults = Child(parsed.document_element(), "docDefaults");
     const pugi::xml_node defaultRun = Child(Child(defaults, "rPrDefault"), "rPr");
     const pugi::xml_node language = Child(defaultRun, "lang");
@@ -41,6 +37,5 @@ StylesReadResult ReadStyles(const std::string& xml, const ThemeFontScheme& theme
         if (!style.id.empty() && !FindStyle(document, style.id))
             document.styles.push_back(std::move(style));
     }
-    result.ok = true;
-    return result;
+    return {};
 }

@@ -4,13 +4,10 @@
 #include "docserver/docx/ThemeFonts.h"
 #include "docserver/model/DocumentModel.h"
 
-#include <string>
+#include "base/Status.h"
 
-struct StylesReadResult {
-    bool ok = false;
-    std::string message;
-};
+#include <string>
 
 // Sets the document's defaults and, from the defaults' East Asian language, its theme fonts before reading the
 // styles, whose theme font references they answer.
-StylesReadResult ReadStyles(const std::string& xml, const ThemeFontScheme& theme, Document& document);
+Status ReadStyles(const std::string& xml, const ThemeFontScheme& theme, Document& document);

@@ -1,16 +1,9 @@
 #include "ThemeFonts.h"
 
+#include "base/Text.h"
 #include "docserver/package/XmlPart.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 void ReadFontCollection(const pugi::xml_node& collection, ThemeFontScheme& scheme, int index) {
     scheme.latin[index] = AttributeText(Child(collection, "latin"), "typeface");
@@ -22,7 +15,7 @@ void ReadFontCollection(const pugi::xml_node& collection, ThemeFontScheme& schem
 
 // The script a theme names East Asian fonts by, for a language tag.
 std::string ScriptOf(const std::string& language) {
-    const std::string lower = Lower(language);
+    const std::string lower = AsciiLower(language);
     if (lower.starts_with("zh"))
         return lower == "zh-tw" || lower == "zh-hk" || lower == "zh-mo" || lower.starts_with("zh-hant") ? "Hant"
                                                                                                         : "Hans";
@@ -38,7 +31,7 @@ std::string ScriptOf(const std::string& language) {
 ThemeFontScheme ReadThemeFontScheme(const std::string& xml) {
     ThemeFontScheme scheme;
     pugi::xml_document parsed;
-    if (!ParseXmlPart(parsed, xml, "word/theme/theme1.xml").ok)
+    if (!ParseXmlPart(parsed, xml, "word/theme/theme1.xml").ok())
         return scheme;
     const pugi::xpath_node fontScheme = parsed.select_node("//*[local-name()='fontScheme']");
     if (!fontScheme)

@@ -1,5 +1,6 @@
 #include "HtmlExport.h"
 
+#include "automation/WordConventions.h"
 #include "docserver/html/HtmlWriter.h"
 
 #include <atomic>
@@ -27,7 +28,7 @@ fs::path TemporaryBeside(const fs::path& target) {
 } // namespace
 
 fs::path PictureFolderOf(const fs::path& page) {
-    return page.parent_path() / (page.stem().string() + ".files");
+    return page.parent_path() / PictureFolderName(page.stem().string());
 }
 
 HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requested, const MetafileCache* metafiles) {
@@ -35,16 +36,17 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
     std::error_code error;
     const fs::path page = fs::absolute(requested, error);
     if (error || page.filename().empty() || requested.empty()) {
-        result.message = "The file name \"" + requested.string() + "\" is not a valid name for a page.";
+        result.status =
+            Failure(StatusCode::Io, "The file name \"" + requested.string() + "\" is not a valid name for a page.");
         return result;
     }
     if (!fs::is_directory(page.parent_path(), error)) {
-        result.message =
-            "The folder " + page.parent_path().string() + " does not exist; the page cannot be saved there.";
+        result.status = Failure(StatusCode::Io, "The folder " + page.parent_path().string() +
+                                                    " does not exist; the page cannot be saved there.");
         return result;
     }
     if (fs::is_directory(page, error)) {
-        result.message = "A folder named " + page.string() + " is in the way of the page.";
+        result.status = Failure(StatusCode::Io, "A folder named " + page.string() + " is in the way of the page.");
         return result;
     }
     const fs::path folder = PictureFolderOf(page);
@@ -56,7 +58,7 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
     auto fail = [&](const std::string& message) {
         fs::remove(pageTemporary, error);
         fs::remove_all(folderTemporary, error);
-        result.message = message;
+        result.status = Failure(StatusCode::Io, message);
         return result;
     };
     if (!html.pictures.empty()) {
@@ -86,6 +88,5 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
         fs::remove_all(folder, error);
         return fail("The page " + page.string() + " could not be put in place: " + error.message() + ".");
     }
-    result.ok = true;
     return result;
 }

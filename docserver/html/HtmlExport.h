@@ -6,13 +6,14 @@
 #include "docserver/html/MetafileConverter.h"
 #include "docserver/model/DocumentModel.h"
 
+#include "base/Status.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 struct HtmlSaveResult {
-    bool ok = false;
-    std::string message; // why the save failed, for the user
+    Status status; // why the save failed, for the user
     std::vector<std::string> warnings;
 };
 

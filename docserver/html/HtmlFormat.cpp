@@ -1,11 +1,10 @@
 #include "HtmlFormat.h"
 
 #include "automation/CodePage.h"
+#include "base/Text.h"
 #include "docserver/model/StyleSheet.h"
-#include "docserver/package/XmlPart.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -61,8 +60,7 @@ std::string CssFontName(const std::string& font) {
 bool LooksEastAsian(const std::string& font) {
     if (std::any_of(font.begin(), font.end(), [](unsigned char c) { return c >= 0x80; }))
         return true;
-    std::string lower = font;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string lower = AsciiLower(font);
     static constexpr const char* kWords[] = {
         "simsun",   "simhei",   "simkai",   "simfang",    "song",       "hei",       "kai",
         "fangsong", "ming",     "mincho",   "ms gothic",  "ms pgothic", "ui gothic", "yu gothic",
@@ -173,8 +171,7 @@ RunFormat EffectiveRunFormat(const Document& document, const std::string& paragr
 }
 
 std::string GenericFamily(const std::string& font) {
-    std::string lower = font;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string lower = AsciiLower(font);
     auto has = [&](const char* word) { return lower.find(word) != std::string::npos; };
     if (has("courier") || has("mono") || has("consolas") || has("console"))
         return "monospace";

@@ -1,28 +1,12 @@
 #include "HtmlText.h"
 
+#include "base/Text.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 
 namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // Symbol and Wingdings characters that lists and text use most; the fonts themselves are not on every machine.
 char32_t SymbolFontLookAlike(char32_t c) {
@@ -136,7 +120,7 @@ bool IsSafeLinkAddress(std::u16string_view address) {
             continue;
         if (c == u':' || c == u'/' || c == u'?' || c == u'#')
             break;
-        squeezed += c < 0x80 ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : '?';
+        squeezed += c < 0x80 ? AsciiLower(static_cast<char>(c)) : '?';
         if (squeezed.size() > 32)
             break;
     }

@@ -11,6 +11,7 @@
 
 #include "automation/CodePage.h"
 #include "automation/HeadingText.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,5 +1,6 @@
 #include "MathHtml.h"
 
+#include "base/Text.h"
 #include "docserver/html/HtmlText.h"
 #include "docserver/package/XmlPart.h"
 
@@ -216,7 +217,7 @@ private:
 
 std::string MathToHtml(const std::string& omml) {
     pugi::xml_document parsed;
-    if (!ParseXmlPart(parsed, omml, "equation").ok)
+    if (!ParseXmlPart(parsed, omml, "equation").ok())
         return {};
     const pugi::xml_node root = parsed.document_element();
     std::string html = MathWriter().Write(parsed);

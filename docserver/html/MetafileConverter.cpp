@@ -97,11 +97,13 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
     std::string folderTemplate = (fs::temp_directory_path() / "leafbind-metafile-XXXXXX").string();
     if ((wmf2gd.empty() && soffice.empty()) || !mkdtemp(folderTemplate.data())) {
         for (size_t i = 0; i < metafiles.size(); ++i)
-            results[i].message = wmf2gd.empty() && soffice.empty()
-                                     ? (metafiles[i].enhanced ? "no EMF converter (LibreOffice) is installed"
-                                                              : "no WMF converter (wmf2gd from libwmf-bin, or "
-                                                                "LibreOffice) is installed")
-                                     : "no temporary folder could be made for converting a metafile";
+            results[i].status =
+                wmf2gd.empty() && soffice.empty()
+                    ? Failure(StatusCode::Unavailable, metafiles[i].enhanced
+                                                           ? "no EMF converter (LibreOffice) is installed"
+                                                           : "no WMF converter (wmf2gd from libwmf-bin, or "
+                                                             "LibreOffice) is installed")
+                    : Failure(StatusCode::Io, "no temporary folder could be made for converting a metafile");
         return results;
     }
     const fs::path folder = folderTemplate;
@@ -140,14 +142,13 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
             results[i].png = CropToDrawing(ReadAll(out / ("picture" + std::to_string(i) + ".png")));
     }
     for (MetafileConversion& result : results) {
-        result.ok = StartsAsPng(result.png);
-        if (!result.ok) {
+        if (!StartsAsPng(result.png)) {
             result.png.clear();
-            result.message =
+            result.status =
                 soffice.empty() && wmf2gd.empty()
-                    ? "no converter is installed"
-                    : "the installed converter could not convert this metafile (LibreOffice needs its Draw "
-                      "component for metafiles)";
+                    ? Failure(StatusCode::Unavailable, "no converter is installed")
+                    : Failure(StatusCode::Damaged, "the installed converter could not convert this metafile "
+                                                   "(LibreOffice needs its Draw component for metafiles)");
         }
     }
     std::error_code ignored;

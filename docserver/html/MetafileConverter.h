@@ -3,15 +3,16 @@
 // LibreOffice for both. Each runs in a private temporary folder, removed afterwards, with a time limit. LibreOffice
 // draws a metafile on a whole page, so its picture is cut to what the metafile draws.
 
+#include "base/Status.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
 struct MetafileConversion {
-    bool ok = false;
+    Status status; // Unavailable: no converter is installed
     std::vector<uint8_t> png;
-    std::string message; // which converters were tried, or that none is installed
 };
 
 MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool enhanced);

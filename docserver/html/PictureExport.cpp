@@ -446,9 +446,9 @@ ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng, const M
         const MetafileConversion* cached = metafiles ? metafiles->Find(picture.bytes) : nullptr;
         const MetafileConversion converted =
             cached ? *cached : ConvertMetafileToPng(picture.bytes, kind == PictureKind::Emf);
-        if (!converted.ok) {
-            result.warning =
-                "a " + KindName(kind) + " picture (/" + picture.part + ") is shown as a gap: " + converted.message;
+        if (!converted.status.ok()) {
+            result.warning = "a " + KindName(kind) + " picture (/" + picture.part +
+                             ") is shown as a gap: " + converted.status.message;
             return result;
         }
         // The converter's output is checked like any other picture before the page links to it.

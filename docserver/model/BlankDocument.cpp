@@ -1,14 +1,10 @@
 #include "BlankDocument.h"
 
+#include "base/Text.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 std::vector<Style> BuiltInStyles() {
     std::vector<Style> styles;
@@ -61,7 +57,7 @@ std::vector<Style> BuiltInStyles() {
     for (const char* name : {"Header", "Footer"}) {
         Style style;
         style.id = name;
-        style.name = Lower(name);
+        style.name = AsciiLower(name);
         style.basedOn = "Normal";
         styles.push_back(style);
     }
@@ -73,7 +69,7 @@ std::vector<Style> BuiltInStyles() {
 void AddMissingDefaultStyles(Document& document) {
     for (Style& builtIn : BuiltInStyles()) {
         const bool present = std::any_of(document.styles.begin(), document.styles.end(), [&](const Style& style) {
-            return style.id == builtIn.id || Lower(style.name) == Lower(builtIn.name);
+            return style.id == builtIn.id || EqualsIgnoringAsciiCase(style.name, builtIn.name);
         });
         if (present)
             continue;

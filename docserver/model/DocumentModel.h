@@ -5,6 +5,8 @@
 
 #include "docserver/model/SharedFormat.h"
 
+#include "automation/WordConventions.h"
+
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -21,8 +23,6 @@ constexpr char16_t kColumnBreak = 14;
 constexpr char16_t kLineBreak = 11;
 constexpr char16_t kPictureChar = 1;
 constexpr char16_t kNoteReferenceChar = 2;
-
-constexpr int kBodyTextLevel = 10;
 
 constexpr int32_t kUnsetLetterSpacing = INT32_MIN;
 

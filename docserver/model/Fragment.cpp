@@ -1,11 +1,11 @@
 #include "Fragment.h"
 
+#include "base/Text.h"
 #include "docserver/model/FormatOverlay.h"
 #include "docserver/model/StoryEdit.h"
 #include "docserver/model/StyleSheet.h"
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 namespace {
@@ -16,11 +16,6 @@ template <typename Span> bool Overlaps(const Span& span, int32_t start, int32_t 
 
 template <typename Span> bool Inside(const Span& span, int32_t start, int32_t end) {
     return span.start >= start && span.end <= end && (span.start < end || span.start == span.end);
-}
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
 }
 
 void CollectStyle(const Document& document, const std::string& id, std::set<std::string>& ids) {
@@ -209,8 +204,9 @@ Fragment AdoptFragment(Document& document, Fragment fragment) {
     // Styles: matched by name; a new style keeps its id unless the document uses that id for another style.
     std::map<std::string, std::string> renamed;
     for (const Style& style : fragment.styles) {
-        const auto existing = std::find_if(document.styles.begin(), document.styles.end(),
-                                           [&](const Style& own) { return Lower(own.name) == Lower(style.name); });
+        const auto existing = std::find_if(document.styles.begin(), document.styles.end(), [&](const Style& own) {
+            return EqualsIgnoringAsciiCase(own.name, style.name);
+        });
         if (existing != document.styles.end()) {
             renamed[style.id] = existing->id;
             continue;

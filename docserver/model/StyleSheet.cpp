@@ -1,5 +1,7 @@
 #include "StyleSheet.h"
 
+#include "base/Text.h"
+
 #include <algorithm>
 
 const Style* FindStyle(const Document& document, const std::string& id) {
@@ -30,8 +32,7 @@ template <typename Visit> void WalkStyleChain(const Document& document, const Pa
 }
 
 int BuiltInHeadingLevel(const std::string& name) {
-    std::string lower = name;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string lower = AsciiLower(name);
     if (lower.size() == 9 && lower.compare(0, 8, "heading ") == 0 && lower[8] >= '1' && lower[8] <= '9')
         return lower[8] - '0';
     return 0;

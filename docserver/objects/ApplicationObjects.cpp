@@ -11,6 +11,7 @@
 #include "automation/ComRuntime.h"
 #include "automation/HResult.h"
 #include "automation/ServerWarnings.h"
+#include "base/Text.h"
 
 #include <atomic>
 #include <fstream>
@@ -116,16 +117,16 @@ private:
             ThrowDocumentError(message);
         if (IsLegacyWordFile(bytes.substr(0, 8))) {
             LegacyConversionResult converted = ConvertLegacyDocument(path);
-            if (!converted.ok)
-                ThrowDocumentError("Word cannot open " + Quoted(path) + ": " + converted.message + ".");
+            if (!converted.status.ok())
+                ThrowDocumentError("Word cannot open " + Quoted(path) + ": " + converted.status.message + ".");
             bytes = std::move(converted.docxBytes);
         }
         DocxReadResult read = ReadDocx(std::move(bytes));
-        if (!read.ok) {
-            if (read.notWordDocument)
-                ThrowDocumentError(Quoted(path) + " is not a Word document (" + read.message +
+        if (!read.status.ok()) {
+            if (read.status.code == StatusCode::NotThisFormat)
+                ThrowDocumentError(Quoted(path) + " is not a Word document (" + read.status.message +
                                    "). Choose a .docx or .doc file.");
-            ThrowDocumentError(Quoted(path) + " is damaged and cannot be opened: " + read.message + ".");
+            ThrowDocumentError(Quoted(path) + " is damaged and cannot be opened: " + read.status.message + ".");
         }
         for (const std::string& warning : read.document.warnings)
             AddServerWarning(warning);

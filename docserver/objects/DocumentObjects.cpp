@@ -9,6 +9,8 @@
 
 #include "automation/HResult.h"
 #include "automation/ServerWarnings.h"
+#include "automation/WordConventions.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -68,7 +70,7 @@ protected:
 private:
     void SaveAs(const Arguments& args) {
         const std::optional<int32_t> format = args.OptionalInt(1);
-        if (format && *format != 10)
+        if (format && *format != kFilteredHtmlFormat)
             ThrowDocumentError("This document server saves only as filtered HTML (file format 10); format " +
                                std::to_string(*format) + " was asked for.");
         const std::optional<std::u16string> fileName = args.OptionalText(0);
@@ -97,8 +99,8 @@ private:
         warnings.insert(warnings.end(), saved.warnings.begin(), saved.warnings.end());
         for (const std::string& warning : saved.warnings)
             AddServerWarning(warning);
-        if (!saved.ok)
-            ThrowDocumentError(saved.message);
+        if (!saved.status.ok())
+            ThrowDocumentError(saved.status.message);
     }
 
     void Close(DocumentState& doc) {

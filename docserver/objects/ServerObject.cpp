@@ -5,6 +5,7 @@
 #include "automation/Bstr.h"
 #include "automation/HResult.h"
 #include "automation/Variant.h"
+#include "base/Text.h"
 
 #include <cmath>
 #include <new>

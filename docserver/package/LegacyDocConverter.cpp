@@ -28,18 +28,20 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
                                              std::optional<std::chrono::seconds> timeLimit) {
     LegacyConversionResult result;
     if (IsPasswordProtectedWordFile(source)) {
-        result.message = "the document is protected by a password; save it without one and try again";
+        result.status = Failure(StatusCode::Protected,
+                                "the document is protected by a password; save it without one and try again");
         return result;
     }
     const std::filesystem::path soffice = FindProgram("soffice");
     if (soffice.empty()) {
-        result.message = "it is a Word 97-2003 document (.doc), and opening one needs LibreOffice (soffice) to "
-                         "convert it, which is not installed";
+        result.status = Failure(StatusCode::Unavailable,
+                                "it is a Word 97-2003 document (.doc), and opening one needs LibreOffice (soffice) to "
+                                "convert it, which is not installed");
         return result;
     }
     std::string folderTemplate = (std::filesystem::temp_directory_path() / "leafbind-doc-XXXXXX").string();
     if (!mkdtemp(folderTemplate.data())) {
-        result.message = "no temporary folder could be made for converting the .doc file";
+        result.status = Failure(StatusCode::Io, "no temporary folder could be made for converting the .doc file");
         return result;
     }
     const std::filesystem::path folder = folderTemplate;
@@ -61,13 +63,14 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
         std::ostringstream bytes;
         bytes << in.rdbuf();
         result.docxBytes = bytes.str();
-        result.ok = !result.docxBytes.empty();
     }
     if (stopped)
-        result.message = "LibreOffice did not finish converting this Word 97-2003 document (.doc) within " +
-                         std::to_string(limit.count()) + " seconds and was stopped";
-    else if (!result.ok)
-        result.message = "LibreOffice could not convert this Word 97-2003 document (.doc) to .docx";
+        result.status = Failure(StatusCode::Unavailable,
+                                "LibreOffice did not finish converting this Word 97-2003 document (.doc) within " +
+                                    std::to_string(limit.count()) + " seconds and was stopped");
+    else if (result.docxBytes.empty())
+        result.status =
+            Failure(StatusCode::Damaged, "LibreOffice could not convert this Word 97-2003 document (.doc) to .docx");
     std::filesystem::remove_all(folder, error);
     UnregisterFolder(cleanupSlot);
     return result;

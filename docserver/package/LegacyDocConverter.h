@@ -2,15 +2,16 @@
 // Word 97-2003 (.doc) files are converted to .docx by LibreOffice, when it is installed, into a private temporary
 // folder that is removed afterwards; the source file is only read.
 
+#include "base/Status.h"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 struct LegacyConversionResult {
-    bool ok = false;
+    Status status; // Unavailable when LibreOffice is not installed or did not finish in time
     std::string docxBytes;
-    std::string message;
 };
 
 bool IsLegacyWordFile(const std::string& firstBytes);

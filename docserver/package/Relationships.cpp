@@ -2,6 +2,8 @@
 
 #include "docserver/package/XmlPart.h"
 
+#include "base/Text.h"
+
 #include <vector>
 
 std::string RelationshipsPartName(const std::string& partName) {
@@ -10,24 +12,6 @@ std::string RelationshipsPartName(const std::string& partName) {
         return "_rels/" + partName + ".rels";
     return partName.substr(0, slash) + "/_rels/" + partName.substr(slash + 1) + ".rels";
 }
-
-namespace {
-
-std::string PercentDecoded(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && isxdigit(static_cast<unsigned char>(text[i + 1])) &&
-            isxdigit(static_cast<unsigned char>(text[i + 2]))) {
-            out.push_back(static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16)));
-            i += 2;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 bool ResolvePartName(const std::string& sourcePart, const std::string& target, std::string& partName) {
     std::string path = PercentDecoded(target);
@@ -75,12 +59,9 @@ bool ResolvePartName(const std::string& sourcePart, const std::string& target, s
 RelationshipsResult ParseRelationships(const std::string& xml, const std::string& sourcePart) {
     RelationshipsResult result;
     pugi::xml_document document;
-    const XmlParseResult parsed = ParseXmlPart(document, xml, RelationshipsPartName(sourcePart));
-    if (!parsed.ok) {
-        result.ok = false;
-        result.message = parsed.message;
+    result.status = ParseXmlPart(document, xml, RelationshipsPartName(sourcePart));
+    if (!result.status.ok())
         return result;
-    }
     for (pugi::xml_node node : document.document_element().children()) {
         if (!IsElement(node, "Relationship"))
             continue;

@@ -1,6 +1,8 @@
 #pragma once
 // A part's relationships (its _rels/<name>.rels part): id -> target, with internal targets resolved to part names.
 
+#include "base/Status.h"
+
 #include <map>
 #include <string>
 
@@ -12,8 +14,7 @@ struct Relationship {
 };
 
 struct RelationshipsResult {
-    bool ok = true;
-    std::string message;
+    Status status;
     std::map<std::string, Relationship> byId;
 };
 

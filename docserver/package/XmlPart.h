@@ -2,16 +2,14 @@
 // Parsing one package part as XML. A part that declares a document type is refused, and no entity is ever
 // expanded, so entity tricks (billion laughs, external entities) have nothing to work with.
 
+#include "base/Status.h"
+
 #include <pugixml.hpp>
 
 #include <string>
 
-struct XmlParseResult {
-    bool ok = false;
-    std::string message;
-};
-
-XmlParseResult ParseXmlPart(pugi::xml_document& document, const std::string& data, const std::string& partName);
+// Damaged when the part is not well-formed, declares a document type or holds no element.
+Status ParseXmlPart(pugi::xml_document& document, const std::string& data, const std::string& partName);
 
 // The local part of a qualified name: "w:p" -> "p". Word's prefixes are fixed in practice but not by the format.
 const char* LocalName(const pugi::xml_node& node);
@@ -27,7 +25,3 @@ int ChildInt(const pugi::xml_node& node, const char* childName, int fallback);
 int OnOff(const pugi::xml_node& node, const char* childName);
 // An on/off attribute (w:default, w:beforeAutospacing): -1 when absent, else 0 or 1 as OnOff reads values.
 int OnOffAttribute(const pugi::xml_node& node, const char* localName);
-
-// Invalid UTF-8 (cut short, overlong, surrogates) becomes U+FFFD; replaced, when given, counts those.
-std::u16string Utf8ToUtf16(const std::string& text, int* replaced = nullptr);
-std::string Utf16ToUtf8(const std::u16string& text);

@@ -17,20 +17,18 @@ struct ZipPackage::Impl {
 ZipPackage::ZipPackage() : impl_(std::make_unique<Impl>()) {}
 ZipPackage::~ZipPackage() = default;
 
-bool ZipPackage::Open(std::string bytes) {
+Status ZipPackage::Open(std::string bytes) {
     impl_ = std::make_unique<Impl>();
     impl_->bytes = std::move(bytes);
-    if (impl_->bytes.size() < 4 || impl_->bytes.compare(0, 2, "PK") != 0) {
-        message_ = "it is not a zip package";
-        return false;
-    }
+    if (impl_->bytes.size() < 4 || impl_->bytes.compare(0, 2, "PK") != 0)
+        return Failure(StatusCode::NotThisFormat, "it is not a zip package");
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(impl_->bytes.data(), impl_->bytes.size(), 0, &error);
     if (!source) {
-        message_ = zip_error_strerror(&error);
+        Status failed = Failure(StatusCode::Damaged, zip_error_strerror(&error));
         zip_error_fini(&error);
-        return false;
+        return failed;
     }
     impl_->archive = zip_open_from_source(source, ZIP_RDONLY, &error);
     if (!impl_->archive) {
@@ -38,20 +36,21 @@ bool ZipPackage::Open(std::string bytes) {
         const int code = zip_error_code_zip(&error);
         // A zip whose directory is gone (a truncated download) still starts like one.
         const bool startsLikeZip = impl_->bytes.compare(0, 4, "PK\x03\x04") == 0;
-        message_ = code == ZIP_ER_NOZIP && !startsLikeZip ? "it is not a zip package"
-                   : code == ZIP_ER_NOZIP
-                       ? "the zip package is incomplete (truncated) or its directory is damaged"
-                       : std::string("the zip structure is damaged (") + zip_error_strerror(&error) + ")";
+        Status failed =
+            code == ZIP_ER_NOZIP && !startsLikeZip ? Failure(StatusCode::NotThisFormat, "it is not a zip package")
+            : code == ZIP_ER_NOZIP
+                ? Failure(StatusCode::Damaged, "the zip package is incomplete (truncated) or its directory is damaged")
+                : Failure(StatusCode::Damaged,
+                          std::string("the zip structure is damaged (") + zip_error_strerror(&error) + ")");
         zip_error_fini(&error);
-        return false;
+        return failed;
     }
     zip_error_fini(&error);
     const zip_int64_t entries = zip_get_num_entries(impl_->archive, 0);
-    if (entries < 0 || static_cast<uint64_t>(entries) > kMaxPackageEntries) {
-        message_ = "the package holds more than " + std::to_string(kMaxPackageEntries) + " entries";
-        return false;
-    }
-    return true;
+    if (entries < 0 || static_cast<uint64_t>(entries) > kMaxPackageEntries)
+        return Failure(StatusCode::TooLarge,
+                       "the package holds more than " + std::to_string(kMaxPackageEntries) + " entries");
+    return {};
 }
 
 bool ZipPackage::HasPart(const std::string& name) const {
@@ -61,18 +60,18 @@ bool ZipPackage::HasPart(const std::string& name) const {
 PackagePartResult ZipPackage::ReadPart(const std::string& name) {
     PackagePartResult result;
     if (!impl_->archive) {
-        result.message = "the package is not open";
+        result.status = Failure(StatusCode::Damaged, "the package is not open");
         return result;
     }
     const zip_int64_t index = zip_name_locate(impl_->archive, name.c_str(), 0);
     if (index < 0) {
-        result.missing = true;
-        result.message = "the part /" + name + " is missing";
+        result.status = Failure(StatusCode::Missing, "the part /" + name + " is missing");
         return result;
     }
     zip_file_t* file = zip_fopen_index(impl_->archive, static_cast<zip_uint64_t>(index), 0);
     if (!file) {
-        result.message = "the part /" + name + " cannot be read (" + zip_strerror(impl_->archive) + ")";
+        result.status = Failure(StatusCode::Damaged,
+                                "the part /" + name + " cannot be read (" + zip_strerror(impl_->archive) + ")");
         return result;
     }
     // Inflate in chunks and stop at the limits: the sizes in the zip directory are not trusted.
@@ -80,7 +79,8 @@ PackagePartResult ZipPackage::ReadPart(const std::string& name) {
     for (;;) {
         const zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
         if (got < 0) {
-            result.message = "the part /" + name + " is damaged (" + zip_file_strerror(file) + ")";
+            result.status =
+                Failure(StatusCode::Damaged, "the part /" + name + " is damaged (" + zip_file_strerror(file) + ")");
             zip_fclose(file);
             return result;
         }
@@ -88,20 +88,21 @@ PackagePartResult ZipPackage::ReadPart(const std::string& name) {
             break;
         impl_->inflatedSoFar += static_cast<uint64_t>(got);
         if (result.data.size() + static_cast<uint64_t>(got) > kMaxPartBytes) {
-            result.message = "the part /" + name + " inflates to more than " + std::to_string(kMaxPartBytes >> 20) +
-                             " MiB (a zip bomb or a damaged package)";
+            result.status = Failure(StatusCode::TooLarge, "the part /" + name + " inflates to more than " +
+                                                              std::to_string(kMaxPartBytes >> 20) +
+                                                              " MiB (a zip bomb or a damaged package)");
             zip_fclose(file);
             return result;
         }
         if (impl_->inflatedSoFar > kMaxTotalInflatedBytes) {
-            result.message = "the package inflates to more than " + std::to_string(kMaxTotalInflatedBytes >> 20) +
-                             " MiB (a zip bomb or a damaged package)";
+            result.status = Failure(StatusCode::TooLarge, "the package inflates to more than " +
+                                                              std::to_string(kMaxTotalInflatedBytes >> 20) +
+                                                              " MiB (a zip bomb or a damaged package)");
             zip_fclose(file);
             return result;
         }
         result.data.append(buffer, static_cast<size_t>(got));
     }
     zip_fclose(file);
-    result.ok = true;
     return result;
 }

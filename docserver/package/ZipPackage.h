@@ -2,16 +2,16 @@
 // Read-only access to the parts of an OPC package (a .docx is a zip), with the limits of PackageLimits.h applied to
 // every inflated byte, whatever sizes the zip's directory declares.
 
+#include "base/Status.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 struct PackagePartResult {
-    bool ok = false;
-    bool missing = false; // no such part (as opposed to a damaged one)
+    Status status; // Missing: no such part (as opposed to a damaged one)
     std::string data;
-    std::string message;
 };
 
 class ZipPackage {
@@ -21,9 +21,8 @@ public:
     ZipPackage(const ZipPackage&) = delete;
     ZipPackage& operator=(const ZipPackage&) = delete;
 
-    // Opens the package held in bytes (kept by the package). False with message() when it is not a usable zip.
-    bool Open(std::string bytes);
-    const std::string& message() const { return message_; }
+    // Opens the package held in bytes (kept by the package). NotThisFormat when the bytes are no zip at all.
+    Status Open(std::string bytes);
 
     bool HasPart(const std::string& name) const;
     // name without a leading '/'. Reading past the per-part or total limit fails with a message saying so.
@@ -32,5 +31,4 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
-    std::string message_;
 };

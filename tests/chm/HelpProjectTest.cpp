@@ -17,7 +17,7 @@ const std::string kProject = "[OPTIONS]\r\nCompatibility=1.1 Or later\r\nCompile
 
 TEST(HelpProject, ReadsWhatTheProjectWriterWrites) {
     const ProjectParseResult result = ParseHelpProject(kProject);
-    ASSERT_TRUE(result.ok) << result.message;
+    ASSERT_TRUE(result.status.ok()) << result.status.message;
     const HelpProject& project = result.project;
     EXPECT_EQ(project.compiledFile, "D:\\out\\Manual.chm");
     EXPECT_EQ(project.title, "Manual");
@@ -42,14 +42,14 @@ TEST(HelpProject, ReadsWhatTheProjectWriterWrites) {
 
 TEST(HelpProject, FontCharsetGivesTheCodePageWithoutALanguage) {
     const auto result = ParseHelpProject("[OPTIONS]\nDefault Font=SimSun,9,134\nBinary Index=No\n");
-    ASSERT_TRUE(result.ok);
+    ASSERT_TRUE(result.status.ok());
     EXPECT_EQ(result.project.codePage, 936u);
     EXPECT_FALSE(result.project.binaryIndex);
 }
 
 TEST(HelpProject, OptionsItDoesNotBuildAreWarnedAbout) {
     const auto asked = ParseHelpProject("[OPTIONS]\nBinary TOC=Yes\nAuto Index=Yes\n");
-    ASSERT_TRUE(asked.ok);
+    ASSERT_TRUE(asked.status.ok());
     ASSERT_EQ(asked.project.warnings.size(), 2u);
     EXPECT_NE(asked.project.warnings[0].find("Binary TOC"), std::string::npos);
     EXPECT_NE(asked.project.warnings[1].find("Auto Index"), std::string::npos);
@@ -58,13 +58,13 @@ TEST(HelpProject, OptionsItDoesNotBuildAreWarnedAbout) {
 
 TEST(HelpProject, RefusesAbsurdlyLongLines) {
     const auto result = ParseHelpProject("[OPTIONS]\r\nTitle=" + std::string(100000, 'x') + "\r\n");
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.message.find("line 2"), std::string::npos);
+    EXPECT_FALSE(result.status.ok());
+    EXPECT_NE(result.status.message.find("line 2"), std::string::npos);
 }
 
 TEST(HelpProject, RefusesMalformedWindows) {
-    EXPECT_FALSE(ParseHelpProject("[WINDOWS]\nMain=\"a\",,,,,,,,,,,,[1,2,3],0\n").ok);
-    EXPECT_FALSE(ParseHelpProject("[WINDOWS]\nMain=" + std::string(25, ',') + "\n").ok);
+    EXPECT_FALSE(ParseHelpProject("[WINDOWS]\nMain=\"a\",,,,,,,,,,,,[1,2,3],0\n").status.ok());
+    EXPECT_FALSE(ParseHelpProject("[WINDOWS]\nMain=" + std::string(25, ',') + "\n").status.ok());
 }
 
 } // namespace
@@ -72,7 +72,7 @@ TEST(HelpProject, RefusesMalformedWindows) {
 TEST(HelpProject, TitlesDecodeTheirCharacterReferencesInTheProjectsCodePage) {
     const auto result = ParseHelpProject("[OPTIONS]\r\nTitle=A &quot;Q&quot; &#231; &amp;\r\nLanguage=0x804\r\n"
                                          "[WINDOWS]\r\nMain=\"A &quot;Q&quot;\",\"T.hhc\",,\"0.html\"\r\n");
-    ASSERT_TRUE(result.ok) << result.message;
+    ASSERT_TRUE(result.status.ok()) << result.status.message;
     // The title is shown by a viewer decoding code page 936, which has no ç: it stays a reference.
     EXPECT_EQ(result.project.title, "A \"Q\" &#231; &");
     ASSERT_EQ(result.project.windows.size(), 1u);
@@ -87,7 +87,7 @@ TEST(HelpProject, PathsAreReadCharacterByCharacterInTheCodePage) {
                                          "\\a.html\r\n#include " + cheng + "\\" + cheng +
                                          ".h\r\n"
                                          "[OPTIONS]\r\nLanguage=0x804\r\n");
-    ASSERT_TRUE(result.ok) << result.message;
+    ASSERT_TRUE(result.status.ok()) << result.status.message;
     EXPECT_EQ(result.project.files, std::vector<std::string>{cheng + "/" + cheng + ".html"});
     ASSERT_EQ(result.project.contextAliases.size(), 1u);
     EXPECT_EQ(result.project.contextAliases[0].file, cheng + "/a.html");

@@ -15,7 +15,7 @@ TEST(Sitemap, NestsListsUnderThePrecedingEntry) {
                              Entry("A", "0.html") + "<UL>" + Entry("A1", "1.html") + Entry("A2", "2.html") + "</UL>" +
                              Entry("B", "3.html") + "</UL></BODY></HTML>";
     const SitemapParseResult result = ParseSitemap(text);
-    ASSERT_TRUE(result.ok) << result.message;
+    ASSERT_TRUE(result.status.ok()) << result.status.message;
     const auto& entries = result.sitemap.entries;
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].name, "A");
@@ -32,7 +32,7 @@ TEST(Sitemap, ReadsVariantsOtherGeneratorsWrite) {
                              "<param name='Name' value='T1'><param name='Local' value='x.htm'>"
                              "<param name='Name' value='T2'><param name='Local' value='y.htm#top'></object></ul>";
     const auto result = ParseSitemap(text);
-    ASSERT_TRUE(result.ok) << result.message;
+    ASSERT_TRUE(result.status.ok()) << result.status.message;
     ASSERT_EQ(result.sitemap.entries.size(), 1u);
     const auto& entry = result.sitemap.entries[0];
     EXPECT_EQ(entry.keyword, "a & b");
@@ -52,13 +52,13 @@ TEST(Sitemap, RefusesMalformedFiles) {
     };
     for (const std::string& text : malformed) {
         const auto result = ParseSitemap(text);
-        EXPECT_FALSE(result.ok) << text.substr(0, 60);
-        EXPECT_NE(result.message.find("line"), std::string::npos);
+        EXPECT_FALSE(result.status.ok()) << text.substr(0, 60);
+        EXPECT_NE(result.status.message.find("line"), std::string::npos);
     }
     std::string deep;
     for (int i = 0; i < 100; ++i)
         deep += "<UL>" + Entry("x", "0.html");
-    EXPECT_FALSE(ParseSitemap(deep).ok);
+    EXPECT_FALSE(ParseSitemap(deep).status.ok());
 }
 
 } // namespace
@@ -68,7 +68,7 @@ TEST(Sitemap, CharacterReferencesBecomeCharactersOfTheProjectsCodePage) {
                              Entry("Say &quot;hi&quot; &amp; &lt;b&gt; M&#220;ller &#x20AC; &#20013;", "0.html") +
                              Entry("kept: &#0; &#55296; &#99999999; &bogus; &#12", "1.html") + "</UL>";
     const auto result = ParseSitemap(text, 936);
-    ASSERT_TRUE(result.ok) << result.message;
+    ASSERT_TRUE(result.status.ok()) << result.status.message;
     ASSERT_EQ(result.sitemap.entries.size(), 2u);
     // Names are shown by viewers decoding code page 936: what it cannot hold (four-byte GB18030, or the euro sign
     // whose GBK byte differs) stays a reference; the index's UTF-16 keyword has every character.

@@ -274,8 +274,9 @@ TEST_F(ServerTest, AStalledLibreOfficeIsStoppedWithAllItStartedAndAPasswordIsNam
     ::setenv("PATH", (bin.string() + ":" + savedPath).c_str(), 1);
     const LegacyConversionResult stalled = ConvertLegacyDocument(legacy, std::chrono::seconds(1));
     ::setenv("PATH", savedPath.c_str(), 1);
-    EXPECT_FALSE(stalled.ok);
-    EXPECT_NE(stalled.message.find("within 1 seconds and was stopped"), std::string::npos) << stalled.message;
+    EXPECT_FALSE(stalled.status.ok());
+    EXPECT_NE(stalled.status.message.find("within 1 seconds and was stopped"), std::string::npos)
+        << stalled.status.message;
     int helper = 0;
     std::ifstream(folder / "helper.pid") >> helper;
     ASSERT_GT(helper, 0);

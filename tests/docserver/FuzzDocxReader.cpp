@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if ((data[0] & 1) == 0)
         bytes = WrapAsDocument(bytes);
     DocxReadResult result = ReadDocx(std::move(bytes));
-    if (result.ok)
+    if (result.status.ok())
         for (const Story& story : result.document.stories)
             ComputeListStrings(result.document, story);
     return 0;

@@ -65,7 +65,7 @@ protected:
     // The document as the server holds it (for its warnings), used only through the wrappers.
     WordDocument Load(const DocxBuilder& builder) {
         DocxReadResult read = ReadDocx(builder.Build());
-        EXPECT_TRUE(read.ok) << read.message;
+        EXPECT_TRUE(read.status.ok()) << read.status.message;
         state = std::make_shared<DocumentState>(std::move(read.document), "doc.docx",
                                                 std::weak_ptr<ApplicationState>(application));
         application->documents.push_back(state);
