@@ -195,6 +195,9 @@ public:
             }
         }
         page_.body.resize(static_cast<size_t>(out_ - page_.body.data()));
+        // The body was written over the decoded page in place; pages wait in batches for the index, and each
+        // would otherwise keep the whole page's four bytes a character.
+        page_.body.shrink_to_fit();
         if (page_.title.empty())
             page_.title = firstHeading_;
         return std::move(page_);
