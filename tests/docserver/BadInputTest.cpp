@@ -1,5 +1,6 @@
 // Files that are not, or no longer, Word documents; members called the wrong way. Each fails the way Word would,
 // with a description the user can act on, and nothing is written.
+#include "ProcessEnd.h"
 #include "ServerFixture.h"
 
 #include "automation/HResult.h"
@@ -280,17 +281,7 @@ TEST_F(ServerTest, AStalledLibreOfficeIsStoppedWithAllItStartedAndAPasswordIsNam
     int helper = 0;
     std::ifstream(folder / "helper.pid") >> helper;
     ASSERT_GT(helper, 0);
-    std::string state;
-    for (int wait = 0; wait < 100; ++wait) {
-        std::ifstream stat("/proc/" + std::to_string(helper) + "/stat");
-        std::string pid, name;
-        state.clear();
-        stat >> pid >> name >> state;
-        if (state.empty() || state == "Z")
-            break;
-        ::usleep(20000);
-    }
-    EXPECT_TRUE(state.empty() || state == "Z") << "the helper was stopped too";
+    EXPECT_TRUE(ProcessEnds(helper)) << "the helper was stopped too";
 
     std::ofstream(folder / "locked.docx", std::ios::binary)
         << CompoundFileWith("EncryptedPackage", std::string(4096, 'x'));

@@ -2,6 +2,7 @@
 
 #include "ChmReader.h"
 #include "CliRun.h"
+#include "ProcessEnd.h"
 #include "docbuilder/DocxBuilder.h"
 
 #include <gtest/gtest.h>
@@ -363,17 +364,7 @@ TEST_F(CliEndToEnd, AnInterruptedDocConversionStopsLibreOfficeAndRemovesItsFolde
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-    std::string state;
-    for (int wait = 0; wait < 100; ++wait) {
-        std::ifstream stat("/proc/" + std::to_string(helper) + "/stat");
-        std::string pid, name;
-        state.clear();
-        stat >> pid >> name >> state;
-        if (state.empty() || state == "Z")
-            break;
-        ::usleep(20000);
-    }
-    EXPECT_TRUE(state.empty() || state == "Z") << "LibreOffice's helper was stopped with the run";
+    EXPECT_TRUE(ProcessEnds(helper)) << "LibreOffice's helper was stopped with the run";
     EXPECT_TRUE(fs::is_empty(temporary)) << "the conversion's folder went with the run";
 }
 
