@@ -94,20 +94,20 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
         std::any_of(metafiles.begin(), metafiles.end(), [](const MetafileInput& input) { return !input.enhanced; });
     const fs::path wmf2gd = anyWmf ? FindProgram("wmf2gd") : fs::path();
     const fs::path soffice = FindProgram("soffice");
-    std::string folderTemplate = (fs::temp_directory_path() / "leafbind-metafile-XXXXXX").string();
-    if ((wmf2gd.empty() && soffice.empty()) || !mkdtemp(folderTemplate.data())) {
+    const bool haveConverter = !wmf2gd.empty() || !soffice.empty();
+    const std::unique_ptr<TemporaryFolder> work =
+        haveConverter ? TemporaryFolder::Create("leafbind-metafile-") : nullptr;
+    if (!work) {
         for (size_t i = 0; i < metafiles.size(); ++i)
             results[i].status =
-                wmf2gd.empty() && soffice.empty()
-                    ? Failure(StatusCode::Unavailable, metafiles[i].enhanced
-                                                           ? "no EMF converter (LibreOffice) is installed"
-                                                           : "no WMF converter (wmf2gd from libwmf-bin, or "
-                                                             "LibreOffice) is installed")
-                    : Failure(StatusCode::Io, "no temporary folder could be made for converting a metafile");
+                !haveConverter ? Failure(StatusCode::Unavailable, metafiles[i].enhanced
+                                                                      ? "no EMF converter (LibreOffice) is installed"
+                                                                      : "no WMF converter (wmf2gd from libwmf-bin, or "
+                                                                        "LibreOffice) is installed")
+                               : Failure(StatusCode::Io, "no temporary folder could be made for converting a metafile");
         return results;
     }
-    const fs::path folder = folderTemplate;
-    const int cleanupSlot = RegisterFolderForCleanup(folder); // an interrupted run removes it too
+    const fs::path& folder = work->Path();
     std::vector<size_t> forOffice;
     for (size_t i = 0; i < metafiles.size(); ++i) {
         const std::string stem = "picture" + std::to_string(i);
@@ -144,16 +144,11 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
     for (MetafileConversion& result : results) {
         if (!StartsAsPng(result.png)) {
             result.png.clear();
-            result.status =
-                soffice.empty() && wmf2gd.empty()
-                    ? Failure(StatusCode::Unavailable, "no converter is installed")
-                    : Failure(StatusCode::Damaged, "the installed converter could not convert this metafile "
-                                                   "(LibreOffice needs its Draw component for metafiles)");
+            // Only reached with a converter installed: without one every metafile was answered above.
+            result.status = Failure(StatusCode::Damaged, "the installed converter could not convert this metafile "
+                                                         "(LibreOffice needs its Draw component for metafiles)");
         }
     }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-    UnregisterFolder(cleanupSlot);
     return results;
 }
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
@@ -112,4 +113,24 @@ void CleanUpRegistered() {
         }
     }
     errno = savedErrno;
+}
+
+TemporaryFolder::TemporaryFolder(std::filesystem::path path)
+    : path_(std::move(path)), slot_(RegisterFolderForCleanup(path_)) {}
+
+TemporaryFolder::~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+    UnregisterFolder(slot_);
+}
+
+std::unique_ptr<TemporaryFolder> TemporaryFolder::Create(const std::string& prefix) {
+    std::error_code error;
+    std::filesystem::path parent = std::filesystem::temp_directory_path(error);
+    if (error)
+        parent = "/tmp";
+    std::string pattern = (parent / (prefix + "XXXXXX")).string();
+    if (!::mkdtemp(pattern.data()))
+        return nullptr;
+    return std::unique_ptr<TemporaryFolder>(new TemporaryFolder(pattern));
 }

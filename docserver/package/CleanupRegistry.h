@@ -4,6 +4,8 @@
 // calls a handler may make.
 
 #include <filesystem>
+#include <memory>
+#include <string>
 #include <sys/types.h>
 
 // A slot for the folder at path, or -1 when none is free or the path is too long to hold.
@@ -17,3 +19,22 @@ void UnregisterProgramGroup(pid_t group);
 // Kills every registered program group, then removes every registered folder with its contents. Safe to call from
 // a signal handler.
 void CleanUpRegistered();
+
+// A new folder under the temporary folder, named prefix + six random characters, registered while it exists and
+// removed with what it holds when this goes.
+class TemporaryFolder {
+public:
+    // Null when none can be made.
+    static std::unique_ptr<TemporaryFolder> Create(const std::string& prefix);
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    explicit TemporaryFolder(std::filesystem::path path);
+
+    std::filesystem::path path_;
+    int slot_;
+};

@@ -39,13 +39,12 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
                                 "convert it, which is not installed");
         return result;
     }
-    std::string folderTemplate = (std::filesystem::temp_directory_path() / "leafbind-doc-XXXXXX").string();
-    if (!mkdtemp(folderTemplate.data())) {
+    const std::unique_ptr<TemporaryFolder> work = TemporaryFolder::Create("leafbind-doc-");
+    if (!work) {
         result.status = Failure(StatusCode::Io, "no temporary folder could be made for converting the .doc file");
         return result;
     }
-    const std::filesystem::path folder = folderTemplate;
-    const int cleanupSlot = RegisterFolderForCleanup(folder); // an interrupted run removes it too
+    const std::filesystem::path& folder = work->Path();
     // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
     const std::string profile = "-env:UserInstallation=file://" + (folder / "profile").string();
     std::error_code sizeError;
@@ -71,7 +70,5 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
     else if (result.docxBytes.empty())
         result.status =
             Failure(StatusCode::Damaged, "LibreOffice could not convert this Word 97-2003 document (.doc) to .docx");
-    std::filesystem::remove_all(folder, error);
-    UnregisterFolder(cleanupSlot);
     return result;
 }
