@@ -103,6 +103,11 @@ bool DecodeJpegScaled(const std::vector<uint8_t>& bytes, unsigned denominator, D
     return true;
 }
 
+// One side of a picture whose longest side is brought to kPagePicturePixels.
+uint32_t PageSide(uint64_t side, uint64_t longest) {
+    return std::max<uint32_t>(1, static_cast<uint32_t>(side * kPagePicturePixels / longest));
+}
+
 struct PngSource {
     const std::vector<uint8_t>* bytes;
     size_t at;
@@ -156,10 +161,8 @@ bool DecodePngToPageSize(const std::vector<uint8_t>& bytes, DecodedImage& image)
     if (png_get_rowbytes(png, info) != size_t{width} * 4)
         png_error(png, "unexpected row size");
     const uint32_t longest = std::max(width, height);
-    const uint32_t outWidth =
-        std::max<uint32_t>(1, static_cast<uint32_t>(uint64_t{width} * kPagePicturePixels / longest));
-    const uint32_t outHeight =
-        std::max<uint32_t>(1, static_cast<uint32_t>(uint64_t{height} * kPagePicturePixels / longest));
+    const uint32_t outWidth = PageSide(width, longest);
+    const uint32_t outHeight = PageSide(height, longest);
     row = static_cast<unsigned char*>(std::malloc(size_t{width} * 4));
     sums = static_cast<uint64_t*>(std::calloc(size_t{outWidth} * 4, sizeof(uint64_t)));
     columns = static_cast<uint32_t*>(std::calloc(outWidth, sizeof(uint32_t)));
@@ -201,8 +204,8 @@ void ShrinkToPageSize(DecodedImage& image) {
     const int longest = std::max(image.width, image.height);
     if (longest <= kPagePicturePixels)
         return;
-    const int width = std::max(1, static_cast<int>(int64_t{image.width} * kPagePicturePixels / longest));
-    const int height = std::max(1, static_cast<int>(int64_t{image.height} * kPagePicturePixels / longest));
+    const int width = static_cast<int>(PageSide(static_cast<uint64_t>(image.width), static_cast<uint64_t>(longest)));
+    const int height = static_cast<int>(PageSide(static_cast<uint64_t>(image.height), static_cast<uint64_t>(longest)));
     const int channels = image.channels;
     auto* out = static_cast<stbi_uc*>(std::malloc(static_cast<size_t>(width) * height * channels));
     if (!out)

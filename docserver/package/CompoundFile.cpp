@@ -1,7 +1,6 @@
 #include "CompoundFile.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace {
 
@@ -20,8 +19,8 @@ uint32_t U32(const std::string& bytes, size_t at) {
     return static_cast<uint32_t>(U16(bytes, at)) | static_cast<uint32_t>(U16(bytes, at + 2)) << 16;
 }
 
-std::string ReadAt(const std::filesystem::path& path, uintmax_t offset, size_t count) {
-    std::ifstream in(path, std::ios::binary);
+std::string ReadAt(std::ifstream& in, uintmax_t offset, size_t count) {
+    in.clear();
     in.seekg(static_cast<std::streamoff>(offset));
     std::string bytes(count, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(count));
@@ -35,7 +34,7 @@ std::string CompoundFile::ReadSector(uint32_t sector) const {
     const uintmax_t offset = (static_cast<uintmax_t>(sector) + 1) * sectorBytes_;
     if (sector > kLastRegularSector || offset + sectorBytes_ > fileBytes_)
         return {};
-    return ReadAt(path_, offset, sectorBytes_);
+    return ReadAt(in_, offset, sectorBytes_);
 }
 
 std::optional<uint32_t> CompoundFile::NextSector(uint32_t sector) const {
@@ -46,10 +45,10 @@ std::optional<uint32_t> CompoundFile::NextSector(uint32_t sector) const {
 
 std::optional<CompoundFile> CompoundFile::Open(const std::filesystem::path& path) {
     CompoundFile file;
-    file.path_ = path;
+    file.in_.open(path, std::ios::binary);
     std::error_code error;
     file.fileBytes_ = std::filesystem::file_size(path, error);
-    const std::string header = ReadAt(path, 0, 512);
+    const std::string header = ReadAt(file.in_, 0, 512);
     if (error || header.size() < 512 || header.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) != 0)
         return std::nullopt;
     const uint16_t sectorShift = U16(header, 0x1E);

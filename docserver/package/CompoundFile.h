@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +29,7 @@ private:
     std::string ReadSector(uint32_t sector) const;
     std::optional<uint32_t> NextSector(uint32_t sector) const;
 
-    std::filesystem::path path_;
+    mutable std::ifstream in_; // open for the reads of the queries too
     uintmax_t fileBytes_ = 0;
     uint32_t sectorBytes_ = 512;
     std::vector<uint32_t> fat_;
