@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kLastRegularSector = 0xFFFFFFFA;
 constexpr size_t kHeaderFatEntries = 109;
 constexpr size_t kDirectoryEntryBytes = 128;
