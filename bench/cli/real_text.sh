@@ -20,7 +20,7 @@ mkdir -p "$dir"
 need=()
 command -v pandoc >/dev/null || need+=(pandoc)
 command -v soffice >/dev/null || need+=(libreoffice-writer-nogui)
-[ -d /usr/share/man/zh_CN ] || need+=(manpages-zh)
+dpkg -s manpages-zh >/dev/null 2>&1 || need+=(manpages-zh) # other packages put a few pages there too
 [ -x /usr/bin/time ] || need+=(time)
 command -v bc >/dev/null || need+=(bc)
 command -v col >/dev/null || need+=(bsdextrautils)
@@ -93,6 +93,7 @@ echo "best of $rounds rounds (peak memory of that run):"
 sort -k1,1 -k2,2 -k3,3n "$results" | awk '!best[$1 " " $2]++'
 
 if [ "${PERF:-0}" = 1 ]; then
+    mkdir -p "$work/out"
     for doc in english chinese; do
         perf record -g -o "$dir/perf-$doc.data" "$build/bin/leafbind-cli" "$dir/$doc.docx" -o "$work/out/$doc.chm" \
             --quiet 2>/dev/null
