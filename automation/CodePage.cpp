@@ -119,11 +119,31 @@ std::optional<std::string> PathToNarrow(const std::filesystem::path& path) {
 
 namespace {
 
-bool ComputeCodePage936Holds(char16_t character) {
+constexpr std::uint16_t kNotHeld = 1; // no two-byte code starts with 0x00
+
+// A character's two bytes in code page 936, or kNotHeld: GB18030 and GBK must agree on them, so that every
+// reader of the code page, old or new, sees the same character.
+std::uint16_t ComputeCodePage936Pair(char16_t character) {
     const std::u16string wide(1, character);
     const auto narrow = Convert<std::string>(kNarrow, kUtf16, std::u16string_view(wide));
     const auto gbk = Convert<std::string>(kCodePage936, kUtf16, std::u16string_view(wide));
-    return narrow && gbk && *narrow == *gbk;
+    if (!narrow || !gbk || *narrow != *gbk || narrow->size() != 2)
+        return kNotHeld;
+    return static_cast<std::uint16_t>(static_cast<unsigned char>((*narrow)[0]) << 8 |
+                                      static_cast<unsigned char>((*narrow)[1]));
+}
+
+// Whole pages go through here a character at a time: each character is looked up in the converter once, and
+// from then on in this table (0 not yet known).
+std::uint16_t CodePage936Pair(char16_t character) {
+    static std::array<std::atomic<std::uint16_t>, 0x10000> known{};
+    std::atomic<std::uint16_t>& slot = known[character];
+    std::uint16_t pair = slot.load(std::memory_order_relaxed);
+    if (pair == 0) {
+        pair = ComputeCodePage936Pair(character);
+        slot.store(pair, std::memory_order_relaxed);
+    }
+    return pair;
 }
 
 } // namespace
@@ -133,45 +153,30 @@ bool CodePage936Holds(char32_t character) {
         return true;
     if (character > 0xFFFF || (character >= 0xD800 && character < 0xE000))
         return false; // beyond the basic plane GBK holds nothing
-    // Whole pages go through here a character at a time: each answer is worked out once. 0 unknown, 1 no, 2 yes.
-    static std::array<std::atomic<std::uint8_t>, 0x10000> known{};
-    std::atomic<std::uint8_t>& slot = known[character];
-    std::uint8_t state = slot.load(std::memory_order_relaxed);
-    if (state == 0) {
-        state = ComputeCodePage936Holds(static_cast<char16_t>(character)) ? 2 : 1;
-        slot.store(state, std::memory_order_relaxed);
-    }
-    return state == 2;
+    return CodePage936Pair(static_cast<char16_t>(character)) != kNotHeld;
 }
 
 std::string WideToCodePage936(std::u16string_view wide) {
     std::string result;
-    result.reserve(wide.size());
-    std::u16string held; // characters waiting to be converted in one call
-    const auto flush = [&] {
-        if (!held.empty())
-            result += WideToNarrow(held).value_or(std::string());
-        held.clear();
-    };
+    result.reserve(wide.size() * 2);
     for (size_t i = 0; i < wide.size(); ++i) {
         char32_t c = wide[i];
         if (c < 0x80) {
-            flush();
             result += static_cast<char>(c);
             continue;
         }
         if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000)
             c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
-        if (CodePage936Holds(c)) {
-            held += static_cast<char16_t>(c);
+        const std::uint16_t pair = CodePage936Holds(c) ? CodePage936Pair(static_cast<char16_t>(c)) : kNotHeld;
+        if (pair != kNotHeld) {
+            result += static_cast<char>(pair >> 8);
+            result += static_cast<char>(pair & 0xFF);
         } else {
-            flush();
             // An unpaired surrogate is no character: the replacement character says something was there.
             const std::uint32_t code = c >= 0xD800 && c < 0xE000 ? 0xFFFD : static_cast<std::uint32_t>(c);
             result += "&#" + std::to_string(code) + ";";
         }
     }
-    flush();
     return result;
 }
 
