@@ -87,6 +87,10 @@ template <typename Visit> void ForEachTopic(const std::vector<uint32_t>& data, V
     }
 }
 
+char FoldedByte(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
 size_t CommonPrefix(const std::string& a, const std::string& b) {
     const size_t limit = std::min({a.size(), b.size(), size_t{255}});
     size_t n = 0;
@@ -190,15 +194,15 @@ template <typename Next> std::vector<ChildNode> WriteLeaves(ByteBuffer& file, Ne
 
 // Words in the order readers compare them while walking down the tree: chmlib's search (python3-chm, xchm)
 // uses strcasecmp, which folds A-Z; our words are lower case, but the second byte of a double-byte character
-// may be one of those letters. Equal folds fall back to the bytes.
+// may be one of those letters. Words that fold alike are one word to those readers, and one entry of the index.
+// Equal folds fall back to the bytes.
 bool SortsBefore(const std::string& a, const std::string& b) {
-    const auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
     const size_t limit = std::min(a.size(), b.size());
     for (size_t i = 0; i < limit; ++i) {
         if (a[i] == b[i])
             continue;
-        const int x = fold(static_cast<unsigned char>(a[i]));
-        const int y = fold(static_cast<unsigned char>(b[i]));
+        const int x = static_cast<unsigned char>(FoldedByte(a[i]));
+        const int y = static_cast<unsigned char>(FoldedByte(b[i]));
         if (x != y)
             return x < y;
     }
@@ -208,7 +212,8 @@ bool SortsBefore(const std::string& a, const std::string& b) {
 }
 
 // The eight bytes with A-Z folded to a-z, as SortsBefore folds them: ASCII bytes (high bit clear) from 'A' to 'Z'
-// gain 0x20. Sums of a byte's low seven bits and a constant below 0x80 never carry into the next byte.
+// gain 0x20. Sums of a byte's low seven bits and a constant below 0x80 never carry into the next byte. Packed runs
+// compared so are in SortsBefore's order: the zero fill sorts a shorter run before the longer ones it starts.
 uint64_t FoldedBytes(uint64_t bytes) {
     constexpr uint64_t kOnes = 0x0101010101010101;
     constexpr uint64_t kHighBits = 0x8080808080808080;
@@ -217,13 +222,6 @@ uint64_t FoldedBytes(uint64_t bytes) {
     const uint64_t pastZ = low + kOnes * (0x80 - 'Z' - 1);
     const uint64_t upper = fromA & ~pastZ & ~bytes & kHighBits;
     return bytes | (upper >> 2);
-}
-
-// Packed runs in SortsBefore's order: the zero fill sorts a shorter run before the longer ones it starts.
-bool RunSortsBefore(uint64_t a, uint64_t b) {
-    const uint64_t foldedA = FoldedBytes(a);
-    const uint64_t foldedB = FoldedBytes(b);
-    return foldedA != foldedB ? foldedA < foldedB : a < b;
 }
 
 std::string RunBytes(uint64_t key) {
@@ -375,11 +373,18 @@ uint32_t FullTextIndex::Intern(std::u32string_view word) {
 }
 
 uint32_t FullTextIndex::InternBytes(const std::string& bytes, bool withoutLocations) {
-    const uint32_t hash = wordIds_.Hash(bytes);
-    if (const uint32_t* known = wordIds_.Find(bytes, hash))
+    // Words that fold alike share an id, so their topics and locations come together as they are added; the
+    // spelling kept is the first in byte order, whichever page came first.
+    std::string folded = bytes;
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldedByte);
+    const uint32_t hash = wordIds_.Hash(folded);
+    if (const uint32_t* known = wordIds_.Find(folded, hash)) {
+        if (bytes < words_[*known])
+            words_[*known] = bytes;
         return *known;
+    }
     const auto id = static_cast<uint32_t>(words_.size());
-    wordIds_.Add(bytes, hash, id);
+    wordIds_.Add(folded, hash, id);
     words_.push_back(bytes);
     topicsOnly_.push_back(withoutLocations);
     return id;
@@ -467,8 +472,9 @@ public:
         uint8_t context = 0;
         uint32_t topicCount = 0;
         const Postings* postings = nullptr; // a word of the tables,
-        const RunInTopic* runs = nullptr;   // or a run and its topics
-        uint64_t runKey = 0;
+        const RunInTopic* runs = nullptr;   // or the runs that fold alike, by topic, a topic once per spelling
+        size_t runCount = 0;
+        uint64_t foldedRun = 0;
     };
 
     EntryMerger(const FullTextIndex& index, const std::vector<IndexedWord>& words)
@@ -480,28 +486,32 @@ public:
         const bool haveTitle = title_.at < title_.runs.size();
         if (!haveWord && !haveBody && !haveTitle)
             return false;
-        // Of equal words, page text comes before titles; a run is never a word of the tables.
+        // Of equal words, page text comes before titles. A run never folds like a word of the tables: bytes that
+        // fold alike have their characters at the same places with the same lead bytes, so such a word would be a
+        // run of two-byte characters too, and packed; the code pages' letters never fold like their ideographs.
         RunCursor* run = nullptr;
-        if (haveBody && (!haveTitle || !RunSortsBefore(title_.Key(), body_.Key())))
+        if (haveBody && (!haveTitle || FoldedBytes(body_.Key()) <= FoldedBytes(title_.Key())))
             run = &body_;
         else if (haveTitle)
             run = &title_;
         if (haveWord && (run == nullptr || SortsBefore(*words_[wordAt_].word, RunBytes(run->Key())))) {
             const IndexedWord& word = words_[wordAt_++];
             const Postings& list = (word.context == 0 ? index_.bodyPostings_ : index_.titlePostings_)[word.id];
-            entry = Entry{*word.word, word.context, list.topicCount, &list, nullptr, 0};
+            entry = Entry{*word.word, word.context, list.topicCount, &list, nullptr, 0, 0};
             return true;
         }
-        const uint64_t key = run->Key();
+        // The runs that fold alike, as one word spelled as the first of them in byte order.
+        const uint64_t folded = FoldedBytes(run->Key());
         const size_t first = run->at;
-        while (run->at < run->runs.size() && run->runs[run->at].Key() == key)
-            ++run->at;
-        entry = Entry{RunBytes(key),
-                      static_cast<uint8_t>(run == &title_),
-                      static_cast<uint32_t>(run->at - first),
-                      nullptr,
-                      &run->runs[first],
-                      key};
+        uint64_t key = run->Key();
+        uint32_t topics = 0;
+        for (; run->at < run->runs.size() && FoldedBytes(run->Key()) == folded; ++run->at) {
+            key = std::min(key, run->Key());
+            topics += run->at == first || run->runs[run->at - 1].topic != run->runs[run->at].topic ? 1 : 0;
+        }
+        entry = Entry{
+            RunBytes(key), static_cast<uint8_t>(run == &title_), topics, nullptr, &run->runs[first], run->at - first,
+            folded};
         return true;
     }
 
@@ -549,12 +559,19 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
     });
     size_t entryCount = entries.size();
     for (auto* runs : {&bodyRuns_, &titleRuns_}) {
-        // Each page added its runs once, so (run, topic) pairs are unique; sorted, a run's topics ascend.
+        // Each page added its runs once, so (run, topic) pairs are unique. Sorted, the runs that fold alike stand
+        // together with their topics ascending; a topic holding more than one spelling comes once per spelling.
         std::sort(runs->begin(), runs->end(), [](const RunInTopic& a, const RunInTopic& b) {
-            return a.Key() != b.Key() ? RunSortsBefore(a.Key(), b.Key()) : a.topic < b.topic;
+            const uint64_t foldedA = FoldedBytes(a.Key());
+            const uint64_t foldedB = FoldedBytes(b.Key());
+            if (foldedA != foldedB)
+                return foldedA < foldedB;
+            return a.topic != b.topic ? a.topic < b.topic : a.Key() < b.Key();
         });
         for (size_t i = 0; i < runs->size(); ++i) {
-            const bool first = i == 0 || (*runs)[i - 1].Key() != (*runs)[i].Key();
+            const bool first = i == 0 || FoldedBytes((*runs)[i - 1].Key()) != FoldedBytes((*runs)[i].Key());
+            if (!first && (*runs)[i - 1].topic == (*runs)[i].topic)
+                continue;
             entryCount += first ? 1 : 0;
             ++histograms[0][std::bit_width((*runs)[i].topic - (first ? 0 : (*runs)[i - 1].topic))];
             ++histograms[1][0]; // no locations
@@ -592,12 +609,13 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
         if (entry.postings != nullptr) {
             ForEachTopic(entry.postings->data, putTopic);
         } else {
-            for (uint32_t k = 0; k < entry.topicCount; ++k)
-                putTopic(entry.runs[k].topic, 0, nullptr);
-            if (entry.runKey != previousRun) { // the same run in titles follows it in page text
+            for (size_t k = 0; k < entry.runCount; ++k)
+                if (k == 0 || entry.runs[k - 1].topic != entry.runs[k].topic)
+                    putTopic(entry.runs[k].topic, 0, nullptr);
+            if (entry.foldedRun != previousRun) { // the same run in titles follows it in page text
                 ++runWords;
                 runWordBytes += entry.word.size();
-                previousRun = entry.runKey;
+                previousRun = entry.foldedRun;
             }
         }
         bits.AlignToByte();

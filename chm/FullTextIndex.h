@@ -1,8 +1,9 @@
 #pragma once
 // $FIftiMain, the full-text search index the viewers' Search tab reads. Words are stored in the project's code
-// page, sorted by their bytes, front-coded in a B-tree of 4 KB nodes. Each word (once for page text, once more
-// for page titles) points to its word-location codes: the topics that hold it and at which locations, written
-// as scale-and-root bit codes whose root sizes are chosen to make the index smallest.
+// page, sorted by their bytes with A-Z folded as the readers compare them, front-coded in a B-tree of 4 KB nodes.
+// Each word (once for page text, once more for page titles) points to its word-location codes: the topics that
+// hold it and at which locations, written as scale-and-root bit codes whose root sizes are chosen to make the
+// index smallest.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -71,7 +72,7 @@ private:
     std::vector<uint64_t> pageRuns_; // one page's runs, before they are made unique
     // Words as the page gives them, so that a word seen before is not put in the code page again.
     TextIdTable<char32_t> textIds_;
-    TextIdTable<char> wordIds_; // by the bytes stored
+    TextIdTable<char> wordIds_; // by the bytes stored, A-Z folded
     std::vector<std::string> words_;
     std::vector<bool> topicsOnly_; // runs of Chinese characters: no locations
     HugePageVector<Postings> bodyPostings_;

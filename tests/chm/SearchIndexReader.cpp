@@ -33,6 +33,13 @@ uint64_t ReadEncInt(const std::string& data, size_t& at) {
     return value;
 }
 
+// Words as the viewers compare them: strcasecmp folds A-Z, the second bytes of double-byte characters too.
+std::string Folded(std::string bytes) {
+    for (char& c : bytes)
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return bytes;
+}
+
 std::string Convert(const char* from, const char* to, const std::string& text) {
     iconv_t converter = iconv_open(to, from);
     std::string input = text;
@@ -120,7 +127,7 @@ uint32_t SearchIndexReader::FindLeaf(const std::string& key) const {
             at += 2 + length - 1;
             child = U32(index_, at);
             at += 6;
-            if (word >= key)
+            if (Folded(word) >= key)
                 break;
         }
         node = child;
@@ -149,27 +156,31 @@ std::vector<SearchIndexReader::Word> SearchIndexReader::LeafWordsFrom(uint32_t l
             words.push_back(word);
         }
         // Later leaves hold only words after this one's last.
-        if (previous > key && previous.compare(0, key.size(), key) != 0)
+        const std::string last = Folded(previous);
+        if (last > key && last.compare(0, key.size(), key) != 0)
             break;
         leaf = U32(index_, leaf);
     }
     return words;
 }
 
-std::vector<uint32_t> SearchIndexReader::Topics(const Word& word) const {
+std::vector<SearchIndexReader::TopicLocations> SearchIndexReader::Topics(const Word& word) const {
     const int topicRoot = static_cast<unsigned char>(index_[0x1F]);
     const int countRoot = static_cast<unsigned char>(index_[0x21]);
     const int locationRoot = static_cast<unsigned char>(index_[0x23]);
-    std::vector<uint32_t> result;
+    std::vector<TopicLocations> result;
     BitReader bits(index_, word.wlcOffset);
     uint64_t topic = 0;
     for (uint64_t i = 0; i < word.topicCount; ++i) {
         bits.NextByte();
         topic += bits.ScaleRoot(topicRoot);
-        result.push_back(static_cast<uint32_t>(topic));
-        const uint64_t locations = bits.ScaleRoot(countRoot);
-        for (uint64_t k = 0; k < locations; ++k)
-            bits.ScaleRoot(locationRoot);
+        TopicLocations& found = result.emplace_back(TopicLocations{static_cast<uint32_t>(topic), {}});
+        const uint64_t count = bits.ScaleRoot(countRoot);
+        uint64_t location = 0;
+        for (uint64_t k = 0; k < count; ++k) {
+            location += bits.ScaleRoot(locationRoot);
+            found.locations.push_back(static_cast<uint32_t>(location));
+        }
     }
     return result;
 }
@@ -190,21 +201,45 @@ std::string SearchIndexReader::TitleOf(const std::string& page) const {
     return {};
 }
 
+std::vector<SearchIndexReader::Word> SearchIndexReader::Lookup(const std::string& query, bool prefix,
+                                                               bool titlesOnly) const {
+    std::vector<Word> found;
+    if (index_.size() < 0x400 || index_[0x1E] != 2 || index_[0x20] != 2 || index_[0x22] != 2)
+        return found;
+    const std::string key = Folded(Convert("UTF-8", "GB18030", Folded(query)));
+    // A viewer looking up a whole word reads only the first entry equal to it; here, the first of page text and
+    // the first of titles.
+    bool taken[2] = {false, false};
+    for (const Word& word : LeafWordsFrom(FindLeaf(key), key)) {
+        const std::string folded = Folded(word.bytes);
+        const bool matches = prefix ? folded.compare(0, key.size(), key) == 0 : folded == key;
+        if (!matches && folded > key)
+            break;
+        if (!matches || (titlesOnly && word.context != 1) || (!prefix && taken[word.context != 0]))
+            continue;
+        taken[word.context != 0] = true;
+        found.push_back(word);
+    }
+    return found;
+}
+
 std::set<std::string> SearchIndexReader::Find(const std::string& query, bool prefix, bool titlesOnly) const {
     std::set<std::string> pages;
-    if (index_.size() < 0x400 || index_[0x1E] != 2 || index_[0x20] != 2 || index_[0x22] != 2)
-        return pages;
-    std::string lower = query;
-    for (char& c : lower)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    const std::string key = Convert("UTF-8", "GB18030", lower);
-    for (const Word& word : LeafWordsFrom(FindLeaf(key), key)) {
-        const bool matches = prefix ? word.bytes.compare(0, key.size(), key) == 0 : word.bytes == key;
-        if (!matches && word.bytes > key)
-            break;
-        if (matches && (!titlesOnly || word.context == 1))
-            for (const uint32_t topic : Topics(word))
-                pages.insert(PageOf(topic));
-    }
+    for (const Word& word : Lookup(query, prefix, titlesOnly))
+        for (const TopicLocations& topic : Topics(word))
+            pages.insert(PageOf(topic.topic));
     return pages;
+}
+
+std::map<std::string, std::vector<uint32_t>> SearchIndexReader::Locations(const std::string& query) const {
+    std::map<std::string, std::vector<uint32_t>> locations;
+    for (const Word& word : Lookup(query, false, false)) {
+        if (word.context != 0)
+            continue;
+        for (const TopicLocations& topic : Topics(word)) {
+            std::vector<uint32_t>& onPage = locations[PageOf(topic.topic)];
+            onPage.insert(onPage.end(), topic.locations.begin(), topic.locations.end());
+        }
+    }
+    return locations;
 }
