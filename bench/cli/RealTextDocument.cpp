@@ -126,9 +126,12 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> prose;
     std::ifstream in(argv[1]);
-    for (std::string line; std::getline(in, line);)
+    for (std::string line; std::getline(in, line);) {
+        // XML 1.0 has no place for control characters (the licences hold form feeds): other readers refuse them.
+        std::erase_if(line, [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; });
         if (!line.empty())
             prose.push_back(line);
+    }
     if (prose.size() < 100) {
         std::fprintf(stderr, "%s: too little prose (%zu paragraphs)\n", argv[1], prose.size());
         return 1;

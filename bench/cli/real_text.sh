@@ -66,11 +66,12 @@ trap 'rm -rf "$work"' EXIT
 results="$dir/results.txt"
 : >"$results"
 
-measure() { # document, program, command...
-    local doc=$1 program=$2
-    shift 2
+measure() { # document, program, the file it makes, command...
+    local doc=$1 program=$2 made=$3
+    shift 3
     rm -rf "$work/out" && mkdir -p "$work/out"
-    if ! /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err"; then
+    # LibreOffice exits 0 when it cannot load a document: only the file it makes tells.
+    if ! /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || [ ! -s "$made" ]; then
         echo "$doc $program failed:" && tail -3 "$work/err"
         return 0
     fi
@@ -81,10 +82,12 @@ measure() { # document, program, command...
 
 for ((round = 1; round <= rounds; ++round)); do
     for doc in english chinese empty; do
-        measure $doc leafbind "$build/bin/leafbind-cli" "$dir/$doc.docx" -o "$work/out/$doc.chm" --quiet
-        measure $doc pandoc pandoc "$dir/$doc.docx" -s -o "$work/out/$doc.html" --extract-media="$work/out/media"
+        measure $doc leafbind "$work/out/$doc.chm" "$build/bin/leafbind-cli" "$dir/$doc.docx" -o "$work/out/$doc.chm" \
+            --quiet
+        measure $doc pandoc "$work/out/$doc.html" pandoc "$dir/$doc.docx" -s -o "$work/out/$doc.html" \
+            --extract-media="$work/out/media"
         [ $doc = empty ] ||
-            measure $doc libreoffice soffice --headless -env:UserInstallation=file://"$work/lo-profile" \
+            measure $doc libreoffice "$work/out/$doc.html" soffice --headless -env:UserInstallation=file://"$work/lo-profile" \
                 --convert-to html --outdir "$work/out" "$dir/$doc.docx"
     done
 done
@@ -98,7 +101,7 @@ if [ "${PERF:-0}" = 1 ]; then
         perf record -g -o "$dir/perf-$doc.data" "$build/bin/leafbind-cli" "$dir/$doc.docx" -o "$work/out/$doc.chm" \
             --quiet 2>/dev/null
         perf report -i "$dir/perf-$doc.data" --no-children --sort dso,symbol --stdio 2>/dev/null |
-            grep -E '^ +[0-9]' | head -25 >"$dir/perf-$doc.txt"
+            grep -E '^ +[0-9]' | head -25 >"$dir/perf-$doc.txt" || true # head ends the pipe early
         echo "profile of $doc: $dir/perf-$doc.txt"
     done
 fi
