@@ -141,13 +141,20 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
         for (size_t i : forOffice)
             results[i].png = CropToDrawing(ReadAll(out / ("picture" + std::to_string(i) + ".png")));
     }
-    for (MetafileConversion& result : results) {
-        if (!StartsAsPng(result.png)) {
-            result.png.clear();
-            // Only reached with a converter installed: without one every metafile was answered above.
+    for (size_t i = 0; i < results.size(); ++i) {
+        MetafileConversion& result = results[i];
+        if (StartsAsPng(result.png))
+            continue;
+        result.png.clear();
+        // With wmf2gd alone, an EMF (or a WMF wmf2gd could not draw) never reached a converter that could.
+        if (soffice.empty())
+            result.status = Failure(
+                StatusCode::Unavailable,
+                metafiles[i].enhanced ? "no EMF converter (LibreOffice) is installed"
+                                      : "LibreOffice, which this WMF needs (wmf2gd cannot draw it), is not installed");
+        else
             result.status = Failure(StatusCode::Damaged, "the installed converter could not convert this metafile "
                                                          "(LibreOffice needs its Draw component for metafiles)");
-        }
     }
     return results;
 }

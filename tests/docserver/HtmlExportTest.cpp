@@ -702,6 +702,33 @@ TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
     EXPECT_EQ(height, 22);
 }
 
+TEST_F(HtmlExport, WithWmf2gdAloneTheMetafilesItCannotDrawSayLibreOfficeIsMissing) {
+    const fs::path tools = folder / "tools";
+    fs::create_directories(tools);
+    const std::vector<uint8_t> png = TinyPng();
+    std::ofstream(tools / "tiny.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    std::ofstream(tools / "wmf2gd") << "#!/bin/sh\n/bin/cp '" << (tools / "tiny.png").string() << "' \"$4\"\n";
+    fs::permissions(tools / "wmf2gd", fs::perms::owner_all);
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", tools.string().c_str(), 1); // wmf2gd and nothing else
+    const std::vector<uint8_t> plainWmf = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> equationWmf = plainWmf;
+    equationWmf.insert(equationWmf.end(), {'M', 'T', ' ', 'E', 'x', 't', 'r', 'a', 0});
+    DocxBuilder doc;
+    doc.AddParagraph(
+        {Picture(plainWmf, false, "wmf"), Picture(FakeEmf(1), false, "emf"), Picture(equationWmf, false, "wmf")});
+    const std::string html = Save(Load(doc));
+    setenv("PATH", savedPath.c_str(), 1);
+
+    const std::regex image("<img ");
+    EXPECT_EQ(std::distance(std::sregex_iterator(html.begin(), html.end(), image), std::sregex_iterator()), 1)
+        << "the plain WMF is drawn";
+    EXPECT_TRUE(WarnedAbout("no EMF converter (LibreOffice) is installed"));
+    EXPECT_TRUE(WarnedAbout("LibreOffice, which this WMF needs (wmf2gd cannot draw it), is not installed"));
+    EXPECT_FALSE(WarnedAbout("the installed converter could not convert")) << "nothing installed was tried on them";
+}
+
 TEST_F(HtmlExport, EquationsKeepTheirLayoutInPlainHtml) {
     const std::string math = "<m:oMath xmlns:m=\"http://schemas.openxmlformats.org/officeDocument/2006/math\">";
     auto run = [](const std::string& text) { return "<m:r><m:t>" + text + "</m:t></m:r>"; };
