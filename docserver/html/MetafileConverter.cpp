@@ -80,6 +80,15 @@ std::vector<uint8_t> CropToDrawing(std::vector<uint8_t> png) {
     return StartsAsPng(cropped) ? cropped : png;
 }
 
+// What a metafile lacked when no installed program could be asked to draw it. wmf2gd draws WMFs only, and not
+// those in the equation font; LibreOffice draws both.
+Status MissingConverter(bool enhanced, bool haveWmf2gd) {
+    return Failure(StatusCode::Unavailable,
+                   enhanced     ? "no EMF converter (LibreOffice) is installed"
+                   : haveWmf2gd ? "LibreOffice, which this WMF needs (wmf2gd cannot draw it), is not installed"
+                                : "no WMF converter (wmf2gd from libwmf-bin, or LibreOffice) is installed");
+}
+
 } // namespace
 
 MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool enhanced) {
@@ -100,10 +109,7 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
     if (!work) {
         for (size_t i = 0; i < metafiles.size(); ++i)
             results[i].status =
-                !haveConverter ? Failure(StatusCode::Unavailable, metafiles[i].enhanced
-                                                                      ? "no EMF converter (LibreOffice) is installed"
-                                                                      : "no WMF converter (wmf2gd from libwmf-bin, or "
-                                                                        "LibreOffice) is installed")
+                !haveConverter ? MissingConverter(metafiles[i].enhanced, false)
                                : Failure(StatusCode::Io, "no temporary folder could be made for converting a metafile");
         return results;
     }
@@ -148,10 +154,7 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
         result.png.clear();
         // With wmf2gd alone, an EMF (or a WMF wmf2gd could not draw) never reached a converter that could.
         if (soffice.empty())
-            result.status = Failure(
-                StatusCode::Unavailable,
-                metafiles[i].enhanced ? "no EMF converter (LibreOffice) is installed"
-                                      : "LibreOffice, which this WMF needs (wmf2gd cannot draw it), is not installed");
+            result.status = MissingConverter(metafiles[i].enhanced, !wmf2gd.empty());
         else
             result.status = Failure(StatusCode::Damaged, "the installed converter could not convert this metafile "
                                                          "(LibreOffice needs its Draw component for metafiles)");
