@@ -3,7 +3,6 @@
 #include "ControlIds.h"
 #include "DialogUnits.h"
 #include "UiTexts.h"
-#include "engine/ConvertOptions.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -12,10 +11,34 @@
 #include <wx/valgen.h>
 #include <wx/valtext.h>
 
-CAdvanceDlg::CAdvanceDlg(wxWindow* parent)
+namespace {
+
+// The dialog template's places of the original five check boxes; a switch added later goes into a row of its own
+// below them, at the first one's left edge and size.
+DialogRect SwitchRect(int controlId, int addedBefore) {
+    switch (controlId) {
+    case kIdShowHeader:
+        return {19, 23, 48, 10};
+    case kIdShowFooter:
+        return {73, 23, 48, 10};
+    case kIdPngImages:
+        return {249, 23, 69, 10};
+    case kIdRelatedTopics:
+        return {186, 23, 56, 10};
+    case kIdShowNumbering:
+        return {129, 23, 48, 10};
+    default:
+        return {19, 37 + 14 * addedBefore, 48, 10};
+    }
+}
+
+} // namespace
+
+CAdvanceDlg::CAdvanceDlg(wxWindow* parent, ConvertOptions& options)
     : wxDialog(parent, wxID_ANY, wxString::FromUTF8(ui::kAdvanced), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
-      form(OptionsForm::From(ConvertOptions::Instance())), copyrightText(wxString::FromUTF8(form.copyrightText)) {
+      options(options), form(OptionsForm::From(options.Snapshot())),
+      copyrightText(wxString::FromUTF8(form.copyrightText)) {
     SetFont(wxFontInfo(8));
     SetClientSize(ConvertDialogToPixels(wxSize(375, 124)));
 
@@ -35,22 +58,14 @@ CAdvanceDlg::CAdvanceDlg(wxWindow* parent)
     new wxButton(this, kIdCancel, wxString::FromUTF8(ui::kCancel), DialogPosition(this, cancelRect),
                  DialogSize(this, cancelRect));
 
-    struct Switch {
-        ControlId id;
-        const char* caption;
-        DialogRect rect;
-        bool* value;
-    };
-    const Switch switches[] = {
-        {kIdShowHeader, ui::kShowHeader, {19, 23, 48, 10}, &form.showHeader},
-        {kIdShowFooter, ui::kShowFooter, {73, 23, 48, 10}, &form.showFooter},
-        {kIdPngImages, ui::kPngImages, {249, 23, 69, 10}, &form.pngImages},
-        {kIdRelatedTopics, ui::kRelatedTopics, {186, 23, 56, 10}, &form.relatedTopics},
-        {kIdShowNumbering, ui::kShowNumbering, {129, 23, 48, 10}, &form.showNumbering},
-    };
-    for (const Switch& item : switches)
-        WidenToFit(new wxCheckBox(this, item.id, wxString::FromUTF8(item.caption), DialogPosition(this, item.rect),
-                                  DialogSize(this, item.rect), 0, wxGenericValidator(item.value)));
+    int added = 0;
+    for (const PageSwitch& option : PageSwitches()) {
+        const bool original = option.controlId <= kIdShowNumbering;
+        const DialogRect rect = SwitchRect(option.controlId, original ? 0 : added++);
+        WidenToFit(new wxCheckBox(this, option.controlId, wxString::FromUTF8(option.caption),
+                                  DialogPosition(this, rect), DialogSize(this, rect), 0,
+                                  wxGenericValidator(&(form.switches.*option.field))));
+    }
 
     const DialogRect hintRect{21, 104, 57, 8};
     WidenToFit(new wxStaticText(this, wxID_ANY, wxString::FromUTF8(ui::kNewLineHint), DialogPosition(this, hintRect),
@@ -66,7 +81,7 @@ CAdvanceDlg::CAdvanceDlg(wxWindow* parent)
 void CAdvanceDlg::OnOk(wxCommandEvent&) {
     TransferDataFromWindow();
     form.copyrightText = copyrightText.utf8_string();
-    form.StoreTo(ConvertOptions::Instance());
+    options.Store(form.ToOptions());
     SetReturnCode(wxID_OK);
     EndDialog(wxID_OK);
 }

@@ -24,6 +24,7 @@ enum ControlId : int {
     kIdPngImages = 1025,
     kIdRelatedTopics = 1026,
     kIdShowNumbering = 1027,
+    kIdFrontPage = 1028, // our own: the page options added after the original five count on from here
 };
 
 // The progress timer of the main dialog.

@@ -195,7 +195,7 @@ void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
     request.sourcePath = sourcePath.utf8_string();
     request.outputPath = outputPath.utf8_string();
     request.title = helpTitle.utf8_string();
-    request.options = ConvertOptions::Instance().Snapshot();
+    request.options = pageOptions.Snapshot();
     const wxString resultPath = outputPath;
     // Busy from the press on, so closing at once already asks.
     link->idle = 0;
@@ -359,6 +359,6 @@ void CLeafbindDlg::OnHelp(wxCommandEvent&) {
 }
 
 void CLeafbindDlg::OnAdvanced(wxCommandEvent&) {
-    CAdvanceDlg advanced(this);
+    CAdvanceDlg advanced(this, pageOptions);
     advanced.ShowModal();
 }

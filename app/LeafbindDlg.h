@@ -5,6 +5,7 @@
 
 #include "ProgressText.h"
 #include "engine/ConversionRun.h"
+#include "engine/ConvertOptions.h"
 #include "word/MessageBox.h"
 
 #include <wx/dialog.h>
@@ -74,6 +75,8 @@ private:
     ProgressText progress;
     std::shared_ptr<WorkerLink> link;
     MessageBoxHandler previousMessageBoxHandler;
+    // The advanced dialog's page options, kept while the program runs; each conversion takes a copy at its start.
+    ConvertOptions pageOptions;
 };
 
 // What a run has to tell besides its outcome (UTF-8): the converter's warnings, and the compiler's warnings when it

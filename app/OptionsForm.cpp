@@ -1,7 +1,6 @@
 #include "OptionsForm.h"
 
 #include "automation/CodePage.h"
-#include "engine/ConvertOptions.h"
 
 namespace {
 
@@ -13,24 +12,17 @@ std::string Replace(std::string text, const std::string& from, const std::string
 
 } // namespace
 
-OptionsForm OptionsForm::From(const ConvertOptions& options) {
+OptionsForm OptionsForm::From(const PageOptions& options) {
     OptionsForm form;
-    const std::string narrow = options.CopyrightText();
-    form.copyrightText = Replace(NarrowToUtf8(narrow).value_or(std::string()), "\r\n", "\n");
-    form.showHeader = options.showHeader != 0;
-    form.showFooter = options.showFooter != 0;
-    form.pngImages = options.pngImages != 0;
-    form.relatedTopics = options.relatedTopics != 0;
-    form.showNumbering = options.showNumbering != 0;
+    form.copyrightText = Replace(NarrowToUtf8(options.copyrightText).value_or(std::string()), "\r\n", "\n");
+    form.switches = options;
+    form.switches.copyrightText.clear();
     return form;
 }
 
-void OptionsForm::StoreTo(ConvertOptions& options) const {
+PageOptions OptionsForm::ToOptions() const {
+    PageOptions options = switches;
     const std::string crlf = Replace(Replace(copyrightText, "\r\n", "\n"), "\n", "\r\n");
-    options.SetCopyrightText(Utf8ToNarrow(crlf).value_or(std::string()));
-    options.showHeader = showHeader ? 1 : 0;
-    options.showFooter = showFooter ? 1 : 0;
-    options.pngImages = pngImages ? 1 : 0;
-    options.relatedTopics = relatedTopics ? 1 : 0;
-    options.showNumbering = showNumbering ? 1 : 0;
+    options.copyrightText = Utf8ToNarrow(crlf).value_or(std::string());
+    return options;
 }

@@ -49,12 +49,8 @@ inline constexpr const char* kAboutCaption = "关于 Leafbind";
 inline constexpr const char* kAboutProduct = "Leafbind，v 1.5.3";
 inline constexpr const char* kVisitHomePage = "访问主页";
 
+// The check boxes' captions are beside their options, in engine/PageOptions.cpp.
 inline constexpr const char* kCopyrightLabel = "版权信息:";
-inline constexpr const char* kShowHeader = "显示页眉";
-inline constexpr const char* kShowFooter = "显示页脚";
-inline constexpr const char* kPngImages = "PNG高质量图片";
-inline constexpr const char* kRelatedTopics = "相关联主题";
-inline constexpr const char* kShowNumbering = "显示编号";
 inline constexpr const char* kNewLineHint = "Ctrl + Enter 换行";
 
 inline constexpr const char* kHelpFileName = "leafbind.chm";

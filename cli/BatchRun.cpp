@@ -63,8 +63,8 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
         options.output.empty() ? OutputPathForSource(fs::absolute(options.input).string()) : options.output;
     request.title = options.title ? *options.title : TitleForSource(options.input);
     request.keepFolder = options.keepFolder;
-    request.options = {options.header,    options.footer, options.png,      options.related,
-                       options.numbering, *copyright,     options.frontPage};
+    request.options = options.page;
+    request.options.copyrightText = *copyright;
     request.pageObserver = [&reporter](int32_t page, int32_t count, const std::string& heading) {
         reporter.Page(page, count, heading);
     };

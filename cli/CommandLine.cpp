@@ -1,34 +1,52 @@
 #include "CommandLine.h"
 
+namespace {
+
+// One option of the help text: the option at column 7, its text at column 25 (or on the next line when the option
+// is longer), continuation lines at column 25.
+std::string HelpLine(const std::string& option, const std::string& text) {
+    const std::string indent(24, ' ');
+    std::string line = "      " + option;
+    line += line.size() < indent.size() ? std::string(indent.size() - line.size(), ' ') : "\n" + indent;
+    for (const char c : text)
+        line += c == '\n' ? "\n" + indent : std::string(1, c);
+    return line + "\n";
+}
+
+const PageSwitch* SwitchNamed(const std::string& flag) {
+    for (const PageSwitch& option : PageSwitches())
+        if (flag == option.flag)
+            return &option;
+    return nullptr;
+}
+
+} // namespace
+
 std::string UsageText() {
-    return "Usage: leafbind-cli INPUT.docx [options]\n"
-           "Turns a Word document into a compiled HTML Help file: one topic per heading.\n"
-           "\n"
-           "  -o, --output FILE     the help file to write (default: beside INPUT, ending in .chm)\n"
-           "      --title TEXT      the help title (default: INPUT's base name)\n"
-           "      --header          copy the document's page header onto every page\n"
-           "      --footer          copy the document's page footer onto every page\n"
-           "      --no-png          keep pictures in their own formats instead of PNG\n"
-           "      --no-related      no list of sub-topics at the foot of a page\n"
-           "      --numbering       keep heading numbers on pages, contents and index\n"
-           "      --front-page      put the text before the first heading on a page of its own, first in the\n"
-           "                        contents under the help title and shown when the help file opens\n"
-           "      --copyright TEXT  a copyright line at the foot of every page\n"
-           "      --keep DIR        keep the pages and project files in DIR (new or empty)\n"
-           "      --map-header FILE.h\n"
-           "                        number the help IDs as the C header FILE.h does (#define IDH_X 1234)\n"
-           "      --write-map-header FILE.h\n"
-           "                        write the help IDs used, with their numbers, as a C header\n"
-           "      --quiet           print nothing but errors\n"
-           "      --help            show this text\n"
-           "      --version         show the version\n"
-           "\n"
-           "Help IDs: a bookmark named IDH_... marks its topic (and its place in the topic) for an\n"
-           "application to open by number. Without --map-header the IDs are numbered from 1000 in the\n"
-           "order they appear.\n"
-           "\n"
-           "Exit status: 0 the help file was written; 1 the conversion failed; 2 usage error;\n"
-           "3 the document cannot be read; 4 the document has no headings; 5 the compile produced nothing.\n";
+    std::string text = "Usage: leafbind-cli INPUT.docx [options]\n"
+                       "Turns a Word document into a compiled HTML Help file: one topic per heading.\n"
+                       "\n"
+                       "  -o, --output FILE     the help file to write (default: beside INPUT, ending in .chm)\n"
+                       "      --title TEXT      the help title (default: INPUT's base name)\n";
+    for (const PageSwitch& option : PageSwitches())
+        text += HelpLine(option.flag, option.help);
+    text += "      --copyright TEXT  a copyright line at the foot of every page\n"
+            "      --keep DIR        keep the pages and project files in DIR (new or empty)\n"
+            "      --map-header FILE.h\n"
+            "                        number the help IDs as the C header FILE.h does (#define IDH_X 1234)\n"
+            "      --write-map-header FILE.h\n"
+            "                        write the help IDs used, with their numbers, as a C header\n"
+            "      --quiet           print nothing but errors\n"
+            "      --help            show this text\n"
+            "      --version         show the version\n"
+            "\n"
+            "Help IDs: a bookmark named IDH_... marks its topic (and its place in the topic) for an\n"
+            "application to open by number. Without --map-header the IDs are numbered from 1000 in the\n"
+            "order they appear.\n"
+            "\n"
+            "Exit status: 0 the help file was written; 1 the conversion failed; 2 usage error;\n"
+            "3 the document cannot be read; 4 the document has no headings; 5 the compile produced nothing.\n";
+    return text;
 }
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -80,18 +98,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--write-map-header") {
             if (!value(options.writeMapHeader) || options.writeMapHeader.empty())
                 return fail("--write-map-header needs a file name");
-        } else if (arg == "--header") {
-            options.header = true;
-        } else if (arg == "--footer") {
-            options.footer = true;
-        } else if (arg == "--no-png") {
-            options.png = false;
-        } else if (arg == "--no-related") {
-            options.related = false;
-        } else if (arg == "--numbering") {
-            options.numbering = true;
-        } else if (arg == "--front-page") {
-            options.frontPage = true;
+        } else if (const PageSwitch* option = SwitchNamed(arg)) {
+            options.page.*option->field = !DefaultValue(*option);
         } else if (arg == "--quiet" || arg == "-q") {
             options.quiet = true;
         } else {

@@ -1,6 +1,8 @@
 #pragma once
 // The batch front end's arguments: what to convert, where to, and the page options.
 
+#include "engine/PageOptions.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,14 +11,9 @@ struct CliOptions {
     std::string input;                // UTF-8, as given
     std::string output;               // UTF-8; empty: beside the input, same base name, ".chm"
     std::optional<std::string> title; // UTF-8; none: the input's base name
-    bool header = false;
-    bool footer = false;
-    bool png = true;
-    bool related = true;
-    bool numbering = false;
-    bool frontPage = false; // the text before the first heading on a page of its own
-    std::string copyright;
-    std::string keepFolder; // empty: a fresh folder, removed at the end
+    PageOptions page;                 // the switches; its copyright text stays empty, see copyright
+    std::string copyright;            // UTF-8
+    std::string keepFolder;           // empty: a fresh folder, removed at the end
     bool quiet = false;
     std::string mapHeader;      // UTF-8; a C header giving the help IDs their numbers
     std::string writeMapHeader; // UTF-8; where to write the header of the help IDs used

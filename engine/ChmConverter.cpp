@@ -1,10 +1,6 @@
 #include "ChmConverter.h"
 
-#include "engine/ConvertOptions.h"
-#include "helpproject/GeneratedFile.h"
-#include "helpproject/HelpCompiler.h"
-#include "helpproject/ProjectWriter.h"
-#include "helpproject/SitemapWriter.h"
+#include "helpproject/ChmOutput.h"
 
 #include "automation/CodePage.h"
 #include "automation/HeadingText.h"
@@ -33,12 +29,12 @@ std::string TopicTitle(const TopicNode& node, bool withNumber) {
     return WideToNarrow(ShortTitle(PlainHeadingText(*wide))).value_or(text);
 }
 
-// The tree from first on as the sitemap writers take it, titles asked of Word in document order.
-std::vector<SitemapTopic> SitemapTopics(const TopicNode* first, bool withNumbers) {
-    std::vector<SitemapTopic> topics;
+// The tree from first on as the outputs take it, titles asked of Word in document order.
+std::vector<BookTopic> BookTopics(const TopicNode* first, bool withNumbers) {
+    std::vector<BookTopic> topics;
     for (const TopicNode* node = first; node; node = node->nextSibling) {
-        SitemapTopic topic{TopicTitle(*node, withNumbers), node->pageName, {}};
-        topic.children = SitemapTopics(node->firstChild, withNumbers);
+        BookTopic topic{TopicTitle(*node, withNumbers), node->pageName, {}};
+        topic.children = BookTopics(node->firstChild, withNumbers);
         topics.push_back(std::move(topic));
     }
     return topics;
@@ -46,9 +42,9 @@ std::vector<SitemapTopic> SitemapTopics(const TopicNode* first, bool withNumbers
 
 } // namespace
 
-ChmConverter::ChmConverter(std::string sourcePath, std::string workFolder)
-    : workFolder(std::move(workFolder)), sourcePath(std::move(sourcePath)), root(std::make_unique<TopicNode>()),
-      uncaughtAtConstruction_(std::uncaught_exceptions()) {}
+ChmConverter::ChmConverter(std::string sourcePath, std::string workFolder, PageOptions options)
+    : workFolder(std::move(workFolder)), sourcePath(std::move(sourcePath)), options(std::move(options)),
+      root(std::make_unique<TopicNode>()), uncaughtAtConstruction_(std::uncaught_exceptions()) {}
 
 ChmConverter::~ChmConverter() noexcept(false) {
     ClearTopics();
@@ -69,12 +65,6 @@ ChmConverter::~ChmConverter() noexcept(false) {
     // The remaining members go in reverse order of declaration: pageFiles, title, document, wordApp, the paths.
 }
 
-const PageOptions& ChmConverter::Options() {
-    if (!options)
-        options = ConvertOptions::Instance().Snapshot();
-    return *options;
-}
-
 void ChmConverter::ClearTopics() {
     ::ClearTopics(root.get());
 }
@@ -85,6 +75,13 @@ void ChmConverter::CollectServerWarnings(const std::string& context) {
 }
 
 int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
+    ChmOutput output(compiledPath);
+    BookOutput* const outputs[] = {&output};
+    return Convert(std::move(title), compiledPath, outputs);
+}
+
+int32_t ChmConverter::Convert(std::string title, const std::string& compiledPath,
+                              std::span<BookOutput* const> outputs) {
     if (root->firstChild)
         ClearTopics();
     // The front page, when there is one, carries the help title; a document without headings leaves it as it was.
@@ -97,19 +94,8 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
     CollectHelpIds(compiledPath);
     SplitPages();
     CheckHelpIdAnchors();
-    // The title goes into the help file as typed; the project's files need a name the file system takes.
-    const std::string stem = PortableFileStem(this->title);
-    const std::string contentsName = stem + ".hhc";
-    const std::string indexName = stem + ".hhk";
-    const std::string projectName = stem + ".hhp";
-    const std::string contentsPath = workFolder + "/" + contentsName;
-    const std::string indexPath = workFolder + "/" + indexName;
-    const std::string projectPath = workFolder + "/" + projectName;
-    // The writers' and the compile's results are not examined: a missing file shows as a missing help file.
-    WriteContentsFile(contentsPath);
-    WriteIndexFile(indexPath);
-    WriteProjectFile(projectPath, contentsName, indexName, compiledPath);
-    if (quitWordBeforeCompile) {
+    const HelpBook book = MakeHelpBook();
+    if (quitWordBeforeOutputs) {
         // Closed or not, Word is not asked again: teardown finds nothing left to close.
         struct Release {
             ChmConverter& converter;
@@ -120,30 +106,20 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
         } release{*this};
         CloseAndQuitWord();
     }
-    CompileHelpProject(projectPath);
-    if (!keptProjectCompiledPath.empty())
-        WriteProjectFile(projectPath, contentsName, indexName, keptProjectCompiledPath);
+    for (BookOutput* output : outputs)
+        output->Write(book);
     WriteMapHeader();
     return 1;
 }
 
-bool ChmConverter::WriteContentsFile(const std::string& contentsPath) {
-    return ::WriteContentsFile(SitemapTopics(root->firstChild, Options().showNumbering), workFolder, contentsPath);
-}
-
-bool ChmConverter::WriteIndexFile(const std::string& indexPath) {
-    return ::WriteIndexFile(SitemapTopics(root->firstChild, Options().showNumbering), workFolder, indexPath);
-}
-
-bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::string& contentsName,
-                                    const std::string& indexName, const std::string& compiledPath) {
-    ProjectSettings settings{title, contentsName, indexName, compiledPath, {}};
+HelpBook ChmConverter::MakeHelpBook() {
+    HelpBook book;
+    book.title = title;
+    book.pageFolder = workFolder;
+    book.pageFiles = pageFiles;
+    book.topics = BookTopics(root->firstChild, options.showNumbering);
     for (const HelpId& id : helpIds)
         if (id.page >= 0)
-            settings.contextTopics.push_back({id.name, id.number, HelpIdTarget(id)});
-    return ::WriteProjectFile(settings, pageFiles, workFolder, projectPath);
-}
-
-void ChmConverter::CompileHelpProject(const std::string& projectPath) {
-    compilerMessages = RunHelpCompiler(projectPath, compileObserver);
+            book.helpIds.push_back({id.name, id.number, HelpIdTarget(id)});
+    return book;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/ChmConverter.h"
 #include "engine/WorkFolder.h"
+#include "helpproject/ChmOutput.h"
 #include "word/AutomationError.h"
 
 #include "automation/CodePage.h"
@@ -118,28 +119,29 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     int32_t converted = 0;
     bool opened = false;
     try {
-        ChmConverter converter(*sourceNarrow, *workNarrow);
-        converter.options = request.options;
+        ChmConverter converter(*sourceNarrow, *workNarrow, request.options);
         converter.helpIdSettings = request.helpIds;
-        converter.quitWordBeforeCompile = true;
+        converter.quitWordBeforeOutputs = true;
+        ChmOutput chm(*compiledNarrow);
         if (work->Kept())
-            converter.keptProjectCompiledPath = PathToNarrow(output).value_or(*compiledNarrow);
+            chm.keptProjectCompiledPath = PathToNarrow(output).value_or(*compiledNarrow);
         if (request.pageObserver)
             converter.pageObserver = [&request](int32_t page, int32_t count, const std::string& heading) {
                 request.pageObserver(page, count, ToUtf8(heading));
             };
         if (request.compileObserver)
-            converter.compileObserver = [&request](const std::string& line) { request.compileObserver(ToUtf8(line)); };
+            chm.compileObserver = [&request](const std::string& line) { request.compileObserver(ToUtf8(line)); };
         if (!converter.StartWordAndOpen())
             return stop(RunStatus::WordNotStarted, "the document server could not be started");
         opened = true;
-        converted = converter.Convert(*title, *compiledNarrow);
+        BookOutput* const outputs[] = {&chm};
+        converted = converter.Convert(*title, *compiledNarrow, outputs);
         std::vector<TopicNode*> topics;
         CollectPreOrder(converter.root->firstChild, topics);
         result.topics = topics.size();
         result.pages = converter.pageFiles.size();
         result.warnings = AllToUtf8(converter.warnings);
-        result.compilerMessages = AllToUtf8(converter.compilerMessages);
+        result.compilerMessages = AllToUtf8(chm.CompilerMessages());
     } catch (const HelpIdError& failure) {
         // The document's help IDs cannot be made as asked; no page was made.
         return stop(RunStatus::ConversionFailed, ToUtf8(failure.what()));

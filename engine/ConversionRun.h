@@ -3,8 +3,8 @@
 // folder, the options as they were at the start, the converter, the check that a new help file came out, and the
 // old help file replaced only by that complete new one.
 
-#include "engine/ConvertOptions.h"
 #include "engine/HelpIds.h"
+#include "engine/PageOptions.h"
 
 #include <cstdint>
 #include <functional>

@@ -378,7 +378,7 @@ void ChmConverter::CollectHelpIds(const std::string& compiledPath) {
     std::vector<TopicNode*> topics;
     CollectPreOrder(root->firstChild, topics);
     std::vector<std::pair<int32_t, HelpIdBookmark>> found;
-    ForEachBookmark(*this, [&](WordBookmark& bookmark) {
+    ForEachBookmark(document, [&](WordBookmark& bookmark) {
         std::string name = bookmark.Name();
         if (!IsHelpIdName(name))
             return true;
@@ -388,7 +388,7 @@ void ChmConverter::CollectHelpIds(const std::string& compiledPath) {
         const int32_t start = range.Start();
         HelpIdBookmark entry{std::move(name), -1, false};
         if (!topics.empty() && start >= topics.front()->paragraph.Range().Start()) {
-            entry.page = PageIndexOfPosition(*this, range);
+            entry.page = PageIndexOfPosition(topics, range);
             WordRange heading = topics[entry.page]->paragraph.Range();
             entry.atTopicStart = start < heading.End();
         }

@@ -1,6 +1,7 @@
 #include "PageDecoration.h"
 
-#include "engine/ConvertOptions.h"
+#include "engine/ChmConverter.h"
+
 #include "word/AutomationError.h"
 
 #include "automation/CodePage.h"
@@ -41,7 +42,9 @@ void RemoveLinkUnderline(WordDocument page) {
     }
 }
 
-void FixPageLinks(ChmConverter& converter, WordRange pageRange) {
+std::vector<std::string> FixPageLinks(WordRange pageRange,
+                                      const std::function<std::string(const std::string&)>& pageFileForBookmark) {
+    std::vector<std::string> warnings;
     WordHyperlinks links = pageRange.Hyperlinks();
     for (int32_t i = 1; i <= links.Count(); ++i) {
         auto index = ScopedVariant::I4(i);
@@ -51,18 +54,19 @@ void FixPageLinks(ChmConverter& converter, WordRange pageRange) {
             const std::string name = link.Name();
             if (!address.empty())
                 continue;
-            const std::string pageFile = PageFileForBookmark(name, converter);
+            const std::string pageFile = pageFileForBookmark(name);
             if (pageFile.empty()) {
                 // Pointing it at some page would send the reader somewhere arbitrary; as it stands, the link is
                 // visibly dead in the page and named in the warnings.
-                converter.warnings.push_back("A link to the missing bookmark \"" + name + "\" was left unchanged.");
+                warnings.push_back("A link to the missing bookmark \"" + name + "\" was left unchanged.");
                 continue;
             }
             link.SetAddress(pageFile);
         } catch (const AutomationError& error) {
-            converter.warnings.push_back("A link could not be rewritten: " + std::string(error.what()));
+            warnings.push_back("A link could not be rewritten: " + std::string(error.what()));
         }
     }
+    return warnings;
 }
 
 namespace {
@@ -82,28 +86,11 @@ int32_t PageIndexAmong(const std::vector<TopicNode*>& topics, int32_t position) 
     return low == 0 ? 0 : low - 1;
 }
 
-// One walk over the bookmarks; the first of two equal names wins, as a search from the front would find it.
-std::unordered_map<std::string, int32_t> IndexBookmarkPages(ChmConverter& converter) {
-    std::vector<TopicNode*> topics;
-    CollectPreOrder(converter.root->firstChild, topics);
-    std::unordered_map<std::string, int32_t> pages;
-    ForEachBookmark(converter, [&](WordBookmark& bookmark) {
-        std::string name = bookmark.Name();
-        if (!pages.contains(name)) {
-            WordRange range = bookmark.Range();
-            if (!range.empty())
-                pages.emplace(std::move(name), PageIndexAmong(topics, range.Start()));
-        }
-        return true;
-    });
-    return pages;
-}
-
 } // namespace
 
 // The count is read again after each bookmark, as Word's collection may change.
-void ForEachBookmark(ChmConverter& converter, const std::function<bool(WordBookmark&)>& visit) {
-    WordBookmarks bookmarks = converter.document.Bookmarks();
+void ForEachBookmark(WordDocument document, const std::function<bool(WordBookmark&)>& visit) {
+    WordBookmarks bookmarks = document.Bookmarks();
     bookmarks.SetShowHidden(true);
     int32_t count = bookmarks.Count();
     for (int32_t i = 1; i <= count; ++i) {
@@ -115,16 +102,27 @@ void ForEachBookmark(ChmConverter& converter, const std::function<bool(WordBookm
     }
 }
 
-std::string PageFileForBookmark(const std::string& name, ChmConverter& converter) {
-    if (!converter.bookmarkPages)
-        converter.bookmarkPages = IndexBookmarkPages(converter);
-    const auto found = converter.bookmarkPages->find(name);
-    return found == converter.bookmarkPages->end() ? std::string() : PageName(found->second);
+// One walk over the bookmarks; the first of two equal names wins, as a search from the front would find it.
+std::string ChmConverter::PageFileForBookmark(const std::string& name) {
+    if (!bookmarkPages_) {
+        std::vector<TopicNode*> topics;
+        CollectPreOrder(root->firstChild, topics);
+        bookmarkPages_.emplace();
+        ForEachBookmark(document, [&](WordBookmark& bookmark) {
+            std::string bookmarkName = bookmark.Name();
+            if (!bookmarkPages_->contains(bookmarkName)) {
+                WordRange range = bookmark.Range();
+                if (!range.empty())
+                    bookmarkPages_->emplace(std::move(bookmarkName), PageIndexAmong(topics, range.Start()));
+            }
+            return true;
+        });
+    }
+    const auto found = bookmarkPages_->find(name);
+    return found == bookmarkPages_->end() ? std::string() : PageName(found->second);
 }
 
-int32_t PageIndexOfPosition(ChmConverter& converter, WordRange range) {
-    std::vector<TopicNode*> topics;
-    CollectPreOrder(converter.root->firstChild, topics);
+int32_t PageIndexOfPosition(const std::vector<TopicNode*>& topics, WordRange range) {
     return PageIndexAmong(topics, range.Start());
 }
 

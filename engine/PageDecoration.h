@@ -3,25 +3,27 @@
 // heading numbers, the copyright line, even paragraph spacing, and hyperlink styles without underline.
 // Document and range arguments are copies of the caller's references, as Word's own calling convention has it.
 
-#include "engine/ChmConverter.h"
+#include "engine/TopicTree.h"
+#include "word/WordObjects.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Once per conversion on the page document: the hyperlink character styles lose their underline.
 void RemoveLinkUnderline(WordDocument page);
 
-// Every link without an address (one to a bookmark of the source) is pointed at the page that holds the bookmark.
-// A failure on one link leaves that link as it was and goes on with the next.
-void FixPageLinks(ChmConverter& converter, WordRange pageRange);
+// Every link without an address (one to a bookmark of the source) is pointed at the page pageFileForBookmark names.
+// A failure on one link leaves that link as it was and goes on with the next. Returns what was left unchanged.
+std::vector<std::string> FixPageLinks(WordRange pageRange,
+                                      const std::function<std::string(const std::string&)>& pageFileForBookmark);
 
-// The page file holding the source bookmark name; empty when the source has no such bookmark.
-std::string PageFileForBookmark(const std::string& name, ChmConverter& converter);
-// Walks the source's bookmarks, hidden ones included; stops early when visit returns false.
-void ForEachBookmark(ChmConverter& converter, const std::function<bool(WordBookmark&)>& visit);
-// The page whose heading is the last to start at or before range's start; 0 before the first heading.
-int32_t PageIndexOfPosition(ChmConverter& converter, WordRange range);
+// Walks a document's bookmarks, hidden ones included; stops early when visit returns false.
+void ForEachBookmark(WordDocument document, const std::function<bool(WordBookmark&)>& visit);
+// The page whose heading (among topics, in page order) is the last to start at or before range's start; 0 before the
+// first heading.
+int32_t PageIndexOfPosition(const std::vector<TopicNode*>& topics, WordRange range);
 
 // An empty paragraph, then one linked entry per direct child of node, without list numbers.
 void AppendRelatedTopics(const TopicNode& node, WordDocument page);

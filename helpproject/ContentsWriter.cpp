@@ -4,8 +4,8 @@
 
 namespace {
 
-void AppendContentsList(LineList& lines, const std::vector<SitemapTopic>& topics) {
-    for (const SitemapTopic& topic : topics) {
+void AppendContentsList(LineList& lines, const std::vector<BookTopic>& topics) {
+    for (const BookTopic& topic : topics) {
         AppendTopicEntry(lines, topic);
         if (!topic.children.empty()) {
             lines.push_back("<UL>");
@@ -17,7 +17,7 @@ void AppendContentsList(LineList& lines, const std::vector<SitemapTopic>& topics
 
 } // namespace
 
-bool WriteContentsFile(const std::vector<SitemapTopic>& topics, const std::string& folder, const std::string& path) {
+bool WriteContentsFile(const std::vector<BookTopic>& topics, const std::string& folder, const std::string& path) {
     LineList lines;
     AppendSitemapHead(lines);
     AppendSiteProperties(lines);

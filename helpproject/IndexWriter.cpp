@@ -4,8 +4,8 @@
 
 namespace {
 
-void AppendIndexList(LineList& lines, const std::vector<SitemapTopic>& topics) {
-    for (const SitemapTopic& topic : topics) {
+void AppendIndexList(LineList& lines, const std::vector<BookTopic>& topics) {
+    for (const BookTopic& topic : topics) {
         AppendTopicEntry(lines, topic);
         AppendIndexList(lines, topic.children);
     }
@@ -13,7 +13,7 @@ void AppendIndexList(LineList& lines, const std::vector<SitemapTopic>& topics) {
 
 } // namespace
 
-bool WriteIndexFile(const std::vector<SitemapTopic>& topics, const std::string& folder, const std::string& path) {
+bool WriteIndexFile(const std::vector<BookTopic>& topics, const std::string& folder, const std::string& path) {
     LineList lines;
     AppendSitemapHead(lines);
     lines.push_back("<UL>");

@@ -37,14 +37,14 @@ void ListFilesInFolder(const std::string& pattern, LineList& names) {
     }
 }
 
-LineList ContextHelpSections(const std::vector<ContextTopic>& topics) {
+LineList ContextHelpSections(const std::vector<BookHelpId>& topics) {
     if (topics.empty())
         return {};
     LineList lines{"[ALIAS]"};
-    for (const ContextTopic& topic : topics)
+    for (const BookHelpId& topic : topics)
         lines.push_back(topic.name + "=" + topic.target);
     lines.push_back("[MAP]");
-    for (const ContextTopic& topic : topics)
+    for (const BookHelpId& topic : topics)
         lines.push_back("#define " + topic.name + " " + std::to_string(topic.number));
     return lines;
 }

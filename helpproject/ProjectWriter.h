@@ -1,18 +1,10 @@
 #pragma once
 
+#include "book/HelpBook.h"
 #include "helpproject/GeneratedFile.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
-
-// Context help: the name an application's number goes by, the number, and where the viewer opens it
-// ("3.html#IDH_PRINT").
-struct ContextTopic {
-    std::string name;
-    std::uint32_t number = 0;
-    std::string target;
-};
 
 // What the project file names besides the pages.
 struct ProjectSettings {
@@ -20,7 +12,7 @@ struct ProjectSettings {
     std::string contentsName;
     std::string indexName;
     std::string compiledPath;
-    std::vector<ContextTopic> contextTopics; // [ALIAS] and [MAP]; none: no such sections
+    std::vector<BookHelpId> contextTopics; // [ALIAS] and [MAP]; none: no such sections
 };
 
 // The project file: options, the one window, every page and every file in each page's picture folder
@@ -29,7 +21,7 @@ bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::st
                       const std::string& folder, const std::string& path);
 
 // The [ALIAS] and [MAP] sections of the project file; no lines when there is no topic.
-LineList ContextHelpSections(const std::vector<ContextTopic>& topics);
+LineList ContextHelpSections(const std::vector<BookHelpId>& topics);
 
 // Appends the bare names of the files (not folders) that pattern matches; pattern is a folder followed by "/*.*".
 // Nothing is appended when the folder does not exist. Names come in the order the file system gives them.

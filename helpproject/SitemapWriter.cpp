@@ -22,7 +22,7 @@ void AppendSitemapTail(LineList& lines) {
     lines.push_back("</HTML>");
 }
 
-void AppendTopicEntry(LineList& lines, const SitemapTopic& topic) {
+void AppendTopicEntry(LineList& lines, const BookTopic& topic) {
     lines.push_back("<LI> <OBJECT type=\"text/sitemap\">");
     lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(topic.title) + "\">");
     lines.push_back("<param name=\"Local\" value=\"" + topic.pageName + "\">");

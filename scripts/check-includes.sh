@@ -15,6 +15,7 @@ docserver/docx
 docserver/html
 docserver/objects docserver
 chm
+book
 helpproject
 engine
 cli

@@ -5,6 +5,7 @@
 #include "app/UiTexts.h"
 #include "cli/CommandLine.h"
 #include "docbuilder/DocxBuilder.h"
+#include "engine/PageOptions.h"
 
 #include <cstdio>
 #include <sstream>
@@ -237,12 +238,10 @@ void AdvancedDialog(Manual& m) {
            "放弃修改。");
 
     m.Heading(2, "_Toc21", "页面选项");
-    m.Table({{"选项", "默认", "作用"},
-             {ui::kShowHeader, "不选", "把文档的页眉复制到每个页面的顶部"},
-             {ui::kShowFooter, "不选", "把文档的页脚复制到每个页面的底部"},
-             {ui::kShowNumbering, "不选", "在页面、目录和索引中保留标题的编号"},
-             {ui::kRelatedTopics, "选中", "在每个页面的末尾列出它的下级主题"},
-             {ui::kPngImages, "选中", "页面中的图片保存为 PNG 格式；不选时图片保持原来的格式"}});
+    std::vector<std::vector<std::string>> switches{{"选项", "默认", "作用"}};
+    for (const PageSwitch& option : PageSwitches())
+        switches.push_back({option.caption, DefaultValue(option) ? "选中" : "不选", option.effect});
+    m.Table(switches);
 
     m.Heading(2, "_Toc22", "版权信息");
     m.Para(Quoted(ui::kCopyrightLabel) +
@@ -261,17 +260,14 @@ void CommandLine(Manual& m) {
     m.Terminal(UsageText());
 
     m.Heading(2, "_Toc31", "Options");
-    m.Table({{"Option", "In the dialog"},
-             {"-o, --output FILE", ui::kOutputLabel},
-             {"--title TEXT", ui::kTitleLabel},
-             {"--header", ui::kShowHeader},
-             {"--footer", ui::kShowFooter},
-             {"--no-png", std::string(ui::kPngImages) + " (cleared)"},
-             {"--no-related", std::string(ui::kRelatedTopics) + " (cleared)"},
-             {"--numbering", ui::kShowNumbering},
-             {"--copyright TEXT", ui::kCopyrightLabel},
-             {"--map-header FILE.h", "(command line only; see Help IDs)"},
-             {"--write-map-header FILE.h", "(command line only; see Help IDs)"}});
+    std::vector<std::vector<std::string>> options{
+        {"Option", "In the dialog"}, {"-o, --output FILE", ui::kOutputLabel}, {"--title TEXT", ui::kTitleLabel}};
+    for (const PageSwitch& option : PageSwitches())
+        options.push_back({option.flag, std::string(option.caption) + (DefaultValue(option) ? " (cleared)" : "")});
+    options.push_back({"--copyright TEXT", ui::kCopyrightLabel});
+    options.push_back({"--map-header FILE.h", "(command line only; see Help IDs)"});
+    options.push_back({"--write-map-header FILE.h", "(command line only; see Help IDs)"});
+    m.Table(options);
     m.Para("Example: leafbind-cli Guide.docx -o Guide.chm --title \"User Guide\" --numbering");
 
     m.Heading(2, "_Toc32", "Exit status");

@@ -15,10 +15,11 @@ using Action = ParsedCommandLine::Action;
 std::string Describe(const CliOptions& o) {
     std::ostringstream text;
     text << "input=" << o.input << " output=" << o.output << " title=" << (o.title ? "[" + *o.title + "]" : "none")
-         << " header=" << o.header << " footer=" << o.footer << " png=" << o.png << " related=" << o.related
-         << " numbering=" << o.numbering << " copyright=" << o.copyright << " keep=" << o.keepFolder
-         << " quiet=" << o.quiet << " mapHeader=" << o.mapHeader << " writeMapHeader=" << o.writeMapHeader
-         << " frontPage=" << o.frontPage;
+         << " header=" << o.page.showHeader << " footer=" << o.page.showFooter << " png=" << o.page.pngImages
+         << " related=" << o.page.relatedTopics << " numbering=" << o.page.showNumbering
+         << " frontPage=" << o.page.frontPage << " pageCopyright=" << o.page.copyrightText
+         << " copyright=" << o.copyright << " keep=" << o.keepFolder << " quiet=" << o.quiet
+         << " mapHeader=" << o.mapHeader << " writeMapHeader=" << o.writeMapHeader;
     return text.str();
 }
 
@@ -35,7 +36,14 @@ const std::vector<Row> kRows = {
       "--copyright", "(c) 2024", "--keep", "work", "--quiet"},
      Action::Convert,
      [](CliOptions& o) {
-         o = {"in.docx", "out.chm", "T", true, true, false, false, true, false, "(c) 2024", "work", true};
+         o.input = "in.docx";
+         o.output = "out.chm";
+         o.title = "T";
+         o.page = {
+             .showHeader = true, .showFooter = true, .pngImages = false, .relatedTopics = false, .showNumbering = true};
+         o.copyright = "(c) 2024";
+         o.keepFolder = "work";
+         o.quiet = true;
      },
      ""},
     {{"--output", "o.chm", "-q", "手册.docx"},
@@ -57,7 +65,7 @@ const std::vector<Row> kRows = {
      Action::Convert,
      [](CliOptions& o) {
          o.input = "in.docx";
-         o.frontPage = true;
+         o.page.frontPage = true;
      },
      ""},
     {{"--", "-dash.docx"}, Action::Convert, [](CliOptions& o) { o.input = "-dash.docx"; }, ""},

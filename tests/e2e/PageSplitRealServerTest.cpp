@@ -3,7 +3,6 @@
 #include "docbuilder/DocxBuilder.h"
 #include "docserver/DocumentServer.h"
 #include "engine/ChmConverter.h"
-#include "engine/ConvertOptions.h"
 
 #include "automation/CodePage.h"
 #include "automation/ComRuntime.h"
@@ -46,22 +45,18 @@ protected:
     void SetUp() override {
         CoInitialize(nullptr);
         RegisterDocumentServer();
-        ConvertOptions::Instance().ResetToDefaults();
         static int run = 0;
         folder =
             fs::temp_directory_path() / ("leafbind-split-" + std::to_string(::getpid()) + "-" + std::to_string(++run));
         fs::remove_all(folder);
         fs::create_directories(folder / "work");
     }
-    void TearDown() override {
-        ConvertOptions::Instance().ResetToDefaults();
-        fs::remove_all(folder);
-    }
+    void TearDown() override { fs::remove_all(folder); }
 
     // Converts the document; returns Convert's result. Pages stay in the work folder.
     int32_t Convert(const DocxBuilder& doc, const std::string& title = "T") {
         doc.Save(folder / "source.docx");
-        ChmConverter converter((folder / "source.docx").string(), (folder / "work").string());
+        ChmConverter converter((folder / "source.docx").string(), (folder / "work").string(), options);
         EXPECT_EQ(converter.StartWordAndOpen(), 1);
         const int32_t result = converter.Convert(title, (folder / (title + ".chm")).string());
         pageCount = converter.pageFiles.size();
@@ -75,6 +70,7 @@ protected:
     }
     std::string TextOf(int number) const { return PageText(Page(number)); }
 
+    PageOptions options; // the next conversion's
     fs::path folder;
     size_t pageCount = 0;
     std::vector<std::string> warnings;
@@ -192,7 +188,7 @@ TEST_F(PageSplit, TextBeforeTheFirstHeadingIsCountedOrGetsAFrontPageOfItsOwn) {
     ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
     EXPECT_TRUE(Has(warnings[0], "3 paragraph(s) before the first heading")) << warnings[0];
 
-    ConvertOptions::Instance().frontPage = 1;
+    options.frontPage = true;
     ASSERT_EQ(Convert(doc, "Manual"), 1);
     ASSERT_EQ(pageCount, 3u);
     EXPECT_TRUE(warnings.empty()) << ::testing::PrintToString(warnings);
@@ -359,7 +355,7 @@ TEST_F(PageSplit, HeadingNumbersGoUnlessWantedAndBodyNumbersStay) {
     EXPECT_TRUE(Has(TextOf(0), "a) first item")) << TextOf(0);
     EXPECT_TRUE(Has(TextOf(0), "b) second item"));
 
-    ConvertOptions::Instance().showNumbering = 1;
+    options.showNumbering = true;
     ASSERT_EQ(Convert(build()), 1);
     EXPECT_TRUE(Has(TextOf(0), "1. Numbered heading")) << TextOf(0);
 }
@@ -376,10 +372,9 @@ TEST_F(PageSplit, CopyrightHeaderFooterAndSpacingAsTheOptionsSay) {
     EXPECT_FALSE(Has(TextOf(0), "Running header"));
     EXPECT_FALSE(Has(TextOf(0), "Running footer"));
 
-    ConvertOptions& options = ConvertOptions::Instance();
-    options.SetCopyrightText(Utf8ToNarrow("© 2026 版权所有").value());
-    options.showHeader = 1;
-    options.showFooter = 1;
+    options.copyrightText = Utf8ToNarrow("© 2026 版权所有").value();
+    options.showHeader = true;
+    options.showFooter = true;
     ASSERT_EQ(Convert(build()), 1);
     const std::string page = Page(0);
     const std::string text = PageText(page);
@@ -492,7 +487,7 @@ TEST_F(PageSplit, ListNumbersOnPagesAreTheirNumbersInTheWholeDocument) {
     doc.AddParagraph("Gamma", {.style = "Heading2"}).AddParagraph("c");
     doc.AddParagraph("Delta", {.style = "Heading1"}).AddParagraph("Direct one", {.numId = 2});
     doc.AddParagraph("Epsilon", {.style = "Heading1"}).AddParagraph("Direct two", {.numId = 2});
-    ConvertOptions::Instance().showNumbering = 1;
+    options.showNumbering = true;
     ASSERT_EQ(Convert(doc), 1);
     ASSERT_EQ(pageCount, 5u);
     EXPECT_TRUE(Has(TextOf(0), " 1. Alpha ")) << TextOf(0);
@@ -521,7 +516,7 @@ TEST_F(PageSplit, EveryHeadingOnAPageLosesItsNumberAndBodyListsKeepTheirs) {
 }
 
 TEST_F(PageSplit, CopyrightLinesEndAtPlainLineFeedsToo) {
-    ConvertOptions::Instance().SetCopyrightText("Line one\nLine two\r\nLine three");
+    options.copyrightText = "Line one\nLine two\r\nLine three";
     DocxBuilder doc;
     doc.AddHeading(1, "Topic").AddParagraph("text");
     ASSERT_EQ(Convert(doc), 1);

@@ -3,6 +3,8 @@
 #include "ChmReader.h"
 #include "app/UiTexts.h"
 
+#include "engine/PageOptions.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -89,9 +91,8 @@ TEST_F(UserManual, TheMainDialogTopicsNameEveryButton) {
 TEST_F(UserManual, TheAdvancedDialogTopicNamesEveryOption) {
     EXPECT_FALSE(Page("高级选项对话框").empty());
     const std::string options = Page("页面选项");
-    for (const char* caption :
-         {ui::kShowHeader, ui::kShowFooter, ui::kShowNumbering, ui::kRelatedTopics, ui::kPngImages})
-        EXPECT_NE(options.find(caption), std::string::npos) << caption;
+    for (const PageSwitch& option : PageSwitches())
+        EXPECT_NE(options.find(option.caption), std::string::npos) << option.caption;
     EXPECT_NE(Page("版权信息").find(ui::kNewLineHint), std::string::npos);
 }
 

@@ -4,11 +4,13 @@
 #include "automation/HResult.h"
 #include "engine/ChmConverter.h"
 #include "engine/ConvertOptions.h"
+#include "helpproject/ChmOutput.h"
 #include "word/AutomationError.h"
 #include "word/MessageBox.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -117,13 +119,15 @@ TEST_F(ConverterTest, AOneOffRunLetsWordGoBeforeTheCompileAndTeardownAsksNoMore)
     std::vector<int> seenAtCompile; // source closes and quits when the compiler reports its first file
     {
         ChmConverter converter("/docs/a.docx", workFolder.string());
-        converter.quitWordBeforeCompile = true;
-        converter.compileObserver = [&](const std::string&) {
+        converter.quitWordBeforeOutputs = true;
+        ChmOutput output((workFolder / "T.chm").string());
+        output.compileObserver = [&](const std::string&) {
             if (seenAtCompile.empty())
                 seenAtCompile = {sourceCloses(), server.CountOf(WordMember::ApplicationQuit)};
         };
         ASSERT_EQ(converter.StartWordAndOpen(), 1);
-        EXPECT_EQ(converter.Convert("T", (workFolder / "T.chm").string()), 1);
+        BookOutput* const outputs[] = {&output};
+        EXPECT_EQ(converter.Convert("T", (workFolder / "T.chm").string(), outputs), 1);
         EXPECT_EQ(seenAtCompile, (std::vector<int>{1, 1})) << "the compile starts after Word is gone";
         EXPECT_EQ(converter.pageFiles.size(), 2u);
     }
@@ -177,35 +181,29 @@ TEST_F(ConverterTest, TeardownFailureOnTheNormalPathReachesTheCallerAfterWordIsQ
     EXPECT_EQ(server.LiveReferences(), 0);
 }
 
-TEST(ConvertOptionsTest, StartWithTheDefaults) {
-    ConvertOptions& options = ConvertOptions::Instance();
-    options.ResetToDefaults();
-    EXPECT_EQ(&options, &ConvertOptions::Instance());
-    EXPECT_EQ(options.CopyrightText(), "");
-    EXPECT_EQ(options.showHeader, 0);
-    EXPECT_EQ(options.showFooter, 0);
-    EXPECT_EQ(options.pngImages, 1);
-    EXPECT_EQ(options.relatedTopics, 1);
-    EXPECT_EQ(options.showNumbering, 0);
-}
-
-TEST(ConvertOptionsTest, CopyrightTextIsNeverSeenHalfReplaced) {
-    ConvertOptions& options = ConvertOptions::Instance();
-    const std::string first(4096, 'a');
-    const std::string second(8192, 'b');
+TEST(ConvertOptionsTest, AWholeCopyIsNeverSeenHalfStored) {
+    ConvertOptions options;
+    PageOptions first;
+    first.copyrightText = std::string(4096, 'a');
+    PageOptions second;
+    second.copyrightText = std::string(8192, 'b');
+    second.showHeader = true;
+    second.pngImages = false;
     std::atomic<bool> stop{false};
     std::thread writer([&] {
         for (int i = 0; i < 20000; ++i)
-            options.SetCopyrightText(i % 2 ? first : second);
+            options.Store(i % 2 ? first : second);
         stop = true;
     });
     int torn = 0;
     while (!stop) {
-        const std::string seen = options.CopyrightText();
-        if (seen != first && seen != second && !seen.empty())
+        const PageOptions seen = options.Snapshot();
+        const bool isFirst = seen.copyrightText == first.copyrightText && !seen.showHeader && seen.pngImages;
+        const bool isSecond = seen.copyrightText == second.copyrightText && seen.showHeader && !seen.pngImages;
+        const bool isDefault = seen.copyrightText.empty() && !seen.showHeader && seen.pngImages;
+        if (!isFirst && !isSecond && !isDefault)
             ++torn;
     }
     writer.join();
     EXPECT_EQ(torn, 0);
-    options.ResetToDefaults();
 }

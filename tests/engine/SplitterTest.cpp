@@ -28,18 +28,27 @@ class SplitterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CoInitialize(nullptr);
-        ConvertOptions::Instance().ResetToDefaults();
         server.Register();
     }
-    void TearDown() override {
-        job.reset();
-        ConvertOptions::Instance().ResetToDefaults();
+    void TearDown() override { job.reset(); }
+
+    // The link fix-up of one page as the split runs it: what it leaves unchanged joins the run's warnings.
+    void FixLinks(WordRange pageRange) {
+        for (std::string& warning :
+             FixPageLinks(pageRange, [this](const std::string& name) { return job->PageFileForBookmark(name); }))
+            job->warnings.push_back(std::move(warning));
+    }
+
+    int32_t PageOf(WordRange range) {
+        std::vector<TopicNode*> topics;
+        CollectPreOrder(job->root->firstChild, topics);
+        return PageIndexOfPosition(topics, range);
     }
 
     // Opens the scripted source, builds its tree, and returns the index of the first call after that.
     size_t Prepare(std::vector<ScriptedParagraph> paragraphs) {
         server.SetSourceParagraphs(std::move(paragraphs));
-        job = std::make_unique<ChmConverter>("/d/source.docx", "/w");
+        job = std::make_unique<ChmConverter>("/d/source.docx", "/w", options);
         EXPECT_EQ(job->StartWordAndOpen(), 1);
         job->BuildTopicTree();
         return server.calls.size();
@@ -76,13 +85,14 @@ protected:
 
     FakeWordServer server;
     std::unique_ptr<ChmConverter> job;
+    PageOptions options; // the next job's
 };
 
 } // namespace
 
 TEST_F(SplitterTest, EachPageIsAssembledDecoratedAndSavedInThisOrder) {
     const size_t first = Prepare({{10, "Title"}, {1, "A"}, {10, "a body"}, {1, "B"}, {10, "b body"}});
-    EXPECT_EQ(job->SplitPages(), 1);
+    job->SplitPages();
     const std::vector<std::string> trace = server.Trace(first);
     // Each page: the page document is emptied, the heading and its text are copied in, links are fixed (none
     // here), there are no sub-topics, no heading numbers and no copyright text; then the spacing, and the save.
@@ -139,10 +149,9 @@ TEST_F(SplitterTest, HeadingFollowedByAnotherHeadingIsAPageOfItsOwnLine) {
 }
 
 TEST_F(SplitterTest, HeaderGoesFirstAndFooterAfterTheCopyrightBeforeSpacing) {
-    ConvertOptions& options = ConvertOptions::Instance();
-    options.showHeader = 1;
-    options.showFooter = 1;
-    options.SetCopyrightText("(c) Leafbind");
+    options.showHeader = true;
+    options.showFooter = true;
+    options.copyrightText = "(c) Leafbind";
     const size_t first = Prepare({{1, "A"}, {10, "a"}});
     job->SplitPages();
     const auto trace = server.Trace(first);
@@ -163,12 +172,16 @@ TEST_F(SplitterTest, HeaderGoesFirstAndFooterAfterTheCopyrightBeforeSpacing) {
 }
 
 TEST_F(SplitterTest, OptionsChangedDuringARunDoNotReachItsLaterPages) {
+    ConvertOptions store; // the desktop program's, which a run copies at its start
+    options = store.Snapshot();
     const size_t first = Prepare({{1, "A"}, {10, "a"}, {1, "B"}, {10, "b"}});
     std::vector<std::string> seen;
     job->pageObserver = [&](int32_t page, int32_t count, const std::string& title) {
         seen.push_back(std::to_string(page) + "/" + std::to_string(count) + " " + title);
-        ConvertOptions::Instance().showNumbering = 1; // the dialog changes them while the run goes on
-        ConvertOptions::Instance().pngImages = 0;
+        PageOptions changed = store.Snapshot(); // the dialog changes them while the run goes on
+        changed.showNumbering = true;
+        changed.pngImages = false;
+        store.Store(changed);
     };
     job->SplitPages();
     EXPECT_EQ(seen, (std::vector<std::string>{"0/2 A", "1/2 B"}));
@@ -183,7 +196,7 @@ TEST_F(SplitterTest, LinksToBookmarksPointAtTheirPagesAndOthersStayAsTheyAre) {
     server.bookmarks = {{"_Toc1", 0}, {"before", 0}, {"inB", 6}, {"_Ref9", 10}};
     server.links = {{"http://example.com/", ""}, {"", "_Ref9"}, {"", "inB"}, {"", "gone"}};
     const size_t first = server.calls.size();
-    FixPageLinks(*job, WordRange(server.Create(WordObject::Range, "page")));
+    FixLinks(WordRange(server.Create(WordObject::Range, "page")));
     std::vector<std::string> puts;
     for (const RecordedCall& call : server.CallsOf(WordMember::HyperlinkSetAddress))
         puts.push_back(call.objectLabel + " " + call.args[0]);
@@ -199,7 +212,7 @@ TEST_F(SplitterTest, AFailingLinkIsSkippedAndTheRestAreStillFixed) {
     server.bookmarks = {{"inB", 5}}; // B starts at 4
     server.links = {{"", "inB"}, {"", "inB"}};
     server.FailWith(WordMember::HyperlinkAddress, DISP_E_EXCEPTION, "The link is damaged.", 0, 1);
-    FixPageLinks(*job, WordRange(server.Create(WordObject::Range, "page")));
+    FixLinks(WordRange(server.Create(WordObject::Range, "page")));
     const auto puts = server.CallsOf(WordMember::HyperlinkSetAddress);
     ASSERT_EQ(puts.size(), 1u) << "the loop went on after the failing link";
     EXPECT_EQ(puts[0].objectLabel, "Hyperlink#2");
@@ -208,7 +221,7 @@ TEST_F(SplitterTest, AFailingLinkIsSkippedAndTheRestAreStillFixed) {
 
     // A failure while getting the collection itself is not swallowed.
     server.FailWith(WordMember::RangeHyperlinks, DISP_E_EXCEPTION, "No links today.");
-    EXPECT_THROW(FixPageLinks(*job, WordRange(server.Create(WordObject::Range, "page"))), DispatchError);
+    EXPECT_THROW(FixLinks(WordRange(server.Create(WordObject::Range, "page"))), DispatchError);
 }
 
 TEST_F(SplitterTest, PositionsMapToTheLastHeadingAtOrBeforeThem) {
@@ -217,7 +230,7 @@ TEST_F(SplitterTest, PositionsMapToTheLastHeadingAtOrBeforeThem) {
     auto at = [&](int position) {
         FakeWordObject* range = server.Create(WordObject::Range, "probe");
         range->start = position;
-        return PageIndexOfPosition(*job, WordRange(range));
+        return PageOf(WordRange(range));
     };
     EXPECT_EQ(at(0), 0) << "before the first heading";
     EXPECT_EQ(at(2), 0);
@@ -241,8 +254,8 @@ TEST_F(SplitterTest, LinkTargetsCostOneBookmarkWalkPerSplitAndFewHeadingReads) {
     server.bookmarks = {{"inFirst", 1}, {"late", 400}, {"last", 100000}};
     server.links = {{"", "late"}, {"", "inFirst"}, {"", "late"}, {"", "last"}, {"", "late"}, {"", "gone"}};
     const size_t bookmarkReadsBefore = server.CallsOf(WordMember::BookmarksItem).size();
-    FixPageLinks(*job, WordRange(server.Create(WordObject::Range, "page 1")));
-    FixPageLinks(*job, WordRange(server.Create(WordObject::Range, "page 2")));
+    FixLinks(WordRange(server.Create(WordObject::Range, "page 1")));
+    FixLinks(WordRange(server.Create(WordObject::Range, "page 2")));
     EXPECT_EQ(server.CallsOf(WordMember::BookmarksItem).size() - bookmarkReadsBefore, 3u);
 
     std::vector<std::string> targets;
@@ -260,7 +273,7 @@ TEST_F(SplitterTest, LinkTargetsCostOneBookmarkWalkPerSplitAndFewHeadingReads) {
     const size_t headingReadsBefore = server.CallsOf(WordMember::ParagraphRange).size();
     FakeWordObject* probe = server.Create(WordObject::Range, "probe");
     probe->start = 200;
-    PageIndexOfPosition(*job, WordRange(probe));
+    PageOf(WordRange(probe));
     EXPECT_LE(server.CallsOf(WordMember::ParagraphRange).size() - headingReadsBefore, 8u);
 }
 

@@ -13,12 +13,11 @@
 
 namespace {
 
-const int kSwitches[] = {kIdShowHeader, kIdShowFooter, kIdPngImages, kIdRelatedTopics, kIdShowNumbering};
+const int kSwitches[] = {kIdShowHeader, kIdShowFooter, kIdPngImages, kIdRelatedTopics, kIdShowNumbering, kIdFrontPage};
 
 class AdvancedDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { ConvertOptions::Instance().ResetToDefaults(); }
-    void TearDown() override { ConvertOptions::Instance().ResetToDefaults(); }
+    ConvertOptions options; // the main dialog's
 
     // Opens a fresh dialog as the advanced button does and reports what its controls show.
     struct Shown {
@@ -26,7 +25,7 @@ protected:
         std::string copyright;
     };
     Shown Open() {
-        CAdvanceDlg dialog(nullptr);
+        CAdvanceDlg dialog(nullptr, options);
         dialog.InitDialog();
         Shown shown;
         for (int id : kSwitches)
@@ -53,27 +52,29 @@ TEST_F(AdvancedDialogTest, FirstOpeningShowsTheDefaults) {
                                                    {kIdShowFooter, false},
                                                    {kIdPngImages, true},
                                                    {kIdRelatedTopics, true},
-                                                   {kIdShowNumbering, false}}));
+                                                   {kIdShowNumbering, false},
+                                                   {kIdFrontPage, false}}));
     EXPECT_EQ(shown.copyright, "");
 }
 
 TEST_F(AdvancedDialogTest, OkStoresTheSwitchesAndCancelKeepsThem) {
     {
-        CAdvanceDlg dialog(nullptr);
+        CAdvanceDlg dialog(nullptr, options);
         dialog.InitDialog();
         for (int id : kSwitches)
             CheckBox(dialog, id)->SetValue(id == kIdShowFooter);
         Click(&dialog, kIdOk);
         EXPECT_FALSE(dialog.IsShown());
     }
-    ConvertOptions& options = ConvertOptions::Instance();
-    EXPECT_EQ(options.showHeader, 0);
-    EXPECT_EQ(options.showFooter, 1);
-    EXPECT_EQ(options.pngImages, 0);
-    EXPECT_EQ(options.relatedTopics, 0);
-    EXPECT_EQ(options.showNumbering, 0);
+    const PageOptions stored = options.Snapshot();
+    EXPECT_FALSE(stored.showHeader);
+    EXPECT_TRUE(stored.showFooter);
+    EXPECT_FALSE(stored.pngImages);
+    EXPECT_FALSE(stored.relatedTopics);
+    EXPECT_FALSE(stored.showNumbering);
+    EXPECT_FALSE(stored.frontPage);
     {
-        CAdvanceDlg dialog(nullptr);
+        CAdvanceDlg dialog(nullptr, options);
         dialog.InitDialog();
         for (int id : kSwitches)
             CheckBox(dialog, id)->SetValue(true);
@@ -87,24 +88,24 @@ TEST_F(AdvancedDialogTest, OkStoresTheSwitchesAndCancelKeepsThem) {
 }
 
 TEST_F(AdvancedDialogTest, CtrlEnterBreaksTheLineAndEnterConfirms) {
-    CAdvanceDlg dialog(nullptr);
+    CAdvanceDlg dialog(nullptr, options);
     dialog.InitDialog();
     wxTextCtrl* edit = Edit(dialog);
     edit->SetValue(wxString::FromUTF8("© 2024 叶装订"));
     edit->SetInsertionPointEnd();
     Press(edit, true);
     edit->WriteText(wxString::FromUTF8("保留所有权利"));
-    EXPECT_TRUE(ConvertOptions::Instance().CopyrightText().empty()) << "nothing stored before OK";
+    EXPECT_TRUE(options.Snapshot().copyrightText.empty()) << "nothing stored before OK";
     Press(edit, false);
 
     EXPECT_FALSE(dialog.IsShown());
     // Stored in the program's code page, the line break as CR LF.
-    EXPECT_EQ(ConvertOptions::Instance().CopyrightText(), *Utf8ToNarrow("© 2024 叶装订\r\n保留所有权利"));
+    EXPECT_EQ(options.Snapshot().copyrightText, *Utf8ToNarrow("© 2024 叶装订\r\n保留所有权利"));
     EXPECT_EQ(Open().copyright, "© 2024 叶装订\n保留所有权利");
 }
 
 TEST_F(AdvancedDialogTest, OpensWithTheFocusInTheCopyrightBoxAndTabsInTemplateOrder) {
-    CAdvanceDlg dialog(nullptr);
+    CAdvanceDlg dialog(nullptr, options);
     dialog.InitDialog();
     dialog.Show();
     PumpPending();
@@ -117,6 +118,6 @@ TEST_F(AdvancedDialogTest, OpensWithTheFocusInTheCopyrightBoxAndTabsInTemplateOr
         if (child->AcceptsFocusFromKeyboard())
             order.push_back(child->GetId());
     EXPECT_EQ(order, (std::vector<int>{kIdCopyright, kIdOk, kIdCancel, kIdShowHeader, kIdShowFooter, kIdPngImages,
-                                       kIdRelatedTopics, kIdShowNumbering}));
+                                       kIdRelatedTopics, kIdShowNumbering, kIdFrontPage}));
     dialog.Hide();
 }

@@ -3,7 +3,6 @@
 #include "OptionsForm.h"
 #include "PathChoices.h"
 #include "ProgressText.h"
-#include "engine/ConvertOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -64,23 +63,24 @@ TEST(PathChoicesTest, ChoosersOpenInTheSourcesFolderWhileItExistsElseAtHome) {
 }
 
 TEST(OptionsFormTest, RoundTripKeepsSwitchesAndCrLfText) {
-    ConvertOptions& options = ConvertOptions::Instance();
-    options.ResetToDefaults();
-    OptionsForm form = OptionsForm::From(options);
-    EXPECT_FALSE(form.showHeader);
-    EXPECT_TRUE(form.pngImages);
-    EXPECT_TRUE(form.relatedTopics);
+    OptionsForm form = OptionsForm::From(PageOptions{});
+    EXPECT_FALSE(form.switches.showHeader);
+    EXPECT_TRUE(form.switches.pngImages);
+    EXPECT_TRUE(form.switches.relatedTopics);
 
     form.copyrightText = "版权所有\n第二行\n";
-    form.showNumbering = true;
-    form.pngImages = false;
-    form.StoreTo(options);
-    EXPECT_EQ(options.CopyrightText(), "\xB0\xE6\xC8\xA8\xCB\xF9\xD3\xD0\r\n\xB5\xDA\xB6\xFE\xD0\xD0\r\n"); // GB18030
-    EXPECT_EQ(options.showNumbering, 1);
-    EXPECT_EQ(options.pngImages, 0);
+    form.switches.showNumbering = true;
+    form.switches.pngImages = false;
+    form.switches.frontPage = true;
+    const PageOptions options = form.ToOptions();
+    EXPECT_EQ(options.copyrightText, "\xB0\xE6\xC8\xA8\xCB\xF9\xD3\xD0\r\n\xB5\xDA\xB6\xFE\xD0\xD0\r\n"); // GB18030
+    EXPECT_TRUE(options.showNumbering);
+    EXPECT_FALSE(options.pngImages);
+    EXPECT_TRUE(options.frontPage);
 
     const OptionsForm back = OptionsForm::From(options);
     EXPECT_EQ(back.copyrightText, "版权所有\n第二行\n");
-    EXPECT_TRUE(back.showNumbering);
-    options.ResetToDefaults();
+    EXPECT_TRUE(back.switches.showNumbering);
+    EXPECT_TRUE(back.switches.frontPage);
+    EXPECT_TRUE(back.switches.copyrightText.empty()) << "the text box holds the text, not the switches";
 }

@@ -132,7 +132,8 @@ int main(int argc, char** argv) {
         closer.Register();
         main->Hide();
 
-        CAdvanceDlg advanced(nullptr);
+        ConvertOptions options;
+        CAdvanceDlg advanced(nullptr, options);
         advanced.Centre();
         advanced.Show();
         advanced.InitDialog();

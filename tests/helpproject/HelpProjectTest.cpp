@@ -5,9 +5,10 @@
 #include "automation/CodePage.h"
 #include "automation/ComRuntime.h"
 #include "engine/ChmConverter.h"
-#include "engine/ConvertOptions.h"
 #include "helpproject/FolderCleanup.h"
 #include "helpproject/GeneratedFile.h"
+#include "helpproject/ProjectWriter.h"
+#include "helpproject/SitemapWriter.h"
 #include "word/MessageBox.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,6 @@ class HelpProjectTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CoInitialize(nullptr);
-        ConvertOptions::Instance().ResetToDefaults();
         server.Register();
         work = fs::temp_directory_path() / ("leafbind-help-" + std::to_string(::getpid()));
         fs::remove_all(work);
@@ -54,14 +54,13 @@ protected:
     }
     void TearDown() override {
         job.reset();
-        ConvertOptions::Instance().ResetToDefaults();
         fs::remove_all(work);
     }
 
     // A converted tree without pages: page names as the splitter gives them.
     void Prepare(std::vector<ScriptedParagraph> paragraphs) {
         server.SetSourceParagraphs(std::move(paragraphs));
-        job = std::make_unique<ChmConverter>("/d/source.docx", work.string());
+        job = std::make_unique<ChmConverter>("/d/source.docx", work.string(), options);
         ASSERT_EQ(job->StartWordAndOpen(), 1);
         job->BuildTopicTree();
         std::vector<TopicNode*> nodes;
@@ -74,6 +73,22 @@ protected:
 
     std::string Path(const std::string& name) const { return (work / name).string(); }
 
+    // The help project's files as the help file's output writes them from the job's help book.
+    bool WriteContents(const std::string& name) {
+        return WriteContentsFile(job->MakeHelpBook().topics, work.string(), Path(name));
+    }
+    bool WriteIndex(const std::string& name) {
+        return WriteIndexFile(job->MakeHelpBook().topics, work.string(), Path(name));
+    }
+    bool WriteProject(const std::string& name, const std::string& contents, const std::string& index,
+                      const std::string& compiled) {
+        const HelpBook book = job->MakeHelpBook();
+        return WriteProjectFile({book.title, contents, index, compiled, book.helpIds}, book.pageFiles, work.string(),
+                                Path(name));
+    }
+
+    PageOptions options; // the next job's
+
     FakeWordServer server;
     std::unique_ptr<ChmConverter> job;
     fs::path work;
@@ -83,23 +98,23 @@ protected:
 
 TEST_F(HelpProjectTest, ContentsNestTheTreeAndIndexListsItFlat) {
     Prepare({{1, "A"}, {2, "A1"}, {2, "A2"}, {1, "B"}});
-    ASSERT_TRUE(job->WriteContentsFile(Path("Manual.hhc")));
-    ASSERT_TRUE(job->WriteIndexFile(Path("Manual.hhk")));
+    ASSERT_TRUE(WriteContents("Manual.hhc"));
+    ASSERT_TRUE(WriteIndex("Manual.hhk"));
     ExpectGolden("tree.hhc", ReadFile(work / "Manual.hhc"));
     ExpectGolden("tree.hhk", ReadFile(work / "Manual.hhk"));
 }
 
 TEST_F(HelpProjectTest, OneHeadingMakesTheSmallestFiles) {
     Prepare({{10, "title"}, {1, "Only"}});
-    ASSERT_TRUE(job->WriteContentsFile(Path("One.hhc")));
-    ASSERT_TRUE(job->WriteIndexFile(Path("One.hhk")));
+    ASSERT_TRUE(WriteContents("One.hhc"));
+    ASSERT_TRUE(WriteIndex("One.hhk"));
     const std::string index = ReadFile(work / "One.hhk");
     EXPECT_EQ(std::count(index.begin(), index.end(), '\n'), 16) << "seven head lines, <UL>, five, three tail";
     ExpectGolden("one.hhc", ReadFile(work / "One.hhc"));
 }
 
 TEST_F(HelpProjectTest, TitlesAreOnePlainLineEscapedForTheCodePage) {
-    ConvertOptions::Instance().showNumbering = 1;
+    options.showNumbering = true;
     Prepare({{1, "Intro", "1.1"},
              {1, "Say \"hi\" <b>&amp;", ""},
              {1, "Two\rlines\x0bhere\tand\x0c tab\x07\x01", "2"},
@@ -108,9 +123,9 @@ TEST_F(HelpProjectTest, TitlesAreOnePlainLineEscapedForTheCodePage) {
               "breaking soft\x1fhyphen",
               ""},
              {1, "M\xC3\x9Cller \xC3\x9F \xE2\x82\xAC \xD8\xB9 \xE4\xB8\xAD \xF0\x9F\x98\x80", ""}});
-    ASSERT_TRUE(job->WriteContentsFile(Path("T.hhc")));
+    ASSERT_TRUE(WriteContents("T.hhc"));
     job->title = Utf8ToNarrow("A \"Q\" \xC3\xA7").value();
-    ASSERT_TRUE(job->WriteProjectFile(Path("T.hhp"), "T.hhc", "T.hhk", "D:\\out\\T.chm"));
+    ASSERT_TRUE(WriteProject("T.hhp", "T.hhc", "T.hhk", "D:\\out\\T.chm"));
     const std::string contents = ReadFile(work / "T.hhc");
     for (const std::string line : {"value=\"1.1 Intro\">\r\n", "value=\"Say &quot;hi&quot; &lt;b&gt;&amp;amp;\">\r\n",
                                    "value=\"2 Twolines here and tab\">\r\n", "value=\"non-breaking softhyphen\">\r\n",
@@ -131,7 +146,7 @@ TEST_F(HelpProjectTest, ProjectNamesEveryPageAndEveryPictureByPage) {
     fs::create_directories(work / "2.files" / "nested");
     std::ofstream(work / "2.files" / "image002.png") << "png";
     std::ofstream(work / "2.files" / "nested" / "deep.png") << "png";
-    ASSERT_TRUE(job->WriteProjectFile(Path("Manual.hhp"), "Manual.hhc", "Manual.hhk", "D:\\out\\Manual.chm"));
+    ASSERT_TRUE(WriteProject("Manual.hhp", "Manual.hhc", "Manual.hhk", "D:\\out\\Manual.chm"));
     ExpectGolden("manual.hhp", ReadFile(work / "Manual.hhp"));
 }
 
@@ -140,8 +155,8 @@ TEST_F(HelpProjectTest, TitlesThatAreNoFileNameWriteNothing) {
     for (const std::string title : {"a/b", "../escape", "what?", "x\\y", "con:"}) {
         SCOPED_TRACE(title);
         job->title = title;
-        EXPECT_FALSE(job->WriteContentsFile(Path(title + ".hhc")));
-        EXPECT_FALSE(job->WriteProjectFile(Path(title + ".hhp"), title + ".hhc", title + ".hhk", "/o.chm"));
+        EXPECT_FALSE(WriteContents(title + ".hhc"));
+        EXPECT_FALSE(WriteProject(title + ".hhp", title + ".hhc", title + ".hhk", "/o.chm"));
     }
     EXPECT_TRUE(fs::is_empty(work));
     EXPECT_FALSE(fs::exists(work.parent_path() / "escape.hhc"));

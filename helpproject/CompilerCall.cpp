@@ -1,6 +1,6 @@
 // The compile: the help compiler library is loaded by its bare name for one call, as the program finds any library.
 
-#include "helpproject/HelpCompiler.h"
+#include "helpproject/CompilerCall.h"
 
 #include "chm/hha.h"
 

@@ -1,8 +1,7 @@
-// The heading walk and the page split: the source document becomes one topic per heading and one page per topic.
+// The page split: every topic becomes one page, assembled in a scratch document, decorated and saved as HTML.
 
 #include "ChmConverter.h"
 
-#include "engine/ConvertOptions.h"
 #include "engine/PageDecoration.h"
 #include "word/AutomationError.h"
 
@@ -12,89 +11,6 @@
 #include "automation/ServerWarnings.h"
 #include "automation/Variant.h"
 #include "automation/WordConventions.h"
-
-namespace {
-
-constexpr char16_t kPictureCharacter = 0x01;
-
-// Whether a paragraph's text shows anything: a character beyond spaces and breaks, or a picture.
-bool HoldsContent(const std::string& narrow) {
-    const auto wide = NarrowToWide(narrow);
-    if (!wide)
-        return !narrow.empty();
-    for (const char16_t c : *wide)
-        if (c == kPictureCharacter || c == 0x1E || (c > 0x20 && c != 0x7F && c != 0x00A0 && c != 0x3000))
-            return true;
-    return false;
-}
-
-size_t PlainLength(const std::string& narrow) {
-    const auto wide = NarrowToWide(narrow);
-    return wide ? wide->size() : narrow.size();
-}
-
-} // namespace
-
-void ChmConverter::BuildTopicTree() {
-    WordParagraphs paragraphs = document.Paragraphs();
-    const int32_t count = paragraphs.Count();
-    TopicNode* previous = root.get();
-    int32_t pageCounter = 0;
-    int32_t frontParagraphs = 0; // paragraphs with something to show before the first heading
-    for (int32_t i = 1; i <= count; ++i) {
-        WordParagraph paragraph = paragraphs.Item(i);
-        if (paragraph.OutlineLevel() >= kBodyTextLevel) {
-            if (previous == root.get() && HoldsContent(paragraph.Range().Text()))
-                ++frontParagraphs;
-            continue;
-        }
-        const std::string text = paragraph.Range().Text();
-        // A heading paragraph that holds nothing but a page break is no topic.
-        if (text == "\f")
-            continue;
-        // Nor is a heading with no text to show (a blank entry in the contents and index): what it holds and what
-        // follows it stay on the page before, or count as text before the first heading.
-        const std::string plain = PlainLine(text);
-        if (IsBlankHeading(NarrowToWide(plain).value_or(u"x"))) {
-            if (previous == root.get())
-                frontParagraphs += HoldsContent(text) ? 1 : 0;
-            else
-                warnings.push_back("an empty heading after " + QuotedTitle(*previous) +
-                                   " is left out of the contents and index; what follows it is on that topic's page");
-            continue;
-        }
-        auto node = std::make_unique<TopicNode>();
-        node->paragraph = paragraph;
-        if (const size_t length = PlainLength(plain); length > kMaxTitleLength)
-            warnings.push_back("the heading " + QuotedTitle(*node) + " is " + std::to_string(length) +
-                               " characters long; the contents, index and page title show its first " +
-                               std::to_string(kMaxTitleLength - 1) + ", its page the whole heading");
-        node->pageNumber = pageCounter++;
-        // AttachTopic reads every level before it links anything, so a failing read leaves the node unlinked and
-        // ours to free.
-        AttachTopic(root.get(), previous, node.get());
-        previous = node.release();
-    }
-    if (frontParagraphs == 0 || !root->firstChild)
-        return;
-    if (!Options().frontPage) {
-        warnings.push_back(std::to_string(frontParagraphs) +
-                           " paragraph(s) before the first heading are on no page (title page, abstract, "
-                           "introduction); the front page option puts them on a page of their own");
-        return;
-    }
-    // The front page comes first in the contents, beside the first-level topics, and is page 0.
-    auto front = std::make_unique<TopicNode>();
-    front->fixedTitle = title;
-    front->parent = root.get();
-    front->nextSibling = root->firstChild;
-    front->pageNumber = 0;
-    std::vector<TopicNode*> topics;
-    CollectPreOrder(root->firstChild, topics);
-    for (TopicNode* topic : topics)
-        ++topic->pageNumber;
-    root->firstChild = front.release();
-}
 
 namespace {
 
@@ -135,12 +51,11 @@ void SetRangeTo(const WordRange& target, const WordParagraph& paragraph) {
 
 } // namespace
 
-int32_t ChmConverter::SplitPages() {
-    const PageOptions& options = Options();
+void ChmConverter::SplitPages() {
     std::vector<TopicNode*> topics;
     CollectPreOrder(root->firstChild, topics);
     pageFiles.clear();
-    bookmarkPages.reset();
+    bookmarkPages_.reset();
 
     auto trueValue = ScopedVariant::I2(1);
     auto falseValue = ScopedVariant::I2(0);
@@ -188,7 +103,9 @@ int32_t ChmConverter::SplitPages() {
         insertion.Paste();
         insertion.SetRange(0, pageParagraphs.Item(pageParagraphs.Count()).Range().End());
 
-        FixPageLinks(*this, insertion);
+        for (std::string& problem :
+             FixPageLinks(insertion, [this](const std::string& name) { return PageFileForBookmark(name); }))
+            warnings.push_back(std::move(problem));
         if (options.relatedTopics)
             AppendRelatedTopics(node, page);
         if (!options.showNumbering)
@@ -221,5 +138,4 @@ int32_t ChmConverter::SplitPages() {
             pageObserver(i, count, PlainTitle(node));
     }
     page.Close(&falseValue, &missing, &missing);
-    return 1;
 }

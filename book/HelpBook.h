@@ -1,0 +1,40 @@
+#pragma once
+// The help book one conversion made, as plain data: the topics and their tree, the pages and their picture
+// folders, the help IDs and the title. Every output (the compiled help file, web help) is written from it and
+// from the files in its page folder, and needs nothing else of the conversion. Text is narrow.
+
+#include "base/Status.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One topic: its title as the contents and the index show it, its page, its sub-topics.
+struct BookTopic {
+    std::string title;
+    std::string pageName; // "3.html"
+    std::vector<BookTopic> children;
+};
+
+// A help ID with a topic: the name an application's number goes by, the number, and where it opens
+// ("3.html#IDH_PRINT").
+struct BookHelpId {
+    std::string name;
+    uint32_t number = 0;
+    std::string target;
+};
+
+struct HelpBook {
+    std::string title;                  // as the user typed it
+    std::string pageFolder;             // where the pages were saved
+    std::vector<std::string> pageFiles; // in page order; page N's pictures are in the folder "N.files" beside it
+    std::vector<BookTopic> topics;      // the contents tree; in pre-order, one keyword each in the index
+    std::vector<BookHelpId> helpIds;
+};
+
+// One thing a conversion makes of its help book. Outputs know nothing of each other or of the document.
+class BookOutput {
+public:
+    virtual ~BookOutput() = default;
+    virtual Status Write(const HelpBook& book) = 0;
+};
