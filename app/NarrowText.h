@@ -5,5 +5,4 @@
 
 #include <string>
 
-std::string ToNarrow(const wxString& text);
 wxString FromNarrow(const std::string& narrow);

@@ -25,11 +25,6 @@ HRESULT CoInitialize(void*) {
     return initCount++ == 0 ? S_OK : S_FALSE;
 }
 
-void CoUninitialize() {
-    if (initCount > 0)
-        --initCount;
-}
-
 bool IsComInitialized() {
     return initCount > 0;
 }

@@ -9,7 +9,6 @@
 
 // S_OK on a thread's first call, S_FALSE on later ones; there is one apartment kind only.
 HRESULT CoInitialize(void* reserved);
-void CoUninitialize();
 bool IsComInitialized();
 
 // A factory returns a new object holding one reference for the caller, or a failure status.

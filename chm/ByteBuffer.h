@@ -28,8 +28,6 @@ public:
     void PatchU32(size_t offset, uint32_t value);
 
     size_t Size() const { return bytes_.size(); }
-    // Room for size bytes in all, for a buffer whose final size is known: growing by copies costs page faults.
-    void Reserve(size_t size) { bytes_.reserve(size); }
     const Bytes& Data() const { return bytes_; }
     Bytes Take() { return std::move(bytes_); }
 

@@ -131,49 +131,49 @@ ChmContainer::~ChmContainer() {
         ::close(spool_);
 }
 
-bool ChmContainer::Store(std::span<const uint8_t> data) {
-    if (spool_ < 0) {
+Status ChmContainer::Store(std::span<const uint8_t> data) {
+    if (spool_ < 0)
         spoolInMemory_.insert(spoolInMemory_.end(), data.begin(), data.end());
-    } else if (!WriteAll(spool_, data.data(), data.size())) {
-        error_ = "cannot write a temporary file in " + settings_.spoolFolder;
-        return false;
-    }
+    else if (!WriteAll(spool_, data.data(), data.size()))
+        return Failure(StatusCode::Io, "cannot write a temporary file in " + settings_.spoolFolder);
     spoolSize_ += data.size();
-    return true;
+    return {};
 }
 
-bool ChmContainer::AddFile(const std::string& name, std::string_view data, bool compressed) {
+Status ChmContainer::AddFile(const std::string& name, std::string_view data, bool compressed) {
     return AddFile(name, std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()), compressed);
 }
 
-bool ChmContainer::AddFile(const std::string& name, std::span<const uint8_t> data, bool compressed) {
+Status ChmContainer::AddFile(const std::string& name, std::span<const uint8_t> data, bool compressed) {
+    Status status;
     if (name.empty() || name.size() > kMaxInternalNameLength || (name[0] != '/' && name.rfind("::", 0) != 0)) {
-        error_ = "internal file name is empty, too long or not rooted: " + name.substr(0, 80);
-        return false;
-    }
-    if (HasFile(name)) {
-        error_ = "file added twice: " + name;
-        return false;
-    }
-    names_.insert(name);
-    if (compressed) {
-        compressedFiles_.push_back(StoredFile{name, section1_.Size(), data.size()});
-        section1_.Append(data);
+        status =
+            Failure(StatusCode::Damaged, "internal file name is empty, too long or not rooted: " + name.substr(0, 80));
+    } else if (HasFile(name)) {
+        status = Failure(StatusCode::Damaged, "file added twice: " + name);
     } else {
-        uncompressedFiles_.push_back(StoredFile{name, spoolSize_, data.size()});
-        if (!Store(data))
-            return false;
+        names_.insert(name);
+        if (compressed) {
+            compressedFiles_.push_back(StoredFile{name, section1_.Size(), data.size()});
+            section1_.Append(data);
+        } else {
+            uncompressedFiles_.push_back(StoredFile{name, spoolSize_, data.size()});
+            status = Store(data);
+        }
     }
-    return true;
+    // A help file missing one of its files is never written.
+    if (!status.ok() && firstFailure_.ok())
+        firstFailure_ = status;
+    return status;
 }
 
 bool ChmContainer::HasFile(const std::string& name) const {
     return names_.count(name) != 0;
 }
 
-bool ChmContainer::Write(int descriptor) {
-    if (!error_.empty())
-        return false;
+Status ChmContainer::Write(int descriptor) {
+    if (!firstFailure_.ok())
+        return firstFailure_;
     std::vector<DirectoryEntry> entries;
 
     // Section 1: every compressed file, back to back, compressed as one stream.
@@ -241,5 +241,5 @@ bool ChmContainer::Write(int descriptor) {
         ok = ok && WriteAll(descriptor, spoolInMemory_);
     else
         ok = ok && CopyRange(spool_, 0, spoolSize_, descriptor);
-    return ok;
+    return ok ? Status{} : Failure(StatusCode::Io, "cannot write the help file");
 }

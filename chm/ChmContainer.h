@@ -13,6 +13,7 @@
 
 #include "ByteBuffer.h"
 #include "LzxCompressor.h"
+#include "base/Status.h"
 
 inline constexpr size_t kMaxInternalNameLength = 1024;
 
@@ -33,13 +34,14 @@ public:
     ChmContainer& operator=(const ChmContainer&) = delete;
 
     // name is UTF-8 and starts with "/" (content) or "::" (storage); a name may be added once. Compressed
-    // files are copied straight into the section, once: help files are mostly pages, tens of megabytes.
-    bool AddFile(const std::string& name, std::span<const uint8_t> data, bool compressed = true);
-    bool AddFile(const std::string& name, std::string_view data, bool compressed = true);
+    // files are copied straight into the section, once: help files are mostly pages, tens of megabytes. Damaged
+    // for a name refused, Io when the spool cannot be written.
+    Status AddFile(const std::string& name, std::span<const uint8_t> data, bool compressed = true);
+    Status AddFile(const std::string& name, std::string_view data, bool compressed = true);
     bool HasFile(const std::string& name) const;
-    // Writes the complete file to descriptor; call once. False when a name was refused or a write failed.
-    bool Write(int descriptor);
-    const std::string& Error() const { return error_; }
+    // Writes the complete file to descriptor; call once. The first refused addition, if any, and nothing
+    // written; Io when a write fails.
+    Status Write(int descriptor);
 
 private:
     struct StoredFile {
@@ -49,7 +51,7 @@ private:
     };
     ContainerSettings settings_;
     LzxStreamCompressor section1_;
-    bool Store(std::span<const uint8_t> data);
+    Status Store(std::span<const uint8_t> data);
 
     std::vector<StoredFile> compressedFiles_;
     std::vector<StoredFile> uncompressedFiles_; // offsets in the spool
@@ -57,5 +59,5 @@ private:
     uint64_t spoolSize_ = 0;
     Bytes spoolInMemory_;
     std::unordered_set<std::string> names_;
-    std::string error_;
+    Status firstFailure_;
 };

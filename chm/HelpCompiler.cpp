@@ -295,8 +295,9 @@ private:
         // Into the compressed section at once, so its intervals are compressed while the rest is read; pictures
         // and other data that LZX cannot shrink are stored as they are.
         const bool compress = !IsCompressedAlready(file.bytes);
-        if (!containerStorage_->AddFile("/" + file.internalName, file.bytes, compress)) {
-            Error(containerStorage_->Error());
+        if (const Status added = containerStorage_->AddFile("/" + file.internalName, file.bytes, compress);
+            !added.ok()) {
+            Error(added.message);
             return false;
         }
         if (!NeededAfterStoring(file.internalName)) {
@@ -591,36 +592,40 @@ private:
 
         // The sources went into the section as they were read; the contents and index get their ASCII-named
         // copies here, after them.
-        bool ok = true;
+        Status stored;
+        const auto add = [&](const std::string& name, const auto& data, bool compressed = true) {
+            if (stored.ok())
+                stored = container.AddFile(name, data, compressed);
+        };
         for (SourceFile& file : sources_) {
             if (const auto alias = asciiAliases_.find(file.internalName); alias != asciiAliases_.end())
-                ok = container.AddFile("/" + alias->second, file.bytes, !IsCompressedAlready(file.bytes)) && ok;
+                add("/" + alias->second, file.bytes, !IsCompressedAlready(file.bytes));
             file.bytes.clear();
             file.bytes.shrink_to_fit();
         }
         const TopicTables tables = BuildTopicTables(topics, strings);
         const Bytes indexHeader = BuildIndexHeader(info, strings);
-        ok = ok && container.AddFile("/#SYSTEM", BuildSystemFile(info, indexHeader));
-        ok = ok && container.AddFile("/#WINDOWS", BuildWindowsFile(windows, strings));
-        ok = ok && container.AddFile("/#IDXHDR", indexHeader);
-        ok = ok && container.AddFile("/#TOPICS", tables.topics);
-        ok = ok && container.AddFile("/#URLTBL", tables.urlTable);
-        ok = ok && container.AddFile("/#URLSTR", tables.urlStrings);
+        add("/#SYSTEM", BuildSystemFile(info, indexHeader));
+        add("/#WINDOWS", BuildWindowsFile(windows, strings));
+        add("/#IDXHDR", indexHeader);
+        add("/#TOPICS", tables.topics);
+        add("/#URLTBL", tables.urlTable);
+        add("/#URLSTR", tables.urlStrings);
         if (info.hasKeywordIndex) {
             KeywordIndexFiles keywordFiles = BuildKeywordIndex(keywords, project_.codePage, project_.lcid);
-            ok = ok && container.AddFile("/$WWKeywordLinks/BTree", std::move(keywordFiles.btree));
-            ok = ok && container.AddFile("/$WWKeywordLinks/Data", std::move(keywordFiles.data));
-            ok = ok && container.AddFile("/$WWKeywordLinks/Map", std::move(keywordFiles.map));
-            ok = ok && container.AddFile("/$WWKeywordLinks/Property", std::move(keywordFiles.property));
+            add("/$WWKeywordLinks/BTree", keywordFiles.btree);
+            add("/$WWKeywordLinks/Data", keywordFiles.data);
+            add("/$WWKeywordLinks/Map", keywordFiles.map);
+            add("/$WWKeywordLinks/Property", keywordFiles.property);
         }
         if (!searchIndex.empty())
-            ok = ok && container.AddFile("/$FIftiMain", std::move(searchIndex));
+            add("/$FIftiMain", searchIndex);
         if (const Bytes contextMap = BuildContextMap(strings); !contextMap.empty())
-            ok = ok && container.AddFile("/#IVB", contextMap);
-        ok = ok && container.AddFile("/#STRINGS", strings.Data());
-        if (!ok)
-            Error(container.Error());
-        return ok;
+            add("/#IVB", contextMap);
+        add("/#STRINGS", strings.Data());
+        if (!stored.ok())
+            Error(stored.message);
+        return stored.ok();
     }
 
     bool WriteOutput() {
@@ -636,7 +641,7 @@ private:
             Error("cannot create a file in the output folder " + outputPath_.parent_path().string());
             return false;
         }
-        bool written = containerStorage_->Write(descriptor);
+        bool written = containerStorage_->Write(descriptor).ok();
         containerStorage_.reset(); // the spool goes with it
         // No fsync, as compilers do without: write and close report a full disk, the rename keeps any reader
         // from seeing a partial file, and surviving a system crash is left to the file system.

@@ -134,18 +134,6 @@ std::optional<std::string> Utf8ToCodePage(uint32_t codePage, const std::string& 
     return IsAscii(text) ? text : Convert("UTF-8", IconvName(codePage), text);
 }
 
-std::optional<std::u16string> CodePageToUtf16(uint32_t codePage, const std::string& text) {
-    const std::optional<std::string> bytes = Convert(IconvName(codePage), "UTF-16LE", text);
-    if (!bytes)
-        return std::nullopt;
-    std::u16string result;
-    for (size_t i = 0; i + 1 < bytes->size(); i += 2) {
-        result.push_back(static_cast<char16_t>(static_cast<unsigned char>((*bytes)[i]) |
-                                               (static_cast<unsigned char>((*bytes)[i + 1]) << 8)));
-    }
-    return result;
-}
-
 bool IsValidUtf8(const std::string& text) {
     return IsAscii(text) || Convert("UTF-8", "UTF-8", text).has_value();
 }

@@ -13,7 +13,6 @@ uint32_t CodePageForCharset(int charset);
 // Nothing when the text is not valid in the source encoding.
 std::optional<std::string> CodePageToUtf8(uint32_t codePage, const std::string& text);
 std::optional<std::string> Utf8ToCodePage(uint32_t codePage, const std::string& text);
-std::optional<std::u16string> CodePageToUtf16(uint32_t codePage, const std::string& text);
 
 bool IsValidUtf8(const std::string& text);
 

@@ -2,7 +2,6 @@
 // Ids by text, for the search index's one lookup per word of every page: open addressing, the keys back to back
 // in one string, so that most lookups are a short hash, one slot and one comparison.
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -35,11 +34,6 @@ public:
             if (slot.hash == hash && Text(texts_).substr(slot.textAt, slot.length) == text)
                 return &slot.id;
         }
-    }
-    // Room for count texts without growing.
-    void Reserve(size_t count) {
-        if (count * 2 > slots_.size())
-            Resize(std::bit_ceil(count * 2));
     }
     // text must have no id yet.
     void Add(Text text, uint32_t hash, uint32_t id) {

@@ -1,6 +1,6 @@
 #include "WorkFolder.h"
 
-#include "docserver/package/CleanupRegistry.h"
+#include "base/CleanupRegistry.h"
 
 #include <cerrno>
 #include <csignal>

@@ -52,25 +52,6 @@ bool IsSkipped(const char* name) {
     return false;
 }
 
-std::string ContentTypeFor(const std::string& part) {
-    const std::string extension = AsciiLower(part.substr(part.rfind('.') + 1));
-    if (extension == "png")
-        return "image/png";
-    if (extension == "jpg" || extension == "jpeg")
-        return "image/jpeg";
-    if (extension == "gif")
-        return "image/gif";
-    if (extension == "bmp")
-        return "image/bmp";
-    if (extension == "emf")
-        return "image/x-emf";
-    if (extension == "wmf")
-        return "image/x-wmf";
-    if (extension == "svg")
-        return "image/svg+xml";
-    return "application/octet-stream";
-}
-
 // The children of a table or row in order, looking through content controls and custom XML that wrap rows or
 // cells (a few levels at most; deeper wrapping is not something Word writes).
 void CollectWrappedChildren(const pugi::xml_node& parent, std::vector<pugi::xml_node>& children, int depth) {
@@ -517,7 +498,6 @@ bool BodyReader::AddPicture(const std::string& relationshipId, bool anchored, co
                                      " lies outside the package: " + found->second.target);
     } else {
         picture.part = found->second.target;
-        picture.contentType = ContentTypeFor(picture.part);
         PackagePartResult bytes = context_.package->ReadPart(picture.part);
         if (bytes.status.ok()) {
             picture.bytes.assign(bytes.data.begin(), bytes.data.end());

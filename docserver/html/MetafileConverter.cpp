@@ -1,6 +1,6 @@
 #include "MetafileConverter.h"
 
-#include "docserver/package/CleanupRegistry.h"
+#include "base/CleanupRegistry.h"
 #include "docserver/package/ExternalProgram.h"
 
 #include <stb/stb_image.h>

@@ -141,8 +141,7 @@ struct PictureSpan {
     bool anchored = false;
     bool horizontalLine = false;
     float percentWidth = 100;
-    std::string part;        // package part the bytes came from, empty for a drawn line
-    std::string contentType; // from the part's extension
+    std::string part; // package part the bytes came from, empty for a drawn line
     std::vector<uint8_t> bytes;
     int64_t widthEmu = 0;
     int64_t heightEmu = 0;

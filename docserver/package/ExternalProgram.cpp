@@ -1,6 +1,6 @@
 #include "ExternalProgram.h"
 
-#include "docserver/package/CleanupRegistry.h"
+#include "base/CleanupRegistry.h"
 
 #include <cstdlib>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #include "LegacyDocConverter.h"
 
-#include "docserver/package/CleanupRegistry.h"
+#include "base/CleanupRegistry.h"
 #include "docserver/package/CompoundFile.h"
 #include "docserver/package/ExternalProgram.h"
 #include "docserver/package/PackageLimits.h"

@@ -448,6 +448,47 @@ TEST(FullTextSearchFoldedBytes, WordsWhoseBytesFoldAlikeAreFoundTogether) {
     }
 }
 
+// The fold covers 'A' to 'Z' and nothing beside them: 乑 (81 5A) and 亃 (81 7A) are one word to the viewers, 丂
+// (81 40) and 乣 (81 60), 乕 (81 5B) and 亄 (81 7B) are two words each, alone and in runs.
+TEST(FullTextSearchFoldedBytes, TheFoldEndsAtZ) {
+    SearchProject project("fold-ends");
+    project.Add("a.html", Page("<title>a</title>", "<p>乑</p>"));
+    project.Add("b.html", Page("<title>b</title>", "<p>亃 乑亃</p>"));
+    project.Add("c.html", Page("<title>c</title>", "<p>亃乑</p>"));
+    project.Add("d.html", Page("<title>d</title>", "<p>丂 乕 丂丂 乕乕</p>"));
+    project.Add("e.html", Page("<title>e</title>", "<p>乣 亄 乣乣 亄亄</p>"));
+    ASSERT_TRUE(project.Compile());
+    SearchIndexReader reader(project.Output());
+    const Pages either = {"a.html", "b.html", "c.html"};
+    const std::pair<Query, Pages> cases[] = {{{"乑", false}, either},
+                                             {{"亃", false}, either},
+                                             {{"乑", true}, either},
+                                             {{"亃", true}, either},
+                                             {{"乑亃", false}, {"b.html", "c.html"}},
+                                             {{"亃亃", false}, {"b.html", "c.html"}},
+                                             {{"乑乑", true}, {"b.html", "c.html"}},
+                                             {{"丂", false}, {"d.html"}},
+                                             {{"乣", false}, {"e.html"}},
+                                             {{"乕", false}, {"d.html"}},
+                                             {{"亄", false}, {"e.html"}},
+                                             {{"丂丂", false}, {"d.html"}},
+                                             {{"乣乣", false}, {"e.html"}},
+                                             {{"乕乕", false}, {"d.html"}},
+                                             {{"亄亄", false}, {"e.html"}}};
+    std::vector<Query> queries;
+    std::vector<Pages> expected;
+    for (const auto& [query, pages] : cases) {
+        EXPECT_EQ(reader.Find(query.text, query.prefix, query.titlesOnly), pages)
+            << query.text << (query.prefix ? " (partial)" : "");
+        queries.push_back(query);
+        expected.push_back(pages);
+    }
+    // Braced: the assertion macro ends in an else of its own.
+    if (HavePython3Chm()) {
+        EXPECT_EQ(Python3ChmFind(project, queries), expected);
+    }
+}
+
 // Pages as the document server saves them: code page 936 bytes declared gb2312, a reference for every character
 // that code page cannot hold. Every reader finds every word, those written as references too; links in the code
 // page's bytes reach their pages; titles keep their references, which a viewer decoding code page 936 shows as

@@ -72,6 +72,26 @@ TEST_F(ServerTest, ListStringLevelsRestartsOverridesAndLegalNumbering) {
                                                                 "", "VI."}));
 }
 
+// w:lvlRestart counts levels from 1: a third level with lvlRestart 1 starts again only after a first-level item,
+// with 2 after a first- or second-level one, with 0 never, and without it after any item above it.
+TEST_F(ServerTest, ListStringRestartsALevelAfterTheLevelsItsRestartNames) {
+    const std::pair<int, std::vector<std::string>> rows[] = {
+        {-1, {"1.", "1)", "2)", "1.1", "1)", "2)", "2.", "1)"}},
+        {0, {"1.", "1)", "2)", "1.1", "3)", "4)", "2.", "5)"}},
+        {1, {"1.", "1)", "2)", "1.1", "3)", "4)", "2.", "1)"}},
+        {2, {"1.", "1)", "2)", "1.1", "1)", "2)", "2.", "1)"}},
+    };
+    const int levels[] = {0, 2, 2, 1, 2, 2, 0, 2};
+    for (const auto& [restartAfter, expected] : rows) {
+        DocxBuilder doc;
+        doc.AddAbstractList(1, {{.text = "%1."}, {.text = "%1.%2"}, {.text = "%3)", .restartAfter = restartAfter}})
+            .AddList(1, 1);
+        for (const int level : levels)
+            doc.AddParagraph("item", {.numId = 1, .numLevel = level});
+        EXPECT_EQ(ListStrings(Open(doc)), expected) << "lvlRestart " << restartAfter;
+    }
+}
+
 TEST_F(ServerTest, RemoveNumbersTakesAParagraphOutOfItsList) {
     DocxBuilder doc;
     doc.AddAbstractList(1, {{.text = "%1."}}).AddList(1, 1);

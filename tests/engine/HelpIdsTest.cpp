@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 using Ids = std::vector<std::pair<std::string, std::uint32_t>>;
@@ -86,6 +88,23 @@ TEST(HelpIds, EveryFaultOfAHeaderIsNamedWithItsLine) {
     EXPECT_EQ(problems[5], "ids.h:7: IDH_F is not a valid C identifier");
     EXPECT_TRUE(Mentions({problems[6]}, "ids.h:8: IDH_G"));
     EXPECT_TRUE(HeaderProblems("#define IDH_ONE 1\n#define IDH_TWO 2\n").empty());
+}
+
+// A digit is a digit of its base only below the base: 8 is not octal, a is not decimal, g is not hexadecimal.
+TEST(HelpIds, ADigitOfAnotherBaseMakesNoNumber) {
+    const std::pair<const char*, std::optional<std::uint32_t>> rows[] = {
+        {"018", std::nullopt},  {"08", std::nullopt}, {"0777", 511}, {"07", 7},
+        {"12a", std::nullopt},  {"9A", std::nullopt}, {"129", 129},  {"10", 10},
+        {"0x1g", std::nullopt}, {"0xfU", 15},         {"0x10", 16},  {"(0x1F)", 31}};
+    for (const auto& [value, number] : rows) {
+        const std::string header = std::string("#define IDH_X ") + value + "\n";
+        if (number)
+            EXPECT_EQ(Pairs(ParseMapHeader(header, "ids.h")), (Ids{{"IDH_X", *number}})) << value;
+        else
+            EXPECT_TRUE(
+                Mentions(HeaderProblems(header), std::string("is defined as \"") + value + "\", which is not a number"))
+                << value;
+    }
 }
 
 TEST(HelpIds, WithoutAHeaderBookmarksAreNumberedInDocumentOrder) {

@@ -5,16 +5,13 @@
 #include "automation/CodePage.h"
 #include "automation/ComRuntime.h"
 #include "engine/ChmConverter.h"
-#include "helpproject/FolderCleanup.h"
 #include "helpproject/GeneratedFile.h"
 #include "helpproject/ProjectWriter.h"
 #include "helpproject/SitemapWriter.h"
-#include "word/MessageBox.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -178,46 +175,6 @@ TEST_F(HelpProjectTest, ConvertWritesTheThreeFilesNamedAfterTheWholeTitle) {
     EXPECT_TRUE(fs::exists(work / "help.hhp")) << "an empty title names its files with a fallback";
 }
 
-TEST(FolderCleanup, EmptiesTheFolderDepthFirstAndKeepsIt) {
-    const fs::path base = fs::temp_directory_path() / ("leafbind-clean-" + std::to_string(::getpid()));
-    fs::remove_all(base);
-    const fs::path work = base / "Temp";
-    const fs::path outside = base / "outside";
-    fs::create_directories(work / "0.files" / "inner");
-    fs::create_directories(outside);
-    std::ofstream(outside / "keep.txt") << "keep";
-    std::ofstream(work / "0.html") << "page";
-    std::ofstream(work / "0.files" / "image001.png") << "png";
-    std::ofstream(work / "0.files" / "inner" / "x.bin") << "x";
-    std::ofstream(work / "readonly.txt") << "ro";
-    fs::permissions(work / "readonly.txt", fs::perms::owner_read);
-    fs::create_directory_symlink(outside, work / "link");
-
-    std::vector<std::string> messages;
-    auto previous = SetMessageBoxHandler([&](const std::string& text) { messages.push_back(text); });
-    EXPECT_TRUE(DeleteFolderContents(work.string() + "/*.*"));
-    EXPECT_TRUE(fs::exists(work));
-    EXPECT_TRUE(fs::is_empty(work));
-    EXPECT_TRUE(fs::exists(outside / "keep.txt")) << "a link is removed, never followed";
-    EXPECT_TRUE(messages.empty());
-
-    EXPECT_TRUE(DeleteFolderContents(work.string() + "/*.*")) << "an empty folder is fine";
-    EXPECT_FALSE(DeleteFolderContents((base / "missing").string() + "/*.*"));
-    EXPECT_FALSE(DeleteFolderContents("/*.*")) << "never the root";
-    EXPECT_FALSE(DeleteFolderContents("*.*"));
-    EXPECT_FALSE(DeleteFolderContents(outside.string())) << "a plain path naming a folder deletes nothing";
-    EXPECT_TRUE(fs::exists(outside / "keep.txt"));
-
-    const fs::path output = base / "Manual.chm";
-    std::ofstream(output) << "old";
-    EXPECT_TRUE(DeleteFolderContents(output.string()));
-    EXPECT_FALSE(fs::exists(output));
-    EXPECT_FALSE(DeleteFolderContents(output.string())) << "nothing there any more";
-    EXPECT_TRUE(messages.empty());
-    SetMessageBoxHandler(previous);
-    fs::remove_all(base);
-}
-
 TEST(GeneratedFile, AnyTitleGivesAPortableStem) {
     struct Case {
         std::string title, stem;
@@ -238,31 +195,4 @@ TEST(GeneratedFile, AnyTitleGivesAPortableStem) {
         EXPECT_EQ(PortableFileStem(item.title), item.stem) << item.title;
         EXPECT_TRUE(IsPortableFileName(PortableFileStem(item.title) + ".hhp")) << item.title;
     }
-}
-
-TEST(FolderCleanup, ANameHoldingWildcardsIsOnePlainFile) {
-    const fs::path base = fs::temp_directory_path() / ("leafbind-wild-" + std::to_string(::getpid()));
-    fs::remove_all(base);
-    fs::create_directories(base / "victim");
-    std::ofstream(base / "victim" / "precious.txt") << "keep";
-    std::ofstream(base / "keep.txt") << "keep";
-    std::ofstream(base / "victim*.*.chm") << "old";
-    EXPECT_TRUE(DeleteFolderContents((base / "victim*.*.chm").string()));
-    EXPECT_FALSE(fs::exists(base / "victim*.*.chm"));
-    EXPECT_TRUE(fs::exists(base / "victim" / "precious.txt"));
-    EXPECT_FALSE(DeleteFolderContents((base / "*.*.docx").string())) << "no such file: nothing else goes";
-    EXPECT_TRUE(fs::exists(base / "keep.txt"));
-    fs::remove_all(base);
-}
-
-TEST(FolderCleanup, WhatCannotBeDeletedIsReportedOnce) {
-    // Entries nobody may delete, not even the superuser: the open descriptors' records of this process.
-    for (int i = 0; i < 3; ++i)
-        ::open("/dev/null", O_RDONLY);
-    std::vector<std::string> messages;
-    auto previous = SetMessageBoxHandler([&](const std::string& text) { messages.push_back(text); });
-    EXPECT_FALSE(DeleteFolderContents("/proc/self/fdinfo/*.*"));
-    SetMessageBoxHandler(previous);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find("entries in /proc/self/fdinfo"), std::string::npos) << messages[0];
 }
