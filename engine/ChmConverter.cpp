@@ -141,7 +141,7 @@ bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::s
     for (const HelpId& id : helpIds)
         if (id.page >= 0)
             settings.contextTopics.push_back({id.name, id.number, HelpIdTarget(id)});
-    return ::WriteProjectFile(settings, pageFiles, workFolder, projectPath);
+    return ::WriteProjectFile(settings, pageFiles, workFolder, projectPath, &pictureFiles);
 }
 
 void ChmConverter::CompileHelpProject(const std::string& projectPath) {

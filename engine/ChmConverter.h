@@ -62,6 +62,7 @@ public:
     std::unique_ptr<TopicNode> root;
     std::string title = "doc";
     std::vector<std::string> pageFiles;
+    size_t pictureFiles = 0; // in the pages' picture folders, counted as the project file lists them
     std::optional<PageOptions> options;
     HelpIdSettings helpIdSettings;
     std::vector<HelpId> helpIds;
