@@ -133,6 +133,7 @@ TEST_F(HelpProjectTest, ProjectNamesEveryPageAndEveryPictureByPage) {
     std::ofstream(work / "2.files" / "nested" / "deep.png") << "png";
     ASSERT_TRUE(job->WriteProjectFile(Path("Manual.hhp"), "Manual.hhc", "Manual.hhk", "D:\\out\\Manual.chm"));
     ExpectGolden("manual.hhp", ReadFile(work / "Manual.hhp"));
+    EXPECT_EQ(job->pictureFiles, 2u) << "the files listed, not the folder inside a picture folder";
 }
 
 TEST_F(HelpProjectTest, TitlesThatAreNoFileNameWriteNothing) {
