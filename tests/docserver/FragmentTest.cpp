@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 using namespace docx;
@@ -145,6 +148,36 @@ TEST(Fragment, TheReaderLeavesNestedFieldsAndTablesSortedByStart) {
     EXPECT_EQ(story.tables[0].depth, 1);
     EXPECT_EQ(story.tables[1].depth, 2);
     EXPECT_TRUE(SortedByStart(story.bookmarks) && SortedByStart(story.links) && SortedByStart(story.pictures));
+}
+
+// A package read part by part from its file gives the document its bytes give, pictures included; a file that is
+// no package says so as the bytes do.
+TEST(Fragment, APackageReadFromItsFileIsTheDocumentItsBytesGive) {
+    DocxBuilder builder;
+    const std::vector<uint8_t> picture = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 1, 2, 3};
+    builder.AddHeading(1, "Heading").AddParagraph({Text("a picture "), Picture(picture)}).AddParagraph("after");
+    const std::string bytes = builder.Build();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("leafbind-fragment-test-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "a.docx", std::ios::binary) << bytes;
+    std::ofstream(folder / "text.docx", std::ios::binary) << "plain text, no zip";
+    std::ofstream(folder / "half.docx", std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+
+    const DocxReadResult fromBytes = ReadDocx(bytes);
+    const DocxReadResult fromFile = ReadDocxFile(folder / "a.docx");
+    ASSERT_TRUE(fromBytes.status.ok() && fromFile.status.ok()) << fromFile.status.message;
+    const Story& expected = fromBytes.document.stories[kMainStory];
+    const Story& story = fromFile.document.stories[kMainStory];
+    EXPECT_EQ(story.text, expected.text);
+    EXPECT_EQ(story.paragraphs.size(), expected.paragraphs.size());
+    ASSERT_EQ(story.pictures.size(), 1u);
+    EXPECT_EQ(story.pictures[0].bytes, picture);
+    EXPECT_EQ(ReadDocxFile(folder / "text.docx").status.code, StatusCode::NotThisFormat);
+    const DocxReadResult half = ReadDocxFile(folder / "half.docx");
+    EXPECT_EQ(half.status.code, StatusCode::Damaged);
+    EXPECT_EQ(half.status.message, ReadDocx(bytes.substr(0, bytes.size() / 2)).status.message);
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
