@@ -540,6 +540,14 @@ private:
             }
         }
         const std::vector<PageReading> readings = ReadPages(pages, project_.codePage, search ? &*search : nullptr);
+        pages.clear();
+        // The pages are read and already in the section: their bytes go before the search index is built, the
+        // compile's largest moment.
+        for (SourceFile& file : sources_)
+            if (IsPage(file.internalName) && !asciiAliases_.contains(file.internalName)) {
+                file.bytes.clear();
+                file.bytes.shrink_to_fit();
+            }
         for (size_t topic = 0; topic < pageFiles.size(); ++topic) {
             const SourceFile& file = *pageFiles[topic];
             const PageReading noReading;

@@ -35,16 +35,6 @@ bool SameFile(const fs::path& a, const fs::path& b) {
     return fs::weakly_canonical(a, code) == fs::weakly_canonical(b, code) && !code;
 }
 
-size_t CountPictures(const fs::path& work, size_t pages) {
-    size_t pictures = 0;
-    std::error_code code;
-    for (size_t page = 0; page < pages; ++page)
-        for (fs::directory_iterator it(work / PictureFolderName(std::to_string(page)), code), end; !code && it != end;
-             it.increment(code))
-            pictures += it->is_regular_file(code) ? 1 : 0;
-    return pictures;
-}
-
 // What can be known before any work: a readable source, and an output that can be written and is not the source.
 // Empty when the request is sound.
 std::string CheckPaths(const fs::path& source, const fs::path& output, RunStatus& status) {
@@ -140,6 +130,7 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         CollectPreOrder(converter.root->firstChild, topics);
         result.topics = topics.size();
         result.pages = converter.pageFiles.size();
+        result.pictures = chm.PictureFiles();
         result.warnings = AllToUtf8(converter.warnings);
         result.compilerMessages = AllToUtf8(chm.CompilerMessages());
     } catch (const HelpIdError& failure) {
@@ -161,7 +152,6 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     if (code)
         return stop(RunStatus::ConversionFailed, "cannot replace " + output.string() + ": " + code.message());
     result.outputBytes = fs::file_size(output, code);
-    result.pictures = CountPictures(work->Path(), result.pages);
     removeFolders();
     if (work->Kept())
         result.keptFolder = work->Path().string();

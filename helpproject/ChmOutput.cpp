@@ -21,7 +21,7 @@ Status ChmOutput::Write(const HelpBook& book) {
     // help file.
     WriteContentsFile(book.topics, folder, folder + "/" + settings.contentsName);
     WriteIndexFile(book.topics, folder, folder + "/" + settings.indexName);
-    WriteProjectFile(settings, book.pageFiles, folder, projectPath);
+    WriteProjectFile(settings, book.pageFiles, folder, projectPath, &pictureFiles_);
     compilerMessages_ = RunHelpCompiler(projectPath, compileObserver);
     if (!keptProjectCompiledPath.empty()) {
         settings.compiledPath = keptProjectCompiledPath;

@@ -19,6 +19,8 @@ public:
 
     // The compiler's warnings and errors during the last Write (narrow).
     const std::vector<std::string>& CompilerMessages() const { return compilerMessages_; }
+    // The files in the pages' picture folders, counted as the project file lists them.
+    size_t PictureFiles() const { return pictureFiles_; }
 
     // Hears of each file the compiler takes in (narrow), for a progress display.
     std::function<void(const std::string& file)> compileObserver;
@@ -29,4 +31,5 @@ public:
 private:
     std::string compiledPath_;
     std::vector<std::string> compilerMessages_;
+    size_t pictureFiles_ = 0;
 };

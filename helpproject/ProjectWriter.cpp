@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <unordered_set>
 
 namespace {
 
@@ -16,6 +17,20 @@ const std::string kChineseChina = "\xD6\xD0\xCE\xC4(\xD6\xD0\xB9\xFA)";
 
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
+}
+
+std::unordered_set<std::string> SubfolderNames(const std::string& narrowFolder) {
+    std::unordered_set<std::string> names;
+    const auto folder = NarrowToPath(narrowFolder);
+    if (!folder)
+        return names;
+    std::error_code error;
+    std::filesystem::directory_iterator entries(*folder, error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error))
+        if (entries->is_directory(error))
+            if (auto name = PathToNarrow(entries->path().filename()))
+                names.insert(*name);
+    return names;
 }
 
 } // namespace
@@ -50,7 +65,7 @@ LineList ContextHelpSections(const std::vector<BookHelpId>& topics) {
 }
 
 bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::string>& pageFiles,
-                      const std::string& folder, const std::string& path) {
+                      const std::string& folder, const std::string& path, size_t* pictureFiles) {
     LineList lines{
         "[OPTIONS]",
         "Compatibility=1.1 Or later",
@@ -72,13 +87,21 @@ bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::st
         "[FILES]",
     };
     lines.insert(lines.end(), pageFiles.begin(), pageFiles.end());
+    // Most pages have no picture folder: one look at the folder says which have one.
+    const std::unordered_set<std::string> subfolders = SubfolderNames(folder);
+    size_t pictures = 0;
     for (size_t page = 0; page < pageFiles.size(); ++page) {
         const std::string folderName = PictureFolderName(std::to_string(page));
+        if (!subfolders.contains(folderName))
+            continue;
         LineList names;
         ListFilesInFolder(folder + "/" + folderName + "/*.*", names);
         for (const std::string& name : names)
             lines.push_back(folderName + "\\" + name);
+        pictures += names.size();
     }
+    if (pictureFiles)
+        *pictureFiles = pictures;
     const LineList contextSections = ContextHelpSections(settings.contextTopics);
     lines.insert(lines.end(), contextSections.begin(), contextSections.end());
     // Lines lose any CR or LF, so a title cannot add lines of its own to the project.

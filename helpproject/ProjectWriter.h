@@ -3,6 +3,8 @@
 #include "book/HelpBook.h"
 #include "helpproject/GeneratedFile.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,9 +18,10 @@ struct ProjectSettings {
 };
 
 // The project file: options, the one window, every page and every file in each page's picture folder
-// ("N.files"), and the context help. Written as WriteLineList writes, with its result.
+// ("N.files"), and the context help. Written as WriteLineList writes, with its result; pictureFiles, when given,
+// receives how many files the picture folders hold.
 bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::string>& pageFiles,
-                      const std::string& folder, const std::string& path);
+                      const std::string& folder, const std::string& path, size_t* pictureFiles = nullptr);
 
 // The [ALIAS] and [MAP] sections of the project file; no lines when there is no topic.
 LineList ContextHelpSections(const std::vector<BookHelpId>& topics);

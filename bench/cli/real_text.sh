@@ -71,13 +71,16 @@ measure() { # document, program, the file it makes, command...
     shift 3
     rm -rf "$work/out" && mkdir -p "$work/out"
     # LibreOffice exits 0 when it cannot load a document: only the file it makes tells.
-    if ! /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || [ ! -s "$made" ]; then
+    if ! /usr/bin/time -f "%e %U %S %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || [ ! -s "$made" ]; then
         echo "$doc $program failed:" && tail -3 "$work/err"
         return 0
     fi
-    read -r seconds kilobytes <"$work/time"
-    printf '%-8s %-12s %7.2f s %7.1f MiB\n' "$doc" "$program" "$seconds" "$(echo "$kilobytes / 1024" | bc -l)" |
-        tee -a "$results"
+    read -r seconds user system kilobytes <"$work/time"
+    # Wall time first (what "best" sorts by), then CPU time (user + system): on a busy machine only the latter
+    # means much.
+    printf '%-8s %-12s %7.2f s %7.2f s CPU %7.1f MiB  round %s load %s\n' "$doc" "$program" "$seconds" \
+        "$(echo "$user + $system" | bc -l)" "$(echo "$kilobytes / 1024" | bc -l)" "$round" \
+        "$(cut -d' ' -f1 /proc/loadavg)" | tee -a "$results"
 }
 
 for ((round = 1; round <= rounds; ++round)); do
@@ -94,6 +97,14 @@ done
 
 echo "best of $rounds rounds (peak memory of that run):"
 sort -k1,1 -k2,2 -k3,3n "$results" | awk '!best[$1 " " $2]++'
+echo "within each round, the other program's time over leafbind's (wall / CPU):"
+awk '{ wall[$1 " " $2 " " $11] = $3; cpu[$1 " " $2 " " $11] = $5; seen[$1 " " $11] = 1 }
+     END { for (k in seen) { split(k, p, " ");
+               for (other in wall) { split(other, o, " ");
+                   if (o[1] == p[1] && o[3] == p[2] && o[2] != "leafbind" && ((p[1] " leafbind " p[2]) in wall))
+                       printf "%-8s round %s %-12s %5.1fx / %5.1fx\n", p[1], p[2], o[2],
+                           wall[other] / wall[p[1] " leafbind " p[2]], cpu[other] / cpu[p[1] " leafbind " p[2]] } } }' \
+    "$results" | sort
 
 if [ "${PERF:-0}" = 1 ]; then
     mkdir -p "$work/out"

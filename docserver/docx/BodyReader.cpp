@@ -240,6 +240,12 @@ bool BodyReader::Read(const pugi::xml_node& container) {
               [](const BookmarkSpan& a, const BookmarkSpan& b) { return a.start < b.start; });
     std::sort(story_.links.begin(), story_.links.end(),
               [](const LinkSpan& a, const LinkSpan& b) { return a.start < b.start; });
+    // Fields and tables are recorded where they end, an inner one before its outer one; copying a range finds its
+    // spans by their start.
+    std::stable_sort(story_.fields.begin(), story_.fields.end(),
+                     [](const FieldSpan& a, const FieldSpan& b) { return a.start < b.start; });
+    std::stable_sort(story_.tables.begin(), story_.tables.end(),
+                     [](const TableSpan& a, const TableSpan& b) { return a.start < b.start; });
     return true;
 }
 

@@ -17,8 +17,9 @@ class DocxReader {
 public:
     explicit DocxReader(DocxReadResult& result) : result_(result), document_(result.document) {}
 
-    bool Read(std::string bytes) {
-        if (Status opened = package_.Open(std::move(bytes)); !opened.ok())
+    // Reads the package that open opens.
+    template <typename Open> bool Read(Open open) {
+        if (Status opened = open(package_); !opened.ok())
             return Fail(std::move(opened));
         PackagePartResult rootRelationships = package_.ReadPart("_rels/.rels");
         std::string mainPart = "word/document.xml";
@@ -272,7 +273,15 @@ private:
 DocxReadResult ReadDocx(std::string bytes) {
     DocxReadResult result;
     DocxReader reader(result);
-    if (!reader.Read(std::move(bytes)))
+    if (!reader.Read([&](ZipPackage& package) { return package.Open(std::move(bytes)); }))
+        result.document = Document{};
+    return result;
+}
+
+DocxReadResult ReadDocxFile(const std::filesystem::path& path) {
+    DocxReadResult result;
+    DocxReader reader(result);
+    if (!reader.Read([&](ZipPackage& package) { return package.OpenFile(path); }))
         result.document = Document{};
     return result;
 }

@@ -5,6 +5,7 @@
 
 #include "base/Status.h"
 
+#include <filesystem>
 #include <string>
 
 struct DocxReadResult {
@@ -13,3 +14,5 @@ struct DocxReadResult {
 };
 
 DocxReadResult ReadDocx(std::string bytes);
+// The same from a file, whose parts are read from it as they are needed.
+DocxReadResult ReadDocxFile(const std::filesystem::path& path);

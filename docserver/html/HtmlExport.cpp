@@ -4,7 +4,11 @@
 #include "docserver/html/HtmlWriter.h"
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -25,6 +29,81 @@ fs::path TemporaryBeside(const fs::path& target) {
                                    std::to_string(counter++));
 }
 
+// A page saved under a name nothing has yet, as every page of a conversion is in the run's own folder: written in
+// place, without temporary names, renames or clearing an old picture folder. The name is claimed first (O_EXCL);
+// a failure removes what this save made.
+class NewPageFiles {
+public:
+    explicit NewPageFiles(fs::path page) : page_(std::move(page)) {
+        descriptor_ = ::open(page_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        error_ = descriptor_ < 0 ? errno : 0;
+    }
+    ~NewPageFiles() {
+        if (descriptor_ >= 0)
+            ::close(descriptor_);
+        if (done_ || error_ != 0)
+            return;
+        ::unlink(page_.c_str());
+        std::error_code ignored;
+        if (folderMade_)
+            fs::remove_all(folder_, ignored);
+    }
+    NewPageFiles(const NewPageFiles&) = delete;
+    NewPageFiles& operator=(const NewPageFiles&) = delete;
+
+    // Gives the claimed name up, for a save that goes the careful way after all.
+    void Release() {
+        if (error_ != 0)
+            return;
+        ::close(descriptor_);
+        descriptor_ = -1;
+        ::unlink(page_.c_str());
+        error_ = EEXIST;
+    }
+
+    // Why the name could not be claimed (EEXIST: an earlier save's page or a folder is there), 0 when it was.
+    int Error() const { return error_; }
+
+    // Empty on success, else what went wrong for the user.
+    std::string Write(const HtmlPage& html, const fs::path& folder) {
+        if (!html.pictures.empty()) {
+            if (::mkdir(folder.c_str(), 0777) != 0)
+                return "The picture folder for " + page_.string() + " could not be created: " + std::strerror(errno) +
+                       ".";
+            folder_ = folder;
+            folderMade_ = true;
+            for (const HtmlPictureFile& picture : html.pictures)
+                if (!WriteFile(folder / picture.name, picture.bytes.data(), picture.bytes.size()))
+                    return "The picture " + picture.name + " of " + page_.string() +
+                           " could not be written (is the disk full?).";
+        }
+        const char* data = html.html.data();
+        for (size_t left = html.html.size(); left > 0;) {
+            const ssize_t written = ::write(descriptor_, data, left);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return "The page " + page_.string() + " could not be written (is the disk full?).";
+            data += written;
+            left -= static_cast<size_t>(written);
+        }
+        const int closed = ::close(descriptor_);
+        descriptor_ = -1;
+        if (closed != 0)
+            return "The page " + page_.string() + " could not be written (is the disk full?).";
+        done_ = true;
+        return {};
+    }
+
+private:
+    fs::path page_;
+    fs::path folder_;
+    int descriptor_ = -1;
+    int error_ = 0;
+    bool folderMade_ = false;
+    bool done_ = false;
+};
+
 } // namespace
 
 fs::path PictureFolderOf(const fs::path& page) {
@@ -40,18 +119,28 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
             Failure(StatusCode::Io, "The file name \"" + requested.string() + "\" is not a valid name for a page.");
         return result;
     }
-    if (!fs::is_directory(page.parent_path(), error)) {
+    const fs::path folder = PictureFolderOf(page);
+    NewPageFiles files(page);
+    if (files.Error() == ENOENT || files.Error() == ENOTDIR ||
+        (files.Error() != 0 && !fs::is_directory(page.parent_path(), error))) {
         result.status = Failure(StatusCode::Io, "The folder " + page.parent_path().string() +
                                                     " does not exist; the page cannot be saved there.");
         return result;
     }
-    if (fs::is_directory(page, error)) {
+    if (files.Error() != 0 && fs::is_directory(page, error)) {
         result.status = Failure(StatusCode::Io, "A folder named " + page.string() + " is in the way of the page.");
         return result;
     }
-    const fs::path folder = PictureFolderOf(page);
     HtmlPage html = WriteHtmlPage(document, folder.filename().string(), metafiles);
     result.warnings = std::move(html.warnings);
+    // A new name is written in place, unless a picture folder of that name is there: not this save's to replace
+    // without the careful way below.
+    if (files.Error() == 0 && (html.pictures.empty() || !fs::exists(folder, error))) {
+        if (std::string problem = files.Write(html, folder); !problem.empty())
+            result.status = Failure(StatusCode::Io, problem);
+        return result;
+    }
+    files.Release();
 
     const fs::path pageTemporary = TemporaryBeside(page);
     const fs::path folderTemporary = TemporaryBeside(folder);

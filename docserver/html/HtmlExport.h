@@ -1,7 +1,8 @@
 #pragma once
 // Document.SaveAs with file format 10: the page file and, when the page has pictures, its folder "N.files" beside
-// it. Both are written under temporary names and renamed into place, so a failed save leaves no half-written page;
-// nothing outside the page and its folder is touched.
+// it. A page under a new name (every page of a conversion) is written in place and removed again if the save
+// fails; one that replaces an earlier save is written under temporary names and renamed into place. Either way a
+// failed save leaves no half-written page, and nothing outside the page and its folder is touched.
 
 #include "docserver/html/MetafileConverter.h"
 #include "docserver/model/DocumentModel.h"

@@ -6,7 +6,9 @@
 #include "docserver/model/StyleSheet.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
+#include <span>
 
 namespace {
 
@@ -28,6 +30,41 @@ void CollectStyle(const Document& document, const std::string& id, std::set<std:
     }
 }
 
+// The span tables of a story are sorted by start (the reader sorts them, every edit keeps the order), so the
+// spans of a range are found by binary search: copying every page of a large document stays linear.
+template <typename Span> auto FirstStartingAt(const std::vector<Span>& spans, int32_t position) {
+    return std::partition_point(spans.begin(), spans.end(), [&](const Span& span) { return span.start < position; });
+}
+
+// Spans that start in [start, end], where a span wholly inside the range can start.
+template <typename Span> std::span<const Span> StartingIn(const std::vector<Span>& spans, int32_t start, int32_t end) {
+    const auto first = FirstStartingAt(spans, start);
+    const auto last = std::partition_point(first, spans.end(), [&](const Span& span) { return span.start <= end; });
+    return {first, last};
+}
+
+// Links that overlap [start, end). Word does not nest hyperlinks, so of those starting before the range only the ones
+// just before it can reach into it. (A link field inside a hyperlink, which only a hand-made file holds, never shows
+// on a page: the outer link is written over it.)
+std::span<const LinkSpan> LinksOverlapping(const std::vector<LinkSpan>& links, int32_t start, int32_t end) {
+    auto first = FirstStartingAt(links, start);
+    while (first != links.begin() && std::prev(first)->end > start)
+        --first;
+    const auto last = std::partition_point(first, links.end(), [&](const LinkSpan& link) { return link.start < end; });
+    return {first, last};
+}
+
+// Tables that may overlap [start, end): a nested table lies inside its outer one and outer tables do not overlap,
+// so going back from the range, an outer table that ends before it is the last one to look at.
+std::span<const TableSpan> TablesNear(const std::vector<TableSpan>& tables, int32_t start, int32_t end) {
+    auto first = FirstStartingAt(tables, start);
+    while (first != tables.begin() && (std::prev(first)->end > start || std::prev(first)->depth > 1))
+        --first;
+    const auto last =
+        std::partition_point(first, tables.end(), [&](const TableSpan& table) { return table.start < end; });
+    return {first, last};
+}
+
 } // namespace
 
 Fragment ExtractFragment(const Document& document, const Story& story, int32_t start, int32_t end,
@@ -39,9 +76,13 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
     end = std::clamp(end, start, static_cast<int32_t>(story.text.size()));
     out.text = story.text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
 
-    for (const RunSpan& run : story.runs)
-        if (Overlaps(run, start, end))
-            out.runs.push_back(RunSpan{std::max(run.start, start) - start, std::min(run.end, end) - start, run.format});
+    // Runs are contiguous: the first one ending after start is the first in the range.
+    for (auto run = std::partition_point(story.runs.begin(), story.runs.end(),
+                                         [&](const RunSpan& each) { return each.end <= start; });
+         run != story.runs.end() && run->start < end; ++run)
+        if (Overlaps(*run, start, end))
+            out.runs.push_back(
+                RunSpan{std::max(run->start, start) - start, std::min(run->end, end) - start, run->format});
     SharedFormatEdit<ParagraphFormat> nameDefault;
     for (size_t i = ParagraphIndexAt(story, start); i < story.paragraphs.size(); ++i) {
         const ParagraphEntry& paragraph = story.paragraphs[i];
@@ -55,30 +96,30 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
                                   [&](ParagraphFormat& format) { format.style = DefaultParagraphStyle(document); });
         }
     }
-    for (const LinkSpan& link : story.links)
+    for (const LinkSpan& link : LinksOverlapping(story.links, start, end))
         if (Overlaps(link, start, end)) {
             LinkSpan copy = link;
             copy.start = std::max(link.start, start) - start;
             copy.end = std::min(link.end, end) - start;
             out.links.push_back(copy);
         }
-    for (const BookmarkSpan& bookmark : story.bookmarks)
+    for (const BookmarkSpan& bookmark : StartingIn(story.bookmarks, start, end))
         if (Inside(bookmark, start, end))
             out.bookmarks.push_back(BookmarkSpan{bookmark.start - start, bookmark.end - start, bookmark.name});
-    for (const EquationSpan& equation : story.equations)
+    for (const EquationSpan& equation : StartingIn(story.equations, start, end))
         if (Inside(equation, start, end))
             out.equations.push_back(EquationSpan{equation.start - start, equation.end - start, equation.markup});
-    for (const FieldSpan& field : story.fields)
+    for (const FieldSpan& field : StartingIn(story.fields, start, end))
         if (Inside(field, start, end))
             out.fields.push_back(FieldSpan{field.start - start, field.end - start, field.instruction});
-    for (const PictureSpan& picture : story.pictures)
+    for (const PictureSpan& picture : StartingIn(story.pictures, start, end))
         if (picture.start >= start && picture.start < end) {
             PictureSpan copy = picture;
             copy.start -= start;
             copy.end -= start;
             out.pictures.push_back(std::move(copy));
         }
-    for (const NoteSpan& note : story.notes)
+    for (const NoteSpan& note : StartingIn(story.notes, start, end))
         if (Inside(note, start, end)) {
             NoteSpan copy = note;
             copy.start -= start;
@@ -90,14 +131,14 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
             }
             out.notes.push_back(copy);
         }
-    for (const TextBoxSpan& box : story.textBoxes)
+    for (const TextBoxSpan& box : StartingIn(story.textBoxes, start, end))
         if (box.start >= start && box.start < end && box.story >= 0 &&
             static_cast<size_t>(box.story) < document.stories.size()) {
             fragment.stories.push_back(document.stories[static_cast<size_t>(box.story)]);
             out.textBoxes.push_back(TextBoxSpan{box.start - start, box.end - start,
                                                 static_cast<int>(fragment.stories.size()) - 1, box.fill});
         }
-    for (const TableSpan& table : story.tables) {
+    for (const TableSpan& table : TablesNear(story.tables, start, end)) {
         if (!Overlaps(table, start, end))
             continue;
         TableSpan copy;

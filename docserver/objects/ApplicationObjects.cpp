@@ -57,8 +57,8 @@ std::string Quoted(const std::filesystem::path& path) {
     return "\"" + path.string() + "\"";
 }
 
-// The file's bytes, or a message for the user. Only reads.
-bool ReadSourceFile(const std::filesystem::path& path, std::string& bytes, std::string& message) {
+// The file's first bytes, or a message for the user. Only reads.
+bool ReadSourceHead(const std::filesystem::path& path, std::string& head, std::string& message) {
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (!std::filesystem::exists(status)) {
@@ -80,10 +80,10 @@ bool ReadSourceFile(const std::filesystem::path& path, std::string& bytes, std::
         message = "The file " + Quoted(path) + " cannot be read. Check that you may read it.";
         return false;
     }
-    // Straight into a buffer of the file's size: a stream in between would hold two more copies at once.
-    bytes.resize(static_cast<size_t>(size));
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    bytes.resize(static_cast<size_t>(in.gcount()));
+    // Only the first bytes, which tell a .doc from a .docx: a package is read part by part from the file later.
+    head.resize(8);
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
     return true;
 }
 
@@ -111,17 +111,19 @@ private:
         if (fileName.empty())
             ThrowDocumentError("No file name was given to open.");
         const std::filesystem::path path = Utf16ToUtf8(fileName);
-        std::string bytes;
+        std::string head;
         std::string message;
-        if (!ReadSourceFile(path, bytes, message))
+        if (!ReadSourceHead(path, head, message))
             ThrowDocumentError(message);
-        if (IsLegacyWordFile(bytes.substr(0, 8))) {
+        DocxReadResult read;
+        if (IsLegacyWordFile(head)) {
             LegacyConversionResult converted = ConvertLegacyDocument(path);
             if (!converted.status.ok())
                 ThrowDocumentError("Word cannot open " + Quoted(path) + ": " + converted.status.message + ".");
-            bytes = std::move(converted.docxBytes);
+            read = ReadDocx(std::move(converted.docxBytes));
+        } else {
+            read = ReadDocxFile(path);
         }
-        DocxReadResult read = ReadDocx(std::move(bytes));
         if (!read.status.ok()) {
             if (read.status.code == StatusCode::NotThisFormat)
                 ThrowDocumentError(Quoted(path) + " is not a Word document (" + read.status.message +

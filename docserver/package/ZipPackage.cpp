@@ -2,6 +2,7 @@
 
 #include "docserver/package/PackageLimits.h"
 
+#include <fstream>
 #include <zip.h>
 
 struct ZipPackage::Impl {
@@ -20,11 +21,31 @@ ZipPackage::~ZipPackage() = default;
 Status ZipPackage::Open(std::string bytes) {
     impl_ = std::make_unique<Impl>();
     impl_->bytes = std::move(bytes);
-    if (impl_->bytes.size() < 4 || impl_->bytes.compare(0, 2, "PK") != 0)
-        return Failure(StatusCode::NotThisFormat, "it is not a zip package");
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(impl_->bytes.data(), impl_->bytes.size(), 0, &error);
+    return OpenSource(source, error, impl_->bytes.substr(0, 4));
+}
+
+Status ZipPackage::OpenFile(const std::filesystem::path& path) {
+    impl_ = std::make_unique<Impl>();
+    std::string head(4, '\0');
+    std::ifstream in(path, std::ios::binary);
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
+    return OpenSource(source, error, head);
+}
+
+Status ZipPackage::OpenSource(zip_source_t* source, zip_error_t& error, const std::string& head) {
+    if (head.size() < 4 || head.compare(0, 2, "PK") != 0) {
+        if (source)
+            zip_source_free(source);
+        zip_error_fini(&error);
+        return Failure(StatusCode::NotThisFormat, "it is not a zip package");
+    }
     if (!source) {
         Status failed = Failure(StatusCode::Damaged, zip_error_strerror(&error));
         zip_error_fini(&error);
@@ -35,7 +56,7 @@ Status ZipPackage::Open(std::string bytes) {
         zip_source_free(source);
         const int code = zip_error_code_zip(&error);
         // A zip whose directory is gone (a truncated download) still starts like one.
-        const bool startsLikeZip = impl_->bytes.compare(0, 4, "PK\x03\x04") == 0;
+        const bool startsLikeZip = head.compare(0, 4, "PK\x03\x04") == 0;
         Status failed =
             code == ZIP_ER_NOZIP && !startsLikeZip ? Failure(StatusCode::NotThisFormat, "it is not a zip package")
             : code == ZIP_ER_NOZIP
@@ -74,7 +95,13 @@ PackagePartResult ZipPackage::ReadPart(const std::string& name) {
                                 "the part /" + name + " cannot be read (" + zip_strerror(impl_->archive) + ")");
         return result;
     }
-    // Inflate in chunks and stop at the limits: the sizes in the zip directory are not trusted.
+    // Inflate in chunks and stop at the limits: the sizes in the zip directory are not trusted, but one within the
+    // limit sizes the buffer once (growing it by doubling held a large part one and a half times).
+    zip_stat_t declared;
+    zip_stat_init(&declared);
+    if (zip_stat_index(impl_->archive, static_cast<zip_uint64_t>(index), 0, &declared) == 0 &&
+        (declared.valid & ZIP_STAT_SIZE) && declared.size <= kMaxPartBytes)
+        result.data.reserve(static_cast<size_t>(declared.size));
     char buffer[64 * 1024];
     for (;;) {
         const zip_int64_t got = zip_fread(file, buffer, sizeof buffer);

@@ -530,6 +530,15 @@ TEST_F(HtmlExport, SavingLeavesOnlyThePageAndItsFolder) {
     SaveAs(Load(plain), folder / "3.html");
     EXPECT_EQ(FolderEntries(), (std::set<std::string>{"3.html"}));
     EXPECT_NE(ReadText(folder / "3.html").find("charset=gb2312"), std::string::npos);
+
+    // A new page whose picture folder's name is taken: the folder is replaced by the page's own, as for a page saved
+    // again.
+    fs::create_directory(folder / "4.files");
+    std::ofstream(folder / "4.files" / "stale.png") << "stale";
+    SaveAs(Load(withPicture), folder / "4.html");
+    EXPECT_EQ(FolderEntries(), (std::set<std::string>{"3.html", "4.html", "4.files"}));
+    EXPECT_FALSE(fs::exists(folder / "4.files" / "stale.png"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "4.files"), fs::directory_iterator()), 1);
 }
 
 // Viewers search the page bytes and read the title in code page 936: the page is that code page's bytes, with a

@@ -81,8 +81,10 @@ protected:
                       const std::string& compiled) {
         const HelpBook book = job->MakeHelpBook();
         return WriteProjectFile({book.title, contents, index, compiled, book.helpIds}, book.pageFiles, work.string(),
-                                Path(name));
+                                Path(name), &pictureFiles);
     }
+
+    size_t pictureFiles = 0; // as the last project written counted them
 
     PageOptions options; // the next job's
 
@@ -145,6 +147,7 @@ TEST_F(HelpProjectTest, ProjectNamesEveryPageAndEveryPictureByPage) {
     std::ofstream(work / "2.files" / "nested" / "deep.png") << "png";
     ASSERT_TRUE(WriteProject("Manual.hhp", "Manual.hhc", "Manual.hhk", "D:\\out\\Manual.chm"));
     ExpectGolden("manual.hhp", ReadFile(work / "Manual.hhp"));
+    EXPECT_EQ(pictureFiles, 2u) << "the files listed, not the folder inside a picture folder";
 }
 
 TEST_F(HelpProjectTest, TitlesThatAreNoFileNameWriteNothing) {
