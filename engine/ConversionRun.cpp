@@ -109,8 +109,9 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     RunStatus refusal = RunStatus::BadRequest;
     if (std::string problem = CheckPaths(source, output, refusal); !problem.empty())
         return stop(refusal, problem);
+    // Reported as the other faults of help IDs are, though known before any work.
     if (std::string problem = HelpIdRequestProblem(request, source, output); !problem.empty())
-        return stop(RunStatus::BadRequest, problem);
+        return stop(RunStatus::ConversionFailed, problem);
     std::string titleWarning;
     const auto sourceNarrow = Utf8ToNarrow(source.string());
     const auto title = Utf8ToNarrow(FittedTitle(request.title, titleWarning));
