@@ -40,17 +40,27 @@ void SpreadFoldersBelow(const fs::path& folder) {
 }
 
 // The lock that marks a folder as in use by a live run: held on the open folder, so it goes with the process however
-// it ends. -1 when another run holds it or the folder is gone (nothing links to it any more).
-int LockFolder(const fs::path& folder) {
+// it ends. -1 when another run holds it or the folder is gone (nothing links to it any more). Where the file system
+// keeps no such locks (some network file systems), the folder is used unlocked: stale folders there are never
+// taken for a dead run's, and a shared kept folder goes unnoticed as before.
+int LockFolder(const fs::path& folder, bool& locked) {
+    locked = false;
     const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (descriptor < 0)
         return -1;
+    locked = ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+    const bool heldElsewhere = !locked && errno == EWOULDBLOCK;
     struct stat status {};
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0 || ::fstat(descriptor, &status) != 0 || status.st_nlink == 0) {
+    if (heldElsewhere || ::fstat(descriptor, &status) != 0 || status.st_nlink == 0) {
         ::close(descriptor);
         return -1;
     }
     return descriptor;
+}
+
+int LockFolder(const fs::path& folder) {
+    bool locked = false;
+    return LockFolder(folder, locked);
 }
 
 // A folder of ours no one else can change: a real folder (no link), owned by this user, written by no one else.
@@ -68,11 +78,13 @@ void RemoveStaleRunFolders(const fs::path& parent, const std::string& prefix) {
         const std::string name = it->path().filename().string();
         if (name.size() != prefix.size() + 6 || name.rfind(prefix, 0) != 0 || !IsPrivateFolder(it->path()))
             continue;
-        const int lock = LockFolder(it->path());
+        bool locked = false;
+        const int lock = LockFolder(it->path(), locked);
         if (lock < 0)
             continue;
         std::error_code ignored;
-        fs::remove_all(it->path(), ignored);
+        if (locked) // no live run holds it
+            fs::remove_all(it->path(), ignored);
         ::close(lock);
     }
 }
