@@ -213,3 +213,32 @@ TEST_F(HostileProject, ADefaultTopicThatIsNoPageIsTold) {
     ASSERT_EQ(listed.status, 0);
     EXPECT_EQ(listed.output.find("default topic"), std::string::npos) << listed.output;
 }
+
+// A full output disk stops the compile at the first file that cannot be stored, told once, with nothing left there.
+TEST_F(HostileProject, AFullOutputDiskIsToldOnceAndLeavesNothing) {
+    const fs::path small = root / "small";
+    fs::create_directories(small);
+    // A file system of 64 KB of its own; without the right to mount one, there is no full disk to try.
+    if (std::system(("mount -t tmpfs -o size=64k tmpfs " + Quote(small.string()) + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no small file system can be mounted here";
+    std::string files;
+    for (int picture = 0; picture < 40; ++picture) {
+        const std::string name = "picture" + std::to_string(picture) + ".png";
+        std::string bytes = "\x89PNG\r\n\x1a\n";
+        for (int i = 0; i < 8192; ++i)
+            bytes += static_cast<char>((i * 131 + picture * 7) & 0xFF);
+        WriteText(project / name, bytes);
+        files += name + "\r\n";
+    }
+    WriteProject("Compiled file=" + (small / "p.chm").string() + "\r\n", files);
+    const CliRun run = Compile();
+    const bool empty = fs::is_empty(small);
+    std::system(("umount " + Quote(small.string())).c_str());
+    EXPECT_EQ(run.status, 1) << run.output;
+    size_t told = 0;
+    for (size_t at = run.output.find("cannot write"); at != std::string::npos;
+         at = run.output.find("cannot write", at + 1))
+        ++told;
+    EXPECT_EQ(told, 1u) << run.output;
+    EXPECT_TRUE(empty) << "no temporary file left on the full disk";
+}
