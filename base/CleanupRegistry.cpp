@@ -27,14 +27,17 @@ std::array<FolderSlot, kFolderSlots> folders;
 constexpr size_t kGroupSlots = 8;
 std::array<std::atomic<pid_t>, kGroupSlots> groups{};
 
-// Removes name under the open folder parent. Entries are read again after each pass, since removing entries while
-// reading a folder may skip some.
-void RemoveTreeAt(int parent, const char* name, int depth) {
-    if (::unlinkat(parent, name, 0) == 0 || (errno != EISDIR && errno != EPERM) || depth > 32)
-        return;
+// Removes name under the open folder parent; true when it is gone. A folder's entries are read again after each
+// pass, since removing entries while reading a folder may skip some, but only while a pass removed something: an
+// entry that cannot go (a subfolder without write permission) ends the work instead of repeating it for ever.
+bool RemoveTreeAt(int parent, const char* name, int depth) {
+    if (::unlinkat(parent, name, 0) == 0 || errno == ENOENT)
+        return true;
+    if ((errno != EISDIR && errno != EPERM) || depth > 32)
+        return false;
     const int folder = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)
-        return;
+        return false;
     struct Entry {
         uint64_t inode;
         int64_t offset;
@@ -52,13 +55,21 @@ void RemoveTreeAt(int parent, const char* name, int depth) {
                 at += entry->length;
                 if (std::strcmp(entry->name, ".") == 0 || std::strcmp(entry->name, "..") == 0)
                     continue;
-                RemoveTreeAt(folder, entry->name, depth + 1);
-                removedSome = true;
+                removedSome = RemoveTreeAt(folder, entry->name, depth + 1) || removedSome;
             }
         }
     }
     ::close(folder);
-    ::unlinkat(parent, name, AT_REMOVEDIR);
+    return ::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno == ENOENT;
+}
+
+// What could not be removed, told on standard error with nothing but write(2), as a signal handler may.
+void ReportLeftBehind(const char* path) {
+    constexpr char kLead[] = "leafbind: could not remove ";
+    constexpr char kTail[] = " (left as it is)\n";
+    [[maybe_unused]] ssize_t ignored = ::write(STDERR_FILENO, kLead, sizeof kLead - 1);
+    ignored = ::write(STDERR_FILENO, path, std::strlen(path));
+    ignored = ::write(STDERR_FILENO, kTail, sizeof kTail - 1);
 }
 
 } // namespace
@@ -108,7 +119,8 @@ void CleanUpRegistered() {
     for (FolderSlot& slot : folders) {
         int expected = kReady;
         if (slot.state.compare_exchange_strong(expected, kClearing)) {
-            RemoveTreeAt(AT_FDCWD, slot.path, 0);
+            if (!RemoveTreeAt(AT_FDCWD, slot.path, 0))
+                ReportLeftBehind(slot.path);
             slot.state = kFree;
         }
     }

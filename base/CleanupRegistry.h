@@ -16,8 +16,8 @@ void UnregisterFolder(int slot);
 void RegisterProgramGroup(pid_t group);
 void UnregisterProgramGroup(pid_t group);
 
-// Kills every registered program group, then removes every registered folder with its contents. Safe to call from
-// a signal handler.
+// Kills every registered program group, then removes every registered folder with its contents, as far as it can
+// in a bounded time; what cannot go is named on standard error. Safe to call from a signal handler.
 void CleanUpRegistered();
 
 // A new folder under the temporary folder, named prefix + six random characters, registered while it exists and

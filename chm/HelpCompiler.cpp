@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -34,13 +36,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // Plain system calls: a project lists thousands of small pages, and a stream per file cost more than reading.
-bool ReadWholeFile(const fs::path& path, std::string& bytes) {
+// Files larger than largest are refused unread.
+bool ReadWholeFile(const fs::path& path, std::string& bytes, uintmax_t largest = UINTMAX_MAX) {
     // Non-blocking, so a pipe named as a page is refused instead of waiting for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat status {};
-    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && static_cast<uintmax_t>(status.st_size) <= largest;
     if (ok) {
         bytes.resize(static_cast<size_t>(status.st_size));
         size_t done = 0;
@@ -112,6 +115,50 @@ bool IsPage(const std::string& name) {
 constexpr size_t kNotRead = static_cast<size_t>(-1);
 // Header files may include others; a cycle must end somewhere.
 constexpr size_t kMaxContextIncludes = 64;
+// A header of help IDs is a few kilobytes; one of hundreds of megabytes is a mistake or an attack.
+constexpr uintmax_t kMaxContextFileBytes = 16u << 20;
+// An earlier error log is read to be recognised before it is replaced; a larger file is no log of ours.
+constexpr uintmax_t kMaxErrorLogBytes = 64u << 20;
+
+// The same file, also through links or another spelling of its path.
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code code;
+    return a.lexically_normal() == b.lexically_normal() || fs::equivalent(a, b, code);
+}
+
+// Whether path, with every link in it followed, still lies in the folder resolved (itself resolved). A path that
+// does not exist yet counts as inside: reading it fails on its own.
+bool ResolvesInside(const fs::path& path, const fs::path& resolvedFolder) {
+    std::error_code code;
+    const fs::path resolved = fs::canonical(path, code);
+    if (code)
+        return !fs::is_symlink(path, code); // a dangling link leads nowhere we may read
+    const auto [folderEnd, pathAt] =
+        std::mismatch(resolvedFolder.begin(), resolvedFolder.end(), resolved.begin(), resolved.end());
+    return folderEnd == resolvedFolder.end() && pathAt != resolved.end();
+}
+
+// A help file starts with its signature; anything else in the output's place belongs to someone else.
+bool IsHelpFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    char signature[4] = {};
+    return in.read(signature, 4) && std::memcmp(signature, "ITSF", 4) == 0;
+}
+
+// The lines of an error log this compiler wrote: each a warning or an error, or none at all.
+bool IsCompilerLog(const std::string& bytes) {
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        const std::string_view line(bytes.data() + start, end - start);
+        if (!line.empty() && line != "\r" && !line.starts_with("warning: ") && !line.starts_with("error: "))
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
 
 struct SourceFile {
     std::string internalName; // UTF-8, no leading "/"
@@ -165,13 +212,19 @@ private:
         for (const std::string& warning : project_.warnings)
             Warning(warning);
         folder_ = projectPath.parent_path();
+        std::error_code code;
+        resolvedFolder_ = fs::canonical(folder_.empty() ? fs::path(".") : folder_, code);
         logPath_.clear();
+        std::string logProblem;
         if (!project_.errorLogFile.empty()) {
             if (const auto name = ToUtf8(project_.errorLogFile)) {
                 std::string path = *name;
                 std::replace(path.begin(), path.end(), '\\', '/');
-                if (const auto relative = NormalizeRelative(path))
+                const auto relative = NormalizeRelative(path);
+                if (relative)
                     logPath_ = folder_ / *relative;
+                if (!relative || relative->find('/') != std::string::npos)
+                    logProblem = "the error log file must be a file name beside the project file: " + *name;
             }
         }
         if (IsLogFile(projectPath)) {
@@ -181,6 +234,13 @@ private:
         }
         if (!ResolveOutputPath(projectPath))
             return false;
+        if (logProblem.empty() && !logPath_.empty())
+            logProblem = ErrorLogProblem();
+        if (!logProblem.empty()) {
+            logPath_.clear();
+            Error(logProblem);
+            return false;
+        }
         ContainerSettings settings;
         settings.lcid = project_.lcid;
         settings.timestamp = timestamp_;
@@ -188,7 +248,7 @@ private:
         // Pictures wait for the help file beside it: the output folder is ours to write in.
         settings.spoolFolder = OutputFolder().string();
         containerStorage_.emplace(settings);
-        if (!CollectFiles() || !ReadContextIncludes())
+        if (!CollectFiles() || !ReadContextIncludes() || !OutputIsNoInput(projectPath))
             return false;
         // A help file with nothing to show is a failure, not an empty success (a stray file named .hhp, say).
         const bool hasPage = std::any_of(sources_.begin(), sources_.end(),
@@ -206,20 +266,57 @@ private:
     }
 
     // The log is written whatever happens, so it may never take the place of a file the project reads.
-    bool IsLogFile(const fs::path& path) const {
-        if (logPath_.empty())
-            return false;
+    bool IsLogFile(const fs::path& path) const { return !logPath_.empty() && SameFile(path, logPath_); }
+
+    // The log replaces only an earlier log: never the help file, a link or a file of other content.
+    std::string ErrorLogProblem() const {
+        if (SameFile(logPath_, outputPath_))
+            return "the error log file is the compiled file: " + logPath_.string();
         std::error_code code;
-        return path.lexically_normal() == logPath_.lexically_normal() || fs::equivalent(path, logPath_, code);
+        const fs::file_status status = fs::symlink_status(logPath_, code);
+        if (fs::is_symlink(status))
+            return "the error log file is a symbolic link, which is not followed: " + logPath_.string();
+        if (!fs::exists(status))
+            return {};
+        std::string bytes;
+        if (!fs::is_regular_file(status) || !ReadWholeFile(logPath_, bytes, kMaxErrorLogBytes) || !IsCompilerLog(bytes))
+            return "the error log file is an existing file that is not an error log; it is left as it is: " +
+                   logPath_.string();
+        return {};
     }
 
-    bool ReadInput(const fs::path& path, std::string& bytes) {
+    // Pages, sitemaps and headers come from the project's folder tree only, also when a link points elsewhere.
+    bool InsideProject(const fs::path& path) const {
+        return !resolvedFolder_.empty() && ResolvesInside(path, resolvedFolder_);
+    }
+
+    bool ReadInput(const fs::path& path, std::string& bytes, uintmax_t largest = UINTMAX_MAX) {
         if (IsLogFile(path)) {
             Error("the error log file is a file the project reads: " + path.string());
             logPath_.clear();
             return false;
         }
-        return ReadWholeFile(path, bytes);
+        if (!InsideProject(path)) {
+            Warning("left out: " + path.string() + " leads outside the project folder");
+            return false;
+        }
+        inputPaths_.push_back(path);
+        return ReadWholeFile(path, bytes, largest);
+    }
+
+    // The help file is written over nothing the project reads, not even through another name.
+    bool OutputIsNoInput(const fs::path& projectPath) {
+        if (SameFile(outputPath_, projectPath)) {
+            Error("the compiled file is the project file itself: " + outputPath_.string());
+            return false;
+        }
+        for (const fs::path& input : inputPaths_) {
+            if (SameFile(outputPath_, input)) {
+                Error("the compiled file is a file the project reads: " + input.string());
+                return false;
+            }
+        }
+        return true;
     }
 
     bool ResolveOutputPath(const fs::path& projectPath) {
@@ -243,6 +340,16 @@ private:
         }
         if (fs::is_directory(outputPath_, code)) {
             Error("the output path is a folder: " + outputPath_.string());
+            return false;
+        }
+        // Only an earlier help file is replaced; any other file there is the user's.
+        const fs::file_status status = fs::symlink_status(outputPath_, code);
+        if (fs::is_symlink(status)) {
+            Error("the compiled file is a symbolic link, which is not followed: " + outputPath_.string());
+            return false;
+        }
+        if (fs::exists(status) && (!fs::is_regular_file(status) || !IsHelpFile(outputPath_))) {
+            Error("the compiled file exists and is not a help file; it is left as it is: " + outputPath_.string());
             return false;
         }
         return true;
@@ -285,6 +392,10 @@ private:
             return true;
         SourceFile file{*relative, listedName, {}};
         const fs::path diskPath = folder_ / *relative;
+        if (!InsideProject(diskPath)) {
+            Warning("left out: " + *relative + " is a link that leads outside the project folder");
+            return true;
+        }
         if (!ReadInput(diskPath, file.bytes)) {
             Error(std::string(fromFilesSection ? "a file listed in the project" : "a file named in the options") +
                   " is missing or unreadable: " + *relative);
@@ -298,6 +409,7 @@ private:
         if (const Status added = containerStorage_->AddFile("/" + file.internalName, file.bytes, compress);
             !added.ok()) {
             Error(added.message);
+            containerFailed_ = true;
             return false;
         }
         if (!NeededAfterStoring(file.internalName)) {
@@ -315,10 +427,20 @@ private:
             const ContextInclude include = project_.contextIncludes[i];
             const auto relative = NormalizeRelative(ToUtf8(include.file).value_or(include.file));
             std::string bytes;
-            if (!relative || i >= kMaxContextIncludes || !ReadInput(folder_ / *relative, bytes)) {
-                Error("the context file \"" + include.file +
-                      "\" named by #include is missing, unreadable or "
-                      "outside the project folder");
+            if (!relative || i >= kMaxContextIncludes) {
+                Error("the context file \"" + LineExcerpt(include.file) +
+                      "\" named by #include is outside the project folder or one include too many");
+                return false;
+            }
+            std::error_code code;
+            if (fs::file_size(folder_ / *relative, code) > kMaxContextFileBytes && !code) {
+                Error("the context file \"" + LineExcerpt(include.file) + "\" named by #include is larger than " +
+                      std::to_string(kMaxContextFileBytes >> 20) + " MB");
+                return false;
+            }
+            if (!ReadInput(folder_ / *relative, bytes, kMaxContextFileBytes)) {
+                Error("the context file \"" + LineExcerpt(include.file) +
+                      "\" named by #include is missing, unreadable or outside the project folder");
                 return false;
             }
             const size_t warningsBefore = project_.warnings.size();
@@ -367,8 +489,11 @@ private:
 
     bool CollectFiles() {
         bool ok = true;
-        for (const std::string& name : project_.files)
-            ok = AddSource(name, true) && ok;
+        // Every missing file is named, but a container that cannot write (a full disk) is told of once.
+        for (size_t i = 0; i < project_.files.size() && !containerFailed_; ++i)
+            ok = AddSource(project_.files[i], true) && ok;
+        if (containerFailed_)
+            return false;
         for (const std::string* name : {&project_.contentsFile, &project_.indexFile})
             if (!name->empty())
                 ok = AddSource(*name, false) && ok;
@@ -386,8 +511,10 @@ private:
         std::string path = ToUtf8(listedName).value_or(listedName);
         std::replace(path.begin(), path.end(), '\\', '/');
         const SourceFile* file = FindSource(NormalizeRelative(path).value_or(path));
-        if (file == nullptr)
+        if (file == nullptr) {
+            Error("the sitemap " + path + " was left out of the project");
             return false;
+        }
         SitemapParseResult parsed = ParseSitemap(file->bytes, project_.codePage);
         if (!parsed.status.ok()) {
             Error(file->internalName + ": malformed sitemap, " + parsed.status.message);
@@ -575,6 +702,9 @@ private:
         info.contentsFile = AsciiAliasOf(InternalNameOf(project_.contentsFile), "contents", ".hhc");
         info.indexFile = AsciiAliasOf(InternalNameOf(project_.indexFile), "index", ".hhk");
         info.defaultTopic = InternalNameOf(project_.defaultTopic);
+        if (info.defaultTopic.empty() && !project_.defaultTopic.empty())
+            Warning("the default topic " + LineExcerpt(project_.defaultTopic) +
+                    " is not a file of the project; the first page opens instead");
         if (info.defaultTopic.empty() && !topics.empty())
             info.defaultTopic = topics.front().local;
         info.compiledStem = AsciiLower(outputPath_.stem().string());
@@ -671,18 +801,45 @@ private:
                         code);
     }
 
+    // Opened without following a link, and emptied only once it is known to be an earlier log (or new).
     void WriteErrorLog() {
         if (logPath_.empty())
             return;
-        std::ofstream stream(logPath_, std::ios::binary | std::ios::trunc);
+        const int fd = ::open(logPath_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            Say("error: cannot write the error log file " + logPath_.string());
+            return;
+        }
+        struct stat status {};
+        std::string old;
+        bool ours = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1 &&
+                    static_cast<uintmax_t>(status.st_size) <= kMaxErrorLogBytes;
+        old.resize(ours ? static_cast<size_t>(status.st_size) : 0);
+        ours = ours && ::pread(fd, old.data(), old.size(), 0) == static_cast<ssize_t>(old.size()) && IsCompilerLog(old);
+        std::string text;
         for (const std::string& line : log_)
-            stream << line << "\r\n";
+            text += line + "\r\n";
+        bool written = ours && ::ftruncate(fd, 0) == 0;
+        for (size_t done = 0; written && done < text.size();) {
+            const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+            written = wrote > 0;
+            done += written ? static_cast<size_t>(wrote) : 0;
+        }
+        written = ::close(fd) == 0 && written;
+        if (!ours && callbacks_.message)
+            callbacks_.message("error: the error log file is an existing file that is not an error log; it is left "
+                               "as it is: " +
+                               logPath_.string());
+        else if (!written && callbacks_.message)
+            callbacks_.message("error: cannot write the error log file " + logPath_.string());
     }
 
     const CompileCallbacks& callbacks_;
     const CompileOptions& options_;
     HelpProject project_;
     fs::path folder_;
+    fs::path resolvedFolder_;
+    std::vector<fs::path> inputPaths_; // every file read, for the output's check
     fs::path outputPath_;
     fs::path logPath_;
     std::vector<SourceFile> sources_;
@@ -692,6 +849,7 @@ private:
     std::optional<ChmContainer> containerStorage_;
     std::map<std::string, std::string> asciiAliases_; // internal name -> ASCII copy
     uint32_t contentsEntryCount_ = 0;
+    bool containerFailed_ = false;
     std::vector<std::string> log_;
 };
 

@@ -82,7 +82,7 @@ void ApplyOption(HelpProject& project, const std::string& key, const std::string
             project.codePage = CodePageForLcid(lcid);
             languageGiven = true;
         } else {
-            project.warnings.push_back("unknown language \"" + value + "\", using 0x409");
+            project.warnings.push_back("unknown language \"" + LineExcerpt(value) + "\", using 0x409");
         }
     } else if (name == "full text search stop list file") {
         project.stopListFile = value;
@@ -103,6 +103,11 @@ void ApplyOption(HelpProject& project, const std::string& key, const std::string
 }
 
 } // namespace
+
+std::string LineExcerpt(const std::string& line) {
+    constexpr size_t kShownBytes = 80;
+    return line.size() <= kShownBytes ? line : line.substr(0, kShownBytes) + "...";
+}
 
 bool ParseWindowDefinition(const std::string& name, const std::string& value, WindowDefinition& window) {
     const std::vector<std::string> fields = SplitFields(value);
@@ -170,7 +175,7 @@ void ApplyContextLine(HelpProject& project, bool isMap, const std::string& line)
         project.contextAliases.push_back({Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))});
         return;
     }
-    project.warnings.push_back(std::string(isMap ? "[MAP]" : "[ALIAS]") + " line ignored: " + line);
+    project.warnings.push_back(std::string(isMap ? "[MAP]" : "[ALIAS]") + " line ignored: " + LineExcerpt(line));
 }
 
 // Paths are separated by "/" from here on. Only once the code page is known: in a double-byte code page the trail
@@ -187,10 +192,22 @@ void SlashSeparate(HelpProject& project, size_t includesFrom, size_t aliasesFrom
 void ParseContextFile(const std::string& bytes, bool isMap, HelpProject& project) {
     const size_t includesBefore = project.contextIncludes.size();
     const size_t aliasesBefore = project.contextAliases.size();
-    std::istringstream lines(bytes);
-    std::string line;
-    while (std::getline(lines, line)) {
-        line = Trim(line.substr(0, kMaxProjectLineLength));
+    size_t lineNumber = 0;
+    for (size_t start = 0; start < bytes.size();) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        ++lineNumber;
+        const size_t length = end - start;
+        const size_t lineStart = start;
+        start = end + 1;
+        if (length > kMaxProjectLineLength) {
+            project.warnings.push_back("line " + std::to_string(lineNumber) + " is longer than " +
+                                       std::to_string(kMaxProjectLineLength) +
+                                       " bytes and is ignored: " + LineExcerpt(bytes.substr(lineStart, 81)));
+            continue;
+        }
+        const std::string line = Trim(bytes.substr(lineStart, length));
         // C and C++ comments are common in header files shared with the program's source.
         if (line.empty() || line[0] == ';' || line.rfind("//", 0) == 0 || line.rfind("/*", 0) == 0)
             continue;
@@ -225,7 +242,8 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
             section = AsciiLower(line.substr(1, line.size() - 2));
             if (section != "options" && section != "windows" && section != "files" && section != "map" &&
                 section != "alias")
-                project.warnings.push_back("section [" + line.substr(1, line.size() - 2) + "] is not used");
+                project.warnings.push_back("section [" + LineExcerpt(line.substr(1, line.size() - 2)) +
+                                           "] is not used");
             continue;
         }
         const size_t equals = line.find('=');
@@ -244,7 +262,7 @@ ProjectParseResult ParseHelpProject(const std::string& bytes) {
         } else if (section == "map" || section == "alias") {
             ApplyContextLine(project, section == "map", line);
         } else if (section == "options" || section == "windows") {
-            project.warnings.push_back("project line " + std::to_string(lineNumber) + " ignored: " + line);
+            project.warnings.push_back("project line " + std::to_string(lineNumber) + " ignored: " + LineExcerpt(line));
         }
     }
     if (!languageGiven) {

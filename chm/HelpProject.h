@@ -88,6 +88,9 @@ struct ProjectParseResult {
 
 ProjectParseResult ParseHelpProject(const std::string& bytes);
 
+// A line of a project or header as a message quotes it: its first 80 bytes, "..." when there is more.
+std::string LineExcerpt(const std::string& line);
+
 // The lines of a file named by "#include" in [MAP] (isMap) or [ALIAS], added to the project.
 void ParseContextFile(const std::string& bytes, bool isMap, HelpProject& project);
 

@@ -1,6 +1,7 @@
 #include "ConversionRun.h"
 
 #include "engine/ChmConverter.h"
+#include "engine/RequestCheck.h"
 #include "engine/WorkFolder.h"
 #include "helpproject/ChmOutput.h"
 #include "word/AutomationError.h"
@@ -56,6 +57,21 @@ std::string CheckPaths(const fs::path& source, const fs::path& output, RunStatus
     return {};
 }
 
+// The header of help IDs is written at the end of the run; whether it can be is known before the start.
+std::string HelpIdRequestProblem(const ConversionRequest& request, const fs::path& source, const fs::path& output) {
+    if (request.helpIds.writeMapHeader.empty())
+        return {};
+    const auto target = NarrowToPath(request.helpIds.writeMapHeader);
+    if (!target)
+        return "the header to write is not a file name: " + ToUtf8(request.helpIds.writeMapHeader);
+    std::vector<fs::path> runFiles{source, output};
+    if (const auto header = NarrowToPath(request.helpIds.mapHeader); header && !header->empty())
+        runFiles.push_back(*header);
+    if (!request.keepFolder.empty())
+        runFiles.push_back(fs::absolute(request.keepFolder));
+    return MapHeaderTargetProblem(*target, runFiles);
+}
+
 } // namespace
 
 ConversionResult RunConversion(const ConversionRequest& request) {
@@ -84,8 +100,12 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     RunStatus refusal = RunStatus::BadRequest;
     if (std::string problem = CheckPaths(source, output, refusal); !problem.empty())
         return stop(refusal, problem);
+    // Reported as the other faults of help IDs are, though known before any work.
+    if (std::string problem = HelpIdRequestProblem(request, source, output); !problem.empty())
+        return stop(RunStatus::ConversionFailed, problem);
+    std::string titleWarning;
     const auto sourceNarrow = Utf8ToNarrow(source.string());
-    const auto title = Utf8ToNarrow(request.title);
+    const auto title = Utf8ToNarrow(FittedTitle(request.title, titleWarning));
     if (!sourceNarrow || !title)
         return stop(RunStatus::BadRequest, "a path or the title is not valid UTF-8");
 
@@ -132,6 +152,8 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         result.pages = converter.pageFiles.size();
         result.pictures = chm.PictureFiles();
         result.warnings = AllToUtf8(converter.warnings);
+        if (!titleWarning.empty())
+            result.warnings.insert(result.warnings.begin(), titleWarning);
         result.compilerMessages = AllToUtf8(chm.CompilerMessages());
     } catch (const HelpIdError& failure) {
         // The document's help IDs cannot be made as asked; no page was made.

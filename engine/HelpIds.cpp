@@ -355,8 +355,15 @@ void ChmConverter::CollectHelpIds(const std::string& compiledPath) {
         headerPath = NarrowToPath(helpIdSettings.mapHeader);
         headerName = headerPath ? headerPath->filename().string() : helpIdSettings.mapHeader;
         std::string text;
+        std::error_code error;
+        if (headerPath && fs::file_size(*headerPath, error) > kLargestHeaderBytes && !error)
+            throw HelpIdError("the map header " + helpIdSettings.mapHeader + " is larger than " +
+                              std::to_string(kLargestHeaderBytes >> 20) + " MB; a header of help IDs is far smaller");
         if (!headerPath || !ReadSmallFile(*headerPath, text))
-            throw HelpIdError("cannot read the map header " + helpIdSettings.mapHeader);
+            throw HelpIdError("cannot read the map header " + helpIdSettings.mapHeader + ": " +
+                              (!headerPath || !fs::exists(*headerPath, error) ? "no such file"
+                               : !fs::is_regular_file(*headerPath, error)     ? "not a file"
+                                                                              : "not readable"));
         header = ParseMapHeader(text, headerName);
     }
     if (!helpIdSettings.writeMapHeader.empty()) {

@@ -56,21 +56,37 @@ std::optional<CompoundFile> CompoundFile::Open(const std::filesystem::path& path
     file.sectorBytes_ = 1u << sectorShift;
     const size_t sectorCount = static_cast<size_t>(file.fileBytes_ / file.sectorBytes_);
 
-    // The sectors of the allocation table: 109 named in the header, the rest in a chain of further lists.
+    // The sectors of the allocation table: 109 named in the header, the rest in a chain of further lists. Every
+    // count is held against the file's size before anything is allocated, and a sector named twice ends the
+    // reading, so a header that lies costs no more than the file itself.
     std::vector<uint32_t> fatSectors;
     const uint32_t fatSectorCount = U32(header, 0x2C);
+    if (fatSectorCount > sectorCount)
+        return std::nullopt;
+    std::vector<bool> used(sectorCount, false);
+    auto takeSector = [&used](uint32_t sector) {
+        if (sector >= used.size() || used[sector])
+            return false;
+        used[sector] = true;
+        return true;
+    };
     for (size_t i = 0; i < kHeaderFatEntries && fatSectors.size() < fatSectorCount; ++i)
         fatSectors.push_back(U32(header, 0x4C + 4 * i));
     uint32_t more = U32(header, 0x44);
-    for (size_t hops = 0; more <= kLastRegularSector && fatSectors.size() < fatSectorCount; ++hops) {
+    while (more <= kLastRegularSector && fatSectors.size() < fatSectorCount) {
+        if (!takeSector(more))
+            return std::nullopt;
         const std::string list = file.ReadSector(more);
-        if (list.empty() || hops > sectorCount)
+        if (list.empty())
             return std::nullopt;
         for (size_t at = 0; at + 4 < list.size() && fatSectors.size() < fatSectorCount; at += 4)
             fatSectors.push_back(U32(list, at));
         more = U32(list, list.size() - 4);
     }
+    file.fat_.reserve(fatSectors.size() * (file.sectorBytes_ / 4));
     for (uint32_t sector : fatSectors) {
+        if (!takeSector(sector))
+            return std::nullopt;
         const std::string entries = file.ReadSector(sector);
         if (entries.empty())
             return std::nullopt;
@@ -80,9 +96,13 @@ std::optional<CompoundFile> CompoundFile::Open(const std::filesystem::path& path
 
     // The directory: a chain of sectors of fixed-size entries; type 2 is a stream.
     uint32_t sector = U32(header, 0x30);
-    for (size_t hops = 0; sector <= kLastRegularSector; ++hops) {
+    std::vector<bool> visited(sectorCount, false);
+    while (sector <= kLastRegularSector) {
+        if (sector >= visited.size() || visited[sector])
+            return std::nullopt;
+        visited[sector] = true;
         const std::string entries = file.ReadSector(sector);
-        if (entries.empty() || hops > sectorCount)
+        if (entries.empty())
             return std::nullopt;
         for (size_t at = 0; at + kDirectoryEntryBytes <= entries.size(); at += kDirectoryEntryBytes) {
             const size_t nameBytes = std::min<size_t>(U16(entries, at + 0x40), 64);

@@ -5,8 +5,11 @@
 #include "docserver/package/ExternalProgram.h"
 #include "docserver/package/PackageLimits.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -15,6 +18,17 @@ namespace {
 std::chrono::seconds TimeLimitFor(std::uintmax_t bytes) {
     constexpr std::uintmax_t kBytesPerExtraSecond = 100 * 1024;
     return std::chrono::seconds(300 + bytes / kBytesPerExtraSecond);
+}
+
+// Whether the folder's file system has too little room left for a conversion of source: LibreOffice needs its
+// profile (some megabytes) and the .docx beside it, and says nothing of why it failed.
+bool FolderIsFull(const std::filesystem::path& folder, const std::filesystem::path& source) {
+    struct statvfs space {};
+    if (::statvfs(folder.c_str(), &space) != 0)
+        return false;
+    std::error_code error;
+    const std::uintmax_t needed = (64u << 20) + 2 * std::filesystem::file_size(source, error);
+    return static_cast<std::uintmax_t>(space.f_bavail) * space.f_frsize < needed;
 }
 
 } // namespace
@@ -41,7 +55,8 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
     }
     const std::unique_ptr<TemporaryFolder> work = TemporaryFolder::Create("leafbind-doc-");
     if (!work) {
-        result.status = Failure(StatusCode::Io, "no temporary folder could be made for converting the .doc file");
+        result.status = Failure(StatusCode::Io, "no temporary folder could be made for converting the .doc file: " +
+                                                    std::string(std::strerror(errno)));
         return result;
     }
     const std::filesystem::path& folder = work->Path();
@@ -67,6 +82,11 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
         result.status = Failure(StatusCode::Unavailable,
                                 "LibreOffice did not finish converting this Word 97-2003 document (.doc) within " +
                                     std::to_string(limit.count()) + " seconds and was stopped");
+    else if (result.docxBytes.empty() && FolderIsFull(folder, source))
+        result.status =
+            Failure(StatusCode::Io, "LibreOffice could not convert this Word 97-2003 document (.doc): the "
+                                    "temporary folder " +
+                                        folder.parent_path().string() + " is full (set TMPDIR to a folder with room)");
     else if (result.docxBytes.empty())
         result.status =
             Failure(StatusCode::Damaged, "LibreOffice could not convert this Word 97-2003 document (.doc) to .docx");

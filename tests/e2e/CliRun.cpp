@@ -15,9 +15,12 @@ CliRun RunCli(const std::vector<std::string>& args) {
     std::string command = Quote(LEAFBIND_CLI);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
-    command += " 2>&1";
+    return RunShell(command);
+}
+
+CliRun RunShell(const std::string& command) {
     CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
     if (!pipe)
         return run;
     std::array<char, 4096> buffer;

@@ -12,3 +12,5 @@ struct CliRun {
 // The text quoted for the shell.
 std::string Quote(const std::string& text);
 CliRun RunCli(const std::vector<std::string>& args);
+// A command line run by the shell, its standard error with its output.
+CliRun RunShell(const std::string& command);

@@ -1,0 +1,60 @@
+#include "engine/RequestCheck.h"
+
+#include "automation/HeadingText.h"
+#include "base/Text.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The same file, also through links or another spelling of its path, and also when neither exists yet.
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code code;
+    if (fs::equivalent(a, b, code) && !code)
+        return true;
+    std::error_code other;
+    return fs::weakly_canonical(fs::absolute(a), code) == fs::weakly_canonical(fs::absolute(b), other) && !code &&
+           !other;
+}
+
+} // namespace
+
+std::string MapHeaderTargetProblem(const fs::path& target, const std::vector<fs::path>& runFiles) {
+    const std::string shown = target.string();
+    if (target.filename().empty())
+        return "the header to write is not a file name: " + shown;
+    for (const fs::path& file : runFiles)
+        if (!file.empty() && SameFile(target, file))
+            return "the header to write would replace an input or the help file: " + shown;
+    std::error_code code;
+    const fs::file_status status = fs::symlink_status(target, code);
+    if (fs::is_symlink(status))
+        return "the header to write is a symbolic link, which is not followed: " + shown;
+    if (fs::exists(status) && !fs::is_regular_file(status))
+        return "the header to write exists and is not a regular file: " + shown;
+    const fs::path folder = fs::absolute(target).parent_path();
+    if (!fs::is_directory(folder, code))
+        return "the folder of the header to write does not exist: " + shown;
+    // A file made and removed at once: the folder takes new files, as the header's replacement will need.
+    std::string probe = (folder / ".leafbind-header-XXXXXX").string();
+    const int descriptor = ::mkstemp(probe.data());
+    if (descriptor < 0)
+        return "the header cannot be written in " + folder.string() + ": " + std::strerror(errno);
+    ::close(descriptor);
+    ::unlink(probe.c_str());
+    return {};
+}
+
+std::string FittedTitle(const std::string& title, std::string& warning) {
+    warning.clear();
+    const std::u16string wide = Utf8ToUtf16(title);
+    if (wide.size() <= kMaxTitleLength)
+        return title;
+    warning = "The title is longer than " + std::to_string(kMaxTitleLength) + " characters and was shortened.";
+    return Utf16ToUtf8(ShortTitle(wide));
+}
