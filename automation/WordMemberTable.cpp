@@ -50,6 +50,14 @@ std::string_view WordObjectName(WordObject object) {
         return "HorizontalLineFormat";
     case WordObject::WebOptions:
         return "WebOptions";
+    case WordObject::Fields:
+        return "Fields";
+    case WordObject::Field:
+        return "Field";
+    case WordObject::Footnotes:
+        return "Footnotes";
+    case WordObject::Footnote:
+        return "Footnote";
     }
     return "?";
 }

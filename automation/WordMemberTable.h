@@ -33,6 +33,10 @@ enum class WordObject {
     InlineShape,
     HorizontalLineFormat,
     WebOptions,
+    Fields,
+    Field,
+    Footnotes,
+    Footnote,
 };
 
 std::string_view WordObjectName(WordObject object);
