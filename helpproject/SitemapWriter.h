@@ -2,6 +2,7 @@
 // The contents and index files and the sitemap format they share, written from the topics as plain data.
 
 #include "helpproject/GeneratedFile.h"
+#include "helpproject/IndexKeywords.h"
 
 #include <string>
 #include <vector>
@@ -25,5 +26,7 @@ void AppendTopicEntry(LineList& lines, const SitemapTopic& topic);
 
 // The contents file: the topics as nested lists. Written as WriteLineList writes, with its result.
 bool WriteContentsFile(const std::vector<SitemapTopic>& topics, const std::string& folder, const std::string& path);
-// The index file: every topic one keyword, in document order, in one flat list.
-bool WriteIndexFile(const std::vector<SitemapTopic>& topics, const std::string& folder, const std::string& path);
+// The index file: every topic one keyword, in document order, in one flat list; after them the keywords of the
+// document's own index entries (IndexKeywords.h), none when it has none.
+bool WriteIndexFile(const std::vector<SitemapTopic>& topics, const std::vector<IndexKeyword>& keywords,
+                    const std::string& folder, const std::string& path);
