@@ -89,14 +89,17 @@ int32_t ChmConverter::Convert(std::string title, std::string compiledPath) {
         ClearTopics();
     // The front page, when there is one, carries the help title; a document without headings leaves it as it was.
     std::string previousTitle = std::exchange(this->title, std::move(title));
+    RemoveWordIndex();
     BuildTopicTree();
     if (!root->firstChild) {
         this->title = std::move(previousTitle);
         return 0;
     }
     CollectHelpIds(compiledPath);
+    CollectIndexEntries();
     SplitPages();
     CheckHelpIdAnchors();
+    CheckIndexEntryAnchors();
     // The title goes into the help file as typed; the project's files need a name the file system takes.
     const std::string stem = PortableFileStem(this->title);
     const std::string contentsName = stem + ".hhc";
@@ -132,7 +135,16 @@ bool ChmConverter::WriteContentsFile(const std::string& contentsPath) {
 }
 
 bool ChmConverter::WriteIndexFile(const std::string& indexPath) {
-    return ::WriteIndexFile(SitemapTopics(root->firstChild, Options().showNumbering), workFolder, indexPath);
+    const std::vector<SitemapTopic> topics = SitemapTopics(root->firstChild, Options().showNumbering);
+    std::vector<std::string> pageTitles; // pages are numbered in pre-order
+    std::function<void(const std::vector<SitemapTopic>&)> collect = [&](const std::vector<SitemapTopic>& level) {
+        for (const SitemapTopic& topic : level) {
+            pageTitles.push_back(topic.title);
+            collect(topic.children);
+        }
+    };
+    collect(topics);
+    return ::WriteIndexFile(topics, IndexKeywordsOf(indexEntries, pageTitles), workFolder, indexPath);
 }
 
 bool ChmConverter::WriteProjectFile(const std::string& projectPath, const std::string& contentsName,

@@ -5,6 +5,7 @@
 
 #include "engine/ConvertOptions.h"
 #include "engine/HelpIds.h"
+#include "engine/IndexEntries.h"
 #include "engine/TopicTree.h"
 #include "word/WordObjects.h"
 
@@ -33,13 +34,19 @@ public:
     int32_t Convert(std::string title, std::string compiledPath);
 
     // The steps of Convert, in the order it runs them.
+    // Word's own index (INDEX fields) leaves the source: the document's index entries make the help file's index.
+    void RemoveWordIndex();
     void ClearTopics();
     void BuildTopicTree();
     // Finds the "IDH_" bookmarks and gives them numbers; a fault in them or in the header raises HelpIdError.
     void CollectHelpIds(const std::string& compiledPath);
+    // Finds the index entries (XE fields) and marks each place with a hidden bookmark; a faulty entry is a warning.
+    void CollectIndexEntries();
     int32_t SplitPages();
     // A help ID whose anchor did not reach its page opens the page's top, with a warning.
     void CheckHelpIdAnchors();
+    // An entry whose anchor did not reach its page leads to the page's top.
+    void CheckIndexEntryAnchors();
     bool WriteContentsFile(const std::string& contentsPath);
     bool WriteIndexFile(const std::string& indexPath);
     bool WriteProjectFile(const std::string& projectPath, const std::string& contentsName, const std::string& indexName,
@@ -65,6 +72,7 @@ public:
     std::optional<PageOptions> options;
     HelpIdSettings helpIdSettings;
     std::vector<HelpId> helpIds;
+    std::vector<IndexEntry> indexEntries;
 
     // A run that converts once closes the source and quits Word before the compile: the compile needs none of
     // it, and the source's text and pictures would otherwise stay in memory beside the compiler's.

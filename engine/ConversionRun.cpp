@@ -138,6 +138,7 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         CollectPreOrder(converter.root->firstChild, topics);
         result.topics = topics.size();
         result.pages = converter.pageFiles.size();
+        result.indexEntries = converter.indexEntries.size();
         result.warnings = AllToUtf8(converter.warnings);
         result.compilerMessages = AllToUtf8(converter.compilerMessages);
     } catch (const HelpIdError& failure) {
