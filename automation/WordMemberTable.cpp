@@ -58,6 +58,10 @@ std::string_view WordObjectName(WordObject object) {
         return "Footnotes";
     case WordObject::Footnote:
         return "Footnote";
+    case WordObject::Endnotes:
+        return "Endnotes";
+    case WordObject::Endnote:
+        return "Endnote";
     }
     return "?";
 }

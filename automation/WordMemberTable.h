@@ -37,6 +37,8 @@ enum class WordObject {
     Field,
     Footnotes,
     Footnote,
+    Endnotes,
+    Endnote,
 };
 
 std::string_view WordObjectName(WordObject object);

@@ -139,6 +139,12 @@ Inline FootnoteXml(std::string runsXml) {
     return piece;
 }
 
+Inline EndnoteXml(std::string runsXml) {
+    Inline piece = Simple(Inline::Kind::Endnote);
+    piece.target = std::move(runsXml);
+    return piece;
+}
+
 std::string IndexEntryXml(const std::string& instruction, size_t pieces) {
     const std::string hidden = "<w:rPr><w:vanish/></w:rPr>";
     std::string xml = "<w:r>" + hidden + "<w:fldChar w:fldCharType=\"begin\"/></w:r>";

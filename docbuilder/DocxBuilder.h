@@ -83,8 +83,9 @@ Inline VmlPicture(std::vector<uint8_t> bytes, std::string shapeStyle, std::strin
 // mc:AlternateContent with a text box, filled when fill (RRGGBB) is given; its text is not body text.
 Inline TextBox(std::string text, std::string fill = "");
 Inline RawXml(std::string xml); // inside the paragraph, as is
-// A footnote whose paragraph holds runsXml as is (fields, formatted runs).
+// A footnote (an endnote) whose paragraph holds runsXml as is (fields, formatted runs).
 Inline FootnoteXml(std::string runsXml);
+Inline EndnoteXml(std::string runsXml);
 // An index entry as Word marks it: a complex XE field in hidden runs, without a result, its code split over
 // `pieces` w:instrText runs. The instruction is the code as is (' XE "Installing:from disc" ').
 std::string IndexEntryXml(const std::string& instruction, size_t pieces = 2);

@@ -9,6 +9,7 @@
 
 #include "automation/CodePage.h"
 #include "automation/Variant.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -33,7 +34,7 @@ std::u16string Trimmed(const std::u16string& text) {
 }
 
 char16_t LowerAscii(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    return static_cast<char16_t>(AsciiLower(char32_t{c}));
 }
 
 bool StartsWithNoCase(const std::u16string& text, const std::u16string& prefix) {
@@ -109,13 +110,6 @@ std::vector<std::u16string> SplitLevels(const std::u16string& text) {
 
 std::string Narrow(const std::u16string& wide) {
     return WideToNarrow(wide).value_or(std::string());
-}
-
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
 }
 
 // Where an entry stands in the source, as Word reported it.
@@ -214,10 +208,17 @@ void ChmConverter::CollectIndexEntries() {
         return;
     std::vector<FoundEntry> found;
     CollectEntryFields(document.Fields(), -1, found);
-    WordFootnotes notes = document.Footnotes();
-    const int32_t noteCount = notes.Count();
-    for (int32_t i = 1; i <= noteCount; ++i) {
-        WordFootnote note = notes.Item(i);
+    // A note's entries stand at its mark: that is where the page shows the note's place in the text.
+    WordFootnotes footnotes = document.Footnotes();
+    const int32_t footnoteCount = footnotes.Count();
+    for (int32_t i = 1; i <= footnoteCount; ++i) {
+        WordFootnote note = footnotes.Item(i);
+        CollectEntryFields(note.Range().Fields(), note.Reference().Start(), found);
+    }
+    WordEndnotes endnotes = document.Endnotes();
+    const int32_t endnoteCount = endnotes.Count();
+    for (int32_t i = 1; i <= endnoteCount; ++i) {
+        WordEndnote note = endnotes.Item(i);
         CollectEntryFields(note.Range().Fields(), note.Reference().Start(), found);
     }
     if (found.empty())
@@ -225,14 +226,26 @@ void ChmConverter::CollectIndexEntries() {
     std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.position < b.position; });
 
     // The source's bookmarks: those \r names, and the names the entries' own must not take.
-    std::map<std::string, int32_t> bookmarkStarts; // upper-case name: Word matches bookmarks in any case
+    std::map<std::string, int32_t> bookmarkStarts; // lower-case name: Word matches bookmarks in any case
     ForEachBookmark(*this, [&](WordBookmark& bookmark) {
         WordRange range = bookmark.Range();
-        bookmarkStarts.emplace(UpperAscii(bookmark.Name()), range.Start());
+        bookmarkStarts.emplace(AsciiLower(bookmark.Name()), range.Start());
         return true;
     });
 
-    const int32_t firstHeading = topics.front()->paragraph.empty() ? 0 : topics.front()->paragraph.Range().Start();
+    // Where each topic's heading starts and ends, read once: entries are placed by halving over the starts.
+    std::vector<int32_t> headingStarts;
+    std::vector<int32_t> headingEnds;
+    for (const TopicNode* topic : topics) {
+        if (topic->paragraph.empty()) { // the front page: from the document's start, with no heading line
+            headingStarts.push_back(0);
+            headingEnds.push_back(0);
+            continue;
+        }
+        WordRange heading = topic->paragraph.Range();
+        headingStarts.push_back(heading.Start());
+        headingEnds.push_back(heading.End());
+    }
     WordBookmarks bookmarks = document.Bookmarks();
     int32_t nextNumber = 1;
     for (const FoundEntry& place : found) {
@@ -245,14 +258,14 @@ void ChmConverter::CollectIndexEntries() {
         }
         int32_t position = place.position;
         if (!code.rangeBookmark.empty()) {
-            const auto bookmark = bookmarkStarts.find(UpperAscii(Narrow(code.rangeBookmark)));
+            const auto bookmark = bookmarkStarts.find(AsciiLower(Narrow(code.rangeBookmark)));
             if (bookmark == bookmarkStarts.end())
                 warnings.push_back("the index entry " + quoted + " names the bookmark " + Narrow(code.rangeBookmark) +
                                    ", which the document does not have: the entry leads to its own place");
             else
                 position = bookmark->second;
         }
-        if (position < firstHeading) {
+        if (position < headingStarts.front()) {
             warnings.push_back("the index entry " + quoted +
                                " lies before the first heading, in no topic: it is left out of the index");
             continue;
@@ -261,18 +274,17 @@ void ChmConverter::CollectIndexEntries() {
         for (const std::u16string& level : code.levels)
             entry.path.push_back(Narrow(level));
         entry.seeAlso = Narrow(code.seeAlso);
-        auto at = ScopedVariant::I4(position);
-        WordRange range = document.Range(&at, &at);
-        entry.page = PageIndexOfPosition(*this, range);
-        const TopicNode& topic = *topics[static_cast<size_t>(entry.page)];
+        entry.page = static_cast<int32_t>(std::upper_bound(headingStarts.begin(), headingStarts.end(), position) -
+                                          headingStarts.begin() - 1);
         // In the heading the page's top is the place; elsewhere an anchor marks it.
-        entry.pageTop = !topic.paragraph.empty() && position < topic.paragraph.Range().End();
+        entry.pageTop = position < headingEnds[static_cast<size_t>(entry.page)];
         if (!entry.pageTop && entry.seeAlso.empty()) {
             std::string name;
             do
                 name = "_Idx" + std::to_string(nextNumber++);
-            while (bookmarkStarts.contains(UpperAscii(name)));
-            bookmarks.Add(name, range);
+            while (bookmarkStarts.contains(AsciiLower(name)));
+            auto at = ScopedVariant::I4(position);
+            bookmarks.Add(name, document.Range(&at, &at));
             entry.anchor = name;
         }
         indexEntries.push_back(std::move(entry));

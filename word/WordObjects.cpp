@@ -328,3 +328,19 @@ WordRange WordFootnote::Range() const {
 WordRange WordFootnote::Reference() const {
     return Object<WordRange>(*this, M::FootnoteReference);
 }
+
+WordEndnotes WordDocument::Endnotes() const {
+    return Object<WordEndnotes>(*this, M::DocumentEndnotes);
+}
+int32_t WordEndnotes::Count() const {
+    return Int(*this, M::EndnotesCount);
+}
+WordEndnote WordEndnotes::Item(int32_t index) const {
+    return Object<WordEndnote>(*this, M::EndnotesItem, {A::I4(index)});
+}
+WordRange WordEndnote::Range() const {
+    return Object<WordRange>(*this, M::EndnoteRange);
+}
+WordRange WordEndnote::Reference() const {
+    return Object<WordRange>(*this, M::EndnoteReference);
+}

@@ -35,6 +35,8 @@ class WordFields;
 class WordField;
 class WordFootnotes;
 class WordFootnote;
+class WordEndnotes;
+class WordEndnote;
 
 class WordApplication : public DispatchRef {
 public:
@@ -73,6 +75,7 @@ public:
     WordRange Range(VARIANT* start, VARIANT* end) const;
     WordFields Fields() const;
     WordFootnotes Footnotes() const;
+    WordEndnotes Endnotes() const;
 };
 
 class WordParagraphs : public DispatchRef {
@@ -268,5 +271,19 @@ public:
     // The note's own text.
     WordRange Range() const;
     // The note's mark in the main text.
+    WordRange Reference() const;
+};
+
+class WordEndnotes : public DispatchRef {
+public:
+    using DispatchRef::DispatchRef;
+    int32_t Count() const;
+    WordEndnote Item(int32_t index) const;
+};
+
+class WordEndnote : public DispatchRef {
+public:
+    using DispatchRef::DispatchRef;
+    WordRange Range() const;
     WordRange Reference() const;
 };

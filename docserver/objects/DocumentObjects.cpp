@@ -48,7 +48,10 @@ protected:
             ReturnObject(result, NewFields(document_, nullptr));
             return;
         case WordMember::DocumentFootnotes:
-            ReturnObject(result, NewFootnotes(document_));
+            ReturnObject(result, NewNotes(document_, false));
+            return;
+        case WordMember::DocumentEndnotes:
+            ReturnObject(result, NewNotes(document_, true));
             return;
         case WordMember::DocumentSaveAs:
             SaveAs(args);

@@ -56,16 +56,19 @@ private:
 
 class FieldObject : public DocumentBound {
 public:
-    FieldObject(std::shared_ptr<DocumentState> document, int story, FieldSpan field)
-        : DocumentBound(WordObject::Field, std::move(document)), story_(story), field_(std::move(field)) {}
+    FieldObject(std::shared_ptr<DocumentState> document, int story, FieldSpan field, size_t hint)
+        : DocumentBound(WordObject::Field, std::move(document)), story_(story), field_(std::move(field)), hint_(hint) {}
 
 protected:
     void Call(WordMember member, const Arguments&, VARIANT* result) override {
         DocumentState& doc = Doc();
         auto& fields = doc.story(story_).fields;
-        const auto found = std::find_if(fields.begin(), fields.end(), [&](const FieldSpan& field) {
+        auto same = [&](const FieldSpan& field) {
             return field.start == field_.start && field.end == field_.end && field.instruction == field_.instruction;
-        });
+        };
+        // Where the field stood when this object was made, unless an edit has moved it since.
+        auto found = hint_ < fields.size() && same(fields[hint_]) ? fields.begin() + static_cast<ptrdiff_t>(hint_)
+                                                                  : std::find_if(fields.begin(), fields.end(), same);
         if (found == fields.end())
             ThrowDocumentError("The field no longer exists in the document.");
         switch (member) {
@@ -93,6 +96,7 @@ protected:
 private:
     int story_;
     FieldSpan field_;
+    size_t hint_;
 };
 
 // The fields of a story in the order their codes start, or those lying within a range of it.
@@ -107,7 +111,7 @@ public:
 protected:
     void Call(WordMember member, const Arguments& args, VARIANT* result) override {
         DocumentState& doc = Doc();
-        const std::vector<const FieldSpan*> fields = Fields(doc);
+        const std::vector<size_t>& fields = Fields(doc);
         switch (member) {
         case WordMember::FieldsCount:
             ReturnInt(result, static_cast<int32_t>(fields.size()));
@@ -116,7 +120,8 @@ protected:
             const int32_t index = args.Int(0);
             if (index < 1 || index > static_cast<int32_t>(fields.size()))
                 ThrowDocumentError("The requested member of the collection does not exist.");
-            ReturnObject(result, new FieldObject(document_, range_.story, *fields[static_cast<size_t>(index - 1)]));
+            const size_t at = fields[static_cast<size_t>(index - 1)];
+            ReturnObject(result, new FieldObject(document_, range_.story, doc.story(range_.story).fields[at], at));
             return;
         }
         default:
@@ -125,25 +130,41 @@ protected:
     }
 
 private:
-    std::vector<const FieldSpan*> Fields(DocumentState& doc) {
-        std::vector<const FieldSpan*> fields;
-        for (const FieldSpan& field : doc.story(range_.story).fields)
-            if (wholeStory_ || (field.start >= range_.start && field.end <= range_.end))
-                fields.push_back(&field);
+    // The listed fields as indexes into the story's, kept until the document changes: callers ask for the items
+    // one by one, and a document's contents alone can hold thousands of fields.
+    const std::vector<size_t>& Fields(DocumentState& doc) {
+        const auto& all = doc.story(range_.story).fields;
+        if (version_ == doc.Version() && listedFrom_ == all.data() && listedSize_ == all.size() &&
+            listedRange_.start == range_.start && listedRange_.end == range_.end)
+            return listed_;
+        listed_.clear();
+        for (size_t i = 0; i < all.size(); ++i)
+            if (wholeStory_ || (all[i].start >= range_.start && all[i].end <= range_.end))
+                listed_.push_back(i);
         // A field is listed when it closes, so an outer field follows the fields nested in it; Word counts by start.
-        std::stable_sort(fields.begin(), fields.end(),
-                         [](const FieldSpan* a, const FieldSpan* b) { return a->start < b->start; });
-        return fields;
+        std::stable_sort(listed_.begin(), listed_.end(),
+                         [&](size_t a, size_t b) { return all[a].start < all[b].start; });
+        version_ = doc.Version();
+        listedFrom_ = all.data();
+        listedSize_ = all.size();
+        listedRange_ = range_;
+        return listed_;
     }
 
     LiveRange range_;
     bool wholeStory_;
+    std::vector<size_t> listed_;
+    uint64_t version_ = ~uint64_t{0};
+    const FieldSpan* listedFrom_ = nullptr;
+    size_t listedSize_ = 0;
+    LiveRange listedRange_;
 };
 
-class FootnoteObject : public DocumentBound {
+// A footnote or an endnote: both answer the same members.
+class NoteObject : public DocumentBound {
 public:
-    FootnoteObject(std::shared_ptr<DocumentState> document, int story)
-        : DocumentBound(WordObject::Footnote, std::move(document)), story_(story) {}
+    NoteObject(std::shared_ptr<DocumentState> document, int story, bool endnote)
+        : DocumentBound(endnote ? WordObject::Endnote : WordObject::Footnote, std::move(document)), story_(story) {}
 
 protected:
     void Call(WordMember member, const Arguments&, VARIANT* result) override {
@@ -152,15 +173,17 @@ protected:
         const auto note =
             std::find_if(notes.begin(), notes.end(), [&](const NoteSpan& n) { return n.story == story_; });
         if (note == notes.end())
-            ThrowDocumentError("The footnote no longer exists in the document.");
+            ThrowDocumentError("The note no longer exists in the document.");
         switch (member) {
-        case WordMember::FootnoteRange: {
+        case WordMember::FootnoteRange:
+        case WordMember::EndnoteRange: {
             // The note's text, without the mark that closes its story.
             const auto length = static_cast<int32_t>(doc.story(story_).text.size());
             ReturnObject(result, NewRange(document_, LiveRange{story_, 0, std::max(0, length - 1)}));
             return;
         }
         case WordMember::FootnoteReference:
+        case WordMember::EndnoteReference:
             ReturnObject(result, NewRange(document_, LiveRange{kMainStory, note->start, note->end}));
             return;
         default:
@@ -172,33 +195,40 @@ private:
     int story_;
 };
 
-class FootnotesObject : public DocumentBound {
+// The main text's footnotes, or its endnotes, in the order of their marks.
+class NotesObject : public DocumentBound {
 public:
-    explicit FootnotesObject(std::shared_ptr<DocumentState> document)
-        : DocumentBound(WordObject::Footnotes, std::move(document)) {}
+    NotesObject(std::shared_ptr<DocumentState> document, bool endnotes)
+        : DocumentBound(endnotes ? WordObject::Endnotes : WordObject::Footnotes, std::move(document)),
+          endnotes_(endnotes) {}
 
 protected:
     void Call(WordMember member, const Arguments& args, VARIANT* result) override {
         DocumentState& doc = Doc();
         std::vector<int> stories;
         for (const NoteSpan& note : doc.story(kMainStory).notes)
-            if (!note.endnote && note.story >= 0)
+            if (note.endnote == endnotes_ && note.story >= 0)
                 stories.push_back(note.story);
         switch (member) {
         case WordMember::FootnotesCount:
+        case WordMember::EndnotesCount:
             ReturnInt(result, static_cast<int32_t>(stories.size()));
             return;
-        case WordMember::FootnotesItem: {
+        case WordMember::FootnotesItem:
+        case WordMember::EndnotesItem: {
             const int32_t index = args.Int(0);
             if (index < 1 || index > static_cast<int32_t>(stories.size()))
                 ThrowDocumentError("The requested member of the collection does not exist.");
-            ReturnObject(result, new FootnoteObject(document_, stories[static_cast<size_t>(index - 1)]));
+            ReturnObject(result, new NoteObject(document_, stories[static_cast<size_t>(index - 1)], endnotes_));
             return;
         }
         default:
             throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
+
+private:
+    bool endnotes_;
 };
 
 } // namespace
@@ -209,6 +239,6 @@ IDispatch* NewFields(std::shared_ptr<DocumentState> document, const LiveRange* r
     return new FieldsObject(std::move(document), *range, false);
 }
 
-IDispatch* NewFootnotes(std::shared_ptr<DocumentState> document) {
-    return new FootnotesObject(std::move(document));
+IDispatch* NewNotes(std::shared_ptr<DocumentState> document, bool endnotes) {
+    return new NotesObject(std::move(document), endnotes);
 }

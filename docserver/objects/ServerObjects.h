@@ -67,4 +67,5 @@ IDispatch* NewSections(std::shared_ptr<DocumentState> document, LiveRange range)
 IDispatch* NewInlineShapes(std::shared_ptr<DocumentState> document, LiveRange range);
 // range null: every field of the main story; otherwise those within the range.
 IDispatch* NewFields(std::shared_ptr<DocumentState> document, const LiveRange* range);
-IDispatch* NewFootnotes(std::shared_ptr<DocumentState> document);
+// The main text's footnotes, or its endnotes.
+IDispatch* NewNotes(std::shared_ptr<DocumentState> document, bool endnotes);

@@ -67,6 +67,10 @@ TEST_F(ServerTest, ANotesFieldsAreReachedThroughItsRangeAndItsMarkStandsInTheMai
     EXPECT_EQ(mark.Start(), 4);
     EXPECT_EQ(mark.End(), 5);
     EXPECT_THROW(notes.Item(2), DispatchError);
+    const WordEndnotes endnotes = document.Endnotes();
+    ASSERT_EQ(endnotes.Count(), 1);
+    EXPECT_EQ(endnotes.Item(1).Range().Text(), "an endnote is no footnote");
+    EXPECT_EQ(endnotes.Item(1).Reference().Start(), 10);
 }
 
 TEST_F(ServerTest, BookmarksAddedMarkTheirPlaceAndTravelWithACopy) {

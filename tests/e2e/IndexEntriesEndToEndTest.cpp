@@ -147,7 +147,9 @@ TEST_F(IndexEntriesEndToEnd, EntriesBecomeNestedKeywordsLandingWhereTheTermIs) {
     cell.paragraphXml = "<w:r><w:t>In the cell.</w:t></w:r>" + IndexEntryXml(" XE \"Tables:cells\" ");
     doc.AddTable({{cell, TableCell{}}});
     doc.AddParagraph({Text("See the note"),
-                      FootnoteXml("<w:r><w:t>The note's text.</w:t></w:r>" + IndexEntryXml(" XE \"Footnotes\" "))})
+                      FootnoteXml("<w:r><w:t>The note's text.</w:t></w:r>" + IndexEntryXml(" XE \"Footnotes\" ")),
+                      Text(" and the endnote"),
+                      EndnoteXml("<w:r><w:t>At the end.</w:t></w:r>" + IndexEntryXml(" XE \"Endnotes\" "))})
         .AddParagraph({Text("Odd entries. "), RawXml(IndexEntryXml(" XE \"The \\\"quoted\\\" word\" \\f \"b\" ")),
                        RawXml(IndexEntryXml(" XE \"Time\\: 12\\:30\" ")), RawXml(IndexEntryXml(" XE \"\" ")),
                        RawXml(IndexEntryXml(" XE \"Ranged\" \\r NoSuchMark "))})
@@ -169,8 +171,8 @@ TEST_F(IndexEntriesEndToEnd, EntriesBecomeNestedKeywordsLandingWhereTheTermIs) {
     const CliRun run = RunCli({(folder / "entries.docx").string(), "-o", (folder / "Manual.chm").string(), "--title",
                                "Manual", "--keep", (folder / "kept").string()});
     ASSERT_EQ(run.status, 0) << run.output;
-    // 14 entries: the empty one is left out, the one with a missing bookmark kept at its own place.
-    EXPECT_NE(run.output.find("14 index entries"), std::string::npos) << run.output;
+    // 15 entries: the empty one is left out, the one with a missing bookmark kept at its own place.
+    EXPECT_NE(run.output.find("15 index entries"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("an index entry without text"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("\"Ranged\" names the bookmark NoSuchMark"), std::string::npos) << run.output;
 
@@ -220,9 +222,9 @@ TEST_F(IndexEntriesEndToEnd, EntriesBecomeNestedKeywordsLandingWhereTheTermIs) {
     EXPECT_GT(anchor, page0.find("The setup"));
     EXPECT_LT(anchor, page0.find("program starts."));
 
-    // Entries in a table cell and in a footnote lead to the page that shows them, at an anchor it carries.
+    // Entries in a table cell and in notes lead to the page that shows them, at an anchor it carries.
     const std::string page1 = chm->Read("/1.html").value_or("");
-    for (const char* name : {"Tables", "Footnotes"}) {
+    for (const char* name : {"Tables", "Footnotes", "Endnotes"}) {
         const SitemapEntry* entry = Find(entries, name);
         ASSERT_TRUE(entry) << name;
         const SitemapEntry& leaf = entry->children.empty() ? *entry : entry->children[0];

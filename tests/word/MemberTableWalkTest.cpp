@@ -33,7 +33,7 @@ const char* const kWordDispidText = R"(
 Application: Visible 23 Documents 6 Quit 1105
 Documents: Open 18 Add 14
 Document: Bookmarks 4 Paragraphs 16 Styles 22 Hyperlinks 61 ListParagraphs 84 WebOptions 330 SaveAs 376 Close 1105
-Document: Range 2000 Fields 20 Footnotes 7
+Document: Range 2000 Fields 20 Footnotes 7 Endnotes 8
 Paragraphs: Count 2 Item 0 Add 5
 Paragraph: Range 0 OutlineLevel 202 Next 324 Previous 325 LineSpacingRule 110 SpaceBefore 111 SpaceAfter 112
 Paragraph: SpaceBeforeAuto 132 SpaceAfterAuto 133
@@ -59,7 +59,9 @@ WebOptions: AllowPNG 7
 Fields: Count 1 Item 0
 Field: Code 0 Type 1 Delete 107
 Footnotes: Count 2 Item 0
-Footnote: Range 4 Reference 5)";
+Footnote: Range 4 Reference 5
+Endnotes: Count 2 Item 0
+Endnote: Range 4 Reference 5)";
 
 std::map<std::string, DISPID> WordDispids() {
     std::map<std::string, DISPID> dispids;
@@ -278,6 +280,11 @@ std::vector<MemberCase> Cases() {
         {M::FootnotesItem, [](auto& s) { Make<WordFootnotes>(s, W::Footnotes).Item(1); }, {"I4:1"}},
         {M::FootnoteRange, [](auto& s) { Make<WordFootnote>(s, W::Footnote).Range(); }, {}},
         {M::FootnoteReference, [](auto& s) { Make<WordFootnote>(s, W::Footnote).Reference(); }, {}},
+        {M::DocumentEndnotes, [](auto& s) { Make<WordDocument>(s, W::Document).Endnotes(); }, {}},
+        {M::EndnotesCount, [](auto& s) { Make<WordEndnotes>(s, W::Endnotes).Count(); }, {}},
+        {M::EndnotesItem, [](auto& s) { Make<WordEndnotes>(s, W::Endnotes).Item(2); }, {"I4:2"}},
+        {M::EndnoteRange, [](auto& s) { Make<WordEndnote>(s, W::Endnote).Range(); }, {}},
+        {M::EndnoteReference, [](auto& s) { Make<WordEndnote>(s, W::Endnote).Reference(); }, {}},
     };
 }
 
