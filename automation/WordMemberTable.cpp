@@ -50,6 +50,18 @@ std::string_view WordObjectName(WordObject object) {
         return "HorizontalLineFormat";
     case WordObject::WebOptions:
         return "WebOptions";
+    case WordObject::Fields:
+        return "Fields";
+    case WordObject::Field:
+        return "Field";
+    case WordObject::Footnotes:
+        return "Footnotes";
+    case WordObject::Footnote:
+        return "Footnote";
+    case WordObject::Endnotes:
+        return "Endnotes";
+    case WordObject::Endnote:
+        return "Endnote";
     }
     return "?";
 }

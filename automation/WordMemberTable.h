@@ -33,6 +33,12 @@ enum class WordObject {
     InlineShape,
     HorizontalLineFormat,
     WebOptions,
+    Fields,
+    Field,
+    Footnotes,
+    Footnote,
+    Endnotes,
+    Endnote,
 };
 
 std::string_view WordObjectName(WordObject object);

@@ -1,6 +1,6 @@
 #pragma once
 // The help book one conversion made, as plain data: the topics and their tree, the pages and their picture
-// folders, the help IDs and the title. Every output (the compiled help file, web help) is written from it and
+// folders, the document's index entries, the help IDs and the title. Every output (the compiled help file, web help) is written from it and
 // from the files in its page folder, and needs nothing else of the conversion. Text is narrow.
 
 #include "base/Status.h"
@@ -24,12 +24,22 @@ struct BookHelpId {
     std::string target;
 };
 
+// One of the document's own index entries (narrow text). It refers to another keyword when seeAlso is set; otherwise
+// it leads to local, a page with an optional "#anchor", whose topic is called topicTitle.
+struct IndexKeyword {
+    std::vector<std::string> path; // "Installing", "from disc": the keyword and its sub-keywords, outermost first
+    std::string seeAlso;
+    std::string topicTitle;
+    std::string local;
+};
+
 struct HelpBook {
     std::string title;                  // as the user typed it
     std::string pageFolder;             // where the pages were saved
     std::vector<std::string> pageFiles; // in page order; page N's pictures are in the folder "N.files" beside it
     std::vector<BookTopic> topics;      // the contents tree; in pre-order, one keyword each in the index
     std::vector<BookHelpId> helpIds;
+    std::vector<IndexKeyword> keywords; // the document's index entries, in document order, beside the topics'
 };
 
 // One thing a conversion makes of its help book. Outputs know nothing of each other or of the document.

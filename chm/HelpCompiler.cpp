@@ -568,19 +568,24 @@ private:
         }
     }
 
+    // Sub-keywords (entries in a nested list) are kept under their keyword's text, as the viewer lists them.
     void CollectKeywords(const std::vector<SitemapEntry>& entries, const std::map<std::string, uint32_t>& topicOf,
-                         std::vector<Keyword>& keywords) {
+                         std::vector<Keyword>& keywords, const std::vector<std::u16string>& parents = {}) {
         for (const SitemapEntry& entry : entries) {
-            Keyword keyword;
-            keyword.text = entry.keywordText;
+            std::vector<std::u16string> path = parents;
+            path.push_back(entry.keywordText);
+            std::vector<uint32_t> topics;
             for (const auto& [name, local] : entry.targets) {
                 const auto found = topicOf.find(AsciiLower(SitemapTarget(local)));
                 if (found != topicOf.end())
-                    keyword.topics.push_back(found->second);
+                    topics.push_back(found->second);
             }
-            if (!keyword.text.empty() && !keyword.topics.empty())
-                keywords.push_back(std::move(keyword));
-            CollectKeywords(entry.children, topicOf, keywords);
+            // An entry that leads to topics is not a cross-reference, whatever else it says.
+            const std::u16string seeAlso =
+                topics.empty() ? DecodeToUtf16(project_.codePage, entry.seeAlso) : std::u16string();
+            if (!entry.keywordText.empty() && (!topics.empty() || !seeAlso.empty()))
+                keywords.push_back(NestedKeyword(path, std::move(topics), seeAlso));
+            CollectKeywords(entry.children, topicOf, keywords, path);
         }
     }
 

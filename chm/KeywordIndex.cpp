@@ -40,15 +40,26 @@ std::u16string ShownText(const std::u16string& text) {
 
 Bytes ListingEntry(const Keyword& keyword, uint32_t entryNumber) {
     ByteBuffer entry;
-    PutUtf16Z(entry, ShownText(keyword.text));
-    entry.PutU16(0); // not a "see also" entry
-    entry.PutU16(0); // top level
-    entry.PutU32(0); // character index of the last level
+    const std::u16string shown = ShownText(keyword.text);
+    const std::vector<std::u16string> levels = KeywordLevels(keyword);
+    PutUtf16Z(entry, shown);
+    const bool seeAlso = !keyword.seeAlso.empty();
+    entry.PutU16(seeAlso ? 2 : 0);
+    entry.PutU16(static_cast<uint16_t>(levels.size() - 1)); // depth, 0 at the top
+    // Where the last level's own text starts in the whole text.
+    const size_t lastStart = keyword.text.size() - levels.back().size();
+    entry.PutU32(static_cast<uint32_t>(std::min(lastStart, shown.size())));
     entry.PutU32(0);
-    const size_t topicCount = std::min(keyword.topics.size(), kMaxTopicsPerEntry);
-    entry.PutU32(static_cast<uint32_t>(topicCount));
-    for (size_t i = 0; i < topicCount; ++i)
-        entry.PutU32(keyword.topics[i]);
+    if (seeAlso) {
+        // The keyword referred to stands where the topics would.
+        entry.PutU32(1);
+        PutUtf16Z(entry, ShownText(keyword.seeAlso));
+    } else {
+        const size_t topicCount = std::min(keyword.topics.size(), kMaxTopicsPerEntry);
+        entry.PutU32(static_cast<uint32_t>(topicCount));
+        for (size_t i = 0; i < topicCount; ++i)
+            entry.PutU32(keyword.topics[i]);
+    }
     entry.PutU32(1);
     entry.PutU32(entryNumber);
     return entry.Take();
@@ -74,12 +85,31 @@ Bytes FinishBlock(const Block& block, int32_t previous, int32_t next) {
 
 } // namespace
 
+std::vector<std::u16string> KeywordLevels(const Keyword& keyword) {
+    return keyword.path.empty() ? std::vector<std::u16string>{keyword.text} : keyword.path;
+}
+
+Keyword NestedKeyword(std::vector<std::u16string> path, std::vector<uint32_t> topics, std::u16string seeAlso) {
+    Keyword keyword;
+    for (const std::u16string& level : path)
+        keyword.text += (keyword.text.empty() ? u"" : u", ") + level;
+    keyword.topics = std::move(topics);
+    keyword.path = std::move(path);
+    keyword.seeAlso = std::move(seeAlso);
+    return keyword;
+}
+
 std::vector<Keyword> SortAndMergeKeywords(std::vector<Keyword> keywords) {
-    std::stable_sort(keywords.begin(), keywords.end(),
-                     [](const Keyword& a, const Keyword& b) { return KeywordLess(a.text, b.text); });
+    std::stable_sort(keywords.begin(), keywords.end(), [](const Keyword& a, const Keyword& b) {
+        const auto levelsA = KeywordLevels(a);
+        const auto levelsB = KeywordLevels(b);
+        return std::lexicographical_compare(levelsA.begin(), levelsA.end(), levelsB.begin(), levelsB.end(),
+                                            KeywordLess);
+    });
     std::vector<Keyword> merged;
     for (Keyword& keyword : keywords) {
-        if (!merged.empty() && merged.back().text == keyword.text) {
+        if (!merged.empty() && merged.back().text == keyword.text &&
+            KeywordLevels(merged.back()) == KeywordLevels(keyword) && merged.back().seeAlso == keyword.seeAlso) {
             for (uint32_t topic : keyword.topics) {
                 auto& topics = merged.back().topics;
                 if (std::find(topics.begin(), topics.end(), topic) == topics.end())

@@ -7,10 +7,19 @@
 
 #include "ByteBuffer.h"
 
+// A keyword, or a sub-keyword under the keywords of its path; one that refers to another keyword ("See Also")
+// leads to no topic.
 struct Keyword {
-    std::u16string text;
+    std::u16string text; // a sub-keyword's text follows its parents' texts, each followed by ", "
     std::vector<uint32_t> topics;
+    std::vector<std::u16string> path; // every level's own text, outermost first; empty: text is the only level
+    std::u16string seeAlso;
 };
+
+// The keyword's levels: path, or text alone.
+std::vector<std::u16string> KeywordLevels(const Keyword& keyword);
+// A keyword under its parents: the texts joined as the viewer shows and searches them ("Installing, from disc").
+Keyword NestedKeyword(std::vector<std::u16string> path, std::vector<uint32_t> topics, std::u16string seeAlso);
 
 struct KeywordIndexFiles {
     Bytes btree;
@@ -19,7 +28,8 @@ struct KeywordIndexFiles {
     Bytes property;
 };
 
-// Sorts case-insensitively and merges equal keywords; their topics are kept in order without repeats.
+// Sorts case-insensitively level by level, so sub-keywords follow their keyword, and merges equal keywords; their
+// topics are kept in order without repeats.
 std::vector<Keyword> SortAndMergeKeywords(std::vector<Keyword> keywords);
 
 KeywordIndexFiles BuildKeywordIndex(const std::vector<Keyword>& sortedKeywords, uint32_t codePage, uint32_t lcid);

@@ -121,8 +121,10 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
     const size_t warnings = result.warnings.size() + result.compilerMessages.size();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     char summary[256];
-    std::snprintf(summary, sizeof summary, "%zu topics, %zu pages, %zu pictures, %zu warning%s, %.1f KB, %.2f s",
-                  result.topics, result.pages, result.pictures, warnings, warnings == 1 ? "" : "s",
+    std::snprintf(summary, sizeof summary,
+                  "%zu topics, %zu pages, %zu pictures, %zu index entr%s, %zu warning%s, %.1f KB, %.2f s",
+                  result.topics, result.pages, result.pictures, result.indexEntries,
+                  result.indexEntries == 1 ? "y" : "ies", warnings, warnings == 1 ? "" : "s",
                   static_cast<double>(result.outputBytes) / 1024.0, seconds);
     reporter.Line("Wrote " + output + " (" + summary + ")");
     if (!result.keptFolder.empty())

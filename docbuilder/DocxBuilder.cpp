@@ -133,6 +133,39 @@ Inline RawXml(std::string xml) {
     return Simple(Inline::Kind::RawXml, std::move(xml));
 }
 
+Inline FootnoteXml(std::string runsXml) {
+    Inline piece = Simple(Inline::Kind::Footnote);
+    piece.target = std::move(runsXml);
+    return piece;
+}
+
+Inline EndnoteXml(std::string runsXml) {
+    Inline piece = Simple(Inline::Kind::Endnote);
+    piece.target = std::move(runsXml);
+    return piece;
+}
+
+std::string IndexEntryXml(const std::string& instruction, size_t pieces) {
+    const std::string hidden = "<w:rPr><w:vanish/></w:rPr>";
+    std::string xml = "<w:r>" + hidden + "<w:fldChar w:fldCharType=\"begin\"/></w:r>";
+    pieces = std::max<size_t>(1, std::min(pieces, instruction.size()));
+    const size_t step = (instruction.size() + pieces - 1) / std::max<size_t>(pieces, 1);
+    for (size_t at = 0; at < instruction.size();) {
+        // Pieces end between characters, never inside one's UTF-8 bytes.
+        size_t end = std::min(at + step, instruction.size());
+        while (end < instruction.size() && (static_cast<unsigned char>(instruction[end]) & 0xC0) == 0x80)
+            ++end;
+        xml += "<w:r>" + hidden + "<w:instrText xml:space=\"preserve\">" + Escape(instruction.substr(at, end - at)) +
+               "</w:instrText></w:r>";
+        at = end;
+    }
+    return xml + "<w:r>" + hidden + "<w:fldChar w:fldCharType=\"end\"/></w:r>";
+}
+
+std::string SimpleIndexEntryXml(const std::string& instruction) {
+    return "<w:fldSimple w:instr=\"" + Escape(instruction) + "\"/>";
+}
+
 std::vector<uint8_t> TinyPng() {
     return {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
             0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00,
@@ -281,7 +314,8 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
         auto& notes = foot ? footnotes_ : endnotes_;
         const std::string noteId = std::to_string(notes.size() + 1);
         const char* element = foot ? "footnote" : "endnote";
-        notes.push_back(std::string("<w:") + element + " w:id=\"" + noteId + "\"><w:p>" + TextRun("", piece.text) +
+        const std::string content = piece.target.empty() ? TextRun("", piece.text) : piece.target;
+        notes.push_back(std::string("<w:") + element + " w:id=\"" + noteId + "\"><w:p>" + content +
                         "</w:p></w:" + element + ">");
         return std::string("<w:r><w:") + element + "Reference w:id=\"" + noteId + "\"/></w:r>";
     }
@@ -344,7 +378,8 @@ DocxBuilder& DocxBuilder::AddTable(const std::vector<std::vector<TableCell>>& ro
                 body_ += "<w:gridSpan w:val=\"" + std::to_string(cell.gridSpan) + "\"/>";
             if (!cell.verticalMerge.empty())
                 body_ += cell.verticalMerge == "restart" ? "<w:vMerge w:val=\"restart\"/>" : "<w:vMerge/>";
-            body_ += cell.properties + "</w:tcPr>" + ParagraphsXml(cell.paragraphs) + cell.nestedTableXml;
+            body_ += cell.properties + "</w:tcPr>" + ParagraphsXml(cell.paragraphs) +
+                     (cell.paragraphXml.empty() ? "" : "<w:p>" + cell.paragraphXml + "</w:p>") + cell.nestedTableXml;
             if (!cell.nestedTableXml.empty())
                 body_ += "<w:p/>";
             body_ += "</w:tc>";

@@ -83,6 +83,14 @@ Inline VmlPicture(std::vector<uint8_t> bytes, std::string shapeStyle, std::strin
 // mc:AlternateContent with a text box, filled when fill (RRGGBB) is given; its text is not body text.
 Inline TextBox(std::string text, std::string fill = "");
 Inline RawXml(std::string xml); // inside the paragraph, as is
+// A footnote (an endnote) whose paragraph holds runsXml as is (fields, formatted runs).
+Inline FootnoteXml(std::string runsXml);
+Inline EndnoteXml(std::string runsXml);
+// An index entry as Word marks it: a complex XE field in hidden runs, without a result, its code split over
+// `pieces` w:instrText runs. The instruction is the code as is (' XE "Installing:from disc" ').
+std::string IndexEntryXml(const std::string& instruction, size_t pieces = 2);
+// The same as w:fldSimple.
+std::string SimpleIndexEntryXml(const std::string& instruction);
 
 // A valid 1x1 PNG.
 std::vector<uint8_t> TinyPng();
@@ -121,6 +129,7 @@ struct TableCell {
     int gridSpan = 1;
     std::string verticalMerge;  // "", "restart" or "continue"
     std::string nestedTableXml; // a whole w:tbl placed after the paragraphs
+    std::string paragraphXml;   // w:p content of one more paragraph after the plain ones, as is; none when empty
     std::string properties;     // more w:tcPr content, as is (w:tcW, w:tcBorders, w:shd)
 };
 

@@ -86,14 +86,17 @@ int32_t ChmConverter::Convert(std::string title, const std::string& compiledPath
         ClearTopics();
     // The front page, when there is one, carries the help title; a document without headings leaves it as it was.
     std::string previousTitle = std::exchange(this->title, std::move(title));
+    RemoveWordIndex();
     BuildTopicTree();
     if (!root->firstChild) {
         this->title = std::move(previousTitle);
         return 0;
     }
     CollectHelpIds(compiledPath);
+    CollectIndexEntries();
     SplitPages();
     CheckHelpIdAnchors();
+    CheckIndexEntryAnchors();
     const HelpBook book = MakeHelpBook();
     if (quitWordBeforeOutputs) {
         // Closed or not, Word is not asked again: teardown finds nothing left to close.
@@ -121,5 +124,14 @@ HelpBook ChmConverter::MakeHelpBook() {
     for (const HelpId& id : helpIds)
         if (id.page >= 0)
             book.helpIds.push_back({id.name, id.number, HelpIdTarget(id)});
+    std::vector<std::string> pageTitles; // pages are numbered in pre-order
+    std::function<void(const std::vector<BookTopic>&)> collect = [&](const std::vector<BookTopic>& level) {
+        for (const BookTopic& topic : level) {
+            pageTitles.push_back(topic.title);
+            collect(topic.children);
+        }
+    };
+    collect(book.topics);
+    book.keywords = IndexKeywordsOf(indexEntries, pageTitles);
     return book;
 }

@@ -6,6 +6,7 @@
 
 #include "book/HelpBook.h"
 #include "engine/HelpIds.h"
+#include "engine/IndexEntries.h"
 #include "engine/PageOptions.h"
 #include "engine/TopicTree.h"
 #include "word/WordObjects.h"
@@ -40,13 +41,19 @@ public:
     int32_t Convert(std::string title, const std::string& compiledPath, std::span<BookOutput* const> outputs);
 
     // The steps of Convert, in the order it runs them.
+    // Word's own index (INDEX fields) leaves the source: the document's index entries make the help file's index.
+    void RemoveWordIndex();
     void ClearTopics();
     void BuildTopicTree();
     // Finds the "IDH_" bookmarks and gives them numbers; a fault in them or in the header raises HelpIdError.
     void CollectHelpIds(const std::string& compiledPath);
+    // Finds the index entries (XE fields) and marks each place with a hidden bookmark; a faulty entry is a warning.
+    void CollectIndexEntries();
     void SplitPages();
     // A help ID whose anchor did not reach its page opens the page's top, with a warning.
     void CheckHelpIdAnchors();
+    // An entry whose anchor did not reach its page leads to the page's top.
+    void CheckIndexEntryAnchors();
     // The topics' titles asked of Word, in document order, and everything else the outputs write from.
     HelpBook MakeHelpBook();
     // The header of help IDs the front end asked for, if any; a failed write raises HelpIdError.
@@ -71,6 +78,7 @@ public:
     std::vector<std::string> pageFiles;
     HelpIdSettings helpIdSettings;
     std::vector<HelpId> helpIds;
+    std::vector<IndexEntry> indexEntries;
 
     // A run that converts once closes the source and quits Word once the help book is made: the outputs need none
     // of it, and the source's text and pictures would otherwise stay in memory beside the compiler's.

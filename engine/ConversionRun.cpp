@@ -151,6 +151,7 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         result.topics = topics.size();
         result.pages = converter.pageFiles.size();
         result.pictures = chm.PictureFiles();
+        result.indexEntries = converter.indexEntries.size();
         result.warnings = AllToUtf8(converter.warnings);
         if (!titleWarning.empty())
             result.warnings.insert(result.warnings.begin(), titleWarning);

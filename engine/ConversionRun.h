@@ -44,6 +44,7 @@ struct ConversionResult {
     size_t topics = 0;
     size_t pages = 0;
     size_t pictures = 0;
+    size_t indexEntries = 0; // the document's own index entries that made keywords
     uintmax_t outputBytes = 0;
     std::string keptFolder; // UTF-8, when the request asked to keep the pages
 };

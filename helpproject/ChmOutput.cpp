@@ -20,7 +20,7 @@ Status ChmOutput::Write(const HelpBook& book) {
     // The writers' results are not examined: a missing file shows in the compiler's messages and as a missing
     // help file.
     WriteContentsFile(book.topics, folder, folder + "/" + settings.contentsName);
-    WriteIndexFile(book.topics, folder, folder + "/" + settings.indexName);
+    WriteIndexFile(book.topics, book.keywords, folder, folder + "/" + settings.indexName);
     WriteProjectFile(settings, book.pageFiles, folder, projectPath, &pictureFiles_);
     compilerMessages_ = RunHelpCompiler(projectPath, compileObserver);
     if (!keptProjectCompiledPath.empty()) {

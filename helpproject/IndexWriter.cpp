@@ -1,5 +1,7 @@
-// The index file: every topic one keyword, in document order, in one flat list.
+// The index file: every topic one keyword, in document order, in one flat list; then the document's own index
+// entries.
 
+#include "helpproject/IndexKeywords.h"
 #include "helpproject/SitemapWriter.h"
 
 namespace {
@@ -13,11 +15,13 @@ void AppendIndexList(LineList& lines, const std::vector<BookTopic>& topics) {
 
 } // namespace
 
-bool WriteIndexFile(const std::vector<BookTopic>& topics, const std::string& folder, const std::string& path) {
+bool WriteIndexFile(const std::vector<BookTopic>& topics, const std::vector<IndexKeyword>& keywords,
+                    const std::string& folder, const std::string& path) {
     LineList lines;
     AppendSitemapHead(lines);
     lines.push_back("<UL>");
     AppendIndexList(lines, topics);
+    AppendIndexKeywords(lines, keywords);
     AppendSitemapTail(lines);
     return WriteLineList(lines, folder, path);
 }

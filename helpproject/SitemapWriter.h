@@ -3,6 +3,7 @@
 
 #include "book/HelpBook.h"
 #include "helpproject/GeneratedFile.h"
+#include "helpproject/IndexKeywords.h"
 
 #include <string>
 #include <vector>
@@ -19,5 +20,7 @@ void AppendTopicEntry(LineList& lines, const BookTopic& topic);
 
 // The contents file: the topics as nested lists. Written as WriteLineList writes, with its result.
 bool WriteContentsFile(const std::vector<BookTopic>& topics, const std::string& folder, const std::string& path);
-// The index file: every topic one keyword, in document order, in one flat list.
-bool WriteIndexFile(const std::vector<BookTopic>& topics, const std::string& folder, const std::string& path);
+// The index file: every topic one keyword, in document order, in one flat list; after them the keywords of the
+// document's own index entries (IndexKeywords.h), none when it has none.
+bool WriteIndexFile(const std::vector<BookTopic>& topics, const std::vector<IndexKeyword>& keywords,
+                    const std::string& folder, const std::string& path);

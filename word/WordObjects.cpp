@@ -286,3 +286,61 @@ void WordHorizontalLineFormat::SetPercentWidth(float percent) const {
 void WordWebOptions::SetAllowPNG(bool allow) const {
     Call(*this, M::WebOptionsAllowPNG, {A::Bool(allow)});
 }
+
+WordFields WordDocument::Fields() const {
+    return Object<WordFields>(*this, M::DocumentFields);
+}
+WordFootnotes WordDocument::Footnotes() const {
+    return Object<WordFootnotes>(*this, M::DocumentFootnotes);
+}
+WordFields WordRange::Fields() const {
+    return Object<WordFields>(*this, M::RangeFields);
+}
+WordBookmark WordBookmarks::Add(const std::string& name, const DispatchRef& range) const {
+    return Object<WordBookmark>(*this, M::BookmarksAdd, {A::Text(name), A::Dispatch(range)});
+}
+
+int32_t WordFields::Count() const {
+    return Int(*this, M::FieldsCount);
+}
+WordField WordFields::Item(int32_t index) const {
+    return Object<WordField>(*this, M::FieldsItem, {A::I4(index)});
+}
+WordRange WordField::Code() const {
+    return Object<WordRange>(*this, M::FieldCode);
+}
+int32_t WordField::Type() const {
+    return Int(*this, M::FieldType);
+}
+void WordField::Delete() const {
+    Call(*this, M::FieldDelete);
+}
+
+int32_t WordFootnotes::Count() const {
+    return Int(*this, M::FootnotesCount);
+}
+WordFootnote WordFootnotes::Item(int32_t index) const {
+    return Object<WordFootnote>(*this, M::FootnotesItem, {A::I4(index)});
+}
+WordRange WordFootnote::Range() const {
+    return Object<WordRange>(*this, M::FootnoteRange);
+}
+WordRange WordFootnote::Reference() const {
+    return Object<WordRange>(*this, M::FootnoteReference);
+}
+
+WordEndnotes WordDocument::Endnotes() const {
+    return Object<WordEndnotes>(*this, M::DocumentEndnotes);
+}
+int32_t WordEndnotes::Count() const {
+    return Int(*this, M::EndnotesCount);
+}
+WordEndnote WordEndnotes::Item(int32_t index) const {
+    return Object<WordEndnote>(*this, M::EndnotesItem, {A::I4(index)});
+}
+WordRange WordEndnote::Range() const {
+    return Object<WordRange>(*this, M::EndnoteRange);
+}
+WordRange WordEndnote::Reference() const {
+    return Object<WordRange>(*this, M::EndnoteReference);
+}

@@ -31,6 +31,12 @@ class WordInlineShapes;
 class WordInlineShape;
 class WordHorizontalLineFormat;
 class WordWebOptions;
+class WordFields;
+class WordField;
+class WordFootnotes;
+class WordFootnote;
+class WordEndnotes;
+class WordEndnote;
 
 class WordApplication : public DispatchRef {
 public:
@@ -67,6 +73,9 @@ public:
                 VARIANT* lineEnding, VARIANT* addBiDiMarks) const;
     void Close(VARIANT* saveChanges, VARIANT* originalFormat, VARIANT* routeDocument) const;
     WordRange Range(VARIANT* start, VARIANT* end) const;
+    WordFields Fields() const;
+    WordFootnotes Footnotes() const;
+    WordEndnotes Endnotes() const;
 };
 
 class WordParagraphs : public DispatchRef {
@@ -104,6 +113,7 @@ public:
     WordListFormat ListFormat() const;
     WordHyperlinks Hyperlinks() const;
     WordInlineShapes InlineShapes() const;
+    WordFields Fields() const;
     void SetRange(int32_t start, int32_t end) const;
     void Cut() const;
     void Copy() const;
@@ -158,6 +168,7 @@ public:
     void SetShowHidden(bool show) const;
     int32_t Count() const;
     WordBookmark Item(VARIANT* index) const;
+    WordBookmark Add(const std::string& name, const DispatchRef& range) const;
 };
 
 class WordBookmark : public DispatchRef {
@@ -225,4 +236,54 @@ class WordWebOptions : public DispatchRef {
 public:
     using DispatchRef::DispatchRef;
     void SetAllowPNG(bool allow) const;
+};
+
+class WordFields : public DispatchRef {
+public:
+    using DispatchRef::DispatchRef;
+    int32_t Count() const;
+    WordField Item(int32_t index) const;
+};
+
+// Word's field kinds (WdFieldType) that the conversion looks for.
+constexpr int32_t kFieldIndexEntry = 4; // XE
+constexpr int32_t kFieldIndex = 8;      // INDEX
+
+class WordField : public DispatchRef {
+public:
+    using DispatchRef::DispatchRef;
+    // The field's code as a range: its Text is the instruction (" XE \"entry\" ").
+    WordRange Code() const;
+    int32_t Type() const;
+    void Delete() const;
+};
+
+class WordFootnotes : public DispatchRef {
+public:
+    using DispatchRef::DispatchRef;
+    int32_t Count() const;
+    WordFootnote Item(int32_t index) const;
+};
+
+class WordFootnote : public DispatchRef {
+public:
+    using DispatchRef::DispatchRef;
+    // The note's own text.
+    WordRange Range() const;
+    // The note's mark in the main text.
+    WordRange Reference() const;
+};
+
+class WordEndnotes : public DispatchRef {
+public:
+    using DispatchRef::DispatchRef;
+    int32_t Count() const;
+    WordEndnote Item(int32_t index) const;
+};
+
+class WordEndnote : public DispatchRef {
+public:
+    using DispatchRef::DispatchRef;
+    WordRange Range() const;
+    WordRange Reference() const;
 };

@@ -43,6 +43,12 @@ std::string EscapeXml(const std::string& text) {
     return escaped;
 }
 
+// An index entry of this manual, as Word's "Mark Entry" writes it: entry text with ":" before a sub-entry, and
+// switches such as \t for a cross-reference.
+Inline Entry(const std::string& code) {
+    return RawXml(IndexEntryXml(" XE " + code + " "));
+}
+
 class Manual {
 public:
     Manual() {
@@ -71,10 +77,11 @@ public:
     void Para(const std::string& text) { doc_.AddParagraph(text); }
     void Para(const std::vector<Inline>& content) { doc_.AddParagraph(content); }
 
-    void Bullet(const std::string& text) {
+    void Bullet(const std::string& text) { Bullet(std::vector<Inline>{Text(text)}); }
+    void Bullet(const std::vector<Inline>& content) {
         ParagraphOptions options;
         options.numId = kBulletList;
-        doc_.AddParagraph(text, options);
+        doc_.AddParagraph(content, options);
     }
 
     void Table(const std::vector<std::vector<std::string>>& rows) {
@@ -161,6 +168,14 @@ void Overview(Manual& m) {
     m.Bullet("图片、表格、脚注和超链接随所在的页面一起转换。");
     m.Bullet("文档内部的超链接和交叉引用（指向书签）在帮助文件中变成页面之间的链接。");
     m.Bullet("文档中至少要有一个标题，否则转换会报告" + Quoted(ui::kNoOutlineStyles) + "。");
+    m.Bullet({Text("用 Word 标记的索引项（XE 域，“引用 → 标记条目”）成为帮助文件索引中的关键词，排在标题关键词之后："
+                   "“主索引项:次索引项”中的次索引项嵌套在主索引项之下；同一个索引项出现在几个主题中时，查看器列出"
+                   "这些主题供选择；交叉引用（“请参阅”）成为索引中指向另一个关键词的条目。关键词的链接落在索引项"
+                   "所在的位置，而不是页面的顶部。没有文字的索引项和指向不存在的书签的索引项会给出警告。"),
+              Entry("\"索引:索引项\""), Entry("\"XE 域\" \\t \"请参阅 索引\""), Entry("\"索引:关键词\"")});
+    m.Bullet({Text("文档末尾由 Word 生成的索引（INDEX 域）不会作为文字复制到页面上：它只是上次更新时的页码列表，在帮助"
+                   "文件中没有意义，它的条目已经在帮助文件的索引中。"),
+              Entry("\"索引:Word 的索引\"")});
 
     m.Heading(2, "_Toc03", "转换的过程");
     m.Para("转换在一个工作文件夹中进行：程序所在文件夹下的 Temp 文件夹；程序文件夹不可写时（例如安装在系统目录中），"
@@ -238,16 +253,18 @@ void AdvancedDialog(Manual& m) {
            "放弃修改。");
 
     m.Heading(2, "_Toc21", "页面选项");
+    m.Para({Text("页面选项决定每个页面带哪些内容。"), Entry("\"选项:页面选项\"")});
     std::vector<std::vector<std::string>> switches{{"选项", "默认", "作用"}};
     for (const PageSwitch& option : PageSwitches())
         switches.push_back({option.caption, DefaultValue(option) ? "选中" : "不选", option.effect});
     m.Table(switches);
 
     m.Heading(2, "_Toc22", "版权信息");
-    m.Para(Quoted(ui::kCopyrightLabel) +
-           "下面的文本框中的文字会放在每个页面的末尾；留空则不加版权信息。按 Ctrl + Enter "
-           "换行（对话框中的提示" +
-           Quoted(ui::kNewLineHint) + "），按 Enter 相当于按" + Quoted(ui::kOk) + "。");
+    m.Para({Entry("\"选项:版权信息\""), Entry("\"版权信息\""),
+            Text(Quoted(ui::kCopyrightLabel) +
+                 "下面的文本框中的文字会放在每个页面的末尾；留空则不加版权信息。按 Ctrl + Enter "
+                 "换行（对话框中的提示" +
+                 Quoted(ui::kNewLineHint) + "），按 Enter 相当于按" + Quoted(ui::kOk) + "。")});
 
     m.Heading(2, "_Toc23", "选项的有效期");
     m.Para("选项只在程序运行期间有效，不保存到磁盘：每次启动程序都恢复默认值。");
@@ -258,6 +275,8 @@ void CommandLine(Manual& m) {
     m.Para("leafbind-cli converts a document from a terminal or a script, with the same conversion as the dialog. "
            "Its options match the advanced dialog's check boxes. The text of leafbind-cli --help:");
     m.Terminal(UsageText());
+    m.Para({Text("The summary line it prints at the end counts the topics, pages, pictures and index entries."),
+            Entry("\"leafbind-cli\""), Entry("\"command line\" \\t \"See leafbind-cli\"")});
 
     m.Heading(2, "_Toc31", "Options");
     std::vector<std::vector<std::string>> options{

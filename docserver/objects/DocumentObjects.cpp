@@ -44,6 +44,15 @@ protected:
         case WordMember::DocumentWebOptions:
             ReturnObject(result, NewWebOptions(document_));
             return;
+        case WordMember::DocumentFields:
+            ReturnObject(result, NewFields(document_, nullptr));
+            return;
+        case WordMember::DocumentFootnotes:
+            ReturnObject(result, NewNotes(document_, false));
+            return;
+        case WordMember::DocumentEndnotes:
+            ReturnObject(result, NewNotes(document_, true));
+            return;
         case WordMember::DocumentSaveAs:
             SaveAs(args);
             return;
@@ -339,10 +348,40 @@ protected:
                                             static_cast<size_t>(bookmark - doc.story(kMainStory).bookmarks.data())));
             return;
         }
+        case WordMember::BookmarksAdd:
+            ReturnObject(result, Add(doc, args));
+            return;
         default:
             throw ServerError{DISP_E_MEMBERNOTFOUND, ""};
         }
     }
+
+private:
+    // A bookmark of the same name moves to the new place, as in Word.
+    IDispatch* Add(DocumentState& doc, const Arguments& args) {
+        const std::u16string name = args.Text(0);
+        RangeBound* range = ServerObjectCast<RangeBound>(args.Object(1));
+        if (!range || range->kind() != WordObject::Range)
+            throw ServerError{DISP_E_TYPEMISMATCH, "", 1};
+        if (&range->document() != &doc)
+            ThrowDocumentError("A bookmark must mark a range of its own document.");
+        if (name.empty() || name.size() > kMaxBookmarkName ||
+            std::any_of(name.begin(), name.end(), [](char16_t c) { return c <= u' ' || c == u'-' || c == u'.'; }))
+            ThrowDocumentError("The bookmark name \"" + Utf16ToUtf8(name) + "\" is not valid.");
+        if (range->range().story != kMainStory)
+            ThrowDocumentError("Bookmarks can only mark the main text of the document.");
+        auto& bookmarks = doc.story(kMainStory).bookmarks;
+        std::erase_if(bookmarks, [&](const BookmarkSpan& bookmark) { return bookmark.name == name; });
+        BookmarkSpan bookmark{range->range().start, range->range().end, name};
+        const auto at =
+            std::upper_bound(bookmarks.begin(), bookmarks.end(), bookmark,
+                             [](const BookmarkSpan& a, const BookmarkSpan& b) { return a.start < b.start; });
+        const auto index = static_cast<size_t>(bookmarks.insert(at, std::move(bookmark)) - bookmarks.begin());
+        doc.Changed();
+        return new BookmarkObject(document_, name, index);
+    }
+
+    static constexpr size_t kMaxBookmarkName = 40;
 };
 
 } // namespace

@@ -58,6 +58,9 @@ void RangeObject::Call(WordMember member, const Arguments& args, VARIANT* result
     case WordMember::RangeInlineShapes:
         ReturnObject(result, NewInlineShapes(document_, range_));
         return;
+    case WordMember::RangeFields:
+        ReturnObject(result, NewFields(document_, &range_));
+        return;
     case WordMember::RangeSetRange: {
         const int32_t length = StoryLength(doc, range_.story);
         const int32_t start = std::clamp(args.Int(0), 0, length);

@@ -65,3 +65,7 @@ IDispatch* NewWebOptions(std::shared_ptr<DocumentState> document);
 IDispatch* NewHyperlinks(std::shared_ptr<DocumentState> document, const LiveRange* range);
 IDispatch* NewSections(std::shared_ptr<DocumentState> document, LiveRange range);
 IDispatch* NewInlineShapes(std::shared_ptr<DocumentState> document, LiveRange range);
+// range null: every field of the main story; otherwise those within the range.
+IDispatch* NewFields(std::shared_ptr<DocumentState> document, const LiveRange* range);
+// The main text's footnotes, or its endnotes.
+IDispatch* NewNotes(std::shared_ptr<DocumentState> document, bool endnotes);

@@ -38,3 +38,42 @@ TEST(KeywordIndex, OversizedKeywordsStillFitTheirBlocks) {
         EXPECT_GT(U16At(files.btree, block + 2), 0) << "every block holds an entry";
     }
 }
+
+// Sub-keywords follow their keyword (also past keywords that sort between them as plain text), carry their depth
+// and where their own text starts; a cross-reference carries the keyword it names instead of topics.
+TEST(KeywordIndex, SubKeywordsAndCrossReferencesAreListedAsTheViewerReadsThem) {
+    std::vector<Keyword> keywords;
+    keywords.push_back({u"a b", {3}, {}, {}});
+    keywords.push_back(NestedKeyword({u"a", u"x"}, {1, 2}, {}));
+    keywords.push_back({u"a", {0}, {}, {}});
+    keywords.push_back(NestedKeyword({u"setup"}, {}, u"Installing"));
+    const std::vector<Keyword> sorted = SortAndMergeKeywords(keywords);
+    ASSERT_EQ(sorted.size(), 4u);
+    EXPECT_EQ(sorted[0].text, u"a");
+    EXPECT_EQ(sorted[1].text, u"a, x") << "the sub-keyword stays under its keyword";
+    EXPECT_EQ(sorted[2].text, u"a b");
+    EXPECT_EQ(sorted[3].text, u"setup");
+
+    const auto files = BuildKeywordIndex(sorted, 1252, 0x409);
+    const Bytes& btree = files.btree;
+    // The second entry of the first block: "a, x", its see-also flag, depth and the start of "x".
+    size_t at = kHeader + 12;
+    auto skipText = [&] {
+        while (U16At(btree, at) != 0)
+            at += 2;
+        at += 2;
+    };
+    skipText();                          // "a"
+    at += 2 + 2 + 4 + 4 + 4 + 4 + 4 + 4; // flags, depth, index, zero, one topic, its number, tail
+    skipText();                          // "a, x"
+    EXPECT_EQ(U16At(btree, at), 0);
+    EXPECT_EQ(U16At(btree, at + 2), 1) << "depth";
+    EXPECT_EQ(U16At(btree, at + 4), 3) << "\"x\" starts at character 3";
+    EXPECT_EQ(U16At(btree, at + 12), 2) << "two topics";
+    at += 16 + 2 * 4 + 8;
+    skipText(); // "a b"
+    at += 2 + 2 + 4 + 4 + 4 + 4 + 4 + 4;
+    skipText(); // "setup"
+    EXPECT_EQ(U16At(btree, at), 2) << "a see-also entry";
+    EXPECT_EQ(U16At(btree, at + 16), u'I') << "the keyword it names follows";
+}

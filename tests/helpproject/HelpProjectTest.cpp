@@ -75,7 +75,8 @@ protected:
         return WriteContentsFile(job->MakeHelpBook().topics, work.string(), Path(name));
     }
     bool WriteIndex(const std::string& name) {
-        return WriteIndexFile(job->MakeHelpBook().topics, work.string(), Path(name));
+        const HelpBook book = job->MakeHelpBook();
+        return WriteIndexFile(book.topics, book.keywords, work.string(), Path(name));
     }
     bool WriteProject(const std::string& name, const std::string& contents, const std::string& index,
                       const std::string& compiled) {

@@ -33,19 +33,19 @@ const char* const kWordDispidText = R"(
 Application: Visible 23 Documents 6 Quit 1105
 Documents: Open 18 Add 14
 Document: Bookmarks 4 Paragraphs 16 Styles 22 Hyperlinks 61 ListParagraphs 84 WebOptions 330 SaveAs 376 Close 1105
-Document: Range 2000
+Document: Range 2000 Fields 20 Footnotes 7 Endnotes 8
 Paragraphs: Count 2 Item 0 Add 5
 Paragraph: Range 0 OutlineLevel 202 Next 324 Previous 325 LineSpacingRule 110 SpaceBefore 111 SpaceAfter 112
 Paragraph: SpaceBeforeAuto 132 SpaceAfterAuto 133
 Range: Text 0 Start 3 End 4 Font 5 Sections 58 ListFormat 68 Hyperlinks 156 InlineShapes 319 SetRange 100 Cut 119
-Range: Copy 120 Paste 121
+Range: Copy 120 Paste 121 Fields 64
 Sections: Item 0
 Section: Headers 121 Footers 122
 HeadersFooters: Item 0
 HeaderFooter: Range 0
 Hyperlinks: Count 1 Item 0 Add 101
 Hyperlink: Name 1003 Address 1100
-Bookmarks: ShowHidden 4 Count 2 Item 0
+Bookmarks: ShowHidden 4 Count 2 Item 0 Add 5
 Bookmark: Name 0 Range 1
 Styles: Count 1 Item 0
 Style: NameLocal 0 Font 10
@@ -55,7 +55,13 @@ ListParagraphs: Count 2 Item 0
 InlineShapes: AddHorizontalLineStandard 105
 InlineShape: HorizontalLineFormat 119
 HorizontalLineFormat: PercentWidth 2
-WebOptions: AllowPNG 7)";
+WebOptions: AllowPNG 7
+Fields: Count 1 Item 0
+Field: Code 0 Type 1 Delete 107
+Footnotes: Count 2 Item 0
+Footnote: Range 4 Reference 5
+Endnotes: Count 2 Item 0
+Endnote: Range 4 Reference 5)";
 
 std::map<std::string, DISPID> WordDispids() {
     std::map<std::string, DISPID> dispids;
@@ -177,6 +183,7 @@ std::vector<MemberCase> Cases() {
         {M::RangeListFormat, [](auto& s) { Make<WordRange>(s, W::Range).ListFormat(); }, {}},
         {M::RangeHyperlinks, [](auto& s) { Make<WordRange>(s, W::Range).Hyperlinks(); }, {}},
         {M::RangeInlineShapes, [](auto& s) { Make<WordRange>(s, W::Range).InlineShapes(); }, {}},
+        {M::RangeFields, [](auto& s) { Make<WordRange>(s, W::Range).Fields(); }, {}},
         {M::RangeSetRange, [](auto& s) { Make<WordRange>(s, W::Range).SetRange(0, 17); }, {"I4:0", "I4:17"}},
         {M::RangeCut, [](auto& s) { Make<WordRange>(s, W::Range).Cut(); }, {}},
         {M::RangeCopy, [](auto& s) { Make<WordRange>(s, W::Range).Copy(); }, {}},
@@ -216,6 +223,12 @@ std::vector<MemberCase> Cases() {
              Make<WordBookmarks>(s, W::Bookmarks).Item(&index);
          },
          {"&I4:1"}},
+        {M::BookmarksAdd,
+         [](auto& s) {
+             WordRange place(s.Create(WordObject::Range, "place"));
+             Make<WordBookmarks>(s, W::Bookmarks).Add("_Idx1", place);
+         },
+         {"BSTR:_Idx1", "DISPATCH:place"}},
         {M::BookmarkName, [](auto& s) { Make<WordBookmark>(s, W::Bookmark).Name(); }, {}},
         {M::BookmarkRange, [](auto& s) { Make<WordBookmark>(s, W::Bookmark).Range(); }, {}},
         {M::StylesCount, [](auto& s) { Make<WordStyles>(s, W::Styles).Count(); }, {}},
@@ -256,6 +269,22 @@ std::vector<MemberCase> Cases() {
         {M::WebOptionsAllowPNG,
          [](auto& s) { Make<WordWebOptions>(s, W::WebOptions).SetAllowPNG(true); },
          {"BOOL:true"}},
+        {M::DocumentFields, [](auto& s) { Make<WordDocument>(s, W::Document).Fields(); }, {}},
+        {M::DocumentFootnotes, [](auto& s) { Make<WordDocument>(s, W::Document).Footnotes(); }, {}},
+        {M::FieldsCount, [](auto& s) { Make<WordFields>(s, W::Fields).Count(); }, {}},
+        {M::FieldsItem, [](auto& s) { Make<WordFields>(s, W::Fields).Item(3); }, {"I4:3"}},
+        {M::FieldCode, [](auto& s) { Make<WordField>(s, W::Field).Code(); }, {}},
+        {M::FieldType, [](auto& s) { Make<WordField>(s, W::Field).Type(); }, {}},
+        {M::FieldDelete, [](auto& s) { Make<WordField>(s, W::Field).Delete(); }, {}},
+        {M::FootnotesCount, [](auto& s) { Make<WordFootnotes>(s, W::Footnotes).Count(); }, {}},
+        {M::FootnotesItem, [](auto& s) { Make<WordFootnotes>(s, W::Footnotes).Item(1); }, {"I4:1"}},
+        {M::FootnoteRange, [](auto& s) { Make<WordFootnote>(s, W::Footnote).Range(); }, {}},
+        {M::FootnoteReference, [](auto& s) { Make<WordFootnote>(s, W::Footnote).Reference(); }, {}},
+        {M::DocumentEndnotes, [](auto& s) { Make<WordDocument>(s, W::Document).Endnotes(); }, {}},
+        {M::EndnotesCount, [](auto& s) { Make<WordEndnotes>(s, W::Endnotes).Count(); }, {}},
+        {M::EndnotesItem, [](auto& s) { Make<WordEndnotes>(s, W::Endnotes).Item(2); }, {"I4:2"}},
+        {M::EndnoteRange, [](auto& s) { Make<WordEndnote>(s, W::Endnote).Range(); }, {}},
+        {M::EndnoteReference, [](auto& s) { Make<WordEndnote>(s, W::Endnote).Reference(); }, {}},
     };
 }
 
