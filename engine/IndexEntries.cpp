@@ -227,7 +227,7 @@ void ChmConverter::CollectIndexEntries() {
 
     // The source's bookmarks: those \r names, and the names the entries' own must not take.
     std::map<std::string, int32_t> bookmarkStarts; // lower-case name: Word matches bookmarks in any case
-    ForEachBookmark(*this, [&](WordBookmark& bookmark) {
+    ForEachBookmark(document, [&](WordBookmark& bookmark) {
         WordRange range = bookmark.Range();
         bookmarkStarts.emplace(AsciiLower(bookmark.Name()), range.Start());
         return true;
