@@ -85,8 +85,10 @@ Inline LineBreak() {
 Inline Tab() {
     return Simple(Inline::Kind::Tab);
 }
-Inline Symbol(std::string hexCode) {
-    return Simple(Inline::Kind::Symbol, std::move(hexCode));
+Inline Symbol(std::string hexCode, std::string font) {
+    Inline piece = Simple(Inline::Kind::Symbol, std::move(hexCode));
+    piece.target = std::move(font);
+    return piece;
 }
 Inline BookmarkStart(std::string name) {
     return Simple(Inline::Kind::BookmarkStart, std::move(name));
@@ -202,6 +204,8 @@ std::string DocxBuilder::RunProperties(const RunStyle& style) const {
     std::string xml;
     if (!style.characterStyle.empty())
         xml += "<w:rStyle w:val=\"" + Escape(style.characterStyle) + "\"/>";
+    if (!style.font.empty())
+        xml += "<w:rFonts w:ascii=\"" + Escape(style.font) + "\" w:hAnsi=\"" + Escape(style.font) + "\"/>";
     if (style.bold)
         xml += "<w:b/>";
     if (style.italic)
@@ -238,7 +242,7 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
     case Inline::Kind::Tab:
         return "<w:r><w:tab/></w:r>";
     case Inline::Kind::Symbol:
-        return "<w:r><w:sym w:font=\"Wingdings\" w:char=\"" + piece.text + "\"/></w:r>";
+        return "<w:r><w:sym w:font=\"" + Escape(piece.target) + "\" w:char=\"" + piece.text + "\"/></w:r>";
     case Inline::Kind::BookmarkStart:
         return "<w:bookmarkStart w:id=\"" + std::to_string(std::hash<std::string>{}(piece.text) % 100000) +
                "\" w:name=\"" + Escape(piece.text) + "\"/>";

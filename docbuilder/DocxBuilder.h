@@ -28,6 +28,7 @@ struct RunStyle {
     std::string colorHex;       // "FF0000"; empty leaves it to the style
     std::string highlight;      // w:highlight name, "yellow"; empty none
     std::string shadingHex;     // w:shd fill of the run; empty none
+    std::string font;           // w:rFonts ascii and hAnsi; empty leaves it to the style
 };
 
 // One piece of a paragraph; made with the functions below.
@@ -69,7 +70,7 @@ Inline PageBreak();
 Inline ColumnBreak();
 Inline LineBreak();
 Inline Tab();
-Inline Symbol(std::string hexCode); // w:sym, e.g. "F0E0"
+Inline Symbol(std::string hexCode, std::string font = "Wingdings"); // w:sym, e.g. "F0E0"
 Inline BookmarkStart(std::string name);
 Inline BookmarkEnd(std::string name);
 Inline Link(std::string text, std::string url);                  // w:hyperlink to an external address

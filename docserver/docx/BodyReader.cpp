@@ -439,7 +439,11 @@ void BodyReader::ReadRun(const pugi::xml_node& run, int depth) {
             Append(std::u16string(1, char16_t(31)), format);
         } else if (std::strcmp(name, "sym") == 0) {
             const unsigned long code = std::strtoul(AttributeText(node, "char").c_str(), nullptr, 16);
-            Append(std::u16string(1, static_cast<char16_t>(code ? code : 0xFFFD)), format);
+            // The symbol is set in its own font, as Word shows it; the page writer turns the code into its letter.
+            RunFormat symbolFormat = format;
+            if (const std::string font = AttributeText(node, "font"); !font.empty())
+                symbolFormat.font = font;
+            Append(std::u16string(1, static_cast<char16_t>(code && code <= 0xFFFF ? code : 0xFFFD)), symbolFormat);
         } else if (std::strcmp(name, "footnoteReference") == 0 || std::strcmp(name, "endnoteReference") == 0) {
             const bool endnote = name[0] == 'e';
             const std::map<std::string, int>* notes = endnote ? endnotes_ : footnotes_;

@@ -73,9 +73,10 @@ struct ParagraphFormat {
     int indentLeft = 0;   // twips
     int indentRight = 0;
     int indentFirstLine = 0;
-    BorderLine borders[5]; // w:pBdr by BorderSide, kBorderInsideH for w:between
-    int32_t shading = -1;  // w:shd fill, -1 unset
-    RunFormat markFormat;  // the formatting of the paragraph mark itself
+    BorderLine borders[5];   // w:pBdr by BorderSide, kBorderInsideH for w:between
+    int32_t shading = -1;    // w:shd fill, -1 unset
+    RunFormat markFormat;    // the formatting of the paragraph mark itself
+    int8_t rightToLeft = -1; // w:bidi: -1 unset, 0 left to right, 1 right to left (its left and right are logical)
     friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
 };
 
@@ -96,7 +97,7 @@ struct FormatHash {
     size_t operator()(const ParagraphFormat& f) const {
         size_t h = Mix(std::hash<std::string>()(f.style), std::hash<std::string>()(f.alignment));
         for (int value : {f.outlineLevel, f.numId, f.numLevel, f.spaceBefore, f.spaceAfter, f.lineSpacing, f.indentLeft,
-                          f.indentFirstLine, static_cast<int>(f.shading)})
+                          f.indentFirstLine, static_cast<int>(f.shading), int{f.rightToLeft}})
             h = Mix(h, static_cast<size_t>(value));
         return Mix(h, (*this)(f.markFormat));
     }
