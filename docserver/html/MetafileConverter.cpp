@@ -3,8 +3,7 @@
 #include "docserver/package/CleanupRegistry.h"
 #include "docserver/package/ExternalProgram.h"
 
-#include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
+#include "docserver/html/PictureCodec.h"
 
 #include <algorithm>
 #include <chrono>
@@ -36,28 +35,19 @@ bool UsesEquationFont(const std::vector<uint8_t>& bytes) {
     return std::search(bytes.begin(), bytes.end(), kFont.begin(), kFont.end()) != bytes.end();
 }
 
-void AppendBytes(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<uint8_t>*>(context);
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
-
 // The part of a page picture that differs from its top left corner (the page), with a pixel's border; the picture
 // as it was when it is all page or cannot be read.
 std::vector<uint8_t> CropToDrawing(std::vector<uint8_t> png) {
-    if (!StartsAsPng(png) || png.size() > static_cast<size_t>(INT32_MAX))
+    int64_t fullWidth = 0, fullHeight = 0;
+    if (!StartsAsPng(png) || !ReadPictureSize(png, PictureKind::Png, fullWidth, fullHeight) ||
+        fullWidth * fullHeight > kMaxPicturePixels)
         return png;
-    int width = 0, height = 0, channels = 0;
-    if (!stbi_info_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels) ||
-        static_cast<int64_t>(width) * height > 40'000'000)
+    RasterImage image;
+    if (!DecodePicture(png, PictureKind::Png, static_cast<int>(fullWidth), static_cast<int>(fullHeight), image).empty())
         return png;
-    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
-        stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 4),
-        stbi_image_free);
-    if (!pixels)
-        return png;
-    const auto at = [&](int x, int y) { return pixels.get() + (static_cast<size_t>(y) * width + x) * 4; };
-    const stbi_uc* page = at(0, 0);
+    const int width = image.width, height = image.height;
+    const auto at = [&](int x, int y) { return image.pixels.data() + (static_cast<size_t>(y) * width + x) * 4; };
+    const uint8_t* page = at(0, 0);
     int left = width, right = -1, top = height, bottom = -1;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
@@ -75,9 +65,27 @@ std::vector<uint8_t> CropToDrawing(std::vector<uint8_t> png) {
     bottom = std::min(bottom + 1, height - 1);
     if (left == 0 && top == 0 && right == width - 1 && bottom == height - 1)
         return png;
-    std::vector<uint8_t> cropped;
-    stbi_write_png_to_func(AppendBytes, &cropped, right - left + 1, bottom - top + 1, 4, at(left, top), width * 4);
+    RasterImage drawing;
+    drawing.width = right - left + 1;
+    drawing.height = bottom - top + 1;
+    drawing.channels = 4;
+    for (int y = top; y <= bottom; ++y)
+        drawing.pixels.insert(drawing.pixels.end(), at(left, y), at(right, y) + 4);
+    std::vector<uint8_t> cropped = EncodePng(drawing);
     return StartsAsPng(cropped) ? cropped : png;
+}
+
+// wmf2gd draws at the metafile's own size (often about 72 dots to the inch) unless given the size to fill.
+std::vector<std::string> Wmf2gdCommand(const fs::path& wmf2gd, const MetafileInput& input, const fs::path& source,
+                                       const fs::path& target) {
+    std::vector<std::string> command = {wmf2gd.string(), "-t", "png", "-o", target.string()};
+    if (input.width > 0 && input.height > 0) {
+        command.push_back("--maxwidth=" + std::to_string(input.width));
+        command.push_back("--maxheight=" + std::to_string(input.height));
+        command.push_back("--maxpect");
+    }
+    command.push_back(source.string());
+    return command;
 }
 
 // What a metafile lacked when no installed program could be asked to draw it. wmf2gd draws WMFs only, and not
@@ -123,8 +131,7 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
                    static_cast<std::streamsize>(metafiles[i].bytes->size()));
         const fs::path target = folder / (stem + ".png");
         if (!metafiles[i].enhanced && !wmf2gd.empty() && !UsesEquationFont(*metafiles[i].bytes) &&
-            RunProgram({wmf2gd.string(), "-t", "png", "-o", target.string(), source.string()},
-                       std::chrono::seconds(30)))
+            RunProgram(Wmf2gdCommand(wmf2gd, metafiles[i], source, target), std::chrono::seconds(30)))
             results[i].png = ReadAll(target);
         if (!StartsAsPng(results[i].png))
             forOffice.push_back(i);
