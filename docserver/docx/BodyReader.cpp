@@ -148,18 +148,62 @@ int VmlColor(std::string text) {
     return -1;
 }
 
-// The fill behind a text box's text: its DrawingML shape's solid fill or its VML shape's fill colour; -1 for none.
-int TextBoxFill(const pugi::xml_node& content) {
+// A line width in EMU (12700 to the point) as eighths of a point, at least the thinnest line Word draws.
+int16_t EighthsOfPoint(int64_t emu) {
+    return static_cast<int16_t>(std::clamp<int64_t>((emu * 8 + 6350) / 12700, 2, 96));
+}
+
+bool VmlOff(const std::string& value) {
+    return value == "f" || value == "false";
+}
+
+// How a text box looks behind and around its text: the fill and the outline of its DrawingML shape (its own, else
+// what its style's references name in the theme) or of its VML shape (filled, fillcolor, stroked, strokecolor,
+// strokeweight, with VML's black 0.75 pt line when it says nothing).
+void ReadTextBoxLook(const pugi::xml_node& content, const ThemeColorScheme& theme, int32_t& fill, BorderLine& outline) {
     const pugi::xml_node holder = content.parent(); // wps:txbx or v:textbox
     const pugi::xml_node shape = holder.parent();
+    fill = -1;
+    outline = BorderLine{};
+    outline.kind = 0;
     if (IsElement(holder, "txbx")) {
-        const pugi::xml_node fill = Child(Child(shape, "spPr"), "solidFill");
-        return ColorNumber(AttributeText(Child(fill, "srgbClr"), "val"));
+        const pugi::xml_node properties = Child(shape, "spPr");
+        const pugi::xml_node style = Child(shape, "style");
+        if (const pugi::xml_node solid = Child(properties, "solidFill"))
+            fill = DrawingColor(solid, theme);
+        else if (!Child(properties, "noFill") && !Child(properties, "gradFill") && !Child(properties, "blipFill"))
+            if (const pugi::xml_node reference = Child(style, "fillRef"); Attribute(reference, "idx").as_int() > 0)
+                fill = DrawingColor(reference, theme);
+        if (const pugi::xml_node line = Child(properties, "ln")) {
+            if (Child(line, "noFill"))
+                return;
+            const pugi::xml_node reference = Child(style, "lnRef");
+            const int32_t color = Child(line, "solidFill") ? DrawingColor(Child(line, "solidFill"), theme)
+                                  : Attribute(reference, "idx").as_int() > 0 ? DrawingColor(reference, theme)
+                                                                             : -1;
+            if (color < 0 && !Child(line, "solidFill") && Attribute(reference, "idx").as_int() <= 0)
+                return; // a line with neither its own colour nor the style's is not drawn
+            outline.kind = 1;
+            outline.color = color;
+            outline.eighthsOfPoint = EighthsOfPoint(Attribute(line, "w").as_llong(9525));
+        } else if (const pugi::xml_node reference = Child(style, "lnRef"); Attribute(reference, "idx").as_int() > 0) {
+            // The theme's line styles grow from half a point; the colour is the reference's own.
+            outline.kind = 1;
+            outline.color = DrawingColor(reference, theme);
+            outline.eighthsOfPoint = EighthsOfPoint(6350 * std::min(Attribute(reference, "idx").as_int(), 3));
+        }
+        return;
     }
-    const std::string filled = AttributeText(shape, "filled");
-    if (filled == "f" || filled == "false")
-        return -1;
-    return VmlColor(AttributeText(shape, "fillcolor"));
+    if (!VmlOff(AttributeText(shape, "filled")))
+        fill = VmlColor(AttributeText(shape, "fillcolor"));
+    const pugi::xml_node stroke = Child(shape, "stroke");
+    if (VmlOff(AttributeText(shape, "stroked")) || VmlOff(AttributeText(stroke, "on")))
+        return;
+    outline.kind = 1;
+    const std::string color = AttributeText(shape, "strokecolor");
+    outline.color = color.empty() ? 0 : VmlColor(color);
+    const std::string weight = AttributeText(shape, "strokeweight");
+    outline.eighthsOfPoint = EighthsOfPoint(weight.empty() ? 9525 : VmlLength(weight));
 }
 
 } // namespace
@@ -476,7 +520,10 @@ void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format
             continue;
         // Text boxes keep their text in a story of their own in Word, so it is not read into this one.
         if (std::strcmp(name, "txbxContent") == 0) {
-            textBoxes_.push_back(PendingTextBox{child, Position(), TextBoxFill(child)});
+            PendingTextBox box{child, Position()};
+            ReadTextBoxLook(child, context_.themeColors ? *context_.themeColors : ThemeColorScheme{}, box.fill,
+                            box.outline);
+            textBoxes_.push_back(box);
             continue;
         }
         if (std::strcmp(name, "inline") == 0 || std::strcmp(name, "anchor") == 0) {

@@ -3,6 +3,7 @@
 // list of what is skipped. Unknown elements are looked through, so new wrappers do not lose their text; oddities are
 // collected as warnings, only structural failures (nesting too deep, parts too large) stop the read.
 
+#include "docserver/docx/DrawingColor.h"
 #include "docserver/model/DocumentModel.h"
 #include "docserver/package/Relationships.h"
 
@@ -18,6 +19,7 @@ struct PartContext {
     ZipPackage* package = nullptr;
     const RelationshipsResult* relationships = nullptr;
     std::string partName;
+    const ThemeColorScheme* themeColors = nullptr; // for shapes' theme colours; none known when null
 };
 
 class BodyReader {
@@ -36,7 +38,8 @@ public:
     struct PendingTextBox {
         pugi::xml_node content; // w:txbxContent
         int32_t position = 0;
-        int32_t fill = -1; // the box's background colour, -1 for none
+        int32_t fill = -1;  // the box's background colour, -1 for none
+        BorderLine outline; // the box's line, kind 0 for none
     };
     const std::vector<PendingTextBox>& textBoxes() const { return textBoxes_; }
 

@@ -453,7 +453,9 @@ private:
             if (box.start < from || box.start >= to || box.story <= kMainStory ||
                 box.story >= static_cast<int>(document_.stories.size()))
                 continue;
-            body_ += "<div class=\"TextBox\" style=\"border:0.75pt solid #000000;padding:3.6pt 7.2pt;margin:3pt 0;";
+            // The box's own outline, or none; a box whose outline is not known keeps a thin frame.
+            const std::string border = box.outline.kind < 0 ? "0.75pt solid #000000" : CssBorder(box.outline);
+            body_ += "<div class=\"TextBox\" style=\"border:" + border + ";padding:3.6pt 7.2pt;margin:3pt 0;";
             if (box.fill >= 0)
                 body_ += "background-color:" + CssColor(box.fill) + ";";
             body_ += "\">";

@@ -4,6 +4,8 @@
 #include "HtmlExportFixture.h"
 
 #include "automation/CodePage.h"
+#include "docserver/docx/DrawingColor.h"
+#include "docserver/html/HtmlFormat.h"
 #include "docserver/html/PictureCodec.h"
 #include "docserver/html/SymbolFonts.h"
 #include "docserver/package/ExternalProgram.h"
@@ -358,6 +360,73 @@ TEST_F(PageFidelity, ADamagedJpegIsAGapWithAWarning) {
         EXPECT_TRUE(WarnedAbout("a JPEG picture is damaged")) << name;
         EXPECT_FALSE(fs::exists(folder / "0.files")) << name;
     }
+}
+
+TEST(DrawingColor, ThemeSlotsAndTheirLightnessChanges) {
+    const ThemeColorScheme theme = ReadThemeColorScheme(
+        "<a:theme xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><a:themeElements>"
+        "<a:clrScheme name=\"t\"><a:dk1><a:sysClr val=\"windowText\" lastClr=\"000000\"/></a:dk1>"
+        "<a:lt1><a:sysClr val=\"window\" lastClr=\"FFFFFF\"/></a:lt1><a:dk2><a:srgbClr val=\"1F497D\"/></a:dk2>"
+        "<a:accent1><a:srgbClr val=\"4F81BD\"/></a:accent1></a:clrScheme></a:themeElements></a:theme>");
+    const std::pair<std::string, std::string> cases[] = {
+        {"<a:schemeClr val=\"tx2\"/>", "#1F497D"},
+        {"<a:schemeClr val=\"bg1\"/>", "#FFFFFF"},
+        {"<a:schemeClr val=\"accent1\"><a:lumMod val=\"75000\"/></a:schemeClr>", "#376092"},
+        {"<a:schemeClr val=\"accent1\"><a:lumMod val=\"20000\"/><a:lumOff val=\"80000\"/></a:schemeClr>", "#DCE6F2"},
+        {"<a:srgbClr val=\"000000\"><a:tint val=\"40000\"/></a:srgbClr>", "#999999"},
+        {"<a:schemeClr val=\"lt1\"><a:shade val=\"50000\"/></a:schemeClr>", "#808080"},
+        {"<a:prstClr val=\"black\"/>", "#000000"},
+        {"<a:sysClr val=\"window\" lastClr=\"F0F0F0\"/>", "#F0F0F0"},
+    };
+    for (const auto& [xml, expected] : cases) {
+        pugi::xml_document parsed;
+        ASSERT_TRUE(parsed.load_string(("<a:solidFill xmlns:a=\"a\">" + xml + "</a:solidFill>").c_str()));
+        EXPECT_EQ(CssColor(DrawingColor(parsed.first_child(), theme)), expected) << xml;
+    }
+    pugi::xml_document unknown;
+    unknown.load_string("<a:solidFill xmlns:a=\"a\"><a:schemeClr val=\"accent6\"/></a:solidFill>");
+    EXPECT_EQ(DrawingColor(unknown.first_child(), theme), -1) << "a slot the theme lacks";
+}
+
+// Text boxes show their own fill (theme colours resolved) and their own outline, or none.
+TEST_F(PageFidelity, TextBoxesShowTheirOwnFillAndOutline) {
+    auto vml = [](const std::string& attributes, const std::string& text) {
+        return RawXml("<w:r><w:pict><v:shape " + attributes + "><v:textbox><w:txbxContent><w:p><w:r><w:t>" + text +
+                      "</w:t></w:r></w:p></w:txbxContent></v:textbox></v:shape></w:pict></w:r>");
+    };
+    DocxBuilder doc;
+    doc.SetThemeColors({{"dk2", "1F497D"}, {"lt1", "FFFFFF"}, {"accent1", "4F81BD"}});
+    doc.AddParagraph({Text("a"), ShapedTextBox("theme fill", "<a:solidFill><a:schemeClr val=\"tx2\"/></a:solidFill>"
+                                                             "<a:ln><a:noFill/></a:ln>")});
+    doc.AddParagraph({Text("b"), ShapedTextBox("no line", "")});
+    doc.AddParagraph({Text("c"), ShapedTextBox("styled", "",
+                                               "<wps:style><a:lnRef idx=\"1\"><a:schemeClr val=\"accent1\">"
+                                               "<a:lumMod val=\"75000\"/></a:schemeClr></a:lnRef>"
+                                               "<a:fillRef idx=\"1\"><a:schemeClr val=\"lt1\"/></a:fillRef>"
+                                               "</wps:style>")});
+    doc.AddParagraph({Text("d"), ShapedTextBox("own line", "<a:ln w=\"25400\"><a:solidFill><a:srgbClr "
+                                                           "val=\"FF0000\"/></a:solidFill></a:ln>")});
+    doc.AddParagraph({Text("e"), vml("stroked=\"f\" fillcolor=\"#FFFF00\"", "vml unstroked")});
+    doc.AddParagraph({Text("f"), vml("strokecolor=\"#00FF00\" strokeweight=\"2pt\"", "vml stroked")});
+    doc.AddParagraph({Text("g"), vml("", "vml plain")});
+    const std::string html = Save(Load(doc));
+    auto boxBefore = [&](const std::string& text) {
+        const size_t at = html.find(text);
+        const size_t box = at == std::string::npos ? at : html.rfind("<div class=\"TextBox\"", at);
+        return box == std::string::npos ? std::string() : html.substr(box, at - box);
+    };
+    const std::pair<std::string, std::string> expected[] = {
+        {"theme fill", "border:none;padding:3.6pt 7.2pt;margin:3pt 0;background-color:#1F497D;"},
+        {"no line", "border:none;padding:3.6pt 7.2pt;margin:3pt 0;\">"},
+        {"styled", "border:0.5pt solid #376092;padding:3.6pt 7.2pt;margin:3pt 0;"},
+        {"own line", "border:2pt solid #FF0000;"},
+        {"vml unstroked", "border:none;padding:3.6pt 7.2pt;margin:3pt 0;background-color:#FFFF00;"},
+        {"vml stroked", "border:2pt solid #00FF00;"},
+        {"vml plain", "border:0.75pt solid #000000;"},
+    };
+    for (const auto& [text, css] : expected)
+        EXPECT_NE(boxBefore(text).find(css), std::string::npos) << text << ": " << boxBefore(text);
+    EXPECT_NE(boxBefore("styled").find("background-color:#FFFFFF;"), std::string::npos) << "the style's fill";
 }
 
 } // namespace
