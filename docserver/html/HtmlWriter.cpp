@@ -184,8 +184,9 @@ private:
                 columns[r].push_back(column);
                 column += cell.gridSpan;
             }
-            columnCount = std::max(columnCount, column);
+            columnCount = std::max(columnCount, column + table.rows[r].gridAfter);
         }
+        WriteGridColumns(table, columnCount);
         auto cellAt = [&](size_t row, int column) -> const TableCell* {
             for (size_t c = 0; c < table.rows[row].cells.size(); ++c)
                 if (columns[row][c] == column)
@@ -239,11 +240,26 @@ private:
                 body_ += "</td>";
                 body_ += kEol;
             }
+            if (const int after = table.rows[r].gridAfter; after > 0)
+                body_ += "<td" + std::string(after > 1 ? " colspan=\"" + std::to_string(after) + "\"" : "") +
+                         " style=\"border:none;\"></td>" + kEol;
             openMerges = std::move(stillOpen);
             body_ += "</tr>";
             body_ += kEol;
         }
         body_ += "</table>";
+        body_ += kEol;
+    }
+
+    // The grid's column widths, so that rows which start or end at other grid columns still line up.
+    void WriteGridColumns(const TableSpan& table, int columnCount) {
+        if (table.gridColumns.empty() || static_cast<int>(table.gridColumns.size()) != columnCount ||
+            std::any_of(table.gridColumns.begin(), table.gridColumns.end(), [](int twips) { return twips <= 0; }))
+            return;
+        body_ += "<colgroup>";
+        for (int twips : table.gridColumns)
+            body_ += "<col width=\"" + std::to_string(Pixels(int64_t{twips} * 635)) + "\">";
+        body_ += "</colgroup>";
         body_ += kEol;
     }
 

@@ -205,6 +205,7 @@ struct TableCell {
 struct TableRow {
     std::vector<TableCell> cells;
     int gridBefore = 0;  // w:gridBefore: grid columns left empty before the first cell
+    int gridAfter = 0;   // w:gridAfter: grid columns left empty after the last cell
     int heightTwips = 0; // w:trHeight, 0 automatic
     bool exactHeight = false;
 };

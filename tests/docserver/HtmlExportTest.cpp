@@ -148,7 +148,7 @@ TEST_F(HtmlExport, TableBordersShadingAndWidthsAsWordDrawsThem) {
         {.id = "TableGrid", .name = "Table Grid", .type = "table", .properties = "<w:tblPr>" + grid + "</w:tblPr>"});
     // No borders in Word: none in the page.
     doc.AddTable({{docx::TableCell{{"bare"}}, docx::TableCell{{"table"}}}});
-    // Borders from the table style, widths from the grid, a shaded cell and a cell with its own width.
+    // Borders from the table style, widths from the grid (over a cell's own preferred width), a shaded cell.
     doc.AddTable({{docx::TableCell{{"style"}}, docx::TableCell{{"grid"}}},
                   {docx::TableCell{.paragraphs = {"shaded"},
                                    .properties = "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"D9E2F3\"/>"},

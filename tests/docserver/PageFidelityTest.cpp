@@ -429,4 +429,26 @@ TEST_F(PageFidelity, TextBoxesShowTheirOwnFillAndOutline) {
     EXPECT_NE(boxBefore("styled").find("background-color:#FFFFFF;"), std::string::npos) << "the style's fill";
 }
 
+// Rows that start or end at other grid columns line up: the grid's widths are the columns', and rows keep their empty
+// grid columns before and after.
+TEST_F(PageFidelity, TablesWriteTheirGridAndRowsLineUp) {
+    DocxBuilder doc;
+    doc.AddTable(
+        {{{.paragraphs = {"a1"}}, {.paragraphs = {"b1"}}, {.paragraphs = {"c1"}}},
+         {{.paragraphs = {"b2"}}, {.paragraphs = {"c2"}}},
+         {{.paragraphs = {"a3"}, .properties = "<w:tcW w:w=\"4000\" w:type=\"dxa\"/>"}, {.paragraphs = {"b3"}}}},
+        {.gridColumns = {1440, 2880, 1440},
+         .rowProperties = {"", "<w:gridBefore w:val=\"1\"/>", "<w:gridAfter w:val=\"1\"/>"}});
+    const std::string html = Save(Load(doc));
+    EXPECT_NE(html.find("<colgroup><col width=\"96\"><col width=\"192\"><col width=\"96\"></colgroup>"),
+              std::string::npos)
+        << html;
+    const std::string gap = "<td style=\"border:none;\"></td>\r\n";
+    EXPECT_NE(html.find("<tr>\r\n" + gap + "<td style=\"width:144pt;\">\r\n<p class=\"SNormal\">b2"), std::string::npos)
+        << "an empty grid column before";
+    EXPECT_NE(html.find("b3</p>\r\n</td>\r\n" + gap + "</tr>"), std::string::npos) << "and after";
+    EXPECT_NE(html.find("<td style=\"width:72pt;\">\r\n<p class=\"SNormal\">a3"), std::string::npos)
+        << "the grid's width, not the cell's own preferred one";
+}
+
 } // namespace
