@@ -527,6 +527,9 @@ void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format
             continue;
         }
         if (std::strcmp(name, "inline") == 0 || std::strcmp(name, "anchor") == 0) {
+            if (const pugi::xpath_node data = child.select_node(".//*[local-name()='graphicData']");
+                data && ReadGraphicPart(data.node()))
+                continue;
             const pugi::xpath_node blip = child.select_node(".//*[local-name()='blip']");
             const std::string id = blip ? AttributeText(blip.node(), "embed") : std::string();
             if (!id.empty())
@@ -585,6 +588,86 @@ bool BodyReader::AddPicture(const std::string& relationshipId, bool anchored, co
     picture.end = Position();
     story_.pictures.push_back(std::move(picture));
     return true;
+}
+
+const pugi::xml_document* BodyReader::RelatedPart(const std::string& relationshipId, std::string& partName) {
+    if (!context_.relationships || !context_.package)
+        return nullptr;
+    const auto found = context_.relationships->byId.find(relationshipId);
+    if (found == context_.relationships->byId.end() || found->second.external || found->second.outsidePackage) {
+        document_.warnings.push_back("a chart or diagram in /" + context_.partName +
+                                     " names the unknown or outside part " + relationshipId);
+        return nullptr;
+    }
+    partName = found->second.target;
+    PackagePartResult bytes = context_.package->ReadPart(partName);
+    pugi::xml_document& parsed = madeParts_.emplace_back();
+    if (!bytes.status.ok() || !ParseXmlPart(parsed, bytes.data, partName).ok()) {
+        document_.warnings.push_back("the part /" + partName + " of a chart or diagram cannot be read");
+        madeParts_.pop_back();
+        return nullptr;
+    }
+    return &parsed;
+}
+
+void BodyReader::AddTextBoxOfLines(const std::vector<std::string>& lines) {
+    pugi::xml_document& made = madeParts_.emplace_back();
+    pugi::xml_node content = made.append_child("w:txbxContent");
+    for (const std::string& line : lines)
+        content.append_child("w:p").append_child("w:r").append_child("w:t").text().set(line.c_str());
+    PendingTextBox box{content, Position()};
+    box.outline.kind = 1;
+    box.outline.color = 0;
+    box.outline.eighthsOfPoint = 6;
+    textBoxes_.push_back(box);
+}
+
+bool BodyReader::ReadGraphicPart(const pugi::xml_node& graphicData) {
+    const std::string uri = AttributeText(graphicData, "uri");
+    auto textOf = [](const pugi::xml_node& paragraph) {
+        std::string text;
+        for (const pugi::xpath_node& run : paragraph.select_nodes(".//*[local-name()='t']"))
+            text += run.node().text().get();
+        return text;
+    };
+    if (uri.ends_with("/chart")) {
+        std::string partName;
+        const pugi::xml_node chart = Child(graphicData, "chart");
+        const pugi::xml_document* part = RelatedPart(AttributeText(chart, "id"), partName);
+        std::string title;
+        if (part)
+            if (const pugi::xpath_node titleNode = part->select_node("//*[local-name()='title']"))
+                for (const pugi::xpath_node& paragraph : titleNode.node().select_nodes(".//*[local-name()='p']"))
+                    title += (title.empty() ? "" : " ") + textOf(paragraph.node());
+        AddTextBoxOfLines({"[Chart" + (title.empty() ? std::string() : ": " + title) + "]"});
+        document_.warnings.push_back("a chart" + (partName.empty() ? std::string() : " (/" + partName + ")") +
+                                     " is shown as its title only: charts are not drawn");
+        return true;
+    }
+    if (uri.ends_with("/diagram")) {
+        std::string partName;
+        const pugi::xml_node ids = Child(graphicData, "relIds");
+        const pugi::xml_document* data = RelatedPart(AttributeText(ids, "dm"), partName);
+        std::vector<std::string> lines;
+        if (data)
+            for (const pugi::xpath_node& point : data->select_nodes("//*[local-name()='pt']")) {
+                const std::string type = AttributeText(point.node(), "type");
+                if (!type.empty() && type != "node")
+                    continue; // the diagram's own bookkeeping points hold no text the reader sees
+                for (const pugi::xpath_node& paragraph : point.node().select_nodes(".//*[local-name()='p']"))
+                    if (std::string text = textOf(paragraph.node()); !text.empty())
+                        lines.push_back(std::move(text));
+            }
+        if (lines.empty()) {
+            document_.warnings.push_back("a diagram" + (partName.empty() ? std::string() : " (/" + partName + ")") +
+                                         " has no text that could be read and is left out");
+            return true;
+        }
+        AddTextBoxOfLines(lines);
+        document_.warnings.push_back("a diagram (/" + partName + ") is shown as its text in a box, not drawn");
+        return true;
+    }
+    return false;
 }
 
 void BodyReader::ReadHyperlink(const pugi::xml_node& link, const RunFormat& inherited, int depth) {

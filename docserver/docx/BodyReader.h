@@ -9,6 +9,7 @@
 
 #include <pugixml.hpp>
 
+#include <list>
 #include <map>
 #include <string>
 #include <vector>
@@ -65,6 +66,12 @@ private:
     // False when the picture could not be added (the reading failed).
     bool AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
                     const RunFormat& format);
+    // Charts and diagrams (SmartArt) keep their text in parts of their own; it is shown as a box after the
+    // paragraph: a diagram's text in the order of its data, a chart's title. True when the graphic was one of them.
+    bool ReadGraphicPart(const pugi::xml_node& graphicData);
+    // The parsed part a relationship of this part names, or null (with a warning when it is missing or unreadable).
+    const pugi::xml_document* RelatedPart(const std::string& relationshipId, std::string& partName);
+    void AddTextBoxOfLines(const std::vector<std::string>& lines);
     void Append(const std::u16string& text, const RunFormat& format);
     // Text as the document shows it; what is not valid UTF-8 becomes U+FFFD, with a warning that quotes it.
     std::u16string ShownText(const char* utf8);
@@ -82,6 +89,7 @@ private:
     std::map<std::string, BookmarkSpan> openBookmarks_; // by w:id
     std::vector<pugi::xml_node> sectionProperties_;
     std::vector<PendingTextBox> textBoxes_;
+    std::list<pugi::xml_document> madeParts_; // related parts read, and the text made of them for boxes
     // Each distinct format of the story once, shared by the paragraphs and runs that carry it.
     FormatPool<ParagraphFormat, FormatHash> paragraphFormats_;
     FormatPool<RunFormat, FormatHash> runFormats_;

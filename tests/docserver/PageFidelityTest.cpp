@@ -451,4 +451,39 @@ TEST_F(PageFidelity, TablesWriteTheirGridAndRowsLineUp) {
         << "the grid's width, not the cell's own preferred one";
 }
 
+// A diagram's text is shown in a box in the order of its data; a chart as its title, with a warning for each.
+TEST_F(PageFidelity, DiagramsShowTheirTextAndChartsTheirTitle) {
+    auto graphic = [](const std::string& uri, const std::string& data) {
+        return RawXml("<w:r><w:drawing><wp:inline><wp:extent cx=\"914400\" cy=\"914400\"/><a:graphic>"
+                      "<a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/" +
+                      uri + "\">" + data + "</a:graphicData></a:graphic></wp:inline></w:drawing></w:r>");
+    };
+    DocxBuilder doc;
+    doc.SetPart("word/diagrams/data1.xml",
+                "<dgm:dataModel xmlns:dgm=\"d\" xmlns:a=\"a\"><dgm:ptLst>"
+                "<dgm:pt modelId=\"0\" type=\"doc\"><dgm:t><a:p><a:r><a:t>not shown</a:t></a:r></a:p></dgm:t></dgm:pt>"
+                "<dgm:pt modelId=\"1\"><dgm:t><a:p><a:r><a:t>Plan</a:t></a:r></a:p></dgm:t></dgm:pt>"
+                "<dgm:pt modelId=\"2\"><dgm:t><a:p><a:r><a:t>Do</a:t></a:r><a:r><a:t>ne</a:t></a:r></a:p></dgm:t>"
+                "</dgm:pt><dgm:pt modelId=\"3\" type=\"parTrans\"/></dgm:ptLst></dgm:dataModel>");
+    doc.AddDocumentRelationship("rIdData", "diagramData", "diagrams/data1.xml");
+    doc.SetPart("word/charts/chart1.xml", "<c:chartSpace xmlns:c=\"c\" xmlns:a=\"a\"><c:chart><c:title><c:tx>"
+                                          "<c:rich><a:p><a:r><a:t>Sales by year</a:t></a:r></a:p></c:rich></c:tx>"
+                                          "</c:title></c:chart></c:chartSpace>");
+    doc.AddDocumentRelationship("rIdChart", "chart", "charts/chart1.xml");
+    doc.AddParagraph({Text("diagram"), graphic("diagram", "<dgm:relIds r:dm=\"rIdData\"/>")});
+    doc.AddParagraph({Text("chart"), graphic("chart", "<c:chart r:id=\"rIdChart\"/>")});
+    doc.AddParagraph("after");
+    const std::string html = Save(Load(doc));
+    const size_t diagram = html.find("diagram</p>");
+    const size_t plan = html.find("<p class=\"SNormal\">Plan</p>");
+    const size_t done = html.find("<p class=\"SNormal\">Done</p>");
+    const size_t chart = html.find("[Chart: Sales by year]");
+    ASSERT_NE(diagram, std::string::npos) << html;
+    EXPECT_TRUE(diagram < plan && plan < done && done < chart && chart != std::string::npos) << html;
+    EXPECT_EQ(html.find("not shown"), std::string::npos);
+    EXPECT_NE(html.rfind("<div class=\"TextBox\" style=\"border:0.75pt solid #000000;", plan), std::string::npos);
+    EXPECT_TRUE(WarnedAbout("a diagram (/word/diagrams/data1.xml) is shown as its text in a box"));
+    EXPECT_TRUE(WarnedAbout("a chart (/word/charts/chart1.xml) is shown as its title only"));
+}
+
 } // namespace
