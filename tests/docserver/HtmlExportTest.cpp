@@ -623,6 +623,26 @@ TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
                                       static_cast<int>(written.size()), &width, &height, &channels));
     EXPECT_EQ(width, 42) << "cut to what the metafile draws, with a pixel around it";
     EXPECT_EQ(height, 22);
+    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+        stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(written.data()), static_cast<int>(written.size()),
+                              &width, &height, &channels, 4),
+        stbi_image_free);
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ(pixels.get()[3], 0) << "the page around the drawing is transparent";
+    EXPECT_EQ(pixels.get()[(static_cast<size_t>(10) * width + 20) * 4 + 3], 255) << "the drawing is not";
+    // wmf2gd's pictures are not cut (their size is the metafile's), but their background is cleared too.
+    std::set<std::pair<int, int>> sizes;
+    for (const auto& entry : fs::directory_iterator(folder / "0.files")) {
+        const std::string bytes = ReadText(entry.path());
+        std::unique_ptr<stbi_uc, void (*)(void*)> image(
+            stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()),
+                                  &width, &height, &channels, 4),
+            stbi_image_free);
+        ASSERT_TRUE(image) << entry.path();
+        EXPECT_EQ(image.get()[3], 0) << entry.path();
+        sizes.emplace(width, height);
+    }
+    EXPECT_EQ(sizes, (std::set<std::pair<int, int>>{{42, 22}, {200, 300}}));
 }
 
 TEST_F(HtmlExport, WithWmf2gdAloneTheMetafilesItCannotDrawSayLibreOfficeIsMissing) {
