@@ -85,8 +85,10 @@ Inline LineBreak() {
 Inline Tab() {
     return Simple(Inline::Kind::Tab);
 }
-Inline Symbol(std::string hexCode) {
-    return Simple(Inline::Kind::Symbol, std::move(hexCode));
+Inline Symbol(std::string hexCode, std::string font) {
+    Inline piece = Simple(Inline::Kind::Symbol, std::move(hexCode));
+    piece.target = std::move(font);
+    return piece;
 }
 Inline BookmarkStart(std::string name) {
     return Simple(Inline::Kind::BookmarkStart, std::move(name));
@@ -126,7 +128,19 @@ Inline VmlPicture(std::vector<uint8_t> bytes, std::string shapeStyle, std::strin
 }
 Inline TextBox(std::string text, std::string fill) {
     Inline piece = Simple(Inline::Kind::TextBox, std::move(text));
+    if (!fill.empty()) {
+        piece.shapeProperties = "<a:solidFill><a:srgbClr val=\"" + fill + "\"/></a:solidFill>";
+        piece.vmlAttributes = "fillcolor=\"#" + fill + "\"";
+    }
+    piece.shapeProperties += "<a:ln w=\"9525\"><a:solidFill><a:srgbClr val=\"000000\"/></a:solidFill></a:ln>";
     piece.fill = std::move(fill);
+    return piece;
+}
+Inline ShapedTextBox(std::string text, std::string shapeProperties, std::string shapeStyle, std::string vmlAttributes) {
+    Inline piece = Simple(Inline::Kind::TextBox, std::move(text));
+    piece.shapeProperties = std::move(shapeProperties);
+    piece.shapeStyle = std::move(shapeStyle);
+    piece.vmlAttributes = std::move(vmlAttributes);
     return piece;
 }
 Inline RawXml(std::string xml) {
@@ -223,18 +237,36 @@ DocxBuilder& DocxBuilder::SetThemeFonts(const ThemeFontCollection& major, const 
             xml += "<a:font script=\"" + Escape(script) + "\" typeface=\"" + Escape(typeface) + "\"/>";
         return xml + "</a:" + element + ">";
     };
+    themeFonts_ = "<a:fontScheme name=\"Test\">" + collection("majorFont", major) + collection("minorFont", minor) +
+                  "</a:fontScheme>";
+    return WriteTheme();
+}
+
+DocxBuilder& DocxBuilder::SetThemeColors(const std::map<std::string, std::string>& slots) {
+    themeColors_ = "<a:clrScheme name=\"Test\">";
+    for (const auto& [slot, hex] : slots)
+        themeColors_ += "<a:" + slot + "><a:srgbClr val=\"" + hex + "\"/></a:" + slot + ">";
+    themeColors_ += "</a:clrScheme>";
+    return WriteTheme();
+}
+
+DocxBuilder& DocxBuilder::WriteTheme() {
     parts_["word/theme/theme1.xml"] =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a:theme "
-        "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" name=\"Test\"><a:themeElements>"
-        "<a:fontScheme name=\"Test\">" +
-        collection("majorFont", major) + collection("minorFont", minor) + "</a:fontScheme></a:themeElements></a:theme>";
-    return AddDocumentRelationship("rIdTheme", "theme", "theme/theme1.xml");
+        "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" name=\"Test\"><a:themeElements>" +
+        themeColors_ + themeFonts_ + "</a:themeElements></a:theme>";
+    if (std::none_of(relationships_.begin(), relationships_.end(),
+                     [](const Relationship& relationship) { return relationship.id == "rIdTheme"; }))
+        AddDocumentRelationship("rIdTheme", "theme", "theme/theme1.xml");
+    return *this;
 }
 
 std::string DocxBuilder::RunProperties(const RunStyle& style) const {
     std::string xml;
     if (!style.characterStyle.empty())
         xml += "<w:rStyle w:val=\"" + Escape(style.characterStyle) + "\"/>";
+    if (!style.font.empty())
+        xml += "<w:rFonts w:ascii=\"" + Escape(style.font) + "\" w:hAnsi=\"" + Escape(style.font) + "\"/>";
     if (style.bold)
         xml += "<w:b/>";
     if (style.italic)
@@ -271,7 +303,7 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
     case Inline::Kind::Tab:
         return "<w:r><w:tab/></w:r>";
     case Inline::Kind::Symbol:
-        return "<w:r><w:sym w:font=\"Wingdings\" w:char=\"" + piece.text + "\"/></w:r>";
+        return "<w:r><w:sym w:font=\"" + Escape(piece.target) + "\" w:char=\"" + piece.text + "\"/></w:r>";
     case Inline::Kind::BookmarkStart:
         return "<w:bookmarkStart w:id=\"" + std::to_string(std::hash<std::string>{}(piece.text) % 100000) +
                "\" w:name=\"" + Escape(piece.text) + "\"/>";
@@ -321,15 +353,13 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
     }
     case Inline::Kind::TextBox:
         return "<w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:drawing><wp:anchor><wp:extent cx=\"1\" "
-               "cy=\"1\"/><a:graphic><a:graphicData><wps:wsp>" +
-               (piece.fill.empty()
-                    ? std::string()
-                    : "<wps:spPr><a:solidFill><a:srgbClr val=\"" + piece.fill + "\"/></a:solidFill></wps:spPr>") +
-               "<wps:txbx><w:txbxContent><w:p>" + TextRun("", piece.text) +
+               "cy=\"1\"/><a:graphic><a:graphicData><wps:wsp>"
+               "<wps:spPr>" +
+               piece.shapeProperties + "</wps:spPr>" + piece.shapeStyle + "<wps:txbx><w:txbxContent><w:p>" +
+               TextRun("", piece.text) +
                "</w:p></w:txbxContent></wps:txbx></wps:wsp></a:graphicData></a:graphic></wp:anchor></w:drawing>"
-               "</mc:Choice><mc:Fallback><w:pict><v:shape" +
-               (piece.fill.empty() ? std::string() : " fillcolor=\"#" + piece.fill + "\"") +
-               "><v:textbox><w:txbxContent><w:p>" + TextRun("", piece.text) +
+               "</mc:Choice><mc:Fallback><w:pict><v:shape " +
+               piece.vmlAttributes + "><v:textbox><w:txbxContent><w:p>" + TextRun("", piece.text) +
                "</w:p></w:txbxContent></v:textbox></v:shape></w:pict></mc:Fallback>"
                "</mc:AlternateContent></w:r>";
     case Inline::Kind::RawXml:

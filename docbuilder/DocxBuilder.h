@@ -28,6 +28,7 @@ struct RunStyle {
     std::string colorHex;       // "FF0000"; empty leaves it to the style
     std::string highlight;      // w:highlight name, "yellow"; empty none
     std::string shadingHex;     // w:shd fill of the run; empty none
+    std::string font;           // w:rFonts ascii and hAnsi; empty leaves it to the style
 };
 
 // One piece of a paragraph; made with the functions below.
@@ -62,6 +63,11 @@ struct Inline {
     int64_t heightEmu = 914400;
     std::string vmlStyle; // pictures: written as a VML shape with this style ("width:72pt;height:36pt") instead
     std::string fill;     // text boxes: the fill colour, RRGGBB
+    // Text boxes made with ShapedTextBox: the DrawingML shape's wps:spPr content and wps:style element, and the VML
+    // shape's attributes, as is.
+    std::string shapeProperties;
+    std::string shapeStyle;
+    std::string vmlAttributes;
 };
 
 Inline Text(std::string text, RunStyle style = {});
@@ -69,7 +75,7 @@ Inline PageBreak();
 Inline ColumnBreak();
 Inline LineBreak();
 Inline Tab();
-Inline Symbol(std::string hexCode); // w:sym, e.g. "F0E0"
+Inline Symbol(std::string hexCode, std::string font = "Wingdings"); // w:sym, e.g. "F0E0"
 Inline BookmarkStart(std::string name);
 Inline BookmarkEnd(std::string name);
 Inline Link(std::string text, std::string url);                  // w:hyperlink to an external address
@@ -80,8 +86,12 @@ Inline Picture(std::vector<uint8_t> bytes, bool anchored = false, std::string ex
 Inline Footnote(std::string text);
 Inline Endnote(std::string text);
 Inline VmlPicture(std::vector<uint8_t> bytes, std::string shapeStyle, std::string extension = "png");
-// mc:AlternateContent with a text box, filled when fill (RRGGBB) is given; its text is not body text.
+// mc:AlternateContent with a text box, filled when fill (RRGGBB) is given, with Word's usual thin black line; its
+// text is not body text.
 Inline TextBox(std::string text, std::string fill = "");
+// A text box drawn as the given shape properties say (no black line unless they give one).
+Inline ShapedTextBox(std::string text, std::string shapeProperties, std::string shapeStyle = "",
+                     std::string vmlAttributes = "");
 Inline RawXml(std::string xml); // inside the paragraph, as is
 // A footnote (an endnote) whose paragraph holds runsXml as is (fields, formatted runs).
 Inline FootnoteXml(std::string runsXml);
@@ -155,6 +165,8 @@ public:
     DocxBuilder& SetDocumentDefaults(const std::string& runProperties, const std::string& paragraphProperties);
     // word/theme/theme1.xml with these fonts, and the main part's relationship to it.
     DocxBuilder& SetThemeFonts(const ThemeFontCollection& major, const ThemeFontCollection& minor);
+    // The same part's colour scheme: slot ("dk2", "accent1") -> RRGGBB.
+    DocxBuilder& SetThemeColors(const std::map<std::string, std::string>& slots);
     DocxBuilder& AddParagraph(const std::vector<Inline>& content, const ParagraphOptions& options = {});
     DocxBuilder& AddParagraph(const std::string& text, const ParagraphOptions& options = {});
     DocxBuilder& AddHeading(int level, const std::string& text);
@@ -184,6 +196,7 @@ public:
 
 private:
     std::string RunXml(const Inline& piece);
+    DocxBuilder& WriteTheme();
     std::string RunProperties(const RunStyle& style) const;
 
     struct Relationship {
@@ -194,6 +207,8 @@ private:
 
     std::vector<std::string> styles_;
     std::string documentDefaults_;
+    std::string themeFonts_;  // a:fontScheme
+    std::string themeColors_; // a:clrScheme
     std::string body_;
     std::vector<std::string> abstractLists_;
     std::vector<std::string> lists_;

@@ -10,6 +10,7 @@ packages=(
     wx3.2-i18n locales # the toolkit's translations, and a Chinese locale for the GUI tests and screenshots
     dpkg-dev desktop-file-utils # the package test: dependencies from the binaries, the desktop entry checked
     clang libclang-rt-14-dev clang-format # the fuzz targets and the formatting check
+    chromium # layout checks of saved pages in a headless browser
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -23,6 +23,8 @@ documents=(
     "word2006ml=tika__testWORD_2006ml.docx"
     "drawing=poi__drawing.docx"
     "header-footer-unicode=poi__HeaderFooterUnicode.docx"
+    "symbol-bullets=oxsdk__comment.docx"
+    "text-boxes=poi__stress003.docx"
 )
 for entry in "${documents[@]}"; do
     name=${entry%%=*}

@@ -129,18 +129,62 @@ int VmlColor(std::string text) {
     return -1;
 }
 
-// The fill behind a text box's text: its DrawingML shape's solid fill or its VML shape's fill colour; -1 for none.
-int TextBoxFill(const pugi::xml_node& content) {
+// A line width in EMU (12700 to the point) as eighths of a point, at least the thinnest line Word draws.
+int16_t EighthsOfPoint(int64_t emu) {
+    return static_cast<int16_t>(std::clamp<int64_t>((emu * 8 + 6350) / 12700, 2, 96));
+}
+
+bool VmlOff(const std::string& value) {
+    return value == "f" || value == "false";
+}
+
+// How a text box looks behind and around its text: the fill and the outline of its DrawingML shape (its own, else
+// what its style's references name in the theme) or of its VML shape (filled, fillcolor, stroked, strokecolor,
+// strokeweight, with VML's black 0.75 pt line when it says nothing).
+void ReadTextBoxLook(const pugi::xml_node& content, const ThemeColorScheme& theme, int32_t& fill, BorderLine& outline) {
     const pugi::xml_node holder = content.parent(); // wps:txbx or v:textbox
     const pugi::xml_node shape = holder.parent();
+    fill = -1;
+    outline = BorderLine{};
+    outline.kind = 0;
     if (IsElement(holder, "txbx")) {
-        const pugi::xml_node fill = Child(Child(shape, "spPr"), "solidFill");
-        return ColorNumber(AttributeText(Child(fill, "srgbClr"), "val"));
+        const pugi::xml_node properties = Child(shape, "spPr");
+        const pugi::xml_node style = Child(shape, "style");
+        if (const pugi::xml_node solid = Child(properties, "solidFill"))
+            fill = DrawingColor(solid, theme);
+        else if (!Child(properties, "noFill") && !Child(properties, "gradFill") && !Child(properties, "blipFill"))
+            if (const pugi::xml_node reference = Child(style, "fillRef"); Attribute(reference, "idx").as_int() > 0)
+                fill = DrawingColor(reference, theme);
+        if (const pugi::xml_node line = Child(properties, "ln")) {
+            if (Child(line, "noFill"))
+                return;
+            const pugi::xml_node reference = Child(style, "lnRef");
+            const int32_t color = Child(line, "solidFill") ? DrawingColor(Child(line, "solidFill"), theme)
+                                  : Attribute(reference, "idx").as_int() > 0 ? DrawingColor(reference, theme)
+                                                                             : -1;
+            if (color < 0 && !Child(line, "solidFill") && Attribute(reference, "idx").as_int() <= 0)
+                return; // a line with neither its own colour nor the style's is not drawn
+            outline.kind = 1;
+            outline.color = color;
+            outline.eighthsOfPoint = EighthsOfPoint(Attribute(line, "w").as_llong(9525));
+        } else if (const pugi::xml_node reference = Child(style, "lnRef"); Attribute(reference, "idx").as_int() > 0) {
+            // The theme's line styles grow from half a point; the colour is the reference's own.
+            outline.kind = 1;
+            outline.color = DrawingColor(reference, theme);
+            outline.eighthsOfPoint = EighthsOfPoint(6350 * std::min(Attribute(reference, "idx").as_int(), 3));
+        }
+        return;
     }
-    const std::string filled = AttributeText(shape, "filled");
-    if (filled == "f" || filled == "false")
-        return -1;
-    return VmlColor(AttributeText(shape, "fillcolor"));
+    if (!VmlOff(AttributeText(shape, "filled")))
+        fill = VmlColor(AttributeText(shape, "fillcolor"));
+    const pugi::xml_node stroke = Child(shape, "stroke");
+    if (VmlOff(AttributeText(shape, "stroked")) || VmlOff(AttributeText(stroke, "on")))
+        return;
+    outline.kind = 1;
+    const std::string color = AttributeText(shape, "strokecolor");
+    outline.color = color.empty() ? 0 : VmlColor(color);
+    const std::string weight = AttributeText(shape, "strokeweight");
+    outline.eighthsOfPoint = EighthsOfPoint(weight.empty() ? 9525 : VmlLength(weight));
 }
 
 } // namespace
@@ -426,7 +470,11 @@ void BodyReader::ReadRun(const pugi::xml_node& run, int depth) {
             Append(std::u16string(1, char16_t(31)), format);
         } else if (std::strcmp(name, "sym") == 0) {
             const unsigned long code = std::strtoul(AttributeText(node, "char").c_str(), nullptr, 16);
-            Append(std::u16string(1, static_cast<char16_t>(code ? code : 0xFFFD)), format);
+            // The symbol is set in its own font, as Word shows it; the page writer turns the code into its letter.
+            RunFormat symbolFormat = format;
+            if (const std::string font = AttributeText(node, "font"); !font.empty())
+                symbolFormat.font = font;
+            Append(std::u16string(1, static_cast<char16_t>(code && code <= 0xFFFF ? code : 0xFFFD)), symbolFormat);
         } else if (std::strcmp(name, "footnoteReference") == 0 || std::strcmp(name, "endnoteReference") == 0) {
             const bool endnote = name[0] == 'e';
             const std::map<std::string, int>* notes = endnote ? endnotes_ : footnotes_;
@@ -459,10 +507,16 @@ void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format
             continue;
         // Text boxes keep their text in a story of their own in Word, so it is not read into this one.
         if (std::strcmp(name, "txbxContent") == 0) {
-            textBoxes_.push_back(PendingTextBox{child, Position(), TextBoxFill(child)});
+            PendingTextBox box{child, Position()};
+            ReadTextBoxLook(child, context_.themeColors ? *context_.themeColors : ThemeColorScheme{}, box.fill,
+                            box.outline);
+            textBoxes_.push_back(box);
             continue;
         }
         if (std::strcmp(name, "inline") == 0 || std::strcmp(name, "anchor") == 0) {
+            if (const pugi::xpath_node data = child.select_node(".//*[local-name()='graphicData']");
+                data && ReadGraphicPart(data.node()))
+                continue;
             const pugi::xpath_node blip = child.select_node(".//*[local-name()='blip']");
             const std::string id = blip ? AttributeText(blip.node(), "embed") : std::string();
             if (!id.empty())
@@ -520,6 +574,86 @@ bool BodyReader::AddPicture(const std::string& relationshipId, bool anchored, co
     picture.end = Position();
     story_.pictures.push_back(std::move(picture));
     return true;
+}
+
+const pugi::xml_document* BodyReader::RelatedPart(const std::string& relationshipId, std::string& partName) {
+    if (!context_.relationships || !context_.package)
+        return nullptr;
+    const auto found = context_.relationships->byId.find(relationshipId);
+    if (found == context_.relationships->byId.end() || found->second.external || found->second.outsidePackage) {
+        document_.warnings.push_back("a chart or diagram in /" + context_.partName +
+                                     " names the unknown or outside part " + relationshipId);
+        return nullptr;
+    }
+    partName = found->second.target;
+    PackagePartResult bytes = context_.package->ReadPart(partName);
+    pugi::xml_document& parsed = madeParts_.emplace_back();
+    if (!bytes.status.ok() || !ParseXmlPart(parsed, bytes.data, partName).ok()) {
+        document_.warnings.push_back("the part /" + partName + " of a chart or diagram cannot be read");
+        madeParts_.pop_back();
+        return nullptr;
+    }
+    return &parsed;
+}
+
+void BodyReader::AddTextBoxOfLines(const std::vector<std::string>& lines) {
+    pugi::xml_document& made = madeParts_.emplace_back();
+    pugi::xml_node content = made.append_child("w:txbxContent");
+    for (const std::string& line : lines)
+        content.append_child("w:p").append_child("w:r").append_child("w:t").text().set(line.c_str());
+    PendingTextBox box{content, Position()};
+    box.outline.kind = 1;
+    box.outline.color = 0;
+    box.outline.eighthsOfPoint = 6;
+    textBoxes_.push_back(box);
+}
+
+bool BodyReader::ReadGraphicPart(const pugi::xml_node& graphicData) {
+    const std::string uri = AttributeText(graphicData, "uri");
+    auto textOf = [](const pugi::xml_node& paragraph) {
+        std::string text;
+        for (const pugi::xpath_node& run : paragraph.select_nodes(".//*[local-name()='t']"))
+            text += run.node().text().get();
+        return text;
+    };
+    if (uri.ends_with("/chart")) {
+        std::string partName;
+        const pugi::xml_node chart = Child(graphicData, "chart");
+        const pugi::xml_document* part = RelatedPart(AttributeText(chart, "id"), partName);
+        std::string title;
+        if (part)
+            if (const pugi::xpath_node titleNode = part->select_node("//*[local-name()='title']"))
+                for (const pugi::xpath_node& paragraph : titleNode.node().select_nodes(".//*[local-name()='p']"))
+                    title += (title.empty() ? "" : " ") + textOf(paragraph.node());
+        AddTextBoxOfLines({"[Chart" + (title.empty() ? std::string() : ": " + title) + "]"});
+        document_.warnings.push_back("a chart" + (partName.empty() ? std::string() : " (/" + partName + ")") +
+                                     " is shown as its title only: charts are not drawn");
+        return true;
+    }
+    if (uri.ends_with("/diagram")) {
+        std::string partName;
+        const pugi::xml_node ids = Child(graphicData, "relIds");
+        const pugi::xml_document* data = RelatedPart(AttributeText(ids, "dm"), partName);
+        std::vector<std::string> lines;
+        if (data)
+            for (const pugi::xpath_node& point : data->select_nodes("//*[local-name()='pt']")) {
+                const std::string type = AttributeText(point.node(), "type");
+                if (!type.empty() && type != "node")
+                    continue; // the diagram's own bookkeeping points hold no text the reader sees
+                for (const pugi::xpath_node& paragraph : point.node().select_nodes(".//*[local-name()='p']"))
+                    if (std::string text = textOf(paragraph.node()); !text.empty())
+                        lines.push_back(std::move(text));
+            }
+        if (lines.empty()) {
+            document_.warnings.push_back("a diagram" + (partName.empty() ? std::string() : " (/" + partName + ")") +
+                                         " has no text that could be read and is left out");
+            return true;
+        }
+        AddTextBoxOfLines(lines);
+        document_.warnings.push_back("a diagram (/" + partName + ") is shown as its text in a box, not drawn");
+        return true;
+    }
+    return false;
 }
 
 void BodyReader::ReadHyperlink(const pugi::xml_node& link, const RunFormat& inherited, int depth) {

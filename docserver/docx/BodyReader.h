@@ -3,11 +3,13 @@
 // list of what is skipped. Unknown elements are looked through, so new wrappers do not lose their text; oddities are
 // collected as warnings, only structural failures (nesting too deep, parts too large) stop the read.
 
+#include "docserver/docx/DrawingColor.h"
 #include "docserver/model/DocumentModel.h"
 #include "docserver/package/Relationships.h"
 
 #include <pugixml.hpp>
 
+#include <list>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@ struct PartContext {
     ZipPackage* package = nullptr;
     const RelationshipsResult* relationships = nullptr;
     std::string partName;
+    const ThemeColorScheme* themeColors = nullptr; // for shapes' theme colours; none known when null
 };
 
 class BodyReader {
@@ -36,7 +39,8 @@ public:
     struct PendingTextBox {
         pugi::xml_node content; // w:txbxContent
         int32_t position = 0;
-        int32_t fill = -1; // the box's background colour, -1 for none
+        int32_t fill = -1;  // the box's background colour, -1 for none
+        BorderLine outline; // the box's line, kind 0 for none
     };
     const std::vector<PendingTextBox>& textBoxes() const { return textBoxes_; }
 
@@ -62,6 +66,12 @@ private:
     // False when the picture could not be added (the reading failed).
     bool AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
                     const RunFormat& format);
+    // Charts and diagrams (SmartArt) keep their text in parts of their own; it is shown as a box after the
+    // paragraph: a diagram's text in the order of its data, a chart's title. True when the graphic was one of them.
+    bool ReadGraphicPart(const pugi::xml_node& graphicData);
+    // The parsed part a relationship of this part names, or null (with a warning when it is missing or unreadable).
+    const pugi::xml_document* RelatedPart(const std::string& relationshipId, std::string& partName);
+    void AddTextBoxOfLines(const std::vector<std::string>& lines);
     void Append(const std::u16string& text, const RunFormat& format);
     // Text as the document shows it; what is not valid UTF-8 becomes U+FFFD, with a warning that quotes it.
     std::u16string ShownText(const char* utf8);
@@ -79,6 +89,7 @@ private:
     std::map<std::string, BookmarkSpan> openBookmarks_; // by w:id
     std::vector<pugi::xml_node> sectionProperties_;
     std::vector<PendingTextBox> textBoxes_;
+    std::list<pugi::xml_document> madeParts_; // related parts read, and the text made of them for boxes
     // Each distinct format of the story once, shared by the paragraphs and runs that carry it.
     FormatPool<ParagraphFormat, FormatHash> paragraphFormats_;
     FormatPool<RunFormat, FormatHash> runFormats_;

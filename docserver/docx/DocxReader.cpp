@@ -68,7 +68,7 @@ public:
             for (auto& [id, index] : *notes)
                 ++index;
         BodyReader reader(document_, document_.stories[kMainStory],
-                          PartContext{&package_, &mainRelationships_, mainPart});
+                          PartContext{&package_, &mainRelationships_, mainPart, &themeColors_});
         reader.SetNoteStories(&footnotes_, &endnotes_);
         if (!reader.Read(body))
             return Fail(StatusCode::Damaged, reader.message());
@@ -117,13 +117,17 @@ private:
         return true;
     }
 
-    // The theme only names fonts: a theme that is missing or unreadable leaves text in the fonts it names itself.
+    // The theme names fonts and the colours shapes use: a theme that is missing or unreadable leaves text in the
+    // fonts it names itself and theme colours unknown.
     ThemeFontScheme ReadTheme() {
         const Relationship* relationship = FindRelationshipByType(mainRelationships_, "/theme");
         if (!relationship || relationship->external)
             return {};
         PackagePartResult part = package_.ReadPart(relationship->target);
-        return part.status.ok() ? ReadThemeFontScheme(part.data) : ThemeFontScheme{};
+        if (!part.status.ok())
+            return {};
+        themeColors_ = ReadThemeColorScheme(part.data);
+        return ReadThemeFontScheme(part.data);
     }
 
     bool ReadAuxiliaryParts() {
@@ -183,7 +187,8 @@ private:
             reader.SetNoteStories(&footnotes_, &endnotes_);
             if (!reader.Read(box.content))
                 return Fail(StatusCode::Damaged, reader.message());
-            document_.stories[kMainStory].textBoxes.push_back(TextBoxSpan{box.position, box.position, index, box.fill});
+            document_.stories[kMainStory].textBoxes.push_back(
+                TextBoxSpan{box.position, box.position, index, box.fill, box.outline});
         }
         return true;
     }
@@ -262,6 +267,7 @@ private:
     Document& document_;
     ZipPackage package_;
     RelationshipsResult mainRelationships_;
+    ThemeColorScheme themeColors_; // the theme's colour scheme, for shapes
     std::vector<std::unique_ptr<RelationshipsResult>> noteRelationships_;
     std::map<std::string, int> footnotes_;
     std::map<std::string, int> endnotes_;

@@ -136,6 +136,7 @@ ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr, const ThemeFonts&
         format.numLevel = ChildInt(numPr, "ilvl", -1);
     }
     format.alignment = ChildValue(pPr, "jc");
+    format.rightToLeft = static_cast<int8_t>(OnOff(pPr, "bidi"));
     if (const pugi::xml_node spacing = Child(pPr, "spacing")) {
         format.spaceBefore = IntAttribute(spacing, "before", -1);
         format.spaceAfter = IntAttribute(spacing, "after", -1);

@@ -172,6 +172,7 @@ void ReadCellFormat(const pugi::xml_node& tcPr, TableCell& cell) {
 
 void ReadRowFormat(const pugi::xml_node& trPr, TableRow& row) {
     row.gridBefore = std::clamp(ChildInt(trPr, "gridBefore", 0), 0, 63);
+    row.gridAfter = std::clamp(ChildInt(trPr, "gridAfter", 0), 0, 63);
     const pugi::xml_node height = Child(trPr, "trHeight");
     const std::string rule = AttributeText(height, "hRule");
     if (!height || rule == "auto")

@@ -85,14 +85,18 @@ std::string CellCss(const TableSpan& table, const TableCell& cell, int column, c
     }
     if (cell.shading >= 0)
         css += "background-color:" + CssColor(cell.shading) + ";";
-    std::string width = CssWidth(cell.width);
-    if (width.empty() && column >= 0 && column + cell.gridSpan <= static_cast<int>(table.gridColumns.size())) {
+    // The grid is the table as Word last laid it out, the columns every row shares; a cell's own preferred width
+    // only counts where the grid does not reach.
+    std::string width;
+    if (column >= 0 && column + cell.gridSpan <= static_cast<int>(table.gridColumns.size())) {
         int twips = 0;
         for (int c = column; c < column + cell.gridSpan; ++c)
             twips += table.gridColumns[static_cast<size_t>(c)];
         if (twips > 0)
             width = CssWidth(TableWidth{twips, 1});
     }
+    if (width.empty())
+        width = CssWidth(cell.width);
     if (!width.empty())
         css += "width:" + width + ";";
     if (cell.verticalAlign == 1)

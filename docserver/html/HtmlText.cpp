@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
 
 namespace {
 
@@ -103,11 +104,24 @@ std::string EscapedText(std::u16string_view text) {
 
 std::string EscapedAddress(std::u16string_view address) {
     std::string out;
-    for (char16_t c : address) {
-        if (c == u' ')
+    for (size_t i = 0; i < address.size(); ++i) {
+        const char16_t c = address[i];
+        if (c == u' ') {
             out += "%20";
-        else
-            AppendEscapedText(out, std::u16string_view(&c, 1));
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < address.size() && address[i + 1] >= 0xDC00 &&
+                   address[i + 1] <= 0xDFFF) {
+            // Past the code page's reach: the character's UTF-8 bytes, percent-encoded, as browsers send them.
+            std::string utf8;
+            AppendUtf8(utf8, 0x10000 + ((char32_t{c} - 0xD800) << 10) + (address[i + 1] - 0xDC00));
+            for (unsigned char byte : utf8) {
+                char encoded[4];
+                std::snprintf(encoded, sizeof encoded, "%%%02X", byte);
+                out += encoded;
+            }
+            ++i;
+        } else {
+            AppendEscapedText(out, address.substr(i, 1));
+        }
     }
     return out;
 }

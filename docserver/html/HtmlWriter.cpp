@@ -5,6 +5,7 @@
 #include "docserver/html/HtmlText.h"
 #include "docserver/html/MathHtml.h"
 #include "docserver/html/PictureExport.h"
+#include "docserver/html/SymbolFonts.h"
 #include "docserver/model/Numbering.h"
 #include "docserver/model/StyleSheet.h"
 #include "docserver/package/XmlPart.h"
@@ -63,10 +64,14 @@ std::string BodyFontFamily(const RunFormat& defaults) {
     return family;
 }
 
-// The text size of text that sets none: the document's default, else Word's usual body size.
+// Word's text size where neither the document's defaults nor a style sets one.
+constexpr int kWordDefaultHalfPoints = 20;
+
+// The text size of text that sets none: the document's default, else Word's.
 std::string DefaultSize(const RunFormat& defaults) {
     char size[32];
-    std::snprintf(size, sizeof size, "%gpt", defaults.sizeHalfPoints > 0 ? defaults.sizeHalfPoints / 2.0 : 10.5);
+    std::snprintf(size, sizeof size, "%gpt",
+                  (defaults.sizeHalfPoints > 0 ? defaults.sizeHalfPoints : kWordDefaultHalfPoints) / 2.0);
     return size;
 }
 
@@ -97,6 +102,9 @@ public:
         // the system code page, so every viewer then reads the same text.
         page.html = Utf8ToCodePage936(Head() + "<body>" + kEol + body_ + "</body>" + kEol + "</html>" + kEol);
         page.pictures = std::move(pictures_);
+        if (unmatchedSymbols_ > 0)
+            warnings_.push_back(std::to_string(unmatchedSymbols_) +
+                                " character(s) set in a symbol font have no Unicode match and are shown as boxes");
         page.warnings = std::move(warnings_);
         return page;
     }
@@ -176,8 +184,9 @@ private:
                 columns[r].push_back(column);
                 column += cell.gridSpan;
             }
-            columnCount = std::max(columnCount, column);
+            columnCount = std::max(columnCount, column + table.rows[r].gridAfter);
         }
+        WriteGridColumns(table, columnCount);
         auto cellAt = [&](size_t row, int column) -> const TableCell* {
             for (size_t c = 0; c < table.rows[row].cells.size(); ++c)
                 if (columns[row][c] == column)
@@ -231,11 +240,26 @@ private:
                 body_ += "</td>";
                 body_ += kEol;
             }
+            if (const int after = table.rows[r].gridAfter; after > 0)
+                body_ += "<td" + std::string(after > 1 ? " colspan=\"" + std::to_string(after) + "\"" : "") +
+                         " style=\"border:none;\"></td>" + kEol;
             openMerges = std::move(stillOpen);
             body_ += "</tr>";
             body_ += kEol;
         }
         body_ += "</table>";
+        body_ += kEol;
+    }
+
+    // The grid's column widths, so that rows which start or end at other grid columns still line up.
+    void WriteGridColumns(const TableSpan& table, int columnCount) {
+        if (table.gridColumns.empty() || static_cast<int>(table.gridColumns.size()) != columnCount ||
+            std::any_of(table.gridColumns.begin(), table.gridColumns.end(), [](int twips) { return twips <= 0; }))
+            return;
+        body_ += "<colgroup>";
+        for (int twips : table.gridColumns)
+            body_ += "<col width=\"" + std::to_string(Pixels(int64_t{twips} * 635)) + "\">";
+        body_ += "</colgroup>";
         body_ += kEol;
     }
 
@@ -305,7 +329,7 @@ private:
     bool NumberFits(const std::u16string& number, const RunFormat& format, int twips) const {
         const int halfPoints = format.sizeHalfPoints > 0                   ? format.sizeHalfPoints
                                : document_.defaults.run.sizeHalfPoints > 0 ? document_.defaults.run.sizeHalfPoints
-                                                                           : 21;
+                                                                           : kWordDefaultHalfPoints;
         const double estimate = static_cast<double>(number.size()) * 0.6 * halfPoints * 10; // 0.6 em in twips
         return estimate + 40 <= twips;
     }
@@ -316,6 +340,34 @@ private:
             return nullptr;
         const ListMembership list = ListOf(document_, format);
         return FindNumberingLevel(document_.numbering, list.numId, list.level);
+    }
+
+    // How far text reaches past the page's sides (negative indents, hanging labels), so the page can keep room for
+    // it as Word's page margin does. Text in a cell is kept inside its cell: it may reach into the cell's margin, no
+    // further, as the page has no room to give it beside a cell.
+    void NoteOutdent(ParagraphFormat& format, bool rightToLeft) {
+        const int firstLine = std::min(0, format.indentFirstLine); // on the side the paragraph starts
+        const int leftFirstLine = rightToLeft ? 0 : firstLine;
+        const int rightFirstLine = rightToLeft ? firstLine : 0;
+        if (cell_) {
+            constexpr int kCellMargin = 108; // Word's usual, in twips
+            format.indentLeft = std::max(format.indentLeft, -kCellMargin - leftFirstLine);
+            format.indentRight = std::max(format.indentRight, -kCellMargin - rightFirstLine);
+            return;
+        }
+        outdentLeft_ = std::max(outdentLeft_, -(format.indentLeft + leftFirstLine));
+        outdentRight_ = std::max(outdentRight_, -(format.indentRight + rightFirstLine));
+    }
+
+    // A right-to-left paragraph's left and right are logical, its start being on the right: the indents and the
+    // alignment the page writes are the sides Word shows them on.
+    static void MirrorForRightToLeft(ParagraphFormat& format) {
+        std::swap(format.indentLeft, format.indentRight);
+        const std::string& jc = format.alignment;
+        if (jc.empty() || jc == "left" || jc == "start")
+            format.alignment = "right";
+        else if (jc == "right" || jc == "end")
+            format.alignment = "left";
     }
 
     bool HoldsHorizontalLine(int32_t start, int32_t end) const {
@@ -355,6 +407,10 @@ private:
             }
         }
         JoinBorderGroup(index, format);
+        const bool rightToLeft = format.rightToLeft == 1;
+        if (rightToLeft)
+            MirrorForRightToLeft(format);
+        NoteOutdent(format, rightToLeft);
 
         std::string element = level <= 6 && !current_->isNote ? "h" + std::to_string(level) : "p";
         std::string extraClass;
@@ -363,6 +419,8 @@ private:
             extraClass = "Paragraph ";
         }
         body_ += "<" + element + " class=\"" + extraClass + StyleClass(styleId) + "\"";
+        if (rightToLeft)
+            body_ += " dir=\"rtl\"";
         const std::string css = ParagraphCss(format, classFormat) + RunCss(paragraphRun, classRun);
         if (!css.empty())
             body_ += " style=\"" + css + "\"";
@@ -411,7 +469,9 @@ private:
             if (box.start < from || box.start >= to || box.story <= kMainStory ||
                 box.story >= static_cast<int>(document_.stories.size()))
                 continue;
-            body_ += "<div class=\"TextBox\" style=\"border:0.75pt solid #000000;padding:3.6pt 7.2pt;margin:3pt 0;";
+            // The box's own outline, or none; a box whose outline is not known keeps a thin frame.
+            const std::string border = box.outline.kind < 0 ? "0.75pt solid #000000" : CssBorder(box.outline);
+            body_ += "<div class=\"TextBox\" style=\"border:" + border + ";padding:3.6pt 7.2pt;margin:3pt 0;";
             if (box.fill >= 0)
                 body_ += "background-color:" + CssColor(box.fill) + ";";
             body_ += "\">";
@@ -616,7 +676,14 @@ private:
         return nullptr;
     }
 
-    void WriteText(int32_t from, int32_t to, const RunFormat& format, const RunFormat& base, bool insideLink) {
+    void WriteText(int32_t from, int32_t to, const RunFormat& font, const RunFormat& base, bool insideLink) {
+        // Text in a symbol font is written as the characters its glyphs show, in the surrounding font.
+        const SymbolFont symbolFont = SymbolFontOf(font.font);
+        RunFormat format = font;
+        if (symbolFont != SymbolFont::None) {
+            format.font = base.font;
+            format.eastAsiaFont = base.eastAsiaFont;
+        }
         const std::string css = RunCss(format, base);
         const char* vertical = format.verticalAlign == 1 ? "sup" : format.verticalAlign == 2 ? "sub" : nullptr;
         if (vertical)
@@ -625,8 +692,11 @@ private:
         const std::u16string& text = S().text;
         int32_t plainStart = from;
         auto flush = [&](int32_t upTo) {
-            AppendTextKeepingSpaces(body_, std::u16string_view(text).substr(plainStart, upTo - plainStart),
-                                    afterSpace_);
+            const std::u16string_view plain = std::u16string_view(text).substr(plainStart, upTo - plainStart);
+            if (symbolFont == SymbolFont::None)
+                AppendTextKeepingSpaces(body_, plain, afterSpace_);
+            else
+                AppendTextKeepingSpaces(body_, SymbolFontText(symbolFont, plain, unmatchedSymbols_), afterSpace_);
         };
         for (int32_t p = from; p < to; ++p) {
             const char16_t c = text[p];
@@ -787,8 +857,8 @@ private:
                            "<title>" +
                            Title() + "</title>\r\n<style type=\"text/css\">\r\n";
         head += "body{font-family:" + BodyFontFamily(defaults.run) + ";font-size:" + DefaultSize(defaults.run) +
-                ";color:" + CssColor(defaults.run.color >= 0 ? defaults.run.color : 0) + ";background-color:#FFFFFF;}" +
-                kEol;
+                ";color:" + CssColor(defaults.run.color >= 0 ? defaults.run.color : 0) + ";background-color:#FFFFFF;" +
+                OutdentRoom() + "}" + kEol;
         head += "p,div.Paragraph,h1,h2,h3,h4,h5,h6{margin:0;font-size:" + DefaultSize(defaults.run) +
                 ";font-weight:normal;" + ParagraphCss(defaults.paragraph, ParagraphFormat{}) + "}" + kEol;
         head += kBaseStyleSheet;
@@ -801,6 +871,21 @@ private:
         }
         head += "</style>\r\n</head>\r\n";
         return head;
+    }
+
+    // Room beside the page's own margin for text that reaches past it.
+    std::string OutdentRoom() const {
+        std::string css;
+        char side[48];
+        if (outdentLeft_ > 0) {
+            std::snprintf(side, sizeof side, "padding-left:%gpt;", outdentLeft_ / 20.0);
+            css += side;
+        }
+        if (outdentRight_ > 0) {
+            std::snprintf(side, sizeof side, "padding-right:%gpt;", outdentRight_ / 20.0);
+            css += side;
+        }
+        return css;
     }
 
     // The first heading's text, else the first text of the page.
@@ -838,6 +923,9 @@ private:
     std::vector<std::string> warnings_;
     std::vector<NoteEntry> notes_;
     int footnoteCount_ = 0;
+    size_t unmatchedSymbols_ = 0; // symbol-font codes shown as boxes
+    int outdentLeft_ = 0;         // twips the deepest outdent reaches past the page's left side
+    int outdentRight_ = 0;
     int endnoteCount_ = 0;
     std::map<std::string, std::string> styleClasses_;
     std::set<std::string> usedClassNames_;

@@ -124,11 +124,17 @@ private:
         } else if (std::strcmp(name, "f") == 0) {
             const std::string numerator = Part(Child(node, "num"));
             const std::string denominator = Part(Child(node, "den"));
-            if (Property(node, "fPr", "type", "bar") == "lin") {
+            // bar: stacked with a rule; noBar: stacked without (a binomial's n over k); lin: n/k in the line;
+            // skw: a raised numerator and a lowered denominator either side of the slash.
+            const std::string type = Property(node, "fPr", "type", "bar");
+            if (type == "lin") {
                 out_ += numerator + "/" + denominator;
+            } else if (type == "skw") {
+                out_ += "<sup>" + numerator + "</sup>/<sub>" + denominator + "</sub>";
             } else {
                 out_ += kStack;
-                out_ += "<span style=\"display:block;padding:0 2px;border-bottom:1px solid;\">" + numerator + "</span>";
+                out_ += std::string("<span style=\"display:block;padding:0 2px;") +
+                        (type == "noBar" ? "" : "border-bottom:1px solid;") + "\">" + numerator + "</span>";
                 out_ += "<span style=\"display:block;padding:0 2px;\">" + denominator + "</span></span>";
             }
         } else if (std::strcmp(name, "rad") == 0) {

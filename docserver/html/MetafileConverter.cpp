@@ -3,8 +3,7 @@
 #include "base/CleanupRegistry.h"
 #include "docserver/package/ExternalProgram.h"
 
-#include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
+#include "docserver/html/PictureCodec.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +14,8 @@
 #include <memory>
 #include <string_view>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -36,28 +37,74 @@ bool UsesEquationFont(const std::vector<uint8_t>& bytes) {
     return std::search(bytes.begin(), bytes.end(), kFont.begin(), kFont.end()) != bytes.end();
 }
 
-void AppendBytes(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<uint8_t>*>(context);
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    out->insert(out->end(), bytes, bytes + size);
+// Makes the page around a drawing transparent: every pixel of the page's colour that the picture's edge reaches
+// through pixels of that colour, so white inside the drawing's own shapes stays white.
+void ClearPageAround(RasterImage& drawing, const uint8_t* page) {
+    const int width = drawing.width, height = drawing.height;
+    std::vector<uint8_t> seen(static_cast<size_t>(width) * height, 0);
+    std::vector<std::pair<int, int>> todo;
+    auto visit = [&](int x, int y) {
+        const size_t index = static_cast<size_t>(y) * width + x;
+        if (seen[index] || std::memcmp(&drawing.pixels[index * 4], page, 4) != 0)
+            return;
+        seen[index] = 1;
+        todo.emplace_back(x, y);
+    };
+    for (int x = 0; x < width; ++x) {
+        visit(x, 0);
+        visit(x, height - 1);
+    }
+    for (int y = 0; y < height; ++y) {
+        visit(0, y);
+        visit(width - 1, y);
+    }
+    while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        drawing.pixels[(static_cast<size_t>(y) * width + x) * 4 + 3] = 0;
+        if (x > 0)
+            visit(x - 1, y);
+        if (x + 1 < width)
+            visit(x + 1, y);
+        if (y > 0)
+            visit(x, y - 1);
+        if (y + 1 < height)
+            visit(x, y + 1);
+    }
 }
 
-// The part of a page picture that differs from its top left corner (the page), with a pixel's border; the picture
-// as it was when it is all page or cannot be read.
+// A converter's picture of a metafile with the background around the drawing (its top left corner's colour)
+// transparent, as the metafile leaves it; the picture as it was when it cannot be read.
+std::vector<uint8_t> ClearBackground(std::vector<uint8_t> png) {
+    int64_t width = 0, height = 0;
+    if (!StartsAsPng(png) || !ReadPictureSize(png, PictureKind::Png, width, height) ||
+        width * height > kMaxPicturePixels)
+        return png;
+    RasterImage image;
+    if (!DecodePicture(png, PictureKind::Png, static_cast<int>(width), static_cast<int>(height), image).empty())
+        return png;
+    uint8_t corner[4];
+    std::memcpy(corner, image.pixels.data(), 4);
+    if (corner[3] == 0)
+        return png; // transparent already
+    ClearPageAround(image, corner);
+    std::vector<uint8_t> cleared = EncodePng(image);
+    return StartsAsPng(cleared) ? cleared : png;
+}
+
+// The part of a page picture that differs from its top left corner (the page), with a pixel's border, the page
+// around the drawing transparent; the picture as it was when it is all page or cannot be read.
 std::vector<uint8_t> CropToDrawing(std::vector<uint8_t> png) {
-    if (!StartsAsPng(png) || png.size() > static_cast<size_t>(INT32_MAX))
+    int64_t fullWidth = 0, fullHeight = 0;
+    if (!StartsAsPng(png) || !ReadPictureSize(png, PictureKind::Png, fullWidth, fullHeight) ||
+        fullWidth * fullHeight > kMaxPicturePixels)
         return png;
-    int width = 0, height = 0, channels = 0;
-    if (!stbi_info_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels) ||
-        static_cast<int64_t>(width) * height > 40'000'000)
+    RasterImage image;
+    if (!DecodePicture(png, PictureKind::Png, static_cast<int>(fullWidth), static_cast<int>(fullHeight), image).empty())
         return png;
-    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
-        stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width, &height, &channels, 4),
-        stbi_image_free);
-    if (!pixels)
-        return png;
-    const auto at = [&](int x, int y) { return pixels.get() + (static_cast<size_t>(y) * width + x) * 4; };
-    const stbi_uc* page = at(0, 0);
+    const int width = image.width, height = image.height;
+    const auto at = [&](int x, int y) { return image.pixels.data() + (static_cast<size_t>(y) * width + x) * 4; };
+    const uint8_t* page = at(0, 0);
     int left = width, right = -1, top = height, bottom = -1;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
@@ -73,11 +120,30 @@ std::vector<uint8_t> CropToDrawing(std::vector<uint8_t> png) {
     top = std::max(top - 1, 0);
     right = std::min(right + 1, width - 1);
     bottom = std::min(bottom + 1, height - 1);
-    if (left == 0 && top == 0 && right == width - 1 && bottom == height - 1)
-        return png;
-    std::vector<uint8_t> cropped;
-    stbi_write_png_to_func(AppendBytes, &cropped, right - left + 1, bottom - top + 1, 4, at(left, top), width * 4);
+    RasterImage drawing;
+    drawing.width = right - left + 1;
+    drawing.height = bottom - top + 1;
+    drawing.channels = 4;
+    for (int y = top; y <= bottom; ++y)
+        drawing.pixels.insert(drawing.pixels.end(), at(left, y), at(right, y) + 4);
+    uint8_t pageColour[4];
+    std::memcpy(pageColour, page, 4);
+    ClearPageAround(drawing, pageColour);
+    std::vector<uint8_t> cropped = EncodePng(drawing);
     return StartsAsPng(cropped) ? cropped : png;
+}
+
+// wmf2gd draws at the metafile's own size (often about 72 dots to the inch) unless given the size to fill.
+std::vector<std::string> Wmf2gdCommand(const fs::path& wmf2gd, const MetafileInput& input, const fs::path& source,
+                                       const fs::path& target) {
+    std::vector<std::string> command = {wmf2gd.string(), "-t", "png", "-o", target.string()};
+    if (input.width > 0 && input.height > 0) {
+        command.push_back("--maxwidth=" + std::to_string(input.width));
+        command.push_back("--maxheight=" + std::to_string(input.height));
+        command.push_back("--maxpect");
+    }
+    command.push_back(source.string());
+    return command;
 }
 
 // What a metafile lacked when no installed program could be asked to draw it. wmf2gd draws WMFs only, and not
@@ -123,9 +189,8 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
                    static_cast<std::streamsize>(metafiles[i].bytes->size()));
         const fs::path target = folder / (stem + ".png");
         if (!metafiles[i].enhanced && !wmf2gd.empty() && !UsesEquationFont(*metafiles[i].bytes) &&
-            RunProgram({wmf2gd.string(), "-t", "png", "-o", target.string(), source.string()},
-                       std::chrono::seconds(30)))
-            results[i].png = ReadAll(target);
+            RunProgram(Wmf2gdCommand(wmf2gd, metafiles[i], source, target), std::chrono::seconds(30)))
+            results[i].png = ClearBackground(ReadAll(target));
         if (!StartsAsPng(results[i].png))
             forOffice.push_back(i);
     }

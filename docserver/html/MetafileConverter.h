@@ -20,6 +20,8 @@ MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool 
 struct MetafileInput {
     const std::vector<uint8_t>* bytes = nullptr;
     bool enhanced = false; // EMF, else WMF
+    int width = 0;         // pixels to draw it in (keeping its shape), 0 for the converter's own size
+    int height = 0;
 };
 
 // Converts many metafiles with one LibreOffice start at most; one result per input, in order.

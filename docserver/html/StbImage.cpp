@@ -1,4 +1,4 @@
-// The one translation unit that holds stb's image reader and writer.
+// The one translation unit that holds stb's image reader, for the GIF and BMP pictures no other library here reads.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wall"
 #pragma GCC diagnostic ignored "-Wextra"
@@ -6,9 +6,6 @@
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wunused-but-set-variable"
 #define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_NO_STDIO
-#define STBI_WRITE_NO_STDIO
 #include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
 #pragma GCC diagnostic pop

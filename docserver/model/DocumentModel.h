@@ -73,9 +73,10 @@ struct ParagraphFormat {
     int indentLeft = 0;   // twips
     int indentRight = 0;
     int indentFirstLine = 0;
-    BorderLine borders[5]; // w:pBdr by BorderSide, kBorderInsideH for w:between
-    int32_t shading = -1;  // w:shd fill, -1 unset
-    RunFormat markFormat;  // the formatting of the paragraph mark itself
+    BorderLine borders[5];   // w:pBdr by BorderSide, kBorderInsideH for w:between
+    int32_t shading = -1;    // w:shd fill, -1 unset
+    RunFormat markFormat;    // the formatting of the paragraph mark itself
+    int8_t rightToLeft = -1; // w:bidi: -1 unset, 0 left to right, 1 right to left (its left and right are logical)
     friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
 };
 
@@ -96,7 +97,7 @@ struct FormatHash {
     size_t operator()(const ParagraphFormat& f) const {
         size_t h = Mix(std::hash<std::string>()(f.style), std::hash<std::string>()(f.alignment));
         for (int value : {f.outlineLevel, f.numId, f.numLevel, f.spaceBefore, f.spaceAfter, f.lineSpacing, f.indentLeft,
-                          f.indentFirstLine, static_cast<int>(f.shading)})
+                          f.indentFirstLine, static_cast<int>(f.shading), int{f.rightToLeft}})
             h = Mix(h, static_cast<size_t>(value));
         return Mix(h, (*this)(f.markFormat));
     }
@@ -159,8 +160,9 @@ struct NoteSpan {
 struct TextBoxSpan {
     int32_t start = 0; // zero width: the anchor
     int32_t end = 0;
-    int story = -1;    // index into Document::stories
-    int32_t fill = -1; // the box's background, 0xBBGGRR, -1 none
+    int story = -1;     // index into Document::stories
+    int32_t fill = -1;  // the box's background, 0xBBGGRR, -1 none
+    BorderLine outline; // the box's line: kind 0 none, 1 drawn; -1 unknown (a thin black frame)
 };
 
 // An equation: its text in the story is its plain reading; its own markup (OMML) tells how it is laid out.
@@ -202,6 +204,7 @@ struct TableCell {
 struct TableRow {
     std::vector<TableCell> cells;
     int gridBefore = 0;  // w:gridBefore: grid columns left empty before the first cell
+    int gridAfter = 0;   // w:gridAfter: grid columns left empty after the last cell
     int heightTwips = 0; // w:trHeight, 0 automatic
     bool exactHeight = false;
 };

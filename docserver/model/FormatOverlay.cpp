@@ -62,5 +62,7 @@ ParagraphFormat OverlayParagraph(ParagraphFormat base, const ParagraphFormat& to
             base.borders[side] = top.borders[side];
     if (top.shading >= 0)
         base.shading = top.shading;
+    if (top.rightToLeft >= 0)
+        base.rightToLeft = top.rightToLeft;
     return base;
 }

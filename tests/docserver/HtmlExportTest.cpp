@@ -1,13 +1,14 @@
 // Document.SaveAs with format 10, through the word/ wrappers: each construct against a golden page (rewritten with
 // LEAFBIND_UPDATE_GOLDEN=1), pictures read back with libpng, and the files a save leaves behind.
-#include "ServerFixture.h"
+#include "HtmlExportFixture.h"
+
+#include "docserver/html/PictureCodec.h"
 
 #include "docserver/docx/DocxReader.h"
 #include "docserver/objects/ServerObjects.h"
 
 #include <png.h>
 #include <stb/stb_image.h>
-#include <stb/stb_image_write.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -23,28 +24,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool PngDecodes(const fs::path& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    image.format = PNG_FORMAT_RGBA;
-    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    const bool ok = png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) != 0;
-    png_image_free(&image);
-    return ok;
-}
-
 std::vector<uint8_t> SmallJpeg() {
-    std::vector<uint8_t> rgb(8 * 8 * 3, 0x80);
-    std::vector<uint8_t> jpeg;
-    stbi_write_jpg_to_func(
-        [](void* context, void* data, int size) {
-            auto* out = static_cast<std::vector<uint8_t>*>(context);
-            out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
-        },
-        &jpeg, 8, 8, 3, rgb.data(), 90);
-    return jpeg;
+    RasterImage grey;
+    grey.width = grey.height = 8;
+    grey.channels = 3;
+    grey.pixels.assign(8 * 8 * 3, 0x80);
+    return EncodeJpeg(grey, 90);
 }
 
 // A PNG header announcing 100000 x 100000 pixels, with no image data behind it.
@@ -59,71 +44,6 @@ std::vector<uint8_t> HugePngHeader() {
     }
     return bytes;
 }
-
-class HtmlExport : public ServerTest {
-protected:
-    // The document as the server holds it (for its warnings), used only through the wrappers.
-    WordDocument Load(const DocxBuilder& builder) {
-        DocxReadResult read = ReadDocx(builder.Build());
-        EXPECT_TRUE(read.status.ok()) << read.status.message;
-        state = std::make_shared<DocumentState>(std::move(read.document), "doc.docx",
-                                                std::weak_ptr<ApplicationState>(application));
-        application->documents.push_back(state);
-        return WordDocument(NewDocument(state));
-    }
-
-    void SaveAs(const WordDocument& document, const fs::path& page) {
-        ScopedVariant name = ScopedVariant::Bstr(page.u16string());
-        ScopedVariant format = ScopedVariant::I4(10);
-        ScopedVariant no = ScopedVariant::Bool(false);
-        document.SaveAs(&name, &format, &missing, &missing, &no, &missing, &missing, &missing, &missing, &missing,
-                        &missing, &missing, &missing, &missing, &missing, &missing);
-    }
-
-    std::string Save(const WordDocument& document) {
-        SaveAs(document, folder / "0.html");
-        return ReadText(folder / "0.html");
-    }
-
-    // Every <img> names a file in the page's folder, PNGs decode, and the folder holds nothing else.
-    void ExpectPicturesResolve(const std::string& html) {
-        const std::regex source("<img[^>]* src=\"([^\"]+)\"");
-        std::set<std::string> named;
-        for (auto it = std::sregex_iterator(html.begin(), html.end(), source); it != std::sregex_iterator(); ++it) {
-            const std::string relative = (*it)[1];
-            EXPECT_EQ(relative.rfind("0.files/", 0), 0u) << relative;
-            const fs::path file = folder / relative;
-            EXPECT_TRUE(fs::is_regular_file(file)) << relative;
-            if (file.extension() == ".png") {
-                EXPECT_TRUE(PngDecodes(file)) << relative;
-            }
-            named.insert(file.filename().string());
-        }
-        std::set<std::string> present;
-        if (fs::exists(folder / "0.files"))
-            for (const auto& entry : fs::directory_iterator(folder / "0.files"))
-                present.insert(entry.path().filename().string());
-        EXPECT_EQ(named, present);
-    }
-
-    std::set<std::string> FolderEntries() {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder))
-            if (entry.path().extension() != ".docx")
-                names.insert(entry.path().filename().string());
-        return names;
-    }
-
-    bool WarnedAbout(const std::string& words) {
-        for (const std::string& warning : state->model().warnings)
-            if (warning.find(words) != std::string::npos)
-                return true;
-        return false;
-    }
-
-    std::shared_ptr<ApplicationState> application = std::make_shared<ApplicationState>();
-    std::shared_ptr<DocumentState> state;
-};
 
 std::string Para(const std::string& properties, const std::string& runs) {
     return "<w:p><w:pPr>" + properties + "</w:pPr>" + runs + "</w:p>";
@@ -228,7 +148,7 @@ TEST_F(HtmlExport, TableBordersShadingAndWidthsAsWordDrawsThem) {
         {.id = "TableGrid", .name = "Table Grid", .type = "table", .properties = "<w:tblPr>" + grid + "</w:tblPr>"});
     // No borders in Word: none in the page.
     doc.AddTable({{docx::TableCell{{"bare"}}, docx::TableCell{{"table"}}}});
-    // Borders from the table style, widths from the grid, a shaded cell and a cell with its own width.
+    // Borders from the table style, widths from the grid (over a cell's own preferred width), a shaded cell.
     doc.AddTable({{docx::TableCell{{"style"}}, docx::TableCell{{"grid"}}},
                   {docx::TableCell{.paragraphs = {"shaded"},
                                    .properties = "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"D9E2F3\"/>"},
@@ -390,8 +310,8 @@ TEST_F(HtmlExport, PicturesGoIntoThePageFolderInAFormatTheViewerShows) {
     const std::vector<PictureCase> cases = {
         {"png kept", false, TinyPng(), "png", "image001.png"},
         {"jpeg kept without AllowPNG", false, SmallJpeg(), "jpeg", "image001.jpg"},
-        {"jpeg as png with AllowPNG", true, SmallJpeg(), "jpeg", "image001.png"},
-        {"named png but a jpeg", true, SmallJpeg(), "png", "image001.png"},
+        {"jpeg stays jpeg with AllowPNG: a photograph", true, SmallJpeg(), "jpeg", "image001.jpg"},
+        {"named png but a jpeg", true, SmallJpeg(), "png", "image001.jpg"},
     };
     for (const PictureCase& test : cases) {
         DocxBuilder doc;
@@ -489,7 +409,10 @@ std::vector<uint8_t> HalvesPng(uint32_t width, uint32_t height, bool interlaced)
 
 TEST_F(HtmlExport, APngTooLargeToHoldIsShownSmallerWithAWarning) {
     DocxBuilder doc;
-    doc.AddParagraph({Picture(HalvesPng(8000, 6000, false), false, "png")});
+    Inline large = Picture(HalvesPng(8000, 6000, false), false, "png");
+    large.widthEmu = int64_t{8000} * 9525; // drawn at its own size: only the page's limit makes it smaller
+    large.heightEmu = int64_t{6000} * 9525;
+    doc.AddParagraph({large});
     const std::string html = Save(Load(doc));
     EXPECT_NE(html.find("<img"), std::string::npos) << html;
     EXPECT_TRUE(WarnedAbout("(8000 x 6000 pixels) is shown at 2048 x 1536 pixels"));
@@ -649,18 +572,18 @@ TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
     // A stand-in converter that logs each start and draws every metafile as a 200 x 300 page holding a 40 x 20 block.
     const fs::path tools = folder / "tools";
     fs::create_directories(tools);
-    std::vector<uint8_t> pixels(200 * 300 * 3, 0xFF);
+    RasterImage drawn;
+    drawn.width = 200;
+    drawn.height = 300;
+    drawn.channels = 3;
+    drawn.pixels.assign(200 * 300 * 3, 0xFF);
     for (int y = 100; y < 120; ++y)
         for (int x = 50; x < 90; ++x)
             for (int c = 0; c < 3; ++c)
-                pixels[(static_cast<size_t>(y) * 200 + x) * 3 + c] = c == 2 ? 0xC0 : 0x20;
-    std::string png;
-    stbi_write_png_to_func(
-        [](void* out, void* data, int size) {
-            static_cast<std::string*>(out)->append(static_cast<const char*>(data), static_cast<size_t>(size));
-        },
-        &png, 200, 300, 3, pixels.data(), 200 * 3);
-    std::ofstream(tools / "page.png", std::ios::binary) << png;
+                drawn.pixels[(static_cast<size_t>(y) * 200 + x) * 3 + c] = c == 2 ? 0xC0 : 0x20;
+    const std::vector<uint8_t> png = EncodePng(drawn);
+    std::ofstream(tools / "page.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     std::ofstream(tools / "soffice") << "#!/bin/sh\n"
                                         "echo start >> '"
                                      << (tools / "log").string()
@@ -709,6 +632,26 @@ TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
                                       static_cast<int>(written.size()), &width, &height, &channels));
     EXPECT_EQ(width, 42) << "cut to what the metafile draws, with a pixel around it";
     EXPECT_EQ(height, 22);
+    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+        stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(written.data()), static_cast<int>(written.size()),
+                              &width, &height, &channels, 4),
+        stbi_image_free);
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ(pixels.get()[3], 0) << "the page around the drawing is transparent";
+    EXPECT_EQ(pixels.get()[(static_cast<size_t>(10) * width + 20) * 4 + 3], 255) << "the drawing is not";
+    // wmf2gd's pictures are not cut (their size is the metafile's), but their background is cleared too.
+    std::set<std::pair<int, int>> sizes;
+    for (const auto& entry : fs::directory_iterator(folder / "0.files")) {
+        const std::string bytes = ReadText(entry.path());
+        std::unique_ptr<stbi_uc, void (*)(void*)> image(
+            stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()),
+                                  &width, &height, &channels, 4),
+            stbi_image_free);
+        ASSERT_TRUE(image) << entry.path();
+        EXPECT_EQ(image.get()[3], 0) << entry.path();
+        sizes.emplace(width, height);
+    }
+    EXPECT_EQ(sizes, (std::set<std::pair<int, int>>{{42, 22}, {200, 300}}));
 }
 
 TEST_F(HtmlExport, WithWmf2gdAloneTheMetafilesItCannotDrawSayLibreOfficeIsMissing) {

@@ -93,7 +93,7 @@ TEST_F(ServerTest, PastedTextBringsItsDocumentDefaultsIntoABlankPage) {
     const WordDocument source = Open(doc);
     const WordDocument page = Blank();
     const std::string blank = SavePage(page, "blank.html");
-    EXPECT_NE(Rule(blank, "body").find("font-size:10.5pt;"), std::string::npos) << "a blank page has no defaults";
+    EXPECT_NE(Rule(blank, "body").find("font-size:10pt;"), std::string::npos) << "a blank page has no defaults";
     EXPECT_EQ(Rule(blank, "p,div.Paragraph,h1,h2,h3,h4,h5,h6").find("margin-bottom"), std::string::npos);
 
     const WordParagraphs paragraphs = source.Paragraphs();
@@ -387,7 +387,7 @@ TEST_F(ServerTest, OddTableAndParagraphValuesStillSave) {
     EXPECT_NE(ParagraphBefore(html, "odd paragraph").find("border-top:12pt solid #000000;padding-top:0pt;"),
               std::string::npos)
         << ParagraphBefore(html, "odd paragraph");
-    EXPECT_NE(Rule(html, "body").find("font-size:10.5pt;"), std::string::npos);
+    EXPECT_NE(Rule(html, "body").find("font-size:10pt;"), std::string::npos);
 }
 
 TEST_F(ServerTest, APastedTableKeepsItsStyleFormatting) {

@@ -409,17 +409,23 @@ TEST_F(PageSplit, ManyHeadingsAndHeadingsInTablesStillConvert) {
 }
 
 TEST_F(PageSplit, APhonePhotoIsScaledToPageSizeNotDropped) {
+    // Drawn at its own size, so only the page's limit makes it smaller; a photograph stays a JPEG.
+    Inline photo = Picture(PlainJpeg(8064, 6048), false, "jpeg");
+    photo.widthEmu = int64_t{8064} * 9525;
+    photo.heightEmu = int64_t{6048} * 9525;
     DocxBuilder doc;
-    doc.AddHeading(1, "Photo").AddParagraph({Picture(PlainJpeg(8064, 6048), false, "jpeg")});
+    doc.AddHeading(1, "Photo").AddParagraph({photo});
     ASSERT_EQ(Convert(doc), 1);
     EXPECT_FALSE(Has(TextOf(0), "picture not shown")) << TextOf(0);
     EXPECT_TRUE(Has(Page(0), "<img"));
-    const std::string png = ReadFile(folder / "work" / "0.files" / "image001.png");
-    ASSERT_GT(png.size(), 24u);
-    EXPECT_EQ(BigEndian32(png, 16), 2016u);
-    EXPECT_EQ(BigEndian32(png, 20), 1512u);
+    const std::string jpeg = ReadFile(folder / "work" / "0.files" / "image001.jpg");
+    const size_t frame = jpeg.find("\xFF\xC0"); // the baseline frame header: height, then width
+    ASSERT_NE(frame, std::string::npos);
+    ASSERT_GT(jpeg.size(), frame + 9);
+    EXPECT_EQ(BigEndian32(jpeg, frame + 5) >> 16, 1536u);
+    EXPECT_EQ(BigEndian32(jpeg, frame + 7) >> 16, 2048u);
     ASSERT_EQ(warnings.size(), 1u) << ::testing::PrintToString(warnings);
-    EXPECT_TRUE(Has(warnings[0], "page 0.html \"Photo\"") && Has(warnings[0], "2016 x 1512") &&
+    EXPECT_TRUE(Has(warnings[0], "page 0.html \"Photo\"") && Has(warnings[0], "2048 x 1536") &&
                 Has(warnings[0], "/word/media/"))
         << warnings[0];
 }
