@@ -1,7 +1,7 @@
 #pragma once
 // The help book one conversion made, as plain data: the topics and their tree, the pages and their picture
-// folders, the document's index entries, the help IDs and the title. Every output (the compiled help file, web help) is written from it and
-// from the files in its page folder, and needs nothing else of the conversion. Text is narrow.
+// folders, the document's index entries, the help IDs and the title. Every output (the compiled help file, web help) is
+// written from it and from the files in its page folder, and needs nothing else of the conversion. Text is narrow.
 
 #include "base/Status.h"
 
