@@ -17,6 +17,7 @@ docserver/objects docserver
 chm
 book
 helpproject
+webhelp
 engine
 cli
 app'
