@@ -232,6 +232,12 @@ TEST_F(WebHelp, TheHomePageListsEveryTopicAndShowsTheFrontPage) {
     EXPECT_NE(dom.find("Welcome to the zeppelin manual."), std::string::npos) << "the front page is the home topic";
     EXPECT_NE(dom.find("id=\"lb-title\" href=\"index.html\">Airships 飞艇</a>"), std::string::npos);
 
+    // The index: one entry per heading, in alphabetical order, each leading to its topic.
+    const std::string index = ElementById(OpenInBrowser("index.html?panel=index"), "lb-keys", "div");
+    const std::vector<std::string> entries = AllMatches(index, "<a href=\"([^\"]+)\">[^<]*</a>");
+    // Airships, Airships 飞艇 (the front page, titled as the book), Balloons, Kites, Zeppelins, 中文说明.
+    EXPECT_EQ(entries, (std::vector<std::string>{"1.html", "0.html", "3.html", "5.html", "2.html", "4.html"})) << index;
+
     // On a topic deeper down, its branch is open and it is the one marked.
     const std::string deeper = ElementById(OpenInBrowser("2.html"), "lb-toc", "div");
     EXPECT_NE(deeper.find("<details open=\"\"><summary><a href=\"1.html\">Airships"), std::string::npos) << deeper;

@@ -185,6 +185,9 @@
             show(toKeys);
             (toKeys ? keysTab : tocTab).focus();
         });
+        // An address may ask for the index ("index.html?panel=index").
+        if (params.get('panel') === 'index')
+            show(true);
         if (currentEntry) {
             for (var up = currentEntry.parentElement; up && up !== side; up = up.parentElement)
                 if (up.tagName === 'DETAILS')
