@@ -29,18 +29,31 @@ std::string SearchIndex::Script() const {
     script += "],\nterms: {";
     bool first = true;
     for (const auto& [term, postings] : terms_) {
-        script += (first ? "\n" : ",\n") + ScriptString(term) + ":[";
+        script += (first ? "" : ",") + ScriptString(term) + ":\"";
         first = false;
         uint32_t previous = 0;
-        for (size_t i = 0; i < postings.size(); ++i) {
+        for (const auto& [page, weight] : postings) {
             // Pages were added in order, so each term's pages increase.
-            script += (i ? "," : "") + std::to_string(postings[i].first - previous) + "," +
-                      std::to_string(postings[i].second);
-            previous = postings[i].first;
+            AppendPostingNumber(script, (page - previous) * 2 + (weight == 1 ? 0 : 1));
+            if (weight != 1)
+                AppendPostingNumber(script, weight);
+            previous = page;
         }
-        script += "]";
+        script += "\"";
     }
     return script + "}};\n";
+}
+
+void AppendPostingNumber(std::string& text, uint32_t number) {
+    static constexpr char kLast[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef";
+    static constexpr char kMore[] = "ghijklmnopqrstuvwxyz0123456789+/";
+    char groups[8];
+    int count = 0;
+    groups[count++] = kLast[number & 31];
+    for (number >>= 5; number != 0; number >>= 5)
+        groups[count++] = kMore[number & 31];
+    while (count > 0)
+        text += groups[--count];
 }
 
 std::string PageTextScript(uint32_t page, const std::string& text) {

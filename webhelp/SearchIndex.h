@@ -14,8 +14,9 @@ public:
     // Pages are numbered in the order they are added, from 0. Text is UTF-8.
     void AddPage(const std::string& title, const std::string& href, const std::string& text);
 
-    // "var LB_SEARCH = {pages: [[title, href], ...], terms: {term: [page, weight, page, weight, ...]}};" with each
-    // term's pages in increasing order, every page number but the first given as the step from the one before.
+    // "var LB_SEARCH = {pages: [[title, href], ...], terms: {term: "postings", ...}};". A term's postings are its
+    // pages in increasing order, each as the step from the one before (from 0 for the first) times two, plus one
+    // when a weight other than 1 follows; the numbers are written as letters (PostingNumbers).
     std::string Script() const;
 
     // The pages holding term and their weights, in page order; for tests and measurements.
@@ -26,6 +27,10 @@ private:
     std::vector<std::pair<std::string, std::string>> pages_;
     std::map<std::string, std::vector<std::pair<uint32_t, uint32_t>>> terms_;
 };
+
+// Numbers as text without separators: each in groups of five bits, high first, every group but the last from one
+// alphabet and the last from another. Most steps and weights are below 32: one letter each.
+void AppendPostingNumber(std::string& text, uint32_t number);
 
 // The script holding one page's plain text: "LB_TEXT(page, \"...\");".
 std::string PageTextScript(uint32_t page, const std::string& text);

@@ -128,9 +128,22 @@ TEST(SearchIndex, PagesOfATermInOrderWithTitlesWeighingMore) {
     const std::string script = index.Script();
     EXPECT_EQ(script.rfind("var LB_SEARCH = {pages: [", 0), 0u);
     EXPECT_NE(script.find("[\"打印\",\"2.html\"]"), std::string::npos);
-    // Page numbers after the first as steps from the one before.
-    EXPECT_NE(script.find("\"打印\":[1,1,1," + std::to_string(kTitleWeight) + "]"), std::string::npos) << script;
+    // Page 1 weight 1: step 1, doubled; page 2: step 1, doubled, plus one, then the weight.
+    EXPECT_NE(script.find("\"打印\":\"CDK\""), std::string::npos) << script;
+    EXPECT_NE(script.find("\"print\":\"BCC\""), std::string::npos) << script;
     EXPECT_EQ(PageTextScript(3, "a \"b\""), "LB_TEXT(3,\"a \\\"b\\\"\");\n");
+}
+
+TEST(SearchIndex, NumbersAreLettersTheLastOfEachFromItsOwnAlphabet) {
+    const struct {
+        uint32_t number;
+        std::string text;
+    } cases[] = {{0, "A"}, {31, "f"}, {32, "hA"}, {33 * 32 + 5, "hhF"}, {0xFFFFFFFF, "j/////f"}};
+    for (const auto& test : cases) {
+        std::string text = "x";
+        AppendPostingNumber(text, test.number);
+        EXPECT_EQ(text, "x" + test.text) << test.number;
+    }
 }
 
 TEST(ScriptData, StringsAreEscapedForScriptsAndScriptElements) {
@@ -229,7 +242,7 @@ TEST_F(WebOutputFolder, EveryPageAndPictureIsWrittenWithTheSharedFilesAndTheInde
     EXPECT_NE(intro.find("Manual " + kChineseUtf8 + "</a>"), std::string::npos) << "the title in UTF-8";
     EXPECT_EQ(ReadText(web / "index.html"), intro) << "the home page is the first topic";
     EXPECT_NE(ReadText(web / "1.html").find("<a href=\"0.html\">Intro</a> "), std::string::npos);
-    EXPECT_NE(ReadText(web / "_web/search.js").find("\"中文\":[0,1]"), std::string::npos);
+    EXPECT_NE(ReadText(web / "_web/search.js").find("\"中文\":\"A\""), std::string::npos);
     EXPECT_NE(ReadText(web / "_web/book.js").find("home:\"0.html\""), std::string::npos);
     EXPECT_EQ(output.WrittenSizes().searchIndex, fs::file_size(web / "_web/search.js"));
     EXPECT_EQ(output.WrittenSizes().pages, fs::file_size(web / "0.html") + fs::file_size(web / "1.html"));

@@ -258,13 +258,30 @@
             document.head.appendChild(script);
         });
     }
+    var numberDigits = {};
+    'ghijklmnopqrstuvwxyz0123456789+/ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef'.split('').forEach(function (letter, at) {
+        numberDigits[letter] = at;
+    });
     function search(index, parts) {
         var terms = Object.keys(index.terms);
+        // A term's pages and weights, written by webhelp/SearchIndex.cpp as letters.
         function postings(term, factor, into) {
-            var list = index.terms[term], number = 0;
-            for (var i = 0; i < list.length; i += 2) {
-                number += list[i];
-                into.set(number, (into.get(number) || 0) + list[i + 1] * factor);
+            var text = index.terms[term], value = 0, numbers = [];
+            for (var i = 0; i < text.length; ++i) {
+                var digit = numberDigits[text.charAt(i)];
+                if (digit >= 32) {
+                    numbers.push(value * 32 + digit - 32);
+                    value = 0;
+                } else {
+                    value = value * 32 + digit;
+                }
+            }
+            var number = 0;
+            for (var n = 0; n < numbers.length;) {
+                var step = numbers[n++];
+                number += Math.floor(step / 2);
+                var weight = step % 2 ? numbers[n++] : 1;
+                into.set(number, (into.get(number) || 0) + weight * factor);
             }
             return into;
         }
