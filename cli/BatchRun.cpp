@@ -125,11 +125,14 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
     const size_t warnings = result.warnings.size() + result.compilerMessages.size();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     char summary[256];
-    std::snprintf(summary, sizeof summary, "%zu topics, %zu pages, %zu pictures, %zu warning%s, %.1f KB, %.2f s",
-                  result.topics, result.pages, result.pictures, warnings, warnings == 1 ? "" : "s",
-                  static_cast<double>(result.outputBytes) / 1024.0, seconds);
+    std::snprintf(summary, sizeof summary, "%zu topics, %zu pages, %zu pictures, %zu warning%s", result.topics,
+                  result.pages, result.pictures, warnings, warnings == 1 ? "" : "s");
+    char sizeAndTime[64];
+    std::snprintf(sizeAndTime, sizeof sizeAndTime, "%.1f KB, %.2f s", static_cast<double>(result.outputBytes) / 1024.0,
+                  seconds);
     if (request.writeHelpFile)
-        reporter.Line("Wrote " + output + " (" + summary + ")");
+        reporter.Line("Wrote " + output + " (" + summary + ", " + sizeAndTime + ")");
+    // Without a help file the summary goes with the web help, without a help file's size.
     if (!result.webFolder.empty())
         reporter.Line("Web help in " + result.webFolder + ": open " +
                       (fs::path(result.webFolder) / "index.html").string() +

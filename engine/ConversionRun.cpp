@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 
@@ -97,6 +99,45 @@ std::string CheckWebFolder(const fs::path& web, const ConversionRequest& request
         header && !header->empty() && Within(fs::absolute(*header).lexically_normal(), web))
         return "the help ID header cannot go into the web folder: " + header->string();
     return {};
+}
+
+// A rename that never replaces what is at to (the file or folder someone put there meanwhile).
+bool RenameNotReplacing(const fs::path& from, const fs::path& to, std::error_code& code) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    code = std::error_code(errno, std::generic_category());
+    return false;
+}
+
+// Moves the finished web help into place. A new folder is the run's own renamed; an empty folder the user made stays
+// (its owner, its rights, a shell inside it) and takes the run's files one by one; when one cannot go, those
+// already moved are taken back out. Empty on success, else why not.
+std::string MoveWebHelp(const fs::path& staging, const fs::path& web) {
+    std::error_code code;
+    // A folder of mkdtemp is the owner's alone; the web folder is for others to read too.
+    using fs::perms;
+    fs::permissions(staging,
+                    perms::owner_all | perms::group_read | perms::group_exec | perms::others_read | perms::others_exec,
+                    code);
+    if (RenameNotReplacing(staging, web, code))
+        return {};
+    if (code != std::errc::file_exists && code != std::errc::directory_not_empty)
+        return "cannot move the web help into " + web.string() + ": " + code.message();
+    std::vector<fs::path> moved;
+    code.clear();
+    for (fs::directory_iterator it(staging, code), end; !code && it != end; it.increment(code)) {
+        const fs::path target = web / it->path().filename();
+        if (!RenameNotReplacing(it->path(), target, code))
+            break;
+        moved.push_back(target);
+    }
+    if (!code)
+        return {};
+    for (const fs::path& path : moved) {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    return "cannot move the web help into " + web.string() + ": " + code.message();
 }
 
 // A folder's path without a trailing separator, so that its parent and name are the folder's own.
@@ -222,16 +263,8 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     if (staging && !fs::is_regular_file(compiled, code))
         return stop(RunStatus::NothingCompiled, "the help compiler produced no file at " + output.string());
     if (webStaging) {
-        // A folder of mkdtemp is the owner's alone; the web folder is for others to read too.
-        using fs::perms;
-        fs::permissions(
-            webStaging->Path(),
-            perms::owner_all | perms::group_read | perms::group_exec | perms::others_read | perms::others_exec, code);
-        // An empty folder is replaced as a whole; one made meanwhile by someone else is not.
-        fs::rename(webStaging->Path(), webFolder, code);
-        if (code)
-            return stop(RunStatus::ConversionFailed,
-                        "cannot move the web help into " + webFolder.string() + ": " + code.message());
+        if (std::string problem = MoveWebHelp(webStaging->Path(), webFolder); !problem.empty())
+            return stop(RunStatus::ConversionFailed, problem);
         result.webFolder = webFolder.string();
     }
     if (staging) {

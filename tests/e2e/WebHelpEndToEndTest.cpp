@@ -14,6 +14,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -333,10 +334,16 @@ TEST_F(WebHelp, TheWebFolderMustBeNewOrEmptyAndNoFailureLeavesOneBehind) {
     EXPECT_FALSE(fs::exists(*folder / "no"));
     EXPECT_TRUE(fs::is_empty(*folder / "empty"));
 
-    // An empty folder is filled; with --no-chm there is no help file.
+    // An empty folder is filled and stays the folder it was (its owner and rights, a shell inside it); with
+    // --no-chm there is no help file.
+    struct stat before {};
+    ASSERT_EQ(::stat((*folder / "empty").c_str(), &before), 0);
     const CliRun onlyWeb = RunCli({source.string(), "--no-chm", "--web", (*folder / "empty").string(), "--quiet"});
     ASSERT_EQ(onlyWeb.status, 0) << onlyWeb.output;
     EXPECT_TRUE(fs::is_regular_file(*folder / "empty" / "index.html"));
+    struct stat after {};
+    ASSERT_EQ(::stat((*folder / "empty").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_FALSE(fs::exists(folder->parent_path() / "airships.chm"));
     EXPECT_FALSE(fs::exists(*folder / "airships.chm"));
 
