@@ -12,6 +12,7 @@
 
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 namespace fs = std::filesystem;
