@@ -76,8 +76,13 @@ Utf8Page PageAsUtf8(std::string_view html) {
     std::string declared;
     if (declaration.tagStart == std::string_view::npos) {
         declared = std::string(html);
-        const size_t head = AsciiLower(declared.substr(0, kDeclarationWindow)).find("<head>");
-        declared.insert(head == std::string::npos ? 0 : head + 6, kUtf8Declaration);
+        // Into the head when there is one: anything before the doctype would turn on quirks mode.
+        const std::string top = AsciiLower(declared.substr(0, kDeclarationWindow));
+        size_t head = top.find("<head");
+        while (head != std::string::npos && head + 5 < top.size() && top[head + 5] != '>' && top[head + 5] != ' ')
+            head = top.find("<head", head + 5);
+        const size_t headEnd = head == std::string::npos ? std::string::npos : top.find('>', head);
+        declared.insert(headEnd == std::string::npos ? 0 : headEnd + 1, kUtf8Declaration);
     } else {
         declared = std::string(html.substr(0, declaration.tagStart)) + std::string(kUtf8Declaration) +
                    std::string(html.substr(declaration.tagEnd));

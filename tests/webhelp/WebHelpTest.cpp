@@ -60,7 +60,10 @@ TEST(PageCharset, PagesAreReadInTheirDeclaredCharsetAndDeclaredAgainAsUtf8) {
         {"windows-1252", "<html><head><meta charset='windows-1252'></head><body><p>caf\xE9</p></body></html>",
          "windows-1252", "<p>caf\xC3\xA9</p>", 0},
         {"undeclared UTF-8", "<html><head><title>x</title></head><body><p>" + kChineseUtf8 + "</p></body></html>", "",
-         "<p>" + kChineseUtf8 + "</p>", 0},
+         "<html><head><meta charset=\"utf-8\"><title>x</title></head><body><p>" + kChineseUtf8 + "</p>", 0},
+        {"undeclared, a head with attributes after a header element",
+         "<!DOCTYPE html><html><header></header><head lang=en><title>x</title></head><body>a</body></html>", "",
+         "<!DOCTYPE html><html><header></header><head lang=en><meta charset=\"utf-8\"><title>", 0},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);

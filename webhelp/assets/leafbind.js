@@ -224,7 +224,7 @@
         });
     var searchBox = document.querySelector('#lb-search input');
     document.addEventListener('keydown', function (event) {
-        var typing = /^(INPUT|TEXTAREA|SELECT)$/.test(document.activeElement.tagName);
+        var typing = /^(INPUT|TEXTAREA|SELECT)$/.test((document.activeElement || document.body).tagName);
         if (event.key === '/' && !typing && searchBox) {
             event.preventDefault();
             searchBox.focus();
