@@ -59,8 +59,11 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
     }
     ConversionRequest request;
     request.sourcePath = options.input;
-    request.outputPath =
-        options.output.empty() ? OutputPathForSource(fs::absolute(options.input).string()) : options.output;
+    request.writeHelpFile = !options.noHelpFile;
+    if (request.writeHelpFile)
+        request.outputPath =
+            options.output.empty() ? OutputPathForSource(fs::absolute(options.input).string()) : options.output;
+    request.webFolder = options.webFolder;
     request.title = options.title ? *options.title : TitleForSource(options.input);
     request.keepFolder = options.keepFolder;
     request.options = options.page;
@@ -86,7 +89,8 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
 
     for (const std::string& warning : result.warnings)
         reporter.Warning(warning);
-    const std::string output = fs::absolute(request.outputPath).lexically_normal().string();
+    const std::string output =
+        request.writeHelpFile ? fs::absolute(request.outputPath).lexically_normal().string() : std::string();
     switch (result.status) {
     case RunStatus::Done:
         break;
@@ -121,12 +125,19 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
     const size_t warnings = result.warnings.size() + result.compilerMessages.size();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     char summary[256];
-    std::snprintf(summary, sizeof summary,
-                  "%zu topics, %zu pages, %zu pictures, %zu index entr%s, %zu warning%s, %.1f KB, %.2f s",
+    std::snprintf(summary, sizeof summary, "%zu topics, %zu pages, %zu pictures, %zu index entr%s, %zu warning%s",
                   result.topics, result.pages, result.pictures, result.indexEntries,
-                  result.indexEntries == 1 ? "y" : "ies", warnings, warnings == 1 ? "" : "s",
-                  static_cast<double>(result.outputBytes) / 1024.0, seconds);
-    reporter.Line("Wrote " + output + " (" + summary + ")");
+                  result.indexEntries == 1 ? "y" : "ies", warnings, warnings == 1 ? "" : "s");
+    char sizeAndTime[64];
+    std::snprintf(sizeAndTime, sizeof sizeAndTime, "%.1f KB, %.2f s", static_cast<double>(result.outputBytes) / 1024.0,
+                  seconds);
+    if (request.writeHelpFile)
+        reporter.Line("Wrote " + output + " (" + summary + ", " + sizeAndTime + ")");
+    // Without a help file the summary goes with the web help, without a help file's size.
+    if (!result.webFolder.empty())
+        reporter.Line("Web help in " + result.webFolder + ": open " +
+                      (fs::path(result.webFolder) / "index.html").string() +
+                      (request.writeHelpFile ? "" : " (" + std::string(summary) + ")"));
     if (!result.keptFolder.empty())
         reporter.Line("Pages and project files kept in " + result.keptFolder);
     return kExitSuccess;

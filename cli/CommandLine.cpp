@@ -32,6 +32,9 @@ std::string UsageText() {
         text += HelpLine(option.flag, option.help);
     text += "      --copyright TEXT  a copyright line at the foot of every page\n"
             "      --keep DIR        keep the pages and project files in DIR (new or empty)\n"
+            "      --web DIR         also write web help into DIR (new or empty): open DIR/index.html\n"
+            "                        in a browser\n"
+            "      --no-chm          write only the web help, no help file\n"
             "      --map-header FILE.h\n"
             "                        number the help IDs as the C header FILE.h does (#define IDH_X 1234)\n"
             "      --write-map-header FILE.h\n"
@@ -92,6 +95,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--keep") {
             if (!value(options.keepFolder) || options.keepFolder.empty())
                 return fail("--keep needs a folder");
+        } else if (arg == "--web") {
+            if (!value(options.webFolder) || options.webFolder.empty())
+                return fail("--web needs a folder");
+        } else if (arg == "--no-chm") {
+            options.noHelpFile = true;
         } else if (arg == "--map-header") {
             if (!value(options.mapHeader) || options.mapHeader.empty())
                 return fail("--map-header needs a file name");
@@ -108,6 +116,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (options.input.empty())
         return fail("no input document given");
+    if (options.noHelpFile && options.webFolder.empty())
+        return fail("--no-chm needs --web DIR: there would be nothing to write");
+    if (options.noHelpFile && !options.output.empty())
+        return fail("--no-chm writes no help file, so --output has nothing to name");
     parsed.action = ParsedCommandLine::Action::Convert;
     return parsed;
 }

@@ -14,6 +14,8 @@ struct CliOptions {
     PageOptions page;                 // the switches; its copyright text stays empty, see copyright
     std::string copyright;            // UTF-8
     std::string keepFolder;           // empty: a fresh folder, removed at the end
+    std::string webFolder;            // UTF-8; empty: no web help
+    bool noHelpFile = false;          // only the web help
     bool quiet = false;
     std::string mapHeader;      // UTF-8; a C header giving the help IDs their numbers
     std::string writeMapHeader; // UTF-8; where to write the header of the help IDs used

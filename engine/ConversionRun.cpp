@@ -4,14 +4,19 @@
 #include "engine/RequestCheck.h"
 #include "engine/WorkFolder.h"
 #include "helpproject/ChmOutput.h"
+#include "webhelp/WebOutput.h"
 #include "word/AutomationError.h"
 
 #include "automation/CodePage.h"
 #include "automation/ComRuntime.h"
 #include "automation/WordConventions.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -36,14 +41,26 @@ bool SameFile(const fs::path& a, const fs::path& b) {
     return fs::weakly_canonical(a, code) == fs::weakly_canonical(b, code) && !code;
 }
 
-// What can be known before any work: a readable source, and an output that can be written and is not the source.
-// Empty when the request is sound.
+size_t CountPictures(const fs::path& work, size_t pages) {
+    size_t pictures = 0;
+    std::error_code code;
+    for (size_t page = 0; page < pages; ++page)
+        for (fs::directory_iterator it(work / PictureFolderName(std::to_string(page)), code), end; !code && it != end;
+             it.increment(code))
+            pictures += it->is_regular_file(code) ? 1 : 0;
+    return pictures;
+}
+
+// What can be known before any work: a readable source, and an output (when there is one) that can be written and
+// is not the source. Empty when the request is sound.
 std::string CheckPaths(const fs::path& source, const fs::path& output, RunStatus& status) {
     std::error_code code;
     status = RunStatus::UnreadableDocument;
     if (!fs::is_regular_file(source, code))
         return "cannot read " + source.string() + ": " + (fs::exists(source, code) ? "not a file" : "no such file");
     status = RunStatus::BadRequest;
+    if (output.empty())
+        return {};
     if (output.filename().empty() || fs::is_directory(output, code))
         return "the output names a folder: " + output.string();
     if (output.filename().string().size() > NAME_MAX)
@@ -72,15 +89,89 @@ std::string HelpIdRequestProblem(const ConversionRequest& request, const fs::pat
     return MapHeaderTargetProblem(*target, runFiles);
 }
 
+// Whether inner is outer or lies inside it.
+bool Within(const fs::path& inner, const fs::path& outer) {
+    const auto [outerEnd, innerAt] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
+    return outerEnd == outer.end();
+}
+
+// The web folder, like a kept folder, must be new or empty: what is there is never deleted. It is filled elsewhere
+// and moved into place, so it must not hold the run's other files either. Empty when the request is sound.
+std::string CheckWebFolder(const fs::path& web, const ConversionRequest& request, const fs::path& output) {
+    std::error_code code;
+    const fs::file_status status = fs::symlink_status(web, code);
+    if (fs::exists(status) && (!fs::is_directory(status) || !fs::is_empty(web, code) || code))
+        return "the web folder must be new or empty: " + web.string();
+    if (!fs::exists(status) && !fs::is_directory(web.parent_path(), code))
+        return "the folder to make the web folder in does not exist: " + web.parent_path().string();
+    if (request.writeHelpFile && Within(output, web))
+        return "the help file cannot go into the web folder: " + output.string();
+    if (!request.keepFolder.empty()) {
+        const fs::path kept = fs::absolute(request.keepFolder).lexically_normal();
+        if (Within(kept, web) || Within(web, kept))
+            return "the web folder and the folder to keep the pages in must be apart: " + web.string();
+    }
+    if (const auto header = NarrowToPath(request.helpIds.writeMapHeader);
+        header && !header->empty() && Within(fs::absolute(*header).lexically_normal(), web))
+        return "the help ID header cannot go into the web folder: " + header->string();
+    return {};
+}
+
+// A rename that never replaces what is at to (the file or folder someone put there meanwhile).
+bool RenameNotReplacing(const fs::path& from, const fs::path& to, std::error_code& code) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    code = std::error_code(errno, std::generic_category());
+    return false;
+}
+
+// Moves the finished web help into place. A new folder is the run's own renamed; an empty folder the user made stays
+// (its owner, its rights, a shell inside it) and takes the run's files one by one; when one cannot go, those
+// already moved are taken back out. Empty on success, else why not.
+std::string MoveWebHelp(const fs::path& staging, const fs::path& web) {
+    std::error_code code;
+    // A folder of mkdtemp is the owner's alone; the web folder is for others to read too.
+    using fs::perms;
+    fs::permissions(staging,
+                    perms::owner_all | perms::group_read | perms::group_exec | perms::others_read | perms::others_exec,
+                    code);
+    if (RenameNotReplacing(staging, web, code))
+        return {};
+    if (code != std::errc::file_exists && code != std::errc::directory_not_empty)
+        return "cannot move the web help into " + web.string() + ": " + code.message();
+    std::vector<fs::path> moved;
+    code.clear();
+    for (fs::directory_iterator it(staging, code), end; !code && it != end; it.increment(code)) {
+        const fs::path target = web / it->path().filename();
+        if (!RenameNotReplacing(it->path(), target, code))
+            break;
+        moved.push_back(target);
+    }
+    if (!code)
+        return {};
+    for (const fs::path& path : moved) {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    return "cannot move the web help into " + web.string() + ": " + code.message();
+}
+
+// A folder's path without a trailing separator, so that its parent and name are the folder's own.
+fs::path FolderPath(const std::string& folder) {
+    fs::path path = fs::absolute(folder).lexically_normal();
+    return path.filename().empty() ? path.parent_path() : path;
+}
+
 } // namespace
 
 ConversionResult RunConversion(const ConversionRequest& request) {
     ConversionResult result;
     std::unique_ptr<WorkFolder> work;
     std::unique_ptr<WorkFolder> staging;
+    std::unique_ptr<WorkFolder> webStaging;
     // Removes this run's folders, telling the user of any that could not go.
-    auto removeFolders = [&result, &staging, &work] {
-        for (WorkFolder* folder : {staging.get(), work.get()})
+    auto removeFolders = [&result, &staging, &webStaging, &work] {
+        for (WorkFolder* folder : {staging.get(), webStaging.get(), work.get()})
             if (folder)
                 if (std::string problem = folder->Remove(); !problem.empty())
                     result.warnings.push_back(problem);
@@ -93,10 +184,12 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     };
     if (request.sourcePath.empty())
         return stop(RunStatus::BadRequest, "no source document given");
-    if (request.outputPath.empty())
+    if (!request.writeHelpFile && request.webFolder.empty())
+        return stop(RunStatus::BadRequest, "nothing to write: neither a help file nor a web folder");
+    if (request.writeHelpFile && request.outputPath.empty())
         return stop(RunStatus::BadRequest, "no help file to write given");
     const fs::path source = fs::absolute(request.sourcePath);
-    const fs::path output = fs::absolute(request.outputPath).lexically_normal();
+    const fs::path output = request.writeHelpFile ? fs::absolute(request.outputPath).lexically_normal() : fs::path();
     RunStatus refusal = RunStatus::BadRequest;
     if (std::string problem = CheckPaths(source, output, refusal); !problem.empty())
         return stop(refusal, problem);
@@ -104,6 +197,10 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     if (std::string problem = HelpIdRequestProblem(request, source, output); !problem.empty())
         return stop(RunStatus::ConversionFailed, problem);
     std::string titleWarning;
+    const fs::path webFolder = request.webFolder.empty() ? fs::path() : FolderPath(request.webFolder);
+    if (!webFolder.empty())
+        if (std::string problem = CheckWebFolder(webFolder, request, output); !problem.empty())
+            return stop(RunStatus::BadRequest, problem);
     const auto sourceNarrow = Utf8ToNarrow(source.string());
     const auto title = Utf8ToNarrow(FittedTitle(request.title, titleWarning));
     if (!sourceNarrow || !title)
@@ -116,10 +213,18 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         return stop(RunStatus::BadRequest, error);
     // The new help file is made in a folder of this run beside the old one, then renamed over it: the old one
     // stays whole until a complete new one is there, and nothing half-written is ever in its place.
-    staging = WorkFolder::CreateIn(output.parent_path(), ".leafbind-", error);
-    if (!staging)
-        return stop(RunStatus::BadRequest, "cannot write in the output folder: " + error);
-    const fs::path compiled = staging->Path() / output.filename();
+    if (request.writeHelpFile) {
+        staging = WorkFolder::CreateIn(output.parent_path(), ".leafbind-", error);
+        if (!staging)
+            return stop(RunStatus::BadRequest, "cannot write in the output folder: " + error);
+    }
+    // The web help likewise: made in a folder of this run beside the one named, which it then replaces.
+    if (!webFolder.empty()) {
+        webStaging = WorkFolder::CreateIn(webFolder.parent_path(), ".leafbind-web-", error);
+        if (!webStaging)
+            return stop(RunStatus::BadRequest, "cannot write beside the web folder: " + error);
+    }
+    const fs::path compiled = staging ? staging->Path() / output.filename() : fs::path();
     const auto workNarrow = PathToNarrow(work->Path());
     const auto compiledNarrow = PathToNarrow(compiled);
     if (!workNarrow || !compiledNarrow)
@@ -135,6 +240,12 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         ChmOutput chm(*compiledNarrow);
         if (work->Kept())
             chm.keptProjectCompiledPath = PathToNarrow(output).value_or(*compiledNarrow);
+        std::optional<WebOutput> web;
+        std::vector<BookOutput*> outputs;
+        if (request.writeHelpFile)
+            outputs.push_back(&chm);
+        if (webStaging)
+            outputs.push_back(&web.emplace(webStaging->Path()));
         if (request.pageObserver)
             converter.pageObserver = [&request](int32_t page, int32_t count, const std::string& heading) {
                 request.pageObserver(page, count, ToUtf8(heading));
@@ -144,7 +255,6 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         if (!converter.StartWordAndOpen())
             return stop(RunStatus::WordNotStarted, "the document server could not be started");
         opened = true;
-        BookOutput* const outputs[] = {&chm};
         converted = converter.Convert(*title, *compiledNarrow, outputs);
         std::vector<TopicNode*> topics;
         CollectPreOrder(converter.root->firstChild, topics);
@@ -156,6 +266,11 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         if (!titleWarning.empty())
             result.warnings.insert(result.warnings.begin(), titleWarning);
         result.compilerMessages = AllToUtf8(chm.CompilerMessages());
+        if (web) {
+            result.warnings.insert(result.warnings.end(), web->Warnings().begin(), web->Warnings().end());
+            if (converted != 0 && !web->Result().ok())
+                return stop(RunStatus::ConversionFailed, "the web help could not be written: " + web->Result().message);
+        }
     } catch (const HelpIdError& failure) {
         // The document's help IDs cannot be made as asked; no page was made.
         return stop(RunStatus::ConversionFailed, ToUtf8(failure.what()));
@@ -169,12 +284,22 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         return stop(RunStatus::NoHeadings, "the document has no headings: no paragraph has an outline level");
 
     std::error_code code;
-    if (!fs::is_regular_file(compiled, code))
+    if (staging && !fs::is_regular_file(compiled, code))
         return stop(RunStatus::NothingCompiled, "the help compiler produced no file at " + output.string());
-    fs::rename(compiled, output, code);
-    if (code)
-        return stop(RunStatus::ConversionFailed, "cannot replace " + output.string() + ": " + code.message());
-    result.outputBytes = fs::file_size(output, code);
+    if (webStaging) {
+        if (std::string problem = MoveWebHelp(webStaging->Path(), webFolder); !problem.empty())
+            return stop(RunStatus::ConversionFailed, problem);
+        result.webFolder = webFolder.string();
+    }
+    if (staging) {
+        fs::rename(compiled, output, code);
+        if (code)
+            return stop(RunStatus::ConversionFailed, "cannot replace " + output.string() + ": " + code.message());
+        result.outputBytes = fs::file_size(output, code);
+    }
+    // Without a help file, no project counted them.
+    if (!request.writeHelpFile)
+        result.pictures = CountPictures(work->Path(), result.pages);
     removeFolders();
     if (work->Kept())
         result.keptFolder = work->Path().string();

@@ -1,7 +1,8 @@
 #pragma once
 // One conversion run, the same for both front ends: the request checked before any work, a private working
 // folder, the options as they were at the start, the converter, the check that a new help file came out, and the
-// old help file replaced only by that complete new one.
+// old help file replaced only by that complete new one. Web help, when asked for, is made in a folder of the run
+// beside the one the user named and takes its place only when complete.
 
 #include "engine/HelpIds.h"
 #include "engine/PageOptions.h"
@@ -12,12 +13,14 @@
 #include <vector>
 
 struct ConversionRequest {
-    std::string sourcePath; // UTF-8
-    std::string outputPath; // UTF-8
-    std::string title;      // UTF-8, as typed; it goes into the help file unchanged
-    std::string keepFolder; // UTF-8; empty: a private folder, removed at the end
-    PageOptions options;    // taken when the run was asked for
-    HelpIdSettings helpIds; // narrow paths of the application's header to read and to write; empty: none
+    std::string sourcePath;    // UTF-8
+    std::string outputPath;    // UTF-8
+    std::string title;         // UTF-8, as typed; it goes into the help file unchanged
+    std::string keepFolder;    // UTF-8; empty: a private folder, removed at the end
+    std::string webFolder;     // UTF-8; new or empty, filled with the web help; empty: no web help
+    bool writeHelpFile = true; // false: only the web help, and outputPath may be empty
+    PageOptions options;       // taken when the run was asked for
+    HelpIdSettings helpIds;    // narrow paths of the application's header to read and to write; empty: none
     // Called as each page is saved (page from 0, page count, heading in UTF-8) and as the compiler takes in each
     // file (UTF-8); both optional.
     std::function<void(int32_t page, int32_t pageCount, const std::string& heading)> pageObserver;
@@ -47,6 +50,7 @@ struct ConversionResult {
     size_t indexEntries = 0; // the document's own index entries that made keywords
     uintmax_t outputBytes = 0;
     std::string keptFolder; // UTF-8, when the request asked to keep the pages
+    std::string webFolder;  // UTF-8, when the request asked for web help
 };
 
 // Runs on the calling thread, which it initialises for automation.

@@ -24,10 +24,11 @@ docserver/objects docserver : base automation docserver/package docserver/model 
 chm                         : base
 book                        : base
 helpproject                 : base automation word book chm/hha.h
-engine                      : base automation word book helpproject
-cli                         : base automation word book helpproject engine docserver/DocumentServer.h
-app                         : base automation word book helpproject engine docserver/DocumentServer.h
-app/manual                  : base automation word book helpproject engine docserver/DocumentServer.h app cli docbuilder'
+webhelp                     : base automation word book
+engine                      : base automation word book helpproject webhelp
+cli                         : base automation word book helpproject webhelp engine docserver/DocumentServer.h
+app                         : base automation word book helpproject webhelp engine docserver/DocumentServer.h
+app/manual                  : base automation word book helpproject webhelp engine docserver/DocumentServer.h app cli docbuilder'
 
 # Every file of the tree, so includes can be resolved; build folders, hidden folders and what stands above every
 # layer are left out.

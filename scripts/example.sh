@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up and builds, makes the example document, converts it, then says where the help file is and lists its
-# topics as the help file's own contents tree holds them.
+# Sets up and builds, makes the example document, converts it into a help file and web help, then says where they
+# are and lists the topics as the help file's own contents tree holds them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -8,9 +8,12 @@ scripts/build.sh
 out=build/example
 mkdir -p "$out"
 build/bin/leafbind-example-docx "$out/Example.docx"
-build/bin/leafbind-cli "$out/Example.docx" -o "$out/Example.chm" --title "Leafbind Example"
+# The web folder must be new or empty: this script's own one from an earlier run goes first.
+rm -rf "$out/Example-web"
+build/bin/leafbind-cli "$out/Example.docx" -o "$out/Example.chm" --title "Leafbind Example" --web "$out/Example-web"
 echo
 echo "The help file: $(realpath "$out/Example.chm")"
+echo "The web help: file://$(realpath "$out/Example-web")/index.html (open it in a browser)"
 echo "Its topics:"
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT

@@ -286,6 +286,8 @@ void CommandLine(Manual& m) {
     options.push_back({"--copyright TEXT", ui::kCopyrightLabel});
     options.push_back({"--map-header FILE.h", "(command line only; see Help IDs)"});
     options.push_back({"--write-map-header FILE.h", "(command line only; see Help IDs)"});
+    options.push_back({"--web DIR", "(command line only; see Web help)"});
+    options.push_back({"--no-chm", "(command line only; see Web help)"});
     m.Table(options);
     m.Para("Example: leafbind-cli Guide.docx -o Guide.chm --title \"User Guide\" --numbering");
 
@@ -318,6 +320,23 @@ void CommandLine(Manual& m) {
     m.Bullet("Names that are not C identifiers (letters A-Z, digits and _ only), an ID defined twice (in any case), "
              "two IDs with the same number and numbers outside 0 to 4294967295 are errors: the run stops before "
              "any page is made, with exit status 1.");
+
+    m.Heading(2, "_Toc34", "Web help");
+    m.Para("--web DIR writes, from the same run, the help book as a folder any browser opens: the same pages and "
+           "pictures as the help file, in UTF-8, each with its place in the contents. With --no-chm only the web "
+           "help is written. DIR must be new or empty; what is in it is never deleted. The web help is made in a "
+           "folder beside DIR and takes DIR's place only when it is complete, so a failed run leaves no half-written "
+           "web help.");
+    m.Bullet("DIR/index.html: the contents (expand and collapse; the topic shown is marked), the index and a search "
+             "box beside the home topic (the front page when there is one). It works from the disk, with no server "
+             "and nothing from outside DIR, on a phone too, and with the keyboard (Tab, Enter; / goes to the search "
+             "box).");
+    m.Bullet("DIR/search.html?q=WORDS: the topics holding all the words, best first, each with a line of context; "
+             "the words are marked on the topic opened. English words are found whole and by their beginning, in "
+             "any case; Chinese, Japanese and Korean by any run of characters, with no dictionary.");
+    m.Bullet("DIR/open.html?id=IDH_NAME or ?id=NUMBER: the topic of a help ID at its place, with the numbers of the "
+             "help file (and of --map-header). An unknown ID opens the home page, which says so.");
+    m.Para("Example: leafbind-cli Guide.docx --web /srv/www/guide");
 }
 
 void Messages(Manual& m) {

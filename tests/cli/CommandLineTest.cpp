@@ -19,7 +19,8 @@ std::string Describe(const CliOptions& o) {
          << " related=" << o.page.relatedTopics << " numbering=" << o.page.showNumbering
          << " frontPage=" << o.page.frontPage << " pageCopyright=" << o.page.copyrightText
          << " copyright=" << o.copyright << " keep=" << o.keepFolder << " quiet=" << o.quiet
-         << " mapHeader=" << o.mapHeader << " writeMapHeader=" << o.writeMapHeader;
+         << " mapHeader=" << o.mapHeader << " writeMapHeader=" << o.writeMapHeader << " web=" << o.webFolder
+         << " noHelpFile=" << o.noHelpFile;
     return text.str();
 }
 
@@ -85,6 +86,22 @@ const std::vector<Row> kRows = {
          o.writeMapHeader = "helpids.h";
      },
      ""},
+    {{"in.docx", "--web", "site", "-o", "out.chm"},
+     Action::Convert,
+     [](CliOptions& o) {
+         o.input = "in.docx";
+         o.webFolder = "site";
+         o.output = "out.chm";
+     },
+     ""},
+    {{"--no-chm", "in.docx", "--web", "网站/"},
+     Action::Convert,
+     [](CliOptions& o) {
+         o.input = "in.docx";
+         o.webFolder = "网站/";
+         o.noHelpFile = true;
+     },
+     ""},
     {{"in.docx", "--help", "--bogus"}, Action::Help, nullptr, ""},
     {{"-h"}, Action::Help, nullptr, ""},
     {{"--version", "a", "b"}, Action::Version, nullptr, ""},
@@ -99,6 +116,13 @@ const std::vector<Row> kRows = {
     {{"in.docx", "--keep", ""}, Action::Error, nullptr, "--keep needs a folder"},
     {{"in.docx", "--map-header"}, Action::Error, nullptr, "--map-header needs a file name"},
     {{"in.docx", "--write-map-header", ""}, Action::Error, nullptr, "--write-map-header needs a file name"},
+    {{"in.docx", "--web"}, Action::Error, nullptr, "--web needs a folder"},
+    {{"in.docx", "--web", ""}, Action::Error, nullptr, "--web needs a folder"},
+    {{"in.docx", "--no-chm"}, Action::Error, nullptr, "--no-chm needs --web DIR: there would be nothing to write"},
+    {{"in.docx", "--no-chm", "--web", "site", "-o", "a.chm"},
+     Action::Error,
+     nullptr,
+     "--no-chm writes no help file, so --output has nothing to name"},
     {{"in.docx", "--png"}, Action::Error, nullptr, "unknown option: --png"},
     {{"in.docx", "--bogus", "--help"}, Action::Error, nullptr, "unknown option: --bogus"},
 };
