@@ -94,7 +94,8 @@ void AddIndexKeywords(std::vector<WebKeyword>& keywords, const std::vector<Index
         WebKeyword* keyword = nullptr;
         for (const std::string& part : entry.path) {
             const std::string text = NarrowToUtf8(part).value_or(part);
-            auto found = std::find_if(level->begin(), level->end(), [&](const WebKeyword& k) { return k.text == text; });
+            auto found =
+                std::find_if(level->begin(), level->end(), [&](const WebKeyword& k) { return k.text == text; });
             if (found == level->end())
                 found = level->insert(level->end(), WebKeyword{text, {}, {}, {}});
             keyword = &*found;
