@@ -10,7 +10,6 @@
 #include <set>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,7 +26,9 @@
 #include "TextCodec.h"
 #include "TopicTables.h"
 #include "WordBreaker.h"
+#include "base/NativeFile.h"
 #include "base/Text.h"
+#include "base/Utf8Path.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ namespace fs = std::filesystem;
 // Plain system calls: a project lists thousands of small pages, and a stream per file cost more than reading.
 bool ReadWholeFile(const fs::path& path, std::string& bytes) {
     // Non-blocking, so a pipe named as a page is refused instead of waiting for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = OpenFileForReading(path);
     if (fd < 0)
         return false;
     struct stat status {};
@@ -150,15 +151,15 @@ private:
     }
 
     bool Compile(const std::string& projectPathText) {
-        const fs::path projectPath = projectPathText;
+        const fs::path projectPath = PathFromUtf8(projectPathText);
         std::string projectBytes;
         if (!ReadWholeFile(projectPath, projectBytes)) { // refuses folders and other non-files too
-            Error("cannot read the project file " + projectPath.string());
+            Error("cannot read the project file " + Utf8FromPath(projectPath));
             return false;
         }
         ProjectParseResult parsed = ParseHelpProject(projectBytes);
         if (!parsed.status.ok()) {
-            Error(projectPath.filename().string() + ": " + parsed.status.message);
+            Error(Utf8FromPath(projectPath.filename()) + ": " + parsed.status.message);
             return false;
         }
         project_ = std::move(parsed.project);
@@ -171,11 +172,11 @@ private:
                 std::string path = *name;
                 std::replace(path.begin(), path.end(), '\\', '/');
                 if (const auto relative = NormalizeRelative(path))
-                    logPath_ = folder_ / *relative;
+                    logPath_ = folder_ / PathFromUtf8(*relative);
             }
         }
         if (IsLogFile(projectPath)) {
-            Error("the error log file is the project file itself: " + projectPath.string());
+            Error("the error log file is the project file itself: " + Utf8FromPath(projectPath));
             logPath_.clear();
             return false;
         }
@@ -186,7 +187,7 @@ private:
         settings.timestamp = timestamp_;
         settings.lzx = options_.lzx;
         // Pictures wait for the help file beside it: the output folder is ours to write in.
-        settings.spoolFolder = OutputFolder().string();
+        settings.spoolFolder = Utf8FromPath(OutputFolder());
         containerStorage_.emplace(settings);
         if (!CollectFiles() || !ReadContextIncludes())
             return false;
@@ -215,7 +216,7 @@ private:
 
     bool ReadInput(const fs::path& path, std::string& bytes) {
         if (IsLogFile(path)) {
-            Error("the error log file is a file the project reads: " + path.string());
+            Error("the error log file is a file the project reads: " + Utf8FromPath(path));
             logPath_.clear();
             return false;
         }
@@ -233,16 +234,16 @@ private:
                 return false;
             std::string path = *name;
             std::replace(path.begin(), path.end(), '\\', '/');
-            outputPath_ = fs::path(path).is_absolute() ? fs::path(path) : folder_ / path;
+            outputPath_ = PathFromUtf8(path).is_absolute() ? PathFromUtf8(path) : folder_ / PathFromUtf8(path);
         }
         std::error_code code;
         const fs::path outputFolder = OutputFolder();
         if (!fs::is_directory(outputFolder, code)) {
-            Error("the output folder does not exist: " + outputFolder.string());
+            Error("the output folder does not exist: " + Utf8FromPath(outputFolder));
             return false;
         }
         if (fs::is_directory(outputPath_, code)) {
-            Error("the output path is a folder: " + outputPath_.string());
+            Error("the output path is a folder: " + Utf8FromPath(outputPath_));
             return false;
         }
         return true;
@@ -284,7 +285,7 @@ private:
         if (indexOfName_.count(key) != 0)
             return true;
         SourceFile file{*relative, listedName, {}};
-        const fs::path diskPath = folder_ / *relative;
+        const fs::path diskPath = folder_ / PathFromUtf8(*relative);
         if (!ReadInput(diskPath, file.bytes)) {
             Error(std::string(fromFilesSection ? "a file listed in the project" : "a file named in the options") +
                   " is missing or unreadable: " + *relative);
@@ -314,7 +315,7 @@ private:
             const ContextInclude include = project_.contextIncludes[i];
             const auto relative = NormalizeRelative(ToUtf8(include.file).value_or(include.file));
             std::string bytes;
-            if (!relative || i >= kMaxContextIncludes || !ReadInput(folder_ / *relative, bytes)) {
+            if (!relative || i >= kMaxContextIncludes || !ReadInput(folder_ / PathFromUtf8(*relative), bytes)) {
                 Error("the context file \"" + include.file +
                       "\" named by #include is missing, unreadable or "
                       "outside the project folder");
@@ -488,7 +489,7 @@ private:
         std::replace(path.begin(), path.end(), '\\', '/');
         const auto relative = NormalizeRelative(path);
         std::string bytes;
-        if (!relative || !ReadInput(folder_ / *relative, bytes)) {
+        if (!relative || !ReadInput(folder_ / PathFromUtf8(*relative), bytes)) {
             Warning("cannot read the stop list " + path + "; no words are left out of the search index");
             return;
         }
@@ -568,7 +569,7 @@ private:
         info.defaultTopic = InternalNameOf(project_.defaultTopic);
         if (info.defaultTopic.empty() && !topics.empty())
             info.defaultTopic = topics.front().local;
-        info.compiledStem = AsciiLower(outputPath_.stem().string());
+        info.compiledStem = AsciiLower(Utf8FromPath(outputPath_.stem()));
         info.timestamp = timestamp_;
         info.contentsEntryCount = contentsEntryCount_;
 
@@ -625,15 +626,13 @@ private:
 
     bool WriteOutput() {
         // Beside the output, named after it while that name still fits in a file name.
-        std::string temporaryName = "." + outputPath_.filename().string() + ".XXXXXX";
-        if (temporaryName.size() > NAME_MAX)
+        std::string temporaryName = "." + Utf8FromPath(outputPath_.filename()) + ".XXXXXX";
+        if (temporaryName.size() > kMaxFileNameLength)
             temporaryName = ".hhc-XXXXXX";
-        std::string pattern = (outputPath_.parent_path() / temporaryName).string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        const int descriptor = mkstemp(name.data());
+        std::string name = Utf8FromPath(outputPath_.parent_path() / PathFromUtf8(temporaryName));
+        const int descriptor = CreateUniqueFile(name);
         if (descriptor < 0) {
-            Error("cannot create a file in the output folder " + outputPath_.parent_path().string());
+            Error("cannot create a file in the output folder " + Utf8FromPath(outputPath_.parent_path()));
             return false;
         }
         bool written = containerStorage_->Write(descriptor);
@@ -641,17 +640,18 @@ private:
         // No fsync, as compilers do without: write and close report a full disk, the rename keeps any reader
         // from seeing a partial file, and surviving a system crash is left to the file system.
         written = close(descriptor) == 0 && written;
-        MakeReadable(name.data());
-        if (!written || std::rename(name.data(), outputPath_.c_str()) != 0) {
-            std::remove(name.data());
-            Error("cannot write the output file " + outputPath_.string());
+        MakeReadable(PathFromUtf8(name));
+        if (!written || !RenameReplacing(name, Utf8FromPath(outputPath_))) {
+            std::error_code code;
+            fs::remove(PathFromUtf8(name), code);
+            Error("cannot write the output file " + Utf8FromPath(outputPath_));
             return false;
         }
         return true;
     }
 
     // mkstemp creates the file for its owner only; a help file is meant to be read by others too.
-    static void MakeReadable(const char* path) {
+    static void MakeReadable(const fs::path& path) {
         std::error_code code;
         fs::permissions(path,
                         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read,
