@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "Gb18030.h"
 #include "Text.h"
 
 namespace {
 
-// UTF-16 and UTF-32 are converted here; every other charset goes through the system's code page tables.
-enum : UINT { kUtf16Le = 1200, kUtf16Be = 1201, kUtf32Le = 12000 };
+// UTF-16, UTF-32 and GB18030 are converted here; every other charset goes through the system's code page tables.
+enum : UINT { kUtf16Le = 1200, kUtf16Be = 1201, kUtf32Le = 12000, kGb18030 = 54936 };
 
 // The Windows code page of a charset name; 0 when there is none.
 UINT CodePageOf(const std::string& name) {
@@ -23,9 +24,8 @@ UINT CodePageOf(const std::string& name) {
         return kUtf16Be;
     if (lower == "utf-32le")
         return kUtf32Le;
-    // Where the system lacks the four-byte superset (Wine does), its double-byte part, code page 936, is used.
     if (lower == "gb18030")
-        return IsValidCodePage(54936) ? 54936 : 936;
+        return kGb18030;
     if (lower == "gb2312" || lower == "gbk" || lower == "euc-cn")
         return 936;
     if (lower == "big5")
@@ -83,6 +83,20 @@ std::optional<std::u16string> Decode(UINT codePage, std::string_view bytes, bool
             return std::nullopt;
         return result;
     }
+    if (codePage == kGb18030) {
+        const std::optional<std::u32string> codes = DecodeGb18030(bytes, !strict);
+        if (!codes)
+            return std::nullopt;
+        for (const char32_t code : *codes) {
+            if (code >= 0x10000) {
+                result += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+                result += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+            } else {
+                result += static_cast<char16_t>(code);
+            }
+        }
+        return result;
+    }
     if (codePage == CP_UTF8) {
         int replaced = 0;
         result = Utf8ToUtf16(std::string(bytes), &replaced);
@@ -118,23 +132,21 @@ std::optional<std::string> Encode(UINT codePage, const std::u16string& text) {
                 result += static_cast<char>((code >> shift) & 0xFF);
         return result;
     }
+    if (codePage == kGb18030)
+        return EncodeGb18030(CodePoints(text));
     if (codePage == CP_UTF8)
         return Utf16ToUtf8(text);
     if (text.empty())
         return result;
     const std::wstring wide(text.begin(), text.end());
-    // The UTF code pages and GB18030 take no flags and report no default character: they hold every character.
-    const bool lossless = codePage == 54936;
-    const DWORD flags = lossless ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
-    BOOL* usedDefaultOut = lossless ? nullptr : &usedDefault;
-    const int length = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                           nullptr, usedDefaultOut);
+    const int length = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, &usedDefault);
     if (length <= 0 || usedDefault)
         return std::nullopt;
     result.resize(static_cast<std::size_t>(length));
-    WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), result.data(), length, nullptr,
-                        nullptr);
+    WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), result.data(),
+                        length, nullptr, nullptr);
     return result;
 }
 

@@ -19,9 +19,8 @@ std::wstring Wide(const std::string& utf8) {
 // The C library's descriptors start in text mode; every file here is binary and kept from child processes.
 constexpr int kBinary = _O_BINARY | _O_NOINHERIT;
 
-std::string RandomSuffix(std::size_t length) {
+std::string RandomSuffix(std::mt19937& generator, std::size_t length) {
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    static thread_local std::mt19937 generator{std::random_device{}()};
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
     std::string suffix;
     for (std::size_t i = 0; i < length; ++i)
@@ -29,10 +28,12 @@ std::string RandomSuffix(std::size_t length) {
     return suffix;
 }
 
-// Tries names until one is new: another process may take a name between the choice and the creation.
+// Tries names until one is new: another process may take a name between the choice and the creation. (No
+// thread_local generator: such objects would keep hha.dll from being unloaded.)
 int CreateNew(const std::string& stem, int extraFlags, std::string* chosen) {
+    std::mt19937 generator{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = stem + RandomSuffix(6);
+        const std::string name = stem + RandomSuffix(generator, 6);
         const int descriptor =
             _wopen(Wide(name).c_str(), _O_CREAT | _O_EXCL | _O_RDWR | kBinary | extraFlags, _S_IREAD | _S_IWRITE);
         if (descriptor >= 0) {

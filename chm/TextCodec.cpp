@@ -7,7 +7,9 @@
 
 namespace {
 
-const char* IconvName(uint32_t codePage) {
+// A name made per call, not kept in a thread_local string: a library holding thread_local objects with destructors
+// cannot be unloaded on Windows, and callers unload the compiler after each compile.
+std::string IconvName(uint32_t codePage) {
     switch (codePage) {
     case 936:
         return "GB18030"; // the lossless superset of GBK
@@ -22,12 +24,10 @@ const char* IconvName(uint32_t codePage) {
     default:
         break;
     }
-    static thread_local std::string name;
-    name = "CP" + std::to_string(codePage);
-    return name.c_str();
+    return "CP" + std::to_string(codePage);
 }
 
-std::optional<std::string> Convert(const char* from, const char* to, const std::string& text) {
+std::optional<std::string> Convert(const std::string& from, const std::string& to, const std::string& text) {
     return ConvertCharset(from, to, text);
 }
 

@@ -8,8 +8,8 @@
 #  - the help files leafbind-hhc.exe makes from the projects the Linux converter writes for documents built in
 #    code (German, Chinese, the example with its picture), in a folder named with letters of that code page: every
 #    file in them the same, byte for byte, as in the Linux compiler's (the compile time aside).
-# Wine has no code page 54936 (GB18030), so the one unit test built on its four-byte sequences is left out there,
-# and the Windows compiler falls back to code page 936 for projects in it; real Windows has it.
+# Wine has no code page 54936 (GB18030): the Windows build converts GB18030 by tables of its own, made from the
+# GNU C library's converter, so nothing here needs to step around it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -50,7 +50,7 @@ check() { # NAME COMMAND...: one line per check, counted
 prints() { # PATTERN COMMAND...: the command succeeds and all it prints, standard error too, matches PATTERN
     local pattern=$1 output
     shift
-    output=$("$@" 2>&1) || { echo "$output"; return 1; }
+    output=$("$@" 2>&1 | tr -d '\r') || { echo "$output"; return 1; }
     echo "$output"
     [[ $output == $pattern ]]
 }
@@ -76,15 +76,14 @@ for codepage in 1252 936; do
     echo "== Wine, system code page $codepage, folder $folder"
 
     name="base unit tests ($codepage)" check on_windows "$windows/base_tests.exe"
-    name="chm unit tests ($codepage)" check on_windows "$windows/chm_unit_tests.exe" \
-        --gtest_filter=-Sitemap.CharacterReferencesBecomeCharactersOfTheProjectsCodePage
+    name="chm unit tests ($codepage)" check on_windows "$windows/chm_unit_tests.exe"
 
     # One project folder per document, named in the code page, its project compiled to a name of its own.
     for document in german chinese example; do
         here=$work/$codepage/$folder/$document
         mkdir -p "$here"
         cp -r "$work/projects/$document/." "$here/"
-        sed -i "s/^Compiled file=.*\r\$/Compiled file=$document.chm\r/" "$here/$document.hhp"
+        LC_ALL=C sed -i "s/^Compiled file=.*\r\$/Compiled file=$document.chm\r/" "$here/$document.hhp"
         "$linux/bin/leafbind-hhc" "$here/$document.hhp" 2>/dev/null
         mv "$here/$document.chm" "$here/$document-linux.chm"
         project=$(WINEPREFIX=$prefix winepath -w "$here/$document.hhp")

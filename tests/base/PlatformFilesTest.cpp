@@ -61,6 +61,12 @@ TEST(Charset, ConvertsBetweenCodePagesAndRefusesWhatDoesNotFit) {
         {"CP1252", "UTF-8", "Jos\xE9 \x80", std::string("Jos\xC3\xA9 \xE2\x82\xAC")},
         {"UTF-8", "GB18030", "\xE4\xB8\xAD\xE6\x96\x87", std::string("\xD6\xD0\xCE\xC4")},
         {"GB18030", "UTF-8", "\xD6\xD0\xCE\xC4", std::string("\xE4\xB8\xAD\xE6\x96\x87")},
+        // Beyond GBK: four-byte sequences in the Basic Multilingual Plane and above it, the euro's own pair.
+        {"UTF-8", "GB18030", "\xC3\xB6\xC3\x9F\xE2\x82\xAC\xF0\x9F\x98\x80",
+         std::string("\x81\x30\x8B\x32\x81\x30\x89\x38\xA2\xE3\x94\x39\xFC\x36")},
+        {"GB18030", "UTF-8", "\x81\x30\x8B\x32\x94\x39\xFC\x36", std::string("\xC3\xB6\xF0\x9F\x98\x80")},
+        {"GB18030", "UTF-8", "\x80", std::nullopt},         // not a character in GB18030
+        {"GB18030", "UTF-8", "\x81\x30\x8B", std::nullopt}, // a four-byte sequence cut short
         {"UTF-8", "BIG5", "\xE4\xB8\xAD", std::string("\xA4\xA4")},
         {"UTF-8", "CP932", "\xE3\x81\x82", std::string("\x82\xA0")},
         {"UTF-8", "UTF-16LE", "A\xC3\xA9", std::string("A\0\xE9\0", 4)},
