@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs into build-windows/ on Debian 12: hha.dll (exporting HHA_CompileHHP only),
-# leafbind-hhc.exe and the Windows tests, then the package build-windows/leafbind-windows.zip.
+# leafbind-hhc.exe and the Windows tests, then the package build-windows/leafbind-windows.zip (the programs, the
+# README and, when the Linux build has made it, the user manual leafbind.chm).
 # Installs MinGW-w64 and Wine when they are missing. Libraries Debian ships no MinGW build of are cross-built from
 # Debian's own sources (fetched with apt-get source through a source list of this script's own, so the machine's
 # lists are left alone) and kept under build-windows/deps, where later runs find them.
@@ -75,6 +76,13 @@ rm -rf "$build/package"
 mkdir -p "$package"
 cp "$build/bin/hha.dll" "$build/bin/leafbind-hhc.exe" "$package/"
 cp packaging/windows/README.txt "$package/README.txt"
+# The user manual is made by the Linux build's converter (the Windows compiler makes the same bytes, as
+# scripts/test-windows.sh shows); without that build the package goes without it.
+if [ -f "$root/build/bin/leafbind.chm" ]; then
+    cp "$root/build/bin/leafbind.chm" "$package/leafbind.chm"
+else
+    echo "note: build/bin/leafbind.chm is missing (scripts/build.sh makes it): the package has no user manual" >&2
+fi
 for binary in "$package"/*.exe "$package"/*.dll; do
     for dll in $($host-objdump -p "$binary" | awk '/DLL Name:/ {print $3}'); do
         case "${dll,,}" in

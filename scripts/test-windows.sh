@@ -6,7 +6,7 @@
 #    writable copy of the path in the system code page, the callback in both slots, unload; several compiles in
 #    one process), and a missing library or entry point passing silently;
 #  - the help files leafbind-hhc.exe makes from the projects the Linux converter writes for documents built in
-#    code (German, Chinese, the example with its picture), in a folder named with letters of that code page: every
+#    code (German, Chinese, the example with its picture, the user manual), in a folder named with letters of that code page: every
 #    file in them the same, byte for byte, as in the Linux compiler's (the compile time aside).
 # Wine has no code page 54936 (GB18030): the Windows build converts GB18030 by tables of its own, made from the
 # GNU C library's converter, so nothing here needs to step around it.
@@ -15,12 +15,12 @@ cd "$(dirname "$0")/.."
 root=$PWD
 start=$SECONDS
 
-scripts/build-windows.sh
-windows=$root/build-windows/bin
 linux=$root/build
 [ -f "$linux/CMakeCache.txt" ] || cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$linux" -j"$(nproc)" --target leafbind-cli leafbind-hhc hha leafbind-comparison-docs \
-    leafbind-example-docx >/dev/null
+    leafbind-example-docx leafbind-manual-docx leafbind-manual >/dev/null
+scripts/build-windows.sh
+windows=$root/build-windows/bin
 dpkg -s python3-chm >/dev/null 2>&1 || {
     apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q python3-chm
 }
@@ -58,7 +58,8 @@ prints() { # PATTERN COMMAND...: the command succeeds and all it prints, standar
 # Linux: the projects and their documents, made once; the Windows compiler gets copies of the projects.
 "$linux/bin/leafbind-comparison-docs" "$work"
 "$linux/bin/leafbind-example-docx" "$work/example.docx"
-for document in german chinese example; do
+"$linux/bin/leafbind-manual-docx" "$work/manual.docx"
+for document in german chinese example manual; do
     "$linux/bin/leafbind-cli" "$work/$document.docx" --quiet --keep "$work/projects/$document" \
         -o "$work/$document.chm"
 done
@@ -79,7 +80,7 @@ for codepage in 1252 936; do
     name="chm unit tests ($codepage)" check on_windows "$windows/chm_unit_tests.exe"
 
     # One project folder per document, named in the code page, its project compiled to a name of its own.
-    for document in german chinese example; do
+    for document in german chinese example manual; do
         here=$work/$codepage/$folder/$document
         mkdir -p "$here"
         cp -r "$work/projects/$document/." "$here/"
