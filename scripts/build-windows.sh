@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs into build-windows/ on Debian 12: hha.dll (exporting HHA_CompileHHP only),
 # leafbind-hhc.exe and the Windows tests, then the package build-windows/leafbind-windows.zip (the programs, the
-# README and, when the Linux build has made it, the user manual leafbind.chm).
+# README and, when the Linux build has made it, the user manual leafbind.chm) and its installer
+# build-windows/leafbind-windows-setup.exe.
 # Installs MinGW-w64 and Wine when they are missing. Libraries Debian ships no MinGW build of are cross-built from
 # Debian's own sources (fetched with apt-get source through a source list of this script's own, so the machine's
 # lists are left alone) and kept under build-windows/deps, where later runs find them.
@@ -15,7 +16,7 @@ prefix=$deps/prefix
 host=x86_64-w64-mingw32
 
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64
-          cmake make dpkg-dev zip libgtest-dev libgmock-dev)
+          cmake make dpkg-dev zip nsis python3 libgtest-dev libgmock-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -61,7 +62,10 @@ echo "libraries ready in $((SECONDS - start)) s"
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/packaging/windows/mingw-w64-x86_64.cmake" \
     -DLEAFBIND_WINDOWS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"$(nproc)" >"$build/build.log" 2>&1 || {
+    tail -40 "$build/build.log"
+    exit 1
+}
 
 # Only the one entry point may be exported, by its plain name.
 exports=$($host-objdump -p "$build/bin/hha.dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {t = 1; next} t && NF == 0 {t = 0} t {print $NF}')
@@ -93,4 +97,7 @@ for binary in "$package"/*.exe "$package"/*.dll; do
     done
 done
 (cd "$build/package" && rm -f ../leafbind-windows.zip && zip -qr ../leafbind-windows.zip leafbind-windows)
-echo "built $build/leafbind-windows.zip"
+version=$(sed -n 's/^project(Leafbind VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+makensis -V2 -DSOURCE="$package" -DOUTFILE="$build/leafbind-windows-setup.exe" -DVERSION="$version" \
+    packaging/windows/leafbind.nsi
+echo "built $build/leafbind-windows.zip and $build/leafbind-windows-setup.exe"

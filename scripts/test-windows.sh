@@ -7,7 +7,8 @@
 #    one process), and a missing library or entry point passing silently;
 #  - the help files leafbind-hhc.exe makes from the projects the Linux converter writes for documents built in
 #    code (German, Chinese, the example with its picture, the user manual), in a folder named with letters of that code page: every
-#    file in them the same, byte for byte, as in the Linux compiler's (the compile time aside).
+#    file in them the same, byte for byte, as in the Linux compiler's (the compile time aside);
+#  - the installer and its uninstaller (Western pass only).
 # Wine has no code page 54936 (GB18030): the Windows build converts GB18030 by tables of its own, made from the
 # GNU C library's converter, so nothing here needs to step around it.
 set -euo pipefail
@@ -105,6 +106,20 @@ for codepage in 1252 936; do
         name="hha_caller: $mode passes silently ($codepage)" check \
             prints 'calls=0 callbacks=0' on_windows "$windows/hha_caller.exe" "$mode"
     done
+    if [ "$codepage" = 1252 ]; then
+        # The installer, silent: the package's files in the chosen folder, and its uninstaller takes back those
+        # and nothing else (a file the user put there stays, and so does the folder holding it).
+        installed=$prefix/drive_c/Leafbind
+        on_windows "$root/build-windows/leafbind-windows-setup.exe" /S '/D=C:\Leafbind' >/dev/null 2>&1 || true
+        WINEPREFIX=$prefix wineserver -w
+        name="installer puts the package's files in place" check \
+            diff <(cd "$root/build-windows/package/leafbind-windows" && ls) <(cd "$installed" && ls | grep -vx uninstall.exe)
+        echo "mine" 2>/dev/null >"$installed/notes.txt" || true
+        on_windows "$installed/uninstall.exe" /S >/dev/null 2>&1 || true
+        WINEPREFIX=$prefix wineserver -w
+        name="uninstaller removes its own files only" check \
+            bash -c '[ "$(ls "$1")" = notes.txt ] && [ "$(cat "$1/notes.txt")" = mine ]' _ "$installed"
+    fi
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
 done
 

@@ -12,6 +12,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Tests and build steps that run a program run it under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
-# The C and C++ runtimes go into each program and library, so the package needs no MinGW runtime DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# The C and C++ runtimes go into each program and library, so the package needs no MinGW runtime DLLs; no symbols.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -s")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -s")

@@ -13,7 +13,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-typedef int(WINAPI* CompileFunction)(char* projectPath, FARPROC messages, FARPROC progress, DWORD reserved);
+typedef int(WINAPI* MessageCallback)(const char* text);
+typedef int(WINAPI* CompileFunction)(char* projectPath, MessageCallback messages, MessageCallback progress,
+                                     DWORD reserved);
 
 static int callbackCalls = 0;
 
@@ -31,12 +33,13 @@ static int CompileOnce(const char* library, const char* entry, const char* proje
     HMODULE module = LoadLibraryA(library);
     if (module == NULL)
         return 0;
-    CompileFunction compile = (CompileFunction)(void*)GetProcAddress(module, entry);
+    /* Through the generic function pointer type, as a found export has no type of its own. */
+    CompileFunction compile = (CompileFunction)(void (*)(void))GetProcAddress(module, entry);
     char* buffer = (char*)malloc(strlen(projectPath) + 1);
     strcpy(buffer, projectPath);
     int called = 0;
     if (compile != NULL) {
-        compile(buffer, (FARPROC)(void*)CompilerMessageCallback, (FARPROC)(void*)CompilerMessageCallback, 0);
+        compile(buffer, CompilerMessageCallback, CompilerMessageCallback, 0);
         called = 1;
     }
     free(buffer);
