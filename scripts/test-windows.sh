@@ -71,18 +71,21 @@ for codepage in 1252 936; do
     else
         locale=C.UTF-8 folder=José
     fi
+    # leafbind-hhc.exe runs with the UTF-8 code page (its manifest), so it takes names of any script whatever the
+    # system's code page; an old caller of hha.dll passes names its code page holds.
+    anyname="José 帮助文件"
     prefix=$work/wine-$codepage
     on_windows() { WINEPREFIX=$prefix LANG=$locale LC_ALL=$locale wine "$@"; }
     WINEPREFIX=$prefix LANG=$locale LC_ALL=$locale wineboot -i >/dev/null 2>&1
     WINEPREFIX=$prefix wineserver -w
-    echo "== Wine, system code page $codepage, folder $folder"
+    echo "== Wine, system code page $codepage: leafbind-hhc.exe in \"$anyname\", hha_caller in \"$folder\""
 
     name="base unit tests ($codepage)" check on_windows "$windows/base_tests.exe"
     name="chm unit tests ($codepage)" check on_windows "$windows/chm_unit_tests.exe"
 
-    # One project folder per document, named in the code page, its project compiled to a name of its own.
+    # One project folder per document, its project compiled to a name of its own.
     for document in german chinese example manual; do
-        here=$work/$codepage/$folder/$document
+        here=$work/$codepage/$anyname/$document
         mkdir -p "$here"
         cp -r "$work/projects/$document/." "$here/"
         LC_ALL=C sed -i "s/^Compiled file=.*\r\$/Compiled file=$document.chm\r/" "$here/$document.hhp"
@@ -96,7 +99,9 @@ for codepage in 1252 936; do
 
     # The caller: three compiles in one process, the path in the system code page (Wine converts this argument).
     here=$work/$codepage/$folder/example
-    rm -f "$here/example.chm"
+    mkdir -p "$here"
+    cp -r "$work/$codepage/$anyname/example/." "$here/"
+    rm "$here/example.chm"
     project=$(WINEPREFIX=$prefix winepath -w "$here/example.hhp")
     name="hha_caller: three compiles, library unloaded after each ($codepage)" check \
         prints 'calls=3 callbacks=[1-9]*' on_windows "$windows/hha_caller.exe" compile "$project" 3
