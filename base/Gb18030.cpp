@@ -32,12 +32,16 @@ std::optional<char32_t> FromLinear(std::uint32_t linear) {
     return std::nullopt;
 }
 
-// The double-byte sequence of each code point below U+10000 that has one, made once from the decoding table.
+// The double-byte sequence of each code point below U+10000 that is written as one, made once from the decoding
+// table less the sequences that are only read.
 const std::vector<std::uint16_t>& DoubleByteOfCode() {
     static const std::vector<std::uint16_t> table = [] {
         std::vector<std::uint16_t> result(0x10000, 0);
         for (std::size_t i = 0; i < std::size(kGb18030DoubleByte); ++i)
-            if (const char16_t code = kGb18030DoubleByte[i]; code != 0 && result[code] == 0)
+            if (const char32_t code = kGb18030DoubleByte[i];
+                code != 0 && code < 0x10000 &&
+                std::find(std::begin(kGb18030DecodeOnly), std::end(kGb18030DecodeOnly), static_cast<int>(i)) ==
+                    std::end(kGb18030DecodeOnly))
                 result[code] = static_cast<std::uint16_t>(((0x81 + i / kTrailCount) << 8) | (0x40 + i % kTrailCount));
         return result;
     }();
@@ -74,7 +78,7 @@ std::optional<std::u32string> DecodeGb18030(std::string_view bytes, bool replace
                     length = 4;
                 }
             } else if (second >= 0x40 && second <= 0xFE && second != 0x7F) {
-                if (const char16_t mapped = kGb18030DoubleByte[(lead - 0x81) * kTrailCount + (second - 0x40)])
+                if (const char32_t mapped = kGb18030DoubleByte[(lead - 0x81) * kTrailCount + (second - 0x40)])
                     code = mapped;
                 length = 2;
             }
@@ -100,7 +104,15 @@ std::optional<std::string> EncodeGb18030(std::u32string_view text) {
         } else if (code >= 0x10000) {
             if (code > 0x10FFFF)
                 return std::nullopt;
-            AppendLinear(result, kSupplementaryStart + (code - 0x10000));
+            // A few characters above the plane have a double-byte sequence of their own.
+            const auto pair = std::find(std::begin(kGb18030DoubleByte), std::end(kGb18030DoubleByte), code);
+            if (pair != std::end(kGb18030DoubleByte)) {
+                const auto index = static_cast<std::size_t>(pair - std::begin(kGb18030DoubleByte));
+                result += static_cast<char>(0x81 + index / kTrailCount);
+                result += static_cast<char>(0x40 + index % kTrailCount);
+            } else {
+                AppendLinear(result, kSupplementaryStart + (code - 0x10000));
+            }
         } else if (const std::uint16_t pair = DoubleByteOfCode()[code]; pair != 0) {
             result += static_cast<char>(pair >> 8);
             result += static_cast<char>(pair & 0xFF);
