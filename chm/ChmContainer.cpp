@@ -4,11 +4,11 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "ChmDirectory.h"
 #include "LzxFormat.h"
+#include "base/NativeFile.h"
 
 namespace {
 
@@ -90,27 +90,11 @@ bool WriteAll(int descriptor, const Bytes& data) {
     return WriteAll(descriptor, data.data(), data.size());
 }
 
-// A file with no name, so nothing is left behind whatever happens to the process; where the file system cannot
-// make one, a named file removed at once.
-int OpenSpool(const std::string& folder) {
-    int descriptor = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (descriptor >= 0)
-        return descriptor;
-    std::string pattern = folder + "/.hhc-spool-XXXXXX";
-    descriptor = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (descriptor >= 0)
-        ::unlink(pattern.c_str());
-    return descriptor;
-}
-
 // Copies length bytes from offset of one descriptor to the end of the other.
 bool CopyRange(int from, uint64_t offset, uint64_t length, int to) {
     Bytes buffer(std::min<uint64_t>(length, uint64_t{1} << 20));
     while (length > 0) {
-        const ssize_t got =
-            ::pread(from, buffer.data(), std::min<uint64_t>(length, buffer.size()), static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const int64_t got = ReadFileAt(from, offset, buffer.data(), std::min<uint64_t>(length, buffer.size()));
         if (got <= 0 || !WriteAll(to, buffer.data(), static_cast<size_t>(got)))
             return false;
         offset += static_cast<uint64_t>(got);
@@ -123,7 +107,8 @@ bool CopyRange(int from, uint64_t offset, uint64_t length, int to) {
 
 ChmContainer::ChmContainer(const ContainerSettings& settings) : settings_(settings), section1_(settings.lzx) {
     if (!settings_.spoolFolder.empty())
-        spool_ = OpenSpool(settings_.spoolFolder); // on failure, memory does
+        // A file with no name, so nothing is left behind whatever happens to the process; on failure, memory does.
+        spool_ = OpenAnonymousTemporaryFile(settings_.spoolFolder);
 }
 
 ChmContainer::~ChmContainer() {

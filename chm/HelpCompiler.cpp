@@ -12,7 +12,6 @@
 #include <set>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,7 +28,9 @@
 #include "TextCodec.h"
 #include "TopicTables.h"
 #include "WordBreaker.h"
+#include "base/NativeFile.h"
 #include "base/Text.h"
+#include "base/Utf8Path.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ namespace fs = std::filesystem;
 // Files larger than largest are refused unread.
 bool ReadWholeFile(const fs::path& path, std::string& bytes, uintmax_t largest = UINTMAX_MAX) {
     // Non-blocking, so a pipe named as a page is refused instead of waiting for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = OpenFileForReading(path);
     if (fd < 0)
         return false;
     struct stat status {};
@@ -197,15 +198,15 @@ private:
     }
 
     bool Compile(const std::string& projectPathText) {
-        const fs::path projectPath = projectPathText;
+        const fs::path projectPath = PathFromUtf8(projectPathText);
         std::string projectBytes;
         if (!ReadWholeFile(projectPath, projectBytes)) { // refuses folders and other non-files too
-            Error("cannot read the project file " + projectPath.string());
+            Error("cannot read the project file " + Utf8FromPath(projectPath));
             return false;
         }
         ProjectParseResult parsed = ParseHelpProject(projectBytes);
         if (!parsed.status.ok()) {
-            Error(projectPath.filename().string() + ": " + parsed.status.message);
+            Error(Utf8FromPath(projectPath.filename()) + ": " + parsed.status.message);
             return false;
         }
         project_ = std::move(parsed.project);
@@ -222,13 +223,13 @@ private:
                 std::replace(path.begin(), path.end(), '\\', '/');
                 const auto relative = NormalizeRelative(path);
                 if (relative)
-                    logPath_ = folder_ / *relative;
+                    logPath_ = folder_ / PathFromUtf8(*relative);
                 if (!relative || relative->find('/') != std::string::npos)
                     logProblem = "the error log file must be a file name beside the project file: " + *name;
             }
         }
         if (IsLogFile(projectPath)) {
-            Error("the error log file is the project file itself: " + projectPath.string());
+            Error("the error log file is the project file itself: " + Utf8FromPath(projectPath));
             logPath_.clear();
             return false;
         }
@@ -246,7 +247,7 @@ private:
         settings.timestamp = timestamp_;
         settings.lzx = options_.lzx;
         // Pictures wait for the help file beside it: the output folder is ours to write in.
-        settings.spoolFolder = OutputFolder().string();
+        settings.spoolFolder = Utf8FromPath(OutputFolder());
         containerStorage_.emplace(settings);
         if (!CollectFiles() || !ReadContextIncludes() || !OutputIsNoInput(projectPath))
             return false;
@@ -271,17 +272,17 @@ private:
     // The log replaces only an earlier log: never the help file, a link or a file of other content.
     std::string ErrorLogProblem() const {
         if (SameFile(logPath_, outputPath_))
-            return "the error log file is the compiled file: " + logPath_.string();
+            return "the error log file is the compiled file: " + Utf8FromPath(logPath_);
         std::error_code code;
         const fs::file_status status = fs::symlink_status(logPath_, code);
         if (fs::is_symlink(status))
-            return "the error log file is a symbolic link, which is not followed: " + logPath_.string();
+            return "the error log file is a symbolic link, which is not followed: " + Utf8FromPath(logPath_);
         if (!fs::exists(status))
             return {};
         std::string bytes;
         if (!fs::is_regular_file(status) || !ReadWholeFile(logPath_, bytes, kMaxErrorLogBytes) || !IsCompilerLog(bytes))
             return "the error log file is an existing file that is not an error log; it is left as it is: " +
-                   logPath_.string();
+                   Utf8FromPath(logPath_);
         return {};
     }
 
@@ -292,12 +293,12 @@ private:
 
     bool ReadInput(const fs::path& path, std::string& bytes, uintmax_t largest = UINTMAX_MAX) {
         if (IsLogFile(path)) {
-            Error("the error log file is a file the project reads: " + path.string());
+            Error("the error log file is a file the project reads: " + Utf8FromPath(path));
             logPath_.clear();
             return false;
         }
         if (!InsideProject(path)) {
-            Warning("left out: " + path.string() + " leads outside the project folder");
+            Warning("left out: " + Utf8FromPath(path) + " leads outside the project folder");
             return false;
         }
         inputPaths_.push_back(path);
@@ -307,12 +308,12 @@ private:
     // The help file is written over nothing the project reads, not even through another name.
     bool OutputIsNoInput(const fs::path& projectPath) {
         if (SameFile(outputPath_, projectPath)) {
-            Error("the compiled file is the project file itself: " + outputPath_.string());
+            Error("the compiled file is the project file itself: " + Utf8FromPath(outputPath_));
             return false;
         }
         for (const fs::path& input : inputPaths_) {
             if (SameFile(outputPath_, input)) {
-                Error("the compiled file is a file the project reads: " + input.string());
+                Error("the compiled file is a file the project reads: " + Utf8FromPath(input));
                 return false;
             }
         }
@@ -330,26 +331,26 @@ private:
                 return false;
             std::string path = *name;
             std::replace(path.begin(), path.end(), '\\', '/');
-            outputPath_ = fs::path(path).is_absolute() ? fs::path(path) : folder_ / path;
+            outputPath_ = PathFromUtf8(path).is_absolute() ? PathFromUtf8(path) : folder_ / PathFromUtf8(path);
         }
         std::error_code code;
         const fs::path outputFolder = OutputFolder();
         if (!fs::is_directory(outputFolder, code)) {
-            Error("the output folder does not exist: " + outputFolder.string());
+            Error("the output folder does not exist: " + Utf8FromPath(outputFolder));
             return false;
         }
         if (fs::is_directory(outputPath_, code)) {
-            Error("the output path is a folder: " + outputPath_.string());
+            Error("the output path is a folder: " + Utf8FromPath(outputPath_));
             return false;
         }
         // Only an earlier help file is replaced; any other file there is the user's.
         const fs::file_status status = fs::symlink_status(outputPath_, code);
         if (fs::is_symlink(status)) {
-            Error("the compiled file is a symbolic link, which is not followed: " + outputPath_.string());
+            Error("the compiled file is a symbolic link, which is not followed: " + Utf8FromPath(outputPath_));
             return false;
         }
         if (fs::exists(status) && (!fs::is_regular_file(status) || !IsHelpFile(outputPath_))) {
-            Error("the compiled file exists and is not a help file; it is left as it is: " + outputPath_.string());
+            Error("the compiled file exists and is not a help file; it is left as it is: " + Utf8FromPath(outputPath_));
             return false;
         }
         return true;
@@ -391,7 +392,7 @@ private:
         if (indexOfName_.count(key) != 0)
             return true;
         SourceFile file{*relative, listedName, {}};
-        const fs::path diskPath = folder_ / *relative;
+        const fs::path diskPath = folder_ / PathFromUtf8(*relative);
         if (!InsideProject(diskPath)) {
             Warning("left out: " + *relative + " is a link that leads outside the project folder");
             return true;
@@ -433,12 +434,12 @@ private:
                 return false;
             }
             std::error_code code;
-            if (fs::file_size(folder_ / *relative, code) > kMaxContextFileBytes && !code) {
+            if (fs::file_size(folder_ / PathFromUtf8(*relative), code) > kMaxContextFileBytes && !code) {
                 Error("the context file \"" + LineExcerpt(include.file) + "\" named by #include is larger than " +
                       std::to_string(kMaxContextFileBytes >> 20) + " MB");
                 return false;
             }
-            if (!ReadInput(folder_ / *relative, bytes, kMaxContextFileBytes)) {
+            if (!ReadInput(folder_ / PathFromUtf8(*relative), bytes, kMaxContextFileBytes)) {
                 Error("the context file \"" + LineExcerpt(include.file) +
                       "\" named by #include is missing, unreadable or outside the project folder");
                 return false;
@@ -621,7 +622,7 @@ private:
         std::replace(path.begin(), path.end(), '\\', '/');
         const auto relative = NormalizeRelative(path);
         std::string bytes;
-        if (!relative || !ReadInput(folder_ / *relative, bytes)) {
+        if (!relative || !ReadInput(folder_ / PathFromUtf8(*relative), bytes)) {
             Warning("cannot read the stop list " + path + "; no words are left out of the search index");
             return;
         }
@@ -712,7 +713,7 @@ private:
                     " is not a file of the project; the first page opens instead");
         if (info.defaultTopic.empty() && !topics.empty())
             info.defaultTopic = topics.front().local;
-        info.compiledStem = AsciiLower(outputPath_.stem().string());
+        info.compiledStem = AsciiLower(Utf8FromPath(outputPath_.stem()));
         info.timestamp = timestamp_;
         info.contentsEntryCount = contentsEntryCount_;
 
@@ -773,15 +774,13 @@ private:
 
     bool WriteOutput() {
         // Beside the output, named after it while that name still fits in a file name.
-        std::string temporaryName = "." + outputPath_.filename().string() + ".XXXXXX";
-        if (temporaryName.size() > NAME_MAX)
+        std::string temporaryName = "." + Utf8FromPath(outputPath_.filename()) + ".XXXXXX";
+        if (temporaryName.size() > kMaxFileNameLength)
             temporaryName = ".hhc-XXXXXX";
-        std::string pattern = (outputPath_.parent_path() / temporaryName).string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        const int descriptor = mkstemp(name.data());
+        std::string name = Utf8FromPath(outputPath_.parent_path() / PathFromUtf8(temporaryName));
+        const int descriptor = CreateUniqueFile(name);
         if (descriptor < 0) {
-            Error("cannot create a file in the output folder " + outputPath_.parent_path().string());
+            Error("cannot create a file in the output folder " + Utf8FromPath(outputPath_.parent_path()));
             return false;
         }
         bool written = containerStorage_->Write(descriptor).ok();
@@ -789,17 +788,18 @@ private:
         // No fsync, as compilers do without: write and close report a full disk, the rename keeps any reader
         // from seeing a partial file, and surviving a system crash is left to the file system.
         written = close(descriptor) == 0 && written;
-        MakeReadable(name.data());
-        if (!written || std::rename(name.data(), outputPath_.c_str()) != 0) {
-            std::remove(name.data());
-            Error("cannot write the output file " + outputPath_.string());
+        MakeReadable(PathFromUtf8(name));
+        if (!written || !RenameReplacing(name, Utf8FromPath(outputPath_))) {
+            std::error_code code;
+            fs::remove(PathFromUtf8(name), code);
+            Error("cannot write the output file " + Utf8FromPath(outputPath_));
             return false;
         }
         return true;
     }
 
     // mkstemp creates the file for its owner only; a help file is meant to be read by others too.
-    static void MakeReadable(const char* path) {
+    static void MakeReadable(const fs::path& path) {
         std::error_code code;
         fs::permissions(path,
                         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read,
@@ -812,7 +812,7 @@ private:
             return;
         const int fd = ::open(logPath_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
         if (fd < 0) {
-            Say("error: cannot write the error log file " + logPath_.string());
+            Say("error: cannot write the error log file " + Utf8FromPath(logPath_));
             return;
         }
         struct stat status {};
@@ -834,9 +834,9 @@ private:
         if (!ours && callbacks_.message)
             callbacks_.message("error: the error log file is an existing file that is not an error log; it is left "
                                "as it is: " +
-                               logPath_.string());
+                               Utf8FromPath(logPath_));
         else if (!written && callbacks_.message)
-            callbacks_.message("error: cannot write the error log file " + logPath_.string());
+            callbacks_.message("error: cannot write the error log file " + Utf8FromPath(logPath_));
     }
 
     const CompileCallbacks& callbacks_;

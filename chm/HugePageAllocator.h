@@ -5,7 +5,7 @@
 // microseconds, and for a small help file the faults cost more than the compression itself. Where huge pages
 // are off the block is paged as usual. The price is memory: up to 2 MB more per table, so only tables of at least
 // one huge page get them.
-#include <sys/mman.h>
+#include "base/LargeBlock.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,19 +23,7 @@ public:
         const size_t bytes = count * sizeof(T);
         if (bytes < kHugeFrom)
             return static_cast<T*>(::operator new(bytes));
-        // Mapped with a page to spare, then trimmed to a range the kernel can back with huge pages.
-        const size_t rounded = RoundedUp(bytes);
-        auto* mapped = static_cast<char*>(
-            mmap(nullptr, rounded + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-        if (mapped == MAP_FAILED)
-            throw std::bad_alloc();
-        const auto address = reinterpret_cast<std::uintptr_t>(mapped);
-        char* aligned = mapped + (RoundedUp(address) - address);
-        if (aligned != mapped)
-            munmap(mapped, static_cast<size_t>(aligned - mapped));
-        munmap(aligned + rounded, static_cast<size_t>(mapped + kHugePage - aligned));
-        madvise(aligned, rounded, MADV_HUGEPAGE); // a hint: failing leaves ordinary pages
-        return reinterpret_cast<T*>(aligned);
+        return static_cast<T*>(AllocateLargeBlock(bytes));
     }
 
     void deallocate(T* block, size_t count) {
@@ -43,19 +31,16 @@ public:
         if (bytes < kHugeFrom)
             ::operator delete(block);
         else
-            munmap(block, RoundedUp(bytes));
+            FreeLargeBlock(block, bytes);
     }
 
     template <typename U> bool operator==(const HugePageAllocator<U>&) const { return true; }
 
 private:
-    static constexpr size_t kHugePage = size_t{2} << 20;
     // Smaller blocks come from the C library's heap, whose pages are often touched already. A block smaller than a
     // huge page would be backed by a whole one: the compressor's five tables per thread (under 3 MB for an interval)
     // held 10 MB each, which made the peak of a Chinese help file's whole run a quarter larger.
-    static constexpr size_t kHugeFrom = kHugePage;
-
-    static size_t RoundedUp(size_t value) { return (value + kHugePage - 1) / kHugePage * kHugePage; }
+    static constexpr size_t kHugeFrom = size_t{2} << 20;
 };
 
 template <typename T> using HugePageVector = std::vector<T, HugePageAllocator<T>>;

@@ -1,17 +1,31 @@
 #pragma once
-// The help compiler's C entry point, as callers load it by name from libhha.so.
+// The help compiler's C entry point, as callers load it by name from libhha.so or hha.dll.
 #ifdef __cplusplus
 extern "C" {
 #endif
 
+// On Windows the entry point and its callbacks use the system's own calling convention and the library exports
+// this one name; elsewhere it is the one symbol the library makes visible.
+#if defined(_WIN32)
+#define HHA_CALL __stdcall
+#if defined(HHA_BUILDING_LIBRARY)
+#define HHA_EXPORT __declspec(dllexport)
+#else
+#define HHA_EXPORT __declspec(dllimport)
+#endif
+#else
+#define HHA_CALL
+#define HHA_EXPORT __attribute__((visibility("default")))
+#endif
+
 // Receives one zero-terminated message; the result is ignored.
-typedef int (*HhaMessageCallback)(const char* text);
+typedef int(HHA_CALL* HhaMessageCallback)(const char* text);
 
 // Compiles the project at projectPath into the file named on its "Compiled file=" line. Errors and warnings go
 // to the first callback, the names of files being compiled to the second; either may be null. Returns nonzero
-// on success; on failure no output file is left behind.
-__attribute__((visibility("default"))) int HHA_CompileHHP(const char* projectPath, HhaMessageCallback messages,
-                                                          HhaMessageCallback progress, int reserved);
+// on success; on failure no output file is left behind. Narrow text in and out is in the caller's code page.
+HHA_EXPORT int HHA_CALL HHA_CompileHHP(const char* projectPath, HhaMessageCallback messages,
+                                       HhaMessageCallback progress, int reserved);
 
 #ifdef __cplusplus
 }

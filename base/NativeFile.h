@@ -1,0 +1,25 @@
+#pragma once
+// Files through the operating system's own descriptors, for the few places where streams cost too much or cannot
+// do what is needed (a temporary file that vanishes with the process, a reading at an offset, a replacing rename).
+// Paths are UTF-8; each system's implementation turns them into what its calls take.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+// The longest name one folder entry may have.
+constexpr std::size_t kMaxFileNameLength = 255;
+
+// A regular file opened for reading in binary mode; -1 when it cannot be opened. Never waits for a writer, so a
+// pipe given as a file is refused rather than hanging.
+int OpenFileForReading(const std::filesystem::path& path);
+// A file with no name left behind: removed by the system when it is closed or the process ends. -1 on failure.
+int OpenAnonymousTemporaryFile(const std::string& folder);
+// A new file for writing whose name is the pattern with its trailing "XXXXXX" made unique; the pattern is
+// changed to the name chosen. -1 on failure.
+int CreateUniqueFile(std::string& pattern);
+// Reads up to size bytes at offset without moving the file's own position; the count read, 0 at the end, -1 on
+// failure.
+std::int64_t ReadFileAt(int descriptor, std::uint64_t offset, void* buffer, std::size_t size);
+// Renames from to to, replacing a file that is there, in one step as far as the system allows.
+bool RenameReplacing(const std::string& from, const std::string& to);

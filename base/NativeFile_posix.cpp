@@ -1,0 +1,40 @@
+#include "NativeFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+int OpenFileForReading(const std::filesystem::path& path) {
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
+// Where the file system cannot make a file with no name, a named one removed at once.
+int OpenAnonymousTemporaryFile(const std::string& folder) {
+    int descriptor = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (descriptor >= 0)
+        return descriptor;
+    std::string pattern = folder + "/.hhc-spool-XXXXXX";
+    descriptor = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (descriptor >= 0)
+        ::unlink(pattern.c_str());
+    return descriptor;
+}
+
+int CreateUniqueFile(std::string& pattern) {
+    return ::mkstemp(pattern.data());
+}
+
+std::int64_t ReadFileAt(int descriptor, std::uint64_t offset, void* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t got = ::pread(descriptor, buffer, size, static_cast<off_t>(offset));
+        if (got >= 0 || errno != EINTR)
+            return got;
+    }
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}

@@ -1,0 +1,90 @@
+#include "NativeFile.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <random>
+
+#include "Text.h"
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+    const std::u16string text = Utf8ToUtf16(utf8);
+    return std::wstring(text.begin(), text.end());
+}
+
+// The C library's descriptors start in text mode; every file here is binary and kept from child processes.
+constexpr int kBinary = _O_BINARY | _O_NOINHERIT;
+
+std::string RandomSuffix(std::mt19937& generator, std::size_t length) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    std::string suffix;
+    for (std::size_t i = 0; i < length; ++i)
+        suffix += kLetters[pick(generator)];
+    return suffix;
+}
+
+// Tries names until one is new: another process may take a name between the choice and the creation. (No
+// thread_local generator: such objects would keep hha.dll from being unloaded.)
+int CreateNew(const std::string& stem, int extraFlags, std::string* chosen) {
+    std::mt19937 generator{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = stem + RandomSuffix(generator, 6);
+        const int descriptor =
+            _wopen(Wide(name).c_str(), _O_CREAT | _O_EXCL | _O_RDWR | kBinary | extraFlags, _S_IREAD | _S_IWRITE);
+        if (descriptor >= 0) {
+            if (chosen != nullptr)
+                *chosen = name;
+            return descriptor;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+} // namespace
+
+// A named pipe or a device is refused by the file type check, not by waiting: the open itself does not block.
+int OpenFileForReading(const std::filesystem::path& path) {
+    const int descriptor = _wopen(path.c_str(), _O_RDONLY | kBinary);
+    if (descriptor >= 0 && GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor))) != FILE_TYPE_DISK) {
+        _close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+// _O_TEMPORARY asks the system to delete the file when its last handle closes, also when the process dies.
+int OpenAnonymousTemporaryFile(const std::string& folder) {
+    return CreateNew(folder + "/.hhc-spool-", _O_TEMPORARY | _O_SHORT_LIVED, nullptr);
+}
+
+int CreateUniqueFile(std::string& pattern) {
+    const std::string stem = pattern.ends_with("XXXXXX") ? pattern.substr(0, pattern.size() - 6) : pattern;
+    return CreateNew(stem, 0, &pattern);
+}
+
+// The descriptor's position is kept: the caller may go on writing at its end.
+std::int64_t ReadFileAt(int descriptor, std::uint64_t offset, void* buffer, std::size_t size) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+    if (handle == INVALID_HANDLE_VALUE)
+        return -1;
+    const __int64 position = _lseeki64(descriptor, 0, SEEK_CUR);
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    const bool ok = ReadFile(handle, buffer, wanted, &got, &at) || GetLastError() == ERROR_HANDLE_EOF;
+    _lseeki64(descriptor, position, SEEK_SET);
+    return ok ? static_cast<std::int64_t>(got) : -1;
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to) {
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}

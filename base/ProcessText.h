@@ -1,0 +1,14 @@
+#pragma once
+// Text where a program meets its caller: its arguments, the narrow text of callers that know only C, and what it
+// prints. Inside, the program's text is UTF-8.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// The code page in which callers of the C entry points pass and take narrow text.
+std::uint32_t CallerCodePage();
+// The program's arguments as UTF-8, whatever the system handed to main.
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+// One line of UTF-8 text and a line end on stream, in the encoding the console or file there expects.
+void PrintLine(std::FILE* stream, const std::string& utf8);

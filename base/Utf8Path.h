@@ -1,0 +1,9 @@
+#pragma once
+// File system paths from and to the UTF-8 text the program keeps them in. A std::string given to a path directly
+// is read in the C library's locale, which on Windows is not UTF-8.
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+std::filesystem::path PathFromUtf8(std::string_view text);
+std::string Utf8FromPath(const std::filesystem::path& path);

@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Tests the Windows build under Wine: builds it (scripts/build-windows.sh) and the Linux programs it is compared
+# with, then, under a Western (1252) and a Chinese (936) system code page:
+#  - the unit tests of base/ and chm/;
+#  - hha_caller, a C program calling hha.dll as the converter does (load by bare name, entry point by name, a
+#    writable copy of the path in the system code page, the callback in both slots, unload; several compiles in
+#    one process), and a missing library or entry point passing silently;
+#  - the help files leafbind-hhc.exe makes from the projects the Linux converter writes for documents built in
+#    code (German, Chinese, the example with its picture, the user manual), in a folder named with letters of that code page: every
+#    file in them the same, byte for byte, as in the Linux compiler's (the compile time aside);
+#  - the installer and its uninstaller (Western pass only).
+# Wine has no code page 54936 (GB18030): the Windows build converts GB18030 by tables of its own, made from the
+# GNU C library's converter, so nothing here needs to step around it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+start=$SECONDS
+
+linux=$root/build
+[ -f "$linux/CMakeCache.txt" ] || cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$linux" -j"$(nproc)" --target leafbind-cli leafbind-hhc hha leafbind-comparison-docs \
+    leafbind-example-docx leafbind-manual-docx leafbind-manual >/dev/null
+scripts/build-windows.sh
+windows=$root/build-windows/bin
+dpkg -s python3-chm >/dev/null 2>&1 || {
+    apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q python3-chm
+}
+locale -a | grep -qx 'zh_CN.utf8' || localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+
+work=$(mktemp -d)
+cleanup() {
+    for prefix in "$work"/wine-*; do
+        [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export WINEDEBUG=-all
+passed=0
+failed=0
+check() { # NAME COMMAND...: one line per check, counted
+    if "$@" >"$work/check.log" 2>&1; then
+        passed=$((passed + 1))
+        echo "ok   $name"
+    else
+        failed=$((failed + 1))
+        echo "FAIL $name"
+        sed 's/^/     /' "$work/check.log" | tail -20
+    fi
+}
+prints() { # PATTERN COMMAND...: the command succeeds and all it prints, standard error too, matches PATTERN
+    local pattern=$1 output
+    shift
+    output=$("$@" 2>&1 | tr -d '\r') || { echo "$output"; return 1; }
+    echo "$output"
+    [[ $output == $pattern ]]
+}
+
+# Linux: the projects and their documents, made once; the Windows compiler gets copies of the projects.
+"$linux/bin/leafbind-comparison-docs" "$work"
+"$linux/bin/leafbind-example-docx" "$work/example.docx"
+"$linux/bin/leafbind-manual-docx" "$work/manual.docx"
+for document in german chinese example manual; do
+    "$linux/bin/leafbind-cli" "$work/$document.docx" --quiet --keep "$work/projects/$document" \
+        -o "$work/$document.chm"
+done
+
+for codepage in 1252 936; do
+    if [ "$codepage" = 936 ]; then
+        locale=zh_CN.UTF-8 folder=帮助文件
+    else
+        locale=C.UTF-8 folder=José
+    fi
+    # leafbind-hhc.exe runs with the UTF-8 code page (its manifest), so it takes names of any script whatever the
+    # system's code page; an old caller of hha.dll passes names its code page holds.
+    anyname="José 帮助文件"
+    prefix=$work/wine-$codepage
+    on_windows() { WINEPREFIX=$prefix LANG=$locale LC_ALL=$locale wine "$@"; }
+    WINEPREFIX=$prefix LANG=$locale LC_ALL=$locale wineboot -i >/dev/null 2>&1
+    WINEPREFIX=$prefix wineserver -w
+    echo "== Wine, system code page $codepage: leafbind-hhc.exe in \"$anyname\", hha_caller in \"$folder\""
+
+    name="base unit tests ($codepage)" check on_windows "$windows/base_tests.exe"
+    name="chm unit tests ($codepage)" check on_windows "$windows/chm_unit_tests.exe"
+
+    # One project folder per document, its project compiled to a name of its own.
+    for document in german chinese example manual; do
+        here=$work/$codepage/$anyname/$document
+        mkdir -p "$here"
+        cp -r "$work/projects/$document/." "$here/"
+        LC_ALL=C sed -i "s/^Compiled file=.*\r\$/Compiled file=$document.chm\r/" "$here/$document.hhp"
+        "$linux/bin/leafbind-hhc" "$here/$document.hhp" 2>/dev/null
+        mv "$here/$document.chm" "$here/$document-linux.chm"
+        project=$(WINEPREFIX=$prefix winepath -w "$here/$document.hhp")
+        name="leafbind-hhc.exe: $document ($codepage)" check on_windows "$windows/leafbind-hhc.exe" "$project"
+        name="same files as Linux: $document ($codepage)" check "$root/scripts/compare-chm.py" \
+            "$here/$document-linux.chm" "$here/$document.chm"
+    done
+
+    # The caller: three compiles in one process, the path in the system code page (Wine converts this argument).
+    here=$work/$codepage/$folder/example
+    mkdir -p "$here"
+    cp -r "$work/$codepage/$anyname/example/." "$here/"
+    rm "$here/example.chm"
+    project=$(WINEPREFIX=$prefix winepath -w "$here/example.hhp")
+    name="hha_caller: three compiles, library unloaded after each ($codepage)" check \
+        prints 'calls=3 callbacks=[1-9]*' on_windows "$windows/hha_caller.exe" compile "$project" 3
+    name="hha_caller: the help file it made is the Linux one ($codepage)" check "$root/scripts/compare-chm.py" \
+        "$here/example-linux.chm" "$here/example.chm"
+    for mode in no-library no-entry; do
+        name="hha_caller: $mode passes silently ($codepage)" check \
+            prints 'calls=0 callbacks=0' on_windows "$windows/hha_caller.exe" "$mode"
+    done
+    if [ "$codepage" = 1252 ]; then
+        # The installer, silent: the package's files in the chosen folder, and its uninstaller takes back those
+        # and nothing else (a file the user put there stays, and so does the folder holding it).
+        installed=$prefix/drive_c/Leafbind
+        on_windows "$root/build-windows/leafbind-windows-setup.exe" /S '/D=C:\Leafbind' >/dev/null 2>&1 || true
+        WINEPREFIX=$prefix wineserver -w
+        name="installer puts the package's files in place" check \
+            diff <(cd "$root/build-windows/package/leafbind-windows" && ls) <(cd "$installed" && ls | grep -vx uninstall.exe)
+        echo "mine" 2>/dev/null >"$installed/notes.txt" || true
+        on_windows "$installed/uninstall.exe" /S >/dev/null 2>&1 || true
+        WINEPREFIX=$prefix wineserver -w
+        name="uninstaller removes its own files only" check \
+            bash -c '[ "$(ls "$1")" = notes.txt ] && [ "$(cat "$1/notes.txt")" = mine ]' _ "$installed"
+    fi
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+done
+
+echo "test-windows: $((SECONDS - start)) s"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
