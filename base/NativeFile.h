@@ -23,3 +23,12 @@ int CreateUniqueFile(std::string& pattern);
 std::int64_t ReadFileAt(int descriptor, std::uint64_t offset, void* buffer, std::size_t size);
 // Renames from to to, replacing a file that is there, in one step as far as the system allows.
 bool RenameReplacing(const std::string& from, const std::string& to);
+
+// A file to be replaced only if it turns out to be what the caller expects: opened for reading and writing (created
+// when missing) without following a link, and only when it is a regular file with no other name; -1 otherwise.
+// size receives its length.
+int OpenFileForUpdate(const std::filesystem::path& path, std::uint64_t& size);
+// Replaces the whole content of a file of OpenFileForUpdate with bytes; false when any step fails.
+bool ReplaceFileContent(int descriptor, const std::string& bytes);
+// Closes a descriptor of these functions; false when the system reports a failure (a full disk, say).
+bool CloseFile(int descriptor);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int OpenFileForReading(const std::filesystem::path& path) {
@@ -37,4 +38,33 @@ std::int64_t ReadFileAt(int descriptor, std::uint64_t offset, void* buffer, std:
 
 bool RenameReplacing(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+int OpenFileForUpdate(const std::filesystem::path& path, std::uint64_t& size) {
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (descriptor < 0)
+        return -1;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) {
+        ::close(descriptor);
+        return -1;
+    }
+    size = static_cast<std::uint64_t>(status.st_size);
+    return descriptor;
+}
+
+bool ReplaceFileContent(int descriptor, const std::string& bytes) {
+    if (::ftruncate(descriptor, 0) != 0 || ::lseek(descriptor, 0, SEEK_SET) != 0)
+        return false;
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t wrote = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+        if (wrote <= 0)
+            return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+bool CloseFile(int descriptor) {
+    return ::close(descriptor) == 0;
 }

@@ -88,3 +88,38 @@ std::int64_t ReadFileAt(int descriptor, std::uint64_t offset, void* buffer, std:
 bool RenameReplacing(const std::string& from, const std::string& to) {
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
+
+// Windows creates no links by a plain open; a reparse point in the path is refused by the attribute check.
+int OpenFileForUpdate(const std::filesystem::path& path, std::uint64_t& size) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+        return -1;
+    const int descriptor = _wopen(path.c_str(), _O_RDWR | _O_CREAT | kBinary, _S_IREAD | _S_IWRITE);
+    if (descriptor < 0)
+        return -1;
+    struct _stat64 status {};
+    if (_fstat64(descriptor, &status) != 0 || (status.st_mode & _S_IFREG) == 0 || status.st_nlink > 1 ||
+        GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor))) != FILE_TYPE_DISK) {
+        _close(descriptor);
+        return -1;
+    }
+    size = static_cast<std::uint64_t>(status.st_size);
+    return descriptor;
+}
+
+bool ReplaceFileContent(int descriptor, const std::string& bytes) {
+    if (_chsize_s(descriptor, 0) != 0 || _lseeki64(descriptor, 0, SEEK_SET) != 0)
+        return false;
+    for (std::size_t done = 0; done < bytes.size();) {
+        const int wrote = _write(descriptor, bytes.data() + done, static_cast<unsigned>(bytes.size() - done));
+        if (wrote <= 0)
+            return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+bool CloseFile(int descriptor) {
+    return _close(descriptor) == 0;
+}

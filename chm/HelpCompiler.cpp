@@ -810,27 +810,22 @@ private:
     void WriteErrorLog() {
         if (logPath_.empty())
             return;
-        const int fd = ::open(logPath_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+        std::uint64_t size = 0;
+        const int fd = OpenFileForUpdate(logPath_, size);
         if (fd < 0) {
             Say("error: cannot write the error log file " + Utf8FromPath(logPath_));
             return;
         }
-        struct stat status {};
         std::string old;
-        bool ours = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_nlink == 1 &&
-                    static_cast<uintmax_t>(status.st_size) <= kMaxErrorLogBytes;
-        old.resize(ours ? static_cast<size_t>(status.st_size) : 0);
-        ours = ours && ::pread(fd, old.data(), old.size(), 0) == static_cast<ssize_t>(old.size()) && IsCompilerLog(old);
+        bool ours = size <= kMaxErrorLogBytes;
+        old.resize(ours ? static_cast<size_t>(size) : 0);
+        ours = ours && ReadFileAt(fd, 0, old.data(), old.size()) == static_cast<std::int64_t>(old.size()) &&
+               IsCompilerLog(old);
         std::string text;
         for (const std::string& line : log_)
             text += line + "\r\n";
-        bool written = ours && ::ftruncate(fd, 0) == 0;
-        for (size_t done = 0; written && done < text.size();) {
-            const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-            written = wrote > 0;
-            done += written ? static_cast<size_t>(wrote) : 0;
-        }
-        written = ::close(fd) == 0 && written;
+        bool written = ours && ReplaceFileContent(fd, text);
+        written = CloseFile(fd) && written;
         if (!ours && callbacks_.message)
             callbacks_.message("error: the error log file is an existing file that is not an error log; it is left "
                                "as it is: " +
