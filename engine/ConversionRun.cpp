@@ -16,6 +16,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Raised from the page observer when the front end asks the run to stop; only RunConversion catches it.
+struct RunStopped {};
+
 std::string ToUtf8(const std::string& narrow) {
     return NarrowToUtf8(narrow).value_or(narrow);
 }
@@ -125,9 +128,13 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         ChmOutput chm(*compiledNarrow);
         if (work->Kept())
             chm.keptProjectCompiledPath = PathToNarrow(output).value_or(*compiledNarrow);
-        if (request.pageObserver)
+        if (request.pageObserver || request.stopRequested)
             converter.pageObserver = [&request](int32_t page, int32_t count, const std::string& heading) {
-                request.pageObserver(page, count, ToUtf8(heading));
+                if (request.pageObserver)
+                    request.pageObserver(page, count, ToUtf8(heading));
+                // The last page is followed by the outputs: a stop asked for now spares the compile too.
+                if (request.stopRequested && request.stopRequested())
+                    throw RunStopped{};
             };
         if (request.compileObserver)
             chm.compileObserver = [&request](const std::string& line) { request.compileObserver(ToUtf8(line)); };
@@ -142,6 +149,9 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         result.pages = converter.pageFiles.size();
         result.warnings = AllToUtf8(converter.warnings);
         result.compilerMessages = AllToUtf8(chm.CompilerMessages());
+    } catch (const RunStopped&) {
+        // The converter is gone and Word with it; this run's folders go, the old help file stays.
+        return stop(RunStatus::Stopped, "stopped");
     } catch (const HelpIdError& failure) {
         // The document's help IDs cannot be made as asked; no page was made.
         return stop(RunStatus::ConversionFailed, ToUtf8(failure.what()));
@@ -151,6 +161,8 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         // what() falls back on the status text when Word gave no description.
         return stop(opened ? RunStatus::ConversionFailed : RunStatus::UnreadableDocument, ToUtf8(failure.what()));
     }
+    if (request.stopRequested && request.stopRequested())
+        return stop(RunStatus::Stopped, "stopped");
     if (converted == 0)
         return stop(RunStatus::NoHeadings, "the document has no headings: no paragraph has an outline level");
 
