@@ -11,6 +11,8 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <string>
+
 namespace {
 // The project has no public home page yet: the link stays without a target until it has one.
 constexpr const char* kHomePage = "";
@@ -28,8 +30,11 @@ CAboutDlg::CAboutDlg(wxWindow* parent)
     WidenToFit(new wxStaticText(this, wxID_ANY, wxString::FromUTF8(ui::kAboutProduct),
                                 DialogPosition(this, productRect), DialogSize(this, productRect)));
     const DialogRect linkRect{41, 50, 37, 14};
-    new wxHyperlinkCtrl(this, kIdHomePageLink, wxString::FromUTF8(ui::kVisitHomePage), kHomePage,
-                        DialogPosition(this, linkRect), DialogSize(this, linkRect), wxHL_DEFAULT_STYLE);
+    auto* link = new wxHyperlinkCtrl(this, kIdHomePageLink, wxString::FromUTF8(ui::kVisitHomePage), kHomePage,
+                                     DialogPosition(this, linkRect), DialogSize(this, linkRect), wxHL_DEFAULT_STYLE);
+    // A link that leads nowhere is shown as one that cannot be followed, rather than one that silently fails.
+    if (std::string(kHomePage).empty())
+        link->Disable();
     const DialogRect okRect{167, 52, 50, 14};
     auto* ok =
         new wxButton(this, kIdOk, wxString::FromUTF8(ui::kOk), DialogPosition(this, okRect), DialogSize(this, okRect));

@@ -25,6 +25,11 @@ enum ControlId : int {
     kIdRelatedTopics = 1026,
     kIdShowNumbering = 1027,
     kIdFrontPage = 1028, // our own: the page options added after the original five count on from here
+    // Our own: the warnings list and its buttons, and the stop button of the main dialog.
+    kIdWarningsList = 1100,
+    kIdCopyWarnings = 1101,
+    kIdSaveWarnings = 1102,
+    kIdStop = 1103,
 };
 
 // The progress timer of the main dialog.

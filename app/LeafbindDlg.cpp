@@ -11,13 +11,13 @@
 #include "PathChoices.h"
 #include "ShellOpen.h"
 #include "UiTexts.h"
+#include "WarningsDlg.h"
 #include "WorkerLink.h"
 
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
-#include <wx/richmsgdlg.h>
 #include <wx/stattext.h>
 #include <wx/stdpaths.h>
 #include <wx/textctrl.h>
@@ -62,6 +62,8 @@ std::string FailureMessage(const ConversionResult& result, const std::string& ou
             message += "\n" + line;
         return message;
     }
+    case RunStatus::Stopped:
+        return {}; // the user's own doing: the window already shows it is idle again
     case RunStatus::BadRequest:
     case RunStatus::UnreadableDocument:
     case RunStatus::ConversionFailed:
@@ -117,6 +119,7 @@ CLeafbindDlg::CLeafbindDlg(wxWindow* parent, const wxString& programFolder)
     Bind(wxEVT_CLOSE_WINDOW, &CLeafbindDlg::OnClose, this);
     Bind(wxEVT_CHAR_HOOK, &CLeafbindDlg::OnCharHook, this);
     Bind(wxEVT_BUTTON, &CLeafbindDlg::OnAdvanced, this, kIdAdvanced);
+    Bind(wxEVT_BUTTON, &CLeafbindDlg::OnStop, this, kIdStop);
 
     // A file manager's drop lands on the window or on one of its boxes; each takes it as the source. GTK entries
     // would otherwise refuse it (read-only) or paste its address (the title).
@@ -161,6 +164,9 @@ void CLeafbindDlg::CreateControls() {
                                     DialogSize(this, progressRect), wxST_NO_AUTORESIZE);
     generateButton = button(kIdGenerate, ui::kGenerate, {159, 89, 71, 14});
     viewButton = button(kIdView, ui::kView, {231, 89, 71, 14});
+    // Our own: shown only while a conversion runs, under the generate button.
+    stopButton = button(kIdStop, ui::kStop, {159, 105, 71, 14});
+    stopButton->Hide();
     button(kIdAdvanced, ui::kAdvanced, {150, 121, 50, 14});
     button(kIdHelp, ui::kHelp, {201, 121, 50, 14});
     button(kIdAbout, ui::kAbout, {252, 121, 50, 14});
@@ -176,7 +182,12 @@ void CLeafbindDlg::ShowAppMessage(const wxString& text) {
 }
 
 bool CLeafbindDlg::ConfirmQuitDuringConversion() {
-    return wxMessageBox(Text(ui::kQuitDuringConversion), Text(ui::kWarningCaption), wxYES_NO, this) == wxYES;
+    // Kept while it is open, so a run that ends meanwhile can take the question back: it no longer applies.
+    wxMessageDialog question(this, Text(ui::kQuitDuringConversion), Text(ui::kWarningCaption), wxYES_NO);
+    quitQuestion = &question;
+    const int answer = question.ShowModal();
+    quitQuestion = nullptr;
+    return answer == wxID_YES && !IsIdle();
 }
 
 void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
@@ -188,6 +199,10 @@ void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
     TransferDataFromWindow();
     generateButton->Disable();
     viewButton->Disable();
+    stopAsked->store(false);
+    stopButton->Enable();
+    stopButton->Show();
+    progress.SetPhase(ui::kPhaseReading);
     progressTimer.Start(kProgressTimerMilliseconds);
 
     // Everything the run uses is taken now, the page options too, so the user may change them while it runs.
@@ -196,6 +211,13 @@ void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
     request.outputPath = outputPath.utf8_string();
     request.title = helpTitle.utf8_string();
     request.options = pageOptions.Snapshot();
+    // What the run is doing reaches the progress text through the user-interface thread.
+    request.pageObserver = [this, link = link](int32_t page, int32_t count, const std::string&) {
+        link->PostToDialog([this, page, count] { progress.SetPhase(ProgressText::PagePhase(page, count)); });
+        if (page + 1 == count)
+            link->PostToDialog([this] { progress.SetPhase(ui::kPhaseCompiling); });
+    };
+    request.stopRequested = [stopAsked = stopAsked] { return stopAsked->load(); };
     const wxString resultPath = outputPath;
     // Busy from the press on, so closing at once already asks.
     link->idle = 0;
@@ -211,28 +233,47 @@ void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
 }
 
 void CLeafbindDlg::FinishConversion(const ConversionResult& result, const wxString& resultPath) {
+    // The window is idle again before anything is said: no progress moving behind the messages, the buttons back,
+    // and the focus where the next press goes (it was on the generate button, which was disabled).
+    progressTimer.Stop();
+    progress.SetPhase({});
+    progressText->SetLabel(wxString());
+    stopButton->Hide();
+    generateButton->Enable();
+    viewButton->Enable();
+    generateButton->SetFocus();
+    link->idle = 1;
+    // A quit question still open asked about a conversion that is over.
+    if (quitQuestion)
+        quitQuestion->EndModal(wxID_NO);
     if (const std::string failure = FailureMessage(result, resultPath.utf8_string()); !failure.empty())
         ShowAppMessage(wxString::FromUTF8(failure));
     ShowConversionNotes(ConversionNotes(result));
-    generateButton->Enable();
-    viewButton->Enable();
-    progressTimer.Stop();
-    progressText->SetLabel(wxString());
-    link->idle = 1;
     if (result.status == RunStatus::Done)
-        ShellOpen(resultPath);
+        OpenHelpFile(resultPath);
+}
+
+void CLeafbindDlg::OpenHelpFile(const wxString& path) {
+    if (DesktopOpensHelpFiles()) {
+        ShellOpen(path);
+        return;
+    }
+    const wxString folder = wxFileName(path).GetPath();
+    if (wxMessageBox(Text(ui::kNoHelpViewer) + path, Text(ui::kAppTitle), wxYES_NO | wxICON_INFORMATION, this) == wxYES)
+        ShellOpen(folder);
 }
 
 void CLeafbindDlg::ShowConversionNotes(const std::vector<std::string>& notes) {
     if (notes.empty())
         return;
-    std::string details;
-    for (const std::string& note : notes)
-        details += note + "\n";
-    const std::string summary = std::string(ui::kWarningsBefore) + std::to_string(notes.size()) + ui::kWarningsAfter;
-    wxRichMessageDialog box(this, wxString::FromUTF8(summary), Text(ui::kAppTitle), wxOK | wxICON_WARNING);
-    box.ShowDetailedText(wxString::FromUTF8(details));
+    CWarningsDlg box(this, notes);
     box.ShowModal();
+}
+
+void CLeafbindDlg::OnStop(wxCommandEvent&) {
+    // The run stops after the page it is making; until then the button shows the request was taken.
+    stopAsked->store(true);
+    stopButton->Disable();
 }
 
 void CLeafbindDlg::OnProgressTimer(wxTimerEvent&) {
@@ -275,7 +316,7 @@ void CLeafbindDlg::OnView(wxCommandEvent&) {
     else if (!wxFileName::FileExists(outputPath))
         ShowAppMessage(Text(ui::kFileMissing) + outputPath);
     else
-        ShellOpen(outputPath);
+        OpenHelpFile(outputPath);
 }
 
 void CLeafbindDlg::OnBrowseSource(wxCommandEvent&) {

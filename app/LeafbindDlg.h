@@ -11,6 +11,7 @@
 #include <wx/dialog.h>
 #include <wx/timer.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -46,6 +47,7 @@ private:
     void FinishConversion(const ConversionResult& result, const wxString& resultPath);
     // After a run with warnings: how many, with the list behind a details button.
     void ShowConversionNotes(const std::vector<std::string>& notes);
+    void OpenHelpFile(const wxString& path);
     void ShowAppMessage(const wxString& text);
     void TakeSource(const wxString& path);
     void ShowValues();
@@ -63,6 +65,7 @@ private:
     void OnClose(wxCloseEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnAdvanced(wxCommandEvent& event);
+    void OnStop(wxCommandEvent& event);
 
     const wxString programFolder;
     wxString sourcePath;
@@ -70,6 +73,10 @@ private:
     wxString helpTitle;
     wxButton* generateButton = nullptr;
     wxButton* viewButton = nullptr;
+    wxButton* stopButton = nullptr;
+    // Set by the stop button, read by the run between pages; shared, as a worker may outlive the dialog.
+    std::shared_ptr<std::atomic<bool>> stopAsked = std::make_shared<std::atomic<bool>>(false);
+    wxDialog* quitQuestion = nullptr; // the quit question while it is open
     wxStaticText* progressText = nullptr;
     wxTimer progressTimer;
     ProgressText progress;

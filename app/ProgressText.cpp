@@ -15,5 +15,10 @@ std::string ProgressText::NextTick() {
     }
     if (++counter_ > kMostDots)
         counter_ = 1;
-    return text;
+    return phase_.empty() ? text : text + "\n" + phase_;
+}
+
+std::string ProgressText::PagePhase(int32_t page, int32_t pageCount) {
+    return ui::kPhasePageBefore + std::to_string(page + 1) + ui::kPhasePageMiddle + std::to_string(pageCount) +
+           ui::kPhasePageAfter;
 }

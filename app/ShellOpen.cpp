@@ -1,5 +1,6 @@
 #include "ShellOpen.h"
 
+#include <wx/arrstr.h>
 #include <wx/utils.h>
 
 namespace {
@@ -29,4 +30,17 @@ void ShellOpen(const wxString& target) {
         wxLaunchDefaultBrowser(target);
     else
         wxLaunchDefaultApplication(target);
+}
+
+bool DesktopOpensHelpFiles() {
+    if (CurrentHandler())
+        return true;
+    wxArrayString output;
+    wxArrayString errors;
+    // xdg-mime answers with the desktop entry of the default program, or nothing when there is none.
+    const long status =
+        wxExecute("xdg-mime query default application/vnd.ms-htmlhelp", output, errors, wxEXEC_SYNC | wxEXEC_NODISABLE);
+    if (status != 0)
+        return status == -1 || status == 127 ? true : !output.empty();
+    return !output.empty() && !output[0].Trim().empty();
 }

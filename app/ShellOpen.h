@@ -12,3 +12,7 @@ using ShellOpenHandler = std::function<void(const wxString& target)>;
 ShellOpenHandler SetShellOpenHandler(ShellOpenHandler handler);
 // The result is ignored, as the program never reports a missing viewer or file.
 void ShellOpen(const wxString& target);
+// Whether the desktop has a program for compiled help files. Without one, its open would hand them to a web
+// browser, which shows nothing and saves a download. True when a handler was set (tests), and when the desktop
+// cannot be asked.
+bool DesktopOpensHelpFiles();

@@ -29,11 +29,27 @@ inline constexpr const char* kWarningCaption = "警告";
 inline constexpr const char* kWordStartFailed = "启动word失败!";
 inline constexpr const char* kNoOutlineStyles = "word文档中没有大纲样式!";
 inline constexpr const char* kConverting = "正在转换";
+// Our own wording: the phase of a running conversion under its progress text, and the button that stops it.
+inline constexpr const char* kPhaseReading = "读取Word文件";
+inline constexpr const char* kPhasePageBefore = "第 ";
+inline constexpr const char* kPhasePageMiddle = " 页，共 ";
+inline constexpr const char* kPhasePageAfter = " 页";
+inline constexpr const char* kPhaseCompiling = "生成CHM文件";
+inline constexpr const char* kStop = "停止";
+// Our own wording: no program opens help files; the question to open the folder instead, the path follows.
+inline constexpr const char* kNoHelpViewer =
+    "没有找到打开CHM文件的程序（例如 xchm）。\n是否打开帮助文件所在的文件夹？\n";
 // Our own wording: the help file is missing although the conversion ran to its end.
 inline constexpr const char* kHelpFileNotProduced = "没有生成CHM文件: ";
 // Our own wording: a conversion that had something to report, "N" between the two parts.
 inline constexpr const char* kWarningsBefore = "转换完成，有 ";
 inline constexpr const char* kWarningsAfter = " 条警告。";
+// Our own wording: the warnings list's buttons, its file chooser and a list that could not be saved (path follows).
+inline constexpr const char* kCopyWarnings = "复制";
+inline constexpr const char* kSaveWarnings = "保存...";
+inline constexpr const char* kSaveWarningsTitle = "保存警告";
+inline constexpr const char* kTextFilter = "Text Files (*.txt)|*.txt";
+inline constexpr const char* kCannotSaveWarnings = "无法保存: ";
 // Our own wording: an automation call failed without a report from Word.
 inline constexpr const char* kAutomationFailed = "自动化调用失败";
 

@@ -43,6 +43,7 @@ int ExitStatusOf(RunStatus status) {
         return kExitNothingCompiled;
     case RunStatus::WordNotStarted:
     case RunStatus::ConversionFailed:
+    case RunStatus::Stopped:
         break;
     }
     return kExitConversionFailed;

@@ -22,6 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Raised from the page observer when the front end asks the run to stop; only RunConversion catches it.
+struct RunStopped {};
+
 std::string ToUtf8(const std::string& narrow) {
     return NarrowToUtf8(narrow).value_or(narrow);
 }
@@ -246,9 +249,13 @@ ConversionResult RunConversion(const ConversionRequest& request) {
             outputs.push_back(&chm);
         if (webStaging)
             outputs.push_back(&web.emplace(webStaging->Path()));
-        if (request.pageObserver)
+        if (request.pageObserver || request.stopRequested)
             converter.pageObserver = [&request](int32_t page, int32_t count, const std::string& heading) {
-                request.pageObserver(page, count, ToUtf8(heading));
+                if (request.pageObserver)
+                    request.pageObserver(page, count, ToUtf8(heading));
+                // The last page is followed by the outputs: a stop asked for now spares the compile too.
+                if (request.stopRequested && request.stopRequested())
+                    throw RunStopped{};
             };
         if (request.compileObserver)
             chm.compileObserver = [&request](const std::string& line) { request.compileObserver(ToUtf8(line)); };
@@ -271,6 +278,9 @@ ConversionResult RunConversion(const ConversionRequest& request) {
             if (converted != 0 && !web->Result().ok())
                 return stop(RunStatus::ConversionFailed, "the web help could not be written: " + web->Result().message);
         }
+    } catch (const RunStopped&) {
+        // The converter is gone and Word with it; this run's folders go, the old help file stays.
+        return stop(RunStatus::Stopped, "stopped");
     } catch (const HelpIdError& failure) {
         // The document's help IDs cannot be made as asked; no page was made.
         return stop(RunStatus::ConversionFailed, ToUtf8(failure.what()));
@@ -280,6 +290,8 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         // what() falls back on the status text when Word gave no description.
         return stop(opened ? RunStatus::ConversionFailed : RunStatus::UnreadableDocument, ToUtf8(failure.what()));
     }
+    if (request.stopRequested && request.stopRequested())
+        return stop(RunStatus::Stopped, "stopped");
     if (converted == 0)
         return stop(RunStatus::NoHeadings, "the document has no headings: no paragraph has an outline level");
 

@@ -25,6 +25,9 @@ struct ConversionRequest {
     // file (UTF-8); both optional.
     std::function<void(int32_t page, int32_t pageCount, const std::string& heading)> pageObserver;
     std::function<void(const std::string& file)> compileObserver;
+    // Asked after every page and before the help file is made; true ends the run as a failed one ends, with
+    // nothing left behind and the old help file untouched. Optional.
+    std::function<bool()> stopRequested;
 };
 
 enum class RunStatus {
@@ -35,6 +38,7 @@ enum class RunStatus {
     ConversionFailed, // an error after the source was open
     NoHeadings,
     NothingCompiled, // the compiler made no help file; the old one, if any, is untouched
+    Stopped,         // the front end asked the run to stop; nothing was made
 };
 
 struct ConversionResult {

@@ -9,7 +9,7 @@ packages=(
     chromium # the web help opened headless by the tests and for its screenshots
     libwmf-bin # WMF pictures to PNG in saved pages (found at run time; without it they are marked gaps)
     wx3.2-i18n locales # the toolkit's translations, and a Chinese locale for the GUI tests and screenshots
-    dpkg-dev desktop-file-utils # the package test: dependencies from the binaries, the desktop entry checked
+    dpkg-dev desktop-file-utils lintian # the package test: dependencies from the binaries, the desktop entry, Debian's checks
     clang libclang-rt-14-dev clang-format # the fuzz targets and the formatting check
     chromium # layout checks of saved pages in a headless browser
 )

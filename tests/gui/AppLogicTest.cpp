@@ -53,6 +53,15 @@ TEST(ProgressTextTest, NoDotsOnlyOnceThenOneToSixOverAndOver) {
                                         "正在转换. . . . .", "正在转换. . . . . .", "正在转换.", "正在转换. ."}));
 }
 
+TEST(ProgressTextTest, ThePhaseFollowsOnALineOfItsOwnAndPagesCountFromOne) {
+    ProgressText progress;
+    progress.NextTick();
+    progress.SetPhase(ProgressText::PagePhase(2, 120));
+    EXPECT_EQ(progress.NextTick(), "正在转换.\n第 3 页，共 120 页");
+    progress.SetPhase("");
+    EXPECT_EQ(progress.NextTick(), "正在转换. .") << "no phase, no second line";
+}
+
 TEST(PathChoicesTest, ChoosersOpenInTheSourcesFolderWhileItExistsElseAtHome) {
     const fs::path root = fs::temp_directory_path() / ("leafbind-chooser-" + std::to_string(::getpid()));
     fs::create_directories(root / "docs");

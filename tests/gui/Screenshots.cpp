@@ -6,6 +6,7 @@
 #include "ControlIds.h"
 #include "LeafbindDlg.h"
 #include "UserLanguage.h"
+#include "WarningsDlg.h"
 #include "automation/ComRuntime.h"
 #include "automation/HResult.h"
 
@@ -149,6 +150,17 @@ int main(int argc, char** argv) {
         PumpFor(std::chrono::milliseconds(800));
         saved &= Capture(out / "about.png");
         about.Hide();
+
+        std::vector<std::string> warnings;
+        for (int page = 0; page < 60; ++page)
+            warnings.push_back("page " + std::to_string(page) + ".html \"安装与配置 " + std::to_string(page) +
+                               "\": A link to the missing bookmark \"_Ref" + std::to_string(4200 + page) +
+                               "\" was left unchanged.");
+        CWarningsDlg list(nullptr, warnings);
+        list.Show();
+        PumpFor(std::chrono::milliseconds(800));
+        saved &= Capture(out / "warnings.png");
+        list.Hide();
         delete main;
     }
     fs::remove_all(programFolder);

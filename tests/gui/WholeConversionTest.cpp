@@ -7,6 +7,7 @@
 #include "ControlIds.h"
 #include "LeafbindDlg.h"
 #include "ShellOpen.h"
+#include "WarningsDlg.h"
 #include "WorkerLink.h"
 #include "automation/ComRuntime.h"
 #include "docbuilder/DocxBuilder.h"
@@ -15,11 +16,14 @@
 #include <chm_lib.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <unistd.h>
-#include <wx/richmsgdlg.h>
+#include <wx/display.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
 
 namespace fs = std::filesystem;
 
@@ -66,7 +70,13 @@ TEST(WholeConversionTest, GeneratedDocumentBecomesAnOpenedHelpFile) {
     const ShellOpenHandler previous =
         SetShellOpenHandler([&opened](const wxString& target) { opened.push_back(target.utf8_string()); });
     ModalAnswers answers;
-    answers.Answer(wxID_OK); // the title line before the first heading is on no page, and the user is told
+    // The title line before the first heading is on no page, and the user is told.
+    std::string summary;
+    answers.AnswerWith([&summary](wxDialog& box) {
+        if (auto* list = dynamic_cast<CWarningsDlg*>(&box))
+            summary = list->Summary().utf8_string();
+        return wxID_OK;
+    });
     {
         auto* dialog = new CLeafbindDlg(nullptr, wxString::FromUTF8((root / "program").string()));
         dialog->chooseSourceFile = [&source](wxWindow*, const wxString&) {
@@ -85,7 +95,8 @@ TEST(WholeConversionTest, GeneratedDocumentBecomesAnOpenedHelpFile) {
 
     const fs::path helpFile = root / "docs" / "Guide.chm";
     ASSERT_EQ(answers.seen.size(), 1u);
-    EXPECT_NE(answers.seen[0].message.find("1 条警告"), std::string::npos) << answers.seen[0].message;
+    EXPECT_EQ(answers.seen[0].kind, "CWarningsDlg");
+    EXPECT_NE(summary.find("1 条警告"), std::string::npos) << summary;
     EXPECT_EQ(opened, std::vector<std::string>{helpFile.string()});
     EXPECT_NE(ReadPage(helpFile, "/0.html").find("Intro body two."), std::string::npos);
     EXPECT_NE(ReadPage(helpFile, "/2.html").find("Usage body."), std::string::npos);
@@ -219,24 +230,80 @@ TEST_F(RealConversion, TwoDialogsConvertingAtOnceBothSucceed) {
     EXPECT_EQ(opened.size(), 2u);
 }
 
-TEST_F(RealConversion, WarningsAreCountedAndListedInTheDetails) {
+TEST_F(RealConversion, WarningsAreCountedAndListedInAListNoLargerThanTheScreenThatCanBeSaved) {
+    // Sixty dead links, one of them with a very long name: sixty warnings, one very wide.
+    std::vector<docx::Inline> links;
+    for (int i = 0; i < 60; ++i)
+        links.push_back(
+            docx::AnchorLink("gone", "_Missing" + std::to_string(i) + (i == 7 ? std::string(300, 'x') : "")));
     docx::DocxBuilder document;
-    document.AddHeading(1, "Intro")
-        .AddParagraph({docx::Text("See "), docx::AnchorLink("gone", "_Missing1"), docx::Text(" and "),
-                       docx::AnchorLink("also", "_Missing2")})
-        .AddHeading(1, "Usage")
-        .AddParagraph("Usage.");
+    document.AddHeading(1, "Intro").AddParagraph(links).AddHeading(1, "Usage").AddParagraph("Usage.");
     Save(document, root / "docs" / "Links.docx");
-    std::string details;
-    answers.AnswerWith([&details](wxDialog& box) {
-        if (auto* rich = dynamic_cast<wxRichMessageDialog*>(&box))
-            details = rich->GetDetailedText().utf8_string();
+    std::string summary;
+    std::string listed;
+    wxSize size;
+    std::string saved;
+    answers.AnswerWith([&](wxDialog& box) {
+        auto* list = dynamic_cast<CWarningsDlg*>(&box);
+        if (!list)
+            return wxID_CANCEL;
+        summary = list->Summary().utf8_string();
+        listed = list->ListText().utf8_string();
+        size = list->GetSize();
+        const fs::path target = root / "warnings.txt";
+        list->chooseSaveFile = [&target](wxWindow*) { return wxString::FromUTF8(target.string()); };
+        Click(list, kIdSaveWarnings);
+        std::ifstream in(target, std::ios::binary);
+        saved.assign(std::istreambuf_iterator<char>(in), {});
         return wxID_OK;
     });
     Convert(root / "docs" / "Links.docx");
-    EXPECT_EQ(answers.Messages(), std::vector<std::string>{"转换完成，有 2 条警告。"});
-    EXPECT_NE(details.find("_Missing1"), std::string::npos) << details;
-    EXPECT_NE(details.find("_Missing2"), std::string::npos) << details;
-    EXPECT_EQ(std::count(details.begin(), details.end(), '\n'), 2) << details;
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].kind, "CWarningsDlg");
+    EXPECT_EQ(summary, "转换完成，有 60 条警告。");
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 60) << listed;
+    EXPECT_NE(listed.find("_Missing59"), std::string::npos);
+    EXPECT_EQ(saved, listed) << "the saved list is the list shown";
+    const wxRect screen = wxDisplay(0u).GetClientArea();
+    EXPECT_LE(size.x, screen.width);
+    EXPECT_LE(size.y, screen.height);
     EXPECT_EQ(opened.size(), 1u) << "the help file is opened after the warnings";
+}
+
+TEST_F(RealConversion, StopEndsTheRunWithNothingLeftAndTheOldHelpFileKept) {
+    docx::DocxBuilder document;
+    for (int i = 0; i < 40; ++i)
+        document.AddHeading(1, "Topic " + std::to_string(i)).AddParagraph("Body " + std::to_string(i) + ".");
+    Save(document, root / "docs" / "Long.docx");
+    Write(root / "docs" / "Long.chm", "the old help file");
+    const fs::path cache = root / "cache";
+    const char* previousCache = std::getenv("XDG_CACHE_HOME");
+    const std::string restore = previousCache ? previousCache : "";
+    ::setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+    CLeafbindDlg* dialog = OpenDialog(root / "docs" / "Long.docx");
+    Click(dialog, kIdGenerate);
+    EXPECT_TRUE(dialog->FindWindow(kIdStop)->IsShown());
+    Click(dialog, kIdStop); // before the first page is done: the run ends after it
+    EXPECT_TRUE(PumpUntil([dialog] { return dialog->IsIdle(); }));
+    PumpPending();
+    EXPECT_FALSE(dialog->FindWindow(kIdStop)->IsShown());
+    EXPECT_TRUE(dialog->FindWindow(kIdGenerate)->IsEnabled());
+    EXPECT_EQ(native::FocusId(dialog), kIdGenerate) << "the focus is back where the next press goes";
+    EXPECT_TRUE(static_cast<wxStaticText*>(dialog->FindWindow(kIdProgressText))->GetLabel().empty());
+    Close(dialog);
+    if (previousCache)
+        ::setenv("XDG_CACHE_HOME", restore.c_str(), 1);
+    else
+        ::unsetenv("XDG_CACHE_HOME");
+
+    EXPECT_TRUE(answers.seen.empty()) << "a stop is the user's own doing: nothing to tell";
+    EXPECT_TRUE(opened.empty());
+    const auto docs = Snapshot(root / "docs");
+    EXPECT_EQ(docs.at("Long.chm"), "the old help file");
+    EXPECT_EQ(docs.size(), 2u) << "nothing beside the document and the old help file";
+    bool runFolderLeft = false;
+    std::error_code code;
+    for (fs::recursive_directory_iterator it(cache, code), end; !code && it != end; it.increment(code))
+        runFolderLeft |= it->path().filename().string().rfind("run-", 0) == 0;
+    EXPECT_FALSE(runFolderLeft);
 }

@@ -20,8 +20,9 @@ deb=${debs[0]}
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|; s|/$||' >"$work/files.txt"
 for path in /usr/bin/leafbind /usr/bin/leafbind-cli /usr/bin/leafbind-hhc /usr/lib/leafbind/libhha.so \
     /usr/share/leafbind/leafbind.chm /usr/share/applications/leafbind.desktop \
-    /usr/share/icons/hicolor/48x48/apps/leafbind.png /usr/share/man/man1/leafbind-cli.1.gz \
-    /usr/share/man/man1/leafbind-hhc.1.gz; do
+    /usr/share/icons/hicolor/48x48/apps/leafbind.png /usr/share/icons/hicolor/scalable/apps/leafbind.svg \
+    /usr/share/man/man1/leafbind.1.gz /usr/share/man/man1/leafbind-cli.1.gz /usr/share/man/man1/leafbind-hhc.1.gz \
+    /usr/share/doc/leafbind/copyright /usr/share/doc/leafbind/changelog.gz; do
     grep -qx "$path" "$work/files.txt" || fail "the package does not hold $path"
 done
 outside=$(grep -v -e '^/usr$' -e '^/usr/' -e '^/$' "$work/files.txt" || true)
@@ -38,10 +39,22 @@ depends=$(field Depends)
 for package in 'libwxgtk3\.2-1' 'libwxbase3\.2-1' 'libzip4' 'libpugixml1v5' 'libstdc\+\+6' 'libc6'; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
+[ "$(field Version)" = "$(sed -n 's/^project(Leafbind VERSION \([0-9.]*\).*/\1/p' "$here/../../CMakeLists.txt")" ] ||
+    fail "Version is '$(field Version)', not the project's"
 recommends=$(field Recommends)
-for package in libreoffice-writer libreoffice-draw libwmf-bin; do
+for package in libreoffice-writer libreoffice-draw libwmf-bin xchm; do
     grep -Eq "(^|, |\| )$package( |,|$)" <<<"$recommends" || fail "Recommends lacks $package: $recommends"
 done
+
+# As Debian's own checker sees it: no error and no warning.
+if command -v lintian >/dev/null; then
+    lintian --no-tag-display-limit "$deb" >"$work/lintian.txt" 2>&1 || true
+    problems=$(grep -E '^[EW]: ' "$work/lintian.txt" || true)
+    [ -z "$problems" ] || fail "lintian reports:
+$problems"
+else
+    echo "lintian is not installed: the package's own checks only"
+fi
 
 # What the package unpacks works where it lands.
 dpkg-deb -x "$deb" "$work/root"
