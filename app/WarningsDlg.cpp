@@ -77,8 +77,9 @@ wxString CWarningsDlg::ListText() const {
 
 void CWarningsDlg::OnCopy(wxCommandEvent&) {
     wxClipboardLocker locker;
-    if (locker)
-        wxTheClipboard->SetData(new wxTextDataObject(ListText()));
+    if (!locker)
+        return;
+    wxTheClipboard->SetData(new wxTextDataObject(ListText()));
 }
 
 void CWarningsDlg::OnSave(wxCommandEvent&) {
@@ -87,7 +88,7 @@ void CWarningsDlg::OnSave(wxCommandEvent&) {
         return;
     // Written as UTF-8 text; a file that cannot be written is said so, and the list stays open.
     wxFFile file;
-    const wxScopedCharBuffer bytes = ListText().utf8_str();
-    if (!file.Open(path, "wb") || !file.Write(bytes.data(), bytes.length()) || !file.Close())
+    const std::string bytes = ListText().utf8_string(); // a copy: the list's buffer is not ours to keep
+    if (!file.Open(path, "wb") || !file.Write(bytes.data(), bytes.size()) || !file.Close())
         wxMessageBox(Text(ui::kCannotSaveWarnings) + path, Text(ui::kAppTitle), wxOK | wxICON_ERROR, this);
 }

@@ -5,8 +5,7 @@ set(CPACK_PACKAGE_CONTACT "Leafbind developers <leafbind@users.noreply.invalid>"
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns a Word document into a compiled HTML Help file")
 # Lines of the long description stay within 80 columns, as Debian's tools show them.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "turns a Word document into a compiled HTML Help file
-Leafbind converts one Word document (.docx or .doc) into one compiled HTML
+    "Leafbind converts one Word document (.docx or .doc) into one compiled HTML
 Help file (.chm): every heading becomes a topic page, the headings become the
 contents tree and the keyword index. It comes as a desktop program (leafbind),
 a command-line converter (leafbind-cli) and the help compiler on its own

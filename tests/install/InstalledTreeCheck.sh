@@ -60,3 +60,11 @@ check_chm() {
         grep -Eq "$name" "$work/entries.txt" || fail "$file has no entry matching $name"
     done
 }
+
+# private_libdir ROOT: the folder under ROOT/lib that holds libhha.so ("lib/leafbind" or "lib/TRIPLET/leafbind").
+private_libdir() {
+    local found
+    found=$(cd "$1" && ls -d lib/leafbind lib/*/leafbind 2>/dev/null | head -n 1)
+    [ -n "$found" ] && [ -f "$1/$found/libhha.so" ] || fail "no private library folder with libhha.so under $1/lib"
+    echo "$found"
+}

@@ -19,11 +19,12 @@ mkdir -p "$work/moved"
 mv "$work/stage/usr" "$work/moved/tree"
 tree="$work/moved/tree"
 
-expect_files "$tree" bin/leafbind bin/leafbind-cli bin/leafbind-hhc lib/leafbind/libhha.so \
+libdir=$(private_libdir "$tree")
+expect_files "$tree" bin/leafbind bin/leafbind-cli bin/leafbind-hhc "$libdir/libhha.so" \
     share/leafbind/leafbind.chm share/applications/leafbind.desktop share/icons/hicolor/48x48/apps/leafbind.png \
     share/man/man1/leafbind-cli.1.gz share/man/man1/leafbind-hhc.1.gz
 for program in leafbind leafbind-cli leafbind-hhc; do
-    expect_runpath "$tree/bin/$program" '$ORIGIN/../lib/leafbind'
+    expect_runpath "$tree/bin/$program" "\$ORIGIN/../$libdir"
 done
 check_desktop_entry "$tree/share/applications/leafbind.desktop"
 check_man_pages "$tree"

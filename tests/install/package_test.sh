@@ -18,7 +18,9 @@ debs=("$work"/package/*.deb)
 deb=${debs[0]}
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|; s|/$||' >"$work/files.txt"
-for path in /usr/bin/leafbind /usr/bin/leafbind-cli /usr/bin/leafbind-hhc /usr/lib/leafbind/libhha.so \
+libdir=$(grep -E '^/usr/lib/(.*/)?leafbind/libhha\.so$' "$work/files.txt" | sed 's|^/usr/||; s|/libhha\.so$||' || true)
+[ -n "$libdir" ] || fail "the package holds no libhha.so in a private folder"
+for path in /usr/bin/leafbind /usr/bin/leafbind-cli /usr/bin/leafbind-hhc /usr/$libdir/libhha.so \
     /usr/share/leafbind/leafbind.chm /usr/share/applications/leafbind.desktop \
     /usr/share/icons/hicolor/48x48/apps/leafbind.png /usr/share/icons/hicolor/scalable/apps/leafbind.svg \
     /usr/share/man/man1/leafbind.1.gz /usr/share/man/man1/leafbind-cli.1.gz /usr/share/man/man1/leafbind-hhc.1.gz \
@@ -60,7 +62,7 @@ fi
 dpkg-deb -x "$deb" "$work/root"
 tree="$work/root/usr"
 for program in leafbind leafbind-cli leafbind-hhc; do
-    expect_runpath "$tree/bin/$program" '$ORIGIN/../lib/leafbind'
+    expect_runpath "$tree/bin/$program" "\$ORIGIN/../$libdir"
 done
 check_desktop_entry "$tree/share/applications/leafbind.desktop"
 mkdir -p "$work/docs"
