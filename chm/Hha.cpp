@@ -8,11 +8,10 @@
 
 namespace {
 
-// Callers' narrow strings are GB18030; file names and the compiler's own messages are UTF-8.
-constexpr uint32_t kCallerCodePage = 936;
-
+// Callers' narrow strings are in their process code page: UTF-8 here, as file names and the compiler's own
+// messages are.
 std::string ToCaller(const std::string& utf8) {
-    return Utf8ToCodePage(kCallerCodePage, utf8).value_or(utf8);
+    return utf8;
 }
 
 } // namespace
@@ -31,8 +30,7 @@ extern "C" int HHA_CompileHHP(const char* projectPath, HhaMessageCallback messag
             callbacks.message = [messages](const std::string& text) { messages(ToCaller(text).c_str()); };
         if (progress != nullptr)
             callbacks.progress = [progress](const std::string& text) { progress(ToCaller(text).c_str()); };
-        const std::string path = CodePageToUtf8(kCallerCodePage, projectPath).value_or(projectPath);
-        return CompileHelpProject(path, callbacks) ? 1 : 0;
+        return CompileHelpProject(projectPath, callbacks) ? 1 : 0;
     } catch (const std::exception& error) {
         if (messages != nullptr)
             messages((std::string("error: ") + error.what()).c_str());

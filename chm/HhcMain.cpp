@@ -2,17 +2,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include <string>
-
-#include "TextCodec.h"
 #include "hha.h"
 
 namespace {
 
-// The library speaks GB18030, as its Windows callers do; this terminal speaks UTF-8.
+// The library speaks its caller's code page, UTF-8 here, as this terminal does.
 int PrintMessage(const char* text) {
-    const std::string narrow = text;
-    std::fprintf(stderr, "%s\n", CodePageToUtf8(936, narrow).value_or(narrow).c_str());
+    std::fprintf(stderr, "%s\n", text);
     return 1;
 }
 
@@ -29,6 +25,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: leafbind-hhc PROJECT.hhp\n");
         return 2;
     }
-    const std::string path = argv[1];
-    return HHA_CompileHHP(Utf8ToCodePage(936, path).value_or(path).c_str(), PrintMessage, nullptr, 0) ? 0 : 1;
+    return HHA_CompileHHP(argv[1], PrintMessage, nullptr, 0) ? 0 : 1;
 }

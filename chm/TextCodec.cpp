@@ -1,9 +1,11 @@
 #include "TextCodec.h"
 
+#include "base/CodePageText.h"
 #include "base/Text.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <iconv.h>
 #include <vector>
 
@@ -14,7 +16,7 @@ const char* IconvName(uint32_t codePage) {
     case 936:
         return "GB18030"; // the lossless superset of GBK
     case 950:
-        return "BIG5";
+        return "CP950";
     case 932:
         return "CP932";
     case 949:
@@ -77,9 +79,20 @@ uint32_t CodePageForLcid(uint32_t lcid) {
     case 0x05:
     case 0x0E:
     case 0x15:
+    case 0x18:
     case 0x1B:
+    case 0x1C:
     case 0x24:
         return 1250;
+    case 0x1A: // Croatian, and Serbian in Latin script; Serbian in Cyrillic script is sub-language 3 and 7
+        return (lcid >> 10) == 3 || (lcid >> 10) == 7 ? 1251 : 1250;
+    case 0x23:
+    case 0x2F:
+        return 1251;
+    case 0x25:
+    case 0x26:
+    case 0x27:
+        return 1257;
     case 0x08:
         return 1253;
     case 0x1F:
@@ -115,6 +128,8 @@ uint32_t CodePageForCharset(int charset) {
         return 1253;
     case 162:
         return 1254;
+    case 186:
+        return 1257;
     case 177:
         return 1255;
     case 178:
@@ -142,6 +157,26 @@ std::optional<std::u16string> CodePageToUtf16(uint32_t codePage, const std::stri
     for (size_t i = 0; i + 1 < bytes->size(); i += 2) {
         result.push_back(static_cast<char16_t>(static_cast<unsigned char>((*bytes)[i]) |
                                                (static_cast<unsigned char>((*bytes)[i + 1]) << 8)));
+    }
+    return result;
+}
+
+std::optional<std::string> NameToUtf8(uint32_t codePage, const std::string& text) {
+    std::optional<std::string> utf8 = CodePageToUtf8(codePage, text);
+    if (!utf8 || utf8->find("&#") == std::string::npos)
+        return utf8;
+    std::string result;
+    for (size_t at = 0; at < utf8->size();) {
+        unsigned code = 0;
+        int length = 0;
+        if (utf8->compare(at, 2, "&#") == 0 && std::sscanf(utf8->c_str() + at, "&#%u;%n", &code, &length) == 1 &&
+            length > 0 && code >= 0x80 && code <= 0x10FFFF && !(code >= 0xD800 && code < 0xE000) &&
+            !CodePageHolds(codePage, HeldBy::CodePage, code)) {
+            AppendUtf8(result, code);
+            at += static_cast<size_t>(length);
+        } else {
+            result += (*utf8)[at++];
+        }
     }
     return result;
 }

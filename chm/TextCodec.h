@@ -17,6 +17,11 @@ std::optional<std::u16string> CodePageToUtf16(uint32_t codePage, const std::stri
 
 bool IsValidUtf8(const std::string& text);
 
+// A file or bookmark name from a project, contents or index file as UTF-8: the code page's bytes, and "&#NNNN;"
+// for a character the code page cannot hold (how names beyond it are written); a reference to a character it does
+// hold is part of the name as written. Nothing when the bytes are not valid in the code page.
+std::optional<std::string> NameToUtf8(uint32_t codePage, const std::string& text);
+
 // Text from a contents, index or project file with its character references decoded: &amp; &lt; &gt; &quot;
 // &apos;, &#NNNN; and &#xHHHH; become the character in the code page. A reference to a character the code page
 // cannot hold, or to none at all, stays as written. For file names: the result converts to UTF-8 losslessly.

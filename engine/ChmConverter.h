@@ -44,6 +44,9 @@ public:
     void BuildTopicTree();
     // Finds the "IDH_" bookmarks and gives them numbers; a fault in them or in the header raises HelpIdError.
     void CollectHelpIds(const std::string& compiledPath);
+    // The help file's language: the one asked for, or chosen from the document's declared languages and text
+    // (engine/LanguageChoice.h); what its code page lacks is a warning.
+    void ChooseLanguage();
     void SplitPages();
     // A help ID whose anchor did not reach its page opens the page's top, with a warning.
     void CheckHelpIdAnchors();
@@ -71,6 +74,7 @@ public:
     std::vector<std::string> pageFiles;
     HelpIdSettings helpIdSettings;
     std::vector<HelpId> helpIds;
+    HelpLanguage language; // the pages are saved in its code page
 
     // A run that converts once closes the source and quits Word once the help book is made: the outputs need none
     // of it, and the source's text and pictures would otherwise stay in memory beside the compiler's.

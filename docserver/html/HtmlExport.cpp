@@ -31,7 +31,8 @@ fs::path PictureFolderOf(const fs::path& page) {
     return page.parent_path() / PictureFolderName(page.stem().string());
 }
 
-HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requested, const MetafileCache* metafiles) {
+HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requested, uint32_t codePage,
+                                  const MetafileCache* metafiles) {
     HtmlSaveResult result;
     std::error_code error;
     const fs::path page = fs::absolute(requested, error);
@@ -50,7 +51,7 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
         return result;
     }
     const fs::path folder = PictureFolderOf(page);
-    HtmlPage html = WriteHtmlPage(document, folder.filename().string(), metafiles);
+    HtmlPage html = WriteHtmlPage(document, folder.filename().string(), codePage, metafiles);
     result.warnings = std::move(html.warnings);
 
     const fs::path pageTemporary = TemporaryBeside(page);

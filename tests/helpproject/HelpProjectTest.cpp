@@ -75,16 +75,16 @@ protected:
 
     // The help project's files as the help file's output writes them from the job's help book.
     bool WriteContents(const std::string& name) {
-        return WriteContentsFile(job->MakeHelpBook().topics, work.string(), Path(name));
+        return WriteContentsFile(job->MakeHelpBook().topics, 936, work.string(), Path(name));
     }
     bool WriteIndex(const std::string& name) {
-        return WriteIndexFile(job->MakeHelpBook().topics, work.string(), Path(name));
+        return WriteIndexFile(job->MakeHelpBook().topics, 936, work.string(), Path(name));
     }
     bool WriteProject(const std::string& name, const std::string& contents, const std::string& index,
                       const std::string& compiled) {
         const HelpBook book = job->MakeHelpBook();
-        return WriteProjectFile({book.title, contents, index, compiled, book.helpIds}, book.pageFiles, work.string(),
-                                Path(name));
+        return WriteProjectFile({book.title, contents, index, compiled, book.helpIds, book.language}, book.pageFiles,
+                                work.string(), Path(name));
     }
 
     PageOptions options; // the next job's
@@ -129,13 +129,14 @@ TEST_F(HelpProjectTest, TitlesAreOnePlainLineEscapedForTheCodePage) {
     const std::string contents = ReadFile(work / "T.hhc");
     for (const std::string line : {"value=\"1.1 Intro\">\r\n", "value=\"Say &quot;hi&quot; &lt;b&gt;&amp;amp;\">\r\n",
                                    "value=\"2 Twolines here and tab\">\r\n", "value=\"non-breaking softhyphen\">\r\n",
-                                   "value=\"M&#220;ller &#223; &#8364; &#1593; \xD6\xD0 &#128512;\">\r\n"})
+                                   "value=\"MUller ss EUR ? \xD6\xD0 ?\">\r\n"})
         EXPECT_NE(contents.find(line), std::string::npos) << line << "\n" << contents;
     EXPECT_EQ(contents.find("\r\r"), std::string::npos);
     EXPECT_NE(contents.substr(0, 3), "\xEF\xBB\xBF") << "no byte-order mark";
     const std::string project = ReadFile(work / "T.hhp");
-    EXPECT_NE(project.find("Title=A &quot;Q&quot; &#231;\r\n"), std::string::npos) << project;
-    EXPECT_NE(project.find("Main=\"A &quot;Q&quot; &#231;\",\"T.hhc\""), std::string::npos) << project;
+    EXPECT_NE(project.find("Title=A &quot;Q&quot; c\r\n"), std::string::npos) << project;
+    EXPECT_NE(project.find("Main=\"A &quot;Q&quot; c\",\"T.hhc\""), std::string::npos) << project;
+    EXPECT_EQ(contents.find("&#"), std::string::npos) << "a viewer shows contents names as plain text";
 }
 
 TEST_F(HelpProjectTest, ProjectNamesEveryPageAndEveryPictureByPage) {
@@ -160,7 +161,9 @@ TEST_F(HelpProjectTest, TitlesThatAreNoFileNameWriteNothing) {
     }
     EXPECT_TRUE(fs::is_empty(work));
     EXPECT_FALSE(fs::exists(work.parent_path() / "escape.hhc"));
-    EXPECT_TRUE(IsPortableFileName("\x81\x5C")) << "a double-byte character whose second byte is a backslash";
+    EXPECT_FALSE(IsPortableFileName("表\\")) << "a backslash of its own is a separator";
+    EXPECT_TRUE(IsPortableFileName("表")) << "a character whose GBK bytes end in a backslash";
+    EXPECT_FALSE(IsPortableFileName("\x81\x5C")) << "narrow text is UTF-8: GBK bytes are no name";
     EXPECT_TRUE(IsPortableFileName(".hhc")) << "an empty title still names files";
 }
 
@@ -231,7 +234,7 @@ TEST(GeneratedFile, AnyTitleGivesAPortableStem) {
         {"\nNew line", "_New line"},
         {"", "help"},
         {"  ..  ", "help"},
-        {"\x81\x5C", "\x81\x5C"}, // a double-byte character whose second byte is a backslash stays whole
+        {"表", "表"}, // in code page 936 its second byte is a backslash; it stays whole
         {std::string(300, 'x'), std::string(60, 'x')},
     };
     for (const Case& item : cases) {
