@@ -164,6 +164,13 @@ private:
         project_ = std::move(parsed.project);
         for (const std::string& warning : project_.warnings)
             Warning(warning);
+        if (!CanReadCodePage(project_.codePage)) {
+            char lcid[16];
+            std::snprintf(lcid, sizeof lcid, "0x%x", static_cast<unsigned>(project_.lcid));
+            Error(projectPath.filename().string() + ": the project's language " + lcid + " is in code page " +
+                  std::to_string(project_.codePage) + ", which this compiler cannot read; nothing was compiled");
+            return false;
+        }
         folder_ = projectPath.parent_path();
         logPath_.clear();
         if (!project_.errorLogFile.empty()) {

@@ -103,6 +103,19 @@ uint32_t CodePageForLcid(uint32_t lcid) {
         return 1256;
     case 0x1E:
         return 874;
+    // Languages Windows writes in Unicode only: no ANSI code page holds them.
+    case 0x2B:
+    case 0x37:
+    case 0x39:
+    case 0x45:
+    case 0x46:
+    case 0x47:
+    case 0x49:
+    case 0x4A:
+    case 0x4B:
+    case 0x4E:
+    case 0x4F:
+        return 0;
     default:
         return 1252;
     }
@@ -139,6 +152,14 @@ uint32_t CodePageForCharset(int charset) {
     default:
         return 0;
     }
+}
+
+bool CanReadCodePage(uint32_t codePage) {
+    iconv_t converter = iconv_open("UTF-8", IconvName(codePage));
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return false;
+    iconv_close(converter);
+    return true;
 }
 
 std::optional<std::string> CodePageToUtf8(uint32_t codePage, const std::string& text) {

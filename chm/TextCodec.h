@@ -5,10 +5,14 @@
 #include <string>
 #include <string_view>
 
-// Windows code page for a language id; 1252 when the language is not one we know.
+// Windows code page for a language id; 0 for the languages Windows keeps in Unicode only (Hindi, Armenian, ...),
+// 1252 when the language is not one we know.
 uint32_t CodePageForLcid(uint32_t lcid);
 // Windows code page for a font charset; 0 when the charset says nothing (DEFAULT_CHARSET and unknown ones).
 uint32_t CodePageForCharset(int charset);
+
+// Whether text in the code page can be read here at all.
+bool CanReadCodePage(uint32_t codePage);
 
 // Nothing when the text is not valid in the source encoding.
 std::optional<std::string> CodePageToUtf8(uint32_t codePage, const std::string& text);

@@ -61,6 +61,13 @@ std::string MissingWarning(const HelpLanguage& language, const std::string& text
            ". Pages show them as they are; titles, the contents and the index show a look-alike or \"?\".";
 }
 
+LanguageChoice WithMissing(LanguageChoice choice, const std::string& text) {
+    const std::string missing = MissingWarning(choice.language, text);
+    if (!missing.empty())
+        choice.warning += (choice.warning.empty() ? "" : " ") + missing;
+    return choice;
+}
+
 } // namespace
 
 LanguageChoice ChooseHelpLanguage(const std::string& requested, uint32_t declaredLcid, uint32_t declaredFarEastLcid,
@@ -69,38 +76,49 @@ LanguageChoice ChooseHelpLanguage(const std::string& requested, uint32_t declare
     if (!requested.empty()) {
         if (const std::optional<HelpLanguage> asked = FindHelpLanguage(requested)) {
             choice.language = *asked;
-            choice.warning = MissingWarning(choice.language, text);
-            return choice;
+            return WithMissing(choice, text);
         }
         choice.warning =
             "The language " + requested + " is not one a help file can be in; it is chosen from the document.";
     }
-    std::vector<HelpLanguage> candidates;
-    AddCandidate(candidates, HelpLanguageForLcid(declaredLcid));
-    AddCandidate(candidates, HelpLanguageForLcid(declaredFarEastLcid));
-    AddCandidate(candidates, HelpLanguage{});
-    const size_t preferred = candidates.size();
-    for (const HelpLanguage& language : HelpLanguages())
-        AddCandidate(candidates, language);
-
-    // The declared languages and Chinese (China) come first: another code page is taken only when none of them
-    // holds even half of the text beyond ASCII (an undeclared German or Korean document).
     const std::u16string wide = Utf8ToUtf16(text);
     const size_t nonAscii = static_cast<size_t>(
         std::count_if(wide.begin(), wide.end(), [](char16_t c) { return c >= 0x80 && (c < 0xDC00 || c >= 0xE000); }));
-    size_t bestHeld = 0;
-    choice.language = candidates.front();
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        if (i == preferred && bestHeld * 2 >= nonAscii)
-            break;
-        const size_t held = HeldCount(candidates[i].codePage, wide);
-        if (held > bestHeld) {
-            bestHeld = held;
-            choice.language = candidates[i];
+    // The first of the candidates whose code page holds the most of the text.
+    const auto best = [&](const std::vector<HelpLanguage>& candidates, size_t& bestHeld) {
+        HelpLanguage chosen = candidates.front();
+        bestHeld = HeldCount(chosen.codePage, wide);
+        for (const HelpLanguage& candidate : candidates) {
+            if (const size_t held = HeldCount(candidate.codePage, wide); held > bestHeld) {
+                bestHeld = held;
+                chosen = candidate;
+            }
         }
+        return chosen;
+    };
+    std::vector<HelpLanguage> candidates;
+    AddCandidate(candidates, HelpLanguageForLcid(declaredLcid));
+    AddCandidate(candidates, HelpLanguageForLcid(declaredFarEastLcid));
+    size_t held = 0;
+    // A declared language is kept while its code page holds at least half of the text beyond ASCII: a German
+    // document quoting Chinese stays German.
+    if (!candidates.empty()) {
+        choice.language = best(candidates, held);
+        if (held * 2 >= nonAscii && (held > 0 || nonAscii == 0))
+            return WithMissing(choice, text);
     }
-    const std::string missing = MissingWarning(choice.language, text);
-    if (!missing.empty())
-        choice.warning += (choice.warning.empty() ? "" : " ") + missing;
-    return choice;
+    // A Chinese or undeclared document that code page 936 holds stays as it always was, and so does one whose
+    // Chinese characters are at least half of what lies beyond ASCII.
+    const bool hasIdeographs =
+        std::any_of(wide.begin(), wide.end(), [](char16_t c) { return c >= 0x3400 && c < 0xA000; });
+    const size_t held936 = HeldCount(936, wide);
+    if (held936 == nonAscii || (hasIdeographs && held936 * 2 >= nonAscii)) {
+        choice.language = HelpLanguage{};
+        return WithMissing(choice, text);
+    }
+    AddCandidate(candidates, HelpLanguage{});
+    for (const HelpLanguage& language : HelpLanguages())
+        AddCandidate(candidates, language);
+    choice.language = best(candidates, held);
+    return WithMissing(choice, text);
 }

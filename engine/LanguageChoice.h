@@ -1,9 +1,10 @@
 #pragma once
-// Which language (and so which code page) a help file is in. An asked-for language wins. Otherwise the candidates
-// are the document's declared languages (of its Latin text, then of its East Asian text) and Chinese (China): the
-// first that holds the most of the text's characters is taken, so a Chinese or undeclared document that code page
-// 936 holds keeps it. Only when none of them holds half the characters beyond ASCII is one language per other code
-// page tried too. What the chosen code page still lacks is named once.
+// Which language (and so which code page) a help file is in. An asked-for language wins. Otherwise the document's
+// declared language (of its Latin text, then of its East Asian text) whose code page holds the most of the text is
+// kept while it holds at least half of the characters beyond ASCII; then Chinese (China) when code page 936 holds
+// all of them, or at least half with Chinese characters among them (a Chinese or undeclared document keeps what it
+// always had); else the language, declared ones and Chinese (China) first, whose code page holds the most. What the
+// chosen code page lacks is named once.
 
 #include "base/HelpLanguage.h"
 
