@@ -112,11 +112,12 @@ std::optional<HelpLanguage> FindHelpLanguage(std::string_view tagOrLcid) {
     for (const HelpLanguage& language : HelpLanguages())
         if (AsciiLower(language.tag) == tag)
             return language;
-    // A bare language ("de") is its first region (Chinese: China).
-    if (tag.find('-') == std::string::npos)
-        for (const HelpLanguage& language : HelpLanguages())
-            if (AsciiLower(language.tag).rfind(tag + "-", 0) == 0)
-                return language;
+    // A bare language ("de"), or one of a region not listed ("en-AU"), is the language's first region (Chinese:
+    // China); the code page is the language's.
+    const std::string bare = tag.substr(0, tag.find('-'));
+    for (const HelpLanguage& language : HelpLanguages())
+        if (AsciiLower(language.tag).rfind(bare + "-", 0) == 0)
+            return language;
     return std::nullopt;
 }
 

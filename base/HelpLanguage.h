@@ -21,7 +21,8 @@ const std::vector<HelpLanguage>& HelpLanguages();
 
 // The language of an LCID; one of the same primary language (code page and all) when only that is known.
 std::optional<HelpLanguage> HelpLanguageForLcid(uint32_t lcid);
-// The language of a tag ("de-DE", "de", "zh-TW"; case does not matter) or an LCID ("0x407", "1031").
+// The language of a tag ("de-DE", "de", "zh-TW"; case does not matter; a region not listed gives the language's
+// first one) or an LCID ("0x407", "1031").
 std::optional<HelpLanguage> FindHelpLanguage(std::string_view tagOrLcid);
 // The LCID of a language tag as a document declares it ("de-DE", "zh-TW"); 0 when it is none of the above.
 uint32_t LcidForTag(std::string_view tag);

@@ -96,9 +96,15 @@ LanguageChoice ChooseHelpLanguage(const std::string& requested, uint32_t declare
         }
         return chosen;
     };
+    // Word declares an East Asian language for every document written where one is installed: it counts only for
+    // a text that has East Asian characters.
+    const bool hasEastAsian = std::any_of(wide.begin(), wide.end(), [](char16_t c) {
+        return (c >= 0x3040 && c < 0xA000) || (c >= 0xAC00 && c < 0xD7A4) || (c >= 0xF900 && c < 0xFB00);
+    });
     std::vector<HelpLanguage> candidates;
     AddCandidate(candidates, HelpLanguageForLcid(declaredLcid));
-    AddCandidate(candidates, HelpLanguageForLcid(declaredFarEastLcid));
+    if (hasEastAsian)
+        AddCandidate(candidates, HelpLanguageForLcid(declaredFarEastLcid));
     size_t held = 0;
     // A declared language is kept while its code page holds at least half of the text beyond ASCII: a German
     // document quoting Chinese stays German.

@@ -153,6 +153,7 @@ TEST(HelpLanguage, TagsAndLcidsFindTheirLanguage) {
         {"1031", 0x407, 1252},  {"ja-JP", 0x411, 932},  {"ko", 0x412, 949},     {"zh-TW", 0x404, 950},
         {"zh", 0x804, 936},     {"zh-CN", 0x804, 936},  {"ru-RU", 0x419, 1251}, {"el", 0x408, 1253},
         {"tr-TR", 0x41F, 1254}, {"lt", 0x427, 1257},    {"pl-PL", 0x415, 1250}, {"0x2407", 0x407, 1252},
+        {"en-AU", 0x409, 1252}, {"ru-MD", 0x419, 1251},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.asked);

@@ -16,6 +16,7 @@ TEST(LanguageChoice, TheDeclaredLanguageOrTheCodePageThatHoldsTheText) {
         {"undeclared Chinese", "", 0, 0, "手册 概述 — “引号”", 0x804},
         {"English Word with Chinese text", "", 0x409, 0x804, "手册 概述", 0x804},
         {"English Word, English text", "", 0x409, 0x804, "Manual café", 0x409},
+        {"an East Asian language declared for Latin text only", "", 0, 0x412, "Internal hyperlinks", 0x804},
         {"declared German", "", 0x407, 0, "Übersicht der Änderungen", 0x407},
         {"undeclared German", "", 0, 0, "Übersicht der Änderungen", 0x409},
         {"undeclared Korean", "", 0, 0, "개요 변경 사항", 0x412},
