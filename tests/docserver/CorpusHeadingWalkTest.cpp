@@ -76,17 +76,22 @@ protected:
     WordApplication word;
 };
 
+// A document of the dev set, opened read-only.
+WordDocument OpenCorpusDocument(WordApplication& word, const std::string& file) {
+    ScopedVariant name = ScopedVariant::Bstr(std::filesystem::path(kCorpus / "dev" / file).u16string());
+    ScopedVariant missing = ScopedVariant::Missing();
+    ScopedVariant readOnly = ScopedVariant::I2(1);
+    return word.Documents().Open(&name, &missing, &readOnly, &missing, &missing, &missing, &missing, &missing, &missing,
+                                 &missing, &missing, &missing, &missing, &missing, &missing);
+}
+
 void ExpectManifestCounts(WordApplication& word, const std::map<std::string, int>& totals) {
     ASSERT_FALSE(totals.empty());
     for (const auto& [file, expected] : totals) {
         SCOPED_TRACE(file);
-        ScopedVariant name = ScopedVariant::Bstr(std::filesystem::path(kCorpus / "dev" / file).u16string());
         ScopedVariant missing = ScopedVariant::Missing();
-        ScopedVariant readOnly = ScopedVariant::I2(1);
         try {
-            WordDocument document =
-                word.Documents().Open(&name, &missing, &readOnly, &missing, &missing, &missing, &missing, &missing,
-                                      &missing, &missing, &missing, &missing, &missing, &missing, &missing);
+            WordDocument document = OpenCorpusDocument(word, file);
             const Walk walk = WalkHeadings(document);
             std::cout << "[ corpus   ] " << file << ": " << walk.headings << " headings, " << walk.pageBreakHeadings
                       << " page-break-only heading paragraphs skipped (manifest " << expected << ")\n";
@@ -124,13 +129,9 @@ TEST_F(CorpusHeadingWalk, EveryDevDocxPageIsStrictInItsDeclaredCharset) {
     int saved = 0;
     for (const auto& [file, headings] : totals) {
         SCOPED_TRACE(file);
-        ScopedVariant name = ScopedVariant::Bstr(std::filesystem::path(kCorpus / "dev" / file).u16string());
         ScopedVariant missing = ScopedVariant::Missing();
-        ScopedVariant readOnly = ScopedVariant::I2(1);
         try {
-            WordDocument document =
-                word.Documents().Open(&name, &missing, &readOnly, &missing, &missing, &missing, &missing, &missing,
-                                      &missing, &missing, &missing, &missing, &missing, &missing, &missing);
+            WordDocument document = OpenCorpusDocument(word, file);
             const WordRange whole = document.Range(&missing, &missing);
             const LanguageChoice choice =
                 ChooseHelpLanguage("", static_cast<uint32_t>(std::max(whole.LanguageID(), 0)),
