@@ -25,6 +25,7 @@ enum ControlId : int {
     kIdRelatedTopics = 1026,
     kIdShowNumbering = 1027,
     kIdFrontPage = 1028, // our own: the page options added after the original five count on from here
+    kIdLanguage = 1029,  // the help file's language
 };
 
 // The progress timer of the main dialog.

@@ -52,6 +52,8 @@ inline constexpr const char* kVisitHomePage = "访问主页";
 // The check boxes' captions are beside their options, in engine/PageOptions.cpp.
 inline constexpr const char* kCopyrightLabel = "版权信息:";
 inline constexpr const char* kNewLineHint = "Ctrl + Enter 换行";
+inline constexpr const char* kLanguageLabel = "帮助语言:";
+inline constexpr const char* kLanguageFromDocument = "按文档";
 
 inline constexpr const char* kHelpFileName = "leafbind.chm";
 
