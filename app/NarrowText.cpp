@@ -4,7 +4,7 @@
 
 std::string ToNarrow(const wxString& text) {
     const wxScopedCharBuffer utf8 = text.utf8_str();
-    // GB18030 holds every Unicode character, so only malformed input is lost.
+    // Only malformed input is lost.
     return Utf8ToNarrow(std::string_view(utf8.data(), utf8.length())).value_or(std::string());
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Captions and messages of the desktop program, UTF-8 as the source files are. wx takes them through FromUTF8;
-// texts that go below the user interface are converted to the program's narrow code page at that boundary.
+// texts that go below the user interface are narrow text (UTF-8) at that boundary.
 
 namespace ui {
 
