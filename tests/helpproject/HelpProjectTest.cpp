@@ -151,6 +151,37 @@ TEST_F(HelpProjectTest, ProjectNamesEveryPageAndEveryPictureByPage) {
     ExpectGolden("manual.hhp", ReadFile(work / "Manual.hhp"));
 }
 
+// Each language's project: its Language line and default font, every name in its code page; names it lacks are
+// references (which the compiler reads back), titles a look-alike.
+TEST_F(HelpProjectTest, TheProjectIsInTheLanguageOfTheBook) {
+    Prepare({{1, "A"}});
+    job->title = "Übersicht Ελλάδα";
+    struct Case {
+        const char* tag;
+        std::string lines;
+    };
+    const Case cases[] = {
+        {"de-DE", "Compiled file=D:\\\xDC/\xE4.chm\r\nDefault Window=Main\r\n"},
+        {"de-DE", "Title=\xDC"
+                  "bersicht ??????\r\nContents file=\xDC.hhc\r\nIndex file=\xDC.hhk\r\n"
+                  "Default font=Tahoma,8,0\r\nLanguage=0x407 German (Germany)\r\n"},
+        {"el-GR", "Title=Ubersicht \xC5\xEB\xEB\xDC\xE4\xE1\r\n"},
+        {"el-GR", "Contents file=&#220;.hhc\r\n"},
+        {"el-GR", "Default font=Tahoma,8,161\r\nLanguage=0x408 Greek (Greece)\r\n"},
+        {"ko-KR", "Default font=Gulim,9,129\r\nLanguage=0x412 Korean (Korea)\r\n"},
+        {"zh-TW", "Language=0x404 Chinese (Taiwan)\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        HelpBook book = job->MakeHelpBook();
+        book.language = *FindHelpLanguage(c.tag);
+        ASSERT_TRUE(WriteProjectFile({book.title, "Ü.hhc", "Ü.hhk", "D:\\Ü/ä.chm", {}, book.language}, book.pageFiles,
+                                     work.string(), Path("L.hhp")));
+        const std::string project = ReadFile(work / "L.hhp");
+        EXPECT_NE(project.find(c.lines), std::string::npos) << project;
+    }
+}
+
 TEST_F(HelpProjectTest, TitlesThatAreNoFileNameWriteNothing) {
     Prepare({{1, "A"}});
     for (const std::string title : {"a/b", "../escape", "what?", "x\\y", "con:"}) {
