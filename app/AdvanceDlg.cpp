@@ -4,12 +4,17 @@
 #include "DialogUnits.h"
 #include "UiTexts.h"
 
+#include "base/HelpLanguage.h"
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/valgen.h>
 #include <wx/valtext.h>
+
+#include <optional>
 
 namespace {
 
@@ -67,6 +72,22 @@ CAdvanceDlg::CAdvanceDlg(wxWindow* parent, ConvertOptions& options)
                                   wxGenericValidator(&(form.switches.*option.field))));
     }
 
+    // The language: from the document, or one the help file is made in whatever the document declares.
+    const DialogRect languageLabelRect{129, 38, 36, 8};
+    WidenToFit(new wxStaticText(this, wxID_ANY, wxString::FromUTF8(ui::kLanguageLabel),
+                                DialogPosition(this, languageLabelRect), DialogSize(this, languageLabelRect)));
+    const DialogRect languageRect{168, 36, 120, 60};
+    languageChoice = new wxChoice(this, kIdLanguage, DialogPosition(this, languageRect),
+                                  wxSize(DialogSize(this, languageRect).GetWidth(), -1));
+    languageChoice->Append(wxString::FromUTF8(ui::kLanguageFromDocument));
+    languageChoice->SetSelection(0);
+    const std::optional<HelpLanguage> chosen = FindHelpLanguage(form.switches.language);
+    for (const HelpLanguage& language : HelpLanguages()) {
+        languageChoice->Append(wxString::FromUTF8(language.tag + " " + language.name));
+        if (chosen && chosen->lcid == language.lcid)
+            languageChoice->SetSelection(static_cast<int>(languageChoice->GetCount()) - 1);
+    }
+
     const DialogRect hintRect{21, 104, 57, 8};
     WidenToFit(new wxStaticText(this, wxID_ANY, wxString::FromUTF8(ui::kNewLineHint), DialogPosition(this, hintRect),
                                 DialogSize(this, hintRect)));
@@ -81,6 +102,8 @@ CAdvanceDlg::CAdvanceDlg(wxWindow* parent, ConvertOptions& options)
 void CAdvanceDlg::OnOk(wxCommandEvent&) {
     TransferDataFromWindow();
     form.copyrightText = copyrightText.utf8_string();
+    const int language = languageChoice->GetSelection();
+    form.switches.language = language > 0 ? HelpLanguages()[static_cast<size_t>(language - 1)].tag : std::string();
     options.Store(form.ToOptions());
     SetReturnCode(wxID_OK);
     EndDialog(wxID_OK);

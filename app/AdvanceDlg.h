@@ -1,6 +1,6 @@
 #pragma once
-// The advanced options dialog: the page switches and the copyright text of the program's ConvertOptions. Only OK
-// changes them; every opening shows their current values.
+// The advanced options dialog: the page switches, the copyright text and the help file's language of the program's
+// ConvertOptions. Only OK changes them; every opening shows their current values.
 
 #include "OptionsForm.h"
 
@@ -8,6 +8,7 @@
 
 #include <wx/dialog.h>
 
+class wxChoice;
 class wxKeyEvent;
 class wxTextCtrl;
 
@@ -23,4 +24,5 @@ private:
     OptionsForm form;
     wxString copyrightText; // the edit box's text, exchanged by its validator
     wxTextCtrl* copyrightEdit = nullptr;
+    wxChoice* languageChoice = nullptr; // "from the document", then every language a help file may be in
 };

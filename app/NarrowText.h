@@ -1,5 +1,5 @@
 #pragma once
-// wx strings are Unicode; the program below the user interface speaks its narrow code page (GB18030).
+// wx strings are Unicode; the program below the user interface speaks narrow text, UTF-8.
 
 #include <wx/string.h>
 

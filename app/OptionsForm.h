@@ -10,7 +10,7 @@ struct OptionsForm {
     PageOptions switches;      // the check boxes; its copyright text is not used
 
     static OptionsForm From(const PageOptions& options);
-    // The copyright text in the program's code page with CR LF between lines, as the engine puts it into the pages
+    // The copyright text as narrow text (UTF-8) with CR LF between lines, as the engine puts it into the pages
     // unchanged.
     PageOptions ToOptions() const;
 };

@@ -1,6 +1,6 @@
 #pragma once
 // Captions and messages of the desktop program, UTF-8 as the source files are. wx takes them through FromUTF8;
-// texts that go below the user interface are converted to the program's narrow code page at that boundary.
+// texts that go below the user interface are narrow text (UTF-8) at that boundary.
 
 namespace ui {
 
@@ -68,6 +68,8 @@ inline constexpr const char* kVisitHomePage = "访问主页";
 // The check boxes' captions are beside their options, in engine/PageOptions.cpp.
 inline constexpr const char* kCopyrightLabel = "版权信息:";
 inline constexpr const char* kNewLineHint = "Ctrl + Enter 换行";
+inline constexpr const char* kLanguageLabel = "帮助语言:";
+inline constexpr const char* kLanguageFromDocument = "按文档";
 
 inline constexpr const char* kHelpFileName = "leafbind.chm";
 

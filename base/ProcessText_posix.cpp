@@ -1,8 +1,8 @@
 #include "ProcessText.h"
 
-// Narrow callers speak GB18030, the superset of code page 936, as the Chinese systems the program serves do.
+// Narrow text is the system's code page, which on Linux is UTF-8.
 std::uint32_t CallerCodePage() {
-    return 936;
+    return 65001;
 }
 
 // The terminal and the file names are UTF-8 already.

@@ -1,8 +1,10 @@
 #pragma once
 // The help book one conversion made, as plain data: the topics and their tree, the pages and their picture
-// folders, the document's index entries, the help IDs and the title. Every output (the compiled help file, web help) is
-// written from it and from the files in its page folder, and needs nothing else of the conversion. Text is narrow.
+// folders, the document's index entries, the help IDs, the title and the language. Every output (the compiled help
+// file, web help) is written from it and from the files in its page folder, and needs nothing else of the
+// conversion. Text is narrow (UTF-8); the pages are in the language's code page.
 
+#include "base/HelpLanguage.h"
 #include "base/Status.h"
 
 #include <cstdint>
@@ -40,6 +42,7 @@ struct HelpBook {
     std::vector<BookTopic> topics;      // the contents tree; in pre-order, one keyword each in the index
     std::vector<BookHelpId> helpIds;
     std::vector<IndexKeyword> keywords; // the document's index entries, in document order, beside the topics'
+    HelpLanguage language;
 };
 
 // One thing a conversion makes of its help book. Outputs know nothing of each other or of the document.

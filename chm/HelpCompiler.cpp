@@ -191,7 +191,7 @@ private:
     std::optional<std::string> ToUtf8(const std::string& text) {
         if (text.empty())
             return std::string();
-        std::optional<std::string> converted = CodePageToUtf8(project_.codePage, text);
+        std::optional<std::string> converted = NameToUtf8(project_.codePage, text);
         if (!converted)
             Error("\"" + text + "\" is not valid text in code page " + std::to_string(project_.codePage));
         return converted;
@@ -212,6 +212,13 @@ private:
         project_ = std::move(parsed.project);
         for (const std::string& warning : project_.warnings)
             Warning(warning);
+        if (!CanReadCodePage(project_.codePage)) {
+            char lcid[16];
+            std::snprintf(lcid, sizeof lcid, "0x%x", static_cast<unsigned>(project_.lcid));
+            Error(projectPath.filename().string() + ": the project's language " + lcid + " is in code page " +
+                  std::to_string(project_.codePage) + ", which this compiler cannot read; nothing was compiled");
+            return false;
+        }
         folder_ = projectPath.parent_path();
         std::error_code code;
         resolvedFolder_ = fs::canonical(folder_.empty() ? fs::path(".") : folder_, code);
@@ -365,7 +372,7 @@ private:
         if (IsPage(internalName))
             return true;
         for (const std::string* listed : {&project_.contentsFile, &project_.indexFile}) {
-            std::string path = CodePageToUtf8(project_.codePage, *listed).value_or(*listed);
+            std::string path = NameToUtf8(project_.codePage, *listed).value_or(*listed);
             std::replace(path.begin(), path.end(), '\\', '/');
             if (!listed->empty() && AsciiLower(NormalizeRelative(path).value_or(path)) == AsciiLower(internalName))
                 return true;
@@ -476,7 +483,7 @@ private:
                 continue;
             }
             std::string anchor = hash == std::string::npos ? std::string() : page->second.substr(hash);
-            anchor = CodePageToUtf8(project_.codePage, anchor).value_or(anchor);
+            anchor = NameToUtf8(project_.codePage, anchor).value_or(anchor);
             pairs.PutU32(number.number);
             pairs.PutU32(strings.Add(internal + anchor));
         }
@@ -527,7 +534,7 @@ private:
 
     // Sitemap targets arrive in the code page; internal names are UTF-8.
     std::string SitemapTarget(const std::string& local) {
-        const std::string utf8 = CodePageToUtf8(project_.codePage, local).value_or(local);
+        const std::string utf8 = NameToUtf8(project_.codePage, local).value_or(local);
         return LocalTarget(utf8, {});
     }
 
@@ -606,7 +613,7 @@ private:
     }
 
     std::string InternalNameOf(const std::string& listedName) {
-        std::string path = CodePageToUtf8(project_.codePage, listedName).value_or(listedName);
+        std::string path = NameToUtf8(project_.codePage, listedName).value_or(listedName);
         std::replace(path.begin(), path.end(), '\\', '/');
         const SourceFile* file = FindSource(NormalizeRelative(path).value_or(path));
         // Names are written as stored in the directory (UTF-8), so readers find them without converting.
@@ -618,7 +625,7 @@ private:
     void LeaveOutStopWords(FullTextIndex& search) {
         if (project_.stopListFile.empty())
             return;
-        std::string path = CodePageToUtf8(project_.codePage, project_.stopListFile).value_or(project_.stopListFile);
+        std::string path = NameToUtf8(project_.codePage, project_.stopListFile).value_or(project_.stopListFile);
         std::replace(path.begin(), path.end(), '\\', '/');
         const auto relative = NormalizeRelative(path);
         std::string bytes;

@@ -44,6 +44,8 @@ std::string IconvCharset(const std::string& declared) {
         return "BIG5";
     if (declared == "shift_jis" || declared == "x-sjis" || declared == "sjis")
         return "CP932";
+    if (declared == "ks_c_5601-1987" || declared == "euc-kr" || declared == "korean")
+        return "CP949";
     if (declared.starts_with("windows-"))
         return "CP" + declared.substr(8);
     return declared;
@@ -54,7 +56,7 @@ std::string CodePageCharset(uint32_t codePage) {
     case 936:
         return "GB18030";
     case 950:
-        return "BIG5";
+        return "CP950";
     case 932:
         return "CP932";
     case 65001:

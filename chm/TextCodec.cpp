@@ -1,9 +1,12 @@
 #include "TextCodec.h"
 
 #include "base/Charset.h"
+#include "base/CodePageText.h"
 #include "base/Text.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -14,7 +17,7 @@ std::string IconvName(uint32_t codePage) {
     case 936:
         return "GB18030"; // the lossless superset of GBK
     case 950:
-        return "BIG5";
+        return "CP950";
     case 932:
         return "CP932";
     case 949:
@@ -53,9 +56,20 @@ uint32_t CodePageForLcid(uint32_t lcid) {
     case 0x05:
     case 0x0E:
     case 0x15:
+    case 0x18:
     case 0x1B:
+    case 0x1C:
     case 0x24:
         return 1250;
+    case 0x1A: // Croatian, and Serbian in Latin script; Serbian in Cyrillic script is sub-language 3 and 7
+        return (lcid >> 10) == 3 || (lcid >> 10) == 7 ? 1251 : 1250;
+    case 0x23:
+    case 0x2F:
+        return 1251;
+    case 0x25:
+    case 0x26:
+    case 0x27:
+        return 1257;
     case 0x08:
         return 1253;
     case 0x1F:
@@ -66,6 +80,19 @@ uint32_t CodePageForLcid(uint32_t lcid) {
         return 1256;
     case 0x1E:
         return 874;
+    // Languages Windows writes in Unicode only: no ANSI code page holds them.
+    case 0x2B:
+    case 0x37:
+    case 0x39:
+    case 0x45:
+    case 0x46:
+    case 0x47:
+    case 0x49:
+    case 0x4A:
+    case 0x4B:
+    case 0x4E:
+    case 0x4F:
+        return 0;
     default:
         return 1252;
     }
@@ -91,6 +118,8 @@ uint32_t CodePageForCharset(int charset) {
         return 1253;
     case 162:
         return 1254;
+    case 186:
+        return 1257;
     case 177:
         return 1255;
     case 178:
@@ -102,12 +131,48 @@ uint32_t CodePageForCharset(int charset) {
     }
 }
 
+bool CanReadCodePage(uint32_t codePage) {
+    return ConvertCharset(IconvName(codePage), "UTF-8", "A").has_value();
+}
+
 std::optional<std::string> CodePageToUtf8(uint32_t codePage, const std::string& text) {
     return IsAscii(text) ? text : Convert(IconvName(codePage), "UTF-8", text);
 }
 
 std::optional<std::string> Utf8ToCodePage(uint32_t codePage, const std::string& text) {
     return IsAscii(text) ? text : Convert("UTF-8", IconvName(codePage), text);
+}
+
+std::optional<std::u16string> CodePageToUtf16(uint32_t codePage, const std::string& text) {
+    const std::optional<std::string> bytes = Convert(IconvName(codePage), "UTF-16LE", text);
+    if (!bytes)
+        return std::nullopt;
+    std::u16string result;
+    for (size_t i = 0; i + 1 < bytes->size(); i += 2) {
+        result.push_back(static_cast<char16_t>(static_cast<unsigned char>((*bytes)[i]) |
+                                               (static_cast<unsigned char>((*bytes)[i + 1]) << 8)));
+    }
+    return result;
+}
+
+std::optional<std::string> NameToUtf8(uint32_t codePage, const std::string& text) {
+    std::optional<std::string> utf8 = CodePageToUtf8(codePage, text);
+    if (!utf8 || utf8->find("&#") == std::string::npos)
+        return utf8;
+    std::string result;
+    for (size_t at = 0; at < utf8->size();) {
+        unsigned code = 0;
+        int length = 0;
+        if (utf8->compare(at, 2, "&#") == 0 && std::sscanf(utf8->c_str() + at, "&#%u;%n", &code, &length) == 1 &&
+            length > 0 && code >= 0x80 && code <= 0x10FFFF && !(code >= 0xD800 && code < 0xE000) &&
+            !CodePageHolds(codePage, HeldBy::CodePage, code)) {
+            AppendUtf8(result, code);
+            at += static_cast<size_t>(length);
+        } else {
+            result += (*utf8)[at++];
+        }
+    }
+    return result;
 }
 
 bool IsValidUtf8(const std::string& text) {

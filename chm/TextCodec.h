@@ -5,16 +5,25 @@
 #include <string>
 #include <string_view>
 
-// Windows code page for a language id; 1252 when the language is not one we know.
+// Windows code page for a language id; 0 for the languages Windows keeps in Unicode only (Hindi, Armenian, ...),
+// 1252 when the language is not one we know.
 uint32_t CodePageForLcid(uint32_t lcid);
 // Windows code page for a font charset; 0 when the charset says nothing (DEFAULT_CHARSET and unknown ones).
 uint32_t CodePageForCharset(int charset);
+
+// Whether text in the code page can be read here at all.
+bool CanReadCodePage(uint32_t codePage);
 
 // Nothing when the text is not valid in the source encoding.
 std::optional<std::string> CodePageToUtf8(uint32_t codePage, const std::string& text);
 std::optional<std::string> Utf8ToCodePage(uint32_t codePage, const std::string& text);
 
 bool IsValidUtf8(const std::string& text);
+
+// A file or bookmark name from a project, contents or index file as UTF-8: the code page's bytes, and "&#NNNN;"
+// for a character the code page cannot hold (how names beyond it are written); a reference to a character it does
+// hold is part of the name as written. Nothing when the bytes are not valid in the code page.
+std::optional<std::string> NameToUtf8(uint32_t codePage, const std::string& text);
 
 // Text from a contents, index or project file with its character references decoded: &amp; &lt; &gt; &quot;
 // &apos;, &#NNNN; and &#xHHHH; become the character in the code page. A reference to a character the code page

@@ -16,9 +16,13 @@ inline constexpr size_t kMaxIdeographRun = 4;
 // Longer runs of letters are not words a reader types (encoded data, long numbers).
 inline constexpr size_t kMaxLatinWordLength = 40;
 
+// The characters of the East Asian code pages' double-byte sets that are indexed as runs: ideographs, kana (and
+// half-width katakana), bopomofo and Hangul.
 inline bool IsIdeograph(char32_t c) {
     return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF) ||
-           (c >= 0x20000 && c <= 0x3134F) || (c >= 0x3040 && c <= 0x30FF) || c == 0x3005; // kana, 々
+           (c >= 0x20000 && c <= 0x3134F) || (c >= 0x3040 && c <= 0x30FF) || c == 0x3005 || // kana, 々
+           (c >= 0x3100 && c <= 0x312F) || (c >= 0x3131 && c <= 0x318E) ||                  // bopomofo, jamo
+           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xFF66 && c <= 0xFF9F);                    // Hangul, katakana
 }
 
 inline bool IsLetterOrDigit(char32_t c) {
@@ -28,13 +32,10 @@ inline bool IsLetterOrDigit(char32_t c) {
            (c >= 0xFF10 && c <= 0xFF19) || (c >= 0xFF21 && c <= 0xFF3A) || (c >= 0xFF41 && c <= 0xFF5A);
 }
 
-char32_t FoldNonAsciiCase(char32_t c);
-
-// Lower case, full-width letters and digits as plain ones; ASCII, nearly every character of most pages, inline.
+// Lower case for A-Z only: a viewer folds what is typed as its C library's strcasecmp does, byte by byte in the
+// help file's code page, so "Ä" is found only as "Ä" and an index that folded it would never be found.
 inline char32_t FoldCase(char32_t c) {
-    if (c < 0x80)
-        return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
-    return FoldNonAsciiCase(c);
+    return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
 }
 
 // Calls sink(word, location) for each word in the order of the text; returns the number of locations used. A

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The texts the desktop program shows for the same conditions (UTF-8 here; the program's own are GB2312).
+// The texts the desktop program shows for the same conditions.
 const std::string kNoOutlineMessage = "word文档中没有大纲样式!";
 const std::string kWordStartMessage = "启动word失败!";
 

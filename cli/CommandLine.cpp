@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "base/HelpLanguage.h"
+
 namespace {
 
 // One option of the help text: the option at column 7, its text at column 25 (or on the next line when the option
@@ -31,6 +33,9 @@ std::string UsageText() {
     for (const PageSwitch& option : PageSwitches())
         text += HelpLine(option.flag, option.help);
     text += "      --copyright TEXT  a copyright line at the foot of every page\n"
+            "      --language LANG   the help file's language, a tag (de-DE, ja-JP) or an LCID (0x407);\n"
+            "                        its code page holds the pages, titles and search (default: the\n"
+            "                        document's declared language, checked against its text)\n"
             "      --keep DIR        keep the pages and project files in DIR (new or empty)\n"
             "      --web DIR         also write web help into DIR (new or empty): open DIR/index.html\n"
             "                        in a browser\n"
@@ -92,6 +97,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--copyright") {
             if (!value(options.copyright))
                 return fail("--copyright needs a text");
+        } else if (arg == "--language") {
+            if (!value(options.page.language) || options.page.language.empty())
+                return fail("--language needs a language tag or LCID");
+            if (!FindHelpLanguage(options.page.language))
+                return fail("--language " + options.page.language +
+                            ": not a language a help file can be in (a tag such as de-DE or an LCID such as 0x407)");
         } else if (arg == "--keep") {
             if (!value(options.keepFolder) || options.keepFolder.empty())
                 return fail("--keep needs a folder");

@@ -1,11 +1,14 @@
 #include "ChmConverter.h"
 
+#include "engine/LanguageChoice.h"
 #include "helpproject/ChmOutput.h"
 
 #include "automation/CodePage.h"
 #include "automation/HeadingText.h"
 #include "automation/ServerWarnings.h"
+#include "automation/Variant.h"
 
+#include <algorithm>
 #include <exception>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -94,6 +97,7 @@ int32_t ChmConverter::Convert(std::string title, const std::string& compiledPath
     }
     CollectHelpIds(compiledPath);
     CollectIndexEntries();
+    ChooseLanguage();
     SplitPages();
     CheckHelpIdAnchors();
     CheckIndexEntryAnchors();
@@ -115,12 +119,27 @@ int32_t ChmConverter::Convert(std::string title, const std::string& compiledPath
     return 1;
 }
 
+void ChmConverter::ChooseLanguage() {
+    auto missing = ScopedVariant::Missing();
+    const WordRange whole = document.Range(&missing, &missing);
+    const int32_t declared = whole.LanguageID();
+    const int32_t declaredFarEast = whole.LanguageIDFarEast();
+    // The title and the headings are in the document's text; a page holds what no code page has as references.
+    const LanguageChoice choice =
+        ChooseHelpLanguage(options.language, static_cast<uint32_t>(std::max(declared, 0)),
+                           static_cast<uint32_t>(std::max(declaredFarEast, 0)), title + "\n" + whole.Text());
+    language = choice.language;
+    if (!choice.warning.empty())
+        warnings.push_back(choice.warning);
+}
+
 HelpBook ChmConverter::MakeHelpBook() {
     HelpBook book;
     book.title = title;
     book.pageFolder = workFolder;
     book.pageFiles = pageFiles;
     book.topics = BookTopics(root->firstChild, options.showNumbering);
+    book.language = language;
     for (const HelpId& id : helpIds)
         if (id.page >= 0)
             book.helpIds.push_back({id.name, id.number, HelpIdTarget(id)});

@@ -49,6 +49,9 @@ public:
     void CollectHelpIds(const std::string& compiledPath);
     // Finds the index entries (XE fields) and marks each place with a hidden bookmark; a faulty entry is a warning.
     void CollectIndexEntries();
+    // The help file's language: the one asked for, or chosen from the document's declared languages and text
+    // (engine/LanguageChoice.h); what its code page lacks is a warning.
+    void ChooseLanguage();
     void SplitPages();
     // A help ID whose anchor did not reach its page opens the page's top, with a warning.
     void CheckHelpIdAnchors();
@@ -79,6 +82,7 @@ public:
     HelpIdSettings helpIdSettings;
     std::vector<HelpId> helpIds;
     std::vector<IndexEntry> indexEntries;
+    HelpLanguage language; // the pages are saved in its code page
 
     // A run that converts once closes the source and quits Word once the help book is made: the outputs need none
     // of it, and the source's text and pictures would otherwise stay in memory beside the compiler's.

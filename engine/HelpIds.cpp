@@ -7,6 +7,7 @@
 #include "engine/PageDecoration.h"
 
 #include "automation/CodePage.h"
+#include "base/CodePageText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -417,7 +418,7 @@ void ChmConverter::CheckHelpIdAnchors() {
         std::string html;
         const auto path = NarrowToPath(workFolder + "/" + PageName(id.page));
         // The page holds the name in the help file's code page, a reference for a letter beyond it.
-        const std::string anchor = WideToCodePage936(NarrowToWide(id.anchor).value_or(u""));
+        const std::string anchor = Utf8ToCodePageWithReferences(language.codePage, HeldBy::PageCharset, id.anchor);
         if (path && ReadSmallFile(*path, html) && PageHasAnchor(html, anchor))
             continue;
         // A bookmark that runs on past its topic is not copied onto the page; the page itself is still right.

@@ -15,8 +15,8 @@ namespace {
 constexpr float kParagraphSpacingPoints = 3.0f;
 constexpr float kRuleWidthPercent = 100.0f;
 constexpr float kCopyrightPoints = 10.0f;
-constexpr int32_t kCopyrightColor = 0xA8A8A8;                     // Word colours are 0xBBGGRR; grey either way
-const std::string kHyperlinkChinese = "\xB3\xAC\xC1\xB4\xBD\xD3"; // 超链接
+constexpr int32_t kCopyrightColor = 0xA8A8A8; // Word colours are 0xBBGGRR; grey either way
+const std::string kHyperlinkChinese = "超链接";
 
 std::string PageName(int32_t pageNumber) {
     return std::to_string(pageNumber) + ".html";

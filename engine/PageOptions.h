@@ -15,6 +15,7 @@ struct PageOptions {
     bool showNumbering = false;
     bool frontPage = false;    // the text before the first heading on a page of its own
     std::string copyrightText; // narrow, lines separated by CR LF
+    std::string language;      // the help file's language, a tag or an LCID; empty: chosen from the document
 };
 
 // One on/off page option. Its default is the field's value in a default PageOptions; its flag turns that default

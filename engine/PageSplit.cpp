@@ -123,8 +123,9 @@ void ChmConverter::SplitPages() {
             page.WebOptions().SetAllowPNG(true);
         auto fileName = PathVariant(workFolder + "/" + node.pageName);
         auto format = ScopedVariant::I4(kFilteredHtmlFormat);
+        auto encoding = ScopedVariant::I4(static_cast<int32_t>(language.codePage));
         page.SaveAs(&fileName, &format, &missing, &missing, &falseValue, &missing, &missing, &missing, &missing,
-                    &missing, &missing, &missing, &missing, &missing, &missing, &missing);
+                    &missing, &missing, &encoding, &missing, &missing, &missing, &missing);
 
         // What this page's decoration and export reported, named by the page and its heading.
         if (warnings.size() > warningsBefore || HasServerWarnings()) {

@@ -15,12 +15,12 @@ Status ChmOutput::Write(const HelpBook& book) {
     // The title goes into the help file as typed; the project's files need a name the file system takes.
     const std::string stem = PortableFileStem(book.title);
     const std::string folder = book.pageFolder;
-    ProjectSettings settings{book.title, stem + ".hhc", stem + ".hhk", compiledPath_, book.helpIds};
+    ProjectSettings settings{book.title, stem + ".hhc", stem + ".hhk", compiledPath_, book.helpIds, book.language};
     const std::string projectPath = folder + "/" + stem + ".hhp";
     // The writers' results are not examined: a missing file shows in the compiler's messages and as a missing
     // help file.
-    WriteContentsFile(book.topics, folder, folder + "/" + settings.contentsName);
-    WriteIndexFile(book.topics, book.keywords, folder, folder + "/" + settings.indexName);
+    WriteContentsFile(book.topics, book.language.codePage, folder, folder + "/" + settings.contentsName);
+    WriteIndexFile(book.topics, book.keywords, book.language.codePage, folder, folder + "/" + settings.indexName);
     WriteProjectFile(settings, book.pageFiles, folder, projectPath, &pictureFiles_);
     compilerMessages_ = RunHelpCompiler(projectPath, compileObserver);
     if (!keptProjectCompiledPath.empty()) {

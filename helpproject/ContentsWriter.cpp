@@ -4,12 +4,12 @@
 
 namespace {
 
-void AppendContentsList(LineList& lines, const std::vector<BookTopic>& topics) {
+void AppendContentsList(LineList& lines, const std::vector<BookTopic>& topics, uint32_t codePage) {
     for (const BookTopic& topic : topics) {
-        AppendTopicEntry(lines, topic);
+        AppendTopicEntry(lines, topic, codePage);
         if (!topic.children.empty()) {
             lines.push_back("<UL>");
-            AppendContentsList(lines, topic.children);
+            AppendContentsList(lines, topic.children, codePage);
             lines.push_back("</UL>");
         }
     }
@@ -17,12 +17,13 @@ void AppendContentsList(LineList& lines, const std::vector<BookTopic>& topics) {
 
 } // namespace
 
-bool WriteContentsFile(const std::vector<BookTopic>& topics, const std::string& folder, const std::string& path) {
+bool WriteContentsFile(const std::vector<BookTopic>& topics, uint32_t codePage, const std::string& folder,
+                       const std::string& path) {
     LineList lines;
-    AppendSitemapHead(lines);
+    AppendSitemapHead(lines, codePage);
     AppendSiteProperties(lines);
     lines.push_back("<UL>");
-    AppendContentsList(lines, topics);
+    AppendContentsList(lines, topics, codePage);
     AppendSitemapTail(lines);
     return WriteLineList(lines, folder, path);
 }

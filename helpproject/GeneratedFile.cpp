@@ -1,6 +1,7 @@
 #include "GeneratedFile.h"
 
 #include "automation/CodePage.h"
+#include "base/CodePageText.h"
 
 #include <cstdint>
 #include <fcntl.h>
@@ -64,31 +65,33 @@ std::string PortableFileStem(const std::string& title) {
     return WideToNarrow(wide).value_or(fallback);
 }
 
-std::string EscapedHelpText(const std::string& narrow) {
-    const auto wide = NarrowToWide(narrow);
-    if (!wide)
-        return narrow;
-    std::u16string escaped;
-    for (const char16_t c : *wide) {
+std::string EscapedHelpText(const std::string& narrow, uint32_t codePage) {
+    std::string escaped;
+    escaped.reserve(narrow.size());
+    for (const char c : narrow) {
         switch (c) {
-        case u'"':
-            escaped += u"&quot;";
+        case '"':
+            escaped += "&quot;";
             break;
-        case u'&':
-            escaped += u"&amp;";
+        case '&':
+            escaped += "&amp;";
             break;
-        case u'<':
-            escaped += u"&lt;";
+        case '<':
+            escaped += "&lt;";
             break;
-        case u'>':
-            escaped += u"&gt;";
+        case '>':
+            escaped += "&gt;";
             break;
         default:
             escaped += c;
             break;
         }
     }
-    return WideToCodePage936(escaped);
+    return Utf8ToCodePagePlain(codePage, escaped);
+}
+
+std::string HelpFileName(const std::string& narrow, uint32_t codePage) {
+    return Utf8ToCodePageWithReferences(codePage, HeldBy::CodePage, narrow);
 }
 
 namespace {

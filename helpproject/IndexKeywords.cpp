@@ -1,6 +1,8 @@
 #include "helpproject/IndexKeywords.h"
 
 #include "automation/CodePage.h"
+#include "base/CodePageText.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <map>
@@ -23,7 +25,7 @@ std::vector<uint32_t> CollationKey(const std::string& narrow) {
             key.push_back(static_cast<uint32_t>(lower) << 8);
         } else if (c >= 0xC0 && c <= 0xFF && kLatinBase[c - 0xC0] != '*') {
             key.push_back((static_cast<uint32_t>(kLatinBase[c - 0xC0]) << 8) + 1 + (c - 0xC0));
-        } else if (const std::string bytes = WideToCodePage936(std::u16string(1, c));
+        } else if (const std::string bytes = Utf8ToCodePagePlain(936, Utf16ToUtf8(std::u16string(1, c)));
                    bytes.size() == 2 && static_cast<unsigned char>(bytes[0]) >= 0x80) {
             key.push_back(0x10000 + (static_cast<unsigned char>(bytes[0]) << 8) + static_cast<unsigned char>(bytes[1]));
         } else {
@@ -49,7 +51,7 @@ struct KeywordNode {
     }
 };
 
-void AppendNodes(LineList& lines, std::vector<std::unique_ptr<KeywordNode>>& nodes) {
+void AppendNodes(LineList& lines, std::vector<std::unique_ptr<KeywordNode>>& nodes, uint32_t codePage) {
     std::stable_sort(nodes.begin(), nodes.end(),
                      [](const auto& a, const auto& b) { return IndexKeywordLess(a->text, b->text); });
     for (auto& node : nodes) {
@@ -60,7 +62,7 @@ void AppendNodes(LineList& lines, std::vector<std::unique_ptr<KeywordNode>>& nod
             node->seeAlso.clear();
         }
         lines.push_back("<LI> <OBJECT type=\"text/sitemap\">");
-        lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(node->text) + "\">");
+        lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(node->text, codePage) + "\">");
         std::stable_sort(node->topics.begin(), node->topics.end(), [](const auto& a, const auto& b) {
             return IndexKeywordLess(a.first, b.first) || (a.first == b.first && a.second < b.second);
         });
@@ -70,17 +72,17 @@ void AppendNodes(LineList& lines, std::vector<std::unique_ptr<KeywordNode>>& nod
         } else {
             // Several topics: the viewer lists them by the names given here.
             for (const auto& [title, local] : node->topics) {
-                lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(title) + "\">");
+                lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(title, codePage) + "\">");
                 lines.push_back("<param name=\"Local\" value=\"" + local + "\">");
             }
         }
         if (node->topics.empty())
             lines.push_back("<param name=\"See Also\" value=\"" +
-                            EscapedHelpText(node->seeAlso.empty() ? node->text : node->seeAlso) + "\">");
+                            EscapedHelpText(node->seeAlso.empty() ? node->text : node->seeAlso, codePage) + "\">");
         lines.push_back("</OBJECT>");
         if (!node->children.empty()) {
             lines.push_back("<UL>");
-            AppendNodes(lines, node->children);
+            AppendNodes(lines, node->children, codePage);
             lines.push_back("</UL>");
         }
     }
@@ -96,7 +98,7 @@ bool IndexKeywordLess(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-void AppendIndexKeywords(LineList& lines, const std::vector<IndexKeyword>& keywords) {
+void AppendIndexKeywords(LineList& lines, const std::vector<IndexKeyword>& keywords, uint32_t codePage) {
     KeywordNode root;
     for (const IndexKeyword& keyword : keywords) {
         if (keyword.path.empty())
@@ -109,5 +111,5 @@ void AppendIndexKeywords(LineList& lines, const std::vector<IndexKeyword>& keywo
         else if (!keyword.local.empty())
             node->topics.emplace_back(keyword.topicTitle, keyword.local);
     }
-    AppendNodes(lines, root.children);
+    AppendNodes(lines, root.children, codePage);
 }

@@ -12,7 +12,7 @@
 // repeats; keywords in the order the viewer shows an index in (letters in any case together, accents beside
 // their letters, Chinese in its code page's order, which is by pronunciation); a keyword that only holds
 // sub-keywords refers to itself, as the viewer expects of an entry without a topic.
-void AppendIndexKeywords(LineList& lines, const std::vector<IndexKeyword>& keywords);
+void AppendIndexKeywords(LineList& lines, const std::vector<IndexKeyword>& keywords, uint32_t codePage);
 
 // Whether a comes before b in the index (narrow texts).
 bool IndexKeywordLess(const std::string& a, const std::string& b);

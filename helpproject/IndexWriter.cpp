@@ -6,22 +6,22 @@
 
 namespace {
 
-void AppendIndexList(LineList& lines, const std::vector<BookTopic>& topics) {
+void AppendIndexList(LineList& lines, const std::vector<BookTopic>& topics, uint32_t codePage) {
     for (const BookTopic& topic : topics) {
-        AppendTopicEntry(lines, topic);
-        AppendIndexList(lines, topic.children);
+        AppendTopicEntry(lines, topic, codePage);
+        AppendIndexList(lines, topic.children, codePage);
     }
 }
 
 } // namespace
 
-bool WriteIndexFile(const std::vector<BookTopic>& topics, const std::vector<IndexKeyword>& keywords,
+bool WriteIndexFile(const std::vector<BookTopic>& topics, const std::vector<IndexKeyword>& keywords, uint32_t codePage,
                     const std::string& folder, const std::string& path) {
     LineList lines;
-    AppendSitemapHead(lines);
+    AppendSitemapHead(lines, codePage);
     lines.push_back("<UL>");
-    AppendIndexList(lines, topics);
-    AppendIndexKeywords(lines, keywords);
+    AppendIndexList(lines, topics, codePage);
+    AppendIndexKeywords(lines, keywords, codePage);
     AppendSitemapTail(lines);
     return WriteLineList(lines, folder, path);
 }

@@ -4,16 +4,21 @@
 
 #include "automation/CodePage.h"
 #include "automation/WordConventions.h"
+#include "base/CodePageText.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <unordered_set>
 
 namespace {
 
-// The fixed GB2312 texts: 宋体 and 中文(中国).
-const std::string kSongTi = "\xCB\xCE\xCC\xE5";
-const std::string kChineseChina = "\xD6\xD0\xCE\xC4(\xD6\xD0\xB9\xFA)";
+// "Language=0x804 中文(中国)": the LCID as the help workshop writes it, then the language's name.
+std::string LanguageLine(const HelpLanguage& language) {
+    char lcid[16];
+    std::snprintf(lcid, sizeof lcid, "0x%x", static_cast<unsigned>(language.lcid));
+    return "Language=" + std::string(lcid) + " " + Utf8ToCodePagePlain(language.codePage, language.name);
+}
 
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
@@ -52,41 +57,45 @@ void ListFilesInFolder(const std::string& pattern, LineList& names) {
     }
 }
 
-LineList ContextHelpSections(const std::vector<BookHelpId>& topics) {
+LineList ContextHelpSections(const std::vector<BookHelpId>& topics, uint32_t codePage) {
     if (topics.empty())
         return {};
     LineList lines{"[ALIAS]"};
     for (const BookHelpId& topic : topics)
-        lines.push_back(topic.name + "=" + topic.target);
+        lines.push_back(HelpFileName(topic.name, codePage) + "=" + HelpFileName(topic.target, codePage));
     lines.push_back("[MAP]");
     for (const BookHelpId& topic : topics)
-        lines.push_back("#define " + topic.name + " " + std::to_string(topic.number));
+        lines.push_back("#define " + HelpFileName(topic.name, codePage) + " " + std::to_string(topic.number));
     return lines;
 }
 
 bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::string>& pageFiles,
                       const std::string& folder, const std::string& path, size_t* pictureFiles) {
+    const uint32_t codePage = settings.language.codePage;
+    const std::string title = EscapedHelpText(settings.title, codePage);
+    const std::string contents = HelpFileName(settings.contentsName, codePage);
+    const std::string index = HelpFileName(settings.indexName, codePage);
     LineList lines{
         "[OPTIONS]",
         "Compatibility=1.1 Or later",
-        "Compiled file=" + settings.compiledPath,
+        "Compiled file=" + HelpFileName(settings.compiledPath, codePage),
         "Default Window=Main",
         "Default topic=0.html",
         "Display compile progress=No",
         "Enhanced decompilation=Yes",
         "Full-text search=Yes",
-        "Title=" + EscapedHelpText(settings.title),
-        "Contents file=" + settings.contentsName,
-        "Index file=" + settings.indexName,
-        "Default font=" + kSongTi + ",9,1",
-        "Language=0x804 " + kChineseChina,
+        "Title=" + title,
+        "Contents file=" + contents,
+        "Index file=" + index,
+        "Default font=" + Utf8ToCodePagePlain(codePage, settings.language.defaultFont),
+        LanguageLine(settings.language),
         "[WINDOWS]",
-        "Main=" + Quoted(EscapedHelpText(settings.title)) + "," + Quoted(settings.contentsName) + "," +
-            Quoted(settings.indexName) + "," + Quoted("0.html") +
+        "Main=" + Quoted(title) + "," + Quoted(contents) + "," + Quoted(index) + "," + Quoted("0.html") +
             ",,,,,,0x62520,,0x300e,[135,50,1015,730],0x1030000,,,,,,0",
         "[FILES]",
     };
-    lines.insert(lines.end(), pageFiles.begin(), pageFiles.end());
+    for (const std::string& page : pageFiles)
+        lines.push_back(HelpFileName(page, codePage));
     // Most pages have no picture folder: one look at the folder says which have one.
     const std::unordered_set<std::string> subfolders = SubfolderNames(folder);
     size_t pictures = 0;
@@ -97,12 +106,12 @@ bool WriteProjectFile(const ProjectSettings& settings, const std::vector<std::st
         LineList names;
         ListFilesInFolder(folder + "/" + folderName + "/*.*", names);
         for (const std::string& name : names)
-            lines.push_back(folderName + "\\" + name);
+            lines.push_back(HelpFileName(folderName + "\\" + name, codePage));
         pictures += names.size();
     }
     if (pictureFiles)
         *pictureFiles = pictures;
-    const LineList contextSections = ContextHelpSections(settings.contextTopics);
+    const LineList contextSections = ContextHelpSections(settings.contextTopics, codePage);
     lines.insert(lines.end(), contextSections.begin(), contextSections.end());
     // Lines lose any CR or LF, so a title cannot add lines of its own to the project.
     return WriteLineList(lines, folder, path);

@@ -1,9 +1,11 @@
 #include "SitemapWriter.h"
 
-void AppendSitemapHead(LineList& lines) {
+#include "base/CodePageText.h"
+
+void AppendSitemapHead(LineList& lines, uint32_t codePage) {
     lines.push_back("<HTML>");
     lines.push_back("<HEAD>");
-    lines.push_back("<meta http-equiv=Content-Type content=\"text/html; charset=gb2312\">");
+    lines.push_back("<meta http-equiv=Content-Type content=\"text/html; charset=" + PageCharsetName(codePage) + "\">");
     lines.push_back("  <meta name=\"GENERATOR\" content=\"Leafbind\">");
     lines.push_back("<!-- Sitemap 1.0 -->");
     lines.push_back("</HEAD>");
@@ -22,10 +24,10 @@ void AppendSitemapTail(LineList& lines) {
     lines.push_back("</HTML>");
 }
 
-void AppendTopicEntry(LineList& lines, const BookTopic& topic) {
+void AppendTopicEntry(LineList& lines, const BookTopic& topic, uint32_t codePage) {
     lines.push_back("<LI> <OBJECT type=\"text/sitemap\">");
-    lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(topic.title) + "\">");
-    lines.push_back("<param name=\"Local\" value=\"" + topic.pageName + "\">");
+    lines.push_back("<param name=\"Name\" value=\"" + EscapedHelpText(topic.title, codePage) + "\">");
+    lines.push_back("<param name=\"Local\" value=\"" + HelpFileName(topic.pageName, codePage) + "\">");
     if (topic.children.empty())
         lines.push_back("<param name=\"ImageNumber\" value=\"11\">");
     lines.push_back("</OBJECT>");

@@ -9,5 +9,5 @@ using MessageBoxHandler = std::function<void(const std::string& text)>;
 
 // Returns the handler it replaces, so a caller can put it back.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
-// Shows text (narrow, in the program's code page) with an OK button and waits until it is closed.
+// Shows text (narrow, UTF-8) with an OK button and waits until it is closed.
 void ShowMessageBox(const std::string& text);

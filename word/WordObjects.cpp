@@ -146,6 +146,12 @@ int32_t WordRange::Start() const {
 int32_t WordRange::End() const {
     return Int(*this, M::RangeEnd);
 }
+int32_t WordRange::LanguageID() const {
+    return Int(*this, M::RangeLanguageID);
+}
+int32_t WordRange::LanguageIDFarEast() const {
+    return Int(*this, M::RangeLanguageIDFarEast);
+}
 WordFont WordRange::Font() const {
     return Object<WordFont>(*this, M::RangeFont);
 }

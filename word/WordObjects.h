@@ -108,6 +108,9 @@ public:
     void SetText(const std::string& text) const;
     int32_t Start() const;
     int32_t End() const;
+    // The language of the range's text (an LCID): of its Latin text, and of its East Asian text.
+    int32_t LanguageID() const;
+    int32_t LanguageIDFarEast() const;
     WordFont Font() const;
     WordSections Sections() const;
     WordListFormat ListFormat() const;

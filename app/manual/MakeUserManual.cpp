@@ -266,6 +266,12 @@ void AdvancedDialog(Manual& m) {
                  "换行（对话框中的提示" +
                  Quoted(ui::kNewLineHint) + "），按 Enter 相当于按" + Quoted(ui::kOk) + "。")});
 
+    m.Heading(2, "_Toc24", "帮助语言");
+    m.Para(Quoted(ui::kLanguageLabel) + "帮助文件只用一个代码页：页面、目录、索引、标题和全文搜索都在其中。选" +
+           Quoted(ui::kLanguageFromDocument) +
+           "时按文档声明的语言，并以文档的文字核对：能容纳大部分文字的代码页胜出，中文或未声明语言的文档仍用代码页 "
+           "936。代码页没有的字符在页面中写成字符引用，在标题、目录和索引中写成相近的字符或“?”，并给出一次警告。");
+
     m.Heading(2, "_Toc23", "选项的有效期");
     m.Para("选项只在程序运行期间有效，不保存到磁盘：每次启动程序都恢复默认值。");
 }
@@ -284,6 +290,7 @@ void CommandLine(Manual& m) {
     for (const PageSwitch& option : PageSwitches())
         options.push_back({option.flag, std::string(option.caption) + (DefaultValue(option) ? " (cleared)" : "")});
     options.push_back({"--copyright TEXT", ui::kCopyrightLabel});
+    options.push_back({"--language LANG", ui::kLanguageLabel});
     options.push_back({"--map-header FILE.h", "(command line only; see Help IDs)"});
     options.push_back({"--write-map-header FILE.h", "(command line only; see Help IDs)"});
     options.push_back({"--web DIR", "(command line only; see Web help)"});

@@ -30,6 +30,14 @@ Status ReadStyles(const std::string& xml, const ThemeFontScheme& theme, Document
         style.basedOn = ChildValue(node, "basedOn");
         style.paragraph = ReadParagraphFormat(Child(node, "pPr"), document.themeFonts);
         style.run = ReadRunFormat(Child(node, "rPr"), document.themeFonts);
+        // The default paragraph style's language is the one its text gets, over the document defaults'.
+        if (style.isDefault && style.type == "paragraph") {
+            const pugi::xml_node styleLanguage = Child(Child(node, "rPr"), "lang");
+            if (!AttributeText(styleLanguage, "val").empty())
+                document.defaults.language = AttributeText(styleLanguage, "val");
+            if (!AttributeText(styleLanguage, "eastAsia").empty())
+                document.defaults.eastAsiaLanguage = AttributeText(styleLanguage, "eastAsia");
+        }
         if (style.type == "table") {
             ReadBorders(Child(Child(node, "tblPr"), "tblBorders"), style.tableBorders, 6);
             style.table = ReadTableStyleFormat(node, document.themeFonts);

@@ -110,7 +110,8 @@ fs::path PictureFolderOf(const fs::path& page) {
     return page.parent_path() / PictureFolderName(page.stem().string());
 }
 
-HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requested, const MetafileCache* metafiles) {
+HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requested, uint32_t codePage,
+                                  const MetafileCache* metafiles) {
     HtmlSaveResult result;
     std::error_code error;
     const fs::path page = fs::absolute(requested, error);
@@ -131,7 +132,7 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
         result.status = Failure(StatusCode::Io, "A folder named " + page.string() + " is in the way of the page.");
         return result;
     }
-    HtmlPage html = WriteHtmlPage(document, folder.filename().string(), metafiles);
+    HtmlPage html = WriteHtmlPage(document, folder.filename().string(), codePage, metafiles);
     result.warnings = std::move(html.warnings);
     // A new name is written in place, unless a picture folder of that name is there: not this save's to replace
     // without the careful way below.

@@ -19,7 +19,8 @@ struct HtmlSaveResult {
 };
 
 // Metafiles come from the cache when it holds them.
-HtmlSaveResult SaveDocumentAsHtml(const Document& document, const std::filesystem::path& page,
+// The page is in codePage (a code page base/CodePageText knows) and declares its charset.
+HtmlSaveResult SaveDocumentAsHtml(const Document& document, const std::filesystem::path& page, uint32_t codePage,
                                   const MetafileCache* metafiles = nullptr);
 
 // The picture folder of a page: "0.html" -> "0.files".

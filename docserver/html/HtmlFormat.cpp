@@ -1,12 +1,10 @@
 #include "HtmlFormat.h"
 
-#include "automation/CodePage.h"
 #include "base/Text.h"
 #include "docserver/model/StyleSheet.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -30,30 +28,14 @@ std::string Points(int twips) {
     return text;
 }
 
-// Font names go into a style attribute and a style sheet: only characters that cannot end either are kept. The
-// page is saved in code page 936, and a style sheet does not read character references: a letter that code page
-// cannot hold is written as a CSS escape.
+// Font names go into a style attribute and a style sheet: only characters that cannot end either are kept. A
+// letter the page's charset cannot hold is escaped when the page is encoded (PageEncoding).
 std::string CssFontName(const std::string& font) {
-    std::u16string clean;
-    const std::u16string wide = Utf8ToUtf16(font);
-    for (size_t i = 0; i < wide.size(); ++i) {
-        char32_t c = wide[i];
-        if (c == '\'' || c == '"' || c == '<' || c == '>' || c == '&' || c == ';' || c == '{' || c == '}' || c == '\\')
-            continue;
-        const bool pair =
-            c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000;
-        if (pair)
-            c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
-        if (CodePage936Holds(c)) {
-            clean += wide.substr(i, pair ? 2 : 1);
-        } else {
-            char escape[16];
-            std::snprintf(escape, sizeof escape, "\\%06X", static_cast<unsigned>(c)); // six digits end it
-            clean.append(escape, escape + std::strlen(escape));
-        }
-        i += pair ? 1 : 0;
-    }
-    return Utf16ToUtf8(clean);
+    std::string clean;
+    for (const char c : font)
+        if (c != '\'' && c != '"' && c != '<' && c != '>' && c != '&' && c != ';' && c != '{' && c != '}' && c != '\\')
+            clean += c;
+    return clean;
 }
 
 // A font for Chinese, Japanese or Korean text: a name in those scripts, or one of the usual names of such fonts.

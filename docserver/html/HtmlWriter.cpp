@@ -4,14 +4,15 @@
 #include "docserver/html/HtmlTableFormat.h"
 #include "docserver/html/HtmlText.h"
 #include "docserver/html/MathHtml.h"
+#include "docserver/html/PageEncoding.h"
 #include "docserver/html/PictureExport.h"
 #include "docserver/html/SymbolFonts.h"
 #include "docserver/model/Numbering.h"
 #include "docserver/model/StyleSheet.h"
 #include "docserver/package/XmlPart.h"
 
-#include "automation/CodePage.h"
 #include "automation/HeadingText.h"
+#include "base/CodePageText.h"
 #include "base/Text.h"
 
 #include <algorithm>
@@ -50,6 +51,17 @@ std::string RomanLower(int number) {
 
 // The page's fonts: the document's default ones, then fonts a browser has when those are missing, of the kind the
 // default font is.
+// A title element holds text up to "</title>": only "&" and "<" must be escaped, and a help viewer's search list
+// shows the title's other entities as written.
+std::string TitleText(std::u16string_view text) {
+    std::string escaped = EscapedText(text);
+    for (const auto& [entity, character] : {std::pair<std::string_view, char>{"&quot;", '"'}, {"&gt;", '>'}}) {
+        for (size_t at = escaped.find(entity); at != std::string::npos; at = escaped.find(entity, at + 1))
+            escaped.replace(at, entity.size(), 1, character);
+    }
+    return escaped;
+}
+
 std::string BodyFontFamily(const RunFormat& defaults) {
     static const std::vector<std::string> kSans = {"Calibri", "Arial", "'Microsoft YaHei'", "SimSun", "sans-serif"};
     static const std::vector<std::string> kSerif = {"'Times New Roman'", "SimSun", "serif"};
@@ -89,8 +101,8 @@ int Pixels(int64_t emu) {
 
 class HtmlWriter {
 public:
-    HtmlWriter(const Document& document, std::string folderName, const MetafileCache* metafiles)
-        : document_(document), folderName_(std::move(folderName)), metafiles_(metafiles) {}
+    HtmlWriter(const Document& document, std::string folderName, uint32_t codePage, const MetafileCache* metafiles)
+        : document_(document), folderName_(std::move(folderName)), codePage_(codePage), metafiles_(metafiles) {}
 
     HtmlPage Write() {
         if (!document_.stories.empty()) {
@@ -100,7 +112,7 @@ public:
         HtmlPage page;
         // Built as UTF-8, saved in the help file's code page: viewers search the page bytes and read its title in
         // the system code page, so every viewer then reads the same text.
-        page.html = Utf8ToCodePage936(Head() + "<body>" + kEol + body_ + "</body>" + kEol + "</html>" + kEol);
+        page.html = EncodePage(codePage_, Head() + "<body>" + kEol + body_ + "</body>" + kEol + "</html>" + kEol);
         page.pictures = std::move(pictures_);
         if (unmatchedSymbols_ > 0)
             warnings_.push_back(std::to_string(unmatchedSymbols_) +
@@ -853,9 +865,9 @@ private:
                            "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n<html" +
                            (language.empty() ? std::string() : " lang=\"" + language + "\"") +
                            ">\r\n<head>\r\n"
-                           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">\r\n"
-                           "<title>" +
-                           Title() + "</title>\r\n<style type=\"text/css\">\r\n";
+                           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" +
+                           PageCharsetName(codePage_) + "\">\r\n<title>" + Title() +
+                           "</title>\r\n<style type=\"text/css\">\r\n";
         head += "body{font-family:" + BodyFontFamily(defaults.run) + ";font-size:" + DefaultSize(defaults.run) +
                 ";color:" + CssColor(defaults.run.color >= 0 ? defaults.run.color : 0) + ";background-color:#FFFFFF;" +
                 OutdentRoom() + "}" + kEol;
@@ -904,15 +916,16 @@ private:
             if (IsBlankHeading(text))
                 continue;
             if (OutlineLevelOf(document_, paragraph.format) < kBodyTextLevel)
-                return EscapedText(text);
+                return TitleText(text);
             if (fallback.empty())
                 fallback = text;
         }
-        return EscapedText(fallback);
+        return TitleText(fallback);
     }
 
     const Document& document_;
     std::string folderName_;
+    uint32_t codePage_;
     const MetafileCache* metafiles_ = nullptr;
     StoryState* current_ = nullptr;
     const TableCell* cell_ = nullptr; // the table cell being written, if any
@@ -934,6 +947,7 @@ private:
 
 } // namespace
 
-HtmlPage WriteHtmlPage(const Document& document, const std::string& folderName, const MetafileCache* metafiles) {
-    return HtmlWriter(document, folderName, metafiles).Write();
+HtmlPage WriteHtmlPage(const Document& document, const std::string& folderName, uint32_t codePage,
+                       const MetafileCache* metafiles) {
+    return HtmlWriter(document, folderName, codePage, metafiles).Write();
 }

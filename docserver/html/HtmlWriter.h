@@ -16,12 +16,13 @@ struct HtmlPictureFile {
 };
 
 struct HtmlPage {
-    std::string html; // code page 936 bytes, "&#NNNN;" for what it cannot hold, CR LF line ends
+    std::string html; // bytes of the page's code page, escapes for what its charset cannot hold, CR LF line ends
     std::vector<HtmlPictureFile> pictures;
     std::vector<std::string> warnings;
 };
 
 // folderName is the page's picture folder as the page links to it ("0.files").
-// Metafiles come from the cache when it holds them.
-HtmlPage WriteHtmlPage(const Document& document, const std::string& folderName,
+// codePage is one base/CodePageText knows; the page declares its charset. Metafiles come from the cache when it
+// holds them.
+HtmlPage WriteHtmlPage(const Document& document, const std::string& folderName, uint32_t codePage,
                        const MetafileCache* metafiles = nullptr);

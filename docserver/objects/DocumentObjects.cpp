@@ -10,12 +10,15 @@
 #include "automation/HResult.h"
 #include "automation/ServerWarnings.h"
 #include "automation/WordConventions.h"
+#include "base/CodePageText.h"
 #include "base/Text.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
+
+constexpr int32_t kDefaultPageCodePage = 936;
 
 class DocumentObject : public DocumentBound {
 public:
@@ -85,6 +88,13 @@ private:
         const std::optional<std::u16string> fileName = args.OptionalText(0);
         if (!fileName || fileName->empty())
             ThrowDocumentError("SaveAs needs a file name for the page.");
+        // Encoding is a Windows code page (Word's msoEncoding values); without it the page is in the code page of
+        // the Chinese systems this server stands in for.
+        const int32_t encoding = args.OptionalInt(11).value_or(kDefaultPageCodePage);
+        if (!IsHelpCodePage(static_cast<uint32_t>(encoding)))
+            ThrowDocumentError("This document server saves pages in the code pages 1250-1254, 1257, 932, 936, 949 "
+                               "and 950; encoding " +
+                               std::to_string(encoding) + " was asked for.");
         DocumentState& doc = Doc();
         MetafileCache* metafiles = nullptr;
         if (auto application = doc.application()) {
@@ -103,7 +113,8 @@ private:
             }
             metafiles = &cache;
         }
-        HtmlSaveResult saved = SaveDocumentAsHtml(doc.model(), std::filesystem::path(*fileName), metafiles);
+        HtmlSaveResult saved = SaveDocumentAsHtml(doc.model(), std::filesystem::path(*fileName),
+                                                  static_cast<uint32_t>(encoding), metafiles);
         auto& warnings = doc.model().warnings;
         warnings.insert(warnings.end(), saved.warnings.begin(), saved.warnings.end());
         for (const std::string& warning : saved.warnings)

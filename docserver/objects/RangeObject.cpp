@@ -5,6 +5,7 @@
 #include "docserver/model/StoryEdit.h"
 
 #include "automation/HResult.h"
+#include "base/HelpLanguage.h"
 
 #include <algorithm>
 
@@ -42,6 +43,13 @@ void RangeObject::Call(WordMember member, const Arguments& args, VARIANT* result
         return;
     case WordMember::RangeEnd:
         ReturnInt(result, range_.end);
+        return;
+    case WordMember::RangeLanguageID:
+        // The language the document declares for its text (the defaults); runs marked otherwise are not told.
+        ReturnInt(result, static_cast<int32_t>(LcidForTag(doc.model().defaults.language)));
+        return;
+    case WordMember::RangeLanguageIDFarEast:
+        ReturnInt(result, static_cast<int32_t>(LcidForTag(doc.model().defaults.eastAsiaLanguage)));
         return;
     case WordMember::RangeFont:
         ReturnObject(result, NewRangeFont(document_, range_));

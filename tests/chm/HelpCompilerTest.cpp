@@ -309,6 +309,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "output folder does not exist"},
         BadInput{"outputisfolder", [](ProjectFolder& p) { fs::create_directory(p.folder / "Manual.chm/"); },
                  "output path is a folder"},
+        BadInput{"unicodeonlylanguage",
+                 [](ProjectFolder& p) {
+                     std::string text = ReadFile(p.folder / "Manual.hhp");
+                     text.replace(text.find("Language=0x804"), 14, "Language=0x439"); // Hindi: no ANSI code page
+                     WriteFile(p.folder / "Manual.hhp", text);
+                 },
+                 "the project's language 0x439 is in code page 0, which this compiler cannot read"},
         BadInput{"badsitemap",
                  [](ProjectFolder& p) { WriteFile(p.folder / "Manual.hhc", "<UL><LI><OBJECT type=\"text/sitemap\">"); },
                  "malformed sitemap"},

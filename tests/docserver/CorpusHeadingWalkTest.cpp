@@ -2,6 +2,7 @@
 // server, compared with the manifest's heading count.
 #include "docserver/DocumentServer.h"
 #include "engine/ChmConverter.h"
+#include "engine/LanguageChoice.h"
 #include "engine/TopicTree.h"
 #include "word/AutomationError.h"
 #include "word/WordObjects.h"
@@ -9,6 +10,7 @@
 #include "automation/CodePage.h"
 #include "automation/ComRuntime.h"
 #include "automation/HeadingText.h"
+#include "automation/Variant.h"
 #include "automation/WordConventions.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -134,6 +137,62 @@ TEST_F(CorpusHeadingWalk, EveryDevDocHasTheManifestHeadingCountAfterConversion) 
     if (std::system("command -v soffice >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "LibreOffice (soffice) is not installed";
     ExpectManifestCounts(ManifestTotals(".doc"));
+}
+
+// A document of the dev set, opened read-only.
+WordDocument OpenCorpusDocument(WordApplication& word, const std::string& file) {
+    ScopedVariant name = ScopedVariant::Bstr(std::filesystem::path(kCorpus / file).u16string());
+    ScopedVariant missing = ScopedVariant::Missing();
+    ScopedVariant readOnly = ScopedVariant::I2(1);
+    return word.Documents().Open(&name, &missing, &readOnly, &missing, &missing, &missing, &missing, &missing, &missing,
+                                 &missing, &missing, &missing, &missing, &missing, &missing);
+}
+
+// Every .docx of the dev set saved as one page in the code page its conversion chooses: python's strict codec of
+// the charset the page declares reads all of it (xchm and other strict readers show nothing of a page that fails).
+TEST_F(CorpusHeadingWalk, EveryDevDocxPageIsStrictInItsDeclaredCharset) {
+    if (std::system("python3 -c pass >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "python3 is not installed";
+    WordApplication word;
+    ASSERT_TRUE(word.CreateDispatch("Word.Application"));
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("leafbind-corpus-pages-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::map<std::string, int> totals = ManifestTotals(".docx");
+    ASSERT_FALSE(totals.empty());
+    int saved = 0;
+    for (const auto& [file, headings] : totals) {
+        SCOPED_TRACE(file);
+        ScopedVariant missing = ScopedVariant::Missing();
+        try {
+            WordDocument document = OpenCorpusDocument(word, file);
+            const WordRange whole = document.Range(&missing, &missing);
+            const LanguageChoice choice =
+                ChooseHelpLanguage("", static_cast<uint32_t>(std::max(whole.LanguageID(), 0)),
+                                   static_cast<uint32_t>(std::max(whole.LanguageIDFarEast(), 0)), whole.Text());
+            ScopedVariant page = ScopedVariant::Bstr((folder / (std::to_string(saved++) + ".html")).u16string());
+            ScopedVariant format = ScopedVariant::I4(kFilteredHtmlFormat);
+            ScopedVariant encoding = ScopedVariant::I4(static_cast<int32_t>(choice.language.codePage));
+            document.SaveAs(&page, &format, &missing, &missing, &missing, &missing, &missing, &missing, &missing,
+                            &missing, &missing, &encoding, &missing, &missing, &missing, &missing);
+            document.Close(&missing, &missing, &missing);
+        } catch (const AutomationError& error) {
+            ADD_FAILURE() << error.what();
+        }
+    }
+    const std::string check = "python3 -c \"import glob, re, sys\n"
+                              "for name in sorted(glob.glob(sys.argv[1] + '/*.html')):\n"
+                              "    data = open(name, 'rb').read()\n"
+                              "    charset = re.search(rb'charset=([A-Za-z0-9_-]+)', data).group(1).decode()\n"
+                              "    try:\n"
+                              "        data.decode(charset, 'strict')\n"
+                              "    except UnicodeDecodeError as error:\n"
+                              "        print(name, charset, error)\n"
+                              "        sys.exit(1)\n\" " +
+                              folder.string();
+    EXPECT_EQ(std::system(check.c_str()), 0);
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

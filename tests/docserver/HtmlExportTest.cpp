@@ -7,6 +7,8 @@
 #include "docserver/docx/DocxReader.h"
 #include "docserver/objects/ServerObjects.h"
 
+#include "base/CodePageText.h"
+
 #include <png.h>
 #include <stb/stb_image.h>
 
@@ -23,6 +25,11 @@ using namespace docx;
 namespace fs = std::filesystem;
 
 namespace {
+
+// UTF-8 as a page in code page 936 holds it.
+std::string PageBytes(const std::string& utf8) {
+    return Utf8ToCodePageWithReferences(936, HeldBy::PageCharset, utf8);
+}
 
 std::vector<uint8_t> SmallJpeg() {
     RasterImage grey;
@@ -464,23 +471,30 @@ TEST_F(HtmlExport, SavingLeavesOnlyThePageAndItsFolder) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "4.files"), fs::directory_iterator()), 1);
 }
 
-// Viewers search the page bytes and read the title in code page 936: the page is that code page's bytes, with a
-// reference for every character it cannot hold, in text, title and attributes; a style sheet gets CSS escapes.
+// Viewers search the page bytes and read the title in the help file's code page: the page is that code page's
+// bytes within the strict set of the charset it declares (GB2312 for 936: GBK's en dash is a reference), with a
+// reference for every other character in text, title and attributes; a style sheet gets CSS escapes.
 TEST_F(HtmlExport, PagesAreCodePage936WithReferencesForTheRest) {
-    const std::string mixed = "中文 Über €5 مر 😀 — a&b";
+    const std::string mixed = "中文 Über €5 مر 😀 — a&b – \"q\"";
     DocxBuilder doc;
     doc.AddHeading(1, mixed);
-    doc.AddBodyXml(
-        Para("", RunXml("<w:rFonts w:ascii=\"맑은 Font\" w:hAnsi=\"맑은 Font\"/>", "中文 Über €5 مر 😀 — a&amp;b")));
+    doc.AddBodyXml(Para("", RunXml("<w:rFonts w:ascii=\"굴림 Font\" w:hAnsi=\"굴림 Font\"/>",
+                                   "中文 Über €5 مر 😀 — a&amp;b – &quot;q&quot;")));
+    doc.SetDocumentDefaults("<w:rFonts w:ascii=\"맑은 Font\" w:hAnsi=\"맑은 Font\"/>", "");
     const std::string html = Save(Load(doc));
     EXPECT_NE(html.find("charset=gb2312"), std::string::npos);
-    const std::string expected =
-        Narrow("中文") + " &#220;ber &#8364;5 &#1605;&#1585; &#128512; " + Narrow("—") + " a&amp;b";
-    EXPECT_NE(html.find("<title>" + expected + "</title>"), std::string::npos) << html;
-    EXPECT_NE(html.find(">" + expected + "<"), std::string::npos);
-    // Korean is not in the code page: the font name is escaped for CSS, which reads no references.
-    EXPECT_NE(html.find("\\00B9D1\\00C740 Font"), std::string::npos);
-    // Every byte is ASCII or a GBK pair, read the same by code page 936 and by GB18030.
+    const std::string text = "\xD6\xD0\xCE\xC4 &#220;ber &#8364;5 &#1605;&#1585; &#128512; \xA1\xAA a&amp;b &#8211; ";
+    // The em dash is GB2312's A1AA; the en dash is GBK's alone.
+    EXPECT_NE(html.find("<title>" + text + "\"q\"</title>"), std::string::npos) << html;
+    EXPECT_NE(html.find(">" + text + "&quot;q&quot;<"), std::string::npos) << html;
+    // Korean is not in the code page: in a style attribute a reference, in the style sheet a CSS escape, which is
+    // all a style sheet reads.
+    EXPECT_NE(html.find("&#44404;&#47548; Font"), std::string::npos) << html;
+    const size_t sheet = html.find("<style");
+    ASSERT_NE(sheet, std::string::npos);
+    EXPECT_NE(html.find("\\00B9D1\\00C740 Font", sheet), std::string::npos) << html;
+    EXPECT_LT(html.find("\\00B9D1\\00C740 Font", sheet), html.find("</style>"));
+    // Every byte is ASCII or a GB2312 pair: strict GB2312 (EUC-CN) readers, code page 936 and GB18030 agree.
     const auto decoded = [&](const char* charset) {
         iconv_t converter = iconv_open("UTF-8", charset);
         std::string input = html;
@@ -494,8 +508,48 @@ TEST_F(HtmlExport, PagesAreCodePage936WithReferencesForTheRest) {
         output.resize(output.size() - outLeft);
         return ok ? output : std::string("(invalid)");
     };
+    EXPECT_NE(decoded("GB2312"), "(invalid)");
     EXPECT_NE(decoded("CP936"), "(invalid)");
     EXPECT_EQ(decoded("CP936"), decoded("GB18030"));
+}
+
+// The page is in the code page SaveAs's Encoding names and declares that code page's charset.
+TEST_F(HtmlExport, TheEncodingArgumentChoosesTheCodePageAndCharset) {
+    DocxBuilder doc;
+    doc.AddHeading(1, "Übersicht Обзор");
+    const WordDocument document = Load(doc);
+    struct Case {
+        int32_t encoding;
+        const char* charset;
+        std::string title;
+    };
+    const Case cases[] = {
+        {1252, "windows-1252",
+         "\xDC"
+         "bersicht &#1054;&#1073;&#1079;&#1086;&#1088;"},
+        {1251, "windows-1251", "&#220;bersicht \xCE\xE1\xE7\xEE\xF0"},
+        {932, "shift_jis", "&#220;bersicht \x84\x4F\x84\x71\x84\x78\x84\x80\x84\x82"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.encoding);
+        ScopedVariant name = ScopedVariant::Bstr((folder / "0.html").u16string());
+        ScopedVariant format = ScopedVariant::I4(10);
+        ScopedVariant encoding = ScopedVariant::I4(c.encoding);
+        ScopedVariant missing = ScopedVariant::Missing();
+        document.SaveAs(&name, &format, &missing, &missing, &missing, &missing, &missing, &missing, &missing, &missing,
+                        &missing, &encoding, &missing, &missing, &missing, &missing);
+        const std::string html = ReadText(folder / "0.html");
+        EXPECT_NE(html.find(std::string("charset=") + c.charset + "\""), std::string::npos);
+        EXPECT_NE(html.find("<title>" + c.title + "</title>"), std::string::npos) << html;
+    }
+    ScopedVariant name = ScopedVariant::Bstr((folder / "1.html").u16string());
+    ScopedVariant format = ScopedVariant::I4(10);
+    ScopedVariant utf8 = ScopedVariant::I4(65001);
+    ScopedVariant missing = ScopedVariant::Missing();
+    EXPECT_THROW(document.SaveAs(&name, &format, &missing, &missing, &missing, &missing, &missing, &missing, &missing,
+                                 &missing, &missing, &utf8, &missing, &missing, &missing, &missing),
+                 AutomationError);
+    EXPECT_FALSE(std::filesystem::exists(folder / "1.html"));
 }
 
 TEST_F(HtmlExport, FailedSavesWriteNothingAndSayWhy) {
@@ -709,15 +763,15 @@ TEST_F(HtmlExport, EquationsKeepTheirLayoutInPlainHtml) {
               std::string::npos)
         << "a fraction stacked over its rule";
     EXPECT_NE(
-        html.find(Narrow("\xE2\x88\x9A") + "<span style=\"border-top:1px solid;padding-top:1px;\"><i>x</i></span>"),
+        html.find(PageBytes("\xE2\x88\x9A") + "<span style=\"border-top:1px solid;padding-top:1px;\"><i>x</i></span>"),
         std::string::npos);
     EXPECT_TRUE(std::regex_search(html, std::regex("display:block;font-size:70%;\"><i>n</i></span>"
                                                    "<span style=\"display:block;font-size:150%;line-height:1;\">" +
-                                                   Narrow("\xE2\x88\x91") +
+                                                   PageBytes("\xE2\x88\x91") +
                                                    "</span><span style=\"display:block;font-size:70%;\">"
                                                    "<i>i</i>=1</span>")))
         << "a sum with its limits above and below";
-    EXPECT_NE(html.find(Narrow("\xCB\x99") + "</span><span style=\"display:block;\"><i>x</i></span>"),
+    EXPECT_NE(html.find(PageBytes("\xCB\x99") + "</span><span style=\"display:block;\"><i>x</i></span>"),
               std::string::npos)
         << "the dot stands over its base";
     EXPECT_TRUE(

@@ -92,6 +92,36 @@ TEST_F(ServerTest, PositionsAreUtf16CodeUnitsInOneStory) {
     EXPECT_EQ(document.Paragraphs().Item(1).Range().Text(), Narrow("中文\r"));
 }
 
+// Range.LanguageID and LanguageIDFarEast: the languages the document declares (w:lang of the defaults, the Normal
+// style's over them), as LCIDs; none declared, 0.
+TEST_F(ServerTest, TheDeclaredLanguagesAreTheRangesLanguageIds) {
+    struct Case {
+        std::string defaults;
+        std::string normal;
+        int32_t lcid;
+        int32_t farEast;
+    };
+    const Case cases[] = {
+        {"", "", 0, 0},
+        {"<w:lang w:val=\"de-DE\" w:eastAsia=\"zh-CN\"/>", "", 0x407, 0x804},
+        {"<w:lang w:val=\"en-US\" w:eastAsia=\"ja-JP\"/>", "<w:rPr><w:lang w:val=\"ru-RU\"/></w:rPr>", 0x419, 0x411},
+        {"<w:lang w:val=\"ar-SA\" w:eastAsia=\"ko-KR\"/>", "", 0, 0x412},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.defaults + c.normal);
+        DocxBuilder doc;
+        doc.SetDocumentDefaults(c.defaults, "");
+        if (!c.normal.empty())
+            doc.AddStyle({.id = "Normal", .name = "Normal", .isDefault = true, .properties = c.normal});
+        doc.AddParagraph("text");
+        const WordDocument document = Open(doc);
+        auto missing = ScopedVariant::Missing();
+        const WordRange whole = document.Range(&missing, &missing);
+        EXPECT_EQ(whole.LanguageID(), c.lcid);
+        EXPECT_EQ(whole.LanguageIDFarEast(), c.farEast);
+    }
+}
+
 TEST_F(ServerTest, TableCellsHoldParagraphsOfTheStory) {
     DocxBuilder doc;
     doc.AddParagraph("before")

@@ -46,7 +46,7 @@ TEST_F(ConverterTest, StartsWordHiddenAndOpensTheSourceReadOnly) {
     server.Register();
     server.SetSourceParagraphs({{1, "A"}});
     {
-        ChmConverter converter("/docs/\xCA\xD6\xB2\xE1.docx", workFolder.string()); // 手册
+        ChmConverter converter("/docs/手册.docx", workFolder.string());
         EXPECT_TRUE(server.calls.empty()) << "construction makes no Word call";
         ASSERT_EQ(converter.StartWordAndOpen(), 1);
         ASSERT_EQ(server.calls.size(), 3u);

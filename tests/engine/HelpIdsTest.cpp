@@ -123,10 +123,10 @@ TEST(HelpIds, WithoutAHeaderBookmarksAreNumberedInDocumentOrder) {
 
 TEST(HelpIds, BookmarksThatCannotBeIdsAreRefusedTogether) {
     const auto problems = AssignProblems({{"IDH_Print", 0, false},
-                                          {"IDH_\xB0\xEF\xD6\xFA", 1, false}, // a Chinese name, in the code page
+                                          {"IDH_帮助", 1, false}, // a Chinese name
                                           {"IDH_PRINT", 2, false}});
     ASSERT_EQ(problems.size(), 2u);
-    EXPECT_TRUE(Mentions(problems, "IDH_\xB0\xEF\xD6\xFA cannot be a help ID"));
+    EXPECT_TRUE(Mentions(problems, "IDH_帮助 cannot be a help ID"));
     EXPECT_TRUE(Mentions(problems, "IDH_Print and IDH_PRINT are the same help ID"));
     EXPECT_TRUE(Mentions(AssignProblems({{"IDH_A", 0, false}, {"IDH_B", 1, false}}, 4294967295u), "no room for 2"));
     EXPECT_TRUE(AssignProblems({{"IDH_A", 0, false}}, 4294967295u).empty());

@@ -18,9 +18,11 @@ namespace {
 
 const std::string M = "&ERROR:0x80020004";
 
+// Filtered HTML, in the help file's code page (936: the fake server declares no language).
 std::vector<std::string> SaveAsArgs(const std::string& path) {
     std::vector<std::string> args{"&BSTR:" + path, "&I4:10", M, M, "&I2:0"};
     args.resize(16, M);
+    args[11] = "&I4:936";
     return args;
 }
 
@@ -339,7 +341,7 @@ TEST_F(SplitterTest, CopyrightBlockIsARuleAndTheTextInGreyOnlyWhenThereIsText) {
     AppendCopyrightNotice(page, "");
     EXPECT_TRUE(server.calls.empty()) << "no text, no block";
 
-    AppendCopyrightNotice(page, "\xB0\xE6\xC8\xA8\xCB\xF9\xD3\xD0"); // 版权所有
+    AppendCopyrightNotice(page, "版权所有");
     const std::vector<std::string> expected = {
         "Document.Paragraphs",
         "Paragraphs.Add(" + M + ")",

@@ -3,10 +3,12 @@
 #include "AdvanceDlg.h"
 #include "ControlIds.h"
 #include "automation/CodePage.h"
+#include "base/HelpLanguage.h"
 #include "engine/ConvertOptions.h"
 
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/textctrl.h>
 
 #include <map>
@@ -87,6 +89,31 @@ TEST_F(AdvancedDialogTest, OkStoresTheSwitchesAndCancelKeepsThem) {
     EXPECT_EQ(reopened.copyright, "");
 }
 
+// The help file's language: from the document until one is chosen, kept as its tag, shown again on reopening.
+TEST_F(AdvancedDialogTest, TheLanguageIsFromTheDocumentUntilOneIsChosen) {
+    {
+        CAdvanceDlg dialog(nullptr, options);
+        dialog.InitDialog();
+        auto* choice = static_cast<wxChoice*>(dialog.FindWindow(kIdLanguage));
+        ASSERT_NE(choice, nullptr);
+        EXPECT_EQ(choice->GetSelection(), 0);
+        EXPECT_EQ(static_cast<size_t>(choice->GetCount()), HelpLanguages().size() + 1);
+        const int german = choice->FindString(wxString::FromUTF8("de-DE German (Germany)"));
+        ASSERT_GT(german, 0);
+        choice->SetSelection(german);
+        EXPECT_TRUE(options.Snapshot().language.empty()) << "nothing stored before OK";
+        Click(&dialog, kIdOk);
+    }
+    EXPECT_EQ(options.Snapshot().language, "de-DE");
+    CAdvanceDlg reopened(nullptr, options);
+    reopened.InitDialog();
+    auto* choice = static_cast<wxChoice*>(reopened.FindWindow(kIdLanguage));
+    EXPECT_EQ(choice->GetStringSelection().utf8_string(), "de-DE German (Germany)");
+    choice->SetSelection(0);
+    Click(&reopened, kIdOk);
+    EXPECT_TRUE(options.Snapshot().language.empty());
+}
+
 TEST_F(AdvancedDialogTest, CtrlEnterBreaksTheLineAndEnterConfirms) {
     CAdvanceDlg dialog(nullptr, options);
     dialog.InitDialog();
@@ -99,7 +126,7 @@ TEST_F(AdvancedDialogTest, CtrlEnterBreaksTheLineAndEnterConfirms) {
     Press(edit, false);
 
     EXPECT_FALSE(dialog.IsShown());
-    // Stored in the program's code page, the line break as CR LF.
+    // Stored as narrow text (UTF-8), the line break as CR LF.
     EXPECT_EQ(options.Snapshot().copyrightText, *Utf8ToNarrow("© 2024 叶装订\r\n保留所有权利"));
     EXPECT_EQ(Open().copyright, "© 2024 叶装订\n保留所有权利");
 }
@@ -118,6 +145,6 @@ TEST_F(AdvancedDialogTest, OpensWithTheFocusInTheCopyrightBoxAndTabsInTemplateOr
         if (child->AcceptsFocusFromKeyboard())
             order.push_back(child->GetId());
     EXPECT_EQ(order, (std::vector<int>{kIdCopyright, kIdOk, kIdCancel, kIdShowHeader, kIdShowFooter, kIdPngImages,
-                                       kIdRelatedTopics, kIdShowNumbering, kIdFrontPage}));
+                                       kIdRelatedTopics, kIdShowNumbering, kIdFrontPage, kIdLanguage}));
     dialog.Hide();
 }

@@ -82,7 +82,7 @@ TEST(OptionsFormTest, RoundTripKeepsSwitchesAndCrLfText) {
     form.switches.pngImages = false;
     form.switches.frontPage = true;
     const PageOptions options = form.ToOptions();
-    EXPECT_EQ(options.copyrightText, "\xB0\xE6\xC8\xA8\xCB\xF9\xD3\xD0\r\n\xB5\xDA\xB6\xFE\xD0\xD0\r\n"); // GB18030
+    EXPECT_EQ(options.copyrightText, "版权所有\r\n第二行\r\n"); // narrow text is UTF-8
     EXPECT_TRUE(options.showNumbering);
     EXPECT_FALSE(options.pngImages);
     EXPECT_TRUE(options.frontPage);

@@ -72,17 +72,17 @@ protected:
 
     // The help project's files as the help file's output writes them from the job's help book.
     bool WriteContents(const std::string& name) {
-        return WriteContentsFile(job->MakeHelpBook().topics, work.string(), Path(name));
+        return WriteContentsFile(job->MakeHelpBook().topics, 936, work.string(), Path(name));
     }
     bool WriteIndex(const std::string& name) {
         const HelpBook book = job->MakeHelpBook();
-        return WriteIndexFile(book.topics, book.keywords, work.string(), Path(name));
+        return WriteIndexFile(book.topics, book.keywords, 936, work.string(), Path(name));
     }
     bool WriteProject(const std::string& name, const std::string& contents, const std::string& index,
                       const std::string& compiled) {
         const HelpBook book = job->MakeHelpBook();
-        return WriteProjectFile({book.title, contents, index, compiled, book.helpIds}, book.pageFiles, work.string(),
-                                Path(name), &pictureFiles);
+        return WriteProjectFile({book.title, contents, index, compiled, book.helpIds, book.language}, book.pageFiles,
+                                work.string(), Path(name), &pictureFiles);
     }
 
     size_t pictureFiles = 0; // as the last project written counted them
@@ -129,13 +129,14 @@ TEST_F(HelpProjectTest, TitlesAreOnePlainLineEscapedForTheCodePage) {
     const std::string contents = ReadFile(work / "T.hhc");
     for (const std::string line : {"value=\"1.1 Intro\">\r\n", "value=\"Say &quot;hi&quot; &lt;b&gt;&amp;amp;\">\r\n",
                                    "value=\"2 Twolines here and tab\">\r\n", "value=\"non-breaking softhyphen\">\r\n",
-                                   "value=\"M&#220;ller &#223; &#8364; &#1593; \xD6\xD0 &#128512;\">\r\n"})
+                                   "value=\"MUller ss EUR ? \xD6\xD0 ?\">\r\n"})
         EXPECT_NE(contents.find(line), std::string::npos) << line << "\n" << contents;
     EXPECT_EQ(contents.find("\r\r"), std::string::npos);
     EXPECT_NE(contents.substr(0, 3), "\xEF\xBB\xBF") << "no byte-order mark";
     const std::string project = ReadFile(work / "T.hhp");
-    EXPECT_NE(project.find("Title=A &quot;Q&quot; &#231;\r\n"), std::string::npos) << project;
-    EXPECT_NE(project.find("Main=\"A &quot;Q&quot; &#231;\",\"T.hhc\""), std::string::npos) << project;
+    EXPECT_NE(project.find("Title=A &quot;Q&quot; c\r\n"), std::string::npos) << project;
+    EXPECT_NE(project.find("Main=\"A &quot;Q&quot; c\",\"T.hhc\""), std::string::npos) << project;
+    EXPECT_EQ(contents.find("&#"), std::string::npos) << "a viewer shows contents names as plain text";
 }
 
 TEST_F(HelpProjectTest, ProjectNamesEveryPageAndEveryPictureByPage) {
@@ -151,6 +152,37 @@ TEST_F(HelpProjectTest, ProjectNamesEveryPageAndEveryPictureByPage) {
     EXPECT_EQ(pictureFiles, 2u) << "the files listed, not the folder inside a picture folder";
 }
 
+// Each language's project: its Language line and default font, every name in its code page; names it lacks are
+// references (which the compiler reads back), titles a look-alike.
+TEST_F(HelpProjectTest, TheProjectIsInTheLanguageOfTheBook) {
+    Prepare({{1, "A"}});
+    job->title = "Übersicht Ελλάδα";
+    struct Case {
+        const char* tag;
+        std::string lines;
+    };
+    const Case cases[] = {
+        {"de-DE", "Compiled file=D:\\\xDC/\xE4.chm\r\nDefault Window=Main\r\n"},
+        {"de-DE", "Title=\xDC"
+                  "bersicht ??????\r\nContents file=\xDC.hhc\r\nIndex file=\xDC.hhk\r\n"
+                  "Default font=Tahoma,8,0\r\nLanguage=0x407 German (Germany)\r\n"},
+        {"el-GR", "Title=Ubersicht \xC5\xEB\xEB\xDC\xE4\xE1\r\n"},
+        {"el-GR", "Contents file=&#220;.hhc\r\n"},
+        {"el-GR", "Default font=Tahoma,8,161\r\nLanguage=0x408 Greek (Greece)\r\n"},
+        {"ko-KR", "Default font=Gulim,9,129\r\nLanguage=0x412 Korean (Korea)\r\n"},
+        {"zh-TW", "Language=0x404 Chinese (Taiwan)\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        HelpBook book = job->MakeHelpBook();
+        book.language = *FindHelpLanguage(c.tag);
+        ASSERT_TRUE(WriteProjectFile({book.title, "Ü.hhc", "Ü.hhk", "D:\\Ü/ä.chm", {}, book.language}, book.pageFiles,
+                                     work.string(), Path("L.hhp")));
+        const std::string project = ReadFile(work / "L.hhp");
+        EXPECT_NE(project.find(c.lines), std::string::npos) << project;
+    }
+}
+
 TEST_F(HelpProjectTest, TitlesThatAreNoFileNameWriteNothing) {
     Prepare({{1, "A"}});
     for (const std::string title : {"a/b", "../escape", "what?", "x\\y", "con:"}) {
@@ -161,7 +193,9 @@ TEST_F(HelpProjectTest, TitlesThatAreNoFileNameWriteNothing) {
     }
     EXPECT_TRUE(fs::is_empty(work));
     EXPECT_FALSE(fs::exists(work.parent_path() / "escape.hhc"));
-    EXPECT_TRUE(IsPortableFileName("\x81\x5C")) << "a double-byte character whose second byte is a backslash";
+    EXPECT_FALSE(IsPortableFileName("表\\")) << "a backslash of its own is a separator";
+    EXPECT_TRUE(IsPortableFileName("表")) << "a character whose GBK bytes end in a backslash";
+    EXPECT_FALSE(IsPortableFileName("\x81\x5C")) << "narrow text is UTF-8: GBK bytes are no name";
     EXPECT_TRUE(IsPortableFileName(".hhc")) << "an empty title still names files";
 }
 
@@ -192,7 +226,7 @@ TEST(GeneratedFile, AnyTitleGivesAPortableStem) {
         {"\nNew line", "_New line"},
         {"", "help"},
         {"  ..  ", "help"},
-        {"\x81\x5C", "\x81\x5C"}, // a double-byte character whose second byte is a backslash stays whole
+        {"表", "表"}, // in code page 936 its second byte is a backslash; it stays whole
         {std::string(300, 'x'), std::string(60, 'x')},
     };
     for (const Case& item : cases) {

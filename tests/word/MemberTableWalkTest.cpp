@@ -38,7 +38,7 @@ Paragraphs: Count 2 Item 0 Add 5
 Paragraph: Range 0 OutlineLevel 202 Next 324 Previous 325 LineSpacingRule 110 SpaceBefore 111 SpaceAfter 112
 Paragraph: SpaceBeforeAuto 132 SpaceAfterAuto 133
 Range: Text 0 Start 3 End 4 Font 5 Sections 58 ListFormat 68 Hyperlinks 156 InlineShapes 319 SetRange 100 Cut 119
-Range: Copy 120 Paste 121 Fields 64
+Range: Copy 120 Paste 121 Fields 64 LanguageID 153 LanguageIDFarEast 321
 Sections: Item 0
 Section: Headers 121 Footers 122
 HeadersFooters: Item 0
@@ -173,11 +173,11 @@ std::vector<MemberCase> Cases() {
          [](auto& s) { Make<WordParagraph>(s, W::Paragraph).SetSpaceAfterAuto(0); },
          {"I4:0"}},
         {M::RangeText, [](auto& s) { Make<WordRange>(s, W::Range).Text(); }, {}},
-        {M::RangeSetText,
-         [](auto& s) { Make<WordRange>(s, W::Range).SetText("\xB0\xE6\xC8\xA8"); }, // 版权
-         {"BSTR:版权"}},
+        {M::RangeSetText, [](auto& s) { Make<WordRange>(s, W::Range).SetText("版权"); }, {"BSTR:版权"}},
         {M::RangeStart, [](auto& s) { Make<WordRange>(s, W::Range).Start(); }, {}},
         {M::RangeEnd, [](auto& s) { Make<WordRange>(s, W::Range).End(); }, {}},
+        {M::RangeLanguageID, [](auto& s) { Make<WordRange>(s, W::Range).LanguageID(); }, {}},
+        {M::RangeLanguageIDFarEast, [](auto& s) { Make<WordRange>(s, W::Range).LanguageIDFarEast(); }, {}},
         {M::RangeFont, [](auto& s) { Make<WordRange>(s, W::Range).Font(); }, {}},
         {M::RangeSections, [](auto& s) { Make<WordRange>(s, W::Range).Sections(); }, {}},
         {M::RangeListFormat, [](auto& s) { Make<WordRange>(s, W::Range).ListFormat(); }, {}},

@@ -1,0 +1,22 @@
+#pragma once
+// Which language (and so which code page) a help file is in. An asked-for language wins. Otherwise the document's
+// declared language (of its Latin text, then of its East Asian text) whose code page holds the most of the text is
+// kept while it holds at least half of the characters beyond ASCII; then Chinese (China) when code page 936 holds
+// all of them, or at least half with Chinese characters among them (a Chinese or undeclared document keeps what it
+// always had); else the language, declared ones and Chinese (China) first, whose code page holds the most. What the
+// chosen code page lacks is named once.
+
+#include "base/HelpLanguage.h"
+
+#include <cstdint>
+#include <string>
+
+struct LanguageChoice {
+    HelpLanguage language;
+    std::string warning; // narrow; empty when the code page holds all of the text
+};
+
+// requested: a tag or LCID as the user typed it (empty: none); declared: the LCIDs Word reports (0 or an unknown
+// one: none); text (narrow): what the help file must hold, titles first.
+LanguageChoice ChooseHelpLanguage(const std::string& requested, uint32_t declaredLcid, uint32_t declaredFarEastLcid,
+                                  const std::string& text);
