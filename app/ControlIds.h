@@ -25,7 +25,7 @@ enum ControlId : int {
     kIdRelatedTopics = 1026,
     kIdShowNumbering = 1027,
     kIdFrontPage = 1028, // our own: the page options added after the original five count on from here
-    kIdLanguage = 1029, // the help file's language
+    kIdLanguage = 1029,  // the help file's language
     // Our own: the warnings list and its buttons, and the stop button of the main dialog.
     kIdWarningsList = 1100,
     kIdCopyWarnings = 1101,

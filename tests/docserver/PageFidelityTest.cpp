@@ -4,6 +4,7 @@
 #include "HtmlExportFixture.h"
 
 #include "automation/CodePage.h"
+#include "base/CodePageText.h"
 #include "docserver/docx/DrawingColor.h"
 #include "docserver/html/HtmlFormat.h"
 #include "docserver/html/PictureCodec.h"
@@ -26,7 +27,7 @@ using PageFidelity = HtmlExport;
 
 // Text as the page holds it: the code page's bytes, references for the rest.
 std::string InPage(const std::string& utf8) {
-    return Utf8ToCodePage936(utf8);
+    return Utf8ToCodePageWithReferences(936, HeldBy::PageCharset, utf8);
 }
 
 TEST(SymbolFonts, CodesBecomeTheLettersTheFontShows) {

@@ -246,8 +246,9 @@ TEST_F(IndexEntriesEndToEnd, EntriesBecomeNestedKeywordsLandingWhereTheTermIs) {
     ASSERT_EQ(chinese->children.size(), 1u);
     EXPECT_EQ(chinese->children[0].name, kFromDiscChinese);
     EXPECT_EQ(chinese->children[0].local.substr(0, 7), "2.html#");
-    const size_t umlaut = IndexOf(entries, "&#196;rger") != std::string::npos ? IndexOf(entries, "&#196;rger")
-                                                                              : IndexOf(entries, "\xC4rger");
+    // A help file in code page 936 has no Ä: the index holds its look-alike, never a visible reference.
+    EXPECT_EQ(IndexOf(entries, "&#196;rger"), std::string::npos) << hhk;
+    const size_t umlaut = IndexOf(entries, "Arger");
     ASSERT_NE(umlaut, std::string::npos) << hhk;
     EXPECT_LT(umlaut, IndexOf(entries, "Footnotes"));
     EXPECT_LT(IndexOf(entries, "Footnotes"), IndexOf(entries, "Zebra"));

@@ -18,10 +18,12 @@ std::string Joined(const LineList& lines) {
 
 TEST(IndexKeywords, EqualPathsMakeOneKeywordWithItsTopicsByTitle) {
     LineList lines;
-    AppendIndexKeywords(lines, {{{"Installing", "from disc"}, "", "Setup again", "3.html#_Idx4"},
-                                {{"Installing", "from disc"}, "", "Installing", "0.html#_Idx1"},
-                                {{"Installing", "from disc"}, "", "Installing", "0.html#_Idx1"},
-                                {{"Installing", "over a network"}, "", "Networks", "1.html#_Idx2"}});
+    AppendIndexKeywords(lines,
+                        {{{"Installing", "from disc"}, "", "Setup again", "3.html#_Idx4"},
+                         {{"Installing", "from disc"}, "", "Installing", "0.html#_Idx1"},
+                         {{"Installing", "from disc"}, "", "Installing", "0.html#_Idx1"},
+                         {{"Installing", "over a network"}, "", "Networks", "1.html#_Idx2"}},
+                        936);
     EXPECT_EQ(Joined(lines), "<LI> <OBJECT type=\"text/sitemap\">\n"
                              "<param name=\"Name\" value=\"Installing\">\n"
                              "<param name=\"See Also\" value=\"Installing\">\n"
@@ -43,13 +45,13 @@ TEST(IndexKeywords, EqualPathsMakeOneKeywordWithItsTopicsByTitle) {
 
 TEST(IndexKeywords, ACrossReferenceIsASeeAlsoOrASubKeywordBesideTopics) {
     LineList onlyReference;
-    AppendIndexKeywords(onlyReference, {{{"setup"}, "Installing", "", ""}});
+    AppendIndexKeywords(onlyReference, {{{"setup"}, "Installing", "", ""}}, 936);
     EXPECT_EQ(Joined(onlyReference), "<LI> <OBJECT type=\"text/sitemap\">\n"
                                      "<param name=\"Name\" value=\"setup\">\n"
                                      "<param name=\"See Also\" value=\"Installing\">\n"
                                      "</OBJECT>\n");
     LineList both;
-    AppendIndexKeywords(both, {{{"setup"}, "Installing", "", ""}, {{"setup"}, "", "Usage", "2.html"}});
+    AppendIndexKeywords(both, {{{"setup"}, "Installing", "", ""}, {{"setup"}, "", "Usage", "2.html"}}, 936);
     const std::string text = Joined(both);
     EXPECT_NE(text.find("<param name=\"Name\" value=\"setup\">\n<param name=\"Local\" value=\"2.html\">"),
               std::string::npos)
@@ -72,6 +74,6 @@ TEST(IndexKeywords, KeywordsSortAsTheViewerListsThem) {
         EXPECT_FALSE(IndexKeywordLess(sorted[i + 1], sorted[i])) << sorted[i + 1] << " !< " << sorted[i];
     }
     LineList lines;
-    AppendIndexKeywords(lines, {{{"zebra"}, "", "T", "0.html"}, {{"Apple"}, "", "T", "0.html"}});
+    AppendIndexKeywords(lines, {{{"zebra"}, "", "T", "0.html"}, {{"Apple"}, "", "T", "0.html"}}, 936);
     EXPECT_LT(Joined(lines).find("Apple"), Joined(lines).find("zebra"));
 }
