@@ -507,7 +507,7 @@ void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format
             continue;
         // Text boxes keep their text in a story of their own in Word, so it is not read into this one.
         if (std::strcmp(name, "txbxContent") == 0) {
-            PendingTextBox box{child, Position()};
+            PendingTextBox box{child, Position(), -1, {}};
             ReadTextBoxLook(child, context_.themeColors ? *context_.themeColors : ThemeColorScheme{}, box.fill,
                             box.outline);
             textBoxes_.push_back(box);
@@ -601,7 +601,7 @@ void BodyReader::AddTextBoxOfLines(const std::vector<std::string>& lines) {
     pugi::xml_node content = made.append_child("w:txbxContent");
     for (const std::string& line : lines)
         content.append_child("w:p").append_child("w:r").append_child("w:t").text().set(line.c_str());
-    PendingTextBox box{content, Position()};
+    PendingTextBox box{content, Position(), -1, {}};
     box.outline.kind = 1;
     box.outline.color = 0;
     box.outline.eighthsOfPoint = 6;

@@ -20,14 +20,16 @@ uint16_t U16At(const Bytes& bytes, size_t at) {
 // Headings can be whole paragraphs, and many empty headings share one keyword: every entry must still fit a block.
 TEST(KeywordIndex, OversizedKeywordsStillFitTheirBlocks) {
     std::vector<Keyword> keywords;
-    keywords.push_back({std::u16string(3000, u'x'), {0}});
-    Keyword shared{u"", {}};
+    keywords.push_back({std::u16string(3000, u'x'), {0}, {}, {}});
+    Keyword shared{u"", {}, {}, {}};
     for (uint32_t topic = 0; topic < 1000; ++topic)
         shared.topics.push_back(topic);
     keywords.push_back(shared);
     for (int i = 0; i < 50; ++i)
         keywords.push_back({u"keyword " + std::u16string(1, char16_t(u'a' + i % 26)) + u"." + std::u16string(40, u'y'),
-                            {static_cast<uint32_t>(i)}});
+                            {static_cast<uint32_t>(i)},
+                            {},
+                            {}});
 
     const auto files = BuildKeywordIndex(SortAndMergeKeywords(keywords), 936, 0x804);
     ASSERT_GT(files.btree.size(), kHeader);

@@ -530,3 +530,22 @@ TEST_F(PageSplit, CopyrightLinesEndAtPlainLineFeedsToo) {
     for (const char* line : {"Line one", "Line two", "Line three"})
         EXPECT_TRUE(std::regex_search(page, std::regex(std::string("<p[^>]*>(<span[^>]*>)?") + line + "<"))) << line;
 }
+
+// A text box keeps its own fill and outline on the page that shows it, not only in the whole document: the page is
+// a copy of its range, and the copy carries the box's look.
+TEST_F(PageSplit, TextBoxesKeepTheirFillAndOutlineOnTheirPages) {
+    DocxBuilder doc;
+    doc.AddHeading(1, "First").AddParagraph("text");
+    doc.AddHeading(1, "Boxes");
+    doc.AddParagraph({Text("a"), ShapedTextBox("no line", "<a:solidFill><a:srgbClr val=\"FFFF00\"/></a:solidFill>"
+                                                          "<a:ln><a:noFill/></a:ln>")});
+    ASSERT_EQ(Convert(doc), 1);
+    const std::string page = Page(1);
+    const size_t text = page.find("no line");
+    ASSERT_NE(text, std::string::npos) << page;
+    const size_t box = page.rfind("<div class=\"TextBox\"", text);
+    ASSERT_NE(box, std::string::npos) << page;
+    const std::string style = page.substr(box, text - box);
+    EXPECT_NE(style.find("border:none;"), std::string::npos) << style;
+    EXPECT_NE(style.find("background-color:#FFFF00;"), std::string::npos) << style;
+}
