@@ -10,6 +10,8 @@
 #include "automation/ComRuntime.h"
 #include "automation/HResult.h"
 
+#include <fstream>
+
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/init.h>
@@ -107,9 +109,11 @@ int main(int argc, char** argv) {
 
         auto* main = new CLeafbindDlg(nullptr, wxString::FromUTF8(programFolder.string()));
         const CLeafbindDlg::FileChooser desktopChooser = main->chooseSourceFile;
-        main->chooseSourceFile = [](wxWindow*, const wxString&) {
-            return wxString::FromUTF8("/home/user/文档/用户手册.docx");
-        };
+        // A file must be there for the run to get as far as Word's start; what it holds is never read.
+        const fs::path source = programFolder / "文档" / "用户手册.docx";
+        fs::create_directories(source.parent_path());
+        std::ofstream(source, std::ios::binary) << "PK";
+        main->chooseSourceFile = [source](wxWindow*, const wxString&) { return wxString::FromUTF8(source.string()); };
         main->Centre();
         main->Show();
         Click(main, kIdBrowseSource);
