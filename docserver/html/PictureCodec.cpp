@@ -143,7 +143,11 @@ void ReadPngBytes(png_structp png, png_bytep out, size_t count) {
 // interlaced tells the caller). Plain C below the setjmp: the pixels belong to the caller's frame.
 const char* DecodePngByRows(const std::vector<uint8_t>& bytes, uint32_t outWidth, uint32_t outHeight,
                             RasterImage& image, bool& interlaced) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, [](png_structp, const char*) {});
+    // Errors come back through the long jump below, warnings are dropped: the caller words the one message the user
+    // sees, and libpng's own would reach the terminal even under --quiet.
+    png_structp png = png_create_read_struct(
+        PNG_LIBPNG_VER_STRING, nullptr, [](png_structp self, const char*) { png_longjmp(self, 1); },
+        [](png_structp, const char*) {});
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);

@@ -322,6 +322,23 @@ TEST_F(PageFidelity, PicturesAreKeptAtMostTwiceTheirDrawnSize) {
 
 // Pictures whose header claims a size not worth reading, whatever their shape, are gaps with the size in the warning;
 // they are refused before any pixel is read.
+// A damaged PNG is the caller's to report, once, in its own words: libpng prints nothing of its own.
+TEST(PictureCodec, ADamagedPngIsReportedWithoutTheLibrarysOwnMessages) {
+    RasterImage small;
+    small.width = small.height = 16;
+    small.channels = 3;
+    small.pixels.assign(16 * 16 * 3, 0x40);
+    std::vector<uint8_t> png = EncodePng(small);
+    ASSERT_GT(png.size(), 60u);
+    png.resize(png.size() - 30); // the picture data ends early
+    RasterImage image;
+    testing::internal::CaptureStderr();
+    const std::string problem = DecodePicture(png, PictureKind::Png, 16, 16, image);
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(problem.empty()) << "a picture cut short is damaged";
+    EXPECT_EQ(printed, "");
+}
+
 TEST_F(PageFidelity, PicturesClaimingHugeSizesAreRefusedWhateverTheirShape) {
     const std::pair<uint32_t, uint32_t> sizes[] = {
         {400'000'000, 1}, {1, 400'000'000}, {20'000, 20'001}, {200'000, 100}};
