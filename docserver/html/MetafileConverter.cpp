@@ -157,6 +157,24 @@ Status MissingConverter(bool enhanced, bool haveWmf2gd) {
 
 } // namespace
 
+bool DrawsNothing(const std::vector<uint8_t>& png) {
+    int64_t width = 0, height = 0;
+    if (!StartsAsPng(png) || !ReadPictureSize(png, PictureKind::Png, width, height) || width * height <= 0 ||
+        width * height > kMaxPicturePixels)
+        return false;
+    RasterImage image;
+    if (!DecodePicture(png, PictureKind::Png, static_cast<int>(width), static_cast<int>(height), image).empty() ||
+        image.pixels.empty())
+        return false;
+    const size_t step = static_cast<size_t>(image.channels);
+    const bool transparent = image.channels == 4 && image.pixels[3] == 0;
+    for (size_t at = step; at < image.pixels.size(); at += step) {
+        if (transparent ? image.pixels[at + 3] != 0 : std::memcmp(&image.pixels[at], image.pixels.data(), step) != 0)
+            return false;
+    }
+    return true;
+}
+
 MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool enhanced) {
     return ConvertMetafilesToPng({MetafileInput{&bytes, enhanced}}).front();
 }

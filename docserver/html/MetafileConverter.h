@@ -24,6 +24,10 @@ struct MetafileInput {
     int height = 0;
 };
 
+// Whether a converter's picture shows nothing: every pixel alike (all page, or all transparent). A damaged metafile
+// comes out so, without any complaint from the converter.
+bool DrawsNothing(const std::vector<uint8_t>& png);
+
 // Converts many metafiles with one LibreOffice start at most; one result per input, in order.
 std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<MetafileInput>& metafiles);
 

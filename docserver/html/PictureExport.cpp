@@ -213,6 +213,10 @@ ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng, const M
         result = FromRaster(converted.png, PictureKind::Png, true, picture.widthEmu, picture.heightEmu);
         if (!result.ok)
             result.warning = "a " + KindName(kind) + " picture (/" + picture.part + ") was converted to a damaged PNG";
+        else if (DrawsNothing(converted.png))
+            // Kept, as a blank drawing may be meant; but a damaged one looks the same, and the user should know.
+            result.warning =
+                "a " + KindName(kind) + " picture (/" + picture.part + ") drew nothing visible: it may be damaged";
         return result;
     }
     ExportedPicture result = FromRaster(picture.bytes, kind, allowPng, picture.widthEmu, picture.heightEmu);

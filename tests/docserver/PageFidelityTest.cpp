@@ -7,6 +7,7 @@
 #include "base/CodePageText.h"
 #include "docserver/docx/DrawingColor.h"
 #include "docserver/html/HtmlFormat.h"
+#include "docserver/html/MetafileConverter.h"
 #include "docserver/html/PictureCodec.h"
 #include "docserver/html/SymbolFonts.h"
 #include "docserver/package/ExternalProgram.h"
@@ -337,6 +338,27 @@ TEST(PictureCodec, ADamagedPngIsReportedWithoutTheLibrarysOwnMessages) {
     const std::string printed = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(problem.empty()) << "a picture cut short is damaged";
     EXPECT_EQ(printed, "");
+}
+
+// A damaged metafile comes out of the converters as a picture of nothing: that is told apart from any drawing.
+TEST(MetafilePictures, APictureOfNothingIsToldApartFromADrawing) {
+    auto picture = [](int channels, const std::vector<uint8_t>& pixel) {
+        RasterImage image;
+        image.width = image.height = 8;
+        image.channels = channels;
+        for (int i = 0; i < 64; ++i)
+            image.pixels.insert(image.pixels.end(), pixel.begin(), pixel.end());
+        return image;
+    };
+    EXPECT_TRUE(DrawsNothing(EncodePng(picture(3, {255, 255, 255})))) << "all page";
+    EXPECT_TRUE(DrawsNothing(EncodePng(picture(4, {0, 0, 0, 0})))) << "all transparent";
+    RasterImage dot = picture(4, {255, 255, 255, 0});
+    dot.pixels[4 * 27 + 3] = 255; // one opaque pixel in the middle
+    EXPECT_FALSE(DrawsNothing(EncodePng(dot)));
+    RasterImage line = picture(3, {255, 255, 255});
+    line.pixels[3 * 63] = 0;
+    EXPECT_FALSE(DrawsNothing(EncodePng(line)));
+    EXPECT_FALSE(DrawsNothing({'n', 'o', 't'})) << "what is no picture is not a blank one";
 }
 
 TEST_F(PageFidelity, PicturesClaimingHugeSizesAreRefusedWhateverTheirShape) {
