@@ -1,5 +1,7 @@
 #include "SearchWords.h"
 
+#include "LetterCase.h"
+
 #include "base/Text.h"
 
 namespace {
@@ -27,6 +29,13 @@ std::string Utf8Of(std::u32string_view points) {
     std::string text;
     for (const char32_t c : points)
         AppendUtf8(text, c);
+    return text;
+}
+
+std::string FoldedUtf8Of(std::u32string_view points) {
+    std::string text;
+    for (const char32_t c : points)
+        AppendUtf8(text, FoldedCase(c));
     return text;
 }
 
@@ -67,7 +76,7 @@ std::vector<std::string> SearchTerms(std::string_view utf8Text) {
             while (end < points.size() && IsWordCharacter(points[end]))
                 ++end;
             if (end - i <= kLongestWord)
-                terms.push_back(AsciiLower(Utf8Of(std::u32string_view(points).substr(i, end - i))));
+                terms.push_back(FoldedUtf8Of(std::u32string_view(points).substr(i, end - i)));
         } else if (IsCjkCharacter(points[i])) {
             while (end < points.size() && IsCjkCharacter(points[end]))
                 ++end;

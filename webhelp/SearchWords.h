@@ -1,9 +1,9 @@
 #pragma once
 // How the web folder's search breaks text into what it looks up, the same here (for the index built at conversion
-// time) and in the browser's script (for what is typed): words of letters and digits, A-Z folded to a-z; runs of
-// Chinese, Japanese and Korean characters, which have no spaces between words, as their pairs of neighbours (a
-// single character alone stands for itself). A query of 1 to 4 such characters is then found through the pairs it
-// holds, with no dictionary of words.
+// time) and in the browser's script (for what is typed): words of letters and digits, their case folded
+// (LetterCase.h); runs of Chinese, Japanese and Korean characters, which have no spaces between words, as their
+// pairs of neighbours (a single character alone stands for itself). A query of 1 to 4 such characters is then
+// found through the pairs it holds, with no dictionary of words.
 
 #include <string>
 #include <string_view>

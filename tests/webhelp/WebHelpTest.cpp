@@ -3,6 +3,7 @@
 // pages on disk.
 
 #include "webhelp/BookScript.h"
+#include "webhelp/LetterCase.h"
 #include "webhelp/PageCharset.h"
 #include "webhelp/ScriptData.h"
 #include "webhelp/SearchIndex.h"
@@ -98,13 +99,82 @@ TEST(VisibleText, MarkupScriptsStylesAndCommentsGoReferencesAreDecoded) {
         EXPECT_EQ(VisibleText(test.html), test.text) << test.html;
 }
 
+TEST(LetterCase, CapitalsOfLatinGreekAndCyrillicFoldToTheirSmallLettersAndNothingElseChanges) {
+    const struct {
+        char32_t letter, folded;
+    } cases[] = {
+        // A capital at the start and the end of each run of the table, and one inside.
+        {U'A', U'a'},
+        {U'Z', U'z'},
+        {U'À', U'à'},
+        {U'Ö', U'ö'},
+        {U'Ø', U'ø'},
+        {U'Þ', U'þ'},
+        {U'Ā', U'ā'},
+        {U'Į', U'į'},
+        {U'Ĳ', U'ĳ'},
+        {U'Ĺ', U'ĺ'},
+        {U'Ň', U'ň'},
+        {U'Ŋ', U'ŋ'},
+        {U'Ŷ', U'ŷ'},
+        {U'Ÿ', U'ÿ'},
+        {U'Ź', U'ź'},
+        {U'Ž', U'ž'},
+        {U'Ά', U'ά'},
+        {U'Έ', U'έ'},
+        {U'Ό', U'ό'},
+        {U'Ώ', U'ώ'},
+        {U'Α', U'α'},
+        {U'Ρ', U'ρ'},
+        {U'Σ', U'σ'},
+        {U'Ϋ', U'ϋ'},
+        {U'Ϙ', U'ϙ'},
+        {U'ϴ', U'θ'},
+        {U'Ͻ', U'ͻ'},
+        {U'Ѐ', U'ѐ'},
+        {U'Џ', U'џ'},
+        {U'А', U'а'},
+        {U'Я', U'я'},
+        {U'Ѡ', U'ѡ'},
+        {U'Ӏ', U'ӏ'},
+        {U'Ӂ', U'ӂ'},
+        {U'Ԯ', U'ԯ'},
+        // The final sigma is compared as sigma.
+        {U'ς', U'σ'},
+        // Small letters, letters without a single small one, what lies outside the ranges, and what is no letter.
+        {U'a', U'a'},
+        {U'ß', U'ß'},
+        {U'ÿ', U'ÿ'},
+        {U'İ', U'İ'},
+        {U'ı', U'ı'},
+        {U'ĸ', U'ĸ'},
+        {U'ŉ', U'ŉ'},
+        {U'ſ', U'ſ'},
+        {U'σ', U'σ'},
+        {U'я', U'я'},
+        {U'ẞ', U'ẞ'},
+        {U'Ա', U'Ա'},
+        {U'×', U'×'},
+        {U'1', U'1'},
+        {U'中', U'中'},
+        {U'Ａ', U'Ａ'},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(FoldedCase(test.letter), test.folded) << std::hex << static_cast<uint32_t>(test.letter);
+    // What is folded folds to itself: no run of the table leads to another capital.
+    for (char32_t c = 0; c < 0x530; ++c)
+        EXPECT_EQ(FoldedCase(FoldedCase(c)), FoldedCase(c)) << std::hex << static_cast<uint32_t>(c);
+}
+
 TEST(SearchWords, WordsAreFoldedAndRunsOfCjkCharactersGoInPairs) {
     const struct {
         std::string text;
         std::vector<std::string> terms;
     } cases[] = {
         {"Print the PRINTER's page-2", {"print", "the", "printer", "s", "page", "2"}},
-        {"Ärger über Größe", {"Ärger", "über", "größe"}},
+        {"Ärger ÜBER Größe", {"ärger", "über", "größe"}},
+        {"ΛΌΓΟΣ λόγος, МОСКВА Москва", {"λόγοσ", "λόγοσ", "москва", "москва"}},
+        {"ÉTÉ été Ÿ İstanbul", {"été", "été", "ÿ", "İstanbul"}},
         {"把文档转换", {"把文", "文档", "档转", "转换"}},
         {"一、CHM帮助", {"一", "chm", "帮助"}},
         {"かな漢字 한국어", {"かな", "な漢", "漢字", "한국", "국어"}},
@@ -121,12 +191,17 @@ TEST(SearchIndex, PagesOfATermInOrderWithTitlesWeighingMore) {
     index.AddPage("Printing", "0.html", "Printing prints. Print print.");
     index.AddPage("Saving", "1.html", "Nothing to print here; 打印机");
     index.AddPage("打印", "2.html", "Other text.");
+    index.AddPage("Über Drucker", "3.html", "ÜBER den DRUCKER, über Москву");
     using Postings = std::vector<std::pair<uint32_t, uint32_t>>;
     EXPECT_EQ(index.Postings("print"), (Postings{{0, 2}, {1, 1}}));
     EXPECT_EQ(index.Postings("printing"), (Postings{{0, 1 + kTitleWeight}}));
     EXPECT_EQ(index.Postings("打印"), (Postings{{1, 1}, {2, kTitleWeight}}));
     EXPECT_EQ(index.Postings("印机"), (Postings{{1, 1}}));
     EXPECT_TRUE(index.Postings("prin").empty()) << "prefixes are the browser's to find";
+    EXPECT_EQ(index.Postings("über"), (Postings{{3, 2 + kTitleWeight}}));
+    EXPECT_EQ(index.Postings("drucker"), (Postings{{3, 1 + kTitleWeight}}));
+    EXPECT_EQ(index.Postings("москву"), (Postings{{3, 1}}));
+    EXPECT_TRUE(index.Postings("Über").empty());
 
     const std::string script = index.Script();
     EXPECT_EQ(script.rfind("var LB_SEARCH = {pages: [", 0), 0u);

@@ -7,6 +7,8 @@
     var book = window.LB_BOOK || { title: '', home: 'index.html', toc: [], keys: [], ids: {} };
     var main = document.getElementById('lb-main');
     var side = document.getElementById('lb-side');
+    // How a query is broken up and folded, open to a page of the tests that holds it against the index's.
+    window.LB_WORDS = { fold: foldCase, parts: queryParts };
     if (!main || !side)
         return;
     var kind = main.getAttribute('data-kind');
@@ -24,7 +26,7 @@
     }
 
     // What is typed is broken up as webhelp/SearchWords.cpp breaks the pages: words of letters and digits with
-    // A-Z folded, and runs of Chinese, Japanese and Korean characters.
+    // their case folded, and runs of Chinese, Japanese and Korean characters.
     function isCjk(c) {
         return (c >= 0x3040 && c <= 0x30FF) || (c >= 0x3100 && c <= 0x312F) || (c >= 0x3400 && c <= 0x4DBF) ||
             (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0x1100 && c <= 0x11FF) ||
@@ -40,8 +42,22 @@
             return false;
         return !isCjk(c);
     }
-    function foldAscii(text) {
-        return text.replace(/[A-Z]/g, function (letter) { return letter.toLowerCase(); });
+    // The case webhelp/LetterCase.cpp folds to: the browser's lower case of one character of Latin (to U+017F),
+    // Greek and Cyrillic (U+0370-U+052F), when it is one character; the final sigma as sigma.
+    function foldLetter(character) {
+        var code = character.codePointAt(0);
+        if (code === 0x3C2)
+            return '\u03C3';
+        if (code > 0x17F && (code < 0x370 || code > 0x52F))
+            return character;
+        var lower = character.toLowerCase();
+        return lower.length === 1 ? lower : character;
+    }
+    function foldCase(text) {
+        var folded = '';
+        for (var character of text)
+            folded += foldLetter(character);
+        return folded;
     }
     function queryParts(text) {
         var parts = { words: [], runs: [] };
@@ -58,7 +74,7 @@
                 flush();
             currentKind = characterKind;
             if (characterKind)
-                current += characterKind === 'words' ? foldAscii(character) : character;
+                current += characterKind === 'words' ? foldLetter(character) : character;
         }
         flush();
         return parts;
@@ -369,7 +385,7 @@
         loadTexts(shown.map(function (hit) { return hit[0]; }), function () {
             if (longRuns.length)
                 hits = hits.filter(function (hit) {
-                    var whole = foldAscii(index.pages[hit[0]][0] + ' ' + (texts[hit[0]] || ''));
+                    var whole = foldCase(index.pages[hit[0]][0] + ' ' + (texts[hit[0]] || ''));
                     return longRuns.every(function (run) { return whole.indexOf(run) >= 0; });
                 });
             var pattern = partsPattern(parts);
