@@ -7,6 +7,7 @@ packages=(
     libpugixml-dev libzip-dev zlib1g-dev libpng-dev libjpeg-dev libstb-dev libwxgtk3.2-dev
     xvfb xauth libchm-bin libchm-dev python3-chm libmspack-dev p7zip-full fonts-wqy-microhei imagemagick openbox
     chromium # the web help opened headless by the tests and for its screenshots
+    firefox-esr # the web help opened headless in the second browser it is made for (about 40 s to install)
     libwmf-bin # WMF pictures to PNG in saved pages (found at run time; without it they are marked gaps)
     wx3.2-i18n locales # the toolkit's translations, and a Chinese locale for the GUI tests and screenshots
     dpkg-dev desktop-file-utils lintian # the package test: dependencies from the binaries, the desktop entry, Debian's checks

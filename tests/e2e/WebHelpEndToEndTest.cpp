@@ -1,12 +1,16 @@
 // Web help through leafbind-cli: documents built here, the web folder walked link by link, and its pages opened in
-// headless Chromium as a reader would open them from disk (the contents, a search, a help ID).
+// headless Chromium and Firefox as a reader would open them from disk (the contents, a search, a help ID).
 
 #include "CliRun.h"
+#include "base/Text.h"
 #include "docbuilder/DocxBuilder.h"
+#include "webhelp/LetterCase.h"
+#include "webhelp/SearchWords.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -30,21 +34,22 @@ std::string ReadText(const fs::path& path) {
     return text.str();
 }
 
-std::optional<std::string> FindChromium() {
-    for (const char* name : {"chromium", "chromium-browser"}) {
-        const CliRun found = [&] {
-            CliRun run;
-            FILE* pipe = ::popen(("command -v " + std::string(name) + " 2>/dev/null").c_str(), "r");
-            std::array<char, 512> buffer{};
-            while (pipe && std::fgets(buffer.data(), buffer.size(), pipe))
-                run.output += buffer.data();
-            run.status = pipe ? WEXITSTATUS(::pclose(pipe)) : -1;
-            return run;
-        }();
+// The first of the programs named that the shell finds.
+std::optional<std::string> FindProgram(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        const CliRun found = RunShell("command -v " + std::string(name));
         if (found.status == 0 && !found.output.empty())
             return found.output.substr(0, found.output.find('\n'));
     }
     return std::nullopt;
+}
+
+std::optional<std::string> FindChromium() {
+    return FindProgram({"chromium", "chromium-browser"});
+}
+
+std::optional<std::string> FindFirefox() {
+    return FindProgram({"firefox-esr", "firefox"});
 }
 
 std::string PercentEncoded(const std::string& text) {
@@ -102,7 +107,11 @@ protected:
             .AddHeading(1, "中文说明")
             .AddParagraph({Text("本工具帮助用户。见"), AnchorLink("气囊", "_Ref1"), Text("。")})
             .AddHeading(1, "Kites")
-            .AddParagraph("A kite is no airship. 助手。");
+            .AddParagraph("A kite is no airship. 助手。")
+            // Words in other alphabets, each page holding them in the other case.
+            .AddParagraph("Der Drache fliegt ÜBER die Felder. Ο λόγος. Москва.")
+            .AddHeading(1, "Über Drachen")
+            .AddParagraph("Drachen sind leicht. ΛΌΓΟΣ. МОСКВА.");
         doc.Save(*folder / "airships.docx");
         const CliRun run = RunCli({(*folder / "airships.docx").string(), "-o", (*folder / "Airships.chm").string(),
                                    "--title", "Airships 飞艇", "--front-page", "--web", web().string(), "--quiet"});
@@ -117,9 +126,12 @@ protected:
 
     static fs::path web() { return *folder / "web"; }
 
-    // The page's document after its scripts ran, as headless Chromium sees it from disk; skips the test when
-    // Chromium is not installed.
-    std::string OpenInBrowser(const std::string& pageAndQuery) {
+    // The page's document after its scripts ran, as headless Chromium sees it from disk; empty when Chromium is
+    // not installed.
+    std::string OpenInBrowser(const std::string& pageAndQuery) { return OpenInChromium("web/" + pageAndQuery); }
+
+    // pathAndQuery is below the test's folder.
+    std::string OpenInChromium(const std::string& pathAndQuery) {
         const auto chromium = FindChromium();
         if (!chromium)
             return {};
@@ -131,7 +143,7 @@ protected:
             " --headless --no-sandbox --disable-gpu --no-first-run --disable-background-networking"
             " --disable-component-update --disable-sync --user-data-dir=" +
             Quote(profile.string()) + " --virtual-time-budget=10000 --dump-dom " +
-            Quote("file://" + web().string() + "/" + pageAndQuery) + " 2>/dev/null";
+            Quote("file://" + folder->string() + "/" + pathAndQuery) + " 2>/dev/null";
         FILE* pipe = ::popen(command.c_str(), "r");
         std::array<char, 4096> buffer;
         size_t got;
@@ -143,6 +155,80 @@ protected:
         return run.output;
     }
     bool BrowserMissing() { return !FindChromium(); }
+
+    // The documents of the pages (paths with their queries, below the test's folder) after their scripts ran, as
+    // headless Firefox sees them from disk, in one run of it; empty when Firefox is not installed. Firefox has no
+    // switch that prints a page's document, so a page of the test's opens each in a frame, one after the other
+    // (a help ID's page goes on to its topic first), and prints the frame's document through dump(). The frame is
+    // read across pages only because the test's profile treats files as of one origin; the help itself only
+    // loads scripts beside it, which the default rules allow, as the Chromium tests show.
+    std::vector<std::string> OpenInFirefox(const std::vector<std::string>& pathsAndQueries) {
+        const auto firefox = FindFirefox();
+        if (!firefox)
+            return {};
+        const fs::path profile = *folder / ("firefox-" + std::to_string(++profiles));
+        fs::create_directories(profile);
+        std::ofstream(profile / "user.js") << "user_pref(\"browser.dom.window.dump.enabled\", true);\n"
+                                              "user_pref(\"security.fileuri.strict_origin_policy\", false);\n"
+                                              "user_pref(\"browser.shell.checkDefaultBrowser\", false);\n";
+        std::ofstream(*folder / "probe.html") << kFirefoxProbe;
+        std::string address = "file://" + folder->string() + "/probe.html?";
+        for (size_t i = 0; i < pathsAndQueries.size(); ++i)
+            address += (i ? "&" : "") + PercentEncoded(pathsAndQueries[i]);
+        // Firefox stays open once the pages are read: the test ends it. timeout ends one that never gets there.
+        const std::string command = "timeout 120 " + Quote(*firefox) + " --headless --no-remote --profile " +
+                                    Quote(profile.string()) + " " + Quote(address) +
+                                    " 2>/dev/null & echo \"LB-PID $!\"; wait";
+        FILE* pipe = ::popen(command.c_str(), "r");
+        std::string output;
+        pid_t firefoxPid = 0;
+        std::array<char, 65536> line;
+        while (pipe && std::fgets(line.data(), line.size(), pipe)) {
+            output += line.data();
+            if (firefoxPid == 0 && std::string_view(line.data()).starts_with("LB-PID "))
+                firefoxPid = static_cast<pid_t>(std::stol(line.data() + 7));
+            if (firefoxPid > 0 && std::string_view(line.data()).starts_with("LB-PROBE-DONE")) {
+                ::kill(firefoxPid, SIGTERM);
+                firefoxPid = -1;
+            }
+        }
+        if (pipe)
+            ::pclose(pipe);
+        fs::remove_all(profile);
+        std::vector<std::string> documents;
+        for (size_t begin = output.find("LB-PROBE-BEGIN\n"); begin != std::string::npos;
+             begin = output.find("LB-PROBE-BEGIN\n", begin + 1)) {
+            const size_t start = begin + std::string_view("LB-PROBE-BEGIN\n").size();
+            documents.push_back(output.substr(start, output.find("\nLB-PROBE-END", start) - start));
+        }
+        EXPECT_EQ(documents.size(), pathsAndQueries.size()) << output.substr(0, 2000);
+        documents.resize(pathsAndQueries.size());
+        return documents;
+    }
+    bool FirefoxMissing() { return !FindFirefox(); }
+
+    static constexpr const char* kFirefoxProbe = R"(<!DOCTYPE html>
+<html><head><meta charset="utf-8"></head><body><script>
+var pages = location.search.slice(1).split('&').map(decodeURIComponent);
+function openPage(at) {
+    if (at === pages.length) {
+        dump('LB-PROBE-DONE\n');
+        return;
+    }
+    var frame = document.createElement('iframe');
+    frame.onload = function () {
+        var main = frame.contentDocument.getElementById('lb-main');
+        if (main && main.getAttribute('data-kind') === 'open')
+            return;
+        dump('LB-PROBE-BEGIN\n' + frame.contentDocument.documentElement.outerHTML + '\nLB-PROBE-END\n');
+        openPage(at + 1);
+    };
+    frame.src = pages[at];
+    document.body.appendChild(frame);
+}
+openPage(0);
+</script></body></html>
+)";
 
     static fs::path* folder;
     static CliRun* conversion;
@@ -156,6 +242,11 @@ CliRun* WebHelp::conversion = nullptr;
     if (BrowserMissing())                                                                                              \
     GTEST_SKIP() << "chromium is not installed (scripts/setup.sh installs it): the web help is not opened in a "       \
                     "browser"
+
+#define SKIP_WITHOUT_FIREFOX()                                                                                         \
+    if (FirefoxMissing())                                                                                              \
+    GTEST_SKIP() << "firefox-esr is not installed (scripts/setup.sh installs it): the web help is not opened in "      \
+                    "Firefox"
 
 } // namespace
 
@@ -225,8 +316,9 @@ TEST_F(WebHelp, TheHomePageListsEveryTopicAndShowsTheFrontPage) {
     const std::string dom = OpenInBrowser("index.html");
     const std::string contents = ElementById(dom, "lb-toc", "div");
     const std::vector<std::string> pages = AllMatches(contents, "<a href=\"([^\"]+)\"");
-    EXPECT_EQ(pages, (std::vector<std::string>{"0.html", "1.html", "2.html", "3.html", "4.html", "5.html"})) << dom;
-    for (const char* title : {">Airships<", ">Zeppelins<", ">Balloons<", ">中文说明<", ">Kites<"})
+    EXPECT_EQ(pages, (std::vector<std::string>{"0.html", "1.html", "2.html", "3.html", "4.html", "5.html", "6.html"}))
+        << dom;
+    for (const char* title : {">Airships<", ">Zeppelins<", ">Balloons<", ">中文说明<", ">Kites<", ">Über Drachen<"})
         EXPECT_NE(contents.find(title), std::string::npos) << title;
     EXPECT_NE(contents.find("<a href=\"0.html\" class=\"lb-current\" aria-current=\"page\">"), std::string::npos)
         << contents;
@@ -236,8 +328,10 @@ TEST_F(WebHelp, TheHomePageListsEveryTopicAndShowsTheFrontPage) {
     // The index: one entry per heading, in alphabetical order, each leading to its topic.
     const std::string index = ElementById(OpenInBrowser("index.html?panel=index"), "lb-keys", "div");
     const std::vector<std::string> entries = AllMatches(index, "<a href=\"([^\"]+)\">[^<]*</a>");
-    // Airships, Airships 飞艇 (the front page, titled as the book), Balloons, Kites, Zeppelins, 中文说明.
-    EXPECT_EQ(entries, (std::vector<std::string>{"1.html", "0.html", "3.html", "5.html", "2.html", "4.html"})) << index;
+    // Airships, Airships 飞艇 (the front page, titled as the book), Balloons, Kites, Zeppelins, Über Drachen,
+    // 中文说明.
+    EXPECT_EQ(entries, (std::vector<std::string>{"1.html", "0.html", "3.html", "5.html", "2.html", "6.html", "4.html"}))
+        << index;
 
     // On a topic deeper down, its branch is open and it is the one marked.
     const std::string deeper = ElementById(OpenInBrowser("2.html"), "lb-toc", "div");
@@ -246,65 +340,192 @@ TEST_F(WebHelp, TheHomePageListsEveryTopicAndShowsTheFrontPage) {
               std::string::npos);
 }
 
+namespace {
+
+struct SearchCase {
+    std::string query;
+    std::vector<std::string> pages; // best first
+};
+const SearchCase kSearchCases[] = {
+    // Whole words and words they begin; the topic titled so first.
+    {"zeppelin", {"2.html", "1.html", "0.html"}},
+    {"ZEPPELIN floats", {"1.html"}},
+    {"帮助", {"1.html", "4.html"}},
+    {"帮助 zeppelin", {"1.html"}},
+    {"气囊", {"4.html"}}, // the link's text
+    {"本工具帮助", {"4.html"}},
+    {"助", {"1.html", "4.html", "5.html"}},
+    {"zeppelinx", {}},
+    // Other alphabets in either case, each page holding the word in the other one too.
+    {"über", {"6.html", "5.html"}},
+    {"ÜBER", {"6.html", "5.html"}},
+    {"λόγος", {"5.html", "6.html"}},
+    {"ΛΌΓΟΣ", {"5.html", "6.html"}},
+    {"москва", {"5.html", "6.html"}},
+    {"МОСКВА", {"5.html", "6.html"}},
+};
+
+std::string SearchPage(const SearchCase& test) {
+    return "search.html?q=" + PercentEncoded(test.query);
+}
+
+void ExpectSearchResults(const SearchCase& test, const std::string& dom) {
+    SCOPED_TRACE(test.query);
+    const std::string results = ElementById(dom, "lb-results", "ol");
+    ASSERT_NE(dom.find("id=\"lb-summary\""), std::string::npos) << dom;
+    std::vector<std::string> pages;
+    for (const std::string& href : AllMatches(results, "<a href=\"([^\"?]+)\\?q="))
+        pages.push_back(href);
+    EXPECT_EQ(pages, test.pages) << results;
+    EXPECT_TRUE(test.pages.empty() || results.find("<mark>") != std::string::npos)
+        << "a line of context with the words marked";
+}
+
+struct MarkCase {
+    std::string page, query, marked;
+};
+const MarkCase kMarkCases[] = {
+    {"2.html", "rigid 气", "are <mark>rigid</mark> airships"},
+    {"4.html", "帮助", "本工具<mark>帮助</mark>用户"},
+    {"5.html", "über", "fliegt <mark>ÜBER</mark> die"},
+    {"6.html", "λόγος", "<mark>ΛΌΓΟΣ</mark>."},
+};
+
+std::string MarkPage(const MarkCase& test) {
+    return test.page + "?q=" + PercentEncoded(test.query);
+}
+
+struct HelpIdCase {
+    std::string id, page;
+    bool known;
+};
+// Numbered from 1000 in the order they appear.
+const HelpIdCase kHelpIdCases[] = {
+    {"IDH_AIRSHIPS", "1.html", true}, {"1000", "1.html", true},     {"IDH_HULL", "2.html", true},
+    {"1001", "2.html", true},         {"idh_hull", "2.html", true}, {"IDH_NONE", "0.html", false},
+    {"4242", "0.html", false},
+};
+
+std::string HelpIdPage(const HelpIdCase& test) {
+    return "open.html?id=" + test.id;
+}
+
+void ExpectHelpIdOpened(const HelpIdCase& test, const std::string& dom) {
+    SCOPED_TRACE(test.id);
+    EXPECT_NE(dom.find("data-kind=\"topic\" data-page=\"" + test.page + "\""), std::string::npos) << dom;
+    EXPECT_EQ(dom.find("id=\"lb-unknown\"") != std::string::npos, !test.known);
+    EXPECT_TRUE(test.known || dom.find("No topic has the help ID \u201C" + test.id + "\u201D") != std::string::npos);
+}
+
+} // namespace
+
 TEST_F(WebHelp, SearchListsExactlyThePagesHoldingAllTheWordsBestFirst) {
     SKIP_WITHOUT_BROWSER();
-    const struct {
-        std::string query;
-        std::vector<std::string> pages; // best first
-    } cases[] = {
-        // Whole words and words they begin; the topic titled so first.
-        {"zeppelin", {"2.html", "1.html", "0.html"}},
-        {"ZEPPELIN floats", {"1.html"}},
-        {"帮助", {"1.html", "4.html"}},
-        {"帮助 zeppelin", {"1.html"}},
-        {"气囊", {"4.html"}}, // the link's text
-        {"本工具帮助", {"4.html"}},
-        {"助", {"1.html", "4.html", "5.html"}},
-        {"zeppelinx", {}},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.query);
-        const std::string dom = OpenInBrowser("search.html?q=" + PercentEncoded(test.query));
-        const std::string results = ElementById(dom, "lb-results", "ol");
-        ASSERT_NE(dom.find("id=\"lb-summary\""), std::string::npos) << dom;
-        std::vector<std::string> pages;
-        for (const std::string& href : AllMatches(results, "<a href=\"([^\"?]+)\\?q="))
-            pages.push_back(href);
-        EXPECT_EQ(pages, test.pages) << results;
-        EXPECT_TRUE(test.pages.empty() || results.find("<mark>") != std::string::npos)
-            << "a line of context with the words marked";
-    }
+    for (const SearchCase& test : kSearchCases)
+        ExpectSearchResults(test, OpenInBrowser(SearchPage(test)));
 }
 
 TEST_F(WebHelp, TheWordsSearchedForAreMarkedOnTheTopicOpened) {
     SKIP_WITHOUT_BROWSER();
-    const std::string dom = OpenInBrowser("2.html?q=" + PercentEncoded("rigid 气"));
-    EXPECT_NE(dom.find("are <mark>rigid</mark> airships"), std::string::npos) << dom;
-    const std::string chinese = OpenInBrowser("4.html?q=" + PercentEncoded("帮助"));
-    EXPECT_NE(chinese.find("本工具<mark>帮助</mark>用户"), std::string::npos) << chinese;
+    for (const MarkCase& test : kMarkCases) {
+        const std::string dom = OpenInBrowser(MarkPage(test));
+        EXPECT_NE(dom.find(test.marked), std::string::npos) << test.query << "\n" << dom;
+    }
 }
 
 TEST_F(WebHelp, HelpIdsOpenTheirTopicByNameAndNumberAndUnknownOnesTheHomePage) {
     SKIP_WITHOUT_BROWSER();
-    // Numbered from 1000 in the order they appear.
-    const struct {
-        std::string id, page;
-        bool known;
-    } cases[] = {
-        {"IDH_AIRSHIPS", "1.html", true}, {"1000", "1.html", true},     {"IDH_HULL", "2.html", true},
-        {"1001", "2.html", true},         {"idh_hull", "2.html", true}, {"IDH_NONE", "0.html", false},
-        {"4242", "0.html", false},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.id);
-        const std::string dom = OpenInBrowser("open.html?id=" + test.id);
-        EXPECT_NE(dom.find("data-kind=\"topic\" data-page=\"" + test.page + "\""), std::string::npos) << dom;
-        EXPECT_EQ(dom.find("id=\"lb-unknown\"") != std::string::npos, !test.known);
-        EXPECT_TRUE(test.known ||
-                    dom.find("No topic has the help ID \u201C" + test.id + "\u201D") != std::string::npos);
-    }
+    for (const HelpIdCase& test : kHelpIdCases)
+        ExpectHelpIdOpened(test, OpenInBrowser(HelpIdPage(test)));
     EXPECT_NE(ReadText(web() / "_web" / "book.js").find("\"IDH_HULL\":\"2.html#IDH_HULL\""), std::string::npos)
         << "a help ID inside a topic opens at its anchor";
+}
+
+TEST_F(WebHelp, FirefoxShowsTheContentsSearchesAndOpensHelpIdsAsChromiumDoes) {
+    SKIP_WITHOUT_FIREFOX();
+    std::vector<std::string> pages = {"web/index.html"};
+    for (const SearchCase& test : kSearchCases)
+        pages.push_back("web/" + SearchPage(test));
+    for (const MarkCase& test : kMarkCases)
+        pages.push_back("web/" + MarkPage(test));
+    for (const HelpIdCase& test : kHelpIdCases)
+        pages.push_back("web/" + HelpIdPage(test));
+    const std::vector<std::string> documents = OpenInFirefox(pages);
+    ASSERT_EQ(documents.size(), pages.size());
+    auto document = documents.begin();
+
+    const std::string contents = ElementById(*document++, "lb-toc", "div");
+    EXPECT_EQ(AllMatches(contents, "<a href=\"([^\"]+)\""),
+              (std::vector<std::string>{"0.html", "1.html", "2.html", "3.html", "4.html", "5.html", "6.html"}))
+        << contents;
+    for (const SearchCase& test : kSearchCases)
+        ExpectSearchResults(test, *document++);
+    for (const MarkCase& test : kMarkCases) {
+        EXPECT_NE(document->find(test.marked), std::string::npos) << test.query << "\n" << *document;
+        ++document;
+    }
+    for (const HelpIdCase& test : kHelpIdCases)
+        ExpectHelpIdOpened(test, *document++);
+}
+
+// The page's script folds what is typed with the browser's toLowerCase, the index was folded by our own table: the
+// two must agree on every character, or a word typed in one case misses the pages holding it in another. A page of
+// the test's runs the web folder's script over every character of the Basic Multilingual Plane and over a sentence
+// of several alphabets, beside the table's folds.
+TEST_F(WebHelp, TheBrowsersFoldCaseAndBreakWordsAsTheIndexDoes) {
+    if (BrowserMissing() && FirefoxMissing())
+        GTEST_SKIP() << "neither chromium nor firefox-esr is installed (scripts/setup.sh installs them)";
+    const std::string sample = "Ärger ÜBER Größe STRAßE ΛΌΓΟΣ λόγος ΟΔΌΣ МОСКВА Москва ЁЛКА Ґанок İstanbul ǄEMAL ẞ "
+                               "ÉTÉ Ωmega ÀÖØÞŸĲŊŽ ϴϹϽЀЏѠӀӁԮ 把文档 CHM帮助";
+    std::string folds;
+    size_t changed = 0;
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        if (FoldedCase(c) == c)
+            continue;
+        folds += (changed++ ? "," : "") + std::to_string(static_cast<uint32_t>(c)) + ":" +
+                 std::to_string(static_cast<uint32_t>(FoldedCase(c)));
+    }
+    std::string words;
+    std::set<std::string> seen;
+    for (const std::string& term : SearchTerms(sample)) {
+        if (IsCjkCharacter(Utf8ToUtf16(term)[0]))
+            continue;
+        if (seen.insert(term).second)
+            words += (words.empty() ? "" : " ") + term;
+    }
+    std::ofstream(*folder / "fold.html")
+        << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><script src=\"web/_web/leafbind.js\"></script>"
+           "</head><body><p id=\"lb-fold-sample\">"
+        << sample << "</p>\n<p id=\"lb-fold-differ\"></p><p id=\"lb-fold-words\"></p>\n<script>\n"
+        << "var folds = {" << folds << R"(};
+var differ = [], checked = 0;
+for (var c = 0; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c < 0xE000)
+        continue;
+    var wanted = Object.prototype.hasOwnProperty.call(folds, c) ? folds[c] : c;
+    var got = LB_WORDS.fold(String.fromCodePoint(c)).codePointAt(0);
+    ++checked;
+    if (got !== wanted)
+        differ.push(c.toString(16) + ':' + got.toString(16) + '/' + wanted.toString(16));
+}
+document.getElementById('lb-fold-differ').textContent = checked + ' checked; differ: ' + differ.join(' ');
+document.getElementById('lb-fold-words').textContent =
+    LB_WORDS.parts(document.getElementById('lb-fold-sample').textContent).words.join(' ');
+</script></body></html>
+)";
+    ASSERT_GT(changed, 300u) << "the table folds the capitals of four alphabets";
+    std::vector<std::pair<std::string, std::string>> documents;
+    if (!BrowserMissing())
+        documents.emplace_back("chromium", OpenInChromium("fold.html"));
+    if (!FirefoxMissing())
+        documents.emplace_back("firefox", OpenInFirefox({"fold.html"}).front());
+    for (const auto& [browser, dom] : documents) {
+        SCOPED_TRACE(browser);
+        const std::vector<std::string> differ = AllMatches(dom, "id=\"lb-fold-differ\">([^<]*)<");
+        ASSERT_EQ(differ.size(), 1u) << dom.substr(0, 2000);
+        EXPECT_EQ(differ[0], "63488 checked; differ: ");
+        EXPECT_EQ(AllMatches(dom, "id=\"lb-fold-words\">([^<]*)<"), std::vector<std::string>{words});
+    }
 }
 
 TEST_F(WebHelp, TheWebFolderMustBeNewOrEmptyAndNoFailureLeavesOneBehind) {
