@@ -2,6 +2,7 @@
 
 #include "automation/CodePage.h"
 #include "base/CodePageText.h"
+#include "base/HtmlEscape.h"
 
 #include <cstdint>
 #include <fcntl.h>
@@ -66,28 +67,7 @@ std::string PortableFileStem(const std::string& title) {
 }
 
 std::string EscapedHelpText(const std::string& narrow, uint32_t codePage) {
-    std::string escaped;
-    escaped.reserve(narrow.size());
-    for (const char c : narrow) {
-        switch (c) {
-        case '"':
-            escaped += "&quot;";
-            break;
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        default:
-            escaped += c;
-            break;
-        }
-    }
-    return Utf8ToCodePagePlain(codePage, escaped);
+    return Utf8ToCodePagePlain(codePage, EscapedHtmlAttribute(narrow));
 }
 
 std::string HelpFileName(const std::string& narrow, uint32_t codePage) {

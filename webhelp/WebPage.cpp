@@ -1,5 +1,6 @@
 #include "WebPage.h"
 
+#include "base/HtmlEscape.h"
 #include "base/Text.h"
 
 namespace {
@@ -15,7 +16,7 @@ std::string HeadElements(const std::string& dataScript) {
 
 // The title bar and the side panel, then the start of the topic's area (kind and page for the script).
 std::string FrameTop(const std::string& bookTitle, const std::string& kind, const std::string& pageName) {
-    const std::string title = EscapedHtml(bookTitle);
+    const std::string title = EscapedHtmlAttribute(bookTitle);
     return "\n<a class=\"lb-skip\" href=\"#lb-main\">Skip to the topic</a>\n"
            "<header id=\"lb-top\"><button id=\"lb-menu\" type=\"button\" aria-controls=\"lb-side\" "
            "aria-expanded=\"false\" title=\"Contents and index\">&#9776;</button>"
@@ -26,19 +27,20 @@ std::string FrameTop(const std::string& bookTitle, const std::string& kind, cons
            "<button type=\"submit\">Search</button></form></header>\n"
            "<nav id=\"lb-side\" aria-label=\"Contents and index\"></nav>\n"
            "<main id=\"lb-main\" tabindex=\"-1\" data-kind=\"" +
-           kind + "\" data-page=\"" + EscapedHtml(pageName) + "\">\n";
+           kind + "\" data-page=\"" + EscapedHtmlAttribute(pageName) + "\">\n";
 }
 
 std::string Trail(const std::string& bookTitle, const PagePlace& place) {
     std::string trail = "<nav class=\"lb-trail\" aria-label=\"Place in the contents\"><a href=\"index.html\">" +
-                        EscapedHtml(bookTitle) + "</a>";
+                        EscapedHtmlAttribute(bookTitle) + "</a>";
     for (size_t i = 0; i < place.trail.size(); ++i) {
         const PagePlace::Step& step = place.trail[i];
         trail += " <span aria-hidden=\"true\">&rsaquo;</span> ";
         if (i + 1 == place.trail.size())
-            trail += "<span aria-current=\"page\">" + EscapedHtml(step.title) + "</span>";
+            trail += "<span aria-current=\"page\">" + EscapedHtmlAttribute(step.title) + "</span>";
         else
-            trail += "<a href=\"" + EscapedHtml(step.pageName) + "\">" + EscapedHtml(step.title) + "</a>";
+            trail +=
+                "<a href=\"" + EscapedHtmlAttribute(step.pageName) + "\">" + EscapedHtmlAttribute(step.title) + "</a>";
     }
     return trail + "</nav>\n";
 }
@@ -56,29 +58,6 @@ size_t TagStart(const std::string& lower, const std::string& name, bool last = f
 }
 
 } // namespace
-
-std::string EscapedHtml(const std::string& text) {
-    std::string escaped;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
 
 std::string TopicInFrame(const std::string& page, const std::string& bookTitle, const std::string& pageName,
                          const PagePlace& place) {
@@ -105,9 +84,9 @@ std::string TopicInFrame(const std::string& page, const std::string& bookTitle, 
 
 std::string FramePage(const std::string& bookTitle, const std::string& heading, const std::string& kind,
                       const std::string& dataScript) {
-    return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" + EscapedHtml(heading) + " - " +
-           EscapedHtml(bookTitle) + "</title>\n" + HeadElements(dataScript) + "</head>\n<body>" +
-           FrameTop(bookTitle, kind, "") + "<h1>" + EscapedHtml(heading) +
+    return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" + EscapedHtmlAttribute(heading) +
+           " - " + EscapedHtmlAttribute(bookTitle) + "</title>\n" + HeadElements(dataScript) + "</head>\n<body>" +
+           FrameTop(bookTitle, kind, "") + "<h1>" + EscapedHtmlAttribute(heading) +
            "</h1>\n<div id=\"lb-content\"><p>This page needs scripts, which are turned off.</p></div>\n</main>\n"
            "</body>\n</html>\n";
 }

@@ -15,9 +15,6 @@ struct PagePlace {
     std::vector<Step> trail;
 };
 
-// Markup characters as references, for text and attribute values.
-std::string EscapedHtml(const std::string& text);
-
 // A saved page (UTF-8, declared so) inside the frame. pageName is the page it stands for: index.html stands for
 // the home topic.
 std::string TopicInFrame(const std::string& page, const std::string& bookTitle, const std::string& pageName,

@@ -3,6 +3,7 @@
 // code, so the manual quotes exactly what the user sees.
 
 #include "app/UiTexts.h"
+#include "base/HtmlEscape.h"
 #include "cli/CommandLine.h"
 #include "docbuilder/DocxBuilder.h"
 #include "engine/PageOptions.h"
@@ -21,26 +22,6 @@ constexpr int kBulletList = 2;
 
 std::string Quoted(const std::string& text) {
     return "“" + text + "”";
-}
-
-std::string EscapeXml(const std::string& text) {
-    std::string escaped;
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
 }
 
 // An index entry of this manual, as Word's "Mark Entry" writes it: entry text with ":" before a sub-entry, and
@@ -107,7 +88,7 @@ public:
             }
             doc_.AddParagraph({RawXml("<w:r><w:rPr><w:rFonts w:ascii=\"Courier New\" w:hAnsi=\"Courier New\"/>"
                                       "</w:rPr><w:t xml:space=\"preserve\">" +
-                                      EscapeXml(spaced) + "</w:t></w:r>")});
+                                      EscapedHtmlText(spaced) + "</w:t></w:r>")});
         }
     }
 
