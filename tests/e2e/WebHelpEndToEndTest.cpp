@@ -20,6 +20,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -106,6 +107,7 @@ protected:
             .AddParagraph("Hot air balloons need wind. 帮忙。")
             .AddHeading(1, "中文说明")
             .AddParagraph({Text("本工具帮助用户。见"), AnchorLink("气囊", "_Ref1"), Text("。")})
+            .AddParagraph("把Word文档变成网页。")
             .AddHeading(1, "Kites")
             .AddParagraph("A kite is no airship. 助手。")
             // Words in other alphabets, each page holding them in the other case.
@@ -325,8 +327,18 @@ TEST_F(WebHelp, TheHomePageListsEveryTopicAndShowsTheFrontPage) {
     EXPECT_NE(dom.find("Welcome to the zeppelin manual."), std::string::npos) << "the front page is the home topic";
     EXPECT_NE(dom.find("id=\"lb-title\" href=\"index.html\">Airships 飞艇</a>"), std::string::npos);
 
+    // Tab stops at the tab shown only.
+    const std::string indexDom = OpenInBrowser("index.html?panel=index");
+    for (const auto& [page, shownTab, otherTab] :
+         {std::tuple{&dom, "lb-tab-toc", "lb-tab-keys"}, std::tuple{&indexDom, "lb-tab-keys", "lb-tab-toc"}}) {
+        EXPECT_EQ(AllMatches(*page, "id=\"" + std::string(shownTab) + "\"[^>]*tabindex=\"(-?[0-9])\""),
+                  std::vector<std::string>{"0"});
+        EXPECT_EQ(AllMatches(*page, "id=\"" + std::string(otherTab) + "\"[^>]*tabindex=\"(-?[0-9])\""),
+                  std::vector<std::string>{"-1"});
+    }
+
     // The index: one entry per heading, in alphabetical order, each leading to its topic.
-    const std::string index = ElementById(OpenInBrowser("index.html?panel=index"), "lb-keys", "div");
+    const std::string index = ElementById(indexDom, "lb-keys", "div");
     const std::vector<std::string> entries = AllMatches(index, "<a href=\"([^\"]+)\">[^<]*</a>");
     // Airships, Airships 飞艇 (the front page, titled as the book), Balloons, Kites, Zeppelins, Über Drachen,
     // 中文说明.
@@ -335,7 +347,9 @@ TEST_F(WebHelp, TheHomePageListsEveryTopicAndShowsTheFrontPage) {
 
     // On a topic deeper down, its branch is open and it is the one marked.
     const std::string deeper = ElementById(OpenInBrowser("2.html"), "lb-toc", "div");
-    EXPECT_NE(deeper.find("<details open=\"\"><summary><a href=\"1.html\">Airships"), std::string::npos) << deeper;
+    // One stop for Tab an entry: the branch's own summary is left out.
+    EXPECT_NE(deeper.find("<details open=\"\"><summary tabindex=\"-1\"><a href=\"1.html\">Airships"), std::string::npos)
+        << deeper;
     EXPECT_NE(deeper.find("<a href=\"2.html\" class=\"lb-current\" aria-current=\"page\">Zeppelins"),
               std::string::npos);
 }
@@ -345,17 +359,21 @@ namespace {
 struct SearchCase {
     std::string query;
     std::vector<std::string> pages; // best first
+    std::string firstLine = {};     // how the first topic's line of context begins, when it matters
 };
 const SearchCase kSearchCases[] = {
     // Whole words and words they begin; the topic titled so first.
     {"zeppelin", {"2.html", "1.html", "0.html"}},
-    {"ZEPPELIN floats", {"1.html"}},
+    // The line of context leaves out the heading the link shows already.
+    {"ZEPPELIN floats", {"1.html"}, "<p>A <mark>zeppelin</mark> <mark>floats</mark>."},
     {"帮助", {"1.html", "4.html"}},
     {"帮助 zeppelin", {"1.html"}},
     {"气囊", {"4.html"}}, // the link's text
     {"本工具帮助", {"4.html"}},
     {"助", {"1.html", "4.html", "5.html"}},
     {"zeppelinx", {}},
+    // A word written against Chinese characters.
+    {"WORD", {"4.html"}, "<p>本工具帮助用户。见气囊。 把<mark>Word</mark>文档"},
     // Other alphabets in either case, each page holding the word in the other one too.
     {"über", {"6.html", "5.html"}},
     {"ÜBER", {"6.html", "5.html"}},
@@ -379,6 +397,7 @@ void ExpectSearchResults(const SearchCase& test, const std::string& dom) {
     EXPECT_EQ(pages, test.pages) << results;
     EXPECT_TRUE(test.pages.empty() || results.find("<mark>") != std::string::npos)
         << "a line of context with the words marked";
+    EXPECT_TRUE(test.firstLine.empty() || results.find("</a>" + test.firstLine) != std::string::npos) << results;
 }
 
 struct MarkCase {
@@ -387,6 +406,7 @@ struct MarkCase {
 const MarkCase kMarkCases[] = {
     {"2.html", "rigid 气", "are <mark>rigid</mark> airships"},
     {"4.html", "帮助", "本工具<mark>帮助</mark>用户"},
+    {"4.html", "word", "把<mark>Word</mark>文档"},
     {"5.html", "über", "fliegt <mark>ÜBER</mark> die"},
     {"6.html", "λόγος", "<mark>ΛΌΓΟΣ</mark>."},
 };

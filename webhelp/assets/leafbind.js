@@ -7,14 +7,6 @@
     var book = window.LB_BOOK || { title: '', home: 'index.html', toc: [], keys: [], ids: {} };
     var main = document.getElementById('lb-main');
     var side = document.getElementById('lb-side');
-    // How a query is broken up and folded, open to a page of the tests that holds it against the index's.
-    window.LB_WORDS = { fold: foldCase, parts: queryParts };
-    if (!main || !side)
-        return;
-    var kind = main.getAttribute('data-kind');
-    var page = main.getAttribute('data-page');
-    var params = new URLSearchParams(location.search);
-    var has = function (object, key) { return Object.prototype.hasOwnProperty.call(object, key); };
 
     function element(tag, attributes, text) {
         var made = document.createElement(tag);
@@ -27,10 +19,10 @@
 
     // What is typed is broken up as webhelp/SearchWords.cpp breaks the pages: words of letters and digits with
     // their case folded, and runs of Chinese, Japanese and Korean characters.
+    var cjkRanges = [[0x3040, 0x30FF], [0x3100, 0x312F], [0x3400, 0x4DBF], [0x4E00, 0x9FFF], [0xAC00, 0xD7AF],
+        [0x1100, 0x11FF], [0xF900, 0xFAFF], [0xFF66, 0xFF9F], [0x20000, 0x3FFFF]];
     function isCjk(c) {
-        return (c >= 0x3040 && c <= 0x30FF) || (c >= 0x3100 && c <= 0x312F) || (c >= 0x3400 && c <= 0x4DBF) ||
-            (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0x1100 && c <= 0x11FF) ||
-            (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFF66 && c <= 0xFF9F) || (c >= 0x20000 && c <= 0x3FFFF);
+        return cjkRanges.some(function (range) { return c >= range[0] && c <= range[1]; });
     }
     function isWord(c) {
         if (c < 0x80)
@@ -82,13 +74,28 @@
     function escapeForPattern(text) {
         return text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
     }
-    // Words as prefixes of words, runs anywhere.
+    // Words as prefixes of words, runs anywhere. A word ends where a run of Chinese, Japanese or Korean begins, as
+    // it does for the index ("把Word文档" holds the word "word").
+    var cjkClass = '[' + cjkRanges.map(function (range) {
+        return '\\u{' + range[0].toString(16) + '}-\\u{' + range[1].toString(16) + '}';
+    }).join('') + ']';
+    var wordCharacter = '(?:(?!' + cjkClass + ')[\\p{L}\\p{M}\\p{N}])';
     function partsPattern(parts) {
         var alternatives = parts.words.map(function (word) {
-            return '(?<![\\p{L}\\p{N}])' + escapeForPattern(word) + '[\\p{L}\\p{N}]*';
+            return '(?<!' + wordCharacter + ')' + escapeForPattern(word) + wordCharacter + '*';
         }).concat(parts.runs.map(escapeForPattern));
         return alternatives.length ? new RegExp(alternatives.join('|'), 'giu') : null;
     }
+    // How a query is broken up and folded, open to a page of the tests that holds it against the index's.
+    window.LB_WORDS = { fold: foldCase, parts: queryParts };
+
+    if (!main || !side)
+        return;
+    var kind = main.getAttribute('data-kind');
+    var page = main.getAttribute('data-page');
+    var params = new URLSearchParams(location.search);
+    var has = function (object, key) { return Object.prototype.hasOwnProperty.call(object, key); };
+
     // text into parent, what pattern finds inside <mark>.
     function appendMarked(parent, text, pattern) {
         var at = 0, match;
@@ -123,7 +130,8 @@
             }
             if (node[2]) {
                 var branch = element('details');
-                var summary = element('summary');
+                // The entry inside is the one stop for Tab; the arrows open and close the branch.
+                var summary = element('summary', { tabindex: '-1' });
                 summary.appendChild(entry);
                 branch.appendChild(summary);
                 branch.appendChild(tree(node[2]));
@@ -167,6 +175,46 @@
         });
         return list;
     }
+    // The arrows in the contents: up and down to the entry shown above or below, right to open a branch (or go
+    // into it), left to close it (or go up to the branch holding the entry).
+    function treeKeys(contents) {
+        contents.addEventListener('keydown', function (event) {
+            var entry = event.target;
+            if (entry.tagName !== 'A' || event.altKey || event.ctrlKey || event.metaKey || event.shiftKey)
+                return;
+            var branch = entry.parentElement.tagName === 'SUMMARY' ? entry.parentElement.parentElement : null;
+            // Entries not inside a closed branch (a closed branch's own entry is in its summary, and shown).
+            var shown = Array.prototype.filter.call(contents.querySelectorAll('a'), function (other) {
+                for (var up = other.parentElement; up !== contents; up = up.parentElement)
+                    if (up.tagName === 'DETAILS' && !up.open && !up.firstElementChild.contains(other))
+                        return false;
+                return true;
+            });
+            var at = shown.indexOf(entry);
+            var to = null;
+            if (event.key === 'ArrowDown') {
+                to = shown[at + 1];
+            } else if (event.key === 'ArrowUp') {
+                to = shown[at - 1];
+            } else if (event.key === 'ArrowRight' && branch) {
+                if (branch.open)
+                    to = shown[at + 1];
+                branch.open = true;
+            } else if (event.key === 'ArrowLeft') {
+                if (branch && branch.open) {
+                    branch.open = false;
+                } else {
+                    var holder = entry.closest('ul').closest('details');
+                    to = holder && contents.contains(holder) ? holder.querySelector('summary > a') : null;
+                }
+            } else {
+                return;
+            }
+            event.preventDefault();
+            if (to)
+                to.focus();
+        });
+    }
     function buildSide() {
         var tabs = element('div', { class: 'lb-tabs', role: 'tablist' });
         var tocTab = element('button', { type: 'button', role: 'tab', id: 'lb-tab-toc', 'aria-controls': 'lb-toc',
@@ -178,6 +226,7 @@
         var toc = element('div', { id: 'lb-toc', role: 'tabpanel', 'aria-labelledby': 'lb-tab-toc' });
         var contents = tree(book.toc);
         contents.className = 'lb-tree';
+        treeKeys(contents);
         toc.appendChild(contents);
         var keys = element('div', { id: 'lb-keys', role: 'tabpanel', 'aria-labelledby': 'lb-tab-keys' });
         keys.hidden = true;
@@ -187,6 +236,9 @@
         function show(showKeys) {
             tocTab.setAttribute('aria-selected', String(!showKeys));
             keysTab.setAttribute('aria-selected', String(showKeys));
+            // Tab stops at the chosen tab only; the arrows change it.
+            tocTab.tabIndex = showKeys ? -1 : 0;
+            keysTab.tabIndex = showKeys ? 0 : -1;
             toc.hidden = showKeys;
             keys.hidden = !showKeys;
             if (showKeys && !keys.firstChild)
@@ -202,8 +254,7 @@
             (toKeys ? keysTab : tocTab).focus();
         });
         // An address may ask for the index ("index.html?panel=index").
-        if (params.get('panel') === 'index')
-            show(true);
+        show(params.get('panel') === 'index');
         if (currentEntry) {
             for (var up = currentEntry.parentElement; up && up !== side; up = up.parentElement)
                 if (up.tagName === 'DETAILS')
@@ -237,6 +288,13 @@
         menu.addEventListener('click', function () {
             var open = document.body.classList.toggle('lb-open');
             menu.setAttribute('aria-expanded', String(open));
+            // Into the panel just opened, which comes after the title bar: on the current topic, or the tab shown.
+            if (open) {
+                var into = currentEntry && currentEntry.getClientRects().length ? currentEntry
+                    : side.querySelector('[role="tab"][aria-selected="true"]');
+                if (into)
+                    into.focus();
+            }
         });
     var searchBox = document.querySelector('#lb-search input');
     document.addEventListener('keydown', function (event) {
@@ -351,8 +409,12 @@
         hits.sort(function (a, b) { return b[1] - a[1] || a[0] - b[0]; });
         return hits;
     }
-    // A line of the page's text around the first part found.
-    function contextLine(text, pattern) {
+    // A line of the page's text around the first part found. The text begins with the topic's heading, which the
+    // result shows already as its link.
+    function contextLine(text, title, pattern) {
+        var rest = text.lastIndexOf(title, 0) === 0 ? text.slice(title.length).trim() : '';
+        if (rest)
+            text = rest;
         pattern.lastIndex = 0;
         var match = pattern.exec(text);
         var at = match ? match.index : 0;
@@ -400,13 +462,17 @@
                 item.appendChild(link(target[0], target[1] + '?q=' + encodeURIComponent(query)));
                 if (has(texts, hit[0])) {
                     var line = element('p');
-                    appendMarked(line, contextLine(texts[hit[0]], pattern), pattern);
+                    appendMarked(line, contextLine(texts[hit[0]], target[0], pattern), pattern);
                     item.appendChild(line);
                 }
                 list.appendChild(item);
             });
             content.appendChild(list);
             document.title = query + ' - ' + document.title;
+            // Tab goes on to the first topic found, not through the title bar and the contents first; "/" goes
+            // back to the search box.
+            if (document.activeElement === document.body)
+                main.focus({ preventScroll: true });
         });
     }
 
