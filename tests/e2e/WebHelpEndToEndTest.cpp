@@ -218,6 +218,8 @@ function openPage(at) {
         return;
     }
     var frame = document.createElement('iframe');
+    frame.style.width = '1100px'; // a desktop's layout, not a phone's
+    frame.style.height = '700px';
     frame.onload = function () {
         var main = frame.contentDocument.getElementById('lb-main');
         if (main && main.getAttribute('data-kind') === 'open')
@@ -486,6 +488,67 @@ TEST_F(WebHelp, FirefoxShowsTheContentsSearchesAndOpensHelpIdsAsChromiumDoes) {
     }
     for (const HelpIdCase& test : kHelpIdCases)
         ExpectHelpIdOpened(test, *document++);
+}
+
+// The keys a reader uses in the side panel, pressed on a copy of a topic (and of a search) that runs a script of the
+// test's once the page is loaded; the copies sit beside the pages, so the page's own script runs as it does there.
+// Where Tab stops is the order of the page and its tabindex attributes, checked with the contents above.
+TEST_F(WebHelp, TheContentsTabsAndMenuAnswerTheKeyboardAndASearchHandsTabToItsResults) {
+    if (BrowserMissing() && FirefoxMissing())
+        GTEST_SKIP() << "neither chromium nor firefox-esr is installed (scripts/setup.sh installs them)";
+    const std::string keys = R"(<script>
+window.addEventListener('load', function () {
+    var log = [];
+    function focused() {
+        var at = document.activeElement;
+        return at.getAttribute('href') || at.id || at.tagName;
+    }
+    function press(key) {
+        document.activeElement.dispatchEvent(new KeyboardEvent('keydown', { key: key, bubbles: true, cancelable: true }));
+        log.push(key + ':' + focused());
+    }
+    if (document.getElementById('lb-main').getAttribute('data-kind') === 'topic') {
+        document.querySelector('#lb-toc .lb-current').focus();
+        log.push('start:' + focused());
+        ['ArrowUp', 'ArrowLeft', 'ArrowDown', 'ArrowUp', 'ArrowRight', 'ArrowRight', 'ArrowLeft', 'ArrowUp'].forEach(press);
+        document.getElementById('lb-tab-toc').focus();
+        press('ArrowRight');
+        document.getElementById('lb-menu').click();
+    }
+    log.push('then:' + focused());
+    var out = document.createElement('pre');
+    out.id = 'lb-keylog';
+    out.textContent = log.join(' ');
+    document.body.appendChild(out);
+});
+</script>
+)";
+    for (const char* page : {"2.html", "search.html"}) {
+        std::string copy = ReadText(web() / page);
+        copy.insert(copy.rfind("</body>"), keys);
+        std::ofstream(web() / ("keys-" + std::string(page)), std::ios::binary) << copy;
+    }
+    const std::string topicPage = "web/keys-2.html", searchPage = "web/keys-search.html?q=zeppelin";
+    std::vector<std::pair<std::string, std::vector<std::string>>> documents;
+    if (!BrowserMissing())
+        documents.push_back({"chromium", {OpenInChromium(topicPage), OpenInChromium(searchPage)}});
+    if (!FirefoxMissing())
+        documents.push_back({"firefox", OpenInFirefox({topicPage, searchPage})});
+    fs::remove(web() / "keys-2.html");
+    fs::remove(web() / "keys-search.html");
+    for (const auto& [browser, dom] : documents) {
+        SCOPED_TRACE(browser);
+        // On Zeppelins, inside Airships: up to Airships, close it, down past its hidden entry to Balloons, back up,
+        // open it, into it, left out to Airships again, up to the front page. Right on the contents tab shows the
+        // index; the menu then puts the focus on the tab shown, the current entry being hidden with the contents.
+        EXPECT_EQ(AllMatches(dom[0], "id=\"lb-keylog\">([^<]*)<"),
+                  std::vector<std::string>{"start:2.html ArrowUp:1.html ArrowLeft:1.html ArrowDown:3.html "
+                                           "ArrowUp:1.html ArrowRight:1.html ArrowRight:2.html ArrowLeft:1.html "
+                                           "ArrowUp:0.html ArrowRight:lb-tab-keys then:lb-tab-keys"})
+            << dom[0].substr(0, 2000);
+        EXPECT_NE(dom[1].find("id=\"lb-results\""), std::string::npos);
+        EXPECT_EQ(AllMatches(dom[1], "id=\"lb-keylog\">([^<]*)<"), std::vector<std::string>{"then:lb-main"});
+    }
 }
 
 // The page's script folds what is typed with the browser's toLowerCase, the index was folded by our own table: the
