@@ -118,6 +118,9 @@ constexpr CatalogueEntry kEntries[] = {
     {"a {1} picture (/{2}) drew nothing visible: it may be damaged",
      "{1} 图片（/{2}）没有画出可见的内容：它可能已损坏"},
     {"a {1} picture is damaged or in a format that cannot be read", "{1} 图片已损坏或格式无法读取"},
+    {"a {1} picture is damaged and cannot be read", "{1} 图片已损坏，无法读取"},
+    {"a {1} picture is in a format that cannot be read", "{1} 图片的格式无法读取"},
+    {"{1} (/{2})", "{1}（/{2}）"}, // a picture's warning followed by its part
     {"a {1} picture is too large to convert ({2})", "{1} 图片太大，无法转换（{2}）"},
     {"a {1} picture is too large to convert", "{1} 图片太大，无法转换"},
     {"a {1} picture could not be read (out of memory)", "无法读取 {1} 图片（内存不足）"},
@@ -281,10 +284,8 @@ std::span<const CatalogueEntry> MessageCatalogue() {
 std::string Translated(const std::string& message, UserLanguage language) {
     if (language == UserLanguage::English || message.empty())
         return message;
-    if (std::optional<std::string> whole = TranslatedWhole(message, 0))
-        return *whole;
     if (message.find('\n') == std::string::npos)
-        return message;
+        return TranslatedWhole(message, 0).value_or(message);
     std::string result;
     size_t start = 0;
     while (start <= message.size()) {

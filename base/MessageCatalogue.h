@@ -31,7 +31,7 @@ std::span<const CatalogueEntry> MessageCatalogue();
 std::string WithValues(const std::string& pattern, std::initializer_list<std::string> values);
 
 // The message (UTF-8) in the given language: unchanged in English and where no entry matches; a message of several
-// lines is translated line by line when it matches as a whole nowhere.
+// lines line by line, as no pattern spans lines.
 std::string Translated(const std::string& message, UserLanguage language);
 // The same in the user's language.
 std::string ForUser(const std::string& message);
