@@ -503,3 +503,34 @@ TEST_F(CliEndToEnd, EveryLineSpeaksTheUsersLanguage) {
     EXPECT_NE(missing.output.find("文件不存在"), std::string::npos) << missing.output;
     EXPECT_EQ(missing.output.find("no such file"), std::string::npos) << missing.output;
 }
+
+// A picture that cannot be shown leaves a labelled gap in the help file's language, whoever converts it: its readers
+// read that language, and the page's code page holds it.
+TEST_F(CliEndToEnd, APictureGapIsLabelledInTheHelpFilesLanguage) {
+    std::vector<uint8_t> broken = TinyPng();
+    broken.resize(20);
+    DocxBuilder doc;
+    doc.AddHeading(1, "Usage").AddParagraph("Plain text.").AddParagraph({Picture(broken)});
+    doc.Save(folder / "gap.docx");
+    struct Case {
+        std::string helpLanguage;
+        std::string label; // as the page holds it, in the help file's code page
+    };
+    const Case cases[] = {
+        {"en-US", "[picture not shown: "},
+        {"zh-CN", "[\xCD\xBC\xC6\xAC\xCE\xB4\xCF\xD4\xCA\xBE: "}, // 图片未显示 in code page 936
+        {"zh-TW", "[\xB9\xCF\xA4\xF9\xA5\xBC\xC5\xE3\xA5\xDC: "}, // 圖片未顯示 in code page 950
+    };
+    for (const Case& c : cases)
+        for (const std::string language : {"en", "zh"}) {
+            fs::remove(folder / "gap.chm");
+            const CliRun run = RunCli(
+                {(folder / "gap.docx").string(), "-o", (folder / "gap.chm").string(), "--language", c.helpLanguage},
+                language);
+            ASSERT_EQ(run.status, 0) << run.output;
+            auto chm = ChmReader::Open((folder / "gap.chm").string());
+            ASSERT_TRUE(chm);
+            const std::string page = chm->Read("/0.html").value_or("");
+            EXPECT_NE(page.find(c.label), std::string::npos) << c.helpLanguage << " " << language << "\n" << page;
+        }
+}
