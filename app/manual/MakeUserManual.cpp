@@ -137,7 +137,7 @@ void TitlePage(Manual& m) {
     big.bold = true;
     big.sizeHalfPoints = 44;
     m.Para({Text("Leafbind 用户手册", big)});
-    m.Para(std::string(Zh(ui::kAboutProduct)));
+    m.Para(Zh(ui::kAboutProduct));
 }
 
 void Overview(Manual& m) {
@@ -227,8 +227,8 @@ void MainDialog(Manual& m) {
            "重新选择原始Word文件或输出CHM文件时，输入框会显示保存的标题，尚未生成时输入的文字会被替换。");
 
     m.Heading(2, "_Toc14", "生成CHM文件");
-    m.Para("按" + Quoted(Zh(ui::kGenerate)) + "开始转换。没有选择原始Word文件时，程序显示" + Quoted(Zh(ui::kChooseWordFile)) +
-           "。");
+    m.Para("按" + Quoted(Zh(ui::kGenerate)) + "开始转换。没有选择原始Word文件时，程序显示" +
+           Quoted(Zh(ui::kChooseWordFile)) + "。");
     m.Para({Text("转换使用当时的高级选项（见"), Field("REF _RefAdvanced \\h", "高级选项对话框"),
             Text("）。转换进行时仍可以打开高级选项对话框，确定的修改对之后生成的页面有效。")});
 
@@ -250,8 +250,8 @@ void MainDialog(Manual& m) {
     m.Bullet(Quoted(Zh(ui::kHelp)) + "：打开程序文件夹中的帮助文件 " + Zh(ui::kHelpFileName) + "，也就是本手册。");
     m.Bullet(Quoted(Zh(ui::kAbout)) + "：显示" + Quoted(Zh(ui::kAboutCaption)) + "对话框，其中有版本" +
              Quoted(Zh(ui::kAboutProduct)) + "和" + Quoted(Zh(ui::kVisitHomePage)) + "链接。");
-    m.Bullet(Quoted(Zh(ui::kOk)) + "或关闭窗口：退出程序。转换进行时，程序先询问" + Quoted(Zh(ui::kQuitDuringConversion)) +
-             "，回答“否”则继续转换。");
+    m.Bullet(Quoted(Zh(ui::kOk)) + "或关闭窗口：退出程序。转换进行时，程序先询问" +
+             Quoted(Zh(ui::kQuitDuringConversion)) + "，回答“否”则继续转换。");
 }
 
 void AdvancedDialog(Manual& m) {
@@ -293,8 +293,9 @@ void CommandLine(Manual& m) {
             Entry("\"leafbind-cli\""), Entry("\"command line\" \\t \"See leafbind-cli\"")});
 
     m.Heading(2, "_Toc31", "Options");
-    std::vector<std::vector<std::string>> options{
-        {"Option", "In the dialog"}, {"-o, --output FILE", Zh(ui::kOutputLabel)}, {"--title TEXT", Zh(ui::kTitleLabel)}};
+    std::vector<std::vector<std::string>> options{{"Option", "In the dialog"},
+                                                  {"-o, --output FILE", Zh(ui::kOutputLabel)},
+                                                  {"--title TEXT", Zh(ui::kTitleLabel)}};
     for (const PageSwitch& option : PageSwitches())
         options.push_back({option.flag, std::string(option.caption) + (DefaultValue(option) ? " (cleared)" : "")});
     options.push_back({"--copyright TEXT", Zh(ui::kCopyrightLabel)});
@@ -369,9 +370,9 @@ void Messages(Manual& m) {
               "选“是”退出程序，这次转换不会完成；选“否”继续转换"},
              {"cannot delete file: 文件名", "旧的帮助文件或工作文件夹中的文件无法删除，通常是因为正在被查看器打开",
               "关闭查看器；转换仍会继续，但可能无法写入新文件"},
-             {std::string(Zh(ui::kHelpFileNotProduced)) + "路径", "转换完成了，但没有生成帮助文件；后面附有编译器的消息",
+             {Zh(ui::kHelpFileNotProduced) + "路径", "转换完成了，但没有生成帮助文件；后面附有编译器的消息",
               "检查输出文件夹是否存在、可写，标题中是否有不允许的字符"},
-             {std::string(Zh(ui::kAutomationFailed)) + " (0x…): …", "与文档服务的通信失败，括号中是错误代码",
+             {Zh(ui::kAutomationFailed) + " (0x…): …", "与文档服务的通信失败，括号中是错误代码",
               "重新生成；问题持续时重新启动程序"},
              {"文档服务报告的错误", "例如文档损坏或不是 Word 文件，无法打开",
               "用 Word 或 LibreOffice 检查并重新保存文档"}});
@@ -380,7 +381,7 @@ void Messages(Manual& m) {
 void Troubleshooting(Manual& m) {
     m.Heading(1, "_Toc50", "故障排除");
     m.Heading(2, "_Toc51", "按帮助按钮没有反应");
-    m.Para("帮助文件 " + std::string(Zh(ui::kHelpFileName)) +
+    m.Para("帮助文件 " + Zh(ui::kHelpFileName) +
            " 必须在 leafbind 程序所在的文件夹中，系统中还要有 .chm "
            "文件的查看器（例如 xchm）。程序本身不报告打不开的帮助文件。");
     m.Heading(2, "_Toc52", "中文显示为方框");
