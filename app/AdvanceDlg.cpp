@@ -115,9 +115,10 @@ CAdvanceDlg::CAdvanceDlg(wxWindow* parent, ConvertOptions& options, WebHelpChoic
                         languageChoice->GetPosition().y +
                             (languageChoice->GetSize().y - languageLabel->GetSize().y) / 2);
 
-    // Web help: a row of its own under the language, its folder box filling the row up to its browse button.
     rows.push_back(languageLabel);
     rows.push_back(languageChoice);
+
+    // Web help: a row of its own under the language, its folder box filling the row up to its browse button.
     const int webTop = BottomOf(rows) + ConvertDialogToPixels(wxSize(0, 3)).y;
     const DialogRect webRect{19, 0, 48, 10};
     auto* webCheck = new wxCheckBox(this, kIdWebHelp, wxString::FromUTF8(ui::kWebHelp),
