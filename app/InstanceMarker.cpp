@@ -1,10 +1,11 @@
 #include "InstanceMarker.h"
 
+#include "base/CleanupRegistry.h"
+
 #include <wx/process.h>
 #include <wx/utils.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -32,12 +33,17 @@ InstanceMarker::InstanceMarker(fs::path folder) : folder_(std::move(folder)) {
     std::error_code error;
     fs::create_directories(folder_, error);
     const fs::path mark = folder_ / (kMarkPrefix + std::to_string(wxGetProcessId()));
-    if (std::ofstream(mark).good())
+    if (fs::create_directory(mark, error) || fs::is_directory(mark, error)) {
         mark_ = mark;
+        // A mark is a folder so that the cleanup of an interrupted run takes it too.
+        slot_ = RegisterFolderForCleanup(mark_);
+    }
 }
 
 InstanceMarker::~InstanceMarker() {
     std::error_code ignored;
+    if (slot_ >= 0)
+        UnregisterFolder(slot_);
     if (!mark_.empty())
         fs::remove(mark_, ignored);
     // The folder goes with the last mark; while another instance's mark is in it, it stays.

@@ -1,8 +1,8 @@
 #pragma once
-// A mark of one running instance of the program: an empty file named after its process in the user's runtime
-// folder, there while the instance runs. Its count of the others places a second window beside the first rather
-// than exactly on top of it. A mark whose process has ended (the program was killed) is removed by the next
-// instance that sees it, so nothing stays behind.
+// A mark of one running instance of the program: an empty folder named after its process in the user's runtime
+// folder, there while the instance runs (an interrupted instance removes it with its other folders). Its count of
+// the others places a second window beside the first rather than exactly on top of it. A mark whose process has
+// ended without removing it (the program was killed outright) is removed by the next instance that sees it.
 
 #include <wx/gdicmn.h>
 
@@ -23,6 +23,7 @@ public:
 private:
     std::filesystem::path folder_;
     std::filesystem::path mark_; // empty when none could be made
+    int slot_ = -1;              // its slot in the cleanup registry
 };
 
 // $XDG_RUNTIME_DIR/leafbind when that is an absolute path, else the folder leafbind-USER in the temporary folder.

@@ -109,9 +109,10 @@ TEST(InstanceMarkerTest, CountsRunningInstancesAndLeavesNothingBehind) {
     {
         InstanceMarker first(folder);
         EXPECT_EQ(first.OthersRunning(), 0);
-        std::ofstream(folder / ("window-" + std::to_string(::getppid()))); // an instance that runs
-        std::ofstream(folder / ("window-" + std::to_string(ended)));       // one that was killed
-        std::ofstream(folder / "notes.txt");                               // not a mark
+        std::filesystem::create_directory(folder / ("window-" + std::to_string(::getppid()))); // one that runs
+        std::filesystem::create_directory(folder / ("window-" + std::to_string(ended)));       // one killed outright
+        EXPECT_TRUE(std::filesystem::is_directory(folder / ("window-" + std::to_string(::getpid()))));
+        std::ofstream(folder / "notes.txt"); // not a mark
         EXPECT_EQ(first.OthersRunning(), 1);
         EXPECT_FALSE(std::filesystem::exists(folder / ("window-" + std::to_string(ended))));
         EXPECT_TRUE(std::filesystem::exists(folder / "notes.txt"));
