@@ -3,7 +3,10 @@
 #include "AdvanceDlg.h"
 #include "ControlIds.h"
 #include "LastFolder.h"
+#include "LeafbindDlg.h"
+#include "ModalAnswers.h"
 #include "WebHelpChoice.h"
+#include "WorkerLink.h"
 #include "automation/CodePage.h"
 #include "base/HelpLanguage.h"
 #include "engine/ConvertOptions.h"
@@ -194,6 +197,26 @@ TEST_F(AdvancedDialogTest, WebHelpIsChosenWithItsFolderAndRemembered) {
         Click(&dialog, kIdCancel);
     }
     EXPECT_TRUE(webHelp.wanted) << "cancel keeps the choice";
+
+    // The program started again shows the remembered choice in its advanced dialog.
+    {
+        ModalAnswers answers;
+        bool shownWanted = false;
+        std::string shownFolder;
+        answers.AnswerWith([&](wxDialog& box) {
+            box.InitDialog(); // as showing it does, after the hook's turn
+            shownWanted = CheckBox(box, kIdWebHelp)->GetValue();
+            shownFolder = static_cast<wxTextCtrl*>(box.FindWindow(kIdWebFolder))->GetValue().utf8_string();
+            return wxID_CANCEL;
+        });
+        auto* main = new CLeafbindDlg(nullptr, wxString::FromUTF8(config.string()));
+        Click(main, kIdAdvanced);
+        auto link = main->Link();
+        delete main;
+        link->WaitUntilNoWorker();
+        EXPECT_TRUE(shownWanted);
+        EXPECT_EQ(shownFolder, "/home/user/网页帮助");
+    }
     delete wxConfigBase::Set(nullptr);
     ::unsetenv("XDG_CONFIG_HOME");
     fs::remove_all(config);
