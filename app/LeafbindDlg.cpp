@@ -60,7 +60,7 @@ std::string FailureMessage(const ConversionResult& result, const std::string& ou
     case RunStatus::NothingCompiled: {
         std::string message = std::string(ui::kHelpFileNotProduced) + outputPath;
         for (const std::string& line : result.compilerMessages)
-            message += "\n" + line;
+            message += "\n" + ForUser(line);
         return message;
     }
     case RunStatus::Stopped:
@@ -84,7 +84,8 @@ std::vector<std::string> ConversionNotes(const ConversionResult& result) {
     for (const std::string& warning : result.warnings)
         notes.push_back(ForUser(warning));
     if (result.status == RunStatus::Done)
-        notes.insert(notes.end(), result.compilerMessages.begin(), result.compilerMessages.end());
+        for (const std::string& message : result.compilerMessages)
+            notes.push_back(ForUser(message));
     return notes;
 }
 

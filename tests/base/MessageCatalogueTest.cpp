@@ -96,6 +96,9 @@ TEST(MessageCatalogue, TranslatesWholeMessagesAndTheMessagesInsideThem) {
          "警告: 页面 3.html \"Usage\": PNG 图片（/word/media/image1.png）没有画出可见的内容：它可能已损坏"},
         // The more particular of two patterns that both match.
         {"page 2 of 7: Intro", "第 2 页，共 7 页: Intro"},
+        // The help compiler's line as the command line shows it.
+        {"warning: help compiler: 3.html links to a missing file: gone.html",
+         "警告: 帮助编译器: 3.html 链接到不存在的文件: gone.html"},
         {"warning: 3 paragraph(s) before the first heading are on no page (title page, abstract, introduction); the "
          "front page option puts them on a page of their own",
          "警告: 第一个标题之前的 3 个段落（标题页、摘要、前言）不在任何页面上；选中“封面页”可以把它们放在单独的页面上"},
