@@ -26,6 +26,9 @@ enum ControlId : int {
     kIdShowNumbering = 1027,
     kIdFrontPage = 1028, // our own: the page options added after the original five count on from here
     kIdLanguage = 1029,  // the help file's language
+    kIdWebHelp = 1030,   // web help beside the help file: the check box, its folder and the folder's browse button
+    kIdWebFolder = 1031,
+    kIdBrowseWebFolder = 1032,
     // Our own: the warnings list and its buttons, and the stop button of the main dialog.
     kIdWarningsList = 1100,
     kIdCopyWarnings = 1101,

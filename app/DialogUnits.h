@@ -3,6 +3,8 @@
 
 #include <wx/window.h>
 
+#include <algorithm>
+
 struct DialogRect {
     int x;
     int y;
@@ -25,4 +27,14 @@ inline void WidenToFit(wxWindow* label) {
     const wxSize size = label->GetSize();
     if (best.x > size.x)
         label->SetSize(best.x, size.y);
+}
+
+// The same for a label with a control at its right (whose left edge is rightLimit, in pixels): it keeps a few pixels
+// from that control and grows to the left where growing to the right would reach it.
+inline void WidenToFit(wxWindow* label, int rightLimit) {
+    WidenToFit(label);
+    const int gap = label->GetParent()->ConvertDialogToPixels(wxSize(2, 0)).x;
+    const wxRect rect = label->GetRect();
+    if (rect.GetRight() + gap >= rightLimit)
+        label->Move(std::max(0, rightLimit - gap - rect.width), rect.y);
 }

@@ -47,9 +47,13 @@ void RememberFolderOf(const wxString& file) {
     if (!config || folder.empty())
         return;
     config->Write(kLastFolderKey, folder);
+    SaveUserSettings(*config);
+}
+
+void SaveUserSettings(wxConfigBase& config) {
     // The file config writes into an existing folder only.
     std::error_code ignored;
     fs::create_directories(UserSettingsFile().parent_path(), ignored);
     const wxLogNull quiet;
-    config->Flush();
+    config.Flush();
 }

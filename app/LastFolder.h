@@ -16,6 +16,9 @@ std::filesystem::path UserSettingsFile();
 // global wxConfigBase.
 std::unique_ptr<wxConfigBase> OpenUserSettings();
 
+// Writes the settings at once, creating their folder. Settings that cannot be written are not reported.
+void SaveUserSettings(wxConfigBase& config);
+
 // The remembered folder; empty when none is remembered, when it no longer exists, or when no settings are open
 // (wxConfigBase::Get(false) is null).
 wxString RememberedFolder();

@@ -1,5 +1,6 @@
 #include "LeafbindApp.h"
 
+#include "InstanceMarker.h"
 #include "LastFolder.h"
 #include "LeafbindDlg.h"
 #include "StartupFile.h"
@@ -34,7 +35,12 @@ bool CLeafbindApp::OnInit() {
 int CLeafbindApp::OnRun() {
     std::shared_ptr<WorkerLink> link;
     {
+        // A second instance opens its window beside the first's, not exactly on top of it.
+        const InstanceMarker marker(InstanceMarkerFolder());
         CLeafbindDlg dialog(nullptr, ProgramFolder());
+        dialog.Centre();
+        if (const int others = marker.OthersRunning(); others > 0)
+            dialog.Move(OffsetForOthers(dialog.GetPosition(), others, dialog.ConvertDialogToPixels(wxSize(16, 0)).x));
         SetTopWindow(&dialog);
         if (!startSource.empty())
             dialog.OpenSource(startSource);

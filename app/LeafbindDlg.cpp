@@ -13,6 +13,7 @@
 #include "UiTexts.h"
 #include "WarningsDlg.h"
 #include "WorkerLink.h"
+#include "base/MessageCatalogue.h"
 
 #include <wx/button.h>
 #include <wx/filedlg.h>
@@ -53,13 +54,13 @@ std::string FailureMessage(const ConversionResult& result, const std::string& ou
     case RunStatus::Done:
         return {};
     case RunStatus::WordNotStarted:
-        return ui::kWordStartFailed;
+        return std::string(ui::kWordStartFailed);
     case RunStatus::NoHeadings:
-        return ui::kNoOutlineStyles;
+        return std::string(ui::kNoOutlineStyles);
     case RunStatus::NothingCompiled: {
-        std::string message = ui::kHelpFileNotProduced + outputPath;
+        std::string message = std::string(ui::kHelpFileNotProduced) + outputPath;
         for (const std::string& line : result.compilerMessages)
-            message += "\n" + line;
+            message += "\n" + ForUser(line);
         return message;
     }
     case RunStatus::Stopped:
@@ -70,18 +71,21 @@ std::string FailureMessage(const ConversionResult& result, const std::string& ou
         break;
     }
     if (!result.automationFault)
-        return result.message;
+        return ForUser(result.message);
     char status[32];
     std::snprintf(status, sizeof status, " (0x%08" PRIX32 "): ", result.automationStatus);
-    return ui::kAutomationFailed + std::string(status) + result.message;
+    return std::string(ui::kAutomationFailed) + status + ForUser(result.message);
 }
 
 } // namespace
 
 std::vector<std::string> ConversionNotes(const ConversionResult& result) {
-    std::vector<std::string> notes = result.warnings;
+    std::vector<std::string> notes;
+    for (const std::string& warning : result.warnings)
+        notes.push_back(ForUser(warning));
     if (result.status == RunStatus::Done)
-        notes.insert(notes.end(), result.compilerMessages.begin(), result.compilerMessages.end());
+        for (const std::string& message : result.compilerMessages)
+            notes.push_back(ForUser(message));
     return notes;
 }
 
@@ -101,7 +105,7 @@ CLeafbindDlg::CLeafbindDlg(wxWindow* parent, const wxString& programFolder)
 
     // Messages of the layers below: shown at once on this thread, handed over by a worker.
     previousMessageBoxHandler = SetMessageBoxHandler([this, link = link](const std::string& narrow) {
-        const wxString text = FromNarrow(narrow);
+        const wxString text = wxString::FromUTF8(ForUser(FromNarrow(narrow).utf8_string()));
         if (wxThread::IsMain())
             ShowAppMessage(text);
         else
@@ -139,8 +143,11 @@ CLeafbindDlg::~CLeafbindDlg() {
 }
 
 void CLeafbindDlg::CreateControls() {
-    auto label = [this](const char* caption, DialogRect rect) {
-        WidenToFit(new wxStaticText(this, wxID_ANY, Text(caption), DialogPosition(this, rect), DialogSize(this, rect)));
+    // Each label stands left of its edit box, which starts at the same place in all three rows.
+    const int editLeft = DialogPosition(this, {58, 0, 0, 0}).x;
+    auto label = [this, editLeft](const char* caption, DialogRect rect) {
+        WidenToFit(new wxStaticText(this, wxID_ANY, Text(caption), DialogPosition(this, rect), DialogSize(this, rect)),
+                   editLeft);
     };
     auto edit = [this](ControlId id, DialogRect rect, long style, wxString* value) {
         new wxTextCtrl(this, id, wxString(), DialogPosition(this, rect), DialogSize(this, rect), style,
@@ -196,13 +203,17 @@ void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
         ShowAppMessage(Text(ui::kChooseWordFile));
         return;
     }
+    if (webHelp.wanted && webHelp.folder.empty()) {
+        ShowAppMessage(Text(ui::kChooseWebFolder));
+        return;
+    }
     TransferDataFromWindow();
     generateButton->Disable();
     viewButton->Disable();
     stopAsked->store(false);
     stopButton->Enable();
     stopButton->Show();
-    progress.SetPhase(ui::kPhaseReading);
+    progress.SetPhase(std::string(ui::kPhaseReading));
     progressTimer.Start(kProgressTimerMilliseconds);
 
     // Everything the run uses is taken now, the page options too, so the user may change them while it runs.
@@ -211,11 +222,14 @@ void CLeafbindDlg::OnGenerate(wxCommandEvent&) {
     request.outputPath = outputPath.utf8_string();
     request.title = helpTitle.utf8_string();
     request.options = pageOptions.Snapshot();
+    // The same rule as the command line's: a new or empty folder; the run refuses any other and says why.
+    if (webHelp.wanted)
+        request.webFolder = webHelp.folder.utf8_string();
     // What the run is doing reaches the progress text through the user-interface thread.
     request.pageObserver = [this, link = link](int32_t page, int32_t count, const std::string&) {
         link->PostToDialog([this, page, count] { progress.SetPhase(ProgressText::PagePhase(page, count)); });
         if (page + 1 == count)
-            link->PostToDialog([this] { progress.SetPhase(ui::kPhaseCompiling); });
+            link->PostToDialog([this] { progress.SetPhase(std::string(ui::kPhaseCompiling)); });
     };
     request.stopRequested = [stopAsked = stopAsked] { return stopAsked->load(); };
     const wxString resultPath = outputPath;
@@ -250,17 +264,29 @@ void CLeafbindDlg::FinishConversion(const ConversionResult& result, const wxStri
         ShowAppMessage(wxString::FromUTF8(failure));
     ShowConversionNotes(ConversionNotes(result));
     if (result.status == RunStatus::Done)
-        OpenHelpFile(resultPath);
+        OpenResult(resultPath, wxString::FromUTF8(result.webFolder));
 }
 
 void CLeafbindDlg::OpenHelpFile(const wxString& path) {
+    OpenResult(path, wxString());
+}
+
+void CLeafbindDlg::OpenResult(const wxString& helpFile, const wxString& webFolder) {
     if (DesktopOpensHelpFiles()) {
-        ShellOpen(path);
+        ShellOpen(helpFile);
         return;
     }
-    const wxString folder = wxFileName(path).GetPath();
-    if (wxMessageBox(Text(ui::kNoHelpViewer) + path, Text(ui::kAppTitle), wxYES_NO | wxICON_INFORMATION, this) == wxYES)
-        ShellOpen(folder);
+    // A browser shows the web help where it cannot show the help file.
+    const wxString webIndex = webFolder.empty() ? wxString() : wxFileName(webFolder, "index.html").GetFullPath();
+    if (!webIndex.empty() && wxFileName::FileExists(webIndex)) {
+        if (wxMessageBox(Text(ui::kNoHelpViewerWebHelp) + webIndex, Text(ui::kAppTitle), wxYES_NO | wxICON_INFORMATION,
+                         this) == wxYES)
+            ShellOpen(webIndex);
+        return;
+    }
+    if (wxMessageBox(Text(ui::kNoHelpViewer) + helpFile, Text(ui::kAppTitle), wxYES_NO | wxICON_INFORMATION, this) ==
+        wxYES)
+        ShellOpen(wxFileName(helpFile).GetPath());
 }
 
 void CLeafbindDlg::ShowConversionNotes(const std::vector<std::string>& notes) {
@@ -400,6 +426,6 @@ void CLeafbindDlg::OnHelp(wxCommandEvent&) {
 }
 
 void CLeafbindDlg::OnAdvanced(wxCommandEvent&) {
-    CAdvanceDlg advanced(this, pageOptions);
+    CAdvanceDlg advanced(this, pageOptions, webHelp);
     advanced.ShowModal();
 }

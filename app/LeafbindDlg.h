@@ -4,6 +4,7 @@
 // dialog only through its WorkerLink.
 
 #include "ProgressText.h"
+#include "WebHelpChoice.h"
 #include "engine/ConversionRun.h"
 #include "engine/ConvertOptions.h"
 #include "word/MessageBox.h"
@@ -45,6 +46,9 @@ private:
     void CreateControls();
     bool ConfirmQuitDuringConversion();
     void FinishConversion(const ConversionResult& result, const wxString& resultPath);
+    // Opens the help file with the desktop's viewer; with none, offers the run's web help (webFolder, may be empty)
+    // or else the help file's folder.
+    void OpenResult(const wxString& helpFile, const wxString& webFolder);
     // After a run with warnings: how many, with the list behind a details button.
     void ShowConversionNotes(const std::vector<std::string>& notes);
     void OpenHelpFile(const wxString& path);
@@ -84,6 +88,8 @@ private:
     MessageBoxHandler previousMessageBoxHandler;
     // The advanced dialog's page options, kept while the program runs; each conversion takes a copy at its start.
     ConvertOptions pageOptions;
+    // Whether runs also write web help, and where; remembered between runs of the program.
+    WebHelpChoice webHelp = RememberedWebHelp();
 };
 
 // What a run has to tell besides its outcome (UTF-8): the converter's warnings, and the compiler's warnings when it

@@ -7,7 +7,7 @@ constexpr int kMostDots = 6;
 }
 
 std::string ProgressText::NextTick() {
-    std::string text = ui::kConverting;
+    std::string text(ui::kConverting);
     if (counter_ >= 1 && counter_ <= kMostDots) {
         text += ".";
         for (int dot = 2; dot <= counter_; ++dot)
@@ -19,6 +19,5 @@ std::string ProgressText::NextTick() {
 }
 
 std::string ProgressText::PagePhase(int32_t page, int32_t pageCount) {
-    return ui::kPhasePageBefore + std::to_string(page + 1) + ui::kPhasePageMiddle + std::to_string(pageCount) +
-           ui::kPhasePageAfter;
+    return WithValues(std::string(ui::kPhasePage), {std::to_string(page + 1), std::to_string(pageCount)});
 }

@@ -10,6 +10,11 @@ ShellOpenHandler& CurrentHandler() {
     return handler;
 }
 
+HelpViewerQuery& CurrentQuery() {
+    static HelpViewerQuery query;
+    return query;
+}
+
 bool IsAddress(const wxString& target) {
     return target.StartsWith("http://") || target.StartsWith("https://");
 }
@@ -32,7 +37,14 @@ void ShellOpen(const wxString& target) {
         wxLaunchDefaultApplication(target);
 }
 
+HelpViewerQuery SetHelpViewerQuery(HelpViewerQuery query) {
+    std::swap(CurrentQuery(), query);
+    return query;
+}
+
 bool DesktopOpensHelpFiles() {
+    if (CurrentQuery())
+        return CurrentQuery()();
     if (CurrentHandler())
         return true;
     wxArrayString output;

@@ -12,6 +12,9 @@ using ShellOpenHandler = std::function<void(const wxString& target)>;
 ShellOpenHandler SetShellOpenHandler(ShellOpenHandler handler);
 // The result is ignored, as the program never reports a missing viewer or file.
 void ShellOpen(const wxString& target);
+// Replaces the question below (tests ask for a desktop without a viewer); an empty query restores the desktop's.
+using HelpViewerQuery = std::function<bool()>;
+HelpViewerQuery SetHelpViewerQuery(HelpViewerQuery query);
 // Whether the desktop has a program for compiled help files. Without one, its open would hand them to a web
 // browser, which shows nothing and saves a download. True when a handler was set (tests), and when the desktop
 // cannot be asked.

@@ -1,5 +1,7 @@
 #include "UserLanguage.h"
 
+#include "base/MessageCatalogue.h"
+
 #include <wx/intl.h>
 #include <wx/translation.h>
 #include <wx/uilocale.h>
@@ -11,6 +13,8 @@ void UseUserLanguage() {
     wxUILocale::UseDefault();
     // Page sizes and style lengths are read and written with strtod and printf: a decimal comma would break them.
     std::setlocale(LC_NUMERIC, "C");
+
+    SetUserLanguage(UserLanguageFromEnvironment());
 
     auto* translations = new wxTranslations;
     translations->AddStdCatalog();

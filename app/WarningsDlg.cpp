@@ -34,8 +34,8 @@ CWarningsDlg::CWarningsDlg(wxWindow* parent, const std::vector<std::string>& war
     wxString lines;
     for (const std::string& warning : warnings)
         lines += wxString::FromUTF8(warning) + "\n";
-    summary_ =
-        wxString::FromUTF8(std::string(ui::kWarningsBefore) + std::to_string(warnings.size()) + ui::kWarningsAfter);
+    summary_ = wxString::FromUTF8(std::string(ui::kWarningsBefore) + std::to_string(warnings.size()) +
+                                  std::string(ui::kWarningsAfter));
 
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(new wxStaticText(this, wxID_ANY, summary_), 0, wxALL, 10);

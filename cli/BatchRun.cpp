@@ -1,6 +1,7 @@
 #include "BatchRun.h"
 
 #include "automation/CodePage.h"
+#include "base/MessageCatalogue.h"
 #include "engine/ConversionRun.h"
 #include "word/MessageBox.h"
 
@@ -13,9 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The texts the desktop program shows for the same conditions.
-const std::string kNoOutlineMessage = "word文档中没有大纲样式!";
-const std::string kWordStartMessage = "启动word失败!";
+// The texts the desktop program shows for the same conditions, in the user's language.
+const std::string kNoOutlineMessage = "The Word document has no outline styles!";
+const std::string kWordStartMessage = "Failed to start Word!";
 
 std::string Printable(const std::string& narrow) {
     return NarrowToUtf8(narrow).value_or(narrow);
@@ -96,10 +97,11 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
     case RunStatus::Done:
         break;
     case RunStatus::WordNotStarted:
-        reporter.Error(kWordStartMessage + " (" + result.message + ")");
+        reporter.Error(ForUser(kWordStartMessage) + " (" + ForUser(result.message) + ")");
         return kExitConversionFailed;
     case RunStatus::NoHeadings:
-        reporter.Error(kNoOutlineMessage + " The document has no headings: no paragraph has an outline level.");
+        reporter.Error(ForUser(kNoOutlineMessage) + " " +
+                       ForUser("The document has no headings: no paragraph has an outline level."));
         return kExitNoHeadings;
     case RunStatus::NothingCompiled:
         reporter.Error(result.message);
@@ -129,9 +131,19 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
     std::snprintf(summary, sizeof summary, "%zu topics, %zu pages, %zu pictures, %zu index entr%s, %zu warning%s",
                   result.topics, result.pages, result.pictures, result.indexEntries,
                   result.indexEntries == 1 ? "y" : "ies", warnings, warnings == 1 ? "" : "s");
-    char sizeAndTime[64];
-    std::snprintf(sizeAndTime, sizeof sizeAndTime, "%.1f KB, %.2f s", static_cast<double>(result.outputBytes) / 1024.0,
-                  seconds);
+    char kilobytes[32];
+    std::snprintf(kilobytes, sizeof kilobytes, "%.1f", static_cast<double>(result.outputBytes) / 1024.0);
+    char duration[32];
+    std::snprintf(duration, sizeof duration, "%.2f", seconds);
+    const std::string sizeAndTime = WithValues(ForUser("{1} KB, {2} s"), {kilobytes, duration});
+    // English counts take their singular; the other language has none, so its pattern has the plain numbers.
+    if (UserReadsChinese())
+        std::snprintf(
+            summary, sizeof summary, "%s",
+            WithValues(ForUser("{1} topics, {2} pages, {3} pictures, {4} index entries, {5} warnings"),
+                       {std::to_string(result.topics), std::to_string(result.pages), std::to_string(result.pictures),
+                        std::to_string(result.indexEntries), std::to_string(warnings)})
+                .c_str());
     if (request.writeHelpFile)
         reporter.Line("Wrote " + output + " (" + summary + ", " + sizeAndTime + ")");
     // Without a help file the summary goes with the web help, without a help file's size.

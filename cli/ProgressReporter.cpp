@@ -1,5 +1,7 @@
 #include "ProgressReporter.h"
 
+#include "base/MessageCatalogue.h"
+
 namespace {
 
 constexpr int kBarWidth = 30;
@@ -40,14 +42,17 @@ void ProgressReporter::Page(int32_t page, int32_t pageCount, const std::string& 
         return;
     const int32_t done = page + 1;
     if (!terminal_) {
-        std::fprintf(stream_, "page %d of %d: %s\n", done, pageCount, title.c_str());
+        // The pattern is translated, not the line: a title is never taken for a message.
+        const std::string line =
+            WithValues(ForUser("page {1} of {2}: {3}"), {std::to_string(done), std::to_string(pageCount), title});
+        std::fprintf(stream_, "%s\n", line.c_str());
         return;
     }
     const int filled = pageCount > 0 ? static_cast<int>(int64_t{done} * kBarWidth / pageCount) : kBarWidth;
     std::string bar(static_cast<size_t>(filled), '#');
     bar.resize(kBarWidth, ' ');
-    std::fprintf(stream_, "\r\033[K[%s] %d/%d pages  %s", bar.c_str(), done, pageCount,
-                 Shortened(title, kTitleWidth).c_str());
+    const std::string count = WithValues(ForUser("{1}/{2} pages"), {std::to_string(done), std::to_string(pageCount)});
+    std::fprintf(stream_, "\r\033[K[%s] %s  %s", bar.c_str(), count.c_str(), Shortened(title, kTitleWidth).c_str());
     std::fflush(stream_);
     barShown_ = true;
 }
@@ -55,7 +60,7 @@ void ProgressReporter::Page(int32_t page, int32_t pageCount, const std::string& 
 void ProgressReporter::Progress(const std::string& text) {
     if (quiet_ || !terminal_)
         return;
-    std::fprintf(stream_, "\r\033[K%s", Shortened(text, kTitleWidth * 2).c_str());
+    std::fprintf(stream_, "\r\033[K%s", Shortened(ForUser(text), kTitleWidth * 2).c_str());
     std::fflush(stream_);
     barShown_ = true;
 }
@@ -64,17 +69,17 @@ void ProgressReporter::Warning(const std::string& text) {
     if (quiet_)
         return;
     EndBar();
-    std::fprintf(stream_, "warning: %s\n", text.c_str());
+    std::fprintf(stream_, "%s\n", ForUser("warning: " + text).c_str());
 }
 
 void ProgressReporter::Error(const std::string& text) {
     EndBar();
-    std::fprintf(stream_, "error: %s\n", text.c_str());
+    std::fprintf(stream_, "%s\n", ForUser("error: " + text).c_str());
 }
 
 void ProgressReporter::Line(const std::string& text) {
     if (quiet_)
         return;
     EndBar();
-    std::fprintf(stream_, "%s\n", text.c_str());
+    std::fprintf(stream_, "%s\n", ForUser(text).c_str());
 }

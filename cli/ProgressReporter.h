@@ -1,5 +1,6 @@
 #pragma once
-// What the batch front end prints on stderr: a bar on a terminal, plain lines otherwise, nothing when quiet.
+// What the batch front end prints on stderr: a bar on a terminal, plain lines otherwise, nothing when quiet; every
+// line in the user's language (base/MessageCatalogue.h).
 
 #include <cstdint>
 #include <cstdio>

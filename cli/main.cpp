@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "ProgressReporter.h"
 
+#include "base/MessageCatalogue.h"
 #include "docserver/DocumentServer.h"
 #include "engine/WorkFolder.h"
 
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
         std::printf("leafbind-cli %s\n", LEAFBIND_VERSION);
         return kExitSuccess;
     case ParsedCommandLine::Action::Error:
-        std::fprintf(stderr, "leafbind-cli: %s\n\n%s", parsed.error.c_str(), UsageText().c_str());
+        std::fprintf(stderr, "leafbind-cli: %s\n\n%s", ForUser(parsed.error).c_str(), UsageText().c_str());
         return kExitUsage;
     case ParsedCommandLine::Action::Convert:
         break;

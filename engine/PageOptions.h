@@ -25,8 +25,9 @@ struct PageSwitch {
     const char* flag;
     const char* help;    // the command line's help text (English); "\n" starts a continuation line
     int controlId;       // the advanced dialog's check box
-    const char* caption; // its caption (UTF-8)
-    const char* effect;  // the user manual's line on what it does (UTF-8)
+    const char* caption; // its caption (UTF-8), in Chinese
+    const char* englishCaption;
+    const char* effect; // the user manual's line on what it does (UTF-8)
 };
 
 // In the advanced dialog's tab order.

@@ -20,6 +20,14 @@ using namespace docx;
 constexpr int kHeadingList = 1;
 constexpr int kBulletList = 2;
 
+// The manual is written in Chinese whatever the language of the machine that builds it.
+std::string Zh(const UiText& text) {
+    return text.chinese;
+}
+std::string Zh(const char* text) {
+    return text;
+}
+
 std::string Quoted(const std::string& text) {
     return "“" + text + "”";
 }
@@ -110,7 +118,7 @@ void TitlePage(Manual& m) {
     big.bold = true;
     big.sizeHalfPoints = 44;
     m.Para({Text("Leafbind 用户手册", big)});
-    m.Para(std::string(ui::kAboutProduct));
+    m.Para(Zh(ui::kAboutProduct));
 }
 
 void Overview(Manual& m) {
@@ -148,7 +156,7 @@ void Overview(Manual& m) {
     m.Bullet("第一个标题之前的内容（例如封面和目录）不属于任何主题，不会出现在帮助文件中。");
     m.Bullet("图片、表格、脚注和超链接随所在的页面一起转换。");
     m.Bullet("文档内部的超链接和交叉引用（指向书签）在帮助文件中变成页面之间的链接。");
-    m.Bullet("文档中至少要有一个标题，否则转换会报告" + Quoted(ui::kNoOutlineStyles) + "。");
+    m.Bullet("文档中至少要有一个标题，否则转换会报告" + Quoted(Zh(ui::kNoOutlineStyles)) + "。");
     m.Bullet({Text("用 Word 标记的索引项（XE 域，“引用 → 标记条目”）成为帮助文件索引中的关键词，排在标题关键词之后："
                    "“主索引项:次索引项”中的次索引项嵌套在主索引项之下；同一个索引项出现在几个主题中时，查看器列出"
                    "这些主题供选择；交叉引用（“请参阅”）成为索引中指向另一个关键词的条目。关键词的链接落在索引项"
@@ -167,21 +175,21 @@ void Overview(Manual& m) {
 
 void MainDialog(Manual& m) {
     m.Heading(1, "_Toc10", "主对话框");
-    m.Para("启动 leafbind 后出现主对话框，标题栏显示" + Quoted(ui::kMainCaption) +
+    m.Para("启动 leafbind 后出现主对话框，标题栏显示" + Quoted(Zh(ui::kMainCaption)) +
            "。在这里选择要转换的 Word 文件、输出的 CHM 文件和帮助文件的标题，然后生成。");
     m.Table({{"控件", "作用"},
-             {ui::kSourceLabel, "要转换的 Word 文件；只能用右边的" + Quoted(ui::kBrowse) + "按钮选择"},
-             {ui::kOutputLabel, "要生成的 CHM 文件；只能用右边的" + Quoted(ui::kBrowse) + "按钮选择"},
-             {ui::kTitleLabel, "帮助文件的标题，可以直接输入"},
-             {ui::kGenerate, "开始转换"},
-             {ui::kView, "打开生成的 CHM 文件"},
-             {ui::kAdvanced, "打开高级选项对话框"},
-             {ui::kHelp, "打开本帮助文件"},
-             {ui::kAbout, "显示版本信息"},
-             {ui::kOk, "关闭程序"}});
+             {Zh(ui::kSourceLabel), "要转换的 Word 文件；只能用右边的" + Quoted(Zh(ui::kBrowse)) + "按钮选择"},
+             {Zh(ui::kOutputLabel), "要生成的 CHM 文件；只能用右边的" + Quoted(Zh(ui::kBrowse)) + "按钮选择"},
+             {Zh(ui::kTitleLabel), "帮助文件的标题，可以直接输入"},
+             {Zh(ui::kGenerate), "开始转换"},
+             {Zh(ui::kView), "打开生成的 CHM 文件"},
+             {Zh(ui::kAdvanced), "打开高级选项对话框"},
+             {Zh(ui::kHelp), "打开本帮助文件"},
+             {Zh(ui::kAbout), "显示版本信息"},
+             {Zh(ui::kOk), "关闭程序"}});
 
     m.Heading(2, "_Toc11", "选择原始Word文件");
-    m.Para("按" + Quoted(ui::kSourceLabel) + "右边的" + Quoted(ui::kBrowse) +
+    m.Para("按" + Quoted(Zh(ui::kSourceLabel)) + "右边的" + Quoted(Zh(ui::kBrowse)) +
            "按钮，在打开文件对话框中选择一个 .doc 或 .docx 文件。选择之后：");
     m.Bullet("输出CHM文件被设为同一文件夹中、同名、扩展名为 .chm 的文件，例如 /home/user/Docs/Guide.docx 对应 "
              "/home/user/Docs/Guide.chm；");
@@ -189,7 +197,7 @@ void MainDialog(Manual& m) {
     m.Para(".doc 文件需要安装 LibreOffice（soffice 命令）才能读取。");
 
     m.Heading(2, "_Toc12", "选择输出CHM文件");
-    m.Para("按" + Quoted(ui::kOutputLabel) + "右边的" + Quoted(ui::kBrowse) +
+    m.Para("按" + Quoted(Zh(ui::kOutputLabel)) + "右边的" + Quoted(Zh(ui::kBrowse)) +
            "按钮可以另选保存位置。扩展名为 chm "
            "（不分大小写）的名字保持不变，其他名字后面会加上 .chm：Out.CHM 保持为 Out.CHM，Out 变为 Out.chm，Out.txt "
            "变为 Out.txt.chm。");
@@ -200,14 +208,14 @@ void MainDialog(Manual& m) {
            "重新选择原始Word文件或输出CHM文件时，输入框会显示保存的标题，尚未生成时输入的文字会被替换。");
 
     m.Heading(2, "_Toc14", "生成CHM文件");
-    m.Para("按" + Quoted(ui::kGenerate) + "开始转换。没有选择原始Word文件时，程序显示" + Quoted(ui::kChooseWordFile) +
-           "。");
+    m.Para("按" + Quoted(Zh(ui::kGenerate)) + "开始转换。没有选择原始Word文件时，程序显示" +
+           Quoted(Zh(ui::kChooseWordFile)) + "。");
     m.Para({Text("转换使用当时的高级选项（见"), Field("REF _RefAdvanced \\h", "高级选项对话框"),
             Text("）。转换进行时仍可以打开高级选项对话框，确定的修改对之后生成的页面有效。")});
 
     m.Heading(3, "_Toc15", "进度显示");
-    m.Para("转换期间" + Quoted(ui::kGenerate) + "和" + Quoted(ui::kView) +
-           "两个按钮不可用，按钮左边每秒更新一次进度文字" + Quoted(ui::kConverting) +
+    m.Para("转换期间" + Quoted(Zh(ui::kGenerate)) + "和" + Quoted(Zh(ui::kView)) +
+           "两个按钮不可用，按钮左边每秒更新一次进度文字" + Quoted(Zh(ui::kConverting)) +
            "，后面跟着一到六个点。一秒之内完成的转换不显示进度文字。");
 
     m.Heading(3, "_Toc16", "转换结束后");
@@ -215,22 +223,22 @@ void MainDialog(Manual& m) {
            "成功生成后，程序用系统中 .chm 文件的默认查看器打开新的帮助文件。");
 
     m.Heading(2, "_Toc17", "查看CHM文件");
-    m.Para("按" + Quoted(ui::kView) + "用系统的查看器打开输出CHM文件。还没有选择文件时，程序显示" +
-           Quoted(ui::kChooseWordFileToConvert) + "。");
+    m.Para("按" + Quoted(Zh(ui::kView)) + "用系统的查看器打开输出CHM文件。还没有选择文件时，程序显示" +
+           Quoted(Zh(ui::kChooseWordFileToConvert)) + "。");
 
     m.Heading(2, "_Toc18", "高级、帮助、关于和确定");
-    m.Bullet(Quoted(ui::kAdvanced) + "：打开高级选项对话框（见下一章）。");
-    m.Bullet(Quoted(ui::kHelp) + "：打开程序文件夹中的帮助文件 " + ui::kHelpFileName + "，也就是本手册。");
-    m.Bullet(Quoted(ui::kAbout) + "：显示" + Quoted(ui::kAboutCaption) + "对话框，其中有版本" +
-             Quoted(ui::kAboutProduct) + "和" + Quoted(ui::kVisitHomePage) + "链接。");
-    m.Bullet(Quoted(ui::kOk) + "或关闭窗口：退出程序。转换进行时，程序先询问" + Quoted(ui::kQuitDuringConversion) +
-             "，回答“否”则继续转换。");
+    m.Bullet(Quoted(Zh(ui::kAdvanced)) + "：打开高级选项对话框（见下一章）。");
+    m.Bullet(Quoted(Zh(ui::kHelp)) + "：打开程序文件夹中的帮助文件 " + Zh(ui::kHelpFileName) + "，也就是本手册。");
+    m.Bullet(Quoted(Zh(ui::kAbout)) + "：显示" + Quoted(Zh(ui::kAboutCaption)) + "对话框，其中有版本" +
+             Quoted(Zh(ui::kAboutProduct)) + "和" + Quoted(Zh(ui::kVisitHomePage)) + "链接。");
+    m.Bullet(Quoted(Zh(ui::kOk)) + "或关闭窗口：退出程序。转换进行时，程序先询问" +
+             Quoted(Zh(ui::kQuitDuringConversion)) + "，回答“否”则继续转换。");
 }
 
 void AdvancedDialog(Manual& m) {
     m.Heading(1, "_Toc20", "高级选项对话框", "_RefAdvanced");
-    m.Para("在主对话框中按" + Quoted(ui::kAdvanced) + "打开标题为" + Quoted(ui::kAdvanced) +
-           "的对话框。这里的选项决定生成的页面的样子，按" + Quoted(ui::kOk) + "保存，按" + Quoted(ui::kCancel) +
+    m.Para("在主对话框中按" + Quoted(Zh(ui::kAdvanced)) + "打开标题为" + Quoted(Zh(ui::kAdvanced)) +
+           "的对话框。这里的选项决定生成的页面的样子，按" + Quoted(Zh(ui::kOk)) + "保存，按" + Quoted(Zh(ui::kCancel)) +
            "放弃修改。");
 
     m.Heading(2, "_Toc21", "页面选项");
@@ -242,14 +250,14 @@ void AdvancedDialog(Manual& m) {
 
     m.Heading(2, "_Toc22", "版权信息");
     m.Para({Entry("\"选项:版权信息\""), Entry("\"版权信息\""),
-            Text(Quoted(ui::kCopyrightLabel) +
+            Text(Quoted(Zh(ui::kCopyrightLabel)) +
                  "下面的文本框中的文字会放在每个页面的末尾；留空则不加版权信息。按 Ctrl + Enter "
                  "换行（对话框中的提示" +
-                 Quoted(ui::kNewLineHint) + "），按 Enter 相当于按" + Quoted(ui::kOk) + "。")});
+                 Quoted(Zh(ui::kNewLineHint)) + "），按 Enter 相当于按" + Quoted(Zh(ui::kOk)) + "。")});
 
     m.Heading(2, "_Toc24", "帮助语言");
-    m.Para(Quoted(ui::kLanguageLabel) + "帮助文件只用一个代码页：页面、目录、索引、标题和全文搜索都在其中。选" +
-           Quoted(ui::kLanguageFromDocument) +
+    m.Para(Quoted(Zh(ui::kLanguageLabel)) + "帮助文件只用一个代码页：页面、目录、索引、标题和全文搜索都在其中。选" +
+           Quoted(Zh(ui::kLanguageFromDocument)) +
            "时按文档声明的语言，并以文档的文字核对：能容纳大部分文字的代码页胜出，中文或未声明语言的文档仍用代码页 "
            "936。代码页没有的字符在页面中写成字符引用，在标题、目录和索引中写成相近的字符或“?”，并给出一次警告。");
 
@@ -266,12 +274,13 @@ void CommandLine(Manual& m) {
             Entry("\"leafbind-cli\""), Entry("\"command line\" \\t \"See leafbind-cli\"")});
 
     m.Heading(2, "_Toc31", "Options");
-    std::vector<std::vector<std::string>> options{
-        {"Option", "In the dialog"}, {"-o, --output FILE", ui::kOutputLabel}, {"--title TEXT", ui::kTitleLabel}};
+    std::vector<std::vector<std::string>> options{{"Option", "In the dialog"},
+                                                  {"-o, --output FILE", Zh(ui::kOutputLabel)},
+                                                  {"--title TEXT", Zh(ui::kTitleLabel)}};
     for (const PageSwitch& option : PageSwitches())
         options.push_back({option.flag, std::string(option.caption) + (DefaultValue(option) ? " (cleared)" : "")});
-    options.push_back({"--copyright TEXT", ui::kCopyrightLabel});
-    options.push_back({"--language LANG", ui::kLanguageLabel});
+    options.push_back({"--copyright TEXT", Zh(ui::kCopyrightLabel)});
+    options.push_back({"--language LANG", Zh(ui::kLanguageLabel)});
     options.push_back({"--map-header FILE.h", "(command line only; see Help IDs)"});
     options.push_back({"--write-map-header FILE.h", "(command line only; see Help IDs)"});
     options.push_back({"--web DIR", "(command line only; see Web help)"});
@@ -331,20 +340,20 @@ void Messages(Manual& m) {
     m.Heading(1, "_Toc40", "消息");
     m.Para("下表列出程序显示的消息、它们的含义和处理方法。");
     m.Table({{"消息", "含义", "怎么办"},
-             {ui::kChooseWordFile, "按了" + Quoted(ui::kGenerate) + "，但还没有选择原始Word文件",
-              "用" + Quoted(ui::kBrowse) + "选择一个 Word 文件，再生成"},
-             {ui::kChooseWordFileToConvert, "按了" + Quoted(ui::kView) + "，但还没有输出CHM文件",
+             {Zh(ui::kChooseWordFile), "按了" + Quoted(Zh(ui::kGenerate)) + "，但还没有选择原始Word文件",
+              "用" + Quoted(Zh(ui::kBrowse)) + "选择一个 Word 文件，再生成"},
+             {Zh(ui::kChooseWordFileToConvert), "按了" + Quoted(Zh(ui::kView)) + "，但还没有输出CHM文件",
               "先选择原始Word文件并生成"},
-             {ui::kWordStartFailed, "读取 Word 文档的文档服务无法启动", "重新启动程序再试；命令行会说明原因"},
-             {ui::kNoOutlineStyles, "文档中没有任何标题，无法划分页面",
+             {Zh(ui::kWordStartFailed), "读取 Word 文档的文档服务无法启动", "重新启动程序再试；命令行会说明原因"},
+             {Zh(ui::kNoOutlineStyles), "文档中没有任何标题，无法划分页面",
               "在 Word 中给章节标题使用“标题 1”等样式或设置大纲级别，保存后重新生成"},
-             {ui::kQuitDuringConversion, "（标题" + Quoted(ui::kWarningCaption) + "）转换进行时要退出程序",
+             {Zh(ui::kQuitDuringConversion), "（标题" + Quoted(Zh(ui::kWarningCaption)) + "）转换进行时要退出程序",
               "选“是”退出程序，这次转换不会完成；选“否”继续转换"},
              {"cannot delete file: 文件名", "旧的帮助文件或工作文件夹中的文件无法删除，通常是因为正在被查看器打开",
               "关闭查看器；转换仍会继续，但可能无法写入新文件"},
-             {std::string(ui::kHelpFileNotProduced) + "路径", "转换完成了，但没有生成帮助文件；后面附有编译器的消息",
+             {Zh(ui::kHelpFileNotProduced) + "路径", "转换完成了，但没有生成帮助文件；后面附有编译器的消息",
               "检查输出文件夹是否存在、可写，标题中是否有不允许的字符"},
-             {std::string(ui::kAutomationFailed) + " (0x…): …", "与文档服务的通信失败，括号中是错误代码",
+             {Zh(ui::kAutomationFailed) + " (0x…): …", "与文档服务的通信失败，括号中是错误代码",
               "重新生成；问题持续时重新启动程序"},
              {"文档服务报告的错误", "例如文档损坏或不是 Word 文件，无法打开",
               "用 Word 或 LibreOffice 检查并重新保存文档"}});
@@ -353,7 +362,7 @@ void Messages(Manual& m) {
 void Troubleshooting(Manual& m) {
     m.Heading(1, "_Toc50", "故障排除");
     m.Heading(2, "_Toc51", "按帮助按钮没有反应");
-    m.Para("帮助文件 " + std::string(ui::kHelpFileName) +
+    m.Para("帮助文件 " + Zh(ui::kHelpFileName) +
            " 必须在 leafbind 程序所在的文件夹中，系统中还要有 .chm "
            "文件的查看器（例如 xchm）。程序本身不报告打不开的帮助文件。");
     m.Heading(2, "_Toc52", "中文显示为方框");

@@ -24,6 +24,19 @@
 
 namespace {
 
+// The gap's label speaks the help file's language, not the converting user's: its readers read that language, and
+// the page's code page holds it.
+std::string PictureNotShown(uint32_t codePage) {
+    switch (codePage) {
+    case 936:
+        return "图片未显示";
+    case 950:
+        return "圖片未顯示";
+    default:
+        return "picture not shown";
+    }
+}
+
 constexpr const char* kEol = "\r\n";
 constexpr int64_t kEmuPerPixel = 9525; // 96 pixels to the inch
 
@@ -784,8 +797,8 @@ private:
             const int gapWidth = width > 0 ? std::min(width, 2000) : 120;
             const int gapHeight = height > 0 ? std::min(height, 2000) : 40;
             body_ += "<span class=\"PictureGap\" style=\"width:" + std::to_string(gapWidth) +
-                     "px;height:" + std::to_string(gapHeight) + "px\" title=\"" + alt + "\">[picture not shown" +
-                     (alt.empty() ? std::string() : ": " + alt) + "]</span>";
+                     "px;height:" + std::to_string(gapHeight) + "px\" title=\"" + alt + "\">[" +
+                     PictureNotShown(codePage_) + (alt.empty() ? std::string() : ": " + alt) + "]</span>";
             return;
         }
         char name[32];

@@ -131,7 +131,7 @@ TEST_F(CliEndToEnd, FailuresHaveTheirOwnExitStatusAndLeaveNoHelpFile) {
         {{(folder / "plain.docx").string(), "--bogus"}, 2, "unknown option"},
         {{(folder / "missing.docx").string(), "-o", out}, 3, "no such file"},
         {{(folder / "fake.docx").string(), "-o", out}, 3, "is not a Word document (it is not a zip package)"},
-        {{(folder / "plain.docx").string(), "-o", out}, 4, "word文档中没有大纲样式!"},
+        {{(folder / "plain.docx").string(), "-o", out}, 4, "The Word document has no outline styles!"},
         {{(folder / "plain.docx").string(), "-o", (folder / "nowhere" / "x.chm").string()}, 2, "does not exist"},
     };
     for (const Case& c : cases) {
@@ -444,4 +444,93 @@ TEST_F(CliEndToEnd, FrontMatterTitlesAndBrokenPicturesAreKeptEscapedOrTold) {
     const std::string keywords = chm->Read("/$WWKeywordLinks/BTree").value_or("");
     EXPECT_NE(keywords.find(Utf16Le(u"Say \"hello\" & <more>")), std::string::npos);
     EXPECT_NE(keywords.find(Utf16Le(u"MUller EUR \u4E2D\u6587")), std::string::npos);
+}
+
+// One language per user: the same run's warnings, errors and summary in English and in Chinese, each warning of the
+// English run with a Chinese form in the other, so none reaches a Chinese user in English.
+TEST_F(CliEndToEnd, EveryLineSpeaksTheUsersLanguage) {
+    std::vector<uint8_t> broken = TinyPng();
+    broken.resize(20);
+    DocxBuilder doc;
+    doc.AddParagraph("Cover page text")
+        .AddHeading(1, "Intro")
+        .AddParagraph({Text("See "), AnchorLink("gone", "_Missing1")})
+        .AddParagraph({Picture(broken)})
+        .AddHeading(1, " ")
+        .AddParagraph("After an empty heading.")
+        .AddHeading(1, std::string(300, 'L'))
+        .AddParagraph("Long.");
+    doc.Save(folder / "doc.docx");
+    struct Seen {
+        std::vector<std::string> warnings;
+        std::string output;
+    };
+    auto run = [&](const std::string& language, const std::string& warningMark) {
+        fs::remove(folder / "doc.chm");
+        const CliRun done = RunCli({(folder / "doc.docx").string(), "-o", (folder / "doc.chm").string()}, language);
+        EXPECT_EQ(done.status, 0) << done.output;
+        Seen seen{{}, done.output};
+        std::istringstream lines(done.output);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind(warningMark, 0) == 0)
+                seen.warnings.push_back(line.substr(warningMark.size()));
+        return seen;
+    };
+    const Seen english = run("en", "warning: ");
+    const Seen chinese = run("zh", "警告: ");
+    ASSERT_EQ(english.warnings.size(), 5u) << english.output;
+    ASSERT_EQ(chinese.warnings.size(), english.warnings.size()) << chinese.output;
+    for (size_t i = 0; i < english.warnings.size(); ++i) {
+        EXPECT_NE(chinese.warnings[i], english.warnings[i]) << "not translated: " << english.warnings[i];
+        // What is left in Latin letters are names from the document and the picture's format, not English words.
+        for (const char* word : {" the ", " is ", " was ", " are ", " of ", " picture ", " page "})
+            EXPECT_EQ(chinese.warnings[i].find(word), std::string::npos) << chinese.warnings[i];
+    }
+    EXPECT_NE(english.output.find("Wrote "), std::string::npos) << english.output;
+    EXPECT_NE(chinese.output.find("已生成 "), std::string::npos) << chinese.output;
+    EXPECT_NE(chinese.output.find("5 条警告"), std::string::npos) << chinese.output;
+    EXPECT_EQ(chinese.output.find("warning"), std::string::npos) << chinese.output;
+
+    // Failures: the dialog's own text for a document without headings, and the reason in the same language.
+    DocxBuilder bodyOnly;
+    bodyOnly.AddParagraph("Only body text.");
+    bodyOnly.Save(folder / "plain.docx");
+    const CliRun plain = RunCli({(folder / "plain.docx").string(), "-o", (folder / "plain.chm").string()}, "zh");
+    EXPECT_EQ(plain.status, 4);
+    EXPECT_NE(plain.output.find("错误: word文档中没有大纲样式! 文档中没有标题"), std::string::npos) << plain.output;
+    const CliRun missing = RunCli({(folder / "missing.docx").string(), "-o", (folder / "m.chm").string()}, "zh");
+    EXPECT_EQ(missing.status, 3);
+    EXPECT_NE(missing.output.find("文件不存在"), std::string::npos) << missing.output;
+    EXPECT_EQ(missing.output.find("no such file"), std::string::npos) << missing.output;
+}
+
+// A picture that cannot be shown leaves a labelled gap in the help file's language, whoever converts it: its readers
+// read that language, and the page's code page holds it.
+TEST_F(CliEndToEnd, APictureGapIsLabelledInTheHelpFilesLanguage) {
+    std::vector<uint8_t> broken = TinyPng();
+    broken.resize(20);
+    DocxBuilder doc;
+    doc.AddHeading(1, "Usage").AddParagraph("Plain text.").AddParagraph({Picture(broken)});
+    doc.Save(folder / "gap.docx");
+    struct Case {
+        std::string helpLanguage;
+        std::string label; // as the page holds it, in the help file's code page
+    };
+    const Case cases[] = {
+        {"en-US", "[picture not shown: "},
+        {"zh-CN", "[\xCD\xBC\xC6\xAC\xCE\xB4\xCF\xD4\xCA\xBE: "}, // 图片未显示 in code page 936
+        {"zh-TW", "[\xB9\xCF\xA4\xF9\xA5\xBC\xC5\xE3\xA5\xDC: "}, // 圖片未顯示 in code page 950
+    };
+    for (const Case& c : cases)
+        for (const std::string language : {"en", "zh"}) {
+            fs::remove(folder / "gap.chm");
+            const CliRun run = RunCli(
+                {(folder / "gap.docx").string(), "-o", (folder / "gap.chm").string(), "--language", c.helpLanguage},
+                language);
+            ASSERT_EQ(run.status, 0) << run.output;
+            auto chm = ChmReader::Open((folder / "gap.chm").string());
+            ASSERT_TRUE(chm);
+            const std::string page = chm->Read("/0.html").value_or("");
+            EXPECT_NE(page.find(c.label), std::string::npos) << c.helpLanguage << " " << language << "\n" << page;
+        }
 }

@@ -11,8 +11,8 @@ std::string Quote(const std::string& text) {
     return quoted + "'";
 }
 
-CliRun RunCli(const std::vector<std::string>& args) {
-    std::string command = Quote(LEAFBIND_CLI);
+CliRun RunCli(const std::vector<std::string>& args, const std::string& language) {
+    std::string command = "LEAFBIND_LANGUAGE=" + Quote(language) + " " + Quote(LEAFBIND_CLI);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     return RunShell(command);

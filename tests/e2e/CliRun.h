@@ -11,6 +11,7 @@ struct CliRun {
 
 // The text quoted for the shell.
 std::string Quote(const std::string& text);
-CliRun RunCli(const std::vector<std::string>& args);
+// Runs in the user language given ("en" or "zh"), whatever the locale the tests run under.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& language = "en");
 // A command line run by the shell, its standard error with its output.
 CliRun RunShell(const std::string& command);

@@ -2,6 +2,11 @@
 
 #include "AdvanceDlg.h"
 #include "ControlIds.h"
+#include "LastFolder.h"
+#include "LeafbindDlg.h"
+#include "ModalAnswers.h"
+#include "WebHelpChoice.h"
+#include "WorkerLink.h"
 #include "automation/CodePage.h"
 #include "base/HelpLanguage.h"
 #include "engine/ConvertOptions.h"
@@ -11,7 +16,12 @@
 #include <wx/choice.h>
 #include <wx/textctrl.h>
 
+#include <filesystem>
 #include <map>
+#include <unistd.h>
+#include <wx/config.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -20,6 +30,7 @@ const int kSwitches[] = {kIdShowHeader, kIdShowFooter, kIdPngImages, kIdRelatedT
 class AdvancedDialogTest : public ::testing::Test {
 protected:
     ConvertOptions options; // the main dialog's
+    WebHelpChoice webHelp;  // the main dialog's web help choice
 
     // Opens a fresh dialog as the advanced button does and reports what its controls show.
     struct Shown {
@@ -27,7 +38,7 @@ protected:
         std::string copyright;
     };
     Shown Open() {
-        CAdvanceDlg dialog(nullptr, options);
+        CAdvanceDlg dialog(nullptr, options, webHelp);
         dialog.InitDialog();
         Shown shown;
         for (int id : kSwitches)
@@ -61,7 +72,7 @@ TEST_F(AdvancedDialogTest, FirstOpeningShowsTheDefaults) {
 
 TEST_F(AdvancedDialogTest, OkStoresTheSwitchesAndCancelKeepsThem) {
     {
-        CAdvanceDlg dialog(nullptr, options);
+        CAdvanceDlg dialog(nullptr, options, webHelp);
         dialog.InitDialog();
         for (int id : kSwitches)
             CheckBox(dialog, id)->SetValue(id == kIdShowFooter);
@@ -76,7 +87,7 @@ TEST_F(AdvancedDialogTest, OkStoresTheSwitchesAndCancelKeepsThem) {
     EXPECT_FALSE(stored.showNumbering);
     EXPECT_FALSE(stored.frontPage);
     {
-        CAdvanceDlg dialog(nullptr, options);
+        CAdvanceDlg dialog(nullptr, options, webHelp);
         dialog.InitDialog();
         for (int id : kSwitches)
             CheckBox(dialog, id)->SetValue(true);
@@ -92,7 +103,7 @@ TEST_F(AdvancedDialogTest, OkStoresTheSwitchesAndCancelKeepsThem) {
 // The help file's language: from the document until one is chosen, kept as its tag, shown again on reopening.
 TEST_F(AdvancedDialogTest, TheLanguageIsFromTheDocumentUntilOneIsChosen) {
     {
-        CAdvanceDlg dialog(nullptr, options);
+        CAdvanceDlg dialog(nullptr, options, webHelp);
         dialog.InitDialog();
         auto* choice = static_cast<wxChoice*>(dialog.FindWindow(kIdLanguage));
         ASSERT_NE(choice, nullptr);
@@ -105,7 +116,7 @@ TEST_F(AdvancedDialogTest, TheLanguageIsFromTheDocumentUntilOneIsChosen) {
         Click(&dialog, kIdOk);
     }
     EXPECT_EQ(options.Snapshot().language, "de-DE");
-    CAdvanceDlg reopened(nullptr, options);
+    CAdvanceDlg reopened(nullptr, options, webHelp);
     reopened.InitDialog();
     auto* choice = static_cast<wxChoice*>(reopened.FindWindow(kIdLanguage));
     EXPECT_EQ(choice->GetStringSelection().utf8_string(), "de-DE German (Germany)");
@@ -115,7 +126,7 @@ TEST_F(AdvancedDialogTest, TheLanguageIsFromTheDocumentUntilOneIsChosen) {
 }
 
 TEST_F(AdvancedDialogTest, CtrlEnterBreaksTheLineAndEnterConfirms) {
-    CAdvanceDlg dialog(nullptr, options);
+    CAdvanceDlg dialog(nullptr, options, webHelp);
     dialog.InitDialog();
     wxTextCtrl* edit = Edit(dialog);
     edit->SetValue(wxString::FromUTF8("© 2024 叶装订"));
@@ -132,7 +143,7 @@ TEST_F(AdvancedDialogTest, CtrlEnterBreaksTheLineAndEnterConfirms) {
 }
 
 TEST_F(AdvancedDialogTest, OpensWithTheFocusInTheCopyrightBoxAndTabsInTemplateOrder) {
-    CAdvanceDlg dialog(nullptr, options);
+    CAdvanceDlg dialog(nullptr, options, webHelp);
     dialog.InitDialog();
     dialog.Show();
     PumpPending();
@@ -145,6 +156,68 @@ TEST_F(AdvancedDialogTest, OpensWithTheFocusInTheCopyrightBoxAndTabsInTemplateOr
         if (child->AcceptsFocusFromKeyboard())
             order.push_back(child->GetId());
     EXPECT_EQ(order, (std::vector<int>{kIdCopyright, kIdOk, kIdCancel, kIdShowHeader, kIdShowFooter, kIdPngImages,
-                                       kIdRelatedTopics, kIdShowNumbering, kIdFrontPage, kIdLanguage}));
+                                       kIdRelatedTopics, kIdShowNumbering, kIdFrontPage, kIdLanguage, kIdWebHelp,
+                                       kIdWebFolder, kIdBrowseWebFolder}));
     dialog.Hide();
+}
+
+// Web help: the check box and its folder, stored on OK only, remembered in the user's settings for the next start;
+// the browse button fills the folder and ticks the box.
+TEST_F(AdvancedDialogTest, WebHelpIsChosenWithItsFolderAndRemembered) {
+    const fs::path config = fs::temp_directory_path() / ("leafbind-gui-web-" + std::to_string(::getpid()));
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    delete wxConfigBase::Set(OpenUserSettings().release());
+    {
+        CAdvanceDlg dialog(nullptr, options, webHelp);
+        dialog.InitDialog();
+        EXPECT_FALSE(CheckBox(dialog, kIdWebHelp)->GetValue());
+        std::vector<std::string> startFolders;
+        dialog.chooseWebFolder = [&startFolders](wxWindow*, const wxString& start) {
+            startFolders.push_back(start.utf8_string());
+            return wxString::FromUTF8("/home/user/网页帮助");
+        };
+        Click(&dialog, kIdBrowseWebFolder);
+        EXPECT_TRUE(CheckBox(dialog, kIdWebHelp)->GetValue());
+        EXPECT_EQ(startFolders, std::vector<std::string>{""});
+        EXPECT_FALSE(webHelp.wanted) << "nothing stored before OK";
+        Click(&dialog, kIdOk);
+    }
+    EXPECT_TRUE(webHelp.wanted);
+    EXPECT_EQ(webHelp.folder.utf8_string(), "/home/user/网页帮助");
+    const WebHelpChoice remembered = RememberedWebHelp();
+    EXPECT_TRUE(remembered.wanted);
+    EXPECT_EQ(remembered.folder.utf8_string(), "/home/user/网页帮助");
+    {
+        CAdvanceDlg dialog(nullptr, options, webHelp);
+        dialog.InitDialog();
+        EXPECT_TRUE(CheckBox(dialog, kIdWebHelp)->GetValue());
+        EXPECT_EQ(static_cast<wxTextCtrl*>(dialog.FindWindow(kIdWebFolder))->GetValue().utf8_string(),
+                  "/home/user/网页帮助");
+        CheckBox(dialog, kIdWebHelp)->SetValue(false);
+        Click(&dialog, kIdCancel);
+    }
+    EXPECT_TRUE(webHelp.wanted) << "cancel keeps the choice";
+
+    // The program started again shows the remembered choice in its advanced dialog.
+    {
+        ModalAnswers answers;
+        bool shownWanted = false;
+        std::string shownFolder;
+        answers.AnswerWith([&](wxDialog& box) {
+            box.InitDialog(); // as showing it does, after the hook's turn
+            shownWanted = CheckBox(box, kIdWebHelp)->GetValue();
+            shownFolder = static_cast<wxTextCtrl*>(box.FindWindow(kIdWebFolder))->GetValue().utf8_string();
+            return wxID_CANCEL;
+        });
+        auto* main = new CLeafbindDlg(nullptr, wxString::FromUTF8(config.string()));
+        Click(main, kIdAdvanced);
+        auto link = main->Link();
+        delete main;
+        link->WaitUntilNoWorker();
+        EXPECT_TRUE(shownWanted);
+        EXPECT_EQ(shownFolder, "/home/user/网页帮助");
+    }
+    delete wxConfigBase::Set(nullptr);
+    ::unsetenv("XDG_CONFIG_HOME");
+    fs::remove_all(config);
 }

@@ -1,5 +1,6 @@
 // The rules of the desktop program that need no window.
 
+#include "InstanceMarker.h"
 #include "OptionsForm.h"
 #include "PathChoices.h"
 #include "ProgressText.h"
@@ -8,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -92,4 +94,43 @@ TEST(OptionsFormTest, RoundTripKeepsSwitchesAndCrLfText) {
     EXPECT_TRUE(back.switches.showNumbering);
     EXPECT_TRUE(back.switches.frontPage);
     EXPECT_TRUE(back.switches.copyrightText.empty()) << "the text box holds the text, not the switches";
+}
+
+// Other instances are counted by their marks while their processes run; a mark of an ended process is removed, and
+// an instance leaves nothing behind.
+TEST(InstanceMarkerTest, CountsRunningInstancesAndLeavesNothingBehind) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("leafbind-marks-" + std::to_string(::getpid())) / "leafbind";
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ::waitpid(ended, nullptr, 0);
+    {
+        InstanceMarker first(folder);
+        EXPECT_EQ(first.OthersRunning(), 0);
+        std::filesystem::create_directory(folder / ("window-" + std::to_string(::getppid()))); // one that runs
+        std::filesystem::create_directory(folder / ("window-" + std::to_string(ended)));       // one killed outright
+        EXPECT_TRUE(std::filesystem::is_directory(folder / ("window-" + std::to_string(::getpid()))));
+        std::ofstream(folder / "notes.txt"); // not a mark
+        EXPECT_EQ(first.OthersRunning(), 1);
+        EXPECT_FALSE(std::filesystem::exists(folder / ("window-" + std::to_string(ended))));
+        EXPECT_TRUE(std::filesystem::exists(folder / "notes.txt"));
+        std::filesystem::remove(folder / ("window-" + std::to_string(::getppid())));
+        std::filesystem::remove(folder / "notes.txt");
+        EXPECT_EQ(first.OthersRunning(), 0);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder)) << "the mark and its folder go with the instance";
+    std::filesystem::remove_all(folder.parent_path());
+
+    InstanceMarker none{std::filesystem::path()};
+    EXPECT_EQ(none.OthersRunning(), 0);
+}
+
+TEST(InstanceMarkerTest, EachOtherInstanceMovesTheWindowOneStepOn) {
+    const wxPoint alone(100, 50);
+    EXPECT_EQ(OffsetForOthers(alone, 0, 24), alone);
+    EXPECT_EQ(OffsetForOthers(alone, 1, 24), wxPoint(124, 74));
+    EXPECT_EQ(OffsetForOthers(alone, 3, 24), wxPoint(172, 122));
+    EXPECT_EQ(OffsetForOthers(alone, 8, 24), alone) << "back to the start after eight";
 }

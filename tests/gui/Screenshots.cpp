@@ -9,6 +9,7 @@
 #include "WarningsDlg.h"
 #include "automation/ComRuntime.h"
 #include "automation/HResult.h"
+#include "base/MessageCatalogue.h"
 
 #include <fstream>
 
@@ -82,6 +83,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path out = fs::absolute(argv[1]);
+    // The Chinese pictures keep their names; the English ones end in "-en".
+    const bool chinese = CurrentUserLanguage() == UserLanguage::Chinese;
+    auto picture = [&out, chinese](const std::string& name) { return out / (name + (chinese ? "" : "-en") + ".png"); };
     wxApp::SetInstance(new wxApp);
     int wxArgc = 1; // the folder is ours, not an option for wx
     if (!wxEntryStart(wxArgc, argv))
@@ -110,7 +114,8 @@ int main(int argc, char** argv) {
         auto* main = new CLeafbindDlg(nullptr, wxString::FromUTF8(programFolder.string()));
         const CLeafbindDlg::FileChooser desktopChooser = main->chooseSourceFile;
         // A file must be there for the run to get as far as Word's start; what it holds is never read.
-        const fs::path source = programFolder / "文档" / "用户手册.docx";
+        const fs::path source =
+            chinese ? programFolder / "文档" / "用户手册.docx" : programFolder / "Documents" / "User manual.docx";
         fs::create_directories(source.parent_path());
         std::ofstream(source, std::ios::binary) << "PK";
         main->chooseSourceFile = [source](wxWindow*, const wxString&) { return wxString::FromUTF8(source.string()); };
@@ -118,14 +123,14 @@ int main(int argc, char** argv) {
         main->Show();
         Click(main, kIdBrowseSource);
         PumpFor(std::chrono::milliseconds(800));
-        saved &= Capture(out / "main-idle.png");
+        saved &= Capture(picture("main-idle"));
 
         Click(main, kIdGenerate);
         PumpFor(std::chrono::milliseconds(3500)); // three ticks of the progress timer
-        saved &= Capture(out / "main-converting.png");
+        saved &= Capture(picture("main-converting"));
         // Closing during the conversion asks, with the stock buttons in the user's language; Escape answers No.
         closer.Unregister();
-        saved &= CaptureModal(out / "main-quit-question.png", [main] { Click(main, kIdOk); });
+        saved &= CaptureModal(picture("main-quit-question"), [main] { Click(main, kIdOk); });
         closer.Register();
         letWordGo.set_value();
         // The worker hands its messages to this thread, so it ends only while this thread handles events.
@@ -133,37 +138,40 @@ int main(int argc, char** argv) {
             PumpFor(std::chrono::milliseconds(50));
         main->chooseSourceFile = desktopChooser;
         closer.Unregister();
-        saved &= CaptureModal(out / "source-chooser.png", [main] { Click(main, kIdBrowseSource); });
+        saved &= CaptureModal(picture("source-chooser"), [main] { Click(main, kIdBrowseSource); });
         closer.Register();
         main->Hide();
 
         ConvertOptions options;
-        CAdvanceDlg advanced(nullptr, options);
+        WebHelpChoice webHelp{
+            true, wxString::FromUTF8(chinese ? "/home/user/文档/网页帮助" : "/home/user/Documents/web help")};
+        CAdvanceDlg advanced(nullptr, options, webHelp);
         advanced.Centre();
         advanced.Show();
         advanced.InitDialog();
         static_cast<wxTextCtrl*>(advanced.FindWindow(kIdCopyright))
-            ->SetValue(wxString::FromUTF8("版权所有 © 2024 Leafbind"));
+            ->SetValue(wxString::FromUTF8(chinese ? "版权所有 © 2024 Leafbind" : "Copyright © 2024 Leafbind"));
         PumpFor(std::chrono::milliseconds(800));
-        saved &= Capture(out / "advanced.png");
+        saved &= Capture(picture("advanced"));
         advanced.Hide();
 
         CAboutDlg about(nullptr);
         about.Centre();
         about.Show();
         PumpFor(std::chrono::milliseconds(800));
-        saved &= Capture(out / "about.png");
+        saved &= Capture(picture("about"));
         about.Hide();
 
         std::vector<std::string> warnings;
         for (int page = 0; page < 60; ++page)
-            warnings.push_back("page " + std::to_string(page) + ".html \"安装与配置 " + std::to_string(page) +
-                               "\": A link to the missing bookmark \"_Ref" + std::to_string(4200 + page) +
-                               "\" was left unchanged.");
+            warnings.push_back(ForUser("page " + std::to_string(page) + ".html \"" +
+                                       (chinese ? "安装与配置 " : "Installation and setup ") + std::to_string(page) +
+                                       "\": A link to the missing bookmark \"_Ref" + std::to_string(4200 + page) +
+                                       "\" was left unchanged."));
         CWarningsDlg list(nullptr, warnings);
         list.Show();
         PumpFor(std::chrono::milliseconds(800));
-        saved &= Capture(out / "warnings.png");
+        saved &= Capture(picture("warnings"));
         list.Hide();
         delete main;
     }

@@ -10,6 +10,7 @@
 #include "WarningsDlg.h"
 #include "WorkerLink.h"
 #include "automation/ComRuntime.h"
+#include "base/MessageCatalogue.h"
 #include "docbuilder/DocxBuilder.h"
 #include "docserver/DocumentServer.h"
 
@@ -21,6 +22,7 @@
 #include <fstream>
 #include <map>
 #include <unistd.h>
+#include <wx/checkbox.h>
 #include <wx/display.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -306,4 +308,81 @@ TEST_F(RealConversion, StopEndsTheRunWithNothingLeftAndTheOldHelpFileKept) {
     for (fs::recursive_directory_iterator it(cache, code), end; !code && it != end; it.increment(code))
         runFolderLeft |= it->path().filename().string().rfind("run-", 0) == 0;
     EXPECT_FALSE(runFolderLeft);
+}
+
+namespace {
+
+// Web help chosen in the advanced dialog, as a user does it, then converted on the real document server.
+class WebHelpConversion : public RealConversion {
+protected:
+    void TearDown() override {
+        SetHelpViewerQuery(nullptr);
+        RealConversion::TearDown();
+    }
+    // Opens the dialog on the source, ticks web help with this folder in the advanced dialog, and converts; the
+    // message boxes after the advanced dialog get the answers given.
+    void ConvertWithWebHelp(const fs::path& source, const fs::path& webFolder, const std::vector<int>& later = {}) {
+        CLeafbindDlg* dialog = OpenDialog(source);
+        answers.AnswerWith([webFolder](wxDialog& box) {
+            static_cast<wxCheckBox*>(box.FindWindow(kIdWebHelp))->SetValue(true);
+            static_cast<wxTextCtrl*>(box.FindWindow(kIdWebFolder))->SetValue(wxString::FromUTF8(webFolder.string()));
+            Click(&box, kIdOk);
+            return wxID_OK;
+        });
+        for (const int answer : later)
+            answers.Answer(answer);
+        Click(dialog, kIdAdvanced);
+        Click(dialog, kIdGenerate);
+        EXPECT_TRUE(PumpUntil([dialog] { return dialog->IsIdle(); }));
+        Close(dialog);
+    }
+    static bool Chinese() { return CurrentUserLanguage() == UserLanguage::Chinese; }
+};
+
+} // namespace
+
+TEST_F(WebHelpConversion, TheRunWritesWebHelpBesideTheHelpFile) {
+    Save(TwoTopics("web"), root / "docs" / "Guide.docx");
+    ConvertWithWebHelp(root / "docs" / "Guide.docx", root / "docs" / "web");
+    ASSERT_EQ(answers.seen.size(), 1u) << answers.seen.back().message;
+    EXPECT_EQ(answers.seen[0].kind, "CAdvanceDlg");
+    EXPECT_TRUE(fs::is_regular_file(root / "docs" / "web" / "index.html"));
+    EXPECT_NE(ReadPage(root / "docs" / "Guide.chm", "/0.html").find("Intro web."), std::string::npos);
+    EXPECT_EQ(opened, std::vector<std::string>{(root / "docs" / "Guide.chm").string()}) << "the viewer opens the file";
+}
+
+TEST_F(WebHelpConversion, WithoutAHelpViewerTheWebHelpIsOffered) {
+    Save(TwoTopics("web"), root / "docs" / "Guide.docx");
+    SetHelpViewerQuery([] { return false; });
+    ConvertWithWebHelp(root / "docs" / "Guide.docx", root / "docs" / "web", {wxID_YES});
+    const fs::path index = root / "docs" / "web" / "index.html";
+    ASSERT_EQ(answers.Messages().size(), 1u);
+    EXPECT_EQ(answers.Messages()[0],
+              (Chinese() ? "没有找到打开CHM文件的程序（例如 xchm）。\n是否在浏览器中打开网页帮助？\n"
+                         : "No program that opens CHM files was found (for example xchm).\n"
+                           "Open the web help in the browser instead?\n") +
+                  index.string());
+    EXPECT_EQ(opened, std::vector<std::string>{index.string()});
+}
+
+TEST_F(WebHelpConversion, AFolderThatHoldsFilesIsRefusedAndLeftAlone) {
+    Save(TwoTopics("web"), root / "docs" / "Guide.docx");
+    Write(root / "docs" / "Guide.chm", "the old help file");
+    Write(root / "mine" / "notes.txt", "my notes");
+    const auto before = Snapshot(root);
+    ConvertWithWebHelp(root / "docs" / "Guide.docx", root / "mine", {wxID_OK});
+    ASSERT_EQ(answers.Messages().size(), 1u);
+    EXPECT_EQ(answers.Messages()[0],
+              (Chinese() ? "网页帮助文件夹必须是新的或空的: " : "the web folder must be new or empty: ") +
+                  (root / "mine").string());
+    EXPECT_EQ(Snapshot(root), before) << "nothing written, nothing deleted";
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(WebHelpConversion, WebHelpWithoutAFolderAsksForOne) {
+    Save(TwoTopics("web"), root / "docs" / "Guide.docx");
+    ConvertWithWebHelp(root / "docs" / "Guide.docx", fs::path(), {wxID_OK});
+    EXPECT_EQ(answers.Messages(), std::vector<std::string>{Chinese() ? "请选择网页帮助文件夹!"
+                                                                     : "Please choose a folder for the web help!"});
+    EXPECT_FALSE(fs::exists(root / "docs" / "Guide.chm"));
 }
