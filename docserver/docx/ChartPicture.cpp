@@ -350,6 +350,15 @@ private:
         auto slotStart = [&](size_t category) {
             return across ? plot.top + category * slot : plot.left + category * slot;
         };
+        // Areas alone put their points on the category marks from edge to edge; everything else sits in the middle
+        // of its category's room.
+        const bool onMarks =
+            categoryCount_ > 1 && std::all_of(chart_.groups.begin(), chart_.groups.end(),
+                                              [](const ChartGroup& g) { return g.kind == ChartKind::Area; });
+        auto along = [&](size_t category) {
+            return onMarks ? slotStart(0) + category * (slot * categoryCount_) / static_cast<double>(categoryCount_ - 1)
+                           : slotStart(category) + slot / 2;
+        };
         // Gridlines and value labels at each tick.
         cairo_set_line_width(cr_, 0.75);
         for (double tick : ticks) {
@@ -373,11 +382,11 @@ private:
             if (group.kind == ChartKind::Column || group.kind == ChartKind::Bar)
                 PaintBars(group, across, slot, slotStart, valueAt);
             else if (group.kind == ChartKind::Area)
-                PaintAreaOrLine(group, true, across, slot, slotStart, valueAt);
+                PaintAreaOrLine(group, true, across, along, valueAt);
         }
         for (const ChartGroup& group : chart_.groups)
             if (group.kind == ChartKind::Line)
-                PaintAreaOrLine(group, false, across, slot, slotStart, valueAt);
+                PaintAreaOrLine(group, false, across, along, valueAt);
         // The category axis, on zero, and its labels, as many as fit without overlapping.
         SetColour(cr_, kAxis);
         cairo_set_line_width(cr_, 1);
@@ -398,7 +407,7 @@ private:
         const double room = across ? line : std::min(widest, plot.Width());
         const size_t every = std::max<size_t>(1, static_cast<size_t>(std::ceil(room / slot)));
         for (size_t c = 0; c < categoryCount_; c += every) {
-            const double middle = slotStart(c) + slot / 2;
+            const double middle = along(c);
             if (across)
                 ShowText(cr_, FitText(cr_, CategoryName(c), categoryLabels), plot.left - kPad / 2, middle, 1);
             else
@@ -438,19 +447,13 @@ private:
 
     // Lines join a series' points in the middle of their categories, leaving gaps where points are missing; areas
     // fill down to the series below (or to zero).
-    template <typename SlotStart, typename ValueAt>
-    void PaintAreaOrLine(const ChartGroup& group, bool area, bool across, double slot, const SlotStart& slotStart,
-                         const ValueAt& valueAt) {
+    template <typename Along, typename ValueAt>
+    void PaintAreaOrLine(const ChartGroup& group, bool area, bool across, const Along& x, const ValueAt& valueAt) {
         std::vector<Stacked> columns;
         for (size_t c = 0; c < categoryCount_; ++c)
             columns.push_back(Stack(group, c));
         for (size_t s = 0; s < group.seriesCount; ++s) {
             const Colour colour = SeriesColour(group.firstSeries + s);
-            auto x = [&](size_t c) {
-                return categoryCount_ == 1 || !area
-                           ? slotStart(c) + slot / 2
-                           : slotStart(0) + c * (slot * categoryCount_) / static_cast<double>(categoryCount_ - 1);
-            };
             if (area) {
                 auto level = [&](double value) { return std::isfinite(value) ? value : 0.0; };
                 for (size_t c = 0; c < categoryCount_; ++c)
