@@ -322,7 +322,7 @@ void BodyReader::ReadParagraph(const pugi::xml_node& paragraph, int depth) {
         return;
     const pugi::xml_node pPr = Child(paragraph, "pPr");
     ParagraphEntry entry;
-    entry.format = paragraphFormats_.Intern(ReadParagraphFormat(pPr, document_.themeFonts));
+    entry.format = paragraphFormats_.Intern(ReadParagraphFormat(pPr, document_.themeFonts, context_.themeColors));
     const int32_t start = Position();
     RunFormat inherited; // runs carry their own formatting; the paragraph style applies through the style chain
     for (pugi::xml_node node = paragraph.first_child(); node && !failed_; node = node.next_sibling())
@@ -432,7 +432,7 @@ void BodyReader::ReadInline(const pugi::xml_node& node, const RunFormat& inherit
 }
 
 void BodyReader::ReadRun(const pugi::xml_node& run, int depth) {
-    const RunFormat format = ReadRunFormat(Child(run, "rPr"), document_.themeFonts);
+    const RunFormat format = ReadRunFormat(Child(run, "rPr"), document_.themeFonts, context_.themeColors);
     for (pugi::xml_node node = run.first_child(); node && !failed_; node = node.next_sibling()) {
         if (node.type() != pugi::node_element)
             continue;
