@@ -364,14 +364,7 @@ private:
         for (double tick : ticks) {
             const double at = std::round(valueAt(tick)) + 0.5;
             SetColour(cr_, kGrid);
-            if (across) {
-                cairo_move_to(cr_, at, plot.top);
-                cairo_line_to(cr_, at, plot.bottom);
-            } else {
-                cairo_move_to(cr_, plot.left, at);
-                cairo_line_to(cr_, plot.right, at);
-            }
-            cairo_stroke(cr_);
+            ValueLine(at, plot, across);
             SetColour(cr_, kText);
             if (across)
                 ShowText(cr_, NumberText(tick, Percent()), at, plot.bottom + line / 2 + 2, 0.5);
@@ -390,15 +383,7 @@ private:
         // The category axis, on zero, and its labels, as many as fit without overlapping.
         SetColour(cr_, kAxis);
         cairo_set_line_width(cr_, 1);
-        const double zero = std::round(valueAt(std::clamp(0.0, scale.low, scale.high))) + 0.5;
-        if (across) {
-            cairo_move_to(cr_, zero, plot.top);
-            cairo_line_to(cr_, zero, plot.bottom);
-        } else {
-            cairo_move_to(cr_, plot.left, zero);
-            cairo_line_to(cr_, plot.right, zero);
-        }
-        cairo_stroke(cr_);
+        ValueLine(std::round(valueAt(std::clamp(0.0, scale.low, scale.high))) + 0.5, plot, across);
         SetColour(cr_, kText);
         double widest = line;
         if (!across)
@@ -435,6 +420,18 @@ private:
                 cairo_fill(cr_);
             }
         }
+    }
+
+    // A line through the plot at a value's place, upright when values run across.
+    void ValueLine(double at, const Box& plot, bool across) {
+        if (across) {
+            cairo_move_to(cr_, at, plot.top);
+            cairo_line_to(cr_, at, plot.bottom);
+        } else {
+            cairo_move_to(cr_, plot.left, at);
+            cairo_line_to(cr_, plot.right, at);
+        }
+        cairo_stroke(cr_);
     }
 
     // A point by its place along the categories and its value's place, the two swapped when values run across.
