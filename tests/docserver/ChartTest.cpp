@@ -159,14 +159,17 @@ TEST_F(Charts, SeveralSeriesHaveALegendAndTheirOwnColours) {
     EXPECT_EQ(columns.At(columns.width / 2, columns.height / 4), 0x0000FFu) << "the second on top of it";
 }
 
-// A chart too large is drawn no larger than a page picture may be; one with no size at a default size.
+// A chart too large is drawn no larger than a page picture may be, keeping its shape however thin; one with no size
+// (or a size that is none) at a default size.
 TEST_F(Charts, PictureSizeIsCappedAndDefaulted) {
     struct Case {
         int64_t width, height;
         int pixelsWide, pixelsHigh;
     };
     const Case cases[] = {{40000 * kEmuPerPixel, 20000 * kEmuPerPixel, kMaxChartPixels, kMaxChartPixels / 2},
-                          {0, 0, 960, 576}};
+                          {0, 0, 960, 576},
+                          {-5, 100, 960, 576},
+                          {1'000'000'000'000'000, 1, kMaxChartPixels, 1}};
     for (const Case& c : cases) {
         fs::remove_all(folder / "0.files");
         DocxBuilder doc;
