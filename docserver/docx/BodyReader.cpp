@@ -662,6 +662,22 @@ bool BodyReader::ReadGraphicPart(const pugi::xml_node& graphicData, const pugi::
     };
     if (uri.ends_with("/chart"))
         return ReadChartPart(graphicData, drawing, format);
+    if (uri.ends_with("/chartex")) {
+        // The newer kinds (waterfall, treemap, histogram, funnel...) keep their data apart from any cache drawn here.
+        std::string partName;
+        const pugi::xml_document* part = RelatedPart(AttributeText(Child(graphicData, "chart"), "id"), partName);
+        std::string title;
+        if (part)
+            if (const pugi::xpath_node titleNode =
+                    part->select_node("//*[local-name()='chart']/*[local-name()='title']"))
+                for (const pugi::xpath_node& text : titleNode.node().select_nodes(".//*[local-name()='t' or "
+                                                                                  "local-name()='v']"))
+                    title += text.node().text().get();
+        AddTextBoxOfLines({"[Chart" + (title.empty() ? std::string() : ": " + title) + "]"});
+        document_.warnings.push_back("a chart" + (partName.empty() ? std::string() : " (/" + partName + ")") +
+                                     " is shown as its title only: charts of its kind are not drawn");
+        return true;
+    }
     if (uri.ends_with("/diagram")) {
         std::string partName;
         const pugi::xml_node ids = Child(graphicData, "relIds");
