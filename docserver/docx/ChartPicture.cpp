@@ -249,6 +249,9 @@ private:
             cairo_set_source_rgb(cr_, 1, 1, 1);
             cairo_set_line_width(cr_, 1);
             cairo_stroke(cr_);
+            if (ShowsLabels(0))
+                PaintLabel(values[i], cx + std::cos(angle + sweep / 2) * radius * 0.65,
+                           cy + std::sin(angle + sweep / 2) * radius * 0.65);
             angle += sweep;
         }
     }
@@ -418,8 +421,32 @@ private:
                     cairo_rectangle(cr_, start, std::min(a, b), thickness, std::fabs(b - a));
                 SetColour(cr_, SeriesColour(group.firstSeries + s));
                 cairo_fill(cr_);
+                if (ShowsLabels(group.firstSeries + s)) {
+                    // Inside a stacked piece, else just beyond the bar's end, on the side it grows to.
+                    const double value = chart_.series[group.firstSeries + s].values[c];
+                    const double middle = start + thickness / 2;
+                    const double direction = b >= a ? 1 : -1;
+                    if (group.stacked)
+                        PaintLabel(value, across ? (a + b) / 2 : middle, across ? middle : (a + b) / 2, 0.5);
+                    else if (across)
+                        PaintLabel(value, b + direction * kPad / 2, middle, direction > 0 ? 0 : 1);
+                    else
+                        PaintLabel(value, middle, b + direction * fontSize_ * 0.8, 0.5);
+                }
             }
         }
+    }
+
+    // Labels crowd a chart of many points into a smudge, so they are shown for a few hundred at most.
+    bool ShowsLabels(size_t series) const {
+        return chart_.series[series].valueLabels && categoryCount_ * chart_.series.size() <= 400;
+    }
+
+    void PaintLabel(double value, double x, double y, double align = 0.5) {
+        SetColour(cr_, kText);
+        cairo_set_font_size(cr_, fontSize_ * 0.9);
+        ShowText(cr_, NumberText(value, false), x, y, align);
+        cairo_set_font_size(cr_, fontSize_);
     }
 
     // A line through the plot at a value's place, upright when values run across.
@@ -477,6 +504,11 @@ private:
             cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
             cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
             cairo_stroke(cr_);
+            if (ShowsLabels(group.firstSeries + s) && !across)
+                for (size_t c = 0; c < categoryCount_; ++c)
+                    if (std::isfinite(columns[c].to[s]))
+                        PaintLabel(chart_.series[group.firstSeries + s].values[c], x(c),
+                                   valueAt(columns[c].to[s]) - fontSize_ * 0.8);
         }
     }
 

@@ -119,6 +119,16 @@ constexpr KindName kDrawnKinds[] = {{"barChart", ChartKind::Column},
                                     {"pieChart", ChartKind::Pie},
                                     {"scatterChart", ChartKind::Scatter}};
 
+// Whether data labels (a group's, or a series' own over them) show the values.
+bool ShowsValues(const pugi::xml_node& labels, bool inherited) {
+    if (!labels)
+        return inherited;
+    if (OnOff(labels, "delete") == 1)
+        return false;
+    const int shown = OnOff(labels, "showVal");
+    return shown < 0 ? inherited : shown == 1;
+}
+
 bool HasFiniteValue(const std::vector<double>& values) {
     return std::any_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
 }
@@ -184,6 +194,7 @@ ChartReadResult ReadChart(const pugi::xml_document& part, const ThemeColorScheme
             series.name = SeriesName(node, chart.series.size() + 1);
             const pugi::xml_node shape = Child(node, "spPr");
             series.color = ShapeColor(shape, lines, theme);
+            series.valueLabels = ShowsValues(Child(node, "dLbls"), ShowsValues(Child(group, "dLbls"), false));
             if (drawn.kind == ChartKind::Scatter) {
                 series.values = CachedNumbers(Child(node, "yVal"), cutPoints, notNumbers);
                 bool ignored = false;

@@ -30,6 +30,7 @@ struct ChartSeries {
     int32_t color = -1;               // 0xBBGGRR from the part's own fill or line, -1 for the palette's
     std::vector<int32_t> pointColors; // pie charts: each slice's own colour, -1 for the palette's
     bool line = true;                 // scatter charts: the points are joined by a line
+    bool valueLabels = false;         // each point shows its value (c:dLbls c:showVal)
 };
 
 struct ChartData {

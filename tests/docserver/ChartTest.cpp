@@ -159,6 +159,54 @@ TEST_F(Charts, SeveralSeriesHaveALegendAndTheirOwnColours) {
     EXPECT_EQ(columns.At(columns.width / 2, columns.height / 4), 0x0000FFu) << "the second on top of it";
 }
 
+// Data labels asked for by the group (or a series, over it) write each value beside its bar, point or slice: the
+// labelled picture has text where the unlabelled one is white, and a series may turn its group's labels off.
+TEST_F(Charts, DataLabelsShowTheValues) {
+    auto darkPixels = [](const Pixels& pixels) {
+        size_t count = 0;
+        for (int y = 0; y < pixels.height; ++y)
+            for (int x = 0; x < pixels.width; ++x)
+                count += pixels.At(x, y) < 0x808080 && (pixels.At(x, y) >> 16) == (pixels.At(x, y) & 0xFF);
+        return count;
+    };
+    const std::string groupLabels = "<c:dLbls><c:showVal val=\"1\"/></c:dLbls>";
+    const std::string seriesOff = "<c:dLbls><c:delete val=\"1\"/></c:dLbls>";
+    struct Case {
+        const char* name;
+        std::string kind;
+        std::string groupXml, seriesXml;
+        bool more;
+    };
+    const Case cases[] = {
+        {"columns", "barChart", groupLabels, "", true},
+        {"lines", "lineChart", groupLabels, "", true},
+        {"slices", "pieChart", groupLabels, "", true},
+        {"series turns them off", "barChart", groupLabels, seriesOff, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        size_t dark[2] = {0, 0};
+        for (int labelled = 0; labelled < 2; ++labelled) {
+            std::string xml = ChartXml(OneSeries(c.kind, {3, 7, 5}, "FF0000"));
+            if (labelled) {
+                const std::string colors =
+                    "<c:varyColors val=\"" + std::string(c.kind == "pieChart" ? "1" : "0") + "\"/>";
+                xml.replace(xml.find(colors), colors.size(), colors + c.groupXml);
+                xml.replace(xml.find("</c:ser>"), 8, c.seriesXml + "</c:ser>");
+            }
+            fs::remove_all(folder / "0.files");
+            DocxBuilder doc;
+            doc.AddParagraph({Chart(xml, 300 * kEmuPerPixel, 200 * kEmuPerPixel)});
+            Save(Load(doc));
+            dark[labelled] = darkPixels(ReadPng(folder / "0.files" / "image001.png"));
+        }
+        if (c.more)
+            EXPECT_GT(dark[1], dark[0] + 40) << "three values written";
+        else
+            EXPECT_EQ(dark[1], dark[0]);
+    }
+}
+
 // A chart too large is drawn no larger than a page picture may be, keeping its shape however thin; one with no size
 // (or a size that is none) at a default size.
 TEST_F(Charts, PictureSizeIsCappedAndDefaulted) {
