@@ -3,6 +3,8 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -143,6 +145,83 @@ Inline ShapedTextBox(std::string text, std::string shapeProperties, std::string 
     piece.vmlAttributes = std::move(vmlAttributes);
     return piece;
 }
+std::string ChartXml(const ChartDefinition& chart) {
+    auto number = [](double value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.15g", value);
+        return std::string(text);
+    };
+    auto numbers = [&](const char* role, const std::vector<double>& values) {
+        std::string xml = std::string("<c:") + role + "><c:numRef><c:f>Sheet1</c:f><c:numCache><c:ptCount val=\"" +
+                          std::to_string(values.size()) + "\"/>";
+        for (size_t i = 0; i < values.size(); ++i)
+            if (!std::isnan(values[i]))
+                xml += "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>" + number(values[i]) + "</c:v></c:pt>";
+        return xml + "</c:numCache></c:numRef></c:" + role + ">";
+    };
+    const bool scatter = chart.kind == "scatterChart";
+    const bool line = scatter || chart.kind == "lineChart";
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?><c:chartSpace "
+                      "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" "
+                      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"><c:chart>";
+    if (!chart.title.empty())
+        xml += "<c:title><c:tx><c:rich><a:bodyPr/><a:p><a:r><a:t>" + Escape(chart.title) +
+               "</a:t></a:r></a:p></c:rich></c:tx><c:overlay val=\"0\"/></c:title>";
+    xml += "<c:autoTitleDeleted val=\"" + std::string(chart.title.empty() ? "1" : "0") +
+           "\"/><c:plotArea><c:" + chart.kind + ">";
+    if (chart.kind == "barChart")
+        xml += "<c:barDir val=\"" + chart.barDirection + "\"/>";
+    if (scatter)
+        xml += "<c:scatterStyle val=\"lineMarker\"/>";
+    if (!chart.grouping.empty())
+        xml += "<c:grouping val=\"" + chart.grouping + "\"/>";
+    xml += "<c:varyColors val=\"" + std::string(chart.kind == "pieChart" ? "1" : "0") + "\"/>";
+    for (size_t s = 0; s < chart.series.size(); ++s) {
+        const ChartSeries& series = chart.series[s];
+        xml += "<c:ser><c:idx val=\"" + std::to_string(s) + "\"/><c:order val=\"" + std::to_string(s) +
+               "\"/><c:tx><c:strRef><c:f>Sheet1</c:f><c:strCache><c:ptCount val=\"1\"/><c:pt idx=\"0\"><c:v>" +
+               Escape(series.name) + "</c:v></c:pt></c:strCache></c:strRef></c:tx>";
+        if (!series.fill.empty()) {
+            const std::string fill = "<a:solidFill><a:srgbClr val=\"" + series.fill + "\"/></a:solidFill>";
+            xml += "<c:spPr>" + (line ? "<a:ln w=\"28575\">" + fill + "</a:ln>" : fill) + "</c:spPr>";
+        }
+        if (scatter) {
+            xml += numbers("xVal", series.xValues) + numbers("yVal", series.values);
+        } else {
+            xml += "<c:cat><c:strRef><c:f>Sheet1</c:f><c:strCache><c:ptCount val=\"" +
+                   std::to_string(chart.categories.size()) + "\"/>";
+            for (size_t i = 0; i < chart.categories.size(); ++i)
+                xml += "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>" + Escape(chart.categories[i]) + "</c:v></c:pt>";
+            xml += "</c:strCache></c:strRef></c:cat>" + numbers("val", series.values);
+        }
+        xml += "</c:ser>";
+    }
+    if (chart.kind == "barChart")
+        xml += "<c:gapWidth val=\"150\"/>";
+    if (chart.kind != "pieChart")
+        xml += "<c:axId val=\"1\"/><c:axId val=\"2\"/>";
+    xml += "</c:" + chart.kind + ">";
+    if (chart.kind != "pieChart")
+        xml += std::string(scatter ? "<c:valAx><c:axId val=\"1\"/><c:scaling><c:orientation val=\"minMax\"/>"
+                                     "</c:scaling><c:delete val=\"0\"/><c:axPos val=\"b\"/>"
+                                   : "<c:catAx><c:axId val=\"1\"/><c:scaling><c:orientation val=\"minMax\"/>"
+                                     "</c:scaling><c:delete val=\"0\"/><c:axPos val=\"b\"/>") +
+               "<c:crossAx val=\"2\"/></" + (scatter ? "c:valAx" : "c:catAx") +
+               "><c:valAx><c:axId val=\"2\"/><c:scaling><c:orientation val=\"minMax\"/></c:scaling><c:delete "
+               "val=\"0\"/><c:axPos val=\"l\"/><c:majorGridlines/><c:crossAx val=\"1\"/></c:valAx>";
+    xml += "</c:plotArea>";
+    if (chart.legend)
+        xml += "<c:legend><c:legendPos val=\"r\"/><c:overlay val=\"0\"/></c:legend>";
+    return xml + "<c:plotVisOnly val=\"1\"/></c:chart></c:chartSpace>";
+}
+
+Inline Chart(std::string partXml, int64_t widthEmu, int64_t heightEmu) {
+    Inline piece = Simple(Inline::Kind::Chart, std::move(partXml));
+    piece.widthEmu = widthEmu;
+    piece.heightEmu = heightEmu;
+    return piece;
+}
+
 Inline RawXml(std::string xml) {
     return Simple(Inline::Kind::RawXml, std::move(xml));
 }
@@ -340,6 +419,16 @@ std::string DocxBuilder::RunXml(const Inline& piece) {
         return std::string("<w:r><w:drawing>") + (piece.anchored ? "<wp:anchor>" : "<wp:inline>") + graphic +
                (piece.anchored ? "</wp:anchor>" : "</wp:inline>") + "</w:drawing></w:r>";
     }
+    case Inline::Kind::Chart: {
+        const std::string part = "charts/chart" + id + ".xml";
+        parts_["word/" + part] = piece.text;
+        const std::string rel = AddRelationship("chart", part, false);
+        return "<w:r><w:drawing><wp:inline><wp:extent cx=\"" + std::to_string(piece.widthEmu) + "\" cy=\"" +
+               std::to_string(piece.heightEmu) + "\"/><wp:docPr id=\"" + id + "\" name=\"Chart " + id +
+               "\"/><a:graphic><a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/chart\">"
+               "<c:chart xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" r:id=\"" +
+               rel + "\"/></a:graphicData></a:graphic></wp:inline></w:drawing></w:r>";
+    }
     case Inline::Kind::Footnote:
     case Inline::Kind::Endnote: {
         const bool foot = piece.kind == Inline::Kind::Footnote;
@@ -507,7 +596,13 @@ std::string DocxBuilder::Build() const {
         "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" "
         "ContentType=\"application/xml\"/><Default Extension=\"png\" ContentType=\"image/png\"/><Override "
         "PartName=\"/word/document.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>";
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>";
+    for (const auto& [name, bytes] : parts_)
+        if (name.starts_with("word/charts/"))
+            parts["[Content_Types].xml"] += "<Override PartName=\"/" + name +
+                                            "\" ContentType=\"application/"
+                                            "vnd.openxmlformats-officedocument.drawingml.chart+xml\"/>";
+    parts["[Content_Types].xml"] += "</Types>";
     parts["_rels/.rels"] = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
                                        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
                                        "<Relationship Id=\"rId1\" Type=\"") +

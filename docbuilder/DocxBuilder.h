@@ -50,16 +50,17 @@ struct Inline {
         Footnote,
         Endnote,
         TextBox,
+        Chart,
         RawXml
     };
     Kind kind = Kind::Text;
-    std::string text;   // the shown text, bookmark name, symbol code, raw XML, note or text box text
+    std::string text;   // the shown text, bookmark name, symbol code, raw XML, note or text box text, chart part
     std::string target; // link URL or bookmark; field instruction
     RunStyle style;
     bool anchored = false; // pictures: floating (wp:anchor) instead of inline
     std::vector<uint8_t> bytes;
     std::string extension = "png";
-    int64_t widthEmu = 914400; // pictures: the size shown (one inch square unless set)
+    int64_t widthEmu = 914400; // pictures and charts: the size shown (one inch square unless set)
     int64_t heightEmu = 914400;
     std::string vmlStyle; // pictures: written as a VML shape with this style ("width:72pt;height:36pt") instead
     std::string fill;     // text boxes: the fill colour, RRGGBB
@@ -92,6 +93,28 @@ Inline TextBox(std::string text, std::string fill = "");
 // A text box drawn as the given shape properties say (no black line unless they give one).
 Inline ShapedTextBox(std::string text, std::string shapeProperties, std::string shapeStyle = "",
                      std::string vmlAttributes = "");
+// One series of a chart, with the values its part keeps (c:numCache); NaN writes a point the cache lacks.
+struct ChartSeries {
+    std::string name;
+    std::vector<double> values;  // by category; the y values of a scatter chart
+    std::vector<double> xValues; // scatter charts
+    std::string fill;            // RRGGBB: the series' own c:spPr fill (its line for lines and scatter points)
+};
+
+struct ChartDefinition {
+    std::string kind = "barChart"; // the plot area's element: barChart, lineChart, pieChart, areaChart, ...
+    std::string barDirection = "col";
+    std::string grouping; // c:grouping, none when empty
+    std::string title;    // c:title with this text, none when empty
+    bool legend = true;   // c:legend at the right
+    std::vector<std::string> categories;
+    std::vector<ChartSeries> series;
+};
+
+// A chart part (c:chartSpace) holding the definition's cached values.
+std::string ChartXml(const ChartDefinition& chart);
+// A chart drawn at this size (EMU) whose part word/charts/chartN.xml holds partXml as is.
+Inline Chart(std::string partXml, int64_t widthEmu, int64_t heightEmu);
 Inline RawXml(std::string xml); // inside the paragraph, as is
 // A footnote (an endnote) whose paragraph holds runsXml as is (fields, formatted runs).
 Inline FootnoteXml(std::string runsXml);

@@ -5,6 +5,7 @@ packages=(
     cmake g++ make pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libpugixml-dev libzip-dev zlib1g-dev libpng-dev libjpeg-dev libstb-dev libwxgtk3.2-dev
+    libcairo2-dev # charts drawn from their cached values
     xvfb xauth libchm-bin libchm-dev python3-chm libmspack-dev p7zip-full fonts-wqy-microhei imagemagick openbox
     chromium # the web help opened headless by the tests and for its screenshots
     firefox-esr # the web help opened headless in the second browser it is made for (about 40 s to install)

@@ -1,6 +1,8 @@
 #include "BodyReader.h"
 
 #include "base/Text.h"
+#include "docserver/docx/ChartPicture.h"
+#include "docserver/docx/ChartReader.h"
 #include "docserver/docx/FormatReader.h"
 #include "docserver/docx/TableFormatReader.h"
 #include "docserver/docx/TableStyleAreas.h"
@@ -320,7 +322,7 @@ void BodyReader::ReadParagraph(const pugi::xml_node& paragraph, int depth) {
         return;
     const pugi::xml_node pPr = Child(paragraph, "pPr");
     ParagraphEntry entry;
-    entry.format = paragraphFormats_.Intern(ReadParagraphFormat(pPr, document_.themeFonts));
+    entry.format = paragraphFormats_.Intern(ReadParagraphFormat(pPr, document_.themeFonts, context_.themeColors));
     const int32_t start = Position();
     RunFormat inherited; // runs carry their own formatting; the paragraph style applies through the style chain
     for (pugi::xml_node node = paragraph.first_child(); node && !failed_; node = node.next_sibling())
@@ -430,7 +432,7 @@ void BodyReader::ReadInline(const pugi::xml_node& node, const RunFormat& inherit
 }
 
 void BodyReader::ReadRun(const pugi::xml_node& run, int depth) {
-    const RunFormat format = ReadRunFormat(Child(run, "rPr"), document_.themeFonts);
+    const RunFormat format = ReadRunFormat(Child(run, "rPr"), document_.themeFonts, context_.themeColors);
     for (pugi::xml_node node = run.first_child(); node && !failed_; node = node.next_sibling()) {
         if (node.type() != pugi::node_element)
             continue;
@@ -515,7 +517,7 @@ void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format
         }
         if (std::strcmp(name, "inline") == 0 || std::strcmp(name, "anchor") == 0) {
             if (const pugi::xpath_node data = child.select_node(".//*[local-name()='graphicData']");
-                data && ReadGraphicPart(data.node()))
+                data && ReadGraphicPart(data.node(), child, format))
                 continue;
             const pugi::xpath_node blip = child.select_node(".//*[local-name()='blip']");
             const std::string id = blip ? AttributeText(blip.node(), "embed") : std::string();
@@ -537,10 +539,8 @@ void BodyReader::ReadDrawing(const pugi::xml_node& node, const RunFormat& format
     }
 }
 
-bool BodyReader::AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
-                            const RunFormat& format) {
+PictureSpan BodyReader::PictureOfDrawing(const pugi::xml_node& drawing) const {
     PictureSpan picture;
-    picture.anchored = anchored;
     picture.start = Position();
     if (const pugi::xml_node extent = Child(drawing, "extent")) {
         picture.widthEmu = Attribute(extent, "cx").as_llong();
@@ -548,6 +548,20 @@ bool BodyReader::AddPicture(const std::string& relationshipId, bool anchored, co
     }
     if (const pugi::xml_node properties = Child(drawing, "docPr"))
         picture.description = Utf8ToUtf16(AttributeText(properties, "descr"));
+    return picture;
+}
+
+void BodyReader::PlacePicture(PictureSpan picture, const RunFormat& format) {
+    if (!picture.anchored)
+        Append(std::u16string(1, kPictureChar), format);
+    picture.end = Position();
+    story_.pictures.push_back(std::move(picture));
+}
+
+bool BodyReader::AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
+                            const RunFormat& format) {
+    PictureSpan picture = PictureOfDrawing(drawing);
+    picture.anchored = anchored;
     const auto found = context_.relationships ? context_.relationships->byId.find(relationshipId)
                                               : decltype(context_.relationships->byId.end()){};
     if (!context_.relationships || found == context_.relationships->byId.end()) {
@@ -569,10 +583,7 @@ bool BodyReader::AddPicture(const std::string& relationshipId, bool anchored, co
             return false;
         }
     }
-    if (!anchored)
-        Append(std::u16string(1, kPictureChar), format);
-    picture.end = Position();
-    story_.pictures.push_back(std::move(picture));
+    PlacePicture(std::move(picture), format);
     return true;
 }
 
@@ -608,7 +619,40 @@ void BodyReader::AddTextBoxOfLines(const std::vector<std::string>& lines) {
     textBoxes_.push_back(box);
 }
 
-bool BodyReader::ReadGraphicPart(const pugi::xml_node& graphicData) {
+bool BodyReader::ReadChartPart(const pugi::xml_node& graphicData, const pugi::xml_node& drawing,
+                               const RunFormat& format) {
+    std::string partName;
+    const pugi::xml_node chart = Child(graphicData, "chart");
+    const pugi::xml_document* part = RelatedPart(AttributeText(chart, "id"), partName);
+    const std::string named = partName.empty() ? std::string() : " (/" + partName + ")";
+    std::string reason = "its part cannot be read";
+    if (part) {
+        const ChartReadResult read =
+            ReadChart(*part, context_.themeColors ? *context_.themeColors : ThemeColorScheme{});
+        reason = read.status.message;
+        if (read.status.ok()) {
+            PictureSpan picture = PictureOfDrawing(drawing);
+            picture.anchored = IsElement(drawing, "anchor");
+            picture.bytes = DrawChart(read.chart, picture.widthEmu, picture.heightEmu);
+            if (picture.description.empty())
+                picture.description = Utf8ToUtf16(read.chart.title);
+            for (const std::string& cut : read.cuts)
+                document_.warnings.push_back("a chart" + named + " is drawn in part: " + cut);
+            if (!picture.bytes.empty()) {
+                PlacePicture(std::move(picture), format);
+                return true;
+            }
+            reason = "its picture could not be made";
+        }
+    }
+    const std::string title = part ? ChartTitle(*part) : std::string();
+    AddTextBoxOfLines({"[Chart" + (title.empty() ? std::string() : ": " + title) + "]"});
+    document_.warnings.push_back("a chart" + named + " is shown as its title only: " + reason);
+    return true;
+}
+
+bool BodyReader::ReadGraphicPart(const pugi::xml_node& graphicData, const pugi::xml_node& drawing,
+                                 const RunFormat& format) {
     const std::string uri = AttributeText(graphicData, "uri");
     auto textOf = [](const pugi::xml_node& paragraph) {
         std::string text;
@@ -616,18 +660,22 @@ bool BodyReader::ReadGraphicPart(const pugi::xml_node& graphicData) {
             text += run.node().text().get();
         return text;
     };
-    if (uri.ends_with("/chart")) {
+    if (uri.ends_with("/chart"))
+        return ReadChartPart(graphicData, drawing, format);
+    if (uri.ends_with("/chartex")) {
+        // The newer kinds (waterfall, treemap, histogram, funnel...) keep their data apart from any cache drawn here.
         std::string partName;
-        const pugi::xml_node chart = Child(graphicData, "chart");
-        const pugi::xml_document* part = RelatedPart(AttributeText(chart, "id"), partName);
+        const pugi::xml_document* part = RelatedPart(AttributeText(Child(graphicData, "chart"), "id"), partName);
         std::string title;
         if (part)
-            if (const pugi::xpath_node titleNode = part->select_node("//*[local-name()='title']"))
-                for (const pugi::xpath_node& paragraph : titleNode.node().select_nodes(".//*[local-name()='p']"))
-                    title += (title.empty() ? "" : " ") + textOf(paragraph.node());
+            if (const pugi::xpath_node titleNode =
+                    part->select_node("//*[local-name()='chart']/*[local-name()='title']"))
+                for (const pugi::xpath_node& text : titleNode.node().select_nodes(".//*[local-name()='t' or "
+                                                                                  "local-name()='v']"))
+                    title += text.node().text().get();
         AddTextBoxOfLines({"[Chart" + (title.empty() ? std::string() : ": " + title) + "]"});
         document_.warnings.push_back("a chart" + (partName.empty() ? std::string() : " (/" + partName + ")") +
-                                     " is shown as its title only: charts are not drawn");
+                                     " is shown as its title only: charts of its kind are not drawn");
         return true;
     }
     if (uri.ends_with("/diagram")) {

@@ -66,9 +66,14 @@ private:
     // False when the picture could not be added (the reading failed).
     bool AddPicture(const std::string& relationshipId, bool anchored, const pugi::xml_node& drawing,
                     const RunFormat& format);
-    // Charts and diagrams (SmartArt) keep their text in parts of their own; it is shown as a box after the
-    // paragraph: a diagram's text in the order of its data, a chart's title. True when the graphic was one of them.
-    bool ReadGraphicPart(const pugi::xml_node& graphicData);
+    // Charts and diagrams (SmartArt) keep their content in parts of their own. A chart is drawn as a picture from
+    // the values its part keeps; one that cannot be drawn, and a diagram, is shown as a box after the paragraph: a
+    // diagram's text in the order of its data, a chart's title. True when the graphic was one of them.
+    bool ReadGraphicPart(const pugi::xml_node& graphicData, const pugi::xml_node& drawing, const RunFormat& format);
+    bool ReadChartPart(const pugi::xml_node& graphicData, const pugi::xml_node& drawing, const RunFormat& format);
+    // A picture's place and size as its wp:inline or wp:anchor gives them.
+    PictureSpan PictureOfDrawing(const pugi::xml_node& drawing) const;
+    void PlacePicture(PictureSpan picture, const RunFormat& format);
     // The parsed part a relationship of this part names, or null (with a warning when it is missing or unreadable).
     const pugi::xml_document* RelatedPart(const std::string& relationshipId, std::string& partName);
     void AddTextBoxOfLines(const std::vector<std::string>& lines);

@@ -137,7 +137,7 @@ private:
         if (!ReadRelatedPart("/styles", name, data))
             return false;
         if (!data.empty()) {
-            if (Status styles = ReadStyles(data, theme, document_); !styles.ok())
+            if (Status styles = ReadStyles(data, theme, themeColors_, document_); !styles.ok())
                 return Fail(std::move(styles));
         }
         AddMissingDefaultStyles(document_);
@@ -169,7 +169,8 @@ private:
             if (!IsElement(note, element) || (!type.empty() && type != "normal"))
                 continue; // separators are Word's page furniture, not notes
             document_.stories.emplace_back();
-            BodyReader reader(document_, document_.stories.back(), PartContext{&package_, kept.get(), name});
+            BodyReader reader(document_, document_.stories.back(),
+                              PartContext{&package_, kept.get(), name, &themeColors_});
             if (!reader.Read(note))
                 return Fail(StatusCode::Damaged, reader.message());
             notes[AttributeText(note, "id")] = static_cast<int>(document_.stories.size()) - 1;
@@ -183,7 +184,7 @@ private:
             document_.stories.emplace_back();
             const int index = static_cast<int>(document_.stories.size()) - 1;
             BodyReader reader(document_, document_.stories.back(),
-                              PartContext{&package_, &mainRelationships_, mainPart});
+                              PartContext{&package_, &mainRelationships_, mainPart, &themeColors_});
             reader.SetNoteStories(&footnotes_, &endnotes_);
             if (!reader.Read(box.content))
                 return Fail(StatusCode::Damaged, reader.message());
@@ -218,7 +219,8 @@ private:
             return -1;
         document_.stories.emplace_back();
         const int index = static_cast<int>(document_.stories.size()) - 1;
-        BodyReader reader(document_, document_.stories.back(), PartContext{&package_, &relationships, part});
+        BodyReader reader(document_, document_.stories.back(),
+                          PartContext{&package_, &relationships, part, &themeColors_});
         if (!reader.Read(xml.document_element())) {
             Fail(StatusCode::Damaged, reader.message());
             return -1;

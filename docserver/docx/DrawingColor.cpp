@@ -145,6 +145,35 @@ ThemeColorScheme ReadThemeColorScheme(const std::string& xml) {
     return scheme;
 }
 
+int32_t WordThemeColor(const pugi::xml_node& color, const ThemeColorScheme& theme) {
+    static const std::pair<const char*, const char*> kSlots[] = {
+        {"dark1", "dk1"},       {"light1", "lt1"},
+        {"dark2", "dk2"},       {"light2", "lt2"},
+        {"text1", "dk1"},       {"background1", "lt1"},
+        {"text2", "dk2"},       {"background2", "lt2"},
+        {"hyperlink", "hlink"}, {"followedHyperlink", "folHlink"}};
+    std::string slot = AttributeText(color, "themeColor");
+    for (const auto& [name, schemeSlot] : kSlots)
+        if (slot == name)
+            slot = schemeSlot;
+    const auto found = theme.slots.find(slot);
+    if (found == theme.slots.end())
+        return -1;
+    auto amount = [&](const char* name) {
+        const std::string hex = AttributeText(color, name);
+        char* end = nullptr;
+        const long value = std::strtol(hex.c_str(), &end, 16);
+        return hex.empty() || *end || value < 0 || value > 255 ? 1.0 : value / 255.0;
+    };
+    const double tint = amount("themeTint"), shade = amount("themeShade");
+    if (tint == 1 && shade == 1)
+        return found->second;
+    Hsl hsl = ToHsl(FromNumber(found->second));
+    hsl.l = hsl.l * shade;
+    hsl.l = hsl.l * tint + (1 - tint);
+    return ToNumber(FromHsl(hsl));
+}
+
 int32_t DrawingColor(const pugi::xml_node& holder, const ThemeColorScheme& theme) {
     for (pugi::xml_node element : holder.children()) {
         if (element.type() != pugi::node_element)

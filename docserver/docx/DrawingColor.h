@@ -20,3 +20,7 @@ ThemeColorScheme ReadThemeColorScheme(const std::string& xml);
 // tx2, bg2 name dk1, lt1, dk2, lt2), a:sysClr or a:prstClr, changed by its a:lumMod, a:lumOff, a:tint and a:shade.
 // -1 when it holds none, or one the theme cannot answer.
 int32_t DrawingColor(const pugi::xml_node& holder, const ThemeColorScheme& theme);
+
+// The theme colour a run's w:color names (w:themeColor "accent1", "text2", "hyperlink"...), its luminance lightened by
+// w:themeTint or darkened by w:themeShade (hex, FF unchanged). -1 when it names none the theme answers.
+int32_t WordThemeColor(const pugi::xml_node& color, const ThemeColorScheme& theme);

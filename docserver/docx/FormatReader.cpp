@@ -87,7 +87,7 @@ int ShadingColor(const pugi::xml_node& shd) {
     return ColorNumber(AttributeText(shd, "fill"));
 }
 
-RunFormat ReadRunFormat(const pugi::xml_node& rPr, const ThemeFonts& theme) {
+RunFormat ReadRunFormat(const pugi::xml_node& rPr, const ThemeFonts& theme, const ThemeColorScheme* colors) {
     RunFormat format;
     if (!rPr)
         return format;
@@ -98,8 +98,11 @@ RunFormat ReadRunFormat(const pugi::xml_node& rPr, const ThemeFonts& theme) {
     if (const pugi::xml_node underline = Child(rPr, "u"))
         format.underline = static_cast<int8_t>(UnderlineKind(AttributeText(underline, "val")));
     format.sizeHalfPoints = ChildInt(rPr, "sz", 0);
-    if (const pugi::xml_node color = Child(rPr, "color"))
-        format.color = ColorNumber(AttributeText(color, "val"));
+    if (const pugi::xml_node color = Child(rPr, "color")) {
+        const int32_t themed = colors ? WordThemeColor(color, *colors) : -1;
+        format.color = themed >= 0 ? themed : ColorNumber(AttributeText(color, "val"));
+    }
+    format.rightToLeft = static_cast<int8_t>(OnOff(rPr, "rtl"));
     const std::string vertical = ChildValue(rPr, "vertAlign");
     format.verticalAlign = vertical == "superscript" ? 1 : vertical == "subscript" ? 2 : 0;
     format.hidden = static_cast<int8_t>(OnOff(rPr, "vanish"));
@@ -123,7 +126,8 @@ RunFormat ReadRunFormat(const pugi::xml_node& rPr, const ThemeFonts& theme) {
     return format;
 }
 
-ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr, const ThemeFonts& theme) {
+ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr, const ThemeFonts& theme,
+                                    const ThemeColorScheme* colors) {
     ParagraphFormat format;
     if (!pPr)
         return format;
@@ -151,6 +155,6 @@ ParagraphFormat ReadParagraphFormat(const pugi::xml_node& pPr, const ThemeFonts&
     }
     ReadBorders(Child(pPr, "pBdr"), format.borders, 5);
     format.shading = ShadingColor(Child(pPr, "shd"));
-    format.markFormat = ReadRunFormat(Child(pPr, "rPr"), theme);
+    format.markFormat = ReadRunFormat(Child(pPr, "rPr"), theme, colors);
     return format;
 }

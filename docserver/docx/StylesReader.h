@@ -1,6 +1,7 @@
 #pragma once
 // styles.xml: the document defaults and the styles, into the model.
 
+#include "docserver/docx/DrawingColor.h"
 #include "docserver/docx/ThemeFonts.h"
 #include "docserver/model/DocumentModel.h"
 
@@ -10,4 +11,6 @@
 
 // Sets the document's defaults and, from the defaults' East Asian language, its theme fonts before reading the
 // styles, whose theme font references they answer.
-Status ReadStyles(const std::string& xml, const ThemeFontScheme& theme, Document& document);
+// Theme colours of runs are answered by colors.
+Status ReadStyles(const std::string& xml, const ThemeFontScheme& theme, const ThemeColorScheme& colors,
+                  Document& document);

@@ -66,9 +66,10 @@ void ReadPlacement(const pugi::xml_node& tblPr, std::string& alignment, int& ind
 }
 
 // Laid over what the area already has: a style's own formatting and its "wholeTable" part add up.
-void ReadAreaFormat(const pugi::xml_node& node, const ThemeFonts& theme, TableAreaFormat& area) {
-    area.paragraph = OverlayParagraph(area.paragraph, ReadParagraphFormat(Child(node, "pPr"), theme));
-    area.run = OverlayRun(area.run, ReadRunFormat(Child(node, "rPr"), theme));
+void ReadAreaFormat(const pugi::xml_node& node, const ThemeFonts& theme, const ThemeColorScheme* colors,
+                    TableAreaFormat& area) {
+    area.paragraph = OverlayParagraph(area.paragraph, ReadParagraphFormat(Child(node, "pPr"), theme, colors));
+    area.run = OverlayRun(area.run, ReadRunFormat(Child(node, "rPr"), theme, colors));
     const pugi::xml_node tcPr = Child(node, "tcPr");
     if (const pugi::xml_node shading = Child(tcPr, "shd"))
         area.shading = ShadingColor(shading);
@@ -181,9 +182,10 @@ void ReadRowFormat(const pugi::xml_node& trPr, TableRow& row) {
     row.exactHeight = rule == "exact";
 }
 
-TableStyleFormat ReadTableStyleFormat(const pugi::xml_node& style, const ThemeFonts& theme) {
+TableStyleFormat ReadTableStyleFormat(const pugi::xml_node& style, const ThemeFonts& theme,
+                                      const ThemeColorScheme* colors) {
     TableStyleFormat format;
-    ReadAreaFormat(style, theme, format.areas[kWholeTable]);
+    ReadAreaFormat(style, theme, colors, format.areas[kWholeTable]);
     const pugi::xml_node tblPr = Child(style, "tblPr");
     ReadCellMargins(Child(tblPr, "tblCellMar"), format.cellMargins);
     format.shading = ShadingColor(Child(tblPr, "shd"));
@@ -193,6 +195,6 @@ TableStyleFormat ReadTableStyleFormat(const pugi::xml_node& style, const ThemeFo
     for (pugi::xml_node node : style.children())
         if (IsElement(node, "tblStylePr"))
             if (const TableArea area = AreaNamed(AttributeText(node, "type")); area != kTableAreaCount)
-                ReadAreaFormat(node, theme, format.areas[area]);
+                ReadAreaFormat(node, theme, colors, format.areas[area]);
     return format;
 }

@@ -2,6 +2,7 @@
 // Table, row and cell properties (borders, shading, widths, margins, heights, grid) read into the model's table
 // spans, and table styles' own formatting.
 
+#include "docserver/docx/DrawingColor.h"
 #include "docserver/model/DocumentModel.h"
 
 #include <pugixml.hpp>
@@ -19,7 +20,8 @@ void ReadRowFormat(const pugi::xml_node& trPr, TableRow& row);
 void ReadCellFormat(const pugi::xml_node& tcPr, TableCell& cell);
 
 // A table style's cell margins, shading, band sizes and the formats of its areas (w:tblStylePr).
-TableStyleFormat ReadTableStyleFormat(const pugi::xml_node& style, const ThemeFonts& theme);
+TableStyleFormat ReadTableStyleFormat(const pugi::xml_node& style, const ThemeFonts& theme,
+                                      const ThemeColorScheme* colors = nullptr);
 // The table style a table uses: its w:tblStyle, else the document's default table style; null for none.
 const Style* TableStyleOf(const Document& document, const pugi::xml_node& tblPr);
 // The style and the styles it is based on, root first, so a style's own settings outrank its ancestors'.

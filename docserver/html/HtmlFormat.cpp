@@ -214,6 +214,9 @@ std::string RunCss(const RunFormat& format, const RunFormat& base) {
         std::snprintf(letterSpacing, sizeof letterSpacing, "letter-spacing:%gpt;", spacing(format) / 20.0);
         css += letterSpacing;
     }
+    // A right-to-left run is laid out so within a left-to-right paragraph, and the other way round.
+    if (format.rightToLeft >= 0 && (format.rightToLeft == 1) != (base.rightToLeft == 1))
+        css += format.rightToLeft == 1 ? "direction:rtl;unicode-bidi:embed;" : "direction:ltr;unicode-bidi:embed;";
     // Highlight is drawn over the run's shading.
     const int32_t background = format.highlight >= 0 ? format.highlight : format.shading;
     if (background >= 0 && background != (base.highlight >= 0 ? base.highlight : base.shading))

@@ -413,8 +413,8 @@ private:
         const std::string& styleId = entry.format->style;
         // The style's class in the page's style sheet, and what the style shows here (different in a table cell).
         const ParagraphFormat classFormat = StyleParagraphFormat(document_, styleId);
-        const RunFormat classRun = StyleRunFormat(document_, styleId);
-        const RunFormat paragraphRun = StyleRunFormat(document_, styleId, RunBase());
+        RunFormat classRun = StyleRunFormat(document_, styleId);
+        RunFormat paragraphRun = StyleRunFormat(document_, styleId, RunBase());
         ParagraphFormat format = ShownParagraph(entry);
         const int level = OutlineLevelOf(document_, entry.format);
         const std::u16string& listString =
@@ -435,6 +435,8 @@ private:
         const bool rightToLeft = format.rightToLeft == 1;
         if (rightToLeft)
             MirrorForRightToLeft(format);
+        // Runs are written against the paragraph's direction; the paragraph's own is its dir attribute.
+        paragraphRun.rightToLeft = classRun.rightToLeft = rightToLeft ? 1 : -1;
         NoteOutdent(format, rightToLeft);
 
         std::string element = level <= 6 && !current_->isNote ? "h" + std::to_string(level) : "p";

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// A drawing is drawn again larger when that gains at least this much, and at most this many times its page's size.
+constexpr double kWorthDrawingLarger = 1.25;
+constexpr double kLargestPageScale = 4;
 
 std::vector<uint8_t> ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -133,6 +138,33 @@ std::vector<uint8_t> CropToDrawing(std::vector<uint8_t> png) {
     return StartsAsPng(cropped) ? cropped : png;
 }
 
+// Whether a drawing made larger shows dark areas where the page-sized one shows none: LibreOffice draws the
+// transparent parts of some icons black when it draws them larger. The larger one is read at the smaller's size.
+bool DarkerWhenLarger(const std::vector<uint8_t>& small, const std::vector<uint8_t>& large) {
+    int64_t width = 0, height = 0;
+    RasterImage before, after;
+    if (!ReadPictureSize(small, PictureKind::Png, width, height) || width * height > kMaxPicturePixels ||
+        !DecodePicture(small, PictureKind::Png, static_cast<int>(width), static_cast<int>(height), before).empty() ||
+        !DecodePicture(large, PictureKind::Png, static_cast<int>(width), static_cast<int>(height), after).empty() ||
+        before.width != after.width || before.height != after.height)
+        return true; // what cannot be compared is not taken
+    auto pixel = [](const RasterImage& image, size_t index, int& sum, int& alpha) {
+        const uint8_t* at = &image.pixels[index * static_cast<size_t>(image.channels)];
+        sum = at[0] + at[1] + at[2];
+        alpha = image.channels == 4 ? at[3] : 255;
+    };
+    const size_t count = static_cast<size_t>(before.width) * before.height;
+    size_t darker = 0;
+    for (size_t index = 0; index < count; ++index) {
+        int sumBefore = 0, alphaBefore = 0, sumAfter = 0, alphaAfter = 0;
+        pixel(before, index, sumBefore, alphaBefore);
+        pixel(after, index, sumAfter, alphaAfter);
+        if (alphaAfter >= 128 && sumAfter < 3 * 64 && (alphaBefore < 128 || sumBefore > 3 * 128))
+            ++darker;
+    }
+    return darker * 100 > count;
+}
+
 // wmf2gd draws at the metafile's own size (often about 72 dots to the inch) unless given the size to fill.
 std::vector<std::string> Wmf2gdCommand(const fs::path& wmf2gd, const MetafileInput& input, const fs::path& source,
                                        const fs::path& target) {
@@ -214,21 +246,58 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
     }
     if (!forOffice.empty() && !soffice.empty()) {
         // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
+        auto runOffice = [&](const std::vector<size_t>& which, const std::string& format, const fs::path& out) {
+            std::vector<std::string> command = {
+                soffice.string(), "-env:UserInstallation=file://" + (folder / "profile").string(),
+                "--headless",     "--convert-to",
+                format,           "--outdir",
+                out.string()};
+            for (size_t i : which)
+                command.push_back(
+                    (folder / ("picture" + std::to_string(i) + (metafiles[i].enhanced ? ".emf" : ".wmf"))).string());
+            const auto limit = std::chrono::seconds(90 + 10 * std::min<size_t>(which.size(), 200));
+            RunProgram(command, limit); // some files may convert even when another fails
+        };
         const fs::path out = folder / "office";
-        std::vector<std::string> command = {soffice.string(),
-                                            "-env:UserInstallation=file://" + (folder / "profile").string(),
-                                            "--headless",
-                                            "--convert-to",
-                                            "png",
-                                            "--outdir",
-                                            out.string()};
-        for (size_t i : forOffice)
-            command.push_back(
-                (folder / ("picture" + std::to_string(i) + (metafiles[i].enhanced ? ".emf" : ".wmf"))).string());
-        const auto limit = std::chrono::seconds(90 + 10 * std::min<size_t>(forOffice.size(), 200));
-        RunProgram(command, limit); // some files may convert even when another fails
-        for (size_t i : forOffice)
-            results[i].png = CropToDrawing(ReadAll(out / ("picture" + std::to_string(i) + ".png")));
+        runOffice(forOffice, "png", out);
+        // LibreOffice draws at its page's 96 dots to the inch. The drawings that come out smaller than they are to be
+        // kept (twice their size on the page) are drawn once more, all of them on one larger page.
+        std::vector<size_t> larger;
+        int64_t pageWidth = 0, pageHeight = 0;
+        double scale = 1;
+        for (size_t i : forOffice) {
+            const std::vector<uint8_t> page = ReadAll(out / ("picture" + std::to_string(i) + ".png"));
+            results[i].png = CropToDrawing(page);
+            int64_t width = 0, height = 0, thisPageWidth = 0, thisPageHeight = 0;
+            if (!StartsAsPng(results[i].png) || !ReadPictureSize(results[i].png, PictureKind::Png, width, height) ||
+                !ReadPictureSize(page, PictureKind::Png, thisPageWidth, thisPageHeight) ||
+                (pageWidth > 0 && (thisPageWidth != pageWidth || thisPageHeight != pageHeight)))
+                continue;
+            const double wanted = std::max(metafiles[i].width / static_cast<double>(width),
+                                           metafiles[i].height / static_cast<double>(height));
+            if (wanted < kWorthDrawingLarger)
+                continue;
+            pageWidth = thisPageWidth;
+            pageHeight = thisPageHeight;
+            scale = std::max(scale, wanted);
+            larger.push_back(i);
+        }
+        scale = std::min({scale, kLargestPageScale,
+                          std::sqrt(static_cast<double>(kMaxPicturePixels) / (pageWidth * pageHeight + 1))});
+        if (!larger.empty() && scale >= kWorthDrawingLarger) {
+            const fs::path sharper = folder / "larger";
+            runOffice(larger,
+                      "png:draw_png_Export:{\"PixelWidth\":{\"type\":\"long\",\"value\":\"" +
+                          std::to_string(std::lround(pageWidth * scale)) +
+                          "\"},\"PixelHeight\":{\"type\":\"long\",\"value\":\"" +
+                          std::to_string(std::lround(pageHeight * scale)) + "\"}}",
+                      sharper);
+            for (size_t i : larger)
+                if (std::vector<uint8_t> drawn =
+                        CropToDrawing(ReadAll(sharper / ("picture" + std::to_string(i) + ".png")));
+                    StartsAsPng(drawn) && !DarkerWhenLarger(results[i].png, drawn))
+                    results[i].png = std::move(drawn);
+        }
     }
     for (size_t i = 0; i < results.size(); ++i) {
         MetafileConversion& result = results[i];

@@ -43,6 +43,7 @@ struct RunFormat {
     int8_t caps = -1;                            // w:caps: shown in capitals
     int8_t smallCaps = -1;                       // w:smallCaps
     int32_t letterSpacing = kUnsetLetterSpacing; // w:spacing in twips, negative to condense
+    int8_t rightToLeft = -1;                     // w:rtl: -1 unset, 0 left to right, 1 right to left
     friend bool operator==(const RunFormat&, const RunFormat&) = default;
 };
 
@@ -89,8 +90,9 @@ struct FormatHash {
         size_t h = std::hash<std::string>()(f.characterStyle);
         h = Mix(h, std::hash<std::string>()(f.font));
         h = Mix(h, std::hash<std::string>()(f.eastAsiaFont));
-        for (int32_t value : {int32_t{f.bold}, int32_t{f.italic}, int32_t{f.underline}, f.sizeHalfPoints, f.color,
-                              int32_t{f.verticalAlign}, int32_t{f.hidden}, f.highlight, f.shading})
+        for (int32_t value :
+             {int32_t{f.bold}, int32_t{f.italic}, int32_t{f.underline}, f.sizeHalfPoints, f.color,
+              int32_t{f.verticalAlign}, int32_t{f.hidden}, f.highlight, f.shading, int32_t{f.rightToLeft}})
             h = Mix(h, static_cast<size_t>(value));
         return h;
     }

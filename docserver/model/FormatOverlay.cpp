@@ -33,6 +33,8 @@ RunFormat OverlayRun(RunFormat base, const RunFormat& top) {
         base.smallCaps = top.smallCaps;
     if (top.letterSpacing != kUnsetLetterSpacing)
         base.letterSpacing = top.letterSpacing;
+    if (top.rightToLeft >= 0)
+        base.rightToLeft = top.rightToLeft;
     return base;
 }
 

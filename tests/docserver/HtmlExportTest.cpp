@@ -622,32 +622,41 @@ std::vector<uint8_t> FakeEmf(uint8_t variant) {
 
 } // namespace
 
+// A page as LibreOffice draws a metafile, at scale times its 200 x 300 pixels: a 40 x 20 block on white, in blue-grey
+// (or in black, as some icons' transparent parts come out when drawn larger).
+void WritePage(const fs::path& path, int scale, bool black = false) {
+    RasterImage drawn;
+    drawn.width = 200 * scale;
+    drawn.height = 300 * scale;
+    drawn.channels = 3;
+    drawn.pixels.assign(static_cast<size_t>(drawn.width) * drawn.height * 3, 0xFF);
+    for (int y = 100 * scale; y < 120 * scale; ++y)
+        for (int x = 50 * scale; x < 90 * scale; ++x)
+            for (int c = 0; c < 3; ++c)
+                drawn.pixels[(static_cast<size_t>(y) * drawn.width + x) * 3 + c] = black ? 0 : c == 2 ? 0xC0 : 0x20;
+    const std::vector<uint8_t> png = EncodePng(drawn);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+}
+
 TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
-    // A stand-in converter that logs each start and draws every metafile as a 200 x 300 page holding a 40 x 20 block.
+    // A stand-in converter that logs each start with its format and draws every metafile as a page (page.png), or
+    // on a larger page (large.png) when it is given a pixel size.
     const fs::path tools = folder / "tools";
     fs::create_directories(tools);
-    RasterImage drawn;
-    drawn.width = 200;
-    drawn.height = 300;
-    drawn.channels = 3;
-    drawn.pixels.assign(200 * 300 * 3, 0xFF);
-    for (int y = 100; y < 120; ++y)
-        for (int x = 50; x < 90; ++x)
-            for (int c = 0; c < 3; ++c)
-                drawn.pixels[(static_cast<size_t>(y) * 200 + x) * 3 + c] = c == 2 ? 0xC0 : 0x20;
-    const std::vector<uint8_t> png = EncodePng(drawn);
-    std::ofstream(tools / "page.png", std::ios::binary)
-        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    WritePage(tools / "page.png", 1);
+    WritePage(tools / "large.png", 4);
     std::ofstream(tools / "soffice") << "#!/bin/sh\n"
-                                        "echo start >> '"
-                                     << (tools / "log").string()
-                                     << "'\n"
+                                        "page=page.png\n"
                                         "while [ $# -gt 0 ]; do\n"
                                         "  case \"$1\" in\n"
+                                        "    --convert-to) echo \"start $2\" >> '"
+                                     << (tools / "log").string()
+                                     << "'; case \"$2\" in *PixelWidth*) page=large.png ;; esac; shift ;;\n"
                                         "    --outdir) out=$2; shift ;;\n"
                                         "    *.emf|*.wmf) mkdir -p \"$out\"; n=$(basename \"$1\"); cp '"
-                                     << (tools / "page.png").string()
-                                     << "' \"$out/${n%.*}.png\" ;;\n"
+                                     << tools.string()
+                                     << "'/$page \"$out/${n%.*}.png\" ;;\n"
                                         "  esac\n"
                                         "  shift\n"
                                         "done\n";
@@ -675,7 +684,12 @@ TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
     Save(sourceDocument);
     setenv("PATH", savedPath.c_str(), 1);
 
-    EXPECT_EQ(ReadText(tools / "log"), "wmf2gd\nstart\n") << "one start for all of them, whatever was saved";
+    // The drawings come out smaller than twice the inch they are drawn at, so they are drawn again on a page four
+    // times as large, the most it is made.
+    EXPECT_EQ(ReadText(tools / "log"),
+              "wmf2gd\nstart png\nstart png:draw_png_Export:{\"PixelWidth\":{\"type\":\"long\",\"value\":\"800\"},"
+              "\"PixelHeight\":{\"type\":\"long\",\"value\":\"1200\"}}\n")
+        << "one start for all of them, one more for those drawn larger, whatever was saved";
     const std::regex sized("<img width=\"96\" height=\"96\"");
     EXPECT_EQ(std::distance(std::sregex_iterator(html.begin(), html.end(), sized), std::sregex_iterator()), 6)
         << "each at the size the document gives it";
@@ -684,15 +698,15 @@ TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
     int width = 0, height = 0, channels = 0;
     ASSERT_TRUE(stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(written.data()),
                                       static_cast<int>(written.size()), &width, &height, &channels));
-    EXPECT_EQ(width, 42) << "cut to what the metafile draws, with a pixel around it";
-    EXPECT_EQ(height, 22);
+    EXPECT_EQ(width, 162) << "cut to what the metafile draws on the larger page, with a pixel around it";
+    EXPECT_EQ(height, 82);
     std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
         stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(written.data()), static_cast<int>(written.size()),
                               &width, &height, &channels, 4),
         stbi_image_free);
     ASSERT_TRUE(pixels);
     EXPECT_EQ(pixels.get()[3], 0) << "the page around the drawing is transparent";
-    EXPECT_EQ(pixels.get()[(static_cast<size_t>(10) * width + 20) * 4 + 3], 255) << "the drawing is not";
+    EXPECT_EQ(pixels.get()[(static_cast<size_t>(40) * width + 80) * 4 + 3], 255) << "the drawing is not";
     // wmf2gd's pictures are not cut (their size is the metafile's), but their background is cleared too.
     std::set<std::pair<int, int>> sizes;
     for (const auto& entry : fs::directory_iterator(folder / "0.files")) {
@@ -705,7 +719,22 @@ TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
         EXPECT_EQ(image.get()[3], 0) << entry.path();
         sizes.emplace(width, height);
     }
-    EXPECT_EQ(sizes, (std::set<std::pair<int, int>>{{42, 22}, {200, 300}}));
+    EXPECT_EQ(sizes, (std::set<std::pair<int, int>>{{162, 82}, {200, 300}}));
+
+    // A drawing that turns black where it was light when drawn larger keeps its page-sized picture.
+    WritePage(tools / "large.png", 4, true);
+    fs::remove_all(folder / "0.files");
+    setenv("PATH", (tools.string() + ":/bin:/usr/bin").c_str(), 1);
+    DocxBuilder icon;
+    icon.AddParagraph({Picture(FakeEmf(9), false, "emf")});
+    const std::string iconPage = Save(Load(icon));
+    setenv("PATH", savedPath.c_str(), 1);
+    EXPECT_NE(iconPage.find("src=\"0.files/image001.png\""), std::string::npos) << iconPage;
+    const std::string iconBytes = ReadText(folder / "0.files" / "image001.png");
+    ASSERT_TRUE(stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(iconBytes.data()),
+                                      static_cast<int>(iconBytes.size()), &width, &height, &channels));
+    EXPECT_EQ(width, 42);
+    EXPECT_EQ(height, 22);
 }
 
 TEST_F(HtmlExport, WithWmf2gdAloneTheMetafilesItCannotDrawSayLibreOfficeIsMissing) {

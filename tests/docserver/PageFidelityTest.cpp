@@ -527,3 +527,36 @@ TEST_F(PageFidelity, DiagramsShowTheirTextAndChartsTheirTitle) {
 }
 
 } // namespace
+
+// Runs keep their own direction and theme colours: a right-to-left run in a left-to-right paragraph (and the other
+// way round) is embedded in its direction, a run of the paragraph's own direction is not marked; w:themeColor is the
+// theme's colour, lightened or darkened as the run says, over the colour written beside it, which stays when the
+// theme lacks the slot.
+TEST_F(PageFidelity, RunsTakeTheirOwnDirectionAndThemeColours) {
+    auto run = [](const std::string& properties, const std::string& text) {
+        return "<w:r><w:rPr>" + properties + "</w:rPr><w:t>" + text + "</w:t></w:r>";
+    };
+    DocxBuilder doc;
+    doc.SetThemeColors({{"accent1", "4472C4"}, {"dk2", "44546A"}});
+    doc.AddParagraph({Text("left "), RawXml(run("<w:rtl/>", "embedded-rtl"))});
+    doc.AddBodyXml("<w:p><w:pPr><w:bidi/></w:pPr>" + run("<w:rtl/>", "plain-rtl") +
+                   run("<w:rtl w:val=\"0\"/>", "embedded-ltr") + "</w:p>");
+    doc.AddParagraph({RawXml(run("<w:color w:val=\"FF0000\" w:themeColor=\"accent1\"/>", "themed") +
+                             run("<w:color w:val=\"000000\" w:themeColor=\"text2\" w:themeShade=\"80\"/>", "shaded") +
+                             run("<w:color w:val=\"000000\" w:themeColor=\"accent1\" w:themeTint=\"66\"/>", "tinted") +
+                             run("<w:color w:val=\"00FF00\" w:themeColor=\"accent6\"/>", "unknown"))});
+    const std::string html = Save(Load(doc));
+    const std::pair<std::string, std::string> expected[] = {
+        {"embedded-rtl", "direction:rtl;unicode-bidi:embed;"},
+        {"embedded-ltr", "direction:ltr;unicode-bidi:embed;"},
+        {"themed", "color:#4472C4;"},
+        {"shaded", "color:#222A35;"},
+        {"tinted", "color:#B4C7E7;"},
+        {"unknown", "color:#00FF00;"},
+    };
+    for (const auto& [text, css] : expected)
+        EXPECT_NE(html.find("<span style=\"" + css + "\">" + text + "</span>"), std::string::npos) << text << html;
+    EXPECT_NE(html.find("dir=\"rtl\""), std::string::npos);
+    EXPECT_NE(html.find(">plain-rtl"), std::string::npos) << "no span of its own: " << html;
+    EXPECT_EQ(html.find("direction:rtl;unicode-bidi:embed;\">plain-rtl"), std::string::npos) << html;
+}

@@ -38,7 +38,7 @@ field() { sed -n "s/^ $1: //p" "$work/info.txt"; }
 [ "$(field Package)" = leafbind ] || fail "Package is '$(field Package)'"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture is '$(field Architecture)'"
 depends=$(field Depends)
-for package in 'libwxgtk3\.2-1' 'libwxbase3\.2-1' 'libzip4' 'libpugixml1v5' 'libstdc\+\+6' 'libc6'; do
+for package in 'libwxgtk3\.2-1' 'libwxbase3\.2-1' 'libzip4' 'libcairo2' 'libpugixml1v5' 'libstdc\+\+6' 'libc6'; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 [ "$(field Version)" = "$(sed -n 's/^project(Leafbind VERSION \([0-9.]*\).*/\1/p' "$here/../../CMakeLists.txt")" ] ||
