@@ -1,5 +1,7 @@
 #include "ProgressReporter.h"
 
+#include "base/ProcessText.h"
+
 namespace {
 
 constexpr int kBarWidth = 30;
@@ -40,14 +42,14 @@ void ProgressReporter::Page(int32_t page, int32_t pageCount, const std::string& 
         return;
     const int32_t done = page + 1;
     if (!terminal_) {
-        std::fprintf(stream_, "page %d of %d: %s\n", done, pageCount, title.c_str());
+        PrintLine(stream_, "page " + std::to_string(done) + " of " + std::to_string(pageCount) + ": " + title);
         return;
     }
     const int filled = pageCount > 0 ? static_cast<int>(int64_t{done} * kBarWidth / pageCount) : kBarWidth;
     std::string bar(static_cast<size_t>(filled), '#');
     bar.resize(kBarWidth, ' ');
-    std::fprintf(stream_, "\r\033[K[%s] %d/%d pages  %s", bar.c_str(), done, pageCount,
-                 Shortened(title, kTitleWidth).c_str());
+    PrintText(stream_, "\r\033[K[" + bar + "] " + std::to_string(done) + "/" + std::to_string(pageCount) + " pages  " +
+                           Shortened(title, kTitleWidth));
     std::fflush(stream_);
     barShown_ = true;
 }
@@ -55,7 +57,7 @@ void ProgressReporter::Page(int32_t page, int32_t pageCount, const std::string& 
 void ProgressReporter::Progress(const std::string& text) {
     if (quiet_ || !terminal_)
         return;
-    std::fprintf(stream_, "\r\033[K%s", Shortened(text, kTitleWidth * 2).c_str());
+    PrintText(stream_, "\r\033[K" + Shortened(text, kTitleWidth * 2));
     std::fflush(stream_);
     barShown_ = true;
 }
@@ -64,17 +66,17 @@ void ProgressReporter::Warning(const std::string& text) {
     if (quiet_)
         return;
     EndBar();
-    std::fprintf(stream_, "warning: %s\n", text.c_str());
+    PrintLine(stream_, "warning: " + text);
 }
 
 void ProgressReporter::Error(const std::string& text) {
     EndBar();
-    std::fprintf(stream_, "error: %s\n", text.c_str());
+    PrintLine(stream_, "error: " + text);
 }
 
 void ProgressReporter::Line(const std::string& text) {
     if (quiet_)
         return;
     EndBar();
-    std::fprintf(stream_, "%s\n", text.c_str());
+    PrintLine(stream_, text);
 }

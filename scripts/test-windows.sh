@@ -55,6 +55,13 @@ prints() { # PATTERN COMMAND...: the command succeeds and all it prints, standar
     echo "$output"
     [[ $output == $pattern ]]
 }
+errors_in_gbk_hold() { # TEXT COMMAND...: what the command prints on standard error, read as GBK, holds TEXT
+    local text=$1 output
+    shift
+    output=$("$@" 2>&1 >/dev/null | iconv -f GBK -t UTF-8) || true
+    echo "$output"
+    [[ $output == *"$text"* ]]
+}
 
 # Linux: the projects and their documents, made once; the Windows compiler gets copies of the projects.
 "$linux/bin/leafbind-comparison-docs" "$work"
@@ -111,6 +118,32 @@ for codepage in 1252 936; do
         name="hha_caller: $mode passes silently ($codepage)" check \
             prints 'calls=0 callbacks=0' on_windows "$windows/hha_caller.exe" "$mode"
     done
+    # The converter: leafbind-cli.exe turns the documents (German, Chinese, the example with its picture) into help
+    # files in a folder named with letters of several scripts, with the document server standing in for Word as on
+    # Linux; each help file holds the same files as the Linux converter's of the same document in a folder of the
+    # same name (the compile time aside). Wine has no HTML engine, which only the desktop program's viewer needs.
+    docs=$work/$codepage/"José 文档"
+    mkdir -p "$docs/linux"
+    for document in german chinese example; do
+        cp "$work/$document.docx" "$docs/$document.docx"
+        "$linux/bin/leafbind-cli" "$docs/$document.docx" --quiet -o "$docs/linux/$document.chm"
+        source=$(WINEPREFIX=$prefix winepath -w "$docs/$document.docx")
+        name="leafbind-cli.exe: $document ($codepage)" check on_windows "$windows/leafbind-cli.exe" "$source" --quiet
+        name="leafbind-cli.exe: same files as Linux: $document ($codepage)" check "$root/scripts/compare-chm.py" \
+            "$docs/linux/$document.chm" "$docs/$document.chm"
+    done
+    # Nothing of the run is left behind: its working folder (in the Windows temporary folder) and the folder the
+    # help file was made in beside its place are gone.
+    name="leafbind-cli.exe leaves no folder of its own behind ($codepage)" check \
+        bash -c '! ls -A "$1" | grep -q "^\.leafbind-" && ! ls "$2" 2>/dev/null | grep -q "^leafbind-run-"' _ \
+        "$docs" "$prefix/drive_c/users/$USER/Temp"
+    # Messages reach a pipe in the console's code page: the OEM one Wine gives a program without a console (936
+    # on the Chinese system, which holds é and 文档 alike).
+    if [ "$codepage" = 936 ]; then
+        missing=$(WINEPREFIX=$prefix winepath -w "$docs/missing.docx")
+        name="leafbind-cli.exe prints in the console's code page ($codepage)" check \
+            errors_in_gbk_hold 'José 文档\missing.docx: no such file' on_windows "$windows/leafbind-cli.exe" "$missing"
+    fi
     if [ "$codepage" = 1252 ]; then
         # The installer, silent: the package's files in the chosen folder, and its uninstaller takes back those
         # and nothing else (a file the user put there stays, and so does the folder holding it).

@@ -25,7 +25,7 @@ struct FolderSlot {
 std::array<FolderSlot, kFolderSlots> folders;
 
 constexpr size_t kGroupSlots = 8;
-std::array<std::atomic<pid_t>, kGroupSlots> groups{};
+std::array<std::atomic<std::intptr_t>, kGroupSlots> groups{};
 
 // Removes name under the open folder parent; true when it is gone. A folder's entries are read again after each
 // pass, since removing entries while reading a folder may skip some, but only while a pass removed something: an
@@ -72,6 +72,12 @@ void ReportLeftBehind(const char* path) {
     ignored = ::write(STDERR_FILENO, kTail, sizeof kTail - 1);
 }
 
+void OnSignal(int signal) {
+    CleanUpRegistered();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
 } // namespace
 
 int RegisterFolderForCleanup(const std::filesystem::path& path) {
@@ -94,17 +100,17 @@ void UnregisterFolder(int slot) {
         folders[static_cast<size_t>(slot)].state = kFree;
 }
 
-void RegisterProgramGroup(pid_t group) {
-    for (std::atomic<pid_t>& slot : groups) {
-        pid_t expected = 0;
+void RegisterProgramGroup(std::intptr_t group) {
+    for (std::atomic<std::intptr_t>& slot : groups) {
+        std::intptr_t expected = 0;
         if (slot.compare_exchange_strong(expected, group))
             return;
     }
 }
 
-void UnregisterProgramGroup(pid_t group) {
-    for (std::atomic<pid_t>& slot : groups) {
-        pid_t expected = group;
+void UnregisterProgramGroup(std::intptr_t group) {
+    for (std::atomic<std::intptr_t>& slot : groups) {
+        std::intptr_t expected = group;
         if (slot.compare_exchange_strong(expected, 0))
             return;
     }
@@ -113,9 +119,9 @@ void UnregisterProgramGroup(pid_t group) {
 void CleanUpRegistered() {
     const int savedErrno = errno;
     // Programs first: a converter still writing into a folder would refill it.
-    for (std::atomic<pid_t>& slot : groups)
-        if (const pid_t group = slot.exchange(0); group > 0)
-            ::kill(-group, SIGKILL);
+    for (std::atomic<std::intptr_t>& slot : groups)
+        if (const std::intptr_t group = slot.exchange(0); group > 0)
+            ::kill(-static_cast<pid_t>(group), SIGKILL);
     for (FolderSlot& slot : folders) {
         int expected = kReady;
         if (slot.state.compare_exchange_strong(expected, kClearing)) {
@@ -145,4 +151,13 @@ std::unique_ptr<TemporaryFolder> TemporaryFolder::Create(const std::string& pref
     if (!::mkdtemp(pattern.data()))
         return nullptr;
     return std::unique_ptr<TemporaryFolder>(new TemporaryFolder(pattern));
+}
+
+void CleanUpOnInterruption() {
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    // A reader that goes away (leafbind-cli ... | head) ends the run as an interruption does.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+        sigaction(signal, &action, nullptr);
 }
