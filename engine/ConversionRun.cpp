@@ -322,8 +322,10 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     return result;
 }
 
+// Windows separates folders by either slash; elsewhere a backslash is a letter of a name.
 PathParts SplitPath(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
+    const char* separators = fs::path::preferred_separator == '\\' ? "/\\" : "/";
+    const size_t slash = path.find_last_of(separators);
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const std::string name = path.substr(nameStart);
     const size_t point = name.find_last_of('.');

@@ -4,6 +4,10 @@
 # Everything lands in bin/, the folder the package is made from.
 enable_language(C RC)
 set(CMAKE_SHARED_LIBRARY_PREFIX "")
+# Static libraries only (the platform's defaults would take an import library first): the programs carry what they
+# link, and the package needs no DLL of them.
+set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+set(ZLIB_USE_STATIC_LIBS ON)
 find_package(ZLIB REQUIRED)
 # The layers as on Linux, lowest first, without the desktop program.
 foreach(layer IN ITEMS base automation word docserver chm book helpproject webhelp engine cli)

@@ -10,8 +10,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Static libraries only: the programs carry what they link, the package needs no DLL of them.
-set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
 # pkg-config reads the cross-built libraries' descriptions only, never the building machine's.
 if(LEAFBIND_WINDOWS_PREFIX)
     set(ENV{PKG_CONFIG_LIBDIR} ${LEAFBIND_WINDOWS_PREFIX}/lib/pkgconfig)
