@@ -60,13 +60,7 @@ int OpenFileForUpdate(const std::filesystem::path& path, std::uint64_t& size) {
 bool ReplaceFileContent(int descriptor, const std::string& bytes) {
     if (::ftruncate(descriptor, 0) != 0 || ::lseek(descriptor, 0, SEEK_SET) != 0)
         return false;
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t wrote = ::write(descriptor, bytes.data() + done, bytes.size() - done);
-        if (wrote <= 0)
-            return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
+    return WriteToFile(descriptor, bytes.data(), bytes.size());
 }
 
 int CreateNewFile(const std::filesystem::path& path) {

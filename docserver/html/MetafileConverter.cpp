@@ -216,7 +216,7 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
         // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
         const fs::path out = folder / "office";
         std::vector<std::string> command = {Utf8FromPath(soffice),
-                                            "-env:UserInstallation=file://" + Utf8FromPath(folder / "profile"),
+                                            "-env:UserInstallation=" + FileUrlOf(folder / "profile"),
                                             "--headless",
                                             "--convert-to",
                                             "png",

@@ -60,7 +60,7 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
     }
     const std::filesystem::path& folder = work->Path();
     // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
-    const std::string profile = "-env:UserInstallation=file://" + Utf8FromPath(folder / "profile");
+    const std::string profile = "-env:UserInstallation=" + FileUrlOf(folder / "profile");
     std::error_code sizeError;
     const std::chrono::seconds limit = timeLimit.value_or(TimeLimitFor(std::filesystem::file_size(source, sizeError)));
     const auto started = std::chrono::steady_clock::now();

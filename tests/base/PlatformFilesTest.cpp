@@ -143,6 +143,15 @@ TEST(Utf8Path, NonAsciiNamesReachTheFileSystemAndComeBackUnchanged) {
     }
 }
 
+TEST(Utf8Path, FileUrlsUseForwardSlashesAndKeepTheLetters) {
+    const fs::path folder = fs::temp_directory_path() / PathFromUtf8("Jos\xC3\xA9 \xE6\x96\x87") / "profile";
+    const std::string url = FileUrlOf(folder);
+    EXPECT_EQ(url.rfind("file:///", 0), 0u) << url;
+    EXPECT_EQ(url.find('\\'), std::string::npos) << url;
+    EXPECT_TRUE(url.ends_with("/Jos\xC3\xA9 \xE6\x96\x87/profile")) << url;
+    EXPECT_NE(url.substr(8, 1), "/") << url; // three slashes, not four
+}
+
 TEST(NativeFile, UniqueFilesAreNewAndNamedAfterThePattern) {
     ScratchFolder folder;
     const std::string stem = folder.Utf8() + "/.Jos\xC3\xA9.chm.";
