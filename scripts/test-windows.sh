@@ -8,8 +8,9 @@
 #  - the help files leafbind-hhc.exe makes from the projects the Linux converter writes for documents built in
 #    code (German, Chinese, the example with its picture, the user manual), in a folder named with letters of that code page: every
 #    file in them the same, byte for byte, as in the Linux compiler's (the compile time aside);
-#  - the help files leafbind-cli.exe makes from the same documents in a folder named "José 文档": every file in them
-#    the same as in the Linux converter's; no folder of the run left behind; file names in its messages unchanged;
+#  - the help files and web help leafbind-cli.exe makes from the same documents in a folder named "José 文档":
+#    every file in them the same as in the Linux converter's; no folder of the run left behind; file names in its
+#    messages unchanged;
 #  - the installer and its uninstaller (Western pass only).
 # Wine has no code page 54936 (GB18030): the Windows build converts GB18030 by tables of its own, made from the
 # GNU C library's converter, so nothing here needs to step around it.
@@ -130,11 +131,15 @@ for codepage in 1252 936; do
     mkdir -p "$docs/linux"
     for document in german chinese example; do
         cp "$work/$document.docx" "$docs/$document.docx"
-        "$linux/bin/leafbind-cli" "$docs/$document.docx" --quiet -o "$docs/linux/$document.chm"
+        "$linux/bin/leafbind-cli" "$docs/$document.docx" --quiet -o "$docs/linux/$document.chm" \
+            --web "$docs/linux/$document 网页"
         source=$(WINEPREFIX=$prefix winepath -w "$docs/$document.docx")
-        name="leafbind-cli.exe: $document ($codepage)" check on_windows "$windows/leafbind-cli.exe" "$source" --quiet
+        name="leafbind-cli.exe: $document ($codepage)" check on_windows "$windows/leafbind-cli.exe" "$source" --quiet \
+            --web "${source%.docx} 网页"
         name="leafbind-cli.exe: same files as Linux: $document ($codepage)" check "$root/scripts/compare-chm.py" \
             "$docs/linux/$document.chm" "$docs/$document.chm"
+        name="leafbind-cli.exe: same web help as Linux: $document ($codepage)" check \
+            diff -r "$docs/linux/$document 网页" "$docs/$document 网页"
     done
     # Nothing of the run is left behind: its working folder (in the Windows temporary folder) and the folder the
     # help file was made in beside its place are gone.

@@ -70,8 +70,8 @@ public:
         if (!html.pictures.empty()) {
             std::error_code made;
             if (!fs::create_directory(folder, made) || made)
-                return "The picture folder for " + Utf8FromPath(page_) +
-                       " could not be created: " + (made ? made.message() : std::string("it exists")) + ".";
+                return "The picture folder for " + Utf8FromPath(page_) + " could not be created: " +
+                       (made ? made : std::make_error_code(std::errc::file_exists)).message() + ".";
             folder_ = folder;
             folderMade_ = true;
             for (const HtmlPictureFile& picture : html.pictures)
