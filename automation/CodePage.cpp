@@ -1,6 +1,7 @@
 #include "CodePage.h"
 
 #include "base/Text.h"
+#include "base/Utf8Path.h"
 
 namespace {
 
@@ -51,9 +52,9 @@ std::optional<std::string> Utf8ToNarrow(std::string_view utf8) {
 std::optional<std::filesystem::path> NarrowToPath(std::string_view narrow) {
     if (!IsValidUtf8(narrow))
         return std::nullopt;
-    return std::filesystem::path(std::string(narrow));
+    return PathFromUtf8(narrow);
 }
 
 std::optional<std::string> PathToNarrow(const std::filesystem::path& path) {
-    return NarrowToUtf8(path.native());
+    return NarrowToUtf8(Utf8FromPath(path));
 }

@@ -57,3 +57,36 @@ std::optional<std::u32string> DecodeCharsetReplacing(const std::string& charset,
     iconv_close(converter);
     return result;
 }
+
+std::optional<std::string> ConvertToUtf8Skipping(const std::string& charset, std::string_view bytes,
+                                                 std::size_t& skipped) {
+    iconv_t converter = iconv_open("UTF-8", charset.c_str());
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::vector<char> input(bytes.begin(), bytes.end());
+    char* in = input.data();
+    size_t inLeft = input.size();
+    std::string out(input.size() * 2 + 16, '\0');
+    size_t written = 0;
+    while (inLeft > 0) {
+        char* outAt = out.data() + written;
+        size_t outLeft = out.size() - written;
+        const size_t result = iconv(converter, &in, &inLeft, &outAt, &outLeft);
+        written = out.size() - outLeft;
+        if (result != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+        } else if (errno == EILSEQ) {
+            ++in;
+            --inLeft;
+            ++skipped;
+        } else { // a character cut short at the end
+            skipped += inLeft;
+            break;
+        }
+    }
+    iconv_close(converter);
+    out.resize(written);
+    return out;
+}

@@ -172,3 +172,30 @@ std::optional<std::u32string> DecodeCharsetReplacing(const std::string& charset,
         return std::u32string(bytes.empty() ? 0 : 1, U'\uFFFD');
     return CodePoints(*units);
 }
+
+// Whole first; a damaged text character by character, the shortest run of bytes (up to four) that decodes taken
+// as the next character.
+std::optional<std::string> ConvertToUtf8Skipping(const std::string& charset, std::string_view bytes,
+                                                 std::size_t& skipped) {
+    const UINT source = CodePageOf(charset);
+    if (source == 0)
+        return std::nullopt;
+    if (const std::optional<std::u16string> units = Decode(source, bytes, true))
+        return Utf16ToUtf8(*units);
+    std::u16string units;
+    for (size_t at = 0; at < bytes.size();) {
+        size_t length = 1;
+        std::optional<std::u16string> character;
+        for (; length <= 4 && at + length <= bytes.size(); ++length)
+            if ((character = Decode(source, bytes.substr(at, length), true)))
+                break;
+        if (character) {
+            units += *character;
+            at += length;
+        } else {
+            ++skipped;
+            ++at;
+        }
+    }
+    return Utf16ToUtf8(units);
+}

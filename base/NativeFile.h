@@ -24,11 +24,22 @@ std::int64_t ReadFileAt(int descriptor, std::uint64_t offset, void* buffer, std:
 // Renames from to to, replacing a file that is there, in one step as far as the system allows.
 bool RenameReplacing(const std::string& from, const std::string& to);
 
+// Renames from to to (a file or a folder) in one step, failing (errno EEXIST) when anything is at to.
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 // A file to be replaced only if it turns out to be what the caller expects: opened for reading and writing (created
 // when missing) without following a link, and only when it is a regular file with no other name; -1 otherwise.
 // size receives its length.
 int OpenFileForUpdate(const std::filesystem::path& path, std::uint64_t& size);
 // Replaces the whole content of a file of OpenFileForUpdate with bytes; false when any step fails.
 bool ReplaceFileContent(int descriptor, const std::string& bytes);
+// A new file for writing at path; -1 with errno EEXIST when anything is there already, -1 on any other failure.
+int CreateNewFile(const std::filesystem::path& path);
+// A file for writing at path, emptied when it exists; a symbolic link there is not followed. -1 on failure.
+int OpenFileForWriting(const std::filesystem::path& path);
+// Writes all size bytes at the descriptor's position; false when the system takes fewer (a full disk, say).
+bool WriteToFile(int descriptor, const void* data, std::size_t size);
+// A new folder only this user may change, named as the pattern with its trailing "XXXXXX" made unique; the pattern
+// is changed to the name chosen. False on failure, errno telling why.
+bool CreateUniqueFolder(std::string& pattern);
 // Closes a descriptor of these functions; false when the system reports a failure (a full disk, say).
 bool CloseFile(int descriptor);

@@ -40,6 +40,10 @@ bool RenameReplacing(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+}
+
 int OpenFileForUpdate(const std::filesystem::path& path, std::uint64_t& size) {
     const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (descriptor < 0)
@@ -56,13 +60,33 @@ int OpenFileForUpdate(const std::filesystem::path& path, std::uint64_t& size) {
 bool ReplaceFileContent(int descriptor, const std::string& bytes) {
     if (::ftruncate(descriptor, 0) != 0 || ::lseek(descriptor, 0, SEEK_SET) != 0)
         return false;
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t wrote = ::write(descriptor, bytes.data() + done, bytes.size() - done);
-        if (wrote <= 0)
+    return WriteToFile(descriptor, bytes.data(), bytes.size());
+}
+
+int CreateNewFile(const std::filesystem::path& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+int OpenFileForWriting(const std::filesystem::path& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+}
+
+bool WriteToFile(int descriptor, const void* data, std::size_t size) {
+    const char* at = static_cast<const char*>(data);
+    for (std::size_t left = size; left > 0;) {
+        const ssize_t written = ::write(descriptor, at, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
             return false;
-        done += static_cast<std::size_t>(wrote);
+        at += written;
+        left -= static_cast<std::size_t>(written);
     }
     return true;
+}
+
+bool CreateUniqueFolder(std::string& pattern) {
+    return ::mkdtemp(pattern.data()) != nullptr;
 }
 
 bool CloseFile(int descriptor) {

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <random>
 
 #include "Text.h"
@@ -89,6 +91,17 @@ bool RenameReplacing(const std::string& from, const std::string& to) {
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+// Without MOVEFILE_REPLACE_EXISTING the system refuses a name in use, in the same step.
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (MoveFileExW(from.c_str(), to.c_str(), 0))
+        return true;
+    const DWORD error = GetLastError();
+    errno = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS      ? EEXIST
+            : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
+                                                                             : EACCES;
+    return false;
+}
+
 // Windows creates no links by a plain open; a reparse point in the path is refused by the attribute check.
 int OpenFileForUpdate(const std::filesystem::path& path, std::uint64_t& size) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -111,13 +124,52 @@ int OpenFileForUpdate(const std::filesystem::path& path, std::uint64_t& size) {
 bool ReplaceFileContent(int descriptor, const std::string& bytes) {
     if (_chsize_s(descriptor, 0) != 0 || _lseeki64(descriptor, 0, SEEK_SET) != 0)
         return false;
-    for (std::size_t done = 0; done < bytes.size();) {
-        const int wrote = _write(descriptor, bytes.data() + done, static_cast<unsigned>(bytes.size() - done));
-        if (wrote <= 0)
+    return WriteToFile(descriptor, bytes.data(), bytes.size());
+}
+
+int CreateNewFile(const std::filesystem::path& path) {
+    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | kBinary, _S_IREAD | _S_IWRITE);
+}
+
+// A reparse point (a link or a junction) is refused as POSIX systems refuse a symbolic link.
+int OpenFileForWriting(const std::filesystem::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+        return -1;
+    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | kBinary, _S_IREAD | _S_IWRITE);
+}
+
+bool WriteToFile(int descriptor, const void* data, std::size_t size) {
+    const char* at = static_cast<const char*>(data);
+    for (std::size_t left = size; left > 0;) {
+        const int written = _write(descriptor, at, static_cast<unsigned>(std::min<std::size_t>(left, 1u << 30)));
+        if (written <= 0)
             return false;
-        done += static_cast<std::size_t>(wrote);
+        at += written;
+        left -= static_cast<std::size_t>(written);
     }
     return true;
+}
+
+// The new folder inherits the rights of the folder it is in, as the user's temporary and profile folders give
+// only to their user.
+bool CreateUniqueFolder(std::string& pattern) {
+    const std::string stem = pattern.ends_with("XXXXXX") ? pattern.substr(0, pattern.size() - 6) : pattern;
+    std::mt19937 generator{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = stem + RandomSuffix(generator, 6);
+        if (CreateDirectoryW(Wide(name).c_str(), nullptr)) {
+            pattern = name;
+            return true;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            errno = GetLastError() == ERROR_PATH_NOT_FOUND ? ENOENT : EACCES;
+            return false;
+        }
+    }
+    errno = EEXIST;
+    return false;
 }
 
 bool CloseFile(int descriptor) {

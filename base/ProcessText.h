@@ -12,3 +12,7 @@ std::uint32_t CallerCodePage();
 std::vector<std::string> Utf8Arguments(int argc, char** argv);
 // One line of UTF-8 text and a line end on stream, in the encoding the console or file there expects.
 void PrintLine(std::FILE* stream, const std::string& utf8);
+// UTF-8 text on stream as PrintLine puts it, without a line end of its own.
+void PrintText(std::FILE* stream, const std::string& utf8);
+// Whether stream is a terminal that takes the usual control sequences (moving back along a line, clearing it).
+bool IsTerminal(std::FILE* stream);

@@ -30,7 +30,11 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 // A console shows UTF-16 whatever its code page; a pipe or a file gets the bytes of the console's output code page,
 // as the other programs writing there do.
 void PrintLine(std::FILE* stream, const std::string& utf8) {
-    const std::u16string text = Utf8ToUtf16(utf8 + "\n");
+    PrintText(stream, utf8 + "\n");
+}
+
+void PrintText(std::FILE* stream, const std::string& utf8) {
+    const std::u16string text = Utf8ToUtf16(utf8);
     const std::wstring wide(text.begin(), text.end());
     std::fflush(stream);
     const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
@@ -50,4 +54,14 @@ void PrintLine(std::FILE* stream, const std::string& utf8) {
                         nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
     std::fflush(stream);
+}
+
+// A console takes the control sequences once asked to (Windows 10 and later); an older one gets plain lines.
+bool IsTerminal(std::FILE* stream) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode))
+        return false;
+    return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) ||
+           SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }

@@ -7,3 +7,6 @@
 
 std::filesystem::path PathFromUtf8(std::string_view text);
 std::string Utf8FromPath(const std::filesystem::path& path);
+// The file URL of an absolute path as programs taking one on their command line read it: "file:///tmp/a",
+// "file:///C:/Users/a". Its characters stay as they are, not percent-encoded.
+std::string FileUrlOf(const std::filesystem::path& path);

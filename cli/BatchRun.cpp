@@ -2,6 +2,7 @@
 
 #include "automation/CodePage.h"
 #include "base/MessageCatalogue.h"
+#include "base/Utf8Path.h"
 #include "engine/ConversionRun.h"
 #include "word/MessageBox.h"
 
@@ -63,8 +64,9 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
     request.sourcePath = options.input;
     request.writeHelpFile = !options.noHelpFile;
     if (request.writeHelpFile)
-        request.outputPath =
-            options.output.empty() ? OutputPathForSource(fs::absolute(options.input).string()) : options.output;
+        request.outputPath = options.output.empty()
+                                 ? OutputPathForSource(Utf8FromPath(fs::absolute(PathFromUtf8(options.input))))
+                                 : options.output;
     request.webFolder = options.webFolder;
     request.title = options.title ? *options.title : TitleForSource(options.input);
     request.keepFolder = options.keepFolder;
@@ -85,14 +87,15 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
 
     const MessageBoxHandler previous =
         SetMessageBoxHandler([&](const std::string& text) { reporter.Error(Printable(text)); });
-    reporter.Stage("Reading " + fs::absolute(options.input).string());
+    reporter.Stage("Reading " + Utf8FromPath(fs::absolute(PathFromUtf8(options.input))));
     const ConversionResult result = RunConversion(request);
     SetMessageBoxHandler(previous);
 
     for (const std::string& warning : result.warnings)
         reporter.Warning(warning);
-    const std::string output =
-        request.writeHelpFile ? fs::absolute(request.outputPath).lexically_normal().string() : std::string();
+    const std::string output = request.writeHelpFile
+                                   ? Utf8FromPath(fs::absolute(PathFromUtf8(request.outputPath)).lexically_normal())
+                                   : std::string();
     switch (result.status) {
     case RunStatus::Done:
         break;
@@ -149,7 +152,7 @@ int RunBatchConversion(const CliOptions& options, ProgressReporter& reporter) {
     // Without a help file the summary goes with the web help, without a help file's size.
     if (!result.webFolder.empty())
         reporter.Line("Web help in " + result.webFolder + ": open " +
-                      (fs::path(result.webFolder) / "index.html").string() +
+                      Utf8FromPath(PathFromUtf8(result.webFolder) / "index.html") +
                       (request.writeHelpFile ? "" : " (" + std::string(summary) + ")"));
     if (!result.keptFolder.empty())
         reporter.Line("Pages and project files kept in " + result.keptFolder);

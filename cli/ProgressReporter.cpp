@@ -1,6 +1,7 @@
 #include "ProgressReporter.h"
 
 #include "base/MessageCatalogue.h"
+#include "base/ProcessText.h"
 
 namespace {
 
@@ -43,16 +44,15 @@ void ProgressReporter::Page(int32_t page, int32_t pageCount, const std::string& 
     const int32_t done = page + 1;
     if (!terminal_) {
         // The pattern is translated, not the line: a title is never taken for a message.
-        const std::string line =
-            WithValues(ForUser("page {1} of {2}: {3}"), {std::to_string(done), std::to_string(pageCount), title});
-        std::fprintf(stream_, "%s\n", line.c_str());
+        PrintLine(stream_, WithValues(ForUser("page {1} of {2}: {3}"),
+                                      {std::to_string(done), std::to_string(pageCount), title}));
         return;
     }
     const int filled = pageCount > 0 ? static_cast<int>(int64_t{done} * kBarWidth / pageCount) : kBarWidth;
     std::string bar(static_cast<size_t>(filled), '#');
     bar.resize(kBarWidth, ' ');
     const std::string count = WithValues(ForUser("{1}/{2} pages"), {std::to_string(done), std::to_string(pageCount)});
-    std::fprintf(stream_, "\r\033[K[%s] %s  %s", bar.c_str(), count.c_str(), Shortened(title, kTitleWidth).c_str());
+    PrintText(stream_, "\r\033[K[" + bar + "] " + count + "  " + Shortened(title, kTitleWidth));
     std::fflush(stream_);
     barShown_ = true;
 }
@@ -60,7 +60,7 @@ void ProgressReporter::Page(int32_t page, int32_t pageCount, const std::string& 
 void ProgressReporter::Progress(const std::string& text) {
     if (quiet_ || !terminal_)
         return;
-    std::fprintf(stream_, "\r\033[K%s", Shortened(ForUser(text), kTitleWidth * 2).c_str());
+    PrintText(stream_, "\r\033[K" + Shortened(ForUser(text), kTitleWidth * 2));
     std::fflush(stream_);
     barShown_ = true;
 }
@@ -69,17 +69,17 @@ void ProgressReporter::Warning(const std::string& text) {
     if (quiet_)
         return;
     EndBar();
-    std::fprintf(stream_, "%s\n", ForUser("warning: " + text).c_str());
+    PrintLine(stream_, ForUser("warning: " + text));
 }
 
 void ProgressReporter::Error(const std::string& text) {
     EndBar();
-    std::fprintf(stream_, "%s\n", ForUser("error: " + text).c_str());
+    PrintLine(stream_, ForUser("error: " + text));
 }
 
 void ProgressReporter::Line(const std::string& text) {
     if (quiet_)
         return;
     EndBar();
-    std::fprintf(stream_, "%s\n", ForUser(text).c_str());
+    PrintLine(stream_, ForUser(text));
 }

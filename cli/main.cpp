@@ -5,23 +5,25 @@
 #include "ProgressReporter.h"
 
 #include "base/MessageCatalogue.h"
+#include "base/ProcessText.h"
 #include "docserver/DocumentServer.h"
 #include "engine/WorkFolder.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
-    const ParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> arguments = Utf8Arguments(argc, argv);
+    const ParsedCommandLine parsed =
+        ParseCommandLine(std::vector<std::string>(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end()));
     switch (parsed.action) {
     case ParsedCommandLine::Action::Help:
-        std::fputs(UsageText().c_str(), stdout);
+        PrintText(stdout, UsageText());
         return kExitSuccess;
     case ParsedCommandLine::Action::Version:
-        std::printf("leafbind-cli %s\n", LEAFBIND_VERSION);
+        PrintLine(stdout, std::string("leafbind-cli ") + LEAFBIND_VERSION);
         return kExitSuccess;
     case ParsedCommandLine::Action::Error:
-        std::fprintf(stderr, "leafbind-cli: %s\n\n%s", ForUser(parsed.error).c_str(), UsageText().c_str());
+        PrintText(stderr, "leafbind-cli: " + ForUser(parsed.error) + "\n\n" + UsageText());
         return kExitUsage;
     case ParsedCommandLine::Action::Convert:
         break;
@@ -29,6 +31,6 @@ int main(int argc, char** argv) {
     // An interrupted run takes its working folder and any unfinished help file with it.
     RemoveWorkFoldersOnSignals();
     RegisterDocumentServer();
-    ProgressReporter reporter(stderr, parsed.options.quiet, ::isatty(STDERR_FILENO) != 0);
+    ProgressReporter reporter(stderr, parsed.options.quiet, IsTerminal(stderr));
     return RunBatchConversion(parsed.options, reporter);
 }

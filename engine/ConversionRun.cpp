@@ -10,11 +10,12 @@
 #include "automation/CodePage.h"
 #include "automation/ComRuntime.h"
 #include "automation/WordConventions.h"
+#include "base/NativeFile.h"
+#include "base/Utf8Path.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 
@@ -60,20 +61,22 @@ std::string CheckPaths(const fs::path& source, const fs::path& output, RunStatus
     std::error_code code;
     status = RunStatus::UnreadableDocument;
     if (!fs::is_regular_file(source, code))
-        return "cannot read " + source.string() + ": " + (fs::exists(source, code) ? "not a file" : "no such file");
+        return "cannot read " + Utf8FromPath(source) + ": " +
+               (fs::exists(source, code) ? "not a file" : "no such file");
     status = RunStatus::BadRequest;
     if (output.empty())
         return {};
     if (output.filename().empty() || fs::is_directory(output, code))
-        return "the output names a folder: " + output.string();
-    if (output.filename().string().size() > NAME_MAX)
-        return "the output file name is longer than " + std::to_string(NAME_MAX) + " bytes: " + output.string();
+        return "the output names a folder: " + Utf8FromPath(output);
+    if (Utf8FromPath(output.filename()).size() > kMaxFileNameLength)
+        return "the output file name is longer than " + std::to_string(kMaxFileNameLength) +
+               " bytes: " + Utf8FromPath(output);
     if (!fs::is_directory(output.parent_path(), code))
-        return "the output folder does not exist: " + output.parent_path().string();
+        return "the output folder does not exist: " + Utf8FromPath(output.parent_path());
     if (SameFile(source, output))
-        return "the output is the source document itself: " + output.string();
+        return "the output is the source document itself: " + Utf8FromPath(output);
     if (fs::exists(fs::symlink_status(output, code)) && !fs::is_regular_file(output, code))
-        return "the output exists and is not a file: " + output.string();
+        return "the output exists and is not a file: " + Utf8FromPath(output);
     return {};
 }
 
@@ -88,7 +91,7 @@ std::string HelpIdRequestProblem(const ConversionRequest& request, const fs::pat
     if (const auto header = NarrowToPath(request.helpIds.mapHeader); header && !header->empty())
         runFiles.push_back(*header);
     if (!request.keepFolder.empty())
-        runFiles.push_back(fs::absolute(request.keepFolder));
+        runFiles.push_back(fs::absolute(PathFromUtf8(request.keepFolder)));
     return MapHeaderTargetProblem(*target, runFiles);
 }
 
@@ -104,15 +107,15 @@ std::string CheckWebFolder(const fs::path& web, const ConversionRequest& request
     std::error_code code;
     const fs::file_status status = fs::symlink_status(web, code);
     if (fs::exists(status) && (!fs::is_directory(status) || !fs::is_empty(web, code) || code))
-        return "the web folder must be new or empty: " + web.string();
+        return "the web folder must be new or empty: " + Utf8FromPath(web);
     if (!fs::exists(status) && !fs::is_directory(web.parent_path(), code))
-        return "the folder to make the web folder in does not exist: " + web.parent_path().string();
+        return "the folder to make the web folder in does not exist: " + Utf8FromPath(web.parent_path());
     if (request.writeHelpFile && Within(output, web))
-        return "the help file cannot go into the web folder: " + output.string();
+        return "the help file cannot go into the web folder: " + Utf8FromPath(output);
     if (!request.keepFolder.empty()) {
-        const fs::path kept = fs::absolute(request.keepFolder).lexically_normal();
+        const fs::path kept = fs::absolute(PathFromUtf8(request.keepFolder)).lexically_normal();
         if (Within(kept, web) || Within(web, kept))
-            return "the web folder and the folder to keep the pages in must be apart: " + web.string();
+            return "the web folder and the folder to keep the pages in must be apart: " + Utf8FromPath(web);
     }
     if (const auto header = NarrowToPath(request.helpIds.writeMapHeader);
         header && !header->empty() && Within(fs::absolute(*header).lexically_normal(), web))
@@ -122,7 +125,7 @@ std::string CheckWebFolder(const fs::path& web, const ConversionRequest& request
 
 // A rename that never replaces what is at to (the file or folder someone put there meanwhile).
 bool RenameNotReplacing(const fs::path& from, const fs::path& to, std::error_code& code) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    if (RenameWithoutReplacing(from, to))
         return true;
     code = std::error_code(errno, std::generic_category());
     return false;
@@ -141,7 +144,7 @@ std::string MoveWebHelp(const fs::path& staging, const fs::path& web) {
     if (RenameNotReplacing(staging, web, code))
         return {};
     if (code != std::errc::file_exists && code != std::errc::directory_not_empty)
-        return "cannot move the web help into " + web.string() + ": " + code.message();
+        return "cannot move the web help into " + Utf8FromPath(web) + ": " + code.message();
     std::vector<fs::path> moved;
     code.clear();
     for (fs::directory_iterator it(staging, code), end; !code && it != end; it.increment(code)) {
@@ -156,12 +159,12 @@ std::string MoveWebHelp(const fs::path& staging, const fs::path& web) {
         std::error_code ignored;
         fs::remove_all(path, ignored);
     }
-    return "cannot move the web help into " + web.string() + ": " + code.message();
+    return "cannot move the web help into " + Utf8FromPath(web) + ": " + code.message();
 }
 
 // A folder's path without a trailing separator, so that its parent and name are the folder's own.
 fs::path FolderPath(const std::string& folder) {
-    fs::path path = fs::absolute(folder).lexically_normal();
+    fs::path path = fs::absolute(PathFromUtf8(folder)).lexically_normal();
     return path.filename().empty() ? path.parent_path() : path;
 }
 
@@ -191,8 +194,9 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         return stop(RunStatus::BadRequest, "nothing to write: neither a help file nor a web folder");
     if (request.writeHelpFile && request.outputPath.empty())
         return stop(RunStatus::BadRequest, "no help file to write given");
-    const fs::path source = fs::absolute(request.sourcePath);
-    const fs::path output = request.writeHelpFile ? fs::absolute(request.outputPath).lexically_normal() : fs::path();
+    const fs::path source = fs::absolute(PathFromUtf8(request.sourcePath));
+    const fs::path output =
+        request.writeHelpFile ? fs::absolute(PathFromUtf8(request.outputPath)).lexically_normal() : fs::path();
     RunStatus refusal = RunStatus::BadRequest;
     if (std::string problem = CheckPaths(source, output, refusal); !problem.empty())
         return stop(refusal, problem);
@@ -204,14 +208,14 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     if (!webFolder.empty())
         if (std::string problem = CheckWebFolder(webFolder, request, output); !problem.empty())
             return stop(RunStatus::BadRequest, problem);
-    const auto sourceNarrow = Utf8ToNarrow(source.string());
+    const auto sourceNarrow = Utf8ToNarrow(Utf8FromPath(source));
     const auto title = Utf8ToNarrow(FittedTitle(request.title, titleWarning));
     if (!sourceNarrow || !title)
         return stop(RunStatus::BadRequest, "a path or the title is not valid UTF-8");
 
     std::string error;
-    work =
-        request.keepFolder.empty() ? WorkFolder::CreatePrivate(error) : WorkFolder::UseKept(request.keepFolder, error);
+    work = request.keepFolder.empty() ? WorkFolder::CreatePrivate(error)
+                                      : WorkFolder::UseKept(PathFromUtf8(request.keepFolder), error);
     if (!work)
         return stop(RunStatus::BadRequest, error);
     // The new help file is made in a folder of this run beside the old one, then renamed over it: the old one
@@ -231,7 +235,7 @@ ConversionResult RunConversion(const ConversionRequest& request) {
     const auto workNarrow = PathToNarrow(work->Path());
     const auto compiledNarrow = PathToNarrow(compiled);
     if (!workNarrow || !compiledNarrow)
-        return stop(RunStatus::BadRequest, "a folder's name cannot be used: " + work->Path().string());
+        return stop(RunStatus::BadRequest, "a folder's name cannot be used: " + Utf8FromPath(work->Path()));
 
     CoInitialize(nullptr);
     int32_t converted = 0;
@@ -297,16 +301,16 @@ ConversionResult RunConversion(const ConversionRequest& request) {
 
     std::error_code code;
     if (staging && !fs::is_regular_file(compiled, code))
-        return stop(RunStatus::NothingCompiled, "the help compiler produced no file at " + output.string());
+        return stop(RunStatus::NothingCompiled, "the help compiler produced no file at " + Utf8FromPath(output));
     if (webStaging) {
         if (std::string problem = MoveWebHelp(webStaging->Path(), webFolder); !problem.empty())
             return stop(RunStatus::ConversionFailed, problem);
-        result.webFolder = webFolder.string();
+        result.webFolder = Utf8FromPath(webFolder);
     }
     if (staging) {
         fs::rename(compiled, output, code);
         if (code)
-            return stop(RunStatus::ConversionFailed, "cannot replace " + output.string() + ": " + code.message());
+            return stop(RunStatus::ConversionFailed, "cannot replace " + Utf8FromPath(output) + ": " + code.message());
         result.outputBytes = fs::file_size(output, code);
     }
     // Without a help file, no project counted them.
@@ -314,12 +318,14 @@ ConversionResult RunConversion(const ConversionRequest& request) {
         result.pictures = CountPictures(work->Path(), result.pages);
     removeFolders();
     if (work->Kept())
-        result.keptFolder = work->Path().string();
+        result.keptFolder = Utf8FromPath(work->Path());
     return result;
 }
 
+// Windows separates folders by either slash; elsewhere a backslash is a letter of a name.
 PathParts SplitPath(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
+    const char* separators = fs::path::preferred_separator == '\\' ? "/\\" : "/";
+    const size_t slash = path.find_last_of(separators);
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const std::string name = path.substr(nameStart);
     const size_t point = name.find_last_of('.');

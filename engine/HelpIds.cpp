@@ -8,6 +8,8 @@
 
 #include "automation/CodePage.h"
 #include "base/CodePageText.h"
+#include "base/NativeFile.h"
+#include "base/Utf8Path.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,8 +20,6 @@
 #include <limits>
 #include <map>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -157,30 +157,33 @@ bool ReadSmallFile(const fs::path& path, std::string& bytes) {
 
 // The file is written beside its place and renamed over it, so a failed write leaves an earlier header as it was.
 bool ReplaceFile(const fs::path& path, const std::string& bytes, std::string& reason) {
-    std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
+    std::string temporary =
+        Utf8FromPath(path.parent_path() / PathFromUtf8("." + Utf8FromPath(path.filename()) + ".XXXXXX"));
+    const int fd = CreateUniqueFile(temporary);
     if (fd < 0) {
         reason = std::strerror(errno);
         return false;
     }
-    bool ok = ::fchmod(fd, 0644) == 0;
-    for (std::size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        ok = written > 0;
-        done += ok ? static_cast<std::size_t>(written) : 0;
-    }
+    // Readable by others as any header the user writes, not private as a temporary file starts.
+    std::error_code permissions;
+    fs::permissions(PathFromUtf8(temporary),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read,
+                    permissions);
+    bool ok = !permissions && WriteToFile(fd, bytes.data(), bytes.size());
     if (!ok)
-        reason = std::strerror(errno);
-    if (::close(fd) != 0 && ok) {
+        reason = permissions ? permissions.message() : std::strerror(errno);
+    if (!CloseFile(fd) && ok) {
         reason = std::strerror(errno);
         ok = false;
     }
-    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (ok && !RenameReplacing(temporary, Utf8FromPath(path))) {
         reason = std::strerror(errno);
         ok = false;
     }
-    if (!ok)
-        ::unlink(temporary.c_str());
+    if (!ok) {
+        std::error_code ignored;
+        fs::remove(PathFromUtf8(temporary), ignored);
+    }
     return ok;
 }
 
@@ -354,7 +357,7 @@ void ChmConverter::CollectHelpIds(const std::string& compiledPath) {
     std::optional<fs::path> headerPath;
     if (!helpIdSettings.mapHeader.empty()) {
         headerPath = NarrowToPath(helpIdSettings.mapHeader);
-        headerName = headerPath ? headerPath->filename().string() : helpIdSettings.mapHeader;
+        headerName = headerPath ? Utf8FromPath(headerPath->filename()) : helpIdSettings.mapHeader;
         std::string text;
         std::error_code error;
         if (headerPath && fs::file_size(*headerPath, error) > kLargestHeaderBytes && !error)

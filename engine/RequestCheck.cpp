@@ -1,12 +1,13 @@
 #include "engine/RequestCheck.h"
 
 #include "automation/HeadingText.h"
+#include "base/NativeFile.h"
 #include "base/Text.h"
+#include "base/Utf8Path.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -25,7 +26,7 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 } // namespace
 
 std::string MapHeaderTargetProblem(const fs::path& target, const std::vector<fs::path>& runFiles) {
-    const std::string shown = target.string();
+    const std::string shown = Utf8FromPath(target);
     if (target.filename().empty())
         return "the header to write is not a file name: " + shown;
     for (const fs::path& file : runFiles)
@@ -41,12 +42,12 @@ std::string MapHeaderTargetProblem(const fs::path& target, const std::vector<fs:
     if (!fs::is_directory(folder, code))
         return "the folder of the header to write does not exist: " + shown;
     // A file made and removed at once: the folder takes new files, as the header's replacement will need.
-    std::string probe = (folder / ".leafbind-header-XXXXXX").string();
-    const int descriptor = ::mkstemp(probe.data());
+    std::string probe = Utf8FromPath(folder / ".leafbind-header-XXXXXX");
+    const int descriptor = CreateUniqueFile(probe);
     if (descriptor < 0)
-        return "the header cannot be written in " + folder.string() + ": " + std::strerror(errno);
-    ::close(descriptor);
-    ::unlink(probe.c_str());
+        return "the header cannot be written in " + Utf8FromPath(folder) + ": " + std::strerror(errno);
+    CloseFile(descriptor);
+    fs::remove(PathFromUtf8(probe), code);
     return {};
 }
 

@@ -9,7 +9,7 @@
 
 class WorkFolder {
 public:
-    // A new folder made with mkdtemp under parent (created when missing), named prefix + six random characters,
+    // A new private folder under parent (created when missing), named prefix + six random characters,
     // locked while it exists. Folders of this user named so that no live run holds are removed first. Null, with
     // error set, when it cannot be made.
     static std::unique_ptr<WorkFolder> CreateIn(const std::filesystem::path& parent, const std::string& prefix,
@@ -48,8 +48,8 @@ std::filesystem::path UserCacheFolder();
 // The user's runtime folder, $XDG_RUNTIME_DIR when it is an absolute path; empty otherwise.
 std::filesystem::path UserRuntimeFolder();
 
-// Installs handlers for SIGINT, SIGTERM, SIGHUP and SIGPIPE that remove every registered folder, then end the process
-// as the signal would have.
+// Makes an interruption (SIGINT, SIGTERM, SIGHUP and SIGPIPE; on Windows Ctrl+C, Ctrl+Break and a closed console)
+// remove every registered folder, then end the process as it would have.
 void RemoveWorkFoldersOnSignals();
 // Removes every registered folder now; for a program that ends while a run is still going on.
 void RemoveWorkFoldersNow();

@@ -2,9 +2,8 @@
 
 #include "helpproject/CompilerCall.h"
 
+#include "base/SharedLibrary.h"
 #include "chm/hha.h"
-
-#include <dlfcn.h>
 
 #include <filesystem>
 #include <string>
@@ -12,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kCompilerLibrary = "libhha.so";
+constexpr const char* kCompilerLibrary = "hha";
 constexpr const char* kCompileEntryPoint = "HHA_CompileHHP";
 
 // The entry point's own type, so a change to it cannot go unnoticed here.
@@ -36,33 +35,20 @@ int CompilerProgressCallback(const char* text) {
     return 1;
 }
 
-// By bare name first, as the program finds any library (RUNPATH, then the system's paths); failing that, beside
-// the program, where Windows would look first. The second try matters when a sanitizer's runtime makes the
-// call on the program's behalf and the program's RUNPATH no longer applies.
-void* LoadCompilerLibrary() {
-    if (void* library = ::dlopen(kCompilerLibrary, RTLD_NOW | RTLD_LOCAL))
-        return library;
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return nullptr;
-    return ::dlopen((program.parent_path() / kCompilerLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
-}
-
 } // namespace
 
 std::vector<std::string> RunHelpCompiler(const std::string& projectPath,
                                          const std::function<void(const std::string& file)>& progress) {
     std::vector<std::string> compilerMessages;
-    void* library = LoadCompilerLibrary();
+    std::string reason;
+    void* library = LoadSharedLibrary(kCompilerLibrary, reason);
     if (!library) {
         // The front ends show these messages when no help file appears; without this one they would show none.
-        const char* reason = ::dlerror();
-        compilerMessages.push_back(std::string("The help compiler ") + kCompilerLibrary +
-                                   " could not be loaded: " + (reason ? reason : "unknown reason"));
+        compilerMessages.push_back("The help compiler " + SharedLibraryFileName(kCompilerLibrary) +
+                                   " could not be loaded: " + reason);
         return compilerMessages;
     }
-    auto compile = reinterpret_cast<CompileFunction>(::dlsym(library, kCompileEntryPoint));
+    auto compile = reinterpret_cast<CompileFunction>(FindLibraryExport(library, kCompileEntryPoint));
     if (!compile)
         compilerMessages.push_back(std::string("The help compiler has no entry point ") + kCompileEntryPoint + ".");
     if (compile) {
@@ -72,6 +58,6 @@ std::vector<std::string> RunHelpCompiler(const std::string& projectPath,
         currentMessages = nullptr;
         currentProgress = nullptr;
     }
-    ::dlclose(library);
+    UnloadSharedLibrary(library);
     return compilerMessages;
 }

@@ -3,10 +3,9 @@
 #include "automation/CodePage.h"
 #include "base/CodePageText.h"
 #include "base/HtmlEscape.h"
+#include "base/NativeFile.h"
 
 #include <cstdint>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -74,21 +73,6 @@ std::string HelpFileName(const std::string& narrow, uint32_t codePage) {
     return Utf8ToCodePageWithReferences(codePage, HeldBy::CodePage, narrow);
 }
 
-namespace {
-
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0)
-            return false;
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
-
-} // namespace
-
 bool WriteLineList(const LineList& lines, const std::string& folder, const std::string& path) {
     if (path.size() <= folder.size() + 1 || path.compare(0, folder.size(), folder) != 0 || path[folder.size()] != '/')
         return false;
@@ -105,9 +89,9 @@ bool WriteLineList(const LineList& lines, const std::string& folder, const std::
                 bytes.push_back(c);
         bytes += "\r\n";
     }
-    const int fd = ::open(fsPath->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = OpenFileForWriting(*fsPath);
     if (fd < 0)
         return false;
-    const bool written = WriteAll(fd, bytes);
-    return ::close(fd) == 0 && written;
+    const bool written = WriteToFile(fd, bytes.data(), bytes.size());
+    return CloseFile(fd) && written;
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs into build-windows/ on Debian 12: hha.dll (exporting HHA_CompileHHP only),
-# leafbind-hhc.exe and the Windows tests, then the package build-windows/leafbind-windows.zip (the programs, the
-# README and, when the Linux build has made it, the user manual leafbind.chm) and its installer
-# build-windows/leafbind-windows-setup.exe.
-# Installs MinGW-w64 and Wine when they are missing. Libraries Debian ships no MinGW build of are cross-built from
+# leafbind-hhc.exe, the converter leafbind-cli.exe and the Windows tests, then the package
+# build-windows/leafbind-windows.zip (the programs, the README and, when the Linux build has made it, the user manual
+# leafbind.chm) and its installer build-windows/leafbind-windows-setup.exe.
+# Installs MinGW-w64 and Wine when they are missing. Libraries Debian ships no MinGW build of (libmspack for the
+# tests; pugixml, libzip, libpng and libjpeg-turbo for the converter) are cross-built, as static libraries, from
 # Debian's own sources (fetched with apt-get source through a source list of this script's own, so the machine's
 # lists are left alone) and kept under build-windows/deps, where later runs find them.
 # Usage: scripts/build-windows.sh [extra cmake arguments]
@@ -56,8 +57,29 @@ build_libmspack() {
         make install >/dev/null)
 }
 
+# The libraries the converter links, each a static library built with CMake for MinGW from Debian's source:
+# build_with_cmake PACKAGE INSTALLED-FILE [cmake arguments].
+build_with_cmake() {
+    local package=$1 installed=$2
+    shift 2
+    [ -f "$prefix/$installed" ] && return
+    mkdir -p "$deps/src"
+    [ -d "$deps/src/$package" ] || fetch_source "$package"
+    cmake -S "$deps/src/$package" -B "$deps/build/$package" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/packaging/windows/mingw-w64-x86_64.cmake" -DLEAFBIND_WINDOWS_PREFIX="$prefix" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF "$@" >/dev/null
+    cmake --build "$deps/build/$package" -j"$(nproc)" >/dev/null
+    cmake --install "$deps/build/$package" >/dev/null
+}
+
 start=$SECONDS
 build_libmspack
+build_with_cmake pugixml lib/libpugixml.a
+build_with_cmake libzip lib/libzip.a -DENABLE_BZIP2=OFF -DENABLE_LZMA=OFF -DENABLE_ZSTD=OFF -DENABLE_OPENSSL=OFF \
+    -DENABLE_GNUTLS=OFF -DENABLE_MBEDTLS=OFF -DENABLE_WINDOWS_CRYPTO=OFF -DENABLE_COMMONCRYPTO=OFF \
+    -DBUILD_TOOLS=OFF -DBUILD_REGRESS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_DOC=OFF
+build_with_cmake libpng1.6 lib/libpng.a -DPNG_SHARED=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_TOOLS=OFF
+build_with_cmake libjpeg-turbo lib/libjpeg.a -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF
 echo "libraries ready in $((SECONDS - start)) s"
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/packaging/windows/mingw-w64-x86_64.cmake" \
@@ -78,7 +100,7 @@ fi
 package=$build/package/leafbind-windows
 rm -rf "$build/package"
 mkdir -p "$package"
-cp "$build/bin/hha.dll" "$build/bin/leafbind-hhc.exe" "$package/"
+cp "$build/bin/hha.dll" "$build/bin/leafbind-hhc.exe" "$build/bin/leafbind-cli.exe" "$package/"
 cp packaging/windows/README.txt "$package/README.txt"
 # The user manual is made by the Linux build's converter (the Windows compiler makes the same bytes, as
 # scripts/test-windows.sh shows); without that build the package goes without it.

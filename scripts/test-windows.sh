@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Tests the Windows build under Wine: builds it (scripts/build-windows.sh) and the Linux programs it is compared
 # with, then, under a Western (1252) and a Chinese (936) system code page:
-#  - the unit tests of base/ and chm/;
+#  - the unit tests of base/, chm/, the engine and the command line, and the start of external programs;
 #  - hha_caller, a C program calling hha.dll as the converter does (load by bare name, entry point by name, a
 #    writable copy of the path in the system code page, the callback in both slots, unload; several compiles in
 #    one process), and a missing library or entry point passing silently;
 #  - the help files leafbind-hhc.exe makes from the projects the Linux converter writes for documents built in
 #    code (German, Chinese, the example with its picture, the user manual), in a folder named with letters of that code page: every
 #    file in them the same, byte for byte, as in the Linux compiler's (the compile time aside);
+#  - the help files and web help leafbind-cli.exe makes from the same documents in a folder named "José 文档":
+#    every file in them the same as in the Linux converter's; no folder of the run left behind; file names in its
+#    messages unchanged;
 #  - the installer and its uninstaller (Western pass only).
 # Wine has no code page 54936 (GB18030): the Windows build converts GB18030 by tables of its own, made from the
 # GNU C library's converter, so nothing here needs to step around it.
@@ -55,7 +58,13 @@ prints() { # PATTERN COMMAND...: the command succeeds and all it prints, standar
     echo "$output"
     [[ $output == $pattern ]]
 }
-
+fails_saying() { # TEXT COMMAND...: the command fails and what it prints, standard error too, holds TEXT
+    local text=$1 output
+    shift
+    ! output=$("$@" 2>&1 | tr -d '\r') || { echo "$output"; return 1; }
+    echo "$output"
+    [[ $output == *"$text"* ]]
+}
 # Linux: the projects and their documents, made once; the Windows compiler gets copies of the projects.
 "$linux/bin/leafbind-comparison-docs" "$work"
 "$linux/bin/leafbind-example-docx" "$work/example.docx"
@@ -82,6 +91,9 @@ for codepage in 1252 936; do
 
     name="base unit tests ($codepage)" check on_windows "$windows/base_tests.exe"
     name="chm unit tests ($codepage)" check on_windows "$windows/chm_unit_tests.exe"
+    name="engine and command line unit tests ($codepage)" check on_windows "$windows/engine_tests.exe"
+    name="external programs: arguments, exit status, time limit ($codepage)" check \
+        on_windows "$windows/docserver_platform_tests.exe"
 
     # One project folder per document, its project compiled to a name of its own.
     for document in german chinese example manual; do
@@ -111,6 +123,34 @@ for codepage in 1252 936; do
         name="hha_caller: $mode passes silently ($codepage)" check \
             prints 'calls=0 callbacks=0' on_windows "$windows/hha_caller.exe" "$mode"
     done
+    # The converter: leafbind-cli.exe turns the documents (German, Chinese, the example with its picture) into help
+    # files in a folder named with letters of several scripts, with the document server standing in for Word as on
+    # Linux; each help file holds the same files as the Linux converter's of the same document in a folder of the
+    # same name (the compile time aside). Wine has no HTML engine, which only the desktop program's viewer needs.
+    docs=$work/$codepage/"José 文档"
+    mkdir -p "$docs/linux"
+    for document in german chinese example; do
+        cp "$work/$document.docx" "$docs/$document.docx"
+        "$linux/bin/leafbind-cli" "$docs/$document.docx" --quiet -o "$docs/linux/$document.chm" \
+            --web "$docs/linux/$document 网页"
+        source=$(WINEPREFIX=$prefix winepath -w "$docs/$document.docx")
+        name="leafbind-cli.exe: $document ($codepage)" check on_windows "$windows/leafbind-cli.exe" "$source" --quiet \
+            --web "${source%.docx} 网页"
+        name="leafbind-cli.exe: same files as Linux: $document ($codepage)" check "$root/scripts/compare-chm.py" \
+            "$docs/linux/$document.chm" "$docs/$document.chm"
+        name="leafbind-cli.exe: same web help as Linux: $document ($codepage)" check \
+            diff -r "$docs/linux/$document 网页" "$docs/$document 网页"
+    done
+    # Nothing of the run is left behind: its working folder (in the Windows temporary folder) and the folder the
+    # help file was made in beside its place are gone.
+    name="leafbind-cli.exe leaves no folder of its own behind ($codepage)" check \
+        bash -c '! ls -A "$1" | grep -q "^\.leafbind-" && ! ls "$2" 2>/dev/null | grep -q "^leafbind-run-"' _ \
+        "$docs" "$prefix/drive_c/users/$(id -un)/Temp"
+    # Messages name files as given. A pipe has no console code page (Wine reports 0), so they reach it in the
+    # process's own, the manifest's UTF-8, under either system code page; a console gets them as UTF-16.
+    missing=$(WINEPREFIX=$prefix winepath -w "$docs/missing.docx")
+    name="leafbind-cli.exe names the missing file as given ($codepage)" check \
+        fails_saying 'José 文档\missing.docx: no such file' on_windows "$windows/leafbind-cli.exe" "$missing"
     if [ "$codepage" = 1252 ]; then
         # The installer, silent: the package's files in the chosen folder, and its uninstaller takes back those
         # and nothing else (a file the user put there stays, and so does the folder holding it).

@@ -1,9 +1,7 @@
 #include "PageCharset.h"
 
+#include "base/Charset.h"
 #include "base/Text.h"
-
-#include <cerrno>
-#include <iconv.h>
 
 namespace {
 
@@ -98,35 +96,11 @@ Utf8Page PageAsUtf8(std::string_view html) {
         page.html = std::move(declared);
         return page;
     }
-    iconv_t converter = iconv_open("UTF-8", charset.c_str());
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
+    std::optional<std::string> converted = ConvertToUtf8Skipping(charset, declared, page.skippedBytes);
+    if (!converted) {
         page.status = Failure(StatusCode::NotThisFormat, "the page's charset is unknown: " + declaration.charset);
         return page;
     }
-    char* in = declared.data();
-    size_t inLeft = declared.size();
-    std::string out(declared.size() * 2 + 16, '\0');
-    size_t written = 0;
-    while (inLeft > 0) {
-        char* outAt = out.data() + written;
-        size_t outLeft = out.size() - written;
-        const size_t result = iconv(converter, &in, &inLeft, &outAt, &outLeft);
-        written = out.size() - outLeft;
-        if (result != static_cast<size_t>(-1))
-            break;
-        if (errno == E2BIG) {
-            out.resize(out.size() * 2);
-        } else if (errno == EILSEQ) {
-            ++in;
-            --inLeft;
-            ++page.skippedBytes;
-        } else { // a character cut short at the end
-            page.skippedBytes += inLeft;
-            break;
-        }
-    }
-    iconv_close(converter);
-    out.resize(written);
-    page.html = std::move(out);
+    page.html = std::move(*converted);
     return page;
 }

@@ -9,6 +9,7 @@
 
 #include "automation/CodePage.h"
 #include "automation/WordConventions.h"
+#include "base/Utf8Path.h"
 
 #include <fstream>
 #include <map>
@@ -78,10 +79,10 @@ Status WebOutput::WriteFolder(const HelpBook& book) {
     std::error_code code;
     fs::create_directories(support / "text", code);
     if (code)
-        return Failure(StatusCode::Io, "cannot create " + (support / "text").string() + ": " + code.message());
+        return Failure(StatusCode::Io, "cannot create " + Utf8FromPath(support / "text") + ": " + code.message());
     auto write = [](const fs::path& path, const std::string& text, uintmax_t& counted) {
         counted += text.size();
-        return WriteFile(path, text) ? Status{} : Failure(StatusCode::Io, "cannot write " + path.string());
+        return WriteFile(path, text) ? Status{} : Failure(StatusCode::Io, "cannot write " + Utf8FromPath(path));
     };
     uintmax_t uncounted = 0;
 

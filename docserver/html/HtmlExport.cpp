@@ -1,14 +1,14 @@
 #include "HtmlExport.h"
 
 #include "automation/WordConventions.h"
+#include "base/NativeFile.h"
+#include "base/Utf8Path.h"
 #include "docserver/html/HtmlWriter.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -25,8 +25,8 @@ bool WriteFile(const fs::path& path, const void* data, size_t size) {
 // A name beside the target that no other save uses at the same time.
 fs::path TemporaryBeside(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
-    return target.parent_path() / ("." + target.filename().string() + ".partial-" + std::to_string(::getpid()) + "-" +
-                                   std::to_string(counter++));
+    return target.parent_path() / ("." + Utf8FromPath(target.filename()) + ".partial-" + std::to_string(::getpid()) +
+                                   "-" + std::to_string(counter++));
 }
 
 // A page saved under a name nothing has yet, as every page of a conversion is in the run's own folder: written in
@@ -35,16 +35,16 @@ fs::path TemporaryBeside(const fs::path& target) {
 class NewPageFiles {
 public:
     explicit NewPageFiles(fs::path page) : page_(std::move(page)) {
-        descriptor_ = ::open(page_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        descriptor_ = CreateNewFile(page_);
         error_ = descriptor_ < 0 ? errno : 0;
     }
     ~NewPageFiles() {
         if (descriptor_ >= 0)
-            ::close(descriptor_);
+            CloseFile(descriptor_);
         if (done_ || error_ != 0)
             return;
-        ::unlink(page_.c_str());
         std::error_code ignored;
+        fs::remove(page_, ignored);
         if (folderMade_)
             fs::remove_all(folder_, ignored);
     }
@@ -55,9 +55,10 @@ public:
     void Release() {
         if (error_ != 0)
             return;
-        ::close(descriptor_);
+        CloseFile(descriptor_);
         descriptor_ = -1;
-        ::unlink(page_.c_str());
+        std::error_code ignored;
+        fs::remove(page_, ignored);
         error_ = EEXIST;
     }
 
@@ -67,30 +68,23 @@ public:
     // Empty on success, else what went wrong for the user.
     std::string Write(const HtmlPage& html, const fs::path& folder) {
         if (!html.pictures.empty()) {
-            if (::mkdir(folder.c_str(), 0777) != 0)
-                return "The picture folder for " + page_.string() + " could not be created: " + std::strerror(errno) +
-                       ".";
+            std::error_code made;
+            if (!fs::create_directory(folder, made) || made)
+                return "The picture folder for " + Utf8FromPath(page_) + " could not be created: " +
+                       (made ? made : std::make_error_code(std::errc::file_exists)).message() + ".";
             folder_ = folder;
             folderMade_ = true;
             for (const HtmlPictureFile& picture : html.pictures)
                 if (!WriteFile(folder / picture.name, picture.bytes.data(), picture.bytes.size()))
-                    return "The picture " + picture.name + " of " + page_.string() +
+                    return "The picture " + picture.name + " of " + Utf8FromPath(page_) +
                            " could not be written (is the disk full?).";
         }
-        const char* data = html.html.data();
-        for (size_t left = html.html.size(); left > 0;) {
-            const ssize_t written = ::write(descriptor_, data, left);
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                return "The page " + page_.string() + " could not be written (is the disk full?).";
-            data += written;
-            left -= static_cast<size_t>(written);
-        }
-        const int closed = ::close(descriptor_);
+        if (!WriteToFile(descriptor_, html.html.data(), html.html.size()))
+            return "The page " + Utf8FromPath(page_) + " could not be written (is the disk full?).";
+        const bool closed = CloseFile(descriptor_);
         descriptor_ = -1;
-        if (closed != 0)
-            return "The page " + page_.string() + " could not be written (is the disk full?).";
+        if (!closed)
+            return "The page " + Utf8FromPath(page_) + " could not be written (is the disk full?).";
         done_ = true;
         return {};
     }
@@ -107,7 +101,7 @@ private:
 } // namespace
 
 fs::path PictureFolderOf(const fs::path& page) {
-    return page.parent_path() / PictureFolderName(page.stem().string());
+    return page.parent_path() / PictureFolderName(Utf8FromPath(page.stem()));
 }
 
 HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requested, uint32_t codePage,
@@ -116,23 +110,23 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
     std::error_code error;
     const fs::path page = fs::absolute(requested, error);
     if (error || page.filename().empty() || requested.empty()) {
-        result.status =
-            Failure(StatusCode::Io, "The file name \"" + requested.string() + "\" is not a valid name for a page.");
+        result.status = Failure(StatusCode::Io,
+                                "The file name \"" + Utf8FromPath(requested) + "\" is not a valid name for a page.");
         return result;
     }
     const fs::path folder = PictureFolderOf(page);
     NewPageFiles files(page);
     if (files.Error() == ENOENT || files.Error() == ENOTDIR ||
         (files.Error() != 0 && !fs::is_directory(page.parent_path(), error))) {
-        result.status = Failure(StatusCode::Io, "The folder " + page.parent_path().string() +
+        result.status = Failure(StatusCode::Io, "The folder " + Utf8FromPath(page.parent_path()) +
                                                     " does not exist; the page cannot be saved there.");
         return result;
     }
     if (files.Error() != 0 && fs::is_directory(page, error)) {
-        result.status = Failure(StatusCode::Io, "A folder named " + page.string() + " is in the way of the page.");
+        result.status = Failure(StatusCode::Io, "A folder named " + Utf8FromPath(page) + " is in the way of the page.");
         return result;
     }
-    HtmlPage html = WriteHtmlPage(document, folder.filename().string(), codePage, metafiles);
+    HtmlPage html = WriteHtmlPage(document, Utf8FromPath(folder.filename()), codePage, metafiles);
     result.warnings = std::move(html.warnings);
     // A new name is written in place, unless a picture folder of that name is there: not this save's to replace
     // without the careful way below.
@@ -153,30 +147,32 @@ HtmlSaveResult SaveDocumentAsHtml(const Document& document, const fs::path& requ
     };
     if (!html.pictures.empty()) {
         if (!fs::create_directory(folderTemporary, error))
-            return fail("The picture folder for " + page.string() + " could not be created: " + error.message() + ".");
+            return fail("The picture folder for " + Utf8FromPath(page) + " could not be created: " + error.message() +
+                        ".");
         for (const HtmlPictureFile& picture : html.pictures)
             if (!WriteFile(folderTemporary / picture.name, picture.bytes.data(), picture.bytes.size()))
-                return fail("The picture " + picture.name + " of " + page.string() +
+                return fail("The picture " + picture.name + " of " + Utf8FromPath(page) +
                             " could not be written (is the disk full?).");
     }
     if (!WriteFile(pageTemporary, html.html.data(), html.html.size()))
-        return fail("The page " + page.string() +
+        return fail("The page " + Utf8FromPath(page) +
                     " could not be written (is the disk full, or the folder read-only?).");
 
     // An earlier save under the same name leaves pictures that this page no longer has.
     fs::remove_all(folder, error);
     if (error)
-        return fail("The old picture folder " + folder.string() + " could not be removed: " + error.message() + ".");
+        return fail("The old picture folder " + Utf8FromPath(folder) + " could not be removed: " + error.message() +
+                    ".");
     if (!html.pictures.empty()) {
         fs::rename(folderTemporary, folder, error);
         if (error)
-            return fail("The picture folder " + folder.string() + " could not be put in place: " + error.message() +
-                        ".");
+            return fail("The picture folder " + Utf8FromPath(folder) +
+                        " could not be put in place: " + error.message() + ".");
     }
     fs::rename(pageTemporary, page, error);
     if (error) {
         fs::remove_all(folder, error);
-        return fail("The page " + page.string() + " could not be put in place: " + error.message() + ".");
+        return fail("The page " + Utf8FromPath(page) + " could not be put in place: " + error.message() + ".");
     }
     return result;
 }

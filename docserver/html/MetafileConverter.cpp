@@ -3,6 +3,7 @@
 #include "base/CleanupRegistry.h"
 #include "docserver/package/ExternalProgram.h"
 
+#include "base/Utf8Path.h"
 #include "docserver/html/PictureCodec.h"
 
 #include <algorithm>
@@ -14,7 +15,6 @@
 #include <fstream>
 #include <memory>
 #include <string_view>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -168,13 +168,13 @@ bool DarkerWhenLarger(const std::vector<uint8_t>& small, const std::vector<uint8
 // wmf2gd draws at the metafile's own size (often about 72 dots to the inch) unless given the size to fill.
 std::vector<std::string> Wmf2gdCommand(const fs::path& wmf2gd, const MetafileInput& input, const fs::path& source,
                                        const fs::path& target) {
-    std::vector<std::string> command = {wmf2gd.string(), "-t", "png", "-o", target.string()};
+    std::vector<std::string> command = {Utf8FromPath(wmf2gd), "-t", "png", "-o", Utf8FromPath(target)};
     if (input.width > 0 && input.height > 0) {
         command.push_back("--maxwidth=" + std::to_string(input.width));
         command.push_back("--maxheight=" + std::to_string(input.height));
         command.push_back("--maxpect");
     }
-    command.push_back(source.string());
+    command.push_back(Utf8FromPath(source));
     return command;
 }
 
@@ -247,14 +247,16 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
     if (!forOffice.empty() && !soffice.empty()) {
         // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
         auto runOffice = [&](const std::vector<size_t>& which, const std::string& format, const fs::path& out) {
-            std::vector<std::string> command = {
-                soffice.string(), "-env:UserInstallation=file://" + (folder / "profile").string(),
-                "--headless",     "--convert-to",
-                format,           "--outdir",
-                out.string()};
+            std::vector<std::string> command = {Utf8FromPath(soffice),
+                                                "-env:UserInstallation=" + FileUrlOf(folder / "profile"),
+                                                "--headless",
+                                                "--convert-to",
+                                                format,
+                                                "--outdir",
+                                                Utf8FromPath(out)};
             for (size_t i : which)
                 command.push_back(
-                    (folder / ("picture" + std::to_string(i) + (metafiles[i].enhanced ? ".emf" : ".wmf"))).string());
+                    Utf8FromPath(folder / ("picture" + std::to_string(i) + (metafiles[i].enhanced ? ".emf" : ".wmf"))));
             const auto limit = std::chrono::seconds(90 + 10 * std::min<size_t>(which.size(), 200));
             RunProgram(command, limit); // some files may convert even when another fails
         };

@@ -12,6 +12,7 @@
 #include "automation/HResult.h"
 #include "automation/ServerWarnings.h"
 #include "base/Text.h"
+#include "base/Utf8Path.h"
 
 #include <atomic>
 #include <fstream>
@@ -54,7 +55,7 @@ private:
 };
 
 std::string Quoted(const std::filesystem::path& path) {
-    return "\"" + path.string() + "\"";
+    return "\"" + Utf8FromPath(path) + "\"";
 }
 
 // The file's first bytes, or a message for the user. Only reads.
@@ -110,7 +111,7 @@ private:
     IDispatch* Open(const std::u16string& fileName) {
         if (fileName.empty())
             ThrowDocumentError("No file name was given to open.");
-        const std::filesystem::path path = Utf16ToUtf8(fileName);
+        const std::filesystem::path path = PathFromUtf8(Utf16ToUtf8(fileName));
         std::string head;
         std::string message;
         if (!ReadSourceHead(path, head, message))
@@ -132,7 +133,7 @@ private:
         }
         for (const std::string& warning : read.document.warnings)
             AddServerWarning(warning);
-        auto document = std::make_shared<DocumentState>(std::move(read.document), path.string(), state_);
+        auto document = std::make_shared<DocumentState>(std::move(read.document), Utf8FromPath(path), state_);
         state_->documents.push_back(document);
         return NewDocument(document);
     }

@@ -1,6 +1,7 @@
 #include "LegacyDocConverter.h"
 
 #include "base/CleanupRegistry.h"
+#include "base/Utf8Path.h"
 #include "docserver/package/CompoundFile.h"
 #include "docserver/package/ExternalProgram.h"
 #include "docserver/package/PackageLimits.h"
@@ -9,8 +10,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <sys/statvfs.h>
-#include <unistd.h>
 
 namespace {
 
@@ -23,12 +22,12 @@ std::chrono::seconds TimeLimitFor(std::uintmax_t bytes) {
 // Whether the folder's file system has too little room left for a conversion of source: LibreOffice needs its
 // profile (some megabytes) and the .docx beside it, and says nothing of why it failed.
 bool FolderIsFull(const std::filesystem::path& folder, const std::filesystem::path& source) {
-    struct statvfs space {};
-    if (::statvfs(folder.c_str(), &space) != 0)
-        return false;
     std::error_code error;
+    const std::filesystem::space_info space = std::filesystem::space(folder, error);
+    if (error)
+        return false;
     const std::uintmax_t needed = (64u << 20) + 2 * std::filesystem::file_size(source, error);
-    return static_cast<std::uintmax_t>(space.f_bavail) * space.f_frsize < needed;
+    return space.available < needed;
 }
 
 } // namespace
@@ -61,15 +60,15 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
     }
     const std::filesystem::path& folder = work->Path();
     // A profile of its own keeps LibreOffice from touching (or waiting on) the user's.
-    const std::string profile = "-env:UserInstallation=file://" + (folder / "profile").string();
+    const std::string profile = "-env:UserInstallation=" + FileUrlOf(folder / "profile");
     std::error_code sizeError;
     const std::chrono::seconds limit = timeLimit.value_or(TimeLimitFor(std::filesystem::file_size(source, sizeError)));
     const auto started = std::chrono::steady_clock::now();
-    const bool converted = RunProgram(
-        {soffice.string(), profile, "--headless", "--convert-to", "docx", "--outdir", folder.string(), source.string()},
-        limit);
+    const bool converted = RunProgram({Utf8FromPath(soffice), profile, "--headless", "--convert-to", "docx", "--outdir",
+                                       Utf8FromPath(folder), Utf8FromPath(source)},
+                                      limit);
     const bool stopped = !converted && std::chrono::steady_clock::now() - started >= limit;
-    const std::filesystem::path docx = folder / (source.stem().string() + ".docx");
+    const std::filesystem::path docx = folder / (Utf8FromPath(source.stem()) + ".docx");
     std::error_code error;
     if (converted && std::filesystem::exists(docx, error) &&
         std::filesystem::file_size(docx, error) <= kMaxSourceFileBytes) {
@@ -83,10 +82,10 @@ LegacyConversionResult ConvertLegacyDocument(const std::filesystem::path& source
                                 "LibreOffice did not finish converting this Word 97-2003 document (.doc) within " +
                                     std::to_string(limit.count()) + " seconds and was stopped");
     else if (result.docxBytes.empty() && FolderIsFull(folder, source))
-        result.status =
-            Failure(StatusCode::Io, "LibreOffice could not convert this Word 97-2003 document (.doc): the "
-                                    "temporary folder " +
-                                        folder.parent_path().string() + " is full (set TMPDIR to a folder with room)");
+        result.status = Failure(StatusCode::Io, "LibreOffice could not convert this Word 97-2003 document (.doc): the "
+                                                "temporary folder " +
+                                                    Utf8FromPath(folder.parent_path()) +
+                                                    " is full (set TMPDIR to a folder with room)");
     else if (result.docxBytes.empty())
         result.status =
             Failure(StatusCode::Damaged, "LibreOffice could not convert this Word 97-2003 document (.doc) to .docx");

@@ -1,5 +1,6 @@
 #include "ZipPackage.h"
 
+#include "base/Utf8Path.h"
 #include "docserver/package/PackageLimits.h"
 
 #include <fstream>
@@ -35,7 +36,7 @@ Status ZipPackage::OpenFile(const std::filesystem::path& path) {
     head.resize(static_cast<size_t>(in.gcount()));
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
+    zip_source_t* source = zip_source_file_create(Utf8FromPath(path).c_str(), 0, -1, &error);
     return OpenSource(source, error, head);
 }
 

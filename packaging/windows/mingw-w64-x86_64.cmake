@@ -10,6 +10,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# pkg-config reads the cross-built libraries' descriptions only, never the building machine's.
+if(LEAFBIND_WINDOWS_PREFIX)
+    set(ENV{PKG_CONFIG_LIBDIR} ${LEAFBIND_WINDOWS_PREFIX}/lib/pkgconfig)
+    set(ENV{PKG_CONFIG_PATH} "")
+endif()
 # Tests and build steps that run a program run it under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 # The C and C++ runtimes go into each program and library, so the package needs no MinGW runtime DLLs; no symbols.

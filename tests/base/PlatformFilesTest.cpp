@@ -1,13 +1,17 @@
 // The platform files behave alike on every system: the same cases run on Linux and, cross-built, under Wine.
 #include "base/Charset.h"
+#include "base/CleanupRegistry.h"
+#include "base/FolderLock.h"
 #include "base/LargeBlock.h"
 #include "base/NativeFile.h"
+#include "base/SharedLibrary.h"
 #include "base/Utf8Path.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -96,6 +100,31 @@ TEST(Charset, ReplacingDecoderReadsOnPastMalformedBytes) {
     EXPECT_FALSE(DecodeCharsetReplacing("NO-SUCH-CHARSET", "abc").has_value());
 }
 
+TEST(Charset, SkippingConverterLeavesOutWhatMeansNothingAndCountsIt) {
+    struct Case {
+        const char* charset;
+        std::string input;
+        std::string expected;
+        size_t skipped;
+    };
+    const Case cases[] = {
+        {"GBK", "\xC4\xE3\xBA\xC3", "\xE4\xBD\xA0\xE5\xA5\xBD", 0},     // whole
+        {"GBK", "\xC4\xE3\xFF\xBA\xC3", "\xE4\xBD\xA0\xE5\xA5\xBD", 1}, // a byte that starts nothing
+        {"GBK", "\xC4\xE3\xBA", "\xE4\xBD\xA0", 1},                     // cut short at the end
+        {"CP1252", "Jos\xE9 \x80", "Jos\xC3\xA9 \xE2\x82\xAC", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        size_t skipped = 0;
+        const std::optional<std::string> converted = ConvertToUtf8Skipping(c.charset, c.input, skipped);
+        ASSERT_TRUE(converted);
+        EXPECT_EQ(*converted, c.expected);
+        EXPECT_EQ(skipped, c.skipped);
+    }
+    size_t skipped = 0;
+    EXPECT_FALSE(ConvertToUtf8Skipping("NO-SUCH-CHARSET", "abc", skipped));
+}
+
 TEST(Utf8Path, NonAsciiNamesReachTheFileSystemAndComeBackUnchanged) {
     ScratchFolder folder;
     for (const std::string name : {"Jos\xC3\xA9.txt", "\xE6\x89\x8B\xE5\x86\x8C.txt", "\xF0\x9F\x98\x80.txt"}) {
@@ -112,6 +141,15 @@ TEST(Utf8Path, NonAsciiNamesReachTheFileSystemAndComeBackUnchanged) {
         if (descriptor >= 0)
             ::close(descriptor);
     }
+}
+
+TEST(Utf8Path, FileUrlsUseForwardSlashesAndKeepTheLetters) {
+    const fs::path folder = fs::temp_directory_path() / PathFromUtf8("Jos\xC3\xA9 \xE6\x96\x87") / "profile";
+    const std::string url = FileUrlOf(folder);
+    EXPECT_EQ(url.rfind("file:///", 0), 0u) << url;
+    EXPECT_EQ(url.find('\\'), std::string::npos) << url;
+    EXPECT_TRUE(url.ends_with("/Jos\xC3\xA9 \xE6\x96\x87/profile")) << url;
+    EXPECT_NE(url.substr(8, 1), "/") << url; // three slashes, not four
 }
 
 TEST(NativeFile, UniqueFilesAreNewAndNamedAfterThePattern) {
@@ -165,6 +203,125 @@ TEST(NativeFile, ReplaceTakesThePlaceOfAnExistingFile) {
     EXPECT_FALSE(RenameReplacing(Utf8FromPath(source), Utf8FromPath(target))); // the source is gone now
     EXPECT_EQ(ReadAll(target), "new");
     EXPECT_LT(OpenFileForReading(folder.path() / "absent"), 0);
+}
+
+TEST(NativeFile, NewFileClaimsOnlyAFreeName) {
+    ScratchFolder folder;
+    const fs::path page = folder.path() / PathFromUtf8("Jos\xC3\xA9 \xE6\x96\x87.htm");
+    const int descriptor = CreateNewFile(page);
+    ASSERT_GE(descriptor, 0);
+    EXPECT_TRUE(WriteToFile(descriptor, "page", 4));
+    EXPECT_TRUE(CloseFile(descriptor));
+    errno = 0;
+    EXPECT_LT(CreateNewFile(page), 0);
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(ReadAll(page), "page");
+    EXPECT_LT(CreateNewFile(folder.path() / "absent" / "page.htm"), 0);
+}
+
+TEST(NativeFile, FileForWritingIsEmptiedFirst) {
+    ScratchFolder folder;
+    const fs::path list = folder.path() / PathFromUtf8("\xE7\x9B\xAE\xE5\xBD\x95.hhc");
+    std::ofstream(list, std::ios::binary) << "an older and longer content";
+    const int descriptor = OpenFileForWriting(list);
+    ASSERT_GE(descriptor, 0);
+    EXPECT_TRUE(WriteToFile(descriptor, "new", 3));
+    EXPECT_TRUE(CloseFile(descriptor));
+    EXPECT_EQ(ReadAll(list), "new");
+    EXPECT_LT(OpenFileForWriting(folder.path()), 0); // a folder is no file to write
+}
+
+TEST(NativeFile, RenameWithoutReplacingLeavesWhatIsThereAlone) {
+    ScratchFolder folder;
+    const fs::path from = folder.path() / PathFromUtf8("Jos\xC3\xA9.new");
+    const fs::path free = folder.path() / PathFromUtf8("\xE6\x96\x87\xE6\xA1\xA3.chm");
+    const fs::path taken = folder.path() / "taken.chm";
+    const fs::path takenFolder = folder.path() / "web";
+    std::ofstream(from, std::ios::binary) << "new";
+    std::ofstream(taken, std::ios::binary) << "theirs";
+    fs::create_directory(takenFolder);
+    for (const fs::path& target : {taken, takenFolder}) {
+        SCOPED_TRACE(Utf8FromPath(target));
+        errno = 0;
+        EXPECT_FALSE(RenameWithoutReplacing(from, target));
+        EXPECT_EQ(errno, EEXIST);
+        EXPECT_EQ(ReadAll(from), "new");
+    }
+    EXPECT_EQ(ReadAll(taken), "theirs");
+    EXPECT_TRUE(RenameWithoutReplacing(from, free));
+    EXPECT_EQ(ReadAll(free), "new");
+    EXPECT_FALSE(fs::exists(from));
+    // Folders move too: the finished web help is renamed into place.
+    const fs::path movedFolder = folder.path() / PathFromUtf8("Jos\xC3\xA9 web");
+    EXPECT_TRUE(RenameWithoutReplacing(takenFolder, movedFolder));
+    EXPECT_TRUE(fs::is_directory(movedFolder));
+}
+
+TEST(NativeFile, UniqueFoldersAreNewPrivateAndNamedAfterThePattern) {
+    ScratchFolder folder;
+    const std::string stem = folder.Utf8() + "/Jos\xC3\xA9-\xE6\x96\x87-";
+    std::set<std::string> names;
+    for (int i = 0; i < 3; ++i) {
+        std::string pattern = stem + "XXXXXX";
+        ASSERT_TRUE(CreateUniqueFolder(pattern));
+        EXPECT_EQ(pattern.substr(0, stem.size()), stem);
+        EXPECT_EQ(pattern.size(), stem.size() + 6);
+        EXPECT_TRUE(fs::is_directory(PathFromUtf8(pattern)));
+        EXPECT_TRUE(IsPrivateFolder(PathFromUtf8(pattern)));
+        names.insert(pattern);
+    }
+    EXPECT_EQ(names.size(), 3u);
+    std::string missingParent = folder.Utf8() + "/absent/runXXXXXX";
+    EXPECT_FALSE(CreateUniqueFolder(missingParent));
+    EXPECT_FALSE(IsPrivateFolder(folder.path() / "absent"));
+}
+
+TEST(FolderLock, HeldFolderCannotBeLockedAgainUntilLetGo) {
+    ScratchFolder folder;
+    const fs::path run = folder.path() / PathFromUtf8("run-Jos\xC3\xA9");
+    fs::create_directory(run);
+    bool locked = false;
+    const int first = LockFolder(run, locked);
+    ASSERT_GE(first, 0);
+    ASSERT_TRUE(locked) << "the scratch folder's file system keeps no locks";
+    // Files are made in a held folder as in any other.
+    std::ofstream(run / "page.htm") << "x";
+    EXPECT_TRUE(fs::exists(run / "page.htm"));
+    bool again = true;
+    EXPECT_LT(LockFolder(run, again), 0);
+    UnlockFolder(first);
+    const int second = LockFolder(run, again);
+    EXPECT_GE(second, 0);
+    EXPECT_TRUE(again);
+    UnlockFolder(second);
+    EXPECT_LT(LockFolder(folder.path() / "absent", again), 0);
+}
+
+TEST(CleanupRegistry, RegisteredFoldersGoWithEverythingInThem) {
+    auto temporary = TemporaryFolder::Create("leafbind-cleanup-Jos\xC3\xA9-");
+    ASSERT_TRUE(temporary);
+    const fs::path kept = temporary->Path();
+    fs::create_directories(kept / "pictures");
+    std::ofstream(kept / "pictures" / "one.png") << "x";
+    std::ofstream(kept / "page.htm") << "x";
+    CleanUpRegistered();
+    EXPECT_FALSE(fs::exists(kept));
+    temporary.reset(); // finding its folder gone already is no fault
+    EXPECT_FALSE(fs::exists(kept));
+}
+
+// The help compiler library the converter loads: found beside the test program, where the build puts both.
+TEST(SharedLibrary, LoadsByNameFindsExportsAndReportsWhatIsMissing) {
+    std::string reason;
+    void* library = LoadSharedLibrary("hha", reason);
+    ASSERT_NE(library, nullptr) << reason;
+    EXPECT_NE(FindLibraryExport(library, "HHA_CompileHHP"), nullptr);
+    EXPECT_EQ(FindLibraryExport(library, "HHA_NoSuchEntry"), nullptr);
+    UnloadSharedLibrary(library);
+    reason.clear();
+    EXPECT_EQ(LoadSharedLibrary("leafbind-no-such-library", reason), nullptr);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_NE(SharedLibraryFileName("hha").find("hha"), std::string::npos);
 }
 
 TEST(LargeBlock, WholeBlockIsWritable) {

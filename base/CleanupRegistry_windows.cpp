@@ -1,0 +1,38 @@
+#include "CleanupRegistry.h"
+
+#include "CleanupSystem.h"
+#include "Utf8Path.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+// Ctrl+C, Ctrl+Break, the console closed, the user logging off or the system shutting down: the folders go first,
+// then the system's own handler ends the process. The handler runs on a thread of its own while the run goes on.
+BOOL WINAPI OnConsoleControl(DWORD) {
+    CleanUpRegistered();
+    return FALSE;
+}
+
+} // namespace
+
+// A group is a job object's handle: terminating the job ends the program and everything it started.
+void StopProgramGroup(std::intptr_t group) {
+    TerminateJobObject(reinterpret_cast<HANDLE>(group), 1);
+}
+
+bool RemoveFolderTree(const char* path) {
+    std::error_code error;
+    std::filesystem::remove_all(PathFromUtf8(path), error);
+    return !error;
+}
+
+void ReportFolderLeftBehind(const char* path) {
+    std::fprintf(stderr, "leafbind: could not remove %s (left as it is)\n", path);
+}
+
+void CleanUpOnInterruption() {
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
