@@ -27,6 +27,19 @@ typedef int(HHA_CALL* HhaMessageCallback)(const char* text);
 HHA_EXPORT int HHA_CALL HHA_CompileHHP(const char* projectPath, HhaMessageCallback messages,
                                        HhaMessageCallback progress, int reserved);
 
+// Optional entry points that let the compression of a project's pages overlap their making; a caller that does not
+// find them calls HHA_CompileHHP alone. HHA_BeginPagesAhead starts a section; HHA_AddPageAhead hands it one page
+// file, as soon as it is saved, in the order the project's [FILES] will list the pages (first); the compile of
+// HHA_CompileHHPWithPages takes the section over when the project's pages are those bytes, and otherwise compiles as
+// HHA_CompileHHP does, with the same help file either way. HHA_EndPagesAhead frees the section, after the compile or
+// instead of it.
+typedef struct HhaPagesAhead HhaPagesAhead;
+HHA_EXPORT HhaPagesAhead* HHA_CALL HHA_BeginPagesAhead(void);
+HHA_EXPORT void HHA_CALL HHA_AddPageAhead(HhaPagesAhead* pages, const char* pagePath);
+HHA_EXPORT int HHA_CALL HHA_CompileHHPWithPages(const char* projectPath, HhaMessageCallback messages,
+                                                HhaMessageCallback progress, HhaPagesAhead* pages);
+HHA_EXPORT void HHA_CALL HHA_EndPagesAhead(HhaPagesAhead* pages);
+
 #ifdef __cplusplus
 }
 #endif

@@ -98,7 +98,14 @@ int32_t ChmConverter::Convert(std::string title, const std::string& compiledPath
     CollectHelpIds(compiledPath);
     CollectIndexEntries();
     ChooseLanguage();
-    SplitPages();
+    {
+        // Told of the pages only while this conversion makes them, also when making them fails.
+        struct Watching {
+            std::span<BookOutput* const>& watched;
+            ~Watching() { watched = {}; }
+        } watching{outputs_ = outputs};
+        SplitPages();
+    }
     CheckHelpIdAnchors();
     CheckIndexEntryAnchors();
     const HelpBook book = MakeHelpBook();
