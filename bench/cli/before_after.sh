@@ -52,20 +52,24 @@ run() { # build, document, output; prints CPU seconds, wall seconds, peak MiB
     echo "$(echo "$user + $system" | bc) $wall $(echo "$kilobytes / 1024" | bc)"
 }
 
-printf '%-8s %6s %5s | %-22s | %-22s | %s\n' document headings round "before: CPU wall peak" "after: CPU wall peak" \
-    "CPU ratio, sizes, same, load"
+# Per build: CPU time (user + system), wall time, wall / CPU (below 1 when both cores work at once; meaningful only
+# on an idle machine, whose load the last column shows), peak resident memory.
+printf '%-8s %6s %5s | %-32s | %-32s | %s\n' document headings round "before: CPU wall wall/CPU peak" \
+    "after: CPU wall wall/CPU peak" "CPU before/after, sizes, same, load"
 for language in $languages; do
     for h in "${headings[@]}"; do
         doc="$dir/$language-$h-$per.docx"
         for ((round = 1; round <= rounds; ++round)); do
+            load=$(cut -d' ' -f1 /proc/loadavg)
             read -r bc bw bm < <(run "$before" "$doc" "$work/before/help.chm")
             read -r ac aw am < <(run "$after" "$doc" "$work/after/help.chm")
             same=differ
             cmp -s "$work/before/help.chm" "$work/after/help.chm" && same=same
-            printf '%-8s %6s %5s | %6.2f s %6.2f s %4s MiB | %6.2f s %6.2f s %4s MiB | %.2fx, %s / %s bytes, %s, load %s\n' \
-                "$language" "$h" "$round" "$bc" "$bw" "$bm" "$ac" "$aw" "$am" "$(echo "$bc / $ac" | bc -l)" \
+            printf '%-8s %6s %5s | %6.2f s %6.2f s %5.2f %4s MiB | %6.2f s %6.2f s %5.2f %4s MiB | %.2fx, %s / %s bytes, %s, load %s to %s\n' \
+                "$language" "$h" "$round" "$bc" "$bw" "$(echo "$bw / $bc" | bc -l)" "$bm" \
+                "$ac" "$aw" "$(echo "$aw / $ac" | bc -l)" "$am" "$(echo "$bc / $ac" | bc -l)" \
                 "$(stat -c %s "$work/before/help.chm")" "$(stat -c %s "$work/after/help.chm")" "$same" \
-                "$(cut -d' ' -f1 /proc/loadavg)"
+                "$load" "$(cut -d' ' -f1 /proc/loadavg)"
         done
     done
 done
