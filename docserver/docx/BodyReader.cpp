@@ -296,23 +296,32 @@ bool BodyReader::Read(const pugi::xml_node& container) {
 void BodyReader::ReadBlocks(const pugi::xml_node& container, int depth) {
     if (TooDeep(depth))
         return;
-    for (pugi::xml_node node = container.first_child(); node && !failed_; node = node.next_sibling()) {
-        if (node.type() != pugi::node_element)
-            continue;
-        const char* name = LocalName(node);
-        if (std::strcmp(name, "p") == 0)
-            ReadParagraph(node, depth + 1);
-        else if (std::strcmp(name, "tbl") == 0)
-            ReadTable(node, depth + 1);
-        else if (std::strcmp(name, "sectPr") == 0)
-            sectionProperties_.push_back(node);
-        else if (std::strcmp(name, "bookmarkStart") == 0)
-            ReadBookmarkStart(node);
-        else if (std::strcmp(name, "bookmarkEnd") == 0)
-            ReadBookmarkEnd(node);
-        else if (!IsSkipped(name))
-            ReadBlocks(std::strcmp(name, "sdt") == 0 ? Child(node, "sdtContent") : node, depth + 1);
+    const bool freeing = freeBlocksAsRead_ && depth == 0;
+    pugi::xml_node holder = container;
+    for (pugi::xml_node node = container.first_child(), next; node && !failed_; node = next) {
+        next = node.next_sibling();
+        const size_t keptBefore = sectionProperties_.size() + textBoxes_.size();
+        if (node.type() == pugi::node_element)
+            ReadBlock(node, depth);
+        if (freeing && sectionProperties_.size() + textBoxes_.size() == keptBefore)
+            holder.remove_child(node);
     }
+}
+
+void BodyReader::ReadBlock(const pugi::xml_node& node, int depth) {
+    const char* name = LocalName(node);
+    if (std::strcmp(name, "p") == 0)
+        ReadParagraph(node, depth + 1);
+    else if (std::strcmp(name, "tbl") == 0)
+        ReadTable(node, depth + 1);
+    else if (std::strcmp(name, "sectPr") == 0)
+        sectionProperties_.push_back(node);
+    else if (std::strcmp(name, "bookmarkStart") == 0)
+        ReadBookmarkStart(node);
+    else if (std::strcmp(name, "bookmarkEnd") == 0)
+        ReadBookmarkEnd(node);
+    else if (!IsSkipped(name))
+        ReadBlocks(std::strcmp(name, "sdt") == 0 ? Child(node, "sdtContent") : node, depth + 1);
 }
 
 void BodyReader::ReadParagraph(const pugi::xml_node& paragraph, int depth) {

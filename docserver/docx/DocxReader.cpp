@@ -70,6 +70,7 @@ public:
         BodyReader reader(document_, document_.stories[kMainStory],
                           PartContext{&package_, &mainRelationships_, mainPart, &themeColors_});
         reader.SetNoteStories(&footnotes_, &endnotes_);
+        reader.FreeBlocksAsRead();
         if (!reader.Read(body))
             return Fail(StatusCode::Damaged, reader.message());
         if (!ReadTextBoxes(reader, mainPart))
