@@ -47,7 +47,8 @@ uint64_t ContentHash(std::span<const uint8_t> bytes) {
         hash = (hash ^ Mix(word)) * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull;
     }
     uint64_t tail = 0;
-    std::memcpy(&tail, bytes.data() + at, bytes.size() - at);
+    if (at < bytes.size())
+        std::memcpy(&tail, bytes.data() + at, bytes.size() - at);
     return Mix(hash ^ Mix(tail ^ (bytes.size() - at)));
 }
 
