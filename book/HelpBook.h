@@ -7,6 +7,7 @@
 #include "base/HelpLanguage.h"
 #include "base/Status.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,5 +50,8 @@ struct HelpBook {
 class BookOutput {
 public:
     virtual ~BookOutput() = default;
+    // A page saved in the page folder (narrow path), page 0 first, before the book is complete: an output may start
+    // on the pages while later ones are made. The page is final; Write still gets every page in the book.
+    virtual void PageSaved(const std::string& /*pagePath*/, size_t /*page*/) {}
     virtual Status Write(const HelpBook& book) = 0;
 };

@@ -105,7 +105,11 @@ bool CopyRange(int from, uint64_t offset, uint64_t length, int to) {
 
 } // namespace
 
-ChmContainer::ChmContainer(const ContainerSettings& settings) : settings_(settings), section1_(settings.lzx) {
+ChmContainer::ChmContainer(const ContainerSettings& settings, std::unique_ptr<LzxStreamCompressor> section)
+    : settings_(settings), section1_(std::move(section)) {
+    if (!section1_)
+        section1_ = std::make_unique<LzxStreamCompressor>(settings.lzx);
+    prefilled_ = section1_->Size();
     if (!settings_.spoolFolder.empty())
         // A file with no name, so nothing is left behind whatever happens to the process; on failure, memory does.
         spool_ = OpenAnonymousTemporaryFile(settings_.spoolFolder);
@@ -138,9 +142,13 @@ Status ChmContainer::AddFile(const std::string& name, std::span<const uint8_t> d
         status = Failure(StatusCode::Damaged, "file added twice: " + name);
     } else {
         names_.insert(name);
-        if (compressed) {
-            compressedFiles_.push_back(StoredFile{name, section1_.Size(), data.size()});
-            section1_.Append(data);
+        if (compressed && compressedBytes_ < prefilled_ && compressedBytes_ + data.size() > prefilled_) {
+            status = Failure(StatusCode::Damaged, "file reaches past the pages compressed ahead: " + name);
+        } else if (compressed) {
+            compressedFiles_.push_back(StoredFile{name, compressedBytes_, data.size()});
+            if (compressedBytes_ >= prefilled_)
+                section1_->Append(data);
+            compressedBytes_ += data.size();
         } else {
             uncompressedFiles_.push_back(StoredFile{name, spoolSize_, data.size()});
             status = Store(data);
@@ -159,12 +167,14 @@ bool ChmContainer::HasFile(const std::string& name) const {
 Status ChmContainer::Write(int descriptor) {
     if (!firstFailure_.ok())
         return firstFailure_;
+    if (compressedBytes_ < prefilled_)
+        return Failure(StatusCode::Damaged, "the pages compressed ahead were not all added");
     std::vector<DirectoryEntry> entries;
 
     // Section 1: every compressed file, back to back, compressed as one stream.
     for (const StoredFile& file : compressedFiles_)
         entries.push_back(DirectoryEntry{file.name, 1, file.offset, file.length});
-    const LzxResult compressed = section1_.Finish();
+    const LzxResult compressed = section1_->Finish();
 
     // Section 0: the compressed stream, the storage description, then the uncompressed files.
     const std::string storage = kStorage;

@@ -5,6 +5,7 @@
 // in a nameless temporary file in the spool folder, not in memory, and the help file is written out piece by
 // piece: the container never holds the whole file.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -27,8 +28,10 @@ struct ContainerSettings {
 
 class ChmContainer {
 public:
-    // Compression of the section starts as soon as its first interval is complete.
-    explicit ChmContainer(const ContainerSettings& settings);
+    // Compression of the section starts as soon as its first interval is complete. A section given already holds
+    // the first files the caller will add compressed (pages compressed while they were made): those additions are
+    // only recorded, and the caller vouches that they are the same bytes in the same order.
+    explicit ChmContainer(const ContainerSettings& settings, std::unique_ptr<LzxStreamCompressor> section = nullptr);
     ~ChmContainer();
     ChmContainer(const ChmContainer&) = delete;
     ChmContainer& operator=(const ChmContainer&) = delete;
@@ -50,7 +53,9 @@ private:
         uint64_t length = 0;
     };
     ContainerSettings settings_;
-    LzxStreamCompressor section1_;
+    std::unique_ptr<LzxStreamCompressor> section1_;
+    uint64_t prefilled_ = 0;       // bytes the section held when it was given
+    uint64_t compressedBytes_ = 0; // bytes of the compressed files added so far
     Status Store(std::span<const uint8_t> data);
 
     std::vector<StoredFile> compressedFiles_;

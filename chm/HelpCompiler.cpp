@@ -22,6 +22,7 @@
 #include "KeywordIndex.h"
 #include "PageReader.h"
 #include "PageText.h"
+#include "PagesAhead.h"
 #include "Sitemap.h"
 #include "StringTable.h"
 #include "SystemFiles.h"
@@ -174,9 +175,14 @@ public:
 
     bool Run(const std::string& projectPathText) {
         const bool ok = Compile(projectPathText);
-        WriteErrorLog();
+        if (!aheadRefused_)
+            WriteErrorLog();
         return ok;
     }
+
+    // Whether the pages compressed ahead turned out not to be the project's: the run wrote nothing and must be
+    // made again without them.
+    bool AheadRefused() const { return aheadRefused_; }
 
 private:
     void Error(const std::string& text) { Say("error: " + text); }
@@ -255,8 +261,20 @@ private:
         settings.lzx = options_.lzx;
         // Pictures wait for the help file beside it: the output folder is ours to write in.
         settings.spoolFolder = Utf8FromPath(OutputFolder());
-        containerStorage_.emplace(settings);
-        if (!CollectFiles() || !ReadContextIncludes() || !OutputIsNoInput(projectPath))
+        PagesAhead* const ahead = options_.pagesAhead;
+        if (ahead != nullptr && ahead->Compatible(settings.lzx)) {
+            pagesAhead_ = ahead;
+            containerStorage_.emplace(settings, ahead->TakeSection());
+        } else {
+            containerStorage_.emplace(settings);
+        }
+        if (!CollectFiles())
+            return false;
+        if (pagesAhead_ != nullptr && !pagesAhead_->AllTaken()) {
+            aheadRefused_ = true;
+            return false;
+        }
+        if (!ReadContextIncludes() || !OutputIsNoInput(projectPath))
             return false;
         // A help file with nothing to show is a failure, not an empty success (a stray file named .hhp, say).
         const bool hasPage = std::any_of(sources_.begin(), sources_.end(),
@@ -414,6 +432,12 @@ private:
         // Into the compressed section at once, so its intervals are compressed while the rest is read; pictures
         // and other data that LZX cannot shrink are stored as they are.
         const bool compress = !IsCompressedAlready(file.bytes);
+        if (compress && pagesAhead_ != nullptr && !pagesAhead_->AllTaken() &&
+            !pagesAhead_->TakeNext(std::span(reinterpret_cast<const uint8_t*>(file.bytes.data()), file.bytes.size()))) {
+            aheadRefused_ = true;
+            containerFailed_ = true;
+            return false;
+        }
         if (const Status added = containerStorage_->AddFile("/" + file.internalName, file.bytes, compress);
             !added.ok()) {
             Error(added.message);
@@ -857,6 +881,8 @@ private:
     std::map<std::string, std::string> asciiAliases_; // internal name -> ASCII copy
     uint32_t contentsEntryCount_ = 0;
     bool containerFailed_ = false;
+    PagesAhead* pagesAhead_ = nullptr; // when its section is the container's
+    bool aheadRefused_ = false;
     std::vector<std::string> log_;
 };
 
@@ -864,5 +890,30 @@ private:
 
 bool CompileHelpProject(const std::string& projectPath, const CompileCallbacks& callbacks,
                         const CompileOptions& options) {
-    return Compilation(callbacks, options).Run(projectPath);
+    if (options.pagesAhead == nullptr)
+        return Compilation(callbacks, options).Run(projectPath);
+    // What the compile says waits until it is known to count: a run that finds other pages than those compressed
+    // ahead is made again from the start, and only that second run is heard.
+    std::vector<std::pair<bool, std::string>> said; // progress or message, in order
+    CompileCallbacks holding;
+    holding.message = [&](const std::string& text) { said.emplace_back(false, text); };
+    holding.progress = [&](const std::string& text) { said.emplace_back(true, text); };
+    bool ok = false;
+    bool refused = false;
+    {
+        Compilation withPages(holding, options);
+        ok = withPages.Run(projectPath);
+        refused = withPages.AheadRefused();
+    }
+    if (refused) {
+        CompileOptions alone = options;
+        alone.pagesAhead = nullptr;
+        return Compilation(callbacks, alone).Run(projectPath);
+    }
+    for (const auto& [progress, text] : said) {
+        const auto& hear = progress ? callbacks.progress : callbacks.message;
+        if (hear)
+            hear(text);
+    }
+    return ok;
 }

@@ -12,8 +12,13 @@ struct CompileCallbacks {
     std::function<void(const std::string&)> progress; // files as they are added
 };
 
+class PagesAhead;
+
 struct CompileOptions {
     LzxSettings lzx;
+    // Pages compressed while they were made, taken over when the project stores them first, byte for byte; otherwise
+    // the project is compiled as if they had not been given.
+    PagesAhead* pagesAhead = nullptr;
 };
 
 // projectPath is a UTF-8 file name.

@@ -4,8 +4,13 @@
 #include <string>
 
 #include "HelpCompiler.h"
+#include "PagesAhead.h"
 #include "TextCodec.h"
 #include "base/ProcessText.h"
+
+struct HhaPagesAhead {
+    PagesAhead pages{LzxSettings{}};
+};
 
 namespace {
 
@@ -14,10 +19,11 @@ std::string ToCaller(const std::string& utf8) {
     return Utf8ToCodePage(CallerCodePage(), utf8).value_or(utf8);
 }
 
-} // namespace
+std::string FromCaller(const char* text) {
+    return CodePageToUtf8(CallerCodePage(), text).value_or(text);
+}
 
-extern "C" int HHA_CALL HHA_CompileHHP(const char* projectPath, HhaMessageCallback messages,
-                                       HhaMessageCallback progress, int /*reserved*/) {
+int Compile(const char* projectPath, HhaMessageCallback messages, HhaMessageCallback progress, PagesAhead* pages) {
     // Nothing may escape into a caller that knows only C.
     try {
         if (projectPath == nullptr) {
@@ -30,8 +36,9 @@ extern "C" int HHA_CALL HHA_CompileHHP(const char* projectPath, HhaMessageCallba
             callbacks.message = [messages](const std::string& text) { messages(ToCaller(text).c_str()); };
         if (progress != nullptr)
             callbacks.progress = [progress](const std::string& text) { progress(ToCaller(text).c_str()); };
-        const std::string path = CodePageToUtf8(CallerCodePage(), projectPath).value_or(projectPath);
-        return CompileHelpProject(path, callbacks) ? 1 : 0;
+        CompileOptions options;
+        options.pagesAhead = pages;
+        return CompileHelpProject(FromCaller(projectPath), callbacks, options) ? 1 : 0;
     } catch (const std::exception& error) {
         if (messages != nullptr)
             messages((std::string("error: ") + error.what()).c_str());
@@ -40,4 +47,34 @@ extern "C" int HHA_CALL HHA_CompileHHP(const char* projectPath, HhaMessageCallba
             messages("error: unexpected failure");
     }
     return 0;
+}
+
+} // namespace
+
+extern "C" int HHA_CALL HHA_CompileHHP(const char* projectPath, HhaMessageCallback messages,
+                                       HhaMessageCallback progress, int /*reserved*/) {
+    return Compile(projectPath, messages, progress, nullptr);
+}
+
+extern "C" HhaPagesAhead* HHA_CALL HHA_BeginPagesAhead() {
+    try {
+        return new HhaPagesAhead;
+    } catch (...) {
+        return nullptr; // the caller compiles without
+    }
+}
+
+extern "C" void HHA_CALL HHA_AddPageAhead(HhaPagesAhead* pages, const char* pagePath) {
+    if (pages == nullptr || pagePath == nullptr)
+        return;
+    pages->pages.Add(pagePath, FromCaller);
+}
+
+extern "C" int HHA_CALL HHA_CompileHHPWithPages(const char* projectPath, HhaMessageCallback messages,
+                                                HhaMessageCallback progress, HhaPagesAhead* pages) {
+    return Compile(projectPath, messages, progress, pages == nullptr ? nullptr : &pages->pages);
+}
+
+extern "C" void HHA_CALL HHA_EndPagesAhead(HhaPagesAhead* pages) {
+    delete pages;
 }

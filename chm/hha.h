@@ -27,6 +27,25 @@ typedef int(HHA_CALL* HhaMessageCallback)(const char* text);
 HHA_EXPORT int HHA_CALL HHA_CompileHHP(const char* projectPath, HhaMessageCallback messages,
                                        HhaMessageCallback progress, int reserved);
 
+// Optional entry points that let the compression of a project's pages overlap their making; a caller that does not
+// find them calls HHA_CompileHHP alone. HHA_BeginPagesAhead starts a section; HHA_AddPageAhead hands it one page
+// file, as soon as it is saved, in the order the project's [FILES] will list the pages (first); the compile of
+// HHA_CompileHHPWithPages takes the section over when the project's pages are those bytes, and otherwise compiles as
+// HHA_CompileHHP does, with the same help file either way. HHA_EndPagesAhead frees the section, after the compile or
+// instead of it.
+// hha.dll keeps its one export, the name callers of the library's namesake look for; elsewhere these are visible too.
+#if defined(_WIN32)
+#define HHA_OPTIONAL_EXPORT
+#else
+#define HHA_OPTIONAL_EXPORT HHA_EXPORT
+#endif
+typedef struct HhaPagesAhead HhaPagesAhead;
+HHA_OPTIONAL_EXPORT HhaPagesAhead* HHA_CALL HHA_BeginPagesAhead(void);
+HHA_OPTIONAL_EXPORT void HHA_CALL HHA_AddPageAhead(HhaPagesAhead* pages, const char* pagePath);
+HHA_OPTIONAL_EXPORT int HHA_CALL HHA_CompileHHPWithPages(const char* projectPath, HhaMessageCallback messages,
+                                                         HhaMessageCallback progress, HhaPagesAhead* pages);
+HHA_OPTIONAL_EXPORT void HHA_CALL HHA_EndPagesAhead(HhaPagesAhead* pages);
+
 #ifdef __cplusplus
 }
 #endif

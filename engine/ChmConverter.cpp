@@ -2,6 +2,7 @@
 
 #include "engine/LanguageChoice.h"
 #include "helpproject/ChmOutput.h"
+#include "word/AutomationError.h"
 
 #include "automation/CodePage.h"
 #include "automation/HeadingText.h"
@@ -16,6 +17,9 @@
 #include <utility>
 
 namespace {
+
+// Characters of the document's text asked of Word at a time while the help file's language is chosen.
+constexpr int32_t kLanguageTextStretch = 1 << 20;
 
 // The topic's plain title, shortened to what the help file shows; withNumber: its list number, a space and the
 // text.
@@ -98,7 +102,14 @@ int32_t ChmConverter::Convert(std::string title, const std::string& compiledPath
     CollectHelpIds(compiledPath);
     CollectIndexEntries();
     ChooseLanguage();
-    SplitPages();
+    {
+        // Told of the pages only while this conversion makes them, also when making them fails.
+        struct Watching {
+            std::span<BookOutput* const>& watched;
+            ~Watching() { watched = {}; }
+        } watching{outputs_ = outputs};
+        SplitPages();
+    }
     CheckHelpIdAnchors();
     CheckIndexEntryAnchors();
     const HelpBook book = MakeHelpBook();
@@ -124,10 +135,30 @@ void ChmConverter::ChooseLanguage() {
     const WordRange whole = document.Range(&missing, &missing);
     const int32_t declared = whole.LanguageID();
     const int32_t declaredFarEast = whole.LanguageIDFarEast();
-    // The title and the headings are in the document's text; a page holds what no code page has as references.
-    const LanguageChoice choice =
-        ChooseHelpLanguage(options.language, static_cast<uint32_t>(std::max(declared, 0)),
-                           static_cast<uint32_t>(std::max(declaredFarEast, 0)), title + "\n" + whole.Text());
+    // The title and the headings are in the document's text; a page holds what no code page has as references. The
+    // text is asked for a stretch at a time: a large document's whole text came as three copies at once.
+    TextCharacters characters;
+    characters.Add(title + "\n");
+    const int32_t end = whole.End();
+    for (int32_t start = whole.Start(); start < end;) {
+        int32_t stop = end - start > kLanguageTextStretch ? start + kLanguageTextStretch : end;
+        auto from = ScopedVariant::I4(start);
+        std::string piece;
+        try {
+            auto to = ScopedVariant::I4(stop);
+            piece = document.Range(&from, &to).Text();
+        } catch (const AutomationError&) {
+            // A stretch that ends between the two halves of a character cannot be converted; one more makes it whole.
+            if (stop == end)
+                throw;
+            auto to = ScopedVariant::I4(++stop);
+            piece = document.Range(&from, &to).Text();
+        }
+        characters.Add(piece);
+        start = stop;
+    }
+    const LanguageChoice choice = ChooseHelpLanguage(options.language, static_cast<uint32_t>(std::max(declared, 0)),
+                                                     static_cast<uint32_t>(std::max(declaredFarEast, 0)), characters);
     language = choice.language;
     if (!choice.warning.empty())
         warnings.push_back(choice.warning);

@@ -96,5 +96,7 @@ public:
 
 private:
     std::optional<std::unordered_map<std::string, int32_t>> bookmarkPages_;
+    // The outputs of the conversion under way, told of each page as it is saved.
+    std::span<BookOutput* const> outputs_;
     int uncaughtAtConstruction_;
 };

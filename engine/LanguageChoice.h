@@ -10,13 +10,35 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 struct LanguageChoice {
     HelpLanguage language;
     std::string warning; // narrow; empty when the code page holds all of the text
 };
 
+// What the choice needs of a text, without holding it: its characters beyond ASCII, each once with how often it
+// appears, in the order they first appear. The text may come piece by piece (narrow, each piece whole characters),
+// so a whole document's text is never held at once.
+class TextCharacters {
+public:
+    void Add(const std::string& piece);
+
+    struct Character {
+        char32_t code = 0;
+        size_t count = 0;
+    };
+    const std::vector<Character>& Characters() const { return characters_; }
+
+private:
+    std::vector<Character> characters_;
+    std::unordered_map<char32_t, size_t> indexOf_;
+};
+
 // requested: a tag or LCID as the user typed it (empty: none); declared: the LCIDs Word reports (0 or an unknown
 // one: none); text (narrow): what the help file must hold, titles first.
+LanguageChoice ChooseHelpLanguage(const std::string& requested, uint32_t declaredLcid, uint32_t declaredFarEastLcid,
+                                  const TextCharacters& text);
 LanguageChoice ChooseHelpLanguage(const std::string& requested, uint32_t declaredLcid, uint32_t declaredFarEastLcid,
                                   const std::string& text);

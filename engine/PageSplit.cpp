@@ -126,6 +126,8 @@ void ChmConverter::SplitPages() {
         auto encoding = ScopedVariant::I4(static_cast<int32_t>(language.codePage));
         page.SaveAs(&fileName, &format, &missing, &missing, &falseValue, &missing, &missing, &missing, &missing,
                     &missing, &missing, &encoding, &missing, &missing, &missing, &missing);
+        for (BookOutput* output : outputs_)
+            output->PageSaved(workFolder + "/" + node.pageName, static_cast<size_t>(i));
 
         // What this page's decoration and export reported, named by the page and its heading.
         if (warnings.size() > warningsBefore || HasServerWarnings()) {

@@ -11,6 +11,10 @@
 
 ChmOutput::ChmOutput(std::string compiledPath) : compiledPath_(std::move(compiledPath)) {}
 
+void ChmOutput::PageSaved(const std::string& pagePath, size_t page) {
+    compiler_.PageSaved(pagePath, page == 0);
+}
+
 Status ChmOutput::Write(const HelpBook& book) {
     // The title goes into the help file as typed; the project's files need a name the file system takes.
     const std::string stem = PortableFileStem(book.title);
@@ -22,7 +26,7 @@ Status ChmOutput::Write(const HelpBook& book) {
     WriteContentsFile(book.topics, book.language.codePage, folder, folder + "/" + settings.contentsName);
     WriteIndexFile(book.topics, book.keywords, book.language.codePage, folder, folder + "/" + settings.indexName);
     WriteProjectFile(settings, book.pageFiles, folder, projectPath, &pictureFiles_);
-    compilerMessages_ = RunHelpCompiler(projectPath, compileObserver);
+    compilerMessages_ = compiler_.Compile(projectPath, compileObserver);
     if (!keptProjectCompiledPath.empty()) {
         settings.compiledPath = keptProjectCompiledPath;
         WriteProjectFile(settings, book.pageFiles, folder, projectPath);

@@ -3,6 +3,7 @@
 // named after the title, then the help compiler's call.
 
 #include "book/HelpBook.h"
+#include "helpproject/CompilerCall.h"
 
 #include <functional>
 #include <string>
@@ -13,6 +14,8 @@ public:
     // compiledPath (narrow): where the compiler writes the help file.
     explicit ChmOutput(std::string compiledPath);
 
+    // The compiler's library compresses the pages while later ones are made.
+    void PageSaved(const std::string& pagePath, size_t page) override;
     // The project's files are written whatever happens, as the compiler then reports what it misses; fails when
     // no help file came out.
     Status Write(const HelpBook& book) override;
@@ -30,6 +33,7 @@ public:
 
 private:
     std::string compiledPath_;
+    HelpCompilerCall compiler_;
     std::vector<std::string> compilerMessages_;
     size_t pictureFiles_ = 0;
 };

@@ -1,4 +1,4 @@
-// The compile: the help compiler library is loaded by its bare name for one call, as the program finds any library.
+// The compile: the help compiler library is loaded by its bare name, as the program finds any library.
 
 #include "helpproject/CompilerCall.h"
 
@@ -14,8 +14,12 @@ namespace {
 constexpr const char* kCompilerLibrary = "hha";
 constexpr const char* kCompileEntryPoint = "HHA_CompileHHP";
 
-// The entry point's own type, so a change to it cannot go unnoticed here.
+// The entry points' own types, so a change to them cannot go unnoticed here.
 using CompileFunction = decltype(&HHA_CompileHHP);
+using BeginPagesFunction = decltype(&HHA_BeginPagesAhead);
+using AddPageFunction = decltype(&HHA_AddPageAhead);
+using CompileWithPagesFunction = decltype(&HHA_CompileHHPWithPages);
+using EndPagesFunction = decltype(&HHA_EndPagesAhead);
 
 // The compile running on this thread; a plain function pointer carries no context.
 thread_local std::vector<std::string>* currentMessages = nullptr;
@@ -35,29 +39,80 @@ int CompilerProgressCallback(const char* text) {
     return 1;
 }
 
+template <typename Function> Function EntryPoint(void* library, const char* name) {
+    return reinterpret_cast<Function>(FindLibraryExport(library, name));
+}
+
 } // namespace
 
-std::vector<std::string> RunHelpCompiler(const std::string& projectPath,
-                                         const std::function<void(const std::string& file)>& progress) {
+HelpCompilerCall::~HelpCompilerCall() {
+    Unload();
+}
+
+bool HelpCompilerCall::Load(std::string& reason) {
+    if (!library_)
+        library_ = LoadSharedLibrary(kCompilerLibrary, reason);
+    return library_ != nullptr;
+}
+
+void HelpCompilerCall::EndPages() {
+    if (pages_)
+        EntryPoint<EndPagesFunction>(library_, "HHA_EndPagesAhead")(pages_);
+    pages_ = nullptr;
+}
+
+void HelpCompilerCall::Unload() {
+    EndPages();
+    if (library_)
+        UnloadSharedLibrary(library_);
+    library_ = nullptr;
+}
+
+void HelpCompilerCall::PageSaved(const std::string& pagePath, bool firstPage) {
+    if (firstPage)
+        EndPages();
+    std::string reason; // a library that does not load is reported by the compile
+    if (!pages_ && firstPage && Load(reason)) {
+        const auto begin = EntryPoint<BeginPagesFunction>(library_, "HHA_BeginPagesAhead");
+        // All four or none: a library without them only compiles.
+        const bool offered = begin && EntryPoint<AddPageFunction>(library_, "HHA_AddPageAhead") &&
+                             EntryPoint<CompileWithPagesFunction>(library_, "HHA_CompileHHPWithPages") &&
+                             EntryPoint<EndPagesFunction>(library_, "HHA_EndPagesAhead");
+        pages_ = offered ? begin() : nullptr;
+    }
+    if (pages_)
+        EntryPoint<AddPageFunction>(library_, "HHA_AddPageAhead")(pages_, pagePath.c_str());
+}
+
+std::vector<std::string> HelpCompilerCall::Compile(const std::string& projectPath,
+                                                   const std::function<void(const std::string& file)>& progress) {
     std::vector<std::string> compilerMessages;
     std::string reason;
-    void* library = LoadSharedLibrary(kCompilerLibrary, reason);
-    if (!library) {
+    if (!Load(reason)) {
         // The front ends show these messages when no help file appears; without this one they would show none.
         compilerMessages.push_back("The help compiler " + SharedLibraryFileName(kCompilerLibrary) +
                                    " could not be loaded: " + reason);
         return compilerMessages;
     }
-    auto compile = reinterpret_cast<CompileFunction>(FindLibraryExport(library, kCompileEntryPoint));
+    auto compile = EntryPoint<CompileFunction>(library_, kCompileEntryPoint);
     if (!compile)
         compilerMessages.push_back(std::string("The help compiler has no entry point ") + kCompileEntryPoint + ".");
     if (compile) {
         currentMessages = &compilerMessages;
         currentProgress = &progress;
-        compile(projectPath.c_str(), CompilerMessageCallback, CompilerProgressCallback, 0);
+        if (pages_)
+            EntryPoint<CompileWithPagesFunction>(library_, "HHA_CompileHHPWithPages")(
+                projectPath.c_str(), CompilerMessageCallback, CompilerProgressCallback, pages_);
+        else
+            compile(projectPath.c_str(), CompilerMessageCallback, CompilerProgressCallback, 0);
         currentMessages = nullptr;
         currentProgress = nullptr;
     }
-    UnloadSharedLibrary(library);
+    Unload();
     return compilerMessages;
+}
+
+std::vector<std::string> RunHelpCompiler(const std::string& projectPath,
+                                         const std::function<void(const std::string& file)>& progress) {
+    return HelpCompilerCall().Compile(projectPath, progress);
 }

@@ -242,16 +242,38 @@ bool BodyReader::TooDeep(int depth) {
     return true;
 }
 
+namespace {
+
+// UTF-16 units of UTF-8 text: one per character, two for one beyond the 16-bit range.
+size_t Utf16Length(const char* utf8) {
+    size_t units = 0;
+    for (const char* c = utf8; *c != '\0'; ++c) {
+        const auto byte = static_cast<unsigned char>(*c);
+        units += (byte & 0xC0) != 0x80 ? 1 : 0;
+        units += byte >= 0xF0 ? 1 : 0;
+    }
+    return units;
+}
+
+} // namespace
+
 bool BodyReader::Read(const pugi::xml_node& container) {
     // A paragraph entry is a few hundred bytes; growing the table by doubling would hold up to three times the final
-    // size at once in a document of a million paragraphs. One walk over the tree counts them first.
+    // size at once in a document of a million paragraphs, and the text, grown by doubling, up to twice its size. One
+    // walk over the tree counts the paragraphs and bounds the text first: all the text the tree holds, and one
+    // character for each element (a tab, a break, a paragraph mark).
     size_t paragraphElements = 0;
+    size_t textBound = 0;
     for (pugi::xml_node node = container.first_child(); node;) {
-        if (node.type() == pugi::node_element && IsElement(node, "p"))
-            ++paragraphElements;
-        else if (node.first_child() && node.type() == pugi::node_element) {
-            node = node.first_child();
-            continue;
+        if (node.type() == pugi::node_pcdata)
+            textBound += Utf16Length(node.value());
+        if (node.type() == pugi::node_element) {
+            ++textBound;
+            paragraphElements += IsElement(node, "p") ? 1 : 0;
+            if (node.first_child()) {
+                node = node.first_child();
+                continue;
+            }
         }
         while (node && !node.next_sibling() && node != container)
             node = node.parent();
@@ -260,6 +282,7 @@ bool BodyReader::Read(const pugi::xml_node& container) {
         node = node.next_sibling();
     }
     story_.paragraphs.reserve(story_.paragraphs.size() + paragraphElements + 1);
+    story_.text.reserve(story_.text.size() + textBound + 1);
     ReadBlocks(container, 0);
     if (failed_)
         return false;
@@ -298,23 +321,32 @@ bool BodyReader::Read(const pugi::xml_node& container) {
 void BodyReader::ReadBlocks(const pugi::xml_node& container, int depth) {
     if (TooDeep(depth))
         return;
-    for (pugi::xml_node node = container.first_child(); node && !failed_; node = node.next_sibling()) {
-        if (node.type() != pugi::node_element)
-            continue;
-        const char* name = LocalName(node);
-        if (std::strcmp(name, "p") == 0)
-            ReadParagraph(node, depth + 1);
-        else if (std::strcmp(name, "tbl") == 0)
-            ReadTable(node, depth + 1);
-        else if (std::strcmp(name, "sectPr") == 0)
-            sectionProperties_.push_back(node);
-        else if (std::strcmp(name, "bookmarkStart") == 0)
-            ReadBookmarkStart(node);
-        else if (std::strcmp(name, "bookmarkEnd") == 0)
-            ReadBookmarkEnd(node);
-        else if (!IsSkipped(name))
-            ReadBlocks(std::strcmp(name, "sdt") == 0 ? Child(node, "sdtContent") : node, depth + 1);
+    const bool freeing = freeBlocksAsRead_ && depth == 0;
+    pugi::xml_node holder = container;
+    for (pugi::xml_node node = container.first_child(), next; node && !failed_; node = next) {
+        next = node.next_sibling();
+        const size_t keptBefore = sectionProperties_.size() + textBoxes_.size();
+        if (node.type() == pugi::node_element)
+            ReadBlock(node, depth);
+        if (freeing && sectionProperties_.size() + textBoxes_.size() == keptBefore)
+            holder.remove_child(node);
     }
+}
+
+void BodyReader::ReadBlock(const pugi::xml_node& node, int depth) {
+    const char* name = LocalName(node);
+    if (std::strcmp(name, "p") == 0)
+        ReadParagraph(node, depth + 1);
+    else if (std::strcmp(name, "tbl") == 0)
+        ReadTable(node, depth + 1);
+    else if (std::strcmp(name, "sectPr") == 0)
+        sectionProperties_.push_back(node);
+    else if (std::strcmp(name, "bookmarkStart") == 0)
+        ReadBookmarkStart(node);
+    else if (std::strcmp(name, "bookmarkEnd") == 0)
+        ReadBookmarkEnd(node);
+    else if (!IsSkipped(name))
+        ReadBlocks(std::strcmp(name, "sdt") == 0 ? Child(node, "sdtContent") : node, depth + 1);
 }
 
 void BodyReader::ReadParagraph(const pugi::xml_node& paragraph, int depth) {

@@ -32,6 +32,9 @@ public:
 
     // Reads the children of container (w:body, w:hdr, w:ftr, w:footnote) and closes the story with its final mark.
     bool Read(const pugi::xml_node& container);
+    // The container's blocks are removed from the tree once read, so the tree's memory goes to the model as it grows;
+    // blocks holding section properties or text boxes, which are read afterwards, stay. Only for a tree read once.
+    void FreeBlocksAsRead() { freeBlocksAsRead_ = true; }
     const std::string& message() const { return message_; }
     // The section properties met in the body, in order; paragraphs carry the index of the section they end in.
     const std::vector<pugi::xml_node>& sectionProperties() const { return sectionProperties_; }
@@ -51,6 +54,7 @@ private:
     };
 
     void ReadBlocks(const pugi::xml_node& container, int depth);
+    void ReadBlock(const pugi::xml_node& node, int depth);
     void ReadParagraph(const pugi::xml_node& paragraph, int depth);
     void ReadTable(const pugi::xml_node& table, int depth);
     void ReadInline(const pugi::xml_node& node, const RunFormat& inherited, int depth);
@@ -94,6 +98,7 @@ private:
     std::map<std::string, BookmarkSpan> openBookmarks_; // by w:id
     std::vector<pugi::xml_node> sectionProperties_;
     std::vector<PendingTextBox> textBoxes_;
+    bool freeBlocksAsRead_ = false;
     std::list<pugi::xml_document> madeParts_; // related parts read, and the text made of them for boxes
     // Each distinct format of the story once, shared by the paragraphs and runs that carry it.
     FormatPool<ParagraphFormat, FormatHash> paragraphFormats_;

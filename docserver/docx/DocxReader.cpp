@@ -52,10 +52,10 @@ public:
         if (!ReadAuxiliaryParts())
             return false;
 
+        // The tree's text is the part's own bytes, which live as long as it does.
         pugi::xml_document xml;
-        if (Status parsed = ParseXmlPart(xml, main.data, mainPart); !parsed.ok())
+        if (Status parsed = ParseXmlPartInPlace(xml, main.data, mainPart); !parsed.ok())
             return Fail(std::move(parsed));
-        main = PackagePartResult{}; // the parsed tree holds its own copy of the text
         if (!IsElement(xml.document_element(), "document"))
             return Fail(StatusCode::NotThisFormat, "its main part is not a Word document body");
         const pugi::xml_node body = Child(xml.document_element(), "body");
@@ -70,6 +70,7 @@ public:
         BodyReader reader(document_, document_.stories[kMainStory],
                           PartContext{&package_, &mainRelationships_, mainPart, &themeColors_});
         reader.SetNoteStories(&footnotes_, &endnotes_);
+        reader.FreeBlocksAsRead();
         if (!reader.Read(body))
             return Fail(StatusCode::Damaged, reader.message());
         if (!ReadTextBoxes(reader, mainPart))

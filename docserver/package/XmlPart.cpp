@@ -3,10 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 
-Status ParseXmlPart(pugi::xml_document& document, const std::string& data, const std::string& partName) {
-    // pugixml never defines or expands entities; a DOCTYPE is kept as a node only so it can be refused below.
-    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
-    const pugi::xml_parse_result parsed = document.load_buffer(data.data(), data.size(), options, pugi::encoding_auto);
+namespace {
+
+// pugixml never defines or expands entities; a DOCTYPE is kept as a node only so it can be refused below.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype;
+
+Status CheckParsed(const pugi::xml_document& document, const pugi::xml_parse_result& parsed,
+                   const std::string& partName) {
     if (!parsed) {
         return Failure(StatusCode::Damaged, "the part /" + partName + " is not well-formed XML (" +
                                                 parsed.description() + " at byte " + std::to_string(parsed.offset) +
@@ -21,6 +24,18 @@ Status ParseXmlPart(pugi::xml_document& document, const std::string& data, const
     if (!document.document_element())
         return Failure(StatusCode::Damaged, "the part /" + partName + " holds no XML element");
     return {};
+}
+
+} // namespace
+
+Status ParseXmlPart(pugi::xml_document& document, const std::string& data, const std::string& partName) {
+    return CheckParsed(document, document.load_buffer(data.data(), data.size(), kParseOptions, pugi::encoding_auto),
+                       partName);
+}
+
+Status ParseXmlPartInPlace(pugi::xml_document& document, std::string& data, const std::string& partName) {
+    return CheckParsed(
+        document, document.load_buffer_inplace(data.data(), data.size(), kParseOptions, pugi::encoding_auto), partName);
 }
 
 const char* LocalName(const pugi::xml_node& node) {

@@ -10,6 +10,9 @@
 
 // Damaged when the part is not well-formed, declares a document type or holds no element.
 Status ParseXmlPart(pugi::xml_document& document, const std::string& data, const std::string& partName);
+// The same, parsing in data itself instead of a copy: data is changed and must outlive document. For a large part,
+// which would otherwise be held twice while it is parsed.
+Status ParseXmlPartInPlace(pugi::xml_document& document, std::string& data, const std::string& partName);
 
 // The local part of a qualified name: "w:p" -> "p". Word's prefixes are fixed in practice but not by the format.
 const char* LocalName(const pugi::xml_node& node);

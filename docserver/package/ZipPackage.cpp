@@ -3,6 +3,9 @@
 #include "base/Utf8Path.h"
 #include "docserver/package/PackageLimits.h"
 
+#include "base/MachineMemory.h"
+
+#include <algorithm>
 #include <fstream>
 #include <zip.h>
 
@@ -10,6 +13,8 @@ struct ZipPackage::Impl {
     std::string bytes;
     zip_t* archive = nullptr;
     uint64_t inflatedSoFar = 0;
+    uint64_t packageBytes = 0; // the package file's real size
+    const uint64_t machineMemory = PhysicalMemoryBytes();
     ~Impl() {
         if (archive)
             zip_discard(archive);
@@ -22,6 +27,7 @@ ZipPackage::~ZipPackage() = default;
 Status ZipPackage::Open(std::string bytes) {
     impl_ = std::make_unique<Impl>();
     impl_->bytes = std::move(bytes);
+    impl_->packageBytes = impl_->bytes.size();
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_buffer_create(impl_->bytes.data(), impl_->bytes.size(), 0, &error);
@@ -34,6 +40,10 @@ Status ZipPackage::OpenFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<size_t>(in.gcount()));
+    std::error_code sizeError;
+    impl_->packageBytes = std::filesystem::file_size(path, sizeError);
+    if (sizeError)
+        impl_->packageBytes = 0;
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* source = zip_source_file_create(Utf8FromPath(path).c_str(), 0, -1, &error);
@@ -97,11 +107,28 @@ PackagePartResult ZipPackage::ReadPart(const std::string& name) {
         return result;
     }
     // Inflate in chunks and stop at the limits: the sizes in the zip directory are not trusted, but one within the
-    // limit sizes the buffer once (growing it by doubling held a large part one and a half times).
+    // limit sizes the buffer once (growing it by doubling held a large part one and a half times). A part may inflate
+    // to more than the fixed bound when its compressed bytes in the file account for it.
     zip_stat_t declared;
     zip_stat_init(&declared);
-    if (zip_stat_index(impl_->archive, static_cast<zip_uint64_t>(index), 0, &declared) == 0 &&
-        (declared.valid & ZIP_STAT_SIZE) && declared.size <= kMaxPartBytes)
+    const bool described = zip_stat_index(impl_->archive, static_cast<zip_uint64_t>(index), 0, &declared) == 0;
+    const bool sizeKnown = described && (declared.valid & ZIP_STAT_SIZE);
+    const uint64_t compressed = described && (declared.valid & ZIP_STAT_COMP_SIZE)
+                                    ? std::min<uint64_t>(declared.comp_size, impl_->packageBytes)
+                                    : impl_->packageBytes;
+    const InflateLimit partLimit = PartInflateLimit(compressed, impl_->machineMemory);
+    const InflateLimit totalLimit = PackageInflateLimit(impl_->packageBytes, impl_->machineMemory);
+    const auto tooLarge = [&](const std::string& what, const InflateLimit& limit) {
+        zip_fclose(file);
+        result.data.clear();
+        result.status =
+            Failure(StatusCode::TooLarge, what + " inflates to more than " + std::to_string(limit.bytes >> 20) +
+                                              " MiB" + limit.why + " (a zip bomb or a damaged package)");
+        return result;
+    };
+    if (sizeKnown && declared.size > partLimit.bytes)
+        return tooLarge("the part /" + name, partLimit);
+    if (sizeKnown)
         result.data.reserve(static_cast<size_t>(declared.size));
     char buffer[64 * 1024];
     for (;;) {
@@ -115,20 +142,18 @@ PackagePartResult ZipPackage::ReadPart(const std::string& name) {
         if (got == 0)
             break;
         impl_->inflatedSoFar += static_cast<uint64_t>(got);
-        if (result.data.size() + static_cast<uint64_t>(got) > kMaxPartBytes) {
-            result.status = Failure(StatusCode::TooLarge, "the part /" + name + " inflates to more than " +
-                                                              std::to_string(kMaxPartBytes >> 20) +
-                                                              " MiB (a zip bomb or a damaged package)");
+        const uint64_t size = result.data.size() + static_cast<uint64_t>(got);
+        if (sizeKnown && size > declared.size) {
+            result.status = Failure(StatusCode::Damaged, "the part /" + name +
+                                                             " inflates to more than its declared size (a damaged "
+                                                             "package)");
             zip_fclose(file);
             return result;
         }
-        if (impl_->inflatedSoFar > kMaxTotalInflatedBytes) {
-            result.status = Failure(StatusCode::TooLarge, "the package inflates to more than " +
-                                                              std::to_string(kMaxTotalInflatedBytes >> 20) +
-                                                              " MiB (a zip bomb or a damaged package)");
-            zip_fclose(file);
-            return result;
-        }
+        if (size > partLimit.bytes)
+            return tooLarge("the part /" + name, partLimit);
+        if (impl_->inflatedSoFar > totalLimit.bytes)
+            return tooLarge("the package", totalLimit);
         result.data.append(buffer, static_cast<size_t>(got));
     }
     zip_fclose(file);

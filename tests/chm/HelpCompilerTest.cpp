@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ctime>
 
 #include <sys/stat.h>
 
@@ -402,5 +403,78 @@ TEST(HelpCompiler, AnErrorLogNamingAFileOfTheProjectIsRefused) {
         EXPECT_TRUE(MessagesMention("the error log file is")) << (gMessages.empty() ? "" : gMessages.front());
         for (const auto& [file, bytes] : before)
             EXPECT_EQ(ReadFile(project.folder / file), bytes) << file;
+    }
+}
+
+namespace {
+
+struct AheadCase {
+    const char* what;
+    // Which pages are handed over before the compile, in order; -1 names a file that cannot be read.
+    std::vector<int> handed;
+    // A page rewritten after it was handed over, or -1.
+    int changedAfter;
+};
+
+// Page files as a converter hands them over while it saves them.
+std::string CompileWithPagesAhead(ProjectFolder& project, const AheadCase& ahead) {
+    HhaPagesAhead* pages = HHA_BeginPagesAhead();
+    for (const int page : ahead.handed) {
+        const fs::path path =
+            project.folder / (page < 0 ? std::string("missing.html") : std::to_string(page) + ".html");
+        HHA_AddPageAhead(pages, path.c_str());
+    }
+    if (ahead.changedAfter >= 0) {
+        std::string& bytes = project.files[std::to_string(ahead.changedAfter) + ".html"];
+        bytes[bytes.size() / 2] = bytes[bytes.size() / 2] == 'x' ? 'y' : 'x'; // the same size, one byte else
+        WriteFile(project.folder / (std::to_string(ahead.changedAfter) + ".html"), bytes);
+    }
+    gMessages.clear();
+    const bool compiled = HHA_CompileHHPWithPages((project.folder / "Manual.hhp").c_str(), Record, Record, pages);
+    HHA_EndPagesAhead(pages);
+    return compiled ? ReadFile(project.folder / "Manual.chm") : std::string();
+}
+
+} // namespace
+
+// Pages compressed while they are made give the help file the compile makes alone, byte for byte, and the same
+// messages once: also when they are not the project's pages (changed after, missing, extra, out of order,
+// unreadable), where the compile starts again on its own.
+TEST(HelpCompiler, PagesCompressedAheadGiveTheSameHelpFile) {
+    const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    const AheadCase cases[] = {
+        {"every page in order", all, -1},
+        {"the first pages only", {0, 1, 2, 3, 4}, -1},
+        {"no page", {}, -1},
+        {"a page changed after", all, 7},
+        {"the first page changed after", all, 0},
+        {"a page more than the project lists", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 11}, -1},
+        {"two pages swapped", {0, 1, 2, 4, 3, 5, 6, 7, 8, 9, 10, 11}, -1},
+        {"an unreadable page", {0, 1, -1, 2}, -1},
+    };
+    for (const AheadCase& ahead : cases) {
+        SCOPED_TRACE(ahead.what);
+        ProjectFolder project("ahead");
+        project.AddPages(12, 20000); // several 64 KB intervals
+        project.AddFile("extra.html", "<a href=\"gone.html\">a warning</a>");
+        project.Write();
+        // Both compiles within one second: the help file holds the time of its compile.
+        std::string alone;
+        std::string withPages;
+        std::vector<std::string> aloneMessages;
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            const std::time_t start = std::time(nullptr);
+            withPages = CompileWithPagesAhead(project, ahead);
+            const std::vector<std::string> withPagesMessages = gMessages;
+            ASSERT_TRUE(project.Compile());
+            alone = ReadFile(project.folder / "Manual.chm");
+            aloneMessages = gMessages;
+            EXPECT_EQ(withPagesMessages, aloneMessages);
+            if (std::time(nullptr) == start)
+                break;
+        }
+        ASSERT_FALSE(alone.empty());
+        EXPECT_TRUE(MessagesMention("gone.html"));
+        EXPECT_TRUE(withPages == alone) << withPages.size() << " bytes against " << alone.size();
     }
 }

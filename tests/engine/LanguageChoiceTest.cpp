@@ -52,3 +52,43 @@ TEST(LanguageChoice, WhatTheCodePageLacksIsNamedOnceAndAnUnknownOptionIsSaid) {
     EXPECT_EQ(unknown.language.lcid, 0x804u);
     EXPECT_NE(unknown.warning.find("xx-YY"), std::string::npos);
 }
+
+// A document's text is taken a stretch at a time: whatever the stretches, the choice and its warning are those of the
+// whole text, and each character is counted as often as it appears.
+TEST(LanguageChoice, TheTextInPiecesChoosesAsTheWholeText) {
+    const std::string texts[] = {
+        "Die Änderungen für Übersicht und Größe: 中文, 中文",
+        "Müller € 中文 😀 and 😀 again",
+        "这个说明书记录简体 Ελληνικά Обзор",
+        "Manual Intro",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        for (const size_t stretch : {size_t{1}, size_t{5}, size_t{40}}) {
+            TextCharacters pieces;
+            // Cut only between whole characters, as Word's text comes.
+            for (size_t at = 0; at < text.size();) {
+                size_t end = std::min(text.size(), at + stretch);
+                while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+                    ++end;
+                pieces.Add(text.substr(at, end - at));
+                at = end;
+            }
+            for (const uint32_t declared : {0u, 0x407u, 0x804u}) {
+                const LanguageChoice whole = ChooseHelpLanguage("", declared, 0, text);
+                const LanguageChoice inPieces = ChooseHelpLanguage("", declared, 0, pieces);
+                EXPECT_EQ(inPieces.language.lcid, whole.language.lcid);
+                EXPECT_EQ(inPieces.warning, whole.warning);
+            }
+        }
+    }
+    TextCharacters counted;
+    counted.Add("中文 ");
+    counted.Add("中 😀");
+    ASSERT_EQ(counted.Characters().size(), 3u);
+    EXPECT_EQ(counted.Characters()[0].code, U'中');
+    EXPECT_EQ(counted.Characters()[0].count, 2u);
+    EXPECT_EQ(counted.Characters()[1].code, U'文');
+    EXPECT_EQ(counted.Characters()[2].code, U'😀');
+    EXPECT_EQ(counted.Characters()[2].count, 1u);
+}
