@@ -1,5 +1,7 @@
 #include "MessageCatalogue.h"
 
+#include "base/SystemLanguage.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <optional>
@@ -293,7 +295,7 @@ UserLanguage UserLanguageFromEnvironment() {
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
         if (const char* value = std::getenv(variable); value && *value)
             return IsChineseLocale(value) ? UserLanguage::Chinese : UserLanguage::English;
-    return UserLanguage::English;
+    return SystemSpeaksChinese() ? UserLanguage::Chinese : UserLanguage::English;
 }
 
 UserLanguage CurrentUserLanguage() {

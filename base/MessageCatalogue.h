@@ -12,7 +12,8 @@
 enum class UserLanguage { English, Chinese };
 
 // Chinese under a Chinese locale, English under any other. LEAFBIND_LANGUAGE ("zh" or "en") wins; then the first
-// set of LC_ALL, LC_MESSAGES and LANG, as the C library reads them.
+// set of LC_ALL, LC_MESSAGES and LANG, as the C library reads them; with none set, the system's own language
+// (Windows keeps it in the user's settings, not the environment).
 UserLanguage UserLanguageFromEnvironment();
 
 // The language every ForUser and every front end text uses; taken from the environment on first use unless set.

@@ -30,6 +30,7 @@
 #include "TopicTables.h"
 #include "WordBreaker.h"
 #include "base/NativeFile.h"
+#include "base/SameFile.h"
 #include "base/Text.h"
 #include "base/Utf8Path.h"
 
@@ -121,12 +122,6 @@ constexpr size_t kMaxContextIncludes = 64;
 constexpr uintmax_t kMaxContextFileBytes = 16u << 20;
 // An earlier error log is read to be recognised before it is replaced; a larger file is no log of ours.
 constexpr uintmax_t kMaxErrorLogBytes = 64u << 20;
-
-// The same file, also through links or another spelling of its path.
-bool SameFile(const fs::path& a, const fs::path& b) {
-    std::error_code code;
-    return a.lexically_normal() == b.lexically_normal() || fs::equivalent(a, b, code);
-}
 
 // Whether path, with every link in it followed, still lies in the folder resolved (itself resolved). A path that
 // does not exist yet counts as inside: reading it fails on its own.

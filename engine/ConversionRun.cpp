@@ -11,6 +11,7 @@
 #include "automation/ComRuntime.h"
 #include "automation/WordConventions.h"
 #include "base/NativeFile.h"
+#include "base/SameFile.h"
 #include "base/Utf8Path.h"
 
 #include <algorithm>
@@ -35,14 +36,6 @@ std::vector<std::string> AllToUtf8(const std::vector<std::string>& narrow) {
     for (const std::string& line : narrow)
         lines.push_back(ToUtf8(line));
     return lines;
-}
-
-// The same file, also through links or another spelling of its path.
-bool SameFile(const fs::path& a, const fs::path& b) {
-    std::error_code code;
-    if (fs::equivalent(a, b, code) && !code)
-        return true;
-    return fs::weakly_canonical(a, code) == fs::weakly_canonical(b, code) && !code;
 }
 
 size_t CountPictures(const fs::path& work, size_t pages) {

@@ -9,6 +9,7 @@
 #include "automation/CodePage.h"
 #include "base/CodePageText.h"
 #include "base/NativeFile.h"
+#include "base/SameFile.h"
 #include "base/Utf8Path.h"
 
 #include <algorithm>
@@ -191,13 +192,6 @@ fs::path Absolute(const fs::path& path) {
     std::error_code error;
     const fs::path absolute = fs::absolute(path, error);
     return (error ? path : absolute).lexically_normal();
-}
-
-bool SameFile(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    if (fs::equivalent(a, b, error))
-        return true;
-    return Absolute(a) == Absolute(b);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "automation/HeadingText.h"
 #include "base/NativeFile.h"
+#include "base/SameFile.h"
 #include "base/Text.h"
 #include "base/Utf8Path.h"
 
@@ -11,19 +12,7 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// The same file, also through links or another spelling of its path, and also when neither exists yet.
-bool SameFile(const fs::path& a, const fs::path& b) {
-    std::error_code code;
-    if (fs::equivalent(a, b, code) && !code)
-        return true;
-    std::error_code other;
-    return fs::weakly_canonical(fs::absolute(a), code) == fs::weakly_canonical(fs::absolute(b), other) && !code &&
-           !other;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string MapHeaderTargetProblem(const fs::path& target, const std::vector<fs::path>& runFiles) {
     const std::string shown = Utf8FromPath(target);

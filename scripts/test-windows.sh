@@ -149,8 +149,10 @@ for codepage in 1252 936; do
     # Messages name files as given. A pipe has no console code page (Wine reports 0), so they reach it in the
     # process's own, the manifest's UTF-8, under either system code page; a console gets them as UTF-16.
     missing=$(WINEPREFIX=$prefix winepath -w "$docs/missing.docx")
+    # The program speaks the user's language: Chinese under the Chinese locale, English under the Western one.
+    no_such_file=$([ "$codepage" = 936 ] && echo "文件不存在" || echo "no such file")
     name="leafbind-cli.exe names the missing file as given ($codepage)" check \
-        fails_saying 'José 文档\missing.docx: no such file' on_windows "$windows/leafbind-cli.exe" "$missing"
+        fails_saying "José 文档\\missing.docx: $no_such_file" on_windows "$windows/leafbind-cli.exe" "$missing"
     if [ "$codepage" = 1252 ]; then
         # The installer, silent: the package's files in the chosen folder, and its uninstaller takes back those
         # and nothing else (a file the user put there stays, and so does the folder holding it).

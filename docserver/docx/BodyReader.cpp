@@ -674,7 +674,7 @@ bool BodyReader::ReadChartPart(const pugi::xml_node& graphicData, const pugi::xm
                 PlacePicture(std::move(picture), format);
                 return true;
             }
-            reason = "its picture could not be made";
+            reason = ChartsAreDrawn() ? "its picture could not be made" : "this build does not draw charts";
         }
     }
     const std::string title = part ? ChartTitle(*part) : std::string();

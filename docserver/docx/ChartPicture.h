@@ -15,5 +15,8 @@ constexpr int kMaxChartPixels = 2048;
 // kMaxChartPixels. Empty when the picture could not be made.
 std::vector<uint8_t> DrawChart(const ChartData& chart, int64_t widthEmu, int64_t heightEmu);
 
+// Whether this build draws charts at all; one without cairo keeps every chart as its title.
+bool ChartsAreDrawn();
+
 // The colour a chart gives the series (or slice) at index when the part gives none, as 0xBBGGRR.
 int32_t ChartPaletteColor(size_t index);

@@ -4,6 +4,7 @@
 #include "base/FolderLock.h"
 #include "base/LargeBlock.h"
 #include "base/NativeFile.h"
+#include "base/SameFile.h"
 #include "base/SharedLibrary.h"
 #include "base/Utf8Path.h"
 
@@ -150,6 +151,33 @@ TEST(Utf8Path, FileUrlsUseForwardSlashesAndKeepTheLetters) {
     EXPECT_EQ(url.find('\\'), std::string::npos) << url;
     EXPECT_TRUE(url.ends_with("/Jos\xC3\xA9 \xE6\x96\x87/profile")) << url;
     EXPECT_NE(url.substr(8, 1), "/") << url; // three slashes, not four
+}
+
+TEST(SameFile, SeesOneFileThroughAnySpellingAndNewFilesByTheirPlace) {
+    ScratchFolder scratch;
+    const fs::path folder = scratch.path();
+    fs::create_directories(folder / "sub");
+    std::ofstream(folder / "a.docx") << "a";
+    std::ofstream(folder / "b.docx") << "b";
+    struct Case {
+        fs::path first, second;
+        bool same;
+    } cases[] = {
+        {folder / "a.docx", folder / "a.docx", true},
+        {folder / "a.docx", folder / "sub" / ".." / "a.docx", true},
+        {folder / "a.docx", folder / "." / "a.docx", true},
+        {folder / "a.docx", folder / "b.docx", false},
+        {folder / "new.chm", folder / "sub" / ".." / "new.chm", true}, // neither exists yet
+        {folder / "new.chm", folder / "other.chm", false},
+        {folder / "a.docx", folder / "a.docx.chm", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SameFile(c.first, c.second), c.same) << c.first << " / " << c.second;
+
+    std::error_code code;
+    fs::create_symlink(folder / "a.docx", folder / "link.docx", code);
+    if (!code) // Windows grants links to some users only
+        EXPECT_TRUE(SameFile(folder / "link.docx", folder / "a.docx"));
 }
 
 TEST(NativeFile, UniqueFilesAreNewAndNamedAfterThePattern) {

@@ -1,0 +1,24 @@
+#include "base/SameFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The path with its links followed as far as it exists; spelled out in full when even that cannot be read.
+fs::path Resolved(const fs::path& path) {
+    std::error_code code;
+    fs::path absolute = fs::absolute(path, code);
+    if (code)
+        absolute = path;
+    fs::path resolved = fs::weakly_canonical(absolute, code);
+    return code ? absolute.lexically_normal() : resolved;
+}
+
+} // namespace
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+    std::error_code code;
+    if (fs::equivalent(a, b, code) && !code)
+        return true;
+    return Resolved(a) == Resolved(b);
+}

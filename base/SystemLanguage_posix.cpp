@@ -1,0 +1,5 @@
+#include "base/SystemLanguage.h"
+
+bool SystemSpeaksChinese() {
+    return false;
+}
