@@ -179,7 +179,7 @@ std::vector<LzxToken> LzxIntervalParser::CheapestPath(const CostModel& costs) {
 inline void LzxIntervalParser::Relax(size_t to, uint32_t price, int length, uint32_t formattedOffset) {
     PathNode& node = path_[to];
     if (price < node.price)
-        node = PathNode{price, static_cast<uint16_t>(length), formattedOffset};
+        node = PathNode{price, static_cast<uint32_t>(length), formattedOffset};
 }
 
 std::vector<LzxToken> LzxIntervalParser::TokensOnPath() const {
@@ -190,7 +190,7 @@ std::vector<LzxToken> LzxIntervalParser::TokensOnPath() const {
             tokens.push_back(LzxToken{0, data_[pos - 1], 0});
             --pos;
         } else {
-            tokens.push_back(LzxToken{node.length, 0, node.formattedOffset});
+            tokens.push_back(LzxToken{static_cast<uint16_t>(node.length), 0, node.formattedOffset});
             pos -= node.length;
         }
     }

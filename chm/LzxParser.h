@@ -17,7 +17,7 @@ struct LzxParseSettings {
     int searchDepth = 16;
     // A match this long is taken without weighing the positions it covers, which then never become match
     // sources; lower is faster and larger.
-    int niceLength = 48;
+    int niceLength = 24;
 };
 
 class LzxIntervalParser {
@@ -37,11 +37,13 @@ public:
 
 private:
     // The cheapest way found to reach a position: the token that ends there.
+    // Eight bytes, one per position of the interval: formatted offsets stay below 2^23 for every window.
     struct PathNode {
         uint32_t price = 0;
-        uint16_t length = 0; // 0 for a literal
-        uint32_t formattedOffset = 0;
+        uint32_t length : 9 = 0; // 0 for a literal
+        uint32_t formattedOffset : 23 = 0;
     };
+    static_assert(sizeof(PathNode) == 8);
     struct RecentOffsets {
         uint32_t distance[kLzxRepeatedOffsets] = {1, 1, 1};
         // A repeated offset moves to the front; a new one pushes the oldest out.
