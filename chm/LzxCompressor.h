@@ -14,7 +14,7 @@ struct LzxSettings {
     int framesPerReset = 2; // 32 KB frames between two resets
     int threadCount = 0;    // 0: one per hardware thread
     int searchDepth = 16;   // match-finder nodes visited per position
-    int niceLength = 24;    // matches this long are taken without weighing what they cover
+    int niceLength = 48;    // matches this long are taken without weighing what they cover
 };
 
 struct LzxResult {

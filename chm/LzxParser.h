@@ -17,7 +17,7 @@ struct LzxParseSettings {
     int searchDepth = 16;
     // A match this long is taken without weighing the positions it covers, which then never become match
     // sources; lower is faster and larger.
-    int niceLength = 24;
+    int niceLength = 48;
 };
 
 class LzxIntervalParser {
