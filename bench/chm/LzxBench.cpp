@@ -63,6 +63,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: lzx_bench DIR [ROUNDS] [SEARCH_DEPTH NICE_LENGTH]\n");
         return 2;
     }
+    std::error_code error;
+    if (!fs::is_directory(argv[1], error)) {
+        std::fprintf(stderr, "lzx_bench: %s is not a folder of pages\n", argv[1]);
+        return 2;
+    }
     const std::vector<uint8_t> input = ReadPages(argv[1]);
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
     std::printf("%zu bytes of pages\n", input.size());
