@@ -34,6 +34,10 @@ void LzxMatchFinder::Find(size_t pos, int maxLength, HugePageVector<LzxMatch>& m
     // The tree orders by up to the longest match, whatever the caller may use.
     const int treeLimit = static_cast<int>(std::min<size_t>(kLzxMaxMatch, size_ - pos));
     const uint8_t* current = data_ + pos;
+    // The next position's tree root is a random read in a table larger than the nearest cache: start it now,
+    // so it arrives while this position's tree is walked.
+    if (pos + 1 + kHashedBytes <= size_)
+        __builtin_prefetch(&head_[Hash4(current + 1)]);
     int32_t& root = head_[Hash4(current)];
     int32_t candidate = root;
     root = static_cast<int32_t>(pos);
@@ -56,7 +60,7 @@ void LzxMatchFinder::Find(size_t pos, int maxLength, HugePageVector<LzxMatch>& m
             longest = length;
             const int usable = std::min(length, maxLength);
             if (usable > reported && usable >= static_cast<int>(kHashedBytes)) {
-                matches.push_back(LzxMatch{usable, static_cast<uint32_t>(distance)});
+                matches.push_back(LzxMatch{static_cast<uint32_t>(usable), static_cast<uint32_t>(distance)});
                 reported = usable;
             }
         }

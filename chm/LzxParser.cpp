@@ -11,7 +11,14 @@ constexpr uint32_t kBit = 16;
 constexpr uint32_t kUnreachable = std::numeric_limits<uint32_t>::max();
 constexpr int kMaxCodeLength = 16;
 
-inline uint32_t MatchCost(const LzxIntervalParser::CostModel& costs, int slot, int length) {
+// The model's tables by plain pointer: held in registers across the path's writes, which could otherwise
+// alias the vectors.
+struct CostTables {
+    const uint32_t* main;
+    const uint32_t* length;
+};
+
+inline uint32_t MatchCost(CostTables costs, int slot, int length) {
     const int header = LzxLengthHeader(length);
     uint32_t cost = costs.main[LzxMainSymbol(slot, header)];
     if (header == kLzxPrimaryLengths)
@@ -124,24 +131,31 @@ LzxIntervalParser::CostModel LzxIntervalParser::CostsOf(const std::vector<LzxTok
 // Offsets after the cheapest token into pos, from those before it: the path into pos is final by now.
 LzxIntervalParser::RecentOffsets LzxIntervalParser::RecentAfter(size_t pos) const {
     const PathNode& node = path_[pos];
-    if (node.length == 0)
+    if (node.Length() == 0)
         return RecentAt(pos - 1);
-    RecentOffsets offsets = RecentAt(pos - node.length);
-    offsets.Use(node.formattedOffset);
+    RecentOffsets offsets = RecentAt(pos - node.Length());
+    offsets.Use(node.FormattedOffset());
     return offsets;
 }
 
 // Shortest path through the interval, positions as nodes, tokens as edges weighed by the cost model. A
 // match is weighed at its full length only (and a repeated one also at two bytes): trying every shorter
 // length gains little in text and costs much time.
-std::vector<LzxToken> LzxIntervalParser::CheapestPath(const CostModel& costs) {
-    path_.assign(size_ + 1, PathNode{kUnreachable, 0, 0});
-    path_[0].price = 0;
+std::vector<LzxToken> LzxIntervalParser::CheapestPath(const CostModel& model) {
+    const CostTables costs{model.main.data(), model.length.data()};
+    // A token reaches at most kLzxMaxMatch ahead, so each node is made unreachable just before the first
+    // token that may reach it: written while it is near in the cache, not in a pass of its own.
+    path_.resize(size_ + 1);
+    path_[0] = PathNode{0, 0};
+    for (size_t pos = 1; pos <= std::min<size_t>(size_, kLzxMaxMatch - 1); ++pos)
+        path_[pos] = PathNode{kUnreachable, 0};
     RecentAt(0) = RecentOffsets{};
     // Inside a match of the nice length nothing else is weighed: runs (a page's padding, repeated markup)
     // would otherwise have their repeated offsets compared over their whole length at every position.
     size_t coveredUntil = 0;
     for (size_t pos = 0; pos < size_; ++pos) {
+        if (pos + kLzxMaxMatch <= size_)
+            path_[pos + kLzxMaxMatch] = PathNode{kUnreachable, 0};
         if (pos > 0)
             RecentAt(pos) = RecentAfter(pos);
         const uint32_t price = path_[pos].price;
@@ -179,19 +193,19 @@ std::vector<LzxToken> LzxIntervalParser::CheapestPath(const CostModel& costs) {
 inline void LzxIntervalParser::Relax(size_t to, uint32_t price, int length, uint32_t formattedOffset) {
     PathNode& node = path_[to];
     if (price < node.price)
-        node = PathNode{price, static_cast<uint16_t>(length), formattedOffset};
+        node = PathNode{price, static_cast<uint32_t>(length) | formattedOffset << 9};
 }
 
 std::vector<LzxToken> LzxIntervalParser::TokensOnPath() const {
     std::vector<LzxToken> tokens;
     for (size_t pos = size_; pos > 0;) {
         const PathNode& node = path_[pos];
-        if (node.length == 0) {
+        if (node.Length() == 0) {
             tokens.push_back(LzxToken{0, data_[pos - 1], 0});
             --pos;
         } else {
-            tokens.push_back(LzxToken{node.length, 0, node.formattedOffset});
-            pos -= node.length;
+            tokens.push_back(LzxToken{static_cast<uint16_t>(node.Length()), 0, node.FormattedOffset()});
+            pos -= node.Length();
         }
     }
     std::reverse(tokens.begin(), tokens.end());

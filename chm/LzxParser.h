@@ -37,11 +37,15 @@ public:
 
 private:
     // The cheapest way found to reach a position: the token that ends there.
+    // Eight bytes, one per position of the interval: the token as one word (formatted offsets stay below
+    // 2^23 for every window), written whole, since a node is often written again straight after.
     struct PathNode {
         uint32_t price = 0;
-        uint16_t length = 0; // 0 for a literal
-        uint32_t formattedOffset = 0;
+        uint32_t token = 0; // length (0 for a literal) in the low 9 bits, the formatted offset above
+        int Length() const { return static_cast<int>(token & 0x1FF); }
+        uint32_t FormattedOffset() const { return token >> 9; }
     };
+    static_assert(sizeof(PathNode) == 8);
     struct RecentOffsets {
         uint32_t distance[kLzxRepeatedOffsets] = {1, 1, 1};
         // A repeated offset moves to the front; a new one pushes the oldest out.
@@ -53,7 +57,7 @@ private:
     void CollectMatches();
     std::vector<LzxToken> LongestMatchPath() const;
     CostModel CostsOf(const std::vector<LzxToken>& tokens) const;
-    std::vector<LzxToken> CheapestPath(const CostModel& costs);
+    std::vector<LzxToken> CheapestPath(const CostModel& model);
     RecentOffsets RecentAfter(size_t pos) const;
     void Relax(size_t to, uint32_t price, int length, uint32_t formattedOffset);
     std::vector<LzxToken> TokensOnPath() const;

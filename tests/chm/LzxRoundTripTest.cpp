@@ -102,3 +102,72 @@ TEST(LzxStreamCompressor, PiecesGiveTheSameSectionAsOneCall) {
 }
 
 } // namespace
+
+namespace {
+
+// Inputs made for the parser's edges: repeats that run across frame and interval boundaries, runs of one
+// byte longer than any match, copies at distances just inside and just past the window, and far copies whose
+// offsets need every bit a path node keeps.
+std::vector<uint8_t> EdgeSample(const std::string& kind, size_t size, size_t window) {
+    std::mt19937 random(23);
+    std::vector<uint8_t> data(size);
+    for (uint8_t& byte : data)
+        byte = static_cast<uint8_t>(random());
+    if (kind == "period") { // a 37-byte phrase repeated throughout: every match is long and meets every frame edge
+        for (size_t i = 37; i < size; ++i)
+            data[i] = data[i - 37];
+    } else if (kind == "runs") { // runs of one byte from 1 to 600 long, between random bytes
+        for (size_t i = 0, run = 1; i + run < size; i += run + 3, run = run % 600 + 1)
+            std::fill(data.begin() + i, data.begin() + i + run, static_cast<uint8_t>(run));
+    } else if (kind == "window") { // copies from just inside to just past the farthest distance allowed
+        for (size_t i = window - 8; i < size; ++i)
+            data[i] = data[i - (window - 8 + (i / 1000) % 16)];
+    } else { // far: a random stretch copied again near the end of a long interval of zeros
+        std::fill(data.begin() + 4000, data.end(), 0);
+        std::copy(data.begin(), data.begin() + 4000, data.end() - 5000);
+    }
+    return data;
+}
+
+struct ParseCase {
+    const char* kind;
+    size_t size;
+    int windowBits;
+    int framesPerReset;
+    int searchDepth;
+    int niceLength;
+    // What the repeats in the input let the output shrink to at least, as a share of the input.
+    double mostOfInput;
+};
+
+class LzxParseEdges : public testing::TestWithParam<ParseCase> {};
+
+TEST_P(LzxParseEdges, LibmspackDecodesEveryParse) {
+    const ParseCase& c = GetParam();
+    const std::vector<uint8_t> input = EdgeSample(c.kind, c.size, size_t{1} << c.windowBits);
+    LzxSettings settings;
+    settings.windowBits = c.windowBits;
+    settings.framesPerReset = c.framesPerReset;
+    settings.searchDepth = c.searchDepth;
+    settings.niceLength = c.niceLength;
+    settings.threadCount = 1;
+    const LzxResult result = CompressLzx(input.data(), input.size(), settings);
+    const auto decoded = DecodeLzxWithMspack(result.compressed, c.windowBits, c.framesPerReset, result.paddedLength);
+    ASSERT_TRUE(decoded.has_value());
+    ASSERT_EQ(decoded->size(), result.paddedLength);
+    EXPECT_TRUE(std::equal(input.begin(), input.end(), decoded->begin()));
+    EXPECT_LT(static_cast<double>(result.compressed.size()), c.mostOfInput * static_cast<double>(input.size()))
+        << "the repeats should have been found";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, LzxParseEdges,
+    testing::Values(ParseCase{"period", 200000, 16, 2, 16, 24, 0.05}, ParseCase{"period", 200000, 16, 2, 1, 2, 0.05},
+                    ParseCase{"period", 200000, 16, 2, 16, 257, 0.05}, ParseCase{"period", 100000, 15, 1, 4, 3, 0.05},
+                    ParseCase{"runs", 300000, 16, 2, 16, 24, 0.1}, ParseCase{"runs", 300000, 17, 4, 2, 257, 0.1},
+                    // 6 of every 16 copies lie within reach
+                    ParseCase{"window", 200000, 15, 4, 16, 24, 0.9}, ParseCase{"window", 300000, 16, 4, 16, 8, 0.9},
+                    // 4,000 random bytes, then copied from 2 MB back: about 4,000 more if the copy were missed
+                    ParseCase{"far", size_t{1} << 21, 21, 64, 16, 24, 0.0045}));
+
+} // namespace
