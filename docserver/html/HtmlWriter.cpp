@@ -37,6 +37,18 @@ std::string PictureNotShown(uint32_t codePage) {
     }
 }
 
+// The label of a chart shown as its title, as the gap's label: in the help file's language.
+std::string ChartLabel(uint32_t codePage) {
+    switch (codePage) {
+    case 936:
+        return "图表";
+    case 950:
+        return "圖表";
+    default:
+        return "Chart";
+    }
+}
+
 constexpr const char* kEol = "\r\n";
 constexpr int64_t kEmuPerPixel = 9525; // 96 pixels to the inch
 
@@ -506,7 +518,11 @@ private:
             StoryState* outer = current_;
             const TableCell* outerCell = cell_;
             cell_ = nullptr; // a box's text is not the cell's
+            const size_t storyStart = body_.size();
             WriteStory(box.story);
+            if (box.chartLabel)
+                if (const size_t label = body_.find("[Chart", storyStart); label != std::string::npos)
+                    body_.replace(label + 1, 5, ChartLabel(codePage_));
             current_ = outer;
             cell_ = outerCell;
             body_ += "</div>";
