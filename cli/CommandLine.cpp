@@ -122,11 +122,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--title") {
             std::string title;
             if (!value(title))
-                return fail("--title needs a text");
+                return fail(arg + " needs a text");
             options.title = title;
         } else if (arg == "--copyright") {
             if (!value(options.copyright))
-                return fail("--copyright needs a text");
+                return fail(arg + " needs a text");
         } else if (arg == "--language") {
             if (!value(options.page.language) || options.page.language.empty())
                 return fail("--language needs a language tag or LCID");
@@ -135,18 +135,18 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
                             ": not a language a help file can be in (a tag such as de-DE or an LCID such as 0x407)");
         } else if (arg == "--keep") {
             if (!value(options.keepFolder) || options.keepFolder.empty())
-                return fail("--keep needs a folder");
+                return fail(arg + " needs a folder");
         } else if (arg == "--web") {
             if (!value(options.webFolder) || options.webFolder.empty())
-                return fail("--web needs a folder");
+                return fail(arg + " needs a folder");
         } else if (arg == "--no-chm") {
             options.noHelpFile = true;
         } else if (arg == "--map-header") {
             if (!value(options.mapHeader) || options.mapHeader.empty())
-                return fail("--map-header needs a file name");
+                return fail(arg + " needs a file name");
         } else if (arg == "--write-map-header") {
             if (!value(options.writeMapHeader) || options.writeMapHeader.empty())
-                return fail("--write-map-header needs a file name");
+                return fail(arg + " needs a file name");
         } else if (const PageSwitch* option = SwitchNamed(arg)) {
             options.page.*option->field = !DefaultValue(*option);
         } else if (arg == "--quiet" || arg == "-q") {
