@@ -352,6 +352,7 @@ constexpr CatalogueEntry kEntries[] = {
     {"the pages compressed ahead were not all added", "预先压缩的页面没有全部加入"},
     {"The help compiler {1} could not be loaded: {2}", "无法加载帮助编译器 {1}: {2}"},
     {"The help compiler has no entry point {1}.", "帮助编译器没有入口点 {1}。"},
+    {"unknown reason", "原因不明"},
     {"cannot create a file in the output folder {1}", "无法在输出文件夹 {1} 中建立文件"},
     {"cannot write the output file {1}", "无法写入输出文件 {1}"},
     // The command line's own lines.

@@ -53,7 +53,10 @@ std::vector<std::string> Literals(const std::string& statement) {
         }
         std::string text;
         for (++i; i < statement.size() && statement[i] != '"'; ++i) {
-            if (statement[i] == '\\' && i + 1 < statement.size()) {
+            if (statement[i] == '\\' && i + 3 < statement.size() && statement[i + 1] == 'x') {
+                text += static_cast<char>(std::stoi(statement.substr(i + 2, 2), nullptr, 16));
+                i += 3;
+            } else if (statement[i] == '\\' && i + 1 < statement.size()) {
                 ++i;
                 text += statement[i] == 'n' ? '\n' : statement[i];
             } else {
