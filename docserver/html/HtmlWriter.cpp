@@ -24,29 +24,18 @@
 
 namespace {
 
-// The gap's label speaks the help file's language, not the converting user's: its readers read that language, and
-// the page's code page holds it.
-std::string PictureNotShown(uint32_t codePage) {
-    switch (codePage) {
-    case 936:
-        return "图片未显示";
-    case 950:
-        return "圖片未顯示";
-    default:
-        return "picture not shown";
-    }
+// A label the page itself shows (a picture's gap, a chart shown as its title) speaks the help file's language, not
+// the converting user's: its readers read that language, and the page's code page holds it.
+std::string PageLabel(uint32_t codePage, const char* simplified, const char* traditional, const char* english) {
+    return codePage == 936 ? simplified : codePage == 950 ? traditional : english;
 }
 
-// The label of a chart shown as its title, as the gap's label: in the help file's language.
+std::string PictureNotShown(uint32_t codePage) {
+    return PageLabel(codePage, "图片未显示", "圖片未顯示", "picture not shown");
+}
+
 std::string ChartLabel(uint32_t codePage) {
-    switch (codePage) {
-    case 936:
-        return "图表";
-    case 950:
-        return "圖表";
-    default:
-        return "Chart";
-    }
+    return PageLabel(codePage, "图表", "圖表", "Chart");
 }
 
 constexpr const char* kEol = "\r\n";
