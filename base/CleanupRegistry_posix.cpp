@@ -1,6 +1,7 @@
 #include "CleanupRegistry.h"
 
 #include "CleanupSystem.h"
+#include "MessageCatalogue.h"
 
 #include <cerrno>
 #include <csignal>
@@ -50,13 +51,15 @@ bool RemoveTreeAt(int parent, const char* name, int depth) {
 
 } // namespace
 
-// What could not be removed, told on standard error with nothing but write(2), as a signal handler may.
+// What could not be removed, told on standard error with nothing but write(2), as a signal handler may; in the
+// user's language, chosen before the handlers were installed (here an atomic read).
 void ReportFolderLeftBehind(const char* path) {
-    constexpr char kLead[] = "leafbind: could not remove ";
-    constexpr char kTail[] = " (left as it is)\n";
-    [[maybe_unused]] ssize_t ignored = ::write(STDERR_FILENO, kLead, sizeof kLead - 1);
+    const bool chinese = UserReadsChinese();
+    const char* lead = chinese ? "leafbind: 无法删除 " : "leafbind: could not remove ";
+    const char* tail = chinese ? "（保持原样）\n" : " (left as it is)\n";
+    [[maybe_unused]] ssize_t ignored = ::write(STDERR_FILENO, lead, std::strlen(lead));
     ignored = ::write(STDERR_FILENO, path, std::strlen(path));
-    ignored = ::write(STDERR_FILENO, kTail, sizeof kTail - 1);
+    ignored = ::write(STDERR_FILENO, tail, std::strlen(tail));
 }
 
 void StopProgramGroup(std::intptr_t group) {
@@ -78,6 +81,7 @@ void OnSignal(int signal) {
 } // namespace
 
 void CleanUpOnInterruption() {
+    CurrentUserLanguage(); // chosen now, so that the handler only reads it
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);

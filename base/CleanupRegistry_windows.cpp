@@ -1,6 +1,8 @@
 #include "CleanupRegistry.h"
 
 #include "CleanupSystem.h"
+#include "MessageCatalogue.h"
+#include "ProcessText.h"
 #include "Utf8Path.h"
 
 #include <windows.h>
@@ -30,7 +32,8 @@ bool RemoveFolderTree(const char* path) {
 }
 
 void ReportFolderLeftBehind(const char* path) {
-    std::fprintf(stderr, "leafbind: could not remove %s (left as it is)\n", path);
+    PrintLine(stderr, UserReadsChinese() ? std::string("leafbind: 无法删除 ") + path + "（保持原样）"
+                                         : std::string("leafbind: could not remove ") + path + " (left as it is)");
 }
 
 void CleanUpOnInterruption() {

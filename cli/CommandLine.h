@@ -1,6 +1,7 @@
 #pragma once
 // The batch front end's arguments: what to convert, where to, and the page options.
 
+#include "base/MessageCatalogue.h"
 #include "engine/PageOptions.h"
 
 #include <optional>
@@ -28,4 +29,5 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
-std::string UsageText();
+// The help text of --help in the language given; the option help comes from the option table.
+std::string UsageText(UserLanguage language);

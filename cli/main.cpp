@@ -17,13 +17,13 @@ int main(int argc, char** argv) {
         ParseCommandLine(std::vector<std::string>(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end()));
     switch (parsed.action) {
     case ParsedCommandLine::Action::Help:
-        PrintText(stdout, UsageText());
+        PrintText(stdout, UsageText(CurrentUserLanguage()));
         return kExitSuccess;
     case ParsedCommandLine::Action::Version:
         PrintLine(stdout, std::string("leafbind-cli ") + LEAFBIND_VERSION);
         return kExitSuccess;
     case ParsedCommandLine::Action::Error:
-        PrintText(stderr, "leafbind-cli: " + ForUser(parsed.error) + "\n\n" + UsageText());
+        PrintText(stderr, "leafbind-cli: " + ForUser(parsed.error) + "\n\n" + UsageText(CurrentUserLanguage()));
         return kExitUsage;
     case ParsedCommandLine::Action::Convert:
         break;

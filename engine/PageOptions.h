@@ -23,9 +23,10 @@ struct PageOptions {
 struct PageSwitch {
     bool PageOptions::*field;
     const char* flag;
-    const char* help;    // the command line's help text (English); "\n" starts a continuation line
-    int controlId;       // the advanced dialog's check box
-    const char* caption; // its caption (UTF-8), in Chinese
+    const char* help;        // the command line's help text (English); "\n" starts a continuation line
+    const char* chineseHelp; // the same in Chinese (UTF-8), for users under a Chinese locale
+    int controlId;           // the advanced dialog's check box
+    const char* caption;     // its caption (UTF-8), in Chinese
     const char* englishCaption;
     const char* effect; // the user manual's line on what it does (UTF-8)
 };

@@ -269,7 +269,7 @@ void CommandLine(Manual& m) {
     m.Heading(1, "_Toc30", "命令行 (leafbind-cli)");
     m.Para("leafbind-cli converts a document from a terminal or a script, with the same conversion as the dialog. "
            "Its options match the advanced dialog's check boxes. The text of leafbind-cli --help:");
-    m.Terminal(UsageText());
+    m.Terminal(UsageText(UserLanguage::English)); // the chapter on the command line is in English
     m.Para({Text("The summary line it prints at the end counts the topics, pages, pictures and index entries."),
             Entry("\"leafbind-cli\""), Entry("\"command line\" \\t \"See leafbind-cli\"")});
 

@@ -639,12 +639,13 @@ const pugi::xml_document* BodyReader::RelatedPart(const std::string& relationshi
     return &parsed;
 }
 
-void BodyReader::AddTextBoxOfLines(const std::vector<std::string>& lines) {
+void BodyReader::AddTextBoxOfLines(const std::vector<std::string>& lines, bool chartLabel) {
     pugi::xml_document& made = madeParts_.emplace_back();
     pugi::xml_node content = made.append_child("w:txbxContent");
     for (const std::string& line : lines)
         content.append_child("w:p").append_child("w:r").append_child("w:t").text().set(line.c_str());
     PendingTextBox box{content, Position(), -1, {}};
+    box.chartLabel = chartLabel;
     box.outline.kind = 1;
     box.outline.color = 0;
     box.outline.eighthsOfPoint = 6;
@@ -678,7 +679,7 @@ bool BodyReader::ReadChartPart(const pugi::xml_node& graphicData, const pugi::xm
         }
     }
     const std::string title = part ? ChartTitle(*part) : std::string();
-    AddTextBoxOfLines({"[Chart" + (title.empty() ? std::string() : ": " + title) + "]"});
+    AddTextBoxOfLines({"[Chart" + (title.empty() ? std::string() : ": " + title) + "]"}, true);
     document_.warnings.push_back("a chart" + named + " is shown as its title only: " + reason);
     return true;
 }
@@ -705,7 +706,7 @@ bool BodyReader::ReadGraphicPart(const pugi::xml_node& graphicData, const pugi::
                 for (const pugi::xpath_node& text : titleNode.node().select_nodes(".//*[local-name()='t' or "
                                                                                   "local-name()='v']"))
                     title += text.node().text().get();
-        AddTextBoxOfLines({"[Chart" + (title.empty() ? std::string() : ": " + title) + "]"});
+        AddTextBoxOfLines({"[Chart" + (title.empty() ? std::string() : ": " + title) + "]"}, true);
         document_.warnings.push_back("a chart" + (partName.empty() ? std::string() : " (/" + partName + ")") +
                                      " is shown as its title only: charts of its kind are not drawn");
         return true;

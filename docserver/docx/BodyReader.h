@@ -42,8 +42,9 @@ public:
     struct PendingTextBox {
         pugi::xml_node content; // w:txbxContent
         int32_t position = 0;
-        int32_t fill = -1;  // the box's background colour, -1 for none
-        BorderLine outline; // the box's line, kind 0 for none
+        int32_t fill = -1;       // the box's background colour, -1 for none
+        BorderLine outline;      // the box's line, kind 0 for none
+        bool chartLabel = false; // a chart shown as its title: the text starts with the label "[Chart"
     };
     const std::vector<PendingTextBox>& textBoxes() const { return textBoxes_; }
 
@@ -80,7 +81,8 @@ private:
     void PlacePicture(PictureSpan picture, const RunFormat& format);
     // The parsed part a relationship of this part names, or null (with a warning when it is missing or unreadable).
     const pugi::xml_document* RelatedPart(const std::string& relationshipId, std::string& partName);
-    void AddTextBoxOfLines(const std::vector<std::string>& lines);
+    // chartLabel: the box stands for a chart not drawn, its first line "[Chart: title]".
+    void AddTextBoxOfLines(const std::vector<std::string>& lines, bool chartLabel = false);
     void Append(const std::u16string& text, const RunFormat& format);
     // Text as the document shows it; what is not valid UTF-8 becomes U+FFFD, with a warning that quotes it.
     std::u16string ShownText(const char* utf8);

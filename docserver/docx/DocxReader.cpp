@@ -190,7 +190,7 @@ private:
             if (!reader.Read(box.content))
                 return Fail(StatusCode::Damaged, reader.message());
             document_.stories[kMainStory].textBoxes.push_back(
-                TextBoxSpan{box.position, box.position, index, box.fill, box.outline});
+                TextBoxSpan{box.position, box.position, index, box.fill, box.outline, box.chartLabel});
         }
         return true;
     }

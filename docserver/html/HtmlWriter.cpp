@@ -24,17 +24,18 @@
 
 namespace {
 
-// The gap's label speaks the help file's language, not the converting user's: its readers read that language, and
-// the page's code page holds it.
+// A label the page itself shows (a picture's gap, a chart shown as its title) speaks the help file's language, not
+// the converting user's: its readers read that language, and the page's code page holds it.
+std::string PageLabel(uint32_t codePage, const char* simplified, const char* traditional, const char* english) {
+    return codePage == 936 ? simplified : codePage == 950 ? traditional : english;
+}
+
 std::string PictureNotShown(uint32_t codePage) {
-    switch (codePage) {
-    case 936:
-        return "图片未显示";
-    case 950:
-        return "圖片未顯示";
-    default:
-        return "picture not shown";
-    }
+    return PageLabel(codePage, "图片未显示", "圖片未顯示", "picture not shown");
+}
+
+std::string ChartLabel(uint32_t codePage) {
+    return PageLabel(codePage, "图表", "圖表", "Chart");
 }
 
 constexpr const char* kEol = "\r\n";
@@ -506,7 +507,11 @@ private:
             StoryState* outer = current_;
             const TableCell* outerCell = cell_;
             cell_ = nullptr; // a box's text is not the cell's
+            const size_t storyStart = body_.size();
             WriteStory(box.story);
+            if (box.chartLabel)
+                if (const size_t label = body_.find("[Chart", storyStart); label != std::string::npos)
+                    body_.replace(label + 1, 5, ChartLabel(codePage_));
             current_ = outer;
             cell_ = outerCell;
             body_ += "</div>";

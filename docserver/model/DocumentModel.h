@@ -162,9 +162,10 @@ struct NoteSpan {
 struct TextBoxSpan {
     int32_t start = 0; // zero width: the anchor
     int32_t end = 0;
-    int story = -1;     // index into Document::stories
-    int32_t fill = -1;  // the box's background, 0xBBGGRR, -1 none
-    BorderLine outline; // the box's line: kind 0 none, 1 drawn; -1 unknown (a thin black frame)
+    int story = -1;          // index into Document::stories
+    int32_t fill = -1;       // the box's background, 0xBBGGRR, -1 none
+    BorderLine outline;      // the box's line: kind 0 none, 1 drawn; -1 unknown (a thin black frame)
+    bool chartLabel = false; // a chart shown as its title: the text starts with "[Chart", said in the page's language
 };
 
 // An equation: its text in the story is its plain reading; its own markup (OMML) tells how it is laid out.

@@ -136,7 +136,8 @@ Fragment ExtractFragment(const Document& document, const Story& story, int32_t s
             static_cast<size_t>(box.story) < document.stories.size()) {
             fragment.stories.push_back(document.stories[static_cast<size_t>(box.story)]);
             out.textBoxes.push_back(TextBoxSpan{box.start - start, box.end - start,
-                                                static_cast<int>(fragment.stories.size()) - 1, box.fill, box.outline});
+                                                static_cast<int>(fragment.stories.size()) - 1, box.fill, box.outline,
+                                                box.chartLabel});
         }
     for (const TableSpan& table : TablesNear(story.tables, start, end)) {
         if (!Overlaps(table, start, end))

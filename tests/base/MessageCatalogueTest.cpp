@@ -154,3 +154,50 @@ TEST(MessageCatalogue, TheLanguageComesFromTheLocaleUnlessAskedFor) {
     EXPECT_EQ(ForUser("stopped"), "stopped");
     SetUserLanguage(before);
 }
+
+// The messages of charts, metafiles, package limits, the help compiler and the system, whose reasons are appended
+// after ": " or inside a sentence: each piece comes out Chinese, names and numbers as they were.
+TEST(MessageCatalogue, MessagesBuiltFromPiecesAreTranslatedPieceByPiece) {
+    struct Case {
+        std::string english;
+        std::string chinese;
+    };
+    const Case cases[] = {
+        {"warning: page 1.html \"Charts\": a chart (/word/charts/chart2.xml) is drawn in part: only its first 64 "
+         "series are drawn",
+         "警告: 页面 1.html \"Charts\": 图表（/word/charts/chart2.xml）只绘制了一部分: 只绘制前 64 个数据系列"},
+        {"a chart (/word/charts/chart3.xml) is shown as its title only: radar charts are not drawn",
+         "图表（/word/charts/chart3.xml）只显示标题: 不绘制 radar 类图表"},
+        {"a chart (/word/charts/chart3.xml) is shown as its title only: 3D charts are not drawn",
+         "图表（/word/charts/chart3.xml）只显示标题: 不绘制三维图表"},
+        {"a chart is shown as its title only: its part cannot be read", "图表只显示标题: 无法读取它的部件"},
+        {"a WMF picture (/word/media/image2.wmf) is shown as a gap: no WMF converter (wmf2gd from libwmf-bin, or "
+         "LibreOffice) is installed",
+         "WMF 图片（/word/media/image2.wmf）显示为空白: 没有安装 WMF 转换程序（libwmf-bin 中的 wmf2gd，或 "
+         "LibreOffice）"},
+        {"/d/a.docx is damaged and cannot be opened: the part /word/document.xml inflates to more than 512 MiB, an "
+         "eighth of this machine's memory (a zip bomb or a damaged package).",
+         "/d/a.docx 已损坏，无法打开: 部件 /word/document.xml 解压后超过 512 MiB，即本机内存的八分之一（zip "
+         "炸弹或已损坏的包）。"},
+        {"the package inflates to more than 300 MiB, 100 times its compressed size (a zip bomb or a damaged package)",
+         "包解压后超过 300 MiB，即压缩大小的 100 倍（zip 炸弹或已损坏的包）"},
+        // The system's reason inside the run's own.
+        {"error: cannot write in the output folder: cannot create a folder in /ro: Permission denied",
+         "错误: 无法在输出文件夹中写入: 无法在 /ro 中建立文件夹: 权限不够"},
+        // The help compiler's reasons, indented under the error they explain.
+        {"error:   cannot write the output file /x.chm", "错误:   无法写入输出文件 /x.chm"},
+        {"warning: help compiler: 0.html: not a text page (binary data); left out of the search index",
+         "警告: 帮助编译器: 0.html: 不是文本页面（二进制数据）；不列入搜索索引"},
+        {"warning: help compiler: the contents file names a file that is not in the project: 9.html",
+         "警告: 帮助编译器: 目录文件 引用了不在项目中的文件: 9.html"},
+        {"map.h:3: IDH_A is defined as \"abc\", which is not a number", "map.h:3: IDH_A 被定义为“abc”，它不是数字"},
+        {"the web help could not be written: 2.html: the page is not the UTF-8 it declares",
+         "无法写入网页帮助: 2.html: 页面不是它声明的 UTF-8"},
+        {"error: the document server could not be started (status 0x80080005)",
+         "错误: 无法启动文档服务（状态 0x80080005）"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Translated(c.english, UserLanguage::Chinese), c.chinese);
+        EXPECT_EQ(Translated(c.english, UserLanguage::English), c.english);
+    }
+}

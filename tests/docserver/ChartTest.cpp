@@ -65,9 +65,10 @@ ChartDefinition OneSeries(const std::string& kind, std::vector<double> values, c
     return chart;
 }
 
-// The chart's text box when it was not drawn: "[Chart: title]".
+// The chart's text box when it was not drawn: "[Chart: title]", labelled in the page's language; the pages here are
+// in code page 936 ("[图表: title]").
 bool ShownAsTitle(const std::string& html, const std::string& title) {
-    return html.find("[Chart: " + title + "]") != std::string::npos;
+    return html.find("[\xCD\xBC\xB1\xED: " + title + "]") != std::string::npos;
 }
 
 // Each kind drawn at 3 x 2 inches on the page (288 x 192 pixels) is a 576 x 384 picture whose series shows at a

@@ -517,7 +517,7 @@ TEST_F(PageFidelity, DiagramsShowTheirTextAndChartsTheirTitle) {
     const size_t diagram = html.find("diagram</p>");
     const size_t plan = html.find("<p class=\"SNormal\">Plan</p>");
     const size_t done = html.find("<p class=\"SNormal\">Done</p>");
-    const size_t chart = html.find("[Chart: Sales by year]");
+    const size_t chart = html.find("[\xCD\xBC\xB1\xED: Sales by year]"); // 图表, the label in code page 936
     ASSERT_NE(diagram, std::string::npos) << html;
     EXPECT_TRUE(diagram < plan && plan < done && done < chart && chart != std::string::npos) << html;
     EXPECT_EQ(html.find("not shown"), std::string::npos);
