@@ -190,6 +190,7 @@ constexpr CatalogueEntry kEntries[] = {
     {"a chart is drawn in part: {1}", "图表只绘制了一部分: {1}"},
     {"its part cannot be read", "无法读取它的部件"},
     {"its picture could not be made", "无法生成它的图片"},
+    {"this build does not draw charts", "此版本不绘制图表"},
     {"charts of its kind are not drawn", "不绘制这一类图表"},
     {"3D charts are not drawn", "不绘制三维图表"},
     {"{1} charts are not drawn", "不绘制 {1} 类图表"},
