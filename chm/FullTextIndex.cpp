@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
 
 #include "TextCodec.h"
 #include "WordBreaker.h"
@@ -71,19 +74,84 @@ int BestRoot(const std::array<uint64_t, 65>& valuesByBitLength) {
     return best;
 }
 
+// Where in the file the codes of earlier words were stored, found by the codes: compared with the file's own
+// bytes, so that no second copy of them is held. Open addressing, sized once for every entry.
+class StoredCodes {
+public:
+    StoredCodes(const Bytes& file, size_t entries) : file_(file) {
+        size_t size = 64;
+        while (size < entries + entries / 2)
+            size *= 2;
+        slots_.assign(size, Slot{});
+        mask_ = size - 1;
+    }
+    // Returns the offset of the same codes stored before, else records them as stored at offset and returns it.
+    uint32_t Place(std::string_view codes, uint32_t offset) {
+        const uint32_t hash = TextIdTable<char>::Hash(codes);
+        for (size_t at = hash & mask_;; at = (at + 1) & mask_) {
+            Slot& slot = slots_[at];
+            if (slot.size == 0) {
+                if (++count_ > mask_) // one slot stays empty, so every search ends
+                    throw std::length_error("more words in the search index than counted");
+                slot = Slot{hash, offset, static_cast<uint32_t>(codes.size())};
+                return offset;
+            }
+            if (slot.hash == hash && slot.size == codes.size() &&
+                std::memcmp(codes.data(), file_.data() + slot.offset, codes.size()) == 0)
+                return slot.offset;
+        }
+    }
+
+private:
+    struct Slot {
+        uint32_t hash = 0;
+        uint32_t offset = 0;
+        uint32_t size = 0; // 0: empty; every word has codes for at least one topic
+    };
+    const Bytes& file_;
+    std::vector<Slot> slots_;
+    size_t mask_ = 0;
+    size_t count_ = 0;
+};
+
 struct Roots {
     int topic = 0;
     int count = 0;
     int location = 0;
 };
 
-template <typename Visit> void ForEachTopic(const std::vector<uint32_t>& data, Visit visit) {
+void PutVarint(Bytes& out, uint32_t value) {
+    while (value >= 0x80) {
+        out.push_back(static_cast<uint8_t>(value | 0x80));
+        value >>= 7;
+    }
+    out.push_back(static_cast<uint8_t>(value));
+}
+
+uint32_t GetVarint(const Bytes& in, size_t& at) {
+    uint32_t value = 0;
+    for (int shift = 0;; shift += 7) {
+        const uint8_t byte = in[at++];
+        value |= uint32_t{byte & 0x7Fu} << shift;
+        if (byte < 0x80)
+            return value;
+    }
+}
+
+// Calls visit(topic, count, locations) for each topic of a word's postings; locations is scratch space.
+template <typename Visit> void ForEachTopic(const Bytes& data, std::vector<uint32_t>& locations, Visit visit) {
     size_t at = 0;
+    uint32_t topic = 0;
     while (at < data.size()) {
-        const uint32_t topic = data[at];
-        const uint32_t count = data[at + 1];
-        visit(topic, count, &data[at + 2]);
-        at += 2 + count;
+        topic += GetVarint(data, at);
+        const uint32_t count = GetVarint(data, at);
+        locations.resize(count);
+        uint32_t location = 0;
+        for (uint32_t k = 0; k < count; ++k) {
+            location += GetVarint(data, at);
+            locations[k] = location;
+        }
+        visit(topic, count, locations.data());
     }
 }
 
@@ -423,7 +491,7 @@ uint64_t FullTextIndex::PackRun(std::u32string_view word) {
 void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings,
                             HugePageVector<RunInTopic>& runs) {
     pageRuns_.clear();
-    // Words come in the order of their locations, so each word's locations are appended already sorted.
+    pageWords_.clear();
     BreakWords(text, [&](std::u32string_view word, uint32_t location) {
         if (word.size() > 1 && IsIdeograph(word.front())) {
             // Runs of characters serve prefix lookups, which ask only which topics hold them; phrase matching
@@ -434,23 +502,35 @@ void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVe
             }
         }
         const uint32_t id = Intern(word);
-        if (id == kNoWord)
-            return;
+        if (id != kNoWord)
+            pageWords_.push_back(uint64_t{id} << 32 | location);
+    });
+    // The page's words by id, each one's locations ascending, go to their lists one topic each.
+    std::sort(pageWords_.begin(), pageWords_.end());
+    for (size_t at = 0; at < pageWords_.size();) {
+        const auto id = static_cast<uint32_t>(pageWords_[at] >> 32);
+        size_t end = at + 1;
+        while (end < pageWords_.size() && static_cast<uint32_t>(pageWords_[end] >> 32) == id)
+            ++end;
         if (postings.size() <= id)
             postings.resize(words_.size());
         Postings& list = postings[id];
-        if (list.topicCount == 0 || list.lastTopic != topic) {
-            list.data.push_back(topic);
-            list.countAt = list.data.size();
-            list.data.push_back(0);
-            list.lastTopic = topic;
-            ++list.topicCount;
+        PutVarint(list.data, topic - list.lastTopic);
+        list.lastTopic = topic;
+        ++list.topicCount;
+        if (topicsOnly_[id]) { // a run with a character of other than two bytes
+            PutVarint(list.data, 0);
+        } else {
+            PutVarint(list.data, static_cast<uint32_t>(end - at));
+            uint32_t previous = 0;
+            for (size_t k = at; k < end; ++k) {
+                const auto location = static_cast<uint32_t>(pageWords_[k]);
+                PutVarint(list.data, location - previous);
+                previous = location;
+            }
         }
-        if (topicsOnly_[id]) // a run with a character of other than two bytes
-            return;
-        list.data.push_back(location);
-        ++list.data[list.countAt];
-    });
+        at = end;
+    }
     std::sort(pageRuns_.begin(), pageRuns_.end());
     pageRuns_.erase(std::unique(pageRuns_.begin(), pageRuns_.end()), pageRuns_.end());
     for (const uint64_t key : pageRuns_)
@@ -533,6 +613,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
     std::array<std::array<uint64_t, 65>, 3> histograms{};
     uint64_t occurrences = 0;
     uint64_t occurrenceBytes = 0;
+    std::vector<uint32_t> locationsRead;
     for (const auto* postings : {&bodyPostings_, &titlePostings_}) {
         for (uint32_t id = 0; id < postings->size(); ++id) {
             const Postings& list = (*postings)[id];
@@ -540,7 +621,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
                 continue;
             entries.push_back({&words_[id], static_cast<uint8_t>(postings == &titlePostings_), id});
             uint32_t previousTopic = 0;
-            ForEachTopic(list.data, [&](uint32_t topic, uint32_t count, const uint32_t* locations) {
+            ForEachTopic(list.data, locationsRead, [&](uint32_t topic, uint32_t count, const uint32_t* locations) {
                 ++histograms[0][std::bit_width(topic - previousTopic)];
                 ++histograms[1][std::bit_width(count)];
                 uint32_t previousLocation = 0;
@@ -585,9 +666,9 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
     uint64_t runWords = 0;
     uint64_t runWordBytes = 0;
     Bytes codes;                                       // one word's codes, reused
-    TextIdTable<char> storedCodes;                     // offsets in the file by the codes stored there
     std::vector<std::pair<uint32_t, uint32_t>> placed; // each entry's codes: offset and size
     placed.reserve(entryCount);
+    std::optional<StoredCodes> storedCodes(std::in_place, file.Data(), entryCount);
     EntryMerger merger(*this, entries);
     EntryMerger::Entry entry;
     uint64_t previousRun = 0;
@@ -607,7 +688,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
             previousTopic = topic;
         };
         if (entry.postings != nullptr) {
-            ForEachTopic(entry.postings->data, putTopic);
+            ForEachTopic(entry.postings->data, locationsRead, putTopic);
         } else {
             for (size_t k = 0; k < entry.runCount; ++k)
                 if (k == 0 || entry.runs[k - 1].topic != entry.runs[k].topic)
@@ -621,19 +702,14 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
         bits.AlignToByte();
         // Words found at the same places have the same codes: they are stored once and pointed at by each.
         const std::string_view stored(reinterpret_cast<const char*>(codes.data()), codes.size());
-        const uint32_t hash = storedCodes.Hash(stored);
-        uint32_t offset = 0;
-        if (const uint32_t* known = storedCodes.Find(stored, hash)) {
-            offset = *known;
-        } else {
-            offset = static_cast<uint32_t>(file.Size());
-            storedCodes.Add(stored, hash, offset);
+        const auto end = static_cast<uint32_t>(file.Size());
+        const uint32_t offset = storedCodes->Place(stored, end);
+        if (offset == end)
             file.PutBytes(codes);
-        }
         placed.emplace_back(offset, static_cast<uint32_t>(codes.size()));
         longestWord = std::max(longestWord, entry.word.size());
     }
-    storedCodes = {};
+    storedCodes.reset();
 
     EntryMerger leafOrder(*this, entries);
     size_t placedAt = 0;

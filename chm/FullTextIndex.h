@@ -35,12 +35,13 @@ public:
     Bytes Build(FullTextIndexStats* stats = nullptr);
 
 private:
-    // Per word: topic, number of locations, the locations; topic after topic.
+    // Per word, topic after topic: the topic's distance from the one before, its number of locations and each
+    // location's distance from the one before, in 7-bit groups low first. Most take one byte where a number of
+    // their own took four: the lists are the largest part of an index under construction.
     struct Postings {
-        std::vector<uint32_t> data;
+        Bytes data;
         uint32_t topicCount = 0;
         uint32_t lastTopic = 0;
-        size_t countAt = 0; // where the last topic's count is in data
     };
 
     // A run of Chinese characters whose every character is two bytes in the code page, as one number: the bytes
@@ -69,7 +70,8 @@ private:
     std::unordered_map<char32_t, std::string> encodedChars_;
     // Per character of the first plane: 0 not looked up yet, 1 not two bytes, else 0x10000 and the two bytes.
     std::vector<uint32_t> packedChars_;
-    std::vector<uint64_t> pageRuns_; // one page's runs, before they are made unique
+    std::vector<uint64_t> pageRuns_;  // one page's runs, before they are made unique
+    std::vector<uint64_t> pageWords_; // one page's words as id and location, before they go to their lists
     // Words as the page gives them, so that a word seen before is not put in the code page again.
     TextIdTable<char32_t> textIds_;
     TextIdTable<char> wordIds_; // by the bytes stored, A-Z folded
