@@ -114,11 +114,13 @@ private:
     size_t count_ = 0;
 };
 
-struct Roots {
-    int topic = 0;
-    int count = 0;
-    int location = 0;
-};
+// The bits PutScaleRoot writes for value.
+int ScaleRootBits(uint64_t value, int root) {
+    if (value < (uint64_t{1} << root))
+        return root + 1;
+    const int highBit = std::bit_width(value) - 1;
+    return 2 * highBit - root + 2;
+}
 
 void PutVarint(Bytes& out, uint32_t value) {
     while (value >= 0x80) {
@@ -551,13 +553,13 @@ public:
         std::string word;
         uint8_t context = 0;
         uint32_t topicCount = 0;
-        const Postings* postings = nullptr; // a word of the tables,
-        const RunInTopic* runs = nullptr;   // or the runs that fold alike, by topic, a topic once per spelling
+        Postings* postings = nullptr;     // a word of the tables,
+        const RunInTopic* runs = nullptr; // or the runs that fold alike, by topic, a topic once per spelling
         size_t runCount = 0;
         uint64_t foldedRun = 0;
     };
 
-    EntryMerger(const FullTextIndex& index, const std::vector<IndexedWord>& words)
+    EntryMerger(FullTextIndex& index, const std::vector<IndexedWord>& words)
         : index_(index), words_(words), body_{index.bodyRuns_}, title_{index.titleRuns_} {}
 
     bool Next(Entry& entry) {
@@ -576,7 +578,7 @@ public:
             run = &title_;
         if (haveWord && (run == nullptr || SortsBefore(*words_[wordAt_].word, RunBytes(run->Key())))) {
             const IndexedWord& word = words_[wordAt_++];
-            const Postings& list = (word.context == 0 ? index_.bodyPostings_ : index_.titlePostings_)[word.id];
+            Postings& list = (word.context == 0 ? index_.bodyPostings_ : index_.titlePostings_)[word.id];
             entry = Entry{*word.word, word.context, list.topicCount, &list, nullptr, 0, 0};
             return true;
         }
@@ -601,12 +603,52 @@ private:
         size_t at = 0;
         uint64_t Key() const { return runs[at].Key(); }
     };
-    const FullTextIndex& index_;
+    FullTextIndex& index_;
     const std::vector<IndexedWord>& words_;
     size_t wordAt_ = 0;
     RunCursor body_;
     RunCursor title_;
 };
+
+size_t FullTextIndex::FileSizeBound(const Roots& roots, std::vector<uint32_t>& locations) const {
+    // Every topic's codes start on a byte.
+    const auto topicBytes = [&](uint32_t topicStep, uint32_t count, const uint32_t* at) {
+        int bits = ScaleRootBits(topicStep, roots.topic) + ScaleRootBits(count, roots.count);
+        uint32_t previous = 0;
+        for (uint32_t k = 0; k < count; ++k) {
+            bits += ScaleRootBits(at[k] - previous, roots.location);
+            previous = at[k];
+        }
+        return static_cast<size_t>((bits + 7) / 8);
+    };
+    // A leaf entry without the prefix it shares with the one before: lengths, context, counts, offset.
+    constexpr size_t kEntryBytes = 2 + 1 + 5 + 4 + 2 + 5;
+    size_t codes = 0;
+    size_t entries = 0;
+    for (const auto* postings : {&bodyPostings_, &titlePostings_}) {
+        for (uint32_t id = 0; id < postings->size(); ++id) {
+            uint32_t previousTopic = 0;
+            ForEachTopic((*postings)[id].data, locations, [&](uint32_t topic, uint32_t count, const uint32_t* at) {
+                codes += topicBytes(topic - previousTopic, count, at);
+                previousTopic = topic;
+            });
+            entries += (*postings)[id].topicCount > 0 ? words_[id].size() + kEntryBytes : 0;
+        }
+    }
+    for (const auto* runs : {&bodyRuns_, &titleRuns_}) {
+        for (size_t i = 0; i < runs->size(); ++i) {
+            const bool first = i == 0 || FoldedBytes((*runs)[i - 1].Key()) != FoldedBytes((*runs)[i].Key());
+            if (!first && (*runs)[i - 1].topic == (*runs)[i].topic)
+                continue;
+            codes += topicBytes((*runs)[i].topic - (first ? 0 : (*runs)[i - 1].topic), 0, nullptr);
+            entries += first ? RunBytes((*runs)[i].Key()).size() + kEntryBytes : 0;
+        }
+    }
+    // A leaf is closed when the next entry does not fit: each holds at least a node less its longest entry. Index
+    // nodes take an entry of at most 263 bytes per node below.
+    const size_t leaves = entries / (kSearchNodeSize - 8 - kMaxWordBytes - kEntryBytes) + 1;
+    return kHeaderSize + codes + (leaves + leaves / 8 + 8) * kSearchNodeSize;
+}
 
 Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
     std::vector<IndexedWord> entries;
@@ -661,6 +703,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
     const Roots roots{BestRoot(histograms[0]), BestRoot(histograms[1]), BestRoot(histograms[2])};
 
     ByteBuffer file;
+    file.Reserve(FileSizeBound(roots, locationsRead));
     file.PutZeros(kHeaderSize);
     size_t longestWord = 0;
     uint64_t runWords = 0;
@@ -689,6 +732,8 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
         };
         if (entry.postings != nullptr) {
             ForEachTopic(entry.postings->data, locationsRead, putTopic);
+            // Written out, the list goes while the file grows: the leaves need only its count of topics.
+            Bytes().swap(entry.postings->data);
         } else {
             for (size_t k = 0; k < entry.runCount; ++k)
                 if (k == 0 || entry.runs[k - 1].topic != entry.runs[k].topic)

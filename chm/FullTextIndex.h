@@ -55,11 +55,19 @@ private:
         uint64_t Key() const { return uint64_t{high} << 32 | low; }
     };
     class EntryMerger;
+    struct Roots {
+        int topic = 0;
+        int count = 0;
+        int location = 0;
+    };
 
     void AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings,
                  HugePageVector<RunInTopic>& runs);
     // The run packed as above, or 0 when a character is not two bytes in the code page.
     uint64_t PackRun(std::u32string_view word);
+    // At least the size of the file Build writes (the codes as if none were shared), so that it is allocated
+    // once: grown by doubling, the old and the new copy of an index of tens of megabytes were a whole run's peak.
+    size_t FileSizeBound(const Roots& roots, std::vector<uint32_t>& locations) const;
     uint32_t Intern(std::u32string_view word);
     uint32_t InternBytes(const std::string& bytes, bool withoutLocations);
     const std::string& Encode(char32_t c);
