@@ -315,6 +315,25 @@ TEST(FullTextSearchSharedCodes, WordsAtTheSamePlacesShareTheirCodes) {
     EXPECT_NE(reader.CodeOffsets("甲"), reader.CodeOffsets("丙"));
 }
 
+// Locations one, two and three 7-bit groups apart on a page, and on a page further on, come back exactly.
+TEST(FullTextSearchSharedCodes, LocationsFarApartComeBackExactly) {
+    SearchProject project("far");
+    std::string body = "<p>marker";
+    for (int word = 1; word < 20000; ++word)
+        body += word == 200 || word == 16500 ? " marker" : " filler";
+    project.Add("a.html", Page("", body + " marker</p>"));
+    for (int page = 0; page < 200; ++page)
+        project.Add("b" + std::to_string(page) + ".html", Page("", "<p>filler</p>"));
+    project.Add("c.html", Page("", "<p>one two three four five marker</p>"));
+    ASSERT_TRUE(project.Compile());
+    SearchIndexReader reader(project.Output());
+    const std::map<std::string, std::vector<uint32_t>> locations = {{"a.html", {0, 200, 16500, 20000}},
+                                                                    {"c.html", {5}}};
+    EXPECT_EQ(reader.Locations("marker"), locations);
+    EXPECT_EQ(reader.Locations("filler").at("a.html").size(), 19997u);
+    EXPECT_EQ(reader.Locations("filler").size(), 201u);
+}
+
 // An index of three levels or more, walked down from the root as chmlib's search does: every English word and
 // every Chinese character of the pages is found whole with exactly its pages, and each run of characters by a
 // partial lookup. Random runs of 1,800 characters make the many distinct words that need the third level.
