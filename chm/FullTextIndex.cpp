@@ -490,8 +490,30 @@ uint64_t FullTextIndex::PackRun(std::u32string_view word) {
     return key << (16 * (4 - word.size()));
 }
 
+void FullTextIndex::RunBlocks::Add(const RunInTopic& run) {
+    if (blocks_.empty() || blocks_.back().size() == kBlockRuns) {
+        // Small indexes take small blocks, from the heap.
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::clamp<size_t>(count_, 4096, kBlockRuns));
+    }
+    blocks_.back().push_back(run);
+    ++count_;
+}
+
+HugePageVector<FullTextIndex::RunInTopic> FullTextIndex::RunBlocks::Take() {
+    HugePageVector<RunInTopic> runs;
+    runs.reserve(count_);
+    for (HugePageVector<RunInTopic>& block : blocks_) {
+        runs.insert(runs.end(), block.begin(), block.end());
+        HugePageVector<RunInTopic>().swap(block);
+    }
+    blocks_.clear();
+    count_ = 0;
+    return runs;
+}
+
 void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings,
-                            HugePageVector<RunInTopic>& runs) {
+                            RunBlocks& runs) {
     pageRuns_.clear();
     pageWords_.clear();
     BreakWords(text, [&](std::u32string_view word, uint32_t location) {
@@ -536,12 +558,12 @@ void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVe
     std::sort(pageRuns_.begin(), pageRuns_.end());
     pageRuns_.erase(std::unique(pageRuns_.begin(), pageRuns_.end()), pageRuns_.end());
     for (const uint64_t key : pageRuns_)
-        runs.push_back({static_cast<uint32_t>(key >> 32), static_cast<uint32_t>(key), topic});
+        runs.Add({static_cast<uint32_t>(key >> 32), static_cast<uint32_t>(key), topic});
 }
 
 void FullTextIndex::AddTopic(uint32_t topic, const PageText& text) {
-    AddText(topic, text.body, bodyPostings_, bodyRuns_);
-    AddText(topic, text.title, titlePostings_, titleRuns_);
+    AddText(topic, text.body, bodyPostings_, bodyRunBlocks_);
+    AddText(topic, text.title, titlePostings_, titleRunBlocks_);
     topicLimit_ = std::max(topicLimit_, topic + 1);
 }
 
@@ -681,6 +703,8 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
         return *a.word != *b.word ? SortsBefore(*a.word, *b.word) : a.context < b.context;
     });
     size_t entryCount = entries.size();
+    bodyRuns_ = bodyRunBlocks_.Take();
+    titleRuns_ = titleRunBlocks_.Take();
     for (auto* runs : {&bodyRuns_, &titleRuns_}) {
         // Each page added its runs once, so (run, topic) pairs are unique. Sorted, the runs that fold alike stand
         // together with their topics ascending; a topic holding more than one spelling comes once per spelling.

@@ -55,14 +55,26 @@ private:
         uint64_t Key() const { return uint64_t{high} << 32 | low; }
     };
     class EntryMerger;
+    // Runs as pages add them, in blocks of up to 4 MB, gathered by Build into one array of their exact size a block at
+    // a time: a vector grown by doubling held up to three times their bytes at its last growth.
+    class RunBlocks {
+    public:
+        void Add(const RunInTopic& run);
+        // Every run in the order added; the blocks are freed as they are copied.
+        HugePageVector<RunInTopic> Take();
+
+    private:
+        static constexpr size_t kBlockRuns = (size_t{4} << 20) / sizeof(RunInTopic);
+        std::vector<HugePageVector<RunInTopic>> blocks_;
+        size_t count_ = 0;
+    };
     struct Roots {
         int topic = 0;
         int count = 0;
         int location = 0;
     };
 
-    void AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings,
-                 HugePageVector<RunInTopic>& runs);
+    void AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings, RunBlocks& runs);
     // The run packed as above, or 0 when a character is not two bytes in the code page.
     uint64_t PackRun(std::u32string_view word);
     // At least the size of the file Build writes (the codes as if none were shared), so that it is allocated
@@ -87,6 +99,8 @@ private:
     std::vector<bool> topicsOnly_; // runs of Chinese characters: no locations
     HugePageVector<Postings> bodyPostings_;
     HugePageVector<Postings> titlePostings_;
-    HugePageVector<RunInTopic> bodyRuns_;
+    RunBlocks bodyRunBlocks_;
+    RunBlocks titleRunBlocks_;
+    HugePageVector<RunInTopic> bodyRuns_; // in Build
     HugePageVector<RunInTopic> titleRuns_;
 };
