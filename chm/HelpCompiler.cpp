@@ -12,9 +12,6 @@
 #include <set>
 
 #include <cerrno>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -739,11 +736,6 @@ private:
                 file.bytes.clear();
                 file.bytes.shrink_to_fit();
             }
-#ifdef __GLIBC__
-        // Most pages' bytes sit in the C library's heap among what the index keeps; the index's file and tables
-        // come straight from the system, so without this the freed pages would still count in the peak.
-        malloc_trim(0);
-#endif
         for (size_t topic = 0; topic < pageFiles.size(); ++topic) {
             const SourceFile& file = *pageFiles[topic];
             const PageReading noReading;
