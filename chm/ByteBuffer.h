@@ -9,6 +9,7 @@ using Bytes = std::vector<uint8_t>;
 
 class ByteBuffer {
 public:
+    void Reserve(size_t size) { bytes_.reserve(size); }
     void PutU8(uint8_t value) { bytes_.push_back(value); }
     void PutU16(uint16_t value);
     void PutU32(uint32_t value);

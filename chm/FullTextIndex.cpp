@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
 
 #include "TextCodec.h"
 #include "WordBreaker.h"
@@ -71,19 +74,86 @@ int BestRoot(const std::array<uint64_t, 65>& valuesByBitLength) {
     return best;
 }
 
-struct Roots {
-    int topic = 0;
-    int count = 0;
-    int location = 0;
+// Where in the file the codes of earlier words were stored, found by the codes: compared with the file's own
+// bytes, so that no second copy of them is held. Open addressing, sized once for every entry.
+class StoredCodes {
+public:
+    StoredCodes(const Bytes& file, size_t entries) : file_(file) {
+        size_t size = 64;
+        while (size < entries + entries / 2)
+            size *= 2;
+        slots_.assign(size, Slot{});
+        mask_ = size - 1;
+    }
+    // Returns the offset of the same codes stored before, else records them as stored at offset and returns it.
+    uint32_t Place(std::string_view codes, uint32_t offset) {
+        const uint32_t hash = TextIdTable<char>::Hash(codes);
+        for (size_t at = hash & mask_;; at = (at + 1) & mask_) {
+            Slot& slot = slots_[at];
+            if (slot.size == 0) {
+                if (++count_ > mask_) // one slot stays empty, so every search ends
+                    throw std::length_error("more words in the search index than counted");
+                slot = Slot{hash, offset, static_cast<uint32_t>(codes.size())};
+                return offset;
+            }
+            if (slot.hash == hash && slot.size == codes.size() &&
+                std::memcmp(codes.data(), file_.data() + slot.offset, codes.size()) == 0)
+                return slot.offset;
+        }
+    }
+
+private:
+    struct Slot {
+        uint32_t hash = 0;
+        uint32_t offset = 0;
+        uint32_t size = 0; // 0: empty; every word has codes for at least one topic
+    };
+    const Bytes& file_;
+    std::vector<Slot> slots_;
+    size_t mask_ = 0;
+    size_t count_ = 0;
 };
 
-template <typename Visit> void ForEachTopic(const std::vector<uint32_t>& data, Visit visit) {
+// The bits PutScaleRoot writes for value.
+int ScaleRootBits(uint64_t value, int root) {
+    if (value < (uint64_t{1} << root))
+        return root + 1;
+    const int highBit = std::bit_width(value) - 1;
+    return 2 * highBit - root + 2;
+}
+
+void PutVarint(Bytes& out, uint32_t value) {
+    while (value >= 0x80) {
+        out.push_back(static_cast<uint8_t>(value | 0x80));
+        value >>= 7;
+    }
+    out.push_back(static_cast<uint8_t>(value));
+}
+
+uint32_t GetVarint(const Bytes& in, size_t& at) {
+    uint32_t value = 0;
+    for (int shift = 0;; shift += 7) {
+        const uint8_t byte = in[at++];
+        value |= uint32_t{byte & 0x7Fu} << shift;
+        if (byte < 0x80)
+            return value;
+    }
+}
+
+// Calls visit(topic, count, locations) for each topic of a word's postings; locations is scratch space.
+template <typename Visit> void ForEachTopic(const Bytes& data, std::vector<uint32_t>& locations, Visit visit) {
     size_t at = 0;
+    uint32_t topic = 0;
     while (at < data.size()) {
-        const uint32_t topic = data[at];
-        const uint32_t count = data[at + 1];
-        visit(topic, count, &data[at + 2]);
-        at += 2 + count;
+        topic += GetVarint(data, at);
+        const uint32_t count = GetVarint(data, at);
+        locations.resize(count);
+        uint32_t location = 0;
+        for (uint32_t k = 0; k < count; ++k) {
+            location += GetVarint(data, at);
+            locations[k] = location;
+        }
+        visit(topic, count, locations.data());
     }
 }
 
@@ -420,10 +490,32 @@ uint64_t FullTextIndex::PackRun(std::u32string_view word) {
     return key << (16 * (4 - word.size()));
 }
 
+void FullTextIndex::RunBlocks::Add(const RunInTopic& run) {
+    if (blocks_.empty() || blocks_.back().size() == kBlockRuns) {
+        // Small indexes take small blocks, from the heap.
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::clamp<size_t>(count_, 4096, kBlockRuns));
+    }
+    blocks_.back().push_back(run);
+    ++count_;
+}
+
+HugePageVector<FullTextIndex::RunInTopic> FullTextIndex::RunBlocks::Take() {
+    HugePageVector<RunInTopic> runs;
+    runs.reserve(count_);
+    for (HugePageVector<RunInTopic>& block : blocks_) {
+        runs.insert(runs.end(), block.begin(), block.end());
+        HugePageVector<RunInTopic>().swap(block);
+    }
+    blocks_.clear();
+    count_ = 0;
+    return runs;
+}
+
 void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings,
-                            HugePageVector<RunInTopic>& runs) {
+                            RunBlocks& runs) {
     pageRuns_.clear();
-    // Words come in the order of their locations, so each word's locations are appended already sorted.
+    pageWords_.clear();
     BreakWords(text, [&](std::u32string_view word, uint32_t location) {
         if (word.size() > 1 && IsIdeograph(word.front())) {
             // Runs of characters serve prefix lookups, which ask only which topics hold them; phrase matching
@@ -434,32 +526,44 @@ void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVe
             }
         }
         const uint32_t id = Intern(word);
-        if (id == kNoWord)
-            return;
+        if (id != kNoWord)
+            pageWords_.push_back(uint64_t{id} << 32 | location);
+    });
+    // The page's words by id, each one's locations ascending, go to their lists one topic each.
+    std::sort(pageWords_.begin(), pageWords_.end());
+    for (size_t at = 0; at < pageWords_.size();) {
+        const auto id = static_cast<uint32_t>(pageWords_[at] >> 32);
+        size_t end = at + 1;
+        while (end < pageWords_.size() && static_cast<uint32_t>(pageWords_[end] >> 32) == id)
+            ++end;
         if (postings.size() <= id)
             postings.resize(words_.size());
         Postings& list = postings[id];
-        if (list.topicCount == 0 || list.lastTopic != topic) {
-            list.data.push_back(topic);
-            list.countAt = list.data.size();
-            list.data.push_back(0);
-            list.lastTopic = topic;
-            ++list.topicCount;
+        PutVarint(list.data, topic - list.lastTopic);
+        list.lastTopic = topic;
+        ++list.topicCount;
+        if (topicsOnly_[id]) { // a run with a character of other than two bytes
+            PutVarint(list.data, 0);
+        } else {
+            PutVarint(list.data, static_cast<uint32_t>(end - at));
+            uint32_t previous = 0;
+            for (size_t k = at; k < end; ++k) {
+                const auto location = static_cast<uint32_t>(pageWords_[k]);
+                PutVarint(list.data, location - previous);
+                previous = location;
+            }
         }
-        if (topicsOnly_[id]) // a run with a character of other than two bytes
-            return;
-        list.data.push_back(location);
-        ++list.data[list.countAt];
-    });
+        at = end;
+    }
     std::sort(pageRuns_.begin(), pageRuns_.end());
     pageRuns_.erase(std::unique(pageRuns_.begin(), pageRuns_.end()), pageRuns_.end());
     for (const uint64_t key : pageRuns_)
-        runs.push_back({static_cast<uint32_t>(key >> 32), static_cast<uint32_t>(key), topic});
+        runs.Add({static_cast<uint32_t>(key >> 32), static_cast<uint32_t>(key), topic});
 }
 
 void FullTextIndex::AddTopic(uint32_t topic, const PageText& text) {
-    AddText(topic, text.body, bodyPostings_, bodyRuns_);
-    AddText(topic, text.title, titlePostings_, titleRuns_);
+    AddText(topic, text.body, bodyPostings_, bodyRunBlocks_);
+    AddText(topic, text.title, titlePostings_, titleRunBlocks_);
     topicLimit_ = std::max(topicLimit_, topic + 1);
 }
 
@@ -471,13 +575,13 @@ public:
         std::string word;
         uint8_t context = 0;
         uint32_t topicCount = 0;
-        const Postings* postings = nullptr; // a word of the tables,
-        const RunInTopic* runs = nullptr;   // or the runs that fold alike, by topic, a topic once per spelling
+        Postings* postings = nullptr;     // a word of the tables,
+        const RunInTopic* runs = nullptr; // or the runs that fold alike, by topic, a topic once per spelling
         size_t runCount = 0;
         uint64_t foldedRun = 0;
     };
 
-    EntryMerger(const FullTextIndex& index, const std::vector<IndexedWord>& words)
+    EntryMerger(FullTextIndex& index, const std::vector<IndexedWord>& words)
         : index_(index), words_(words), body_{index.bodyRuns_}, title_{index.titleRuns_} {}
 
     bool Next(Entry& entry) {
@@ -496,7 +600,7 @@ public:
             run = &title_;
         if (haveWord && (run == nullptr || SortsBefore(*words_[wordAt_].word, RunBytes(run->Key())))) {
             const IndexedWord& word = words_[wordAt_++];
-            const Postings& list = (word.context == 0 ? index_.bodyPostings_ : index_.titlePostings_)[word.id];
+            Postings& list = (word.context == 0 ? index_.bodyPostings_ : index_.titlePostings_)[word.id];
             entry = Entry{*word.word, word.context, list.topicCount, &list, nullptr, 0, 0};
             return true;
         }
@@ -521,18 +625,59 @@ private:
         size_t at = 0;
         uint64_t Key() const { return runs[at].Key(); }
     };
-    const FullTextIndex& index_;
+    FullTextIndex& index_;
     const std::vector<IndexedWord>& words_;
     size_t wordAt_ = 0;
     RunCursor body_;
     RunCursor title_;
 };
 
+size_t FullTextIndex::FileSizeBound(const Roots& roots, std::vector<uint32_t>& locations) const {
+    // Every topic's codes start on a byte.
+    const auto topicBytes = [&](uint32_t topicStep, uint32_t count, const uint32_t* at) {
+        int bits = ScaleRootBits(topicStep, roots.topic) + ScaleRootBits(count, roots.count);
+        uint32_t previous = 0;
+        for (uint32_t k = 0; k < count; ++k) {
+            bits += ScaleRootBits(at[k] - previous, roots.location);
+            previous = at[k];
+        }
+        return static_cast<size_t>((bits + 7) / 8);
+    };
+    // A leaf entry without the prefix it shares with the one before: lengths, context, counts, offset.
+    constexpr size_t kEntryBytes = 2 + 1 + 5 + 4 + 2 + 5;
+    size_t codes = 0;
+    size_t entries = 0;
+    for (const auto* postings : {&bodyPostings_, &titlePostings_}) {
+        for (uint32_t id = 0; id < postings->size(); ++id) {
+            uint32_t previousTopic = 0;
+            ForEachTopic((*postings)[id].data, locations, [&](uint32_t topic, uint32_t count, const uint32_t* at) {
+                codes += topicBytes(topic - previousTopic, count, at);
+                previousTopic = topic;
+            });
+            entries += (*postings)[id].topicCount > 0 ? words_[id].size() + kEntryBytes : 0;
+        }
+    }
+    for (const auto* runs : {&bodyRuns_, &titleRuns_}) {
+        for (size_t i = 0; i < runs->size(); ++i) {
+            const bool first = i == 0 || FoldedBytes((*runs)[i - 1].Key()) != FoldedBytes((*runs)[i].Key());
+            if (!first && (*runs)[i - 1].topic == (*runs)[i].topic)
+                continue;
+            codes += topicBytes((*runs)[i].topic - (first ? 0 : (*runs)[i - 1].topic), 0, nullptr);
+            entries += first ? RunBytes((*runs)[i].Key()).size() + kEntryBytes : 0;
+        }
+    }
+    // A leaf is closed when the next entry does not fit: each holds at least a node less its longest entry. Index
+    // nodes take an entry of at most 263 bytes per node below.
+    const size_t leaves = entries / (kSearchNodeSize - 8 - kMaxWordBytes - kEntryBytes) + 1;
+    return kHeaderSize + codes + (leaves + leaves / 8 + 8) * kSearchNodeSize;
+}
+
 Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
     std::vector<IndexedWord> entries;
     std::array<std::array<uint64_t, 65>, 3> histograms{};
     uint64_t occurrences = 0;
     uint64_t occurrenceBytes = 0;
+    std::vector<uint32_t> locationsRead;
     for (const auto* postings : {&bodyPostings_, &titlePostings_}) {
         for (uint32_t id = 0; id < postings->size(); ++id) {
             const Postings& list = (*postings)[id];
@@ -540,7 +685,7 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
                 continue;
             entries.push_back({&words_[id], static_cast<uint8_t>(postings == &titlePostings_), id});
             uint32_t previousTopic = 0;
-            ForEachTopic(list.data, [&](uint32_t topic, uint32_t count, const uint32_t* locations) {
+            ForEachTopic(list.data, locationsRead, [&](uint32_t topic, uint32_t count, const uint32_t* locations) {
                 ++histograms[0][std::bit_width(topic - previousTopic)];
                 ++histograms[1][std::bit_width(count)];
                 uint32_t previousLocation = 0;
@@ -558,6 +703,8 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
         return *a.word != *b.word ? SortsBefore(*a.word, *b.word) : a.context < b.context;
     });
     size_t entryCount = entries.size();
+    bodyRuns_ = bodyRunBlocks_.Take();
+    titleRuns_ = titleRunBlocks_.Take();
     for (auto* runs : {&bodyRuns_, &titleRuns_}) {
         // Each page added its runs once, so (run, topic) pairs are unique. Sorted, the runs that fold alike stand
         // together with their topics ascending; a topic holding more than one spelling comes once per spelling.
@@ -580,14 +727,15 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
     const Roots roots{BestRoot(histograms[0]), BestRoot(histograms[1]), BestRoot(histograms[2])};
 
     ByteBuffer file;
+    file.Reserve(FileSizeBound(roots, locationsRead));
     file.PutZeros(kHeaderSize);
     size_t longestWord = 0;
     uint64_t runWords = 0;
     uint64_t runWordBytes = 0;
     Bytes codes;                                       // one word's codes, reused
-    TextIdTable<char> storedCodes;                     // offsets in the file by the codes stored there
     std::vector<std::pair<uint32_t, uint32_t>> placed; // each entry's codes: offset and size
     placed.reserve(entryCount);
+    std::optional<StoredCodes> storedCodes(std::in_place, file.Data(), entryCount);
     EntryMerger merger(*this, entries);
     EntryMerger::Entry entry;
     uint64_t previousRun = 0;
@@ -607,7 +755,9 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
             previousTopic = topic;
         };
         if (entry.postings != nullptr) {
-            ForEachTopic(entry.postings->data, putTopic);
+            ForEachTopic(entry.postings->data, locationsRead, putTopic);
+            // Written out, the list goes while the file grows: the leaves need only its count of topics.
+            Bytes().swap(entry.postings->data);
         } else {
             for (size_t k = 0; k < entry.runCount; ++k)
                 if (k == 0 || entry.runs[k - 1].topic != entry.runs[k].topic)
@@ -621,19 +771,14 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
         bits.AlignToByte();
         // Words found at the same places have the same codes: they are stored once and pointed at by each.
         const std::string_view stored(reinterpret_cast<const char*>(codes.data()), codes.size());
-        const uint32_t hash = storedCodes.Hash(stored);
-        uint32_t offset = 0;
-        if (const uint32_t* known = storedCodes.Find(stored, hash)) {
-            offset = *known;
-        } else {
-            offset = static_cast<uint32_t>(file.Size());
-            storedCodes.Add(stored, hash, offset);
+        const auto end = static_cast<uint32_t>(file.Size());
+        const uint32_t offset = storedCodes->Place(stored, end);
+        if (offset == end)
             file.PutBytes(codes);
-        }
         placed.emplace_back(offset, static_cast<uint32_t>(codes.size()));
         longestWord = std::max(longestWord, entry.word.size());
     }
-    storedCodes = {};
+    storedCodes.reset();
 
     EntryMerger leafOrder(*this, entries);
     size_t placedAt = 0;

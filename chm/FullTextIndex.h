@@ -35,12 +35,13 @@ public:
     Bytes Build(FullTextIndexStats* stats = nullptr);
 
 private:
-    // Per word: topic, number of locations, the locations; topic after topic.
+    // Per word, topic after topic: the topic's distance from the one before, its number of locations and each
+    // location's distance from the one before, in 7-bit groups low first. Most take one byte where a number of
+    // their own took four: the lists are the largest part of an index under construction.
     struct Postings {
-        std::vector<uint32_t> data;
+        Bytes data;
         uint32_t topicCount = 0;
         uint32_t lastTopic = 0;
-        size_t countAt = 0; // where the last topic's count is in data
     };
 
     // A run of Chinese characters whose every character is two bytes in the code page, as one number: the bytes
@@ -54,11 +55,31 @@ private:
         uint64_t Key() const { return uint64_t{high} << 32 | low; }
     };
     class EntryMerger;
+    // Runs as pages add them, in blocks of up to 4 MB, gathered by Build into one array of their exact size a block at
+    // a time: a vector grown by doubling held up to three times their bytes at its last growth.
+    class RunBlocks {
+    public:
+        void Add(const RunInTopic& run);
+        // Every run in the order added; the blocks are freed as they are copied.
+        HugePageVector<RunInTopic> Take();
 
-    void AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings,
-                 HugePageVector<RunInTopic>& runs);
+    private:
+        static constexpr size_t kBlockRuns = (size_t{4} << 20) / sizeof(RunInTopic);
+        std::vector<HugePageVector<RunInTopic>> blocks_;
+        size_t count_ = 0;
+    };
+    struct Roots {
+        int topic = 0;
+        int count = 0;
+        int location = 0;
+    };
+
+    void AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings, RunBlocks& runs);
     // The run packed as above, or 0 when a character is not two bytes in the code page.
     uint64_t PackRun(std::u32string_view word);
+    // At least the size of the file Build writes (the codes as if none were shared), so that it is allocated
+    // once: grown by doubling, the old and the new copy of an index of tens of megabytes were a whole run's peak.
+    size_t FileSizeBound(const Roots& roots, std::vector<uint32_t>& locations) const;
     uint32_t Intern(std::u32string_view word);
     uint32_t InternBytes(const std::string& bytes, bool withoutLocations);
     const std::string& Encode(char32_t c);
@@ -69,7 +90,8 @@ private:
     std::unordered_map<char32_t, std::string> encodedChars_;
     // Per character of the first plane: 0 not looked up yet, 1 not two bytes, else 0x10000 and the two bytes.
     std::vector<uint32_t> packedChars_;
-    std::vector<uint64_t> pageRuns_; // one page's runs, before they are made unique
+    std::vector<uint64_t> pageRuns_;  // one page's runs, before they are made unique
+    std::vector<uint64_t> pageWords_; // one page's words as id and location, before they go to their lists
     // Words as the page gives them, so that a word seen before is not put in the code page again.
     TextIdTable<char32_t> textIds_;
     TextIdTable<char> wordIds_; // by the bytes stored, A-Z folded
@@ -77,6 +99,8 @@ private:
     std::vector<bool> topicsOnly_; // runs of Chinese characters: no locations
     HugePageVector<Postings> bodyPostings_;
     HugePageVector<Postings> titlePostings_;
-    HugePageVector<RunInTopic> bodyRuns_;
+    RunBlocks bodyRunBlocks_;
+    RunBlocks titleRunBlocks_;
+    HugePageVector<RunInTopic> bodyRuns_; // in Build
     HugePageVector<RunInTopic> titleRuns_;
 };

@@ -160,7 +160,8 @@ bool IsCompilerLog(const std::string& bytes) {
 struct SourceFile {
     std::string internalName; // UTF-8, no leading "/"
     std::string projectName;  // as listed, code page
-    std::string bytes;
+    std::string bytes;        // pages' bytes are not held once stored: they are read again where their text is needed
+    size_t size = 0;
 };
 
 class Compilation {
@@ -381,9 +382,9 @@ private:
     }
 
     // Pages are read again for their text and links, and the sitemaps for their entries; nothing else is.
+    // Pages are read again, a few at a time, where their links and text are needed: held all together from here
+    // to the search index, their freed bytes lay between what the compile keeps and never went back to the system.
     bool NeededAfterStoring(const std::string& internalName) {
-        if (IsPage(internalName))
-            return true;
         for (const std::string* listed : {&project_.contentsFile, &project_.indexFile}) {
             std::string path = NameToUtf8(project_.codePage, *listed).value_or(*listed);
             std::replace(path.begin(), path.end(), '\\', '/');
@@ -439,6 +440,7 @@ private:
             containerFailed_ = true;
             return false;
         }
+        file.size = file.bytes.size();
         if (!NeededAfterStoring(file.internalName)) {
             file.bytes.clear();
             file.bytes.shrink_to_fit();
@@ -577,7 +579,10 @@ private:
             const size_t slash = file.internalName.rfind('/');
             const std::string base = slash == std::string::npos ? std::string() : file.internalName.substr(0, slash);
             std::set<std::string> reported;
-            for (const std::string& link : PageLinks(file.bytes, project_.codePage)) {
+            std::string bytes;
+            if (file.bytes.empty() && !ReadStoredPage(file, bytes))
+                continue; // reported where its text is read
+            for (const std::string& link : PageLinks(file.bytes.empty() ? bytes : file.bytes, project_.codePage)) {
                 const std::string target = LocalTarget(PercentDecoded(link), base);
                 if (!target.empty() && FindSource(target) == nullptr && reported.insert(target).second)
                     Warning(file.internalName + " links to a missing file: " + target);
@@ -674,6 +679,12 @@ private:
         }
     }
 
+    // A page stored and let go, read again from the project folder; safe on any thread.
+    bool ReadStoredPage(const SourceFile& file, std::string& bytes) const {
+        const fs::path path = folder_ / PathFromUtf8(file.internalName);
+        return InsideProject(path) && ReadWholeFile(path, bytes);
+    }
+
     bool BuildHelpFile(const Sitemap& contents, const Sitemap& index) {
         ChmContainer& container = *containerStorage_;
         StringTable strings;
@@ -687,6 +698,7 @@ private:
         }
         std::vector<const SourceFile*> pageFiles;
         std::vector<PageToRead> pages;
+        std::vector<const SourceFile*> pageSources; // of each page to read
         // Without search, only pages the contents do not name are read, for their titles.
         std::vector<size_t> readingOf;
         for (const SourceFile& file : sources_) {
@@ -694,11 +706,23 @@ private:
                 pageFiles.push_back(&file);
                 const bool needsText = search || !contentsTitles_.contains(AsciiLower(file.internalName));
                 readingOf.push_back(needsText ? pages.size() : kNotRead);
-                if (needsText)
-                    pages.push_back({file.internalName, file.bytes});
+                if (needsText) {
+                    pages.push_back({file.internalName, file.bytes, file.bytes.empty() ? file.size : 0});
+                    pageSources.push_back(&file);
+                }
             }
         }
-        const std::vector<PageReading> readings = ReadPages(pages, project_.codePage, search ? &*search : nullptr);
+        const auto load = [&](size_t page) -> std::optional<std::string> {
+            const SourceFile& file = *pageSources[page];
+            std::string bytes;
+            if (!file.bytes.empty())
+                return file.bytes;
+            if (file.size > 0 && !ReadStoredPage(file, bytes))
+                return std::nullopt;
+            return bytes;
+        };
+        const std::vector<PageReading> readings =
+            ReadPages(pages, project_.codePage, search ? &*search : nullptr, 0, load);
         pages.clear();
         // The pages are read and already in the section: their bytes go before the search index is built, the
         // compile's largest moment.

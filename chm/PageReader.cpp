@@ -67,10 +67,10 @@ template <typename Read> void ReadInParallel(size_t begin, size_t end, unsigned 
 } // namespace
 
 std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, uint32_t codePage, FullTextIndex* index,
-                                   unsigned threadCount) {
+                                   unsigned threadCount, const PageLoader& load) {
     size_t totalBytes = 0;
     for (const PageToRead& page : pages)
-        totalBytes += page.bytes.size();
+        totalBytes += page.bytes.size() + page.loadSize;
     const bool onThisThread = threadCount == 0 && totalBytes < kBytesWorthAThread;
     const unsigned threads = onThisThread      ? 1
                              : threadCount > 0 ? threadCount
@@ -78,7 +78,17 @@ std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, uint32_
     std::vector<PageReading> readings(pages.size());
     std::vector<std::optional<PageText>> texts(pages.size());
     const auto read = [&](size_t i) {
-        std::optional<PageText> text = ReadText(pages[i], codePage, index != nullptr, readings[i]);
+        PageToRead page = pages[i];
+        std::optional<std::string> loaded;
+        if (load) {
+            loaded = load(i);
+            if (!loaded) {
+                readings[i].warnings.push_back("cannot read " + std::string(page.name) + ": no such file");
+                return;
+            }
+            page.bytes = *loaded;
+        }
+        std::optional<PageText> text = ReadText(page, codePage, index != nullptr, readings[i]);
         if (text)
             readings[i].title = text->title;
         if (index != nullptr)

@@ -3,6 +3,8 @@
 // index, on all cores: pages are read as text a batch ahead on the other threads while the index takes them in
 // page order, so the index is the same however many threads there are.
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +14,12 @@
 struct PageToRead {
     std::string_view name; // as reported in warnings
     std::string_view bytes;
+    size_t loadSize = 0; // bytes the loader will give, when they are not held here
 };
+
+// Gives page i's bytes when they are not held in memory (read again from their file), or nothing when they cannot
+// be read. Called on the reading threads, a page at a time.
+using PageLoader = std::function<std::optional<std::string>(size_t page)>;
 
 struct PageReading {
     std::u32string title; // <title>, else the first heading; empty when the page cannot be read as text
@@ -20,6 +27,6 @@ struct PageReading {
 };
 
 // Page i is topic i. index may be null. threadCount 0: one per hardware thread, or only this one when the pages are
-// few bytes.
+// few bytes. With load, each page's bytes come from it and are held only while the page is read.
 std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, uint32_t codePage, FullTextIndex* index,
-                                   unsigned threadCount = 0);
+                                   unsigned threadCount = 0, const PageLoader& load = {});

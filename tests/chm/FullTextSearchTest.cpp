@@ -273,6 +273,67 @@ TEST(FullTextSearchManyPages, WordsInHundredsOfPagesAreFoundInEachOfThem) {
     }
 }
 
+// Words found on the same pages at the same places have the same codes, stored once; codes with bytes of 0x80 or
+// more (long steps between pages) are found again like any others. Each word is still found on its own pages.
+TEST(FullTextSearchSharedCodes, WordsAtTheSamePlacesShareTheirCodes) {
+    SearchProject project("shared");
+    const std::set<int> together = {0, 37, 180, 299};
+    const std::set<int> apart = {1, 2, 250};
+    Pages togetherPages;
+    Pages apartPages;
+    for (int page = 0; page < 300; ++page) {
+        const std::string name = std::to_string(page) + ".html";
+        std::string body = "<p>everywhere";
+        if (together.contains(page)) {
+            body += " 甲乙 丙丁"; // two runs, no locations: the same codes
+            togetherPages.insert(name);
+        }
+        if (apart.contains(page)) {
+            body += " 戊己";
+            apartPages.insert(name);
+        }
+        project.Add(name, Page("", body + "</p>"));
+    }
+    ASSERT_TRUE(project.Compile());
+    SearchIndexReader reader(project.Output());
+    const std::vector<std::uint32_t> first = reader.CodeOffsets("甲乙");
+    const std::vector<std::uint32_t> second = reader.CodeOffsets("丙丁");
+    const std::vector<std::uint32_t> other = reader.CodeOffsets("戊己");
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_EQ(other.size(), 1u);
+    EXPECT_EQ(second, first);
+    EXPECT_NE(other, first);
+    const std::string index = reader.Read("/$FIftiMain");
+    ASSERT_GT(index.size(), first.front());
+    // The steps 37, 143 and 119 between the pages make a code byte of 0x80 or more.
+    EXPECT_GE(static_cast<unsigned char>(index[first.front()]) | static_cast<unsigned char>(index[first.front() + 1]),
+              0x80);
+    EXPECT_EQ(reader.Find("甲乙", false), togetherPages);
+    EXPECT_EQ(reader.Find("丙丁", false), togetherPages);
+    EXPECT_EQ(reader.Find("戊己", false), apartPages);
+    // Single characters have locations: 甲 and 丙 stand at different places, so their codes differ.
+    EXPECT_NE(reader.CodeOffsets("甲"), reader.CodeOffsets("丙"));
+}
+
+// Locations one, two and three 7-bit groups apart on a page, and on a page further on, come back exactly.
+TEST(FullTextSearchSharedCodes, LocationsFarApartComeBackExactly) {
+    SearchProject project("far");
+    std::string body = "<p>marker";
+    for (int word = 1; word < 20000; ++word)
+        body += word == 200 || word == 16500 ? " marker" : " filler";
+    project.Add("a.html", Page("", body + " marker</p>"));
+    for (int page = 0; page < 200; ++page)
+        project.Add("b" + std::to_string(page) + ".html", Page("", "<p>filler</p>"));
+    project.Add("c.html", Page("", "<p>one two three four five marker</p>"));
+    ASSERT_TRUE(project.Compile());
+    SearchIndexReader reader(project.Output());
+    const std::map<std::string, std::vector<uint32_t>> locations = {{"a.html", {0, 200, 16500, 20000}},
+                                                                    {"c.html", {5}}};
+    EXPECT_EQ(reader.Locations("marker"), locations);
+    EXPECT_EQ(reader.Locations("filler").at("a.html").size(), 19997u);
+    EXPECT_EQ(reader.Locations("filler").size(), 201u);
+}
+
 // An index of three levels or more, walked down from the root as chmlib's search does: every English word and
 // every Chinese character of the pages is found whole with exactly its pages, and each run of characters by a
 // partial lookup. Random runs of 1,800 characters make the many distinct words that need the third level.

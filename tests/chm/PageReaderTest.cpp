@@ -90,3 +90,47 @@ TEST(PageReader, AScriptWhoseClosingTagIsCutOffEndsThePage) {
     EXPECT_EQ(readings[0].title, U"Cut short");
     EXPECT_TRUE(readings[0].warnings.empty());
 }
+
+// Pages not held in memory are asked of the loader while they are read, on any number of threads: the index, titles
+// and warnings are those of the pages held. A page the loader cannot give is left out with a warning naming it.
+TEST(PageReader, PagesLoadedWhileReadGiveTheSameIndexAsPagesHeld) {
+    const std::vector<std::string> pages = MixedPages(150);
+    const Read held = ReadOnThreads(pages, 1);
+    for (const unsigned threads : {1u, 3u}) {
+        std::vector<std::string> names;
+        for (size_t i = 0; i < pages.size(); ++i)
+            names.push_back(std::to_string(i) + ".html");
+        std::vector<PageToRead> toRead;
+        for (size_t i = 0; i < pages.size(); ++i)
+            toRead.push_back({names[i], {}, pages[i].size()});
+        std::vector<int> loads(pages.size(), 0);
+        const PageLoader load = [&](size_t page) -> std::optional<std::string> {
+            ++loads[page]; // each page is loaded by one thread only
+            return pages[page];
+        };
+        FullTextIndex index(936);
+        const std::vector<PageReading> readings = ReadPages(toRead, 936, &index, threads, load);
+        EXPECT_EQ(index.Build(), held.index) << threads << " threads";
+        ASSERT_EQ(readings.size(), pages.size());
+        for (size_t i = 0; i < pages.size(); ++i) {
+            EXPECT_EQ(readings[i].title, held.readings[i].title) << "page " << i;
+            EXPECT_EQ(readings[i].warnings, held.readings[i].warnings) << "page " << i;
+            EXPECT_EQ(loads[i], 1) << "page " << i;
+        }
+    }
+
+    const std::vector<PageToRead> toRead = {{"gone.html", {}, 10}, {"kept.html", {}, 10}};
+    const PageLoader load = [&](size_t page) -> std::optional<std::string> {
+        if (page == 0)
+            return std::nullopt;
+        return pages[1];
+    };
+    FullTextIndex index(936);
+    const std::vector<PageReading> readings = ReadPages(toRead, 936, &index, 1, load);
+    ASSERT_EQ(readings.size(), 2u);
+    EXPECT_TRUE(readings[0].title.empty());
+    ASSERT_EQ(readings[0].warnings.size(), 1u);
+    EXPECT_NE(readings[0].warnings[0].find("gone.html"), std::string::npos);
+    EXPECT_EQ(readings[1].title, U"Page 1 标题");
+    EXPECT_TRUE(readings[1].warnings.empty());
+}

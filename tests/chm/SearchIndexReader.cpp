@@ -231,6 +231,14 @@ std::set<std::string> SearchIndexReader::Find(const std::string& query, bool pre
     return pages;
 }
 
+std::vector<uint32_t> SearchIndexReader::CodeOffsets(const std::string& query) const {
+    std::vector<uint32_t> offsets;
+    for (const Word& word : Lookup(query, false, false))
+        if (word.context == 0)
+            offsets.push_back(word.wlcOffset);
+    return offsets;
+}
+
 std::map<std::string, std::vector<uint32_t>> SearchIndexReader::Locations(const std::string& query) const {
     std::map<std::string, std::vector<uint32_t>> locations;
     for (const Word& word : Lookup(query, false, false)) {

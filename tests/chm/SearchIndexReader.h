@@ -22,6 +22,8 @@ public:
     std::set<std::string> Find(const std::string& query, bool prefix, bool titlesOnly = false) const;
     // The page text locations of a whole word, page by page, in the order the index gives them.
     std::map<std::string, std::vector<uint32_t>> Locations(const std::string& query) const;
+    // Where the page text codes of a whole word are in the index, empty when it is not found.
+    std::vector<uint32_t> CodeOffsets(const std::string& query) const;
     // A page's title as #TOPICS gives it, converted to UTF-8.
     std::string TitleOf(const std::string& page) const;
     // A whole internal file, empty when it is missing.
