@@ -1,5 +1,7 @@
 #include "PageReader.h"
 
+#include "base/MessageCatalogue.h"
+
 #include <algorithm>
 #include <exception>
 #include <future>
@@ -83,7 +85,8 @@ std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, uint32_
         if (load) {
             loaded = load(i);
             if (!loaded) {
-                readings[i].warnings.push_back("cannot read " + std::string(page.name) + ": no such file");
+                readings[i].warnings.push_back(
+                    WithValues("cannot read {1}: {2}", {std::string(page.name), "no such file"}));
                 return;
             }
             page.bytes = *loaded;
