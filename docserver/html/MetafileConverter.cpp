@@ -4,6 +4,7 @@
 #include "docserver/package/ExternalProgram.h"
 
 #include "base/Utf8Path.h"
+#include "docserver/html/EmfAlphaBitmaps.h"
 #include "docserver/html/PictureCodec.h"
 
 #include <algorithm>
@@ -234,9 +235,10 @@ std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<Metafile
     for (size_t i = 0; i < metafiles.size(); ++i) {
         const std::string stem = "picture" + std::to_string(i);
         const fs::path source = folder / (stem + (metafiles[i].enhanced ? ".emf" : ".wmf"));
+        const std::vector<uint8_t> given =
+            metafiles[i].enhanced ? WithAlphaBitmapsBlended(*metafiles[i].bytes) : *metafiles[i].bytes;
         std::ofstream(source, std::ios::binary)
-            .write(reinterpret_cast<const char*>(metafiles[i].bytes->data()),
-                   static_cast<std::streamsize>(metafiles[i].bytes->size()));
+            .write(reinterpret_cast<const char*>(given.data()), static_cast<std::streamsize>(given.size()));
         const fs::path target = folder / (stem + ".png");
         if (!metafiles[i].enhanced && !wmf2gd.empty() && !UsesEquationFont(*metafiles[i].bytes) &&
             RunProgram(Wmf2gdCommand(wmf2gd, metafiles[i], source, target), std::chrono::seconds(30)))

@@ -2,6 +2,7 @@
 // LEAFBIND_UPDATE_GOLDEN=1), pictures read back with libpng, and the files a save leaves behind.
 #include "HtmlExportFixture.h"
 
+#include "docserver/html/EmfAlphaBitmaps.h"
 #include "docserver/html/PictureCodec.h"
 
 #include "docserver/docx/DocxReader.h"
@@ -12,9 +13,11 @@
 #include <png.h>
 #include <stb/stb_image.h>
 
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <iconv.h>
+#include <initializer_list>
 #include <memory>
 #include <regex>
 #include <set>
@@ -735,6 +738,149 @@ TEST_F(HtmlExport, MetafilesConvertInOneRunAndShowWhatTheyDraw) {
                                       static_cast<int>(iconBytes.size()), &width, &height, &channels));
     EXPECT_EQ(width, 42);
     EXPECT_EQ(height, 22);
+}
+
+namespace {
+
+void AppendU32s(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values) {
+    for (uint32_t value : values)
+        for (int shift = 0; shift < 32; shift += 8)
+            out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+// A file icon as Word documents keep one in an EMF: a 32 x 32 bitmap drawn whole, copied or blended, its inside one
+// colour (blue, green, red and the fourth byte) in a clear black frame 4 pixels wide.
+struct IconBitmap {
+    uint16_t bitCount = 32;
+    std::array<uint8_t, 4> inside = {0x20, 0x80, 0xC0, 0xFF};
+    uint8_t frameAlpha = 0;
+    uint32_t rasterOperation = 0x00CC0020; // copy
+    bool blend = false;                    // ALPHABLEND with the bitmap's transparency, else STRETCHDIBITS
+    bool masks = false;                    // colours given by (the plain) masks after the bitmap's header
+};
+
+constexpr uint32_t kIconSide = 32;
+
+std::vector<uint8_t> IconEmf(const IconBitmap& icon) {
+    std::vector<uint8_t> bits;
+    for (uint32_t y = 0; y < kIconSide; ++y)
+        for (uint32_t x = 0; x < kIconSide; ++x) {
+            const bool inside = x >= 4 && x < kIconSide - 4 && y >= 4 && y < kIconSide - 4;
+            for (int channel = 0; channel < icon.bitCount / 8; ++channel)
+                bits.push_back(inside ? icon.inside[channel] : channel == 3 ? icon.frameAlpha : 0);
+        }
+    const uint32_t bitsSize = static_cast<uint32_t>(bits.size()), last = kIconSide - 1;
+    const uint32_t fixed = icon.blend ? 108 : 80, header = icon.masks ? 52 : 40;
+    const uint32_t recordSize = fixed + header + bitsSize;
+    const uint32_t frame = kIconSide * 2540 / 96; // hundredths of a millimetre at 96 pixels to the inch
+    std::vector<uint8_t> emf;
+    AppendU32s(emf, {1, 88, 0, 0, last, last, 0, 0, frame, frame});              // the header: bounds, frame
+    AppendU32s(emf, {0x464D4520, 0x10000, 88 + recordSize + 20, 3, 1, 0, 0, 0}); // signature, version, counts
+    AppendU32s(emf, {1920, 1080, 508, 286});                                     // the device in pixels and mm
+    if (icon.blend) {
+        AppendU32s(emf, {114, recordSize, 0, 0, last, last, 0, 0, kIconSide, kIconSide}); // bounds, where
+        AppendU32s(emf, {0x01FF8000, 0, 0}); // over, whole, the bitmap's transparency; the source's corner
+        AppendU32s(emf, {0x3F800000, 0, 0, 0x3F800000, 0, 0, 0, 0}); // no turn, no background, colours in it
+        AppendU32s(emf, {fixed, header, fixed + header, bitsSize, kIconSide, kIconSide});
+    } else {
+        AppendU32s(emf, {81, recordSize, 0, 0, last, last});              // STRETCHDIBITS, bounds
+        AppendU32s(emf, {0, 0, 0, 0, kIconSide, kIconSide});              // where, the bitmap's part
+        AppendU32s(emf, {fixed, header, fixed + header, bitsSize});       // where its header and pixels are
+        AppendU32s(emf, {0, icon.rasterOperation, kIconSide, kIconSide}); // how it is drawn, how large
+    }
+    AppendU32s(emf, {header, kIconSide, kIconSide, 1u | uint32_t{icon.bitCount} << 16, icon.masks ? 3u : 0u, bitsSize,
+                     0, 0, 0, 0});
+    if (icon.masks)
+        AppendU32s(emf, {0x00FF0000, 0x0000FF00, 0x000000FF});
+    emf.insert(emf.end(), bits.begin(), bits.end());
+    AppendU32s(emf, {14, 20, 0, 16, 20}); // the end
+    return emf;
+}
+
+} // namespace
+
+TEST(MetafilePictures, OnlyCopiedBitmapsWithTransparencyAreDrawnAsBlends) {
+    struct Case {
+        const char* what;
+        IconBitmap icon;
+        bool blended;
+        std::array<uint8_t, 4> insideDrawn; // what the blend holds inside, weighed by its transparency
+    };
+    const Case cases[] = {
+        {"clear frame", {}, true, {0x20, 0x80, 0xC0, 0xFF}},
+        {"half clear inside", {.inside = {0x40, 0x80, 0xC0, 0x80}}, true, {0x20, 0x40, 0x60, 0x80}},
+        {"weighed already", {.inside = {0x20, 0x40, 0x60, 0x80}}, true, {0x20, 0x40, 0x60, 0x80}},
+        {"fourth bytes all zero", {.inside = {0x20, 0x80, 0xC0, 0}}, false, {}},
+        {"all opaque", {.frameAlpha = 0xFF}, false, {}},
+        {"24 bits", {.bitCount = 24}, false, {}},
+        {"not a copy", {.rasterOperation = 0x00EE0086}, false, {}},
+        {"copy, colours by masks", {.masks = true}, true, {0x20, 0x80, 0xC0, 0xFF}},
+        {"blend, colours by masks",
+         {.inside = {0x20, 0x40, 0x60, 0x80}, .blend = true, .masks = true},
+         true,
+         {0x20, 0x40, 0x60, 0x80}},
+        {"blend, plain colours", {.blend = true}, false, {}},
+    };
+    for (const Case& test : cases) {
+        const std::vector<uint8_t> emf = IconEmf(test.icon);
+        const std::vector<uint8_t> drawn = WithAlphaBitmapsBlended(emf);
+        if (!test.blended) {
+            EXPECT_EQ(drawn, emf) << test.what;
+            continue;
+        }
+        ASSERT_GT(drawn.size(), 88u + 108 + 40) << test.what;
+        EXPECT_EQ(U32At(drawn, 48), drawn.size()) << test.what << ": the header counts the file's bytes";
+        EXPECT_EQ(U32At(drawn, 88), 114u) << test.what;
+        const uint32_t blendSize = U32At(drawn, 92);
+        ASSERT_EQ(88 + blendSize + 20, drawn.size()) << test.what;
+        EXPECT_EQ(U32At(drawn, 88 + blendSize), 14u) << test.what << ": the end record follows";
+        EXPECT_EQ(U32At(drawn, 88 + 88), 40u) << test.what << ": a plain bitmap header";
+        EXPECT_EQ(U32At(drawn, 88 + U32At(drawn, 88 + 84) + 16), 0u) << test.what << ": colours not by masks";
+        EXPECT_EQ(U32At(drawn, 88 + 100), kIconSide) << test.what << ": the whole bitmap is drawn";
+        const size_t bits = 88 + U32At(drawn, 88 + 92);
+        EXPECT_EQ(U32At(drawn, bits), 0u) << test.what << ": the frame is clear";
+        const size_t middle = bits + (16 * kIconSide + 16) * 4;
+        EXPECT_EQ(std::vector<uint8_t>(drawn.begin() + middle, drawn.begin() + middle + 4),
+                  std::vector<uint8_t>(test.insideDrawn.begin(), test.insideDrawn.end()))
+            << test.what;
+    }
+    std::vector<uint8_t> cut = IconEmf({});
+    cut.resize(cut.size() - 100);
+    EXPECT_EQ(WithAlphaBitmapsBlended(cut), cut) << "records that run past the end are left to the converter";
+}
+
+// Through LibreOffice itself, where it is installed: the icon's clear frame stays clear, not black.
+TEST_F(HtmlExport, IconMetafilesKeepTheirClearPartsClear) {
+    if (std::system("command -v soffice >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    // Copied as a bitmap with transparency, and blended from a bitmap whose colours are given by masks.
+    DocxBuilder doc;
+    doc.AddParagraph(
+        {Picture(IconEmf({}), false, "emf"), Picture(IconEmf({.blend = true, .masks = true}), false, "emf")});
+    const std::string html = Save(Load(doc));
+    for (const char* name : {"image001.png", "image002.png"}) {
+        ASSERT_NE(html.find(std::string("src=\"0.files/") + name), std::string::npos) << html;
+        const std::string bytes = ReadText(folder / "0.files" / name);
+        int width = 0, height = 0, channels = 0;
+        std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+            stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()), static_cast<int>(bytes.size()),
+                                  &width, &height, &channels, 4),
+            stbi_image_free);
+        ASSERT_TRUE(pixels);
+        size_t dark = 0;
+        for (size_t at = 0; at < static_cast<size_t>(width) * height * 4; at += 4) {
+            const stbi_uc* pixel = pixels.get() + at;
+            dark += pixel[3] >= 128 && pixel[0] + pixel[1] + pixel[2] < 3 * 64;
+        }
+        EXPECT_EQ(dark, 0u) << name << ": the clear frame is not drawn black";
+        EXPECT_EQ(pixels.get()[3], 0) << name << ": the page around the icon is transparent";
+        const stbi_uc* middle = pixels.get() + (static_cast<size_t>(height / 2) * width + width / 2) * 4;
+        EXPECT_EQ(std::vector<int>(middle, middle + 4), (std::vector<int>{0xC0, 0x80, 0x20, 0xFF})) << name;
+    }
 }
 
 TEST_F(HtmlExport, WithWmf2gdAloneTheMetafilesItCannotDrawSayLibreOfficeIsMissing) {
