@@ -121,7 +121,8 @@ std::vector<uint8_t> EdgeSample(const std::string& kind, size_t size, size_t win
             std::fill(data.begin() + i, data.begin() + i + run, static_cast<uint8_t>(run));
     } else if (kind == "window") { // copies from just inside to just past the farthest distance allowed
         for (size_t i = window - 8; i < size; ++i)
-            data[i] = data[i - (window - 8 + (i / 1000) % 16)];
+            if (const size_t distance = window - 8 + (i / 1000) % 16; distance <= i)
+                data[i] = data[i - distance];
     } else { // far: a random stretch copied again near the end of a long interval of zeros
         std::fill(data.begin() + 4000, data.end(), 0);
         std::copy(data.begin(), data.begin() + 4000, data.end() - 5000);
