@@ -3,6 +3,7 @@
 
 #include "ChmReader.h"
 #include "CliRun.h"
+#include "FileText.h"
 #include "docbuilder/DocxBuilder.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +19,6 @@ namespace fs = std::filesystem;
 using namespace docx;
 
 namespace {
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void WriteText(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;

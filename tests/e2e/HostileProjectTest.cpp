@@ -4,6 +4,7 @@
 #include "ChmReader.h"
 #include "CliRun.h"
 #include "FileChecksums.h"
+#include "FileText.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +20,6 @@ namespace {
 
 void WriteText(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class HostileProject : public ::testing::Test {

@@ -4,6 +4,7 @@
 
 #include "CliRun.h"
 #include "FileChecksums.h"
+#include "FileText.h"
 #include "docbuilder/DocxBuilder.h"
 
 #include <gtest/gtest.h>
@@ -41,11 +42,6 @@ constexpr bool kSanitized = false;
 
 void WriteText(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void SaveGuide(const fs::path& path) {

@@ -2,6 +2,7 @@
 // headless Chromium and Firefox as a reader would open them from disk (the contents, a search, a help ID).
 
 #include "CliRun.h"
+#include "FileText.h"
 #include "base/Text.h"
 #include "docbuilder/DocxBuilder.h"
 #include "webhelp/LetterCase.h"
@@ -27,13 +28,6 @@ namespace fs = std::filesystem;
 using namespace docx;
 
 namespace {
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The first of the programs named that the shell finds.
 std::optional<std::string> FindProgram(std::initializer_list<const char*> names) {
