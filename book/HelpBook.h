@@ -50,8 +50,9 @@ struct HelpBook {
 class BookOutput {
 public:
     virtual ~BookOutput() = default;
-    // A page saved in the page folder (narrow path), page 0 first, before the book is complete: an output may start
-    // on the pages while later ones are made. The page is final; Write still gets every page in the book.
-    virtual void PageSaved(const std::string& /*pagePath*/, size_t /*page*/) {}
+    // A page saved in the page folder (narrow path), page 0 first, in the book's language, before the book is
+    // complete: an output may start on the pages while later ones are made. The page is final; Write still gets
+    // every page in the book.
+    virtual void PageSaved(const std::string& /*pagePath*/, size_t /*page*/, const HelpLanguage& /*language*/) {}
     virtual Status Write(const HelpBook& book) = 0;
 };

@@ -162,6 +162,7 @@ struct SourceFile {
     std::string projectName;  // as listed, code page
     std::string bytes;        // pages' bytes are not held once stored: they are read again where their text is needed
     size_t size = 0;
+    bool takenAhead = false; // one of the pages compressed ahead, matched byte for byte
 };
 
 class Compilation {
@@ -434,6 +435,7 @@ private:
             containerFailed_ = true;
             return false;
         }
+        file.takenAhead = compress && pagesAhead_ != nullptr;
         if (const Status added = containerStorage_->AddFile("/" + file.internalName, file.bytes, compress);
             !added.ok()) {
             Error(added.message);
@@ -679,6 +681,19 @@ private:
         }
     }
 
+    // The index made while the pages were, when this project indexes exactly those pages, in their order.
+    std::optional<IndexedAhead> SearchMadeAhead(const std::vector<const SourceFile*>& pageFiles) {
+        if (pagesAhead_ == nullptr || !project_.fullTextSearch || !project_.stopListFile.empty())
+            return std::nullopt;
+        std::optional<IndexedAhead> ahead = pagesAhead_->TakeSearch(project_.codePage, project_.lcid);
+        if (!ahead || ahead->names.size() != pageFiles.size())
+            return std::nullopt;
+        for (size_t i = 0; i < pageFiles.size(); ++i)
+            if (!pageFiles[i]->takenAhead || pageFiles[i]->internalName != ahead->names[i])
+                return std::nullopt;
+        return ahead;
+    }
+
     // A page stored and let go, read again from the project folder; safe on any thread.
     bool ReadStoredPage(const SourceFile& file, std::string& bytes) const {
         const fs::path path = folder_ / PathFromUtf8(file.internalName);
@@ -721,8 +736,14 @@ private:
                 return std::nullopt;
             return bytes;
         };
-        const std::vector<PageReading> readings =
-            ReadPages(pages, project_.codePage, search ? &*search : nullptr, 0, load);
+        std::optional<IndexedAhead> ahead = search ? SearchMadeAhead(pageFiles) : std::nullopt;
+        std::vector<PageReading> readings;
+        if (ahead) {
+            readings = std::move(ahead->readings);
+            search.reset();
+        } else {
+            readings = ReadPages(pages, project_.codePage, search ? &*search : nullptr, 0, load);
+        }
         pages.clear();
         // The pages are read and already in the section: their bytes go before the search index is built, the
         // compile's largest moment.
@@ -747,7 +768,8 @@ private:
             topicOf.emplace(key, static_cast<uint32_t>(topic));
             topics.push_back(Topic{title, file.internalName, titled != contentsTitles_.end()});
         }
-        Bytes searchIndex = BuildSearchIndex(search);
+        Bytes searchIndex = ahead ? std::move(ahead->index) : BuildSearchIndex(search);
+        ahead.reset();
 
         SystemInfo info;
         info.lcid = project_.lcid;
@@ -911,6 +933,7 @@ bool CompileHelpProject(const std::string& projectPath, const CompileCallbacks& 
                         const CompileOptions& options) {
     if (options.pagesAhead == nullptr)
         return Compilation(callbacks, options).Run(projectPath);
+    options.pagesAhead->NoMorePages();
     // What the compile says waits until it is known to count: a run that finds other pages than those compressed
     // ahead is made again from the start, and only that second run is heard.
     std::vector<std::pair<bool, std::string>> said; // progress or message, in order

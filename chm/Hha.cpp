@@ -64,6 +64,16 @@ extern "C" HhaPagesAhead* HHA_CALL HHA_BeginPagesAhead() {
     }
 }
 
+extern "C" void HHA_CALL HHA_IndexPagesAhead(HhaPagesAhead* pages, unsigned lcid) {
+    if (pages == nullptr)
+        return;
+    try {
+        pages->pages.IndexForSearch(lcid);
+    } catch (...) {
+        // The compile reads the pages itself.
+    }
+}
+
 extern "C" void HHA_CALL HHA_AddPageAhead(HhaPagesAhead* pages, const char* pagePath) {
     if (pages == nullptr || pagePath == nullptr)
         return;

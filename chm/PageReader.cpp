@@ -66,7 +66,25 @@ template <typename Read> void ReadInParallel(size_t begin, size_t end, unsigned 
             std::rethrow_exception(failure);
 }
 
+void AddToIndex(const PageToRead& page, uint32_t topic, const PageText& text, FullTextIndex& index,
+                PageReading& reading) {
+    try {
+        index.AddTopic(topic, text);
+    } catch (const std::exception& error) {
+        reading.warnings.push_back(std::string(page.name) + " could not be indexed for search: " + error.what());
+    }
+}
+
 } // namespace
+
+void ReadPageIntoIndex(const PageToRead& page, uint32_t topic, uint32_t codePage, FullTextIndex& index,
+                       PageReading& reading) {
+    std::optional<PageText> text = ReadText(page, codePage, true, reading);
+    if (!text)
+        return;
+    reading.title = text->title;
+    AddToIndex(page, topic, *text, index, reading);
+}
 
 std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, uint32_t codePage, FullTextIndex* index,
                                    unsigned threadCount, const PageLoader& load) {
@@ -99,12 +117,7 @@ std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, uint32_
     };
     const auto addToIndex = [&](size_t i) {
         if (texts[i]) {
-            try {
-                index->AddTopic(static_cast<uint32_t>(i), *texts[i]);
-            } catch (const std::exception& error) {
-                readings[i].warnings.push_back(std::string(pages[i].name) +
-                                               " could not be indexed for search: " + error.what());
-            }
+            AddToIndex(pages[i], static_cast<uint32_t>(i), *texts[i], *index, readings[i]);
             texts[i].reset();
         }
     };

@@ -30,3 +30,8 @@ struct PageReading {
 // few bytes. With load, each page's bytes come from it and are held only while the page is read.
 std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, uint32_t codePage, FullTextIndex* index,
                                    unsigned threadCount = 0, const PageLoader& load = {});
+
+// One page read for the index as ReadPages reads it: its title and warnings into reading, its text into index as
+// topic.
+void ReadPageIntoIndex(const PageToRead& page, uint32_t topic, uint32_t codePage, FullTextIndex& index,
+                       PageReading& reading);

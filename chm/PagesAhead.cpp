@@ -57,6 +57,11 @@ PagesAhead::PagesAhead(const LzxSettings& settings)
 
 PagesAhead::~PagesAhead() = default;
 
+void PagesAhead::IndexForSearch(uint32_t lcid) {
+    if (pages_.empty() && !broken_)
+        search_ = std::make_unique<SearchAhead>(lcid);
+}
+
 // Whatever goes wrong while a page is taken (an unreadable file, no memory) leaves the pages unmatched: the compile
 // then works alone.
 void PagesAhead::Add(const std::string& path) noexcept {
@@ -66,7 +71,8 @@ void PagesAhead::Add(const std::string& path) noexcept {
             broken_ = true;
             return;
         }
-        Add(bytes);
+        if (Append(bytes) && search_)
+            search_->Add(Utf8FromPath(PathFromUtf8(path).filename()), std::move(bytes));
     } catch (...) {
         broken_ = true;
     }
@@ -81,16 +87,43 @@ void PagesAhead::Add(const char* path, std::string (*toUtf8)(const char*)) noexc
 }
 
 void PagesAhead::Add(std::span<const uint8_t> bytes) noexcept {
-    if (broken_ || !section_)
-        return;
     try {
-        if (IsCompressedAlready(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
-            return;
-        pages_.push_back(Page{bytes.size(), ContentHash(bytes)});
-        section_->Append(bytes);
+        // A page without its name cannot be told from the project's pages in the index.
+        if (Append(bytes))
+            search_.reset();
     } catch (...) {
         broken_ = true;
     }
+}
+
+bool PagesAhead::Append(std::span<const uint8_t> bytes) {
+    if (broken_ || !section_)
+        return false;
+    try {
+        if (IsCompressedAlready(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
+            return false;
+        pages_.push_back(Page{bytes.size(), ContentHash(bytes)});
+        section_->Append(bytes);
+        return true;
+    } catch (...) {
+        broken_ = true;
+        return false;
+    }
+}
+
+void PagesAhead::NoMorePages() noexcept {
+    if (search_)
+        search_->Seal();
+}
+
+std::optional<IndexedAhead> PagesAhead::TakeSearch(uint32_t codePage, uint32_t lcid) {
+    if (!search_ || broken_)
+        return std::nullopt;
+    std::optional<IndexedAhead> made = search_->Take(codePage, lcid);
+    search_.reset();
+    if (made && made->names.size() != pages_.size())
+        return std::nullopt;
+    return made;
 }
 
 bool PagesAhead::TakeNext(std::span<const uint8_t> bytes) {

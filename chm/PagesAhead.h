@@ -5,11 +5,13 @@
 // byte for byte, in the same order; then its help file is the one it would have made alone.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "LzxCompressor.h"
+#include "SearchAhead.h"
 
 class PagesAhead {
 public:
@@ -17,6 +19,9 @@ public:
     ~PagesAhead();
     PagesAhead(const PagesAhead&) = delete;
     PagesAhead& operator=(const PagesAhead&) = delete;
+
+    // Before the first page: each page is read into a search index as well, for a project in this language.
+    void IndexForSearch(uint32_t lcid);
 
     // Reads the page at path (UTF-8) and appends it; data the compile would store uncompressed is left out, as the
     // compile leaves it out of the section. A page that cannot be read ends the taking: the compile then finds fewer
@@ -26,7 +31,12 @@ public:
     // The same for a path in the caller's code page, turned into UTF-8 by toUtf8.
     void Add(const char* path, std::string (*toUtf8)(const char*)) noexcept;
 
-    // The compile's side. Whether the next file it stores compressed is the next page taken, and moves past it.
+    // The compile's side. No page comes after this: the search index is built as soon as the last is read.
+    void NoMorePages() noexcept;
+    // The search index made ahead, when every page taken went into it and the project's code page and language are
+    // those it was made for; waits for it.
+    std::optional<IndexedAhead> TakeSearch(uint32_t codePage, uint32_t lcid);
+    // Whether the next file it stores compressed is the next page taken, and moves past it.
     bool TakeNext(std::span<const uint8_t> bytes);
     // Whether every page taken has been matched by TakeNext and nothing went wrong while taking them.
     bool AllTaken() const;
@@ -40,8 +50,12 @@ private:
         uint64_t size = 0;
         uint64_t hash = 0;
     };
+    // Whether the page was appended; pages already compressed are not pages.
+    bool Append(std::span<const uint8_t> bytes);
+
     LzxSettings settings_;
     std::unique_ptr<LzxStreamCompressor> section_;
+    std::unique_ptr<SearchAhead> search_;
     std::vector<Page> pages_;
     size_t matched_ = 0;
     bool broken_ = false;

@@ -41,6 +41,9 @@ HHA_EXPORT int HHA_CALL HHA_CompileHHP(const char* projectPath, HhaMessageCallba
 #endif
 typedef struct HhaPagesAhead HhaPagesAhead;
 HHA_OPTIONAL_EXPORT HhaPagesAhead* HHA_CALL HHA_BeginPagesAhead(void);
+// Optional too, right after HHA_BeginPagesAhead: each page is also read into a search index on a thread of its own,
+// for a project whose Language line gives this LCID; the compile takes the index when it indexes exactly those pages.
+HHA_OPTIONAL_EXPORT void HHA_CALL HHA_IndexPagesAhead(HhaPagesAhead* pages, unsigned lcid);
 HHA_OPTIONAL_EXPORT void HHA_CALL HHA_AddPageAhead(HhaPagesAhead* pages, const char* pagePath);
 HHA_OPTIONAL_EXPORT int HHA_CALL HHA_CompileHHPWithPages(const char* projectPath, HhaMessageCallback messages,
                                                          HhaMessageCallback progress, HhaPagesAhead* pages);

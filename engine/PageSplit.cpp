@@ -127,7 +127,7 @@ void ChmConverter::SplitPages() {
         page.SaveAs(&fileName, &format, &missing, &missing, &falseValue, &missing, &missing, &missing, &missing,
                     &missing, &missing, &encoding, &missing, &missing, &missing, &missing);
         for (BookOutput* output : outputs_)
-            output->PageSaved(workFolder + "/" + node.pageName, static_cast<size_t>(i));
+            output->PageSaved(workFolder + "/" + node.pageName, static_cast<size_t>(i), language);
 
         // What this page's decoration and export reported, named by the page and its heading.
         if (warnings.size() > warningsBefore || HasServerWarnings()) {

@@ -11,8 +11,8 @@
 
 ChmOutput::ChmOutput(std::string compiledPath) : compiledPath_(std::move(compiledPath)) {}
 
-void ChmOutput::PageSaved(const std::string& pagePath, size_t page) {
-    compiler_.PageSaved(pagePath, page == 0);
+void ChmOutput::PageSaved(const std::string& pagePath, size_t page, const HelpLanguage& language) {
+    compiler_.PageSaved(pagePath, page == 0, language.lcid);
 }
 
 Status ChmOutput::Write(const HelpBook& book) {

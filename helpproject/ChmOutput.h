@@ -15,7 +15,7 @@ public:
     explicit ChmOutput(std::string compiledPath);
 
     // The compiler's library compresses the pages while later ones are made.
-    void PageSaved(const std::string& pagePath, size_t page) override;
+    void PageSaved(const std::string& pagePath, size_t page, const HelpLanguage& language) override;
     // The project's files are written whatever happens, as the compiler then reports what it misses; fails when
     // no help file came out.
     Status Write(const HelpBook& book) override;

@@ -20,6 +20,7 @@ using BeginPagesFunction = decltype(&HHA_BeginPagesAhead);
 using AddPageFunction = decltype(&HHA_AddPageAhead);
 using CompileWithPagesFunction = decltype(&HHA_CompileHHPWithPages);
 using EndPagesFunction = decltype(&HHA_EndPagesAhead);
+using IndexPagesFunction = decltype(&HHA_IndexPagesAhead);
 
 // The compile running on this thread; a plain function pointer carries no context.
 thread_local std::vector<std::string>* currentMessages = nullptr;
@@ -68,7 +69,7 @@ void HelpCompilerCall::Unload() {
     library_ = nullptr;
 }
 
-void HelpCompilerCall::PageSaved(const std::string& pagePath, bool firstPage) {
+void HelpCompilerCall::PageSaved(const std::string& pagePath, bool firstPage, uint32_t lcid) {
     if (firstPage)
         EndPages();
     std::string reason; // a library that does not load is reported by the compile
@@ -79,6 +80,8 @@ void HelpCompilerCall::PageSaved(const std::string& pagePath, bool firstPage) {
                              EntryPoint<CompileWithPagesFunction>(library_, "HHA_CompileHHPWithPages") &&
                              EntryPoint<EndPagesFunction>(library_, "HHA_EndPagesAhead");
         pages_ = offered ? begin() : nullptr;
+        if (const auto index = EntryPoint<IndexPagesFunction>(library_, "HHA_IndexPagesAhead"); pages_ && index)
+            index(pages_, lcid);
     }
     if (pages_)
         EntryPoint<AddPageFunction>(library_, "HHA_AddPageAhead")(pages_, pagePath.c_str());

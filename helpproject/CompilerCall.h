@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,7 +19,8 @@ public:
     HelpCompilerCall& operator=(const HelpCompilerCall&) = delete;
 
     // A page just saved (narrow path), in the order the project lists the pages; the first page starts them over.
-    void PageSaved(const std::string& pagePath, bool firstPage);
+    // lcid: the project's language, in which the library may index the pages for search as they come.
+    void PageSaved(const std::string& pagePath, bool firstPage, uint32_t lcid);
     // Compiles the project at projectPath. Returns the compiler's warnings and errors, or why it could not be
     // called; progress, when given, hears of each file it takes in (narrow).
     std::vector<std::string> Compile(const std::string& projectPath,

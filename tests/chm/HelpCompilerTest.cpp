@@ -408,6 +408,8 @@ TEST(HelpCompiler, AnErrorLogNamingAFileOfTheProjectIsRefused) {
 
 namespace {
 
+constexpr int kExtraPage = 99; // extra.html, listed after the numbered pages
+
 struct AheadCase {
     const char* what;
     // Which pages are handed over before the compile, in order; -1 names a file that cannot be read.
@@ -416,18 +418,25 @@ struct AheadCase {
     int changedAfter;
 };
 
-// Page files as a converter hands them over while it saves them.
-std::string CompileWithPagesAhead(ProjectFolder& project, const AheadCase& ahead) {
+// Page files as a converter hands them over while it saves them, read into a search index for the language
+// indexedFor when that is not 0.
+std::string CompileWithPagesAhead(ProjectFolder& project, const AheadCase& ahead, unsigned indexedFor) {
+    const auto nameOf = [](int page) {
+        return page == kExtraPage ? std::string("extra.html")
+               : page < 0         ? std::string("missing.html")
+                                  : std::to_string(page) + ".html";
+    };
     HhaPagesAhead* pages = HHA_BeginPagesAhead();
-    for (const int page : ahead.handed) {
-        const fs::path path =
-            project.folder / (page < 0 ? std::string("missing.html") : std::to_string(page) + ".html");
-        HHA_AddPageAhead(pages, path.c_str());
-    }
+    if (indexedFor != 0)
+        HHA_IndexPagesAhead(pages, indexedFor);
+    for (const int page : ahead.handed)
+        HHA_AddPageAhead(pages, (project.folder / nameOf(page)).c_str());
     if (ahead.changedAfter >= 0) {
-        std::string& bytes = project.files[std::to_string(ahead.changedAfter) + ".html"];
-        bytes[bytes.size() / 2] = bytes[bytes.size() / 2] == 'x' ? 'y' : 'x'; // the same size, one byte else
-        WriteFile(project.folder / (std::to_string(ahead.changedAfter) + ".html"), bytes);
+        std::string& bytes = project.files[nameOf(ahead.changedAfter)];
+        // The same size, one byte else: of the link's text on the extra page, so its link stays broken.
+        const size_t at = ahead.changedAfter == kExtraPage ? bytes.rfind("</a>") - 1 : bytes.size() / 2;
+        bytes[at] = bytes[at] == 'x' ? 'y' : 'x';
+        WriteFile(project.folder / nameOf(ahead.changedAfter), bytes);
     }
     gMessages.clear();
     const bool compiled = HHA_CompileHHPWithPages((project.folder / "Manual.hhp").c_str(), Record, Record, pages);
@@ -437,13 +446,18 @@ std::string CompileWithPagesAhead(ProjectFolder& project, const AheadCase& ahead
 
 } // namespace
 
-// Pages compressed while they are made give the help file the compile makes alone, byte for byte, and the same
-// messages once: also when they are not the project's pages (changed after, missing, extra, out of order,
-// unreadable), where the compile starts again on its own.
+// Pages compressed (and read into the search index) while they are made give the help file the compile makes
+// alone, byte for byte, and the same messages once: also when they are not the project's pages (changed after,
+// missing, extra, out of order, unreadable) or the index was made for another language, where the compile starts
+// again on its own or reads the pages itself.
 TEST(HelpCompiler, PagesCompressedAheadGiveTheSameHelpFile) {
     const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    std::vector<int> allAndExtra = all;
+    allAndExtra.push_back(kExtraPage);
     const AheadCase cases[] = {
         {"every page in order", all, -1},
+        {"every page, the extra one too", allAndExtra, -1},
+        {"every page, the extra one changed after", allAndExtra, kExtraPage},
         {"the first pages only", {0, 1, 2, 3, 4}, -1},
         {"no page", {}, -1},
         {"a page changed after", all, 7},
@@ -452,29 +466,44 @@ TEST(HelpCompiler, PagesCompressedAheadGiveTheSameHelpFile) {
         {"two pages swapped", {0, 1, 2, 4, 3, 5, 6, 7, 8, 9, 10, 11}, -1},
         {"an unreadable page", {0, 1, -1, 2}, -1},
     };
-    for (const AheadCase& ahead : cases) {
-        SCOPED_TRACE(ahead.what);
-        ProjectFolder project("ahead");
-        project.AddPages(12, 20000); // several 64 KB intervals
-        project.AddFile("extra.html", "<a href=\"gone.html\">a warning</a>");
-        project.Write();
-        // Both compiles within one second: the help file holds the time of its compile.
-        std::string alone;
-        std::string withPages;
-        std::vector<std::string> aloneMessages;
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            const std::time_t start = std::time(nullptr);
-            withPages = CompileWithPagesAhead(project, ahead);
-            const std::vector<std::string> withPagesMessages = gMessages;
-            ASSERT_TRUE(project.Compile());
-            alone = ReadFile(project.folder / "Manual.chm");
-            aloneMessages = gMessages;
-            EXPECT_EQ(withPagesMessages, aloneMessages);
-            if (std::time(nullptr) == start)
-                break;
+    struct Search {
+        const char* what;
+        const char* options;
+        unsigned indexedFor;
+    };
+    const Search searches[] = {{"no search", "", 0},
+                               {"search, not indexed ahead", "Full-text search=Yes\r\n", 0},
+                               {"search, indexed ahead", "Full-text search=Yes\r\n", 0x804},
+                               {"search, indexed ahead for another language", "Full-text search=Yes\r\n", 0x409},
+                               {"a stop list, indexed ahead",
+                                "Full-text search=Yes\r\nFull text search stop list "
+                                "file=stop.stp\r\n",
+                                0x804}};
+    for (const AheadCase& ahead : cases)
+        for (const Search& search : searches) {
+            SCOPED_TRACE(std::string(ahead.what) + ", " + search.what);
+            ProjectFolder project("ahead");
+            project.AddPages(12, 20000); // several 64 KB intervals
+            project.AddFile("extra.html", "<a href=\"gone.html\">a warning</a>");
+            project.files["stop.stp"] = "page\r\n";
+            project.Write(search.options);
+            // Both compiles within one second: the help file holds the time of its compile.
+            std::string alone;
+            std::string withPages;
+            std::vector<std::string> aloneMessages;
+            for (int attempt = 0; attempt < 5; ++attempt) {
+                const std::time_t start = std::time(nullptr);
+                withPages = CompileWithPagesAhead(project, ahead, search.indexedFor);
+                const std::vector<std::string> withPagesMessages = gMessages;
+                ASSERT_TRUE(project.Compile());
+                alone = ReadFile(project.folder / "Manual.chm");
+                aloneMessages = gMessages;
+                EXPECT_EQ(withPagesMessages, aloneMessages);
+                if (std::time(nullptr) == start)
+                    break;
+            }
+            ASSERT_FALSE(alone.empty());
+            EXPECT_TRUE(MessagesMention("gone.html"));
+            EXPECT_TRUE(withPages == alone) << withPages.size() << " bytes against " << alone.size();
         }
-        ASSERT_FALSE(alone.empty());
-        EXPECT_TRUE(MessagesMention("gone.html"));
-        EXPECT_TRUE(withPages == alone) << withPages.size() << " bytes against " << alone.size();
-    }
 }

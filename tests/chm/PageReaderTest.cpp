@@ -1,4 +1,5 @@
 #include "PageReader.h"
+#include "SearchAhead.h"
 
 #include <gtest/gtest.h>
 
@@ -34,14 +35,14 @@ struct Read {
     std::vector<PageReading> readings;
 };
 
-Read ReadOnThreads(const std::vector<std::string>& pages, unsigned threads) {
+Read ReadOnThreads(const std::vector<std::string>& pages, unsigned threads, uint32_t lcid = 0) {
     std::vector<std::string> names;
     for (size_t i = 0; i < pages.size(); ++i)
         names.push_back(std::to_string(i) + ".html");
     std::vector<PageToRead> toRead;
     for (size_t i = 0; i < pages.size(); ++i)
         toRead.push_back({names[i], pages[i]});
-    FullTextIndex index(936);
+    FullTextIndex index(936, lcid);
     Read read;
     read.readings = ReadPages(toRead, 936, &index, threads);
     read.index = index.Build();
@@ -133,4 +134,38 @@ TEST(PageReader, PagesLoadedWhileReadGiveTheSameIndexAsPagesHeld) {
     EXPECT_NE(readings[0].warnings[0].find("gone.html"), std::string::npos);
     EXPECT_EQ(readings[1].title, U"Page 1 标题");
     EXPECT_TRUE(readings[1].warnings.empty());
+}
+
+// Pages handed over one by one and read on a thread of their own give the index, titles and warnings the compile's
+// own reading gives; made for another language than the project's, the index is not given out.
+TEST(PageReader, PagesIndexedAheadGiveTheSameIndexTitlesAndWarnings) {
+    const std::vector<std::string> pages = MixedPages(150);
+    const Read read = ReadOnThreads(pages, 2, 0x804);
+    for (const uint32_t projectLcid : {0x804u, 0x409u}) {
+        SearchAhead ahead(0x804);
+        for (size_t i = 0; i < pages.size(); ++i)
+            ahead.Add(std::to_string(i) + ".html", Bytes(pages[i].begin(), pages[i].end()));
+        const std::optional<IndexedAhead> made = ahead.Take(936, projectLcid);
+        if (projectLcid != 0x804) {
+            EXPECT_FALSE(made);
+            continue;
+        }
+        ASSERT_TRUE(made);
+        EXPECT_EQ(made->index, read.index);
+        ASSERT_EQ(made->readings.size(), pages.size());
+        ASSERT_EQ(made->names.size(), pages.size());
+        for (size_t i = 0; i < pages.size(); ++i) {
+            EXPECT_EQ(made->names[i], std::to_string(i) + ".html");
+            EXPECT_EQ(made->readings[i].title, read.readings[i].title) << "page " << i;
+            EXPECT_EQ(made->readings[i].warnings, read.readings[i].warnings) << "page " << i;
+        }
+    }
+}
+
+// More pages than may wait at once, then dropped before they are all read: the thread stops and nothing hangs.
+TEST(PageReader, PagesIndexedAheadAndNeverTakenAreDropped) {
+    const std::string page = "<title>Long</title><p>" + std::string(1 << 20, 'a') + " word</p>";
+    SearchAhead ahead(0x804);
+    for (int i = 0; i < 12; ++i)
+        ahead.Add(std::to_string(i) + ".html", Bytes(page.begin(), page.end()));
 }
