@@ -208,9 +208,8 @@ ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng, const M
     const PictureRead read = picture.bytes.Read();
     if (!read.status.ok()) {
         ExportedPicture unreadable;
-        unreadable.warning =
-            "a picture (/" + picture.part +
-            ") is shown as a gap: it could not be read again from the document: " + read.status.message;
+        unreadable.warning = "a picture (/" + picture.part +
+                             ") is shown as a gap: the source file no longer reads: " + read.status.message;
         return unreadable;
     }
     const std::vector<uint8_t>& bytes = *read.bytes;
