@@ -604,19 +604,33 @@ bool BodyReader::AddPicture(const std::string& relationshipId, bool anchored, co
                                      " lies outside the package: " + found->second.target);
     } else {
         picture.part = found->second.target;
-        PackagePartResult bytes = context_.package->ReadPart(picture.part);
-        if (bytes.status.ok()) {
-            picture.bytes.assign(bytes.data.begin(), bytes.data.end());
-        } else if (bytes.status.code == StatusCode::Missing) {
-            document_.warnings.push_back(bytes.status.message);
-        } else {
+        if (Status read = ReadPictureBytes(picture); read.code == StatusCode::Missing) {
+            document_.warnings.push_back(read.message);
+        } else if (!read.ok()) {
             failed_ = true;
-            message_ = bytes.status.message;
+            message_ = read.message;
             return false;
         }
     }
     PlacePicture(std::move(picture), format);
     return true;
+}
+
+Status BodyReader::ReadPictureBytes(PictureSpan& picture) const {
+    ZipPackage& package = *context_.package;
+    if (!package.InFile()) {
+        PackagePartResult read = package.ReadPart(picture.part);
+        if (read.status.ok())
+            picture.bytes = std::vector<uint8_t>(read.data.begin(), read.data.end());
+        return read.status;
+    }
+    // The part is inflated now, so a damaged one fails the open as before, but only its size and head are kept:
+    // a page reads it again when it is saved.
+    PackagePartCheck checked = package.CheckPart(picture.part, kPictureHeadBytes);
+    if (checked.status.ok())
+        picture.bytes = PictureBytes(context_.package, picture.part, checked.size,
+                                     std::vector<uint8_t>(checked.head.begin(), checked.head.end()));
+    return checked.status;
 }
 
 const pugi::xml_document* BodyReader::RelatedPart(const std::string& relationshipId, std::string& partName) {

@@ -11,13 +11,14 @@
 
 #include <list>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 class ZipPackage;
 
 struct PartContext {
-    ZipPackage* package = nullptr;
+    std::shared_ptr<ZipPackage> package;
     const RelationshipsResult* relationships = nullptr;
     std::string partName;
     const ThemeColorScheme* themeColors = nullptr; // for shapes' theme colours; none known when null
@@ -79,6 +80,8 @@ private:
     // A picture's place and size as its wp:inline or wp:anchor gives them.
     PictureSpan PictureOfDrawing(const pugi::xml_node& drawing) const;
     void PlacePicture(PictureSpan picture, const RunFormat& format);
+    // The bytes of picture.part: held, or checked and left in the package when it reads from its file.
+    Status ReadPictureBytes(PictureSpan& picture) const;
     // The parsed part a relationship of this part names, or null (with a warning when it is missing or unreadable).
     const pugi::xml_document* RelatedPart(const std::string& relationshipId, std::string& partName);
     // chartLabel: the box stands for a chart not drawn, its first line "[Chart: title]".

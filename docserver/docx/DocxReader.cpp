@@ -19,9 +19,9 @@ public:
 
     // Reads the package that open opens.
     template <typename Open> bool Read(Open open) {
-        if (Status opened = open(package_); !opened.ok())
+        if (Status opened = open(*package_); !opened.ok())
             return Fail(std::move(opened));
-        PackagePartResult rootRelationships = package_.ReadPart("_rels/.rels");
+        PackagePartResult rootRelationships = package_->ReadPart("_rels/.rels");
         std::string mainPart = "word/document.xml";
         if (rootRelationships.status.ok()) {
             RelationshipsResult relationships = ParseRelationships(rootRelationships.data, "");
@@ -39,11 +39,11 @@ public:
             }
         } else if (rootRelationships.status.code != StatusCode::Missing) {
             return Fail(rootRelationships.status);
-        } else if (!package_.HasPart(mainPart)) {
+        } else if (!package_->HasPart(mainPart)) {
             return Fail(StatusCode::NotThisFormat, "the package holds no Word document part");
         }
 
-        PackagePartResult main = package_.ReadPart(mainPart);
+        PackagePartResult main = package_->ReadPart(mainPart);
         if (!main.status.ok())
             return Fail(main.status);
         if (!ReadRelationshipsOf(mainPart, mainRelationships_))
@@ -68,7 +68,7 @@ public:
             for (auto& [id, index] : *notes)
                 ++index;
         BodyReader reader(document_, document_.stories[kMainStory],
-                          PartContext{&package_, &mainRelationships_, mainPart, &themeColors_});
+                          PartContext{package_, &mainRelationships_, mainPart, &themeColors_});
         reader.SetNoteStories(&footnotes_, &endnotes_);
         reader.FreeBlocksAsRead();
         if (!reader.Read(body))
@@ -86,7 +86,7 @@ private:
     bool Fail(StatusCode code, std::string message) { return Fail(Failure(code, std::move(message))); }
 
     bool ReadRelationshipsOf(const std::string& part, RelationshipsResult& relationships) {
-        PackagePartResult data = package_.ReadPart(RelationshipsPartName(part));
+        PackagePartResult data = package_->ReadPart(RelationshipsPartName(part));
         if (data.status.code == StatusCode::Missing)
             return true;
         if (!data.status.ok())
@@ -106,7 +106,7 @@ private:
         const Relationship* relationship = FindRelationshipByType(mainRelationships_, typeSuffix);
         if (!relationship || relationship->external)
             return true;
-        PackagePartResult part = package_.ReadPart(relationship->target);
+        PackagePartResult part = package_->ReadPart(relationship->target);
         if (part.status.code == StatusCode::Missing) {
             document_.warnings.push_back(part.status.message);
             return true;
@@ -124,7 +124,7 @@ private:
         const Relationship* relationship = FindRelationshipByType(mainRelationships_, "/theme");
         if (!relationship || relationship->external)
             return {};
-        PackagePartResult part = package_.ReadPart(relationship->target);
+        PackagePartResult part = package_->ReadPart(relationship->target);
         if (!part.status.ok())
             return {};
         themeColors_ = ReadThemeColorScheme(part.data);
@@ -171,7 +171,7 @@ private:
                 continue; // separators are Word's page furniture, not notes
             document_.stories.emplace_back();
             BodyReader reader(document_, document_.stories.back(),
-                              PartContext{&package_, kept.get(), name, &themeColors_});
+                              PartContext{package_, kept.get(), name, &themeColors_});
             if (!reader.Read(note))
                 return Fail(StatusCode::Damaged, reader.message());
             notes[AttributeText(note, "id")] = static_cast<int>(document_.stories.size()) - 1;
@@ -185,7 +185,7 @@ private:
             document_.stories.emplace_back();
             const int index = static_cast<int>(document_.stories.size()) - 1;
             BodyReader reader(document_, document_.stories.back(),
-                              PartContext{&package_, &mainRelationships_, mainPart, &themeColors_});
+                              PartContext{package_, &mainRelationships_, mainPart, &themeColors_});
             reader.SetNoteStories(&footnotes_, &endnotes_);
             if (!reader.Read(box.content))
                 return Fail(StatusCode::Damaged, reader.message());
@@ -202,7 +202,7 @@ private:
         const std::string& part = found->second.target;
         if (auto cached = headerStories_.find(part); cached != headerStories_.end())
             return cached->second;
-        PackagePartResult data = package_.ReadPart(part);
+        PackagePartResult data = package_->ReadPart(part);
         if (!data.status.ok()) {
             if (data.status.code != StatusCode::Missing)
                 Fail(data.status);
@@ -221,7 +221,7 @@ private:
         document_.stories.emplace_back();
         const int index = static_cast<int>(document_.stories.size()) - 1;
         BodyReader reader(document_, document_.stories.back(),
-                          PartContext{&package_, &relationships, part, &themeColors_});
+                          PartContext{package_, &relationships, part, &themeColors_});
         if (!reader.Read(xml.document_element())) {
             Fail(StatusCode::Damaged, reader.message());
             return -1;
@@ -268,7 +268,8 @@ private:
 
     DocxReadResult& result_;
     Document& document_;
-    ZipPackage package_;
+    // Shared with the pictures, which read their bytes from it as pages are saved.
+    std::shared_ptr<ZipPackage> package_ = std::make_shared<ZipPackage>();
     RelationshipsResult mainRelationships_;
     ThemeColorScheme themeColors_; // the theme's colour scheme, for shapes
     std::vector<std::unique_ptr<RelationshipsResult>> noteRelationships_;

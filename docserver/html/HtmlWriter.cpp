@@ -789,7 +789,7 @@ private:
             body_ += std::string("<hr class=\"Rule\" align=\"center\" size=\"2\" noshade width=\"") + width + "\">";
             return;
         }
-        const ExportedPicture exported = ExportPicture(picture, document_.allowPng, metafiles_);
+        ExportedPicture exported = ExportPicture(picture, document_.allowPng, metafiles_);
         if (!exported.warning.empty())
             warnings_.push_back(exported.warning);
         int width = Pixels(picture.widthEmu);
@@ -810,7 +810,7 @@ private:
         }
         char name[32];
         std::snprintf(name, sizeof name, "image%03zu.%s", pictures_.size() + 1, exported.extension.c_str());
-        pictures_.push_back(HtmlPictureFile{name, exported.bytes});
+        pictures_.push_back(HtmlPictureFile{name, std::move(exported.bytes)});
         body_ += "<img";
         if (width > 0 && height > 0)
             body_ += " width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) + "\"";

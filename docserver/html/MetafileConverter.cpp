@@ -209,7 +209,8 @@ bool DrawsNothing(const std::vector<uint8_t>& png) {
 }
 
 MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool enhanced) {
-    return ConvertMetafilesToPng({MetafileInput{&bytes, enhanced}}).front();
+    return ConvertMetafilesToPng({MetafileInput{std::make_shared<const std::vector<uint8_t>>(bytes), enhanced}})
+        .front();
 }
 
 std::vector<MetafileConversion> ConvertMetafilesToPng(const std::vector<MetafileInput>& metafiles) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,9 @@ struct MetafileConversion {
 MetafileConversion ConvertMetafileToPng(const std::vector<uint8_t>& bytes, bool enhanced);
 
 struct MetafileInput {
-    const std::vector<uint8_t>* bytes = nullptr;
-    bool enhanced = false; // EMF, else WMF
-    int width = 0;         // pixels to draw it in (keeping its shape), 0 for the converter's own size
+    std::shared_ptr<const std::vector<uint8_t>> bytes; // shared with the picture's read, which may be held nowhere else
+    bool enhanced = false;                             // EMF, else WMF
+    int width = 0; // pixels to draw it in (keeping its shape), 0 for the converter's own size
     int height = 0;
 };
 

@@ -16,7 +16,7 @@ namespace {
 
 const char* const kDamaged = "is damaged and cannot be read";
 
-bool Starts(const std::vector<uint8_t>& bytes, std::initializer_list<uint8_t> magic, size_t offset = 0) {
+bool Starts(std::span<const uint8_t> bytes, std::initializer_list<uint8_t> magic, size_t offset = 0) {
     if (bytes.size() < offset + magic.size())
         return false;
     size_t i = offset;
@@ -259,7 +259,7 @@ const char* DecodeWithStb(const std::vector<uint8_t>& bytes, RasterImage& image)
 
 } // namespace
 
-PictureKind SniffPictureKind(const std::vector<uint8_t>& bytes) {
+PictureKind SniffPictureKind(std::span<const uint8_t> bytes) {
     if (Starts(bytes, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}))
         return PictureKind::Png;
     if (Starts(bytes, {0xFF, 0xD8, 0xFF}))

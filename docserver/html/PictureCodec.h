@@ -4,12 +4,14 @@
 // the picture's header announces, by pixels and by bytes per row, before it allocates anything for the pixels.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 enum class PictureKind { Png, Jpeg, Gif, Bmp, Emf, Wmf, Other };
 
-PictureKind SniffPictureKind(const std::vector<uint8_t>& bytes);
+// From the first bytes alone (kPictureHeadBytes are enough).
+PictureKind SniffPictureKind(std::span<const uint8_t> bytes);
 
 // Pictures larger than this are never held whole: a JPEG is decoded at a fraction of its size, a PNG a row at a
 // time, into a picture at most kPagePicturePixels on its longest side; any other is refused.

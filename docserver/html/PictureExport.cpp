@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -155,11 +156,13 @@ ExportedPicture FromRaster(const std::vector<uint8_t>& bytes, PictureKind kind, 
 
 // A metafile drawn at twice its size on the page (capped, as a hostile size could be anything), so it stays sharp
 // where the viewer enlarges it.
-MetafileInput MetafileOfPicture(const PictureSpan& picture, PictureKind kind) {
+MetafileInput MetafileOfPicture(const PictureSpan& picture, std::shared_ptr<const std::vector<uint8_t>> bytes,
+                                PictureKind kind) {
     auto pixels = [](int64_t emu) {
         return static_cast<int>(std::clamp<int64_t>(std::llround(2 * (emu / kEmuPerPixel)), 0, kPagePicturePixels));
     };
-    return MetafileInput{&picture.bytes, kind == PictureKind::Emf, pixels(picture.widthEmu), pixels(picture.heightEmu)};
+    return MetafileInput{std::move(bytes), kind == PictureKind::Emf, pixels(picture.widthEmu),
+                         pixels(picture.heightEmu)};
 }
 
 } // namespace
@@ -185,25 +188,37 @@ std::vector<MetafileInput> MetafilesOf(const Document& document) {
     std::vector<MetafileInput> metafiles;
     for (const Story& story : document.stories)
         for (const PictureSpan& picture : story.pictures)
-            if (const PictureKind kind = SniffPictureKind(picture.bytes);
+            // Told by the head, so only the metafiles are read; one that no longer reads is left to its page's
+            // export, which says so.
+            if (const PictureKind kind = SniffPictureKind(picture.bytes.Head());
                 kind == PictureKind::Emf || kind == PictureKind::Wmf)
-                metafiles.push_back(MetafileOfPicture(picture, kind));
+                if (PictureRead read = picture.bytes.Read(); read.status.ok())
+                    metafiles.push_back(MetafileOfPicture(picture, std::move(read.bytes), kind));
     return metafiles;
 }
 
 ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng, const MetafileCache* metafiles) {
-    const PictureKind kind = SniffPictureKind(picture.bytes);
     if (picture.bytes.empty()) {
         ExportedPicture missing;
         missing.warning = "a picture has no data in the document" +
                           (picture.part.empty() ? std::string() : " (/" + picture.part + ")");
         return missing;
     }
+    // Read here, for this use only: the page's file takes what it needs and the bytes go with this call.
+    const PictureRead read = picture.bytes.Read();
+    if (!read.status.ok()) {
+        ExportedPicture unreadable;
+        unreadable.warning = "a picture (/" + picture.part +
+                             ") is shown as a gap: the source file no longer reads: " + read.status.message;
+        return unreadable;
+    }
+    const std::vector<uint8_t>& bytes = *read.bytes;
+    const PictureKind kind = SniffPictureKind(bytes);
     if (kind == PictureKind::Emf || kind == PictureKind::Wmf) {
         ExportedPicture result;
-        const MetafileConversion* cached = metafiles ? metafiles->Find(picture.bytes) : nullptr;
+        const MetafileConversion* cached = metafiles ? metafiles->Find(bytes) : nullptr;
         const MetafileConversion converted =
-            cached ? *cached : ConvertMetafilesToPng({MetafileOfPicture(picture, kind)}).front();
+            cached ? *cached : ConvertMetafilesToPng({MetafileOfPicture(picture, read.bytes, kind)}).front();
         if (!converted.status.ok()) {
             result.warning = "a " + KindName(kind) + " picture (/" + picture.part +
                              ") is shown as a gap: " + converted.status.message;
@@ -219,7 +234,7 @@ ExportedPicture ExportPicture(const PictureSpan& picture, bool allowPng, const M
                 "a " + KindName(kind) + " picture (/" + picture.part + ") drew nothing visible: it may be damaged";
         return result;
     }
-    ExportedPicture result = FromRaster(picture.bytes, kind, allowPng, picture.widthEmu, picture.heightEmu);
+    ExportedPicture result = FromRaster(bytes, kind, allowPng, picture.widthEmu, picture.heightEmu);
     if (!result.warning.empty() && !picture.part.empty())
         result.warning += " (/" + picture.part + ")";
     return result;

@@ -3,6 +3,7 @@
 // code units, a paragraph table and span tables for runs, links, bookmarks, fields, pictures and tables. Positions
 // are offsets into the story string, as Word's character positions are.
 
+#include "docserver/model/PictureBytes.h"
 #include "docserver/model/SharedFormat.h"
 
 #include "automation/WordConventions.h"
@@ -145,7 +146,7 @@ struct PictureSpan {
     bool horizontalLine = false;
     float percentWidth = 100;
     std::string part; // package part the bytes came from, empty for a drawn line
-    std::vector<uint8_t> bytes;
+    PictureBytes bytes;
     int64_t widthEmu = 0;
     int64_t heightEmu = 0;
     std::u16string description;

@@ -6,6 +6,7 @@
 #include "base/MachineMemory.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <zip.h>
 
@@ -14,6 +15,7 @@ struct ZipPackage::Impl {
     zip_t* archive = nullptr;
     uint64_t inflatedSoFar = 0;
     uint64_t packageBytes = 0; // the package file's real size
+    bool inFile = false;       // read from its file, which stays open with the archive
     const uint64_t machineMemory = PhysicalMemoryBytes();
     ~Impl() {
         if (archive)
@@ -36,6 +38,7 @@ Status ZipPackage::Open(std::string bytes) {
 
 Status ZipPackage::OpenFile(const std::filesystem::path& path) {
     impl_ = std::make_unique<Impl>();
+    impl_->inFile = true;
     std::string head(4, '\0');
     std::ifstream in(path, std::ios::binary);
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
@@ -89,23 +92,43 @@ bool ZipPackage::HasPart(const std::string& name) const {
     return impl_->archive && zip_name_locate(impl_->archive, name.c_str(), 0) >= 0;
 }
 
+bool ZipPackage::InFile() const {
+    return impl_->archive && impl_->inFile;
+}
+
 PackagePartResult ZipPackage::ReadPart(const std::string& name) {
     PackagePartResult result;
-    if (!impl_->archive) {
-        result.status = Failure(StatusCode::Damaged, "the package is not open");
-        return result;
-    }
+    uint64_t size = 0;
+    result.status = Inflate(name, true, SIZE_MAX, result.data, size);
+    return result;
+}
+
+PackagePartCheck ZipPackage::CheckPart(const std::string& name, size_t headBytes) {
+    PackagePartCheck result;
+    result.status = Inflate(name, true, headBytes, result.head, result.size);
+    return result;
+}
+
+PackagePartResult ZipPackage::ReadPartAgain(const std::string& name) {
+    PackagePartResult result;
+    uint64_t size = 0;
+    result.status = Inflate(name, false, SIZE_MAX, result.data, size);
+    return result;
+}
+
+Status ZipPackage::Inflate(const std::string& name, bool countTowardTotal, size_t keepBytes, std::string& data,
+                           uint64_t& size) {
+    data.clear();
+    size = 0;
+    if (!impl_->archive)
+        return Failure(StatusCode::Damaged, "the package is not open");
     const zip_int64_t index = zip_name_locate(impl_->archive, name.c_str(), 0);
-    if (index < 0) {
-        result.status = Failure(StatusCode::Missing, "the part /" + name + " is missing");
-        return result;
-    }
+    if (index < 0)
+        return Failure(StatusCode::Missing, "the part /" + name + " is missing");
     zip_file_t* file = zip_fopen_index(impl_->archive, static_cast<zip_uint64_t>(index), 0);
-    if (!file) {
-        result.status = Failure(StatusCode::Damaged,
-                                "the part /" + name + " cannot be read (" + zip_strerror(impl_->archive) + ")");
-        return result;
-    }
+    if (!file)
+        return Failure(StatusCode::Damaged,
+                       "the part /" + name + " cannot be read (" + zip_strerror(impl_->archive) + ")");
     // Inflate in chunks and stop at the limits: the sizes in the zip directory are not trusted, but one within the
     // limit sizes the buffer once (growing it by doubling held a large part one and a half times). A part may inflate
     // to more than the fixed bound when its compressed bytes in the file account for it.
@@ -118,44 +141,42 @@ PackagePartResult ZipPackage::ReadPart(const std::string& name) {
                                     : impl_->packageBytes;
     const InflateLimit partLimit = PartInflateLimit(compressed, impl_->machineMemory);
     const InflateLimit totalLimit = PackageInflateLimit(impl_->packageBytes, impl_->machineMemory);
-    const auto tooLarge = [&](const std::string& what, const InflateLimit& limit) {
+    const auto failed = [&](Status status) {
         zip_fclose(file);
-        result.data.clear();
-        result.status =
-            Failure(StatusCode::TooLarge, what + " inflates to more than " + std::to_string(limit.bytes >> 20) +
-                                              " MiB" + limit.why + " (a zip bomb or a damaged package)");
-        return result;
+        data.clear();
+        return status;
+    };
+    const auto tooLarge = [&](const std::string& what, const InflateLimit& limit) {
+        return failed(Failure(StatusCode::TooLarge, what + " inflates to more than " +
+                                                        std::to_string(limit.bytes >> 20) + " MiB" + limit.why +
+                                                        " (a zip bomb or a damaged package)"));
     };
     if (sizeKnown && declared.size > partLimit.bytes)
         return tooLarge("the part /" + name, partLimit);
     if (sizeKnown)
-        result.data.reserve(static_cast<size_t>(declared.size));
+        data.reserve(static_cast<size_t>(std::min<uint64_t>(declared.size, keepBytes)));
     char buffer[64 * 1024];
     for (;;) {
         const zip_int64_t got = zip_fread(file, buffer, sizeof buffer);
-        if (got < 0) {
-            result.status =
-                Failure(StatusCode::Damaged, "the part /" + name + " is damaged (" + zip_file_strerror(file) + ")");
-            zip_fclose(file);
-            return result;
-        }
+        if (got < 0)
+            return failed(
+                Failure(StatusCode::Damaged, "the part /" + name + " is damaged (" + zip_file_strerror(file) + ")"));
         if (got == 0)
             break;
-        impl_->inflatedSoFar += static_cast<uint64_t>(got);
-        const uint64_t size = result.data.size() + static_cast<uint64_t>(got);
-        if (sizeKnown && size > declared.size) {
-            result.status = Failure(StatusCode::Damaged, "the part /" + name +
-                                                             " inflates to more than its declared size (a damaged "
-                                                             "package)");
-            zip_fclose(file);
-            return result;
-        }
+        if (countTowardTotal)
+            impl_->inflatedSoFar += static_cast<uint64_t>(got);
+        size += static_cast<uint64_t>(got);
+        if (sizeKnown && size > declared.size)
+            return failed(Failure(StatusCode::Damaged, "the part /" + name +
+                                                           " inflates to more than its declared size (a damaged "
+                                                           "package)"));
         if (size > partLimit.bytes)
             return tooLarge("the part /" + name, partLimit);
         if (impl_->inflatedSoFar > totalLimit.bytes)
             return tooLarge("the package", totalLimit);
-        result.data.append(buffer, static_cast<size_t>(got));
+        if (data.size() < keepBytes)
+            data.append(buffer, std::min(static_cast<size_t>(got), keepBytes - data.size()));
     }
     zip_fclose(file);
-    return result;
+    return {};
 }

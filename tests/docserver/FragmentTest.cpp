@@ -172,7 +172,7 @@ TEST(Fragment, APackageReadFromItsFileIsTheDocumentItsBytesGive) {
     EXPECT_EQ(story.text, expected.text);
     EXPECT_EQ(story.paragraphs.size(), expected.paragraphs.size());
     ASSERT_EQ(story.pictures.size(), 1u);
-    EXPECT_EQ(story.pictures[0].bytes, picture);
+    EXPECT_EQ(*story.pictures[0].bytes.Read().bytes, picture);
     EXPECT_EQ(ReadDocxFile(folder / "text.docx").status.code, StatusCode::NotThisFormat);
     const DocxReadResult half = ReadDocxFile(folder / "half.docx");
     EXPECT_EQ(half.status.code, StatusCode::Damaged);

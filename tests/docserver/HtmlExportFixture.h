@@ -12,6 +12,7 @@
 #include <memory>
 #include <regex>
 #include <set>
+#include <string>
 
 inline bool PngDecodes(const std::filesystem::path& path) {
     png_image image{};
@@ -27,9 +28,12 @@ inline bool PngDecodes(const std::filesystem::path& path) {
 
 class HtmlExport : public ServerTest {
 protected:
-    // The document as the server holds it (for its warnings), used only through the wrappers.
+    // The document as the server holds it (for its warnings), used only through the wrappers. Read from a file of its
+    // own, as the server opens documents, so its pictures are read from the package as its pages are saved.
     WordDocument Load(const docx::DocxBuilder& builder) {
-        DocxReadResult read = ReadDocx(builder.Build());
+        source = folder / ("source" + std::to_string(++loaded) + ".docx");
+        builder.Save(source);
+        DocxReadResult read = ReadDocxFile(source);
         EXPECT_TRUE(read.status.ok()) << read.status.message;
         state = std::make_shared<DocumentState>(std::move(read.document), "doc.docx",
                                                 std::weak_ptr<ApplicationState>(application));
@@ -88,4 +92,6 @@ protected:
 
     std::shared_ptr<ApplicationState> application = std::make_shared<ApplicationState>();
     std::shared_ptr<DocumentState> state;
+    std::filesystem::path source; // the file the last Load read
+    int loaded = 0;
 };

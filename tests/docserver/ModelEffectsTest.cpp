@@ -156,7 +156,7 @@ TEST_F(ModelEffects, PastedPiecesBringPicturesNotesTextBoxesAndTables) {
     DocumentState& target = *application->documents.back();
     const Story& body = target.model().stories[kMainStory];
     ASSERT_EQ(body.pictures.size(), 1u);
-    EXPECT_EQ(body.pictures[0].bytes, TinyPng());
+    EXPECT_EQ(*body.pictures[0].bytes.Read().bytes, TinyPng());
     ASSERT_EQ(body.notes.size(), 1u);
     ASSERT_GE(body.notes[0].story, 1);
     EXPECT_EQ(target.model().stories[static_cast<size_t>(body.notes[0].story)].text, u"a note\r");

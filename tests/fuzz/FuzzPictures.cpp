@@ -4,16 +4,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
     PictureSpan picture;
-    picture.bytes.assign(data + 1, data + size);
+    picture.bytes = std::vector<uint8_t>(data + 1, data + size);
     picture.part = "word/media/image1.bin";
     picture.widthEmu = 914400;
     picture.heightEmu = 914400;
-    const PictureKind kind = SniffPictureKind(picture.bytes);
+    const PictureKind kind = SniffPictureKind(picture.bytes.Head());
     if (kind == PictureKind::Emf || kind == PictureKind::Wmf)
         return 0;
     ExportPicture(picture, (data[0] & 1) != 0);
