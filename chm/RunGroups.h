@@ -1,0 +1,68 @@
+#pragma once
+// The search index's runs of Chinese characters as (run, topic) pairs, grouped by the run's first character and
+// packed: a Chinese index has millions of pairs, nearly all of a run found on one or two pages. Each group is a
+// stream of the topic's distance from the pair before (topics come in ascending order, so mostly one byte) and
+// the run's characters after the first, about 6 bytes a pair where a struct of its own took 12. The groups are read
+// back one at a time, sorted, in the order the index's readers compare runs, so only one group's pairs are ever
+// held whole.
+#include <cstdint>
+#include <vector>
+
+#include "HugePageAllocator.h"
+
+// The eight bytes with A-Z folded to a-z, as the index's readers fold them when they compare words.
+uint64_t FoldedBytes(uint64_t bytes);
+
+// A run of characters of two bytes each in the code page as one number: the bytes in order, zero-filled on the
+// right; the lead byte of each character is 0x80 or more, so no character is zero.
+struct RunInTopic {
+    uint64_t folded; // the run's bytes as the readers compare them
+    uint64_t run;
+    uint32_t topic;
+};
+
+class RunGroups {
+public:
+    // Topics come in ascending order; a (run, topic) pair at most once.
+    void Add(uint64_t run, uint32_t topic);
+    size_t Pairs() const { return pairs_; }
+    // The groups by their first character as the readers compare it, A-Z folded: first characters that fold alike
+    // are one group, so no two groups hold runs that fold alike and reading them in this order gives every run in
+    // the readers' order.
+    std::vector<uint32_t> GroupsInOrder() const;
+    // The group's pairs, sorted by folded run, then topic, then run.
+    void Read(uint32_t group, std::vector<RunInTopic>& pairs) const;
+    // Frees every pair.
+    void Clear();
+
+private:
+    // A chunk is a link to the group's next chunk and bytes of its stream. Chunks are cut from blocks that double up
+    // to a huge page, so a group costs a chunk at least (most first characters start few runs) and no spare
+    // capacity beyond its last chunk.
+    static constexpr size_t kChunkSize = 64;
+    static constexpr size_t kLinkSize = sizeof(uint64_t);
+    static constexpr size_t kFirstBlock = size_t{16} << 10;
+    static constexpr size_t kLargestBlock = size_t{2} << 20;
+    static constexpr uint64_t kNoChunk = UINT64_MAX;
+
+    struct Group {
+        uint64_t firstChunk = kNoChunk; // block index and offset, 32 bits each
+        uint64_t lastChunk = kNoChunk;
+        uint32_t lastTopic = 0;
+        uint16_t lastChunkUsed = kChunkSize; // bytes of the last chunk, the link included
+        uint16_t firstCharacter = 0;         // folded
+    };
+
+    void PutByte(Group& group, uint8_t byte);
+    uint64_t NewChunk();
+    uint8_t* ChunkAt(uint64_t chunk) { return blocks_[chunk >> 32].data() + static_cast<uint32_t>(chunk); }
+    const uint8_t* ChunkAt(uint64_t chunk) const { return blocks_[chunk >> 32].data() + static_cast<uint32_t>(chunk); }
+
+    // By folded first character: 0 none yet, else the group's index + 1. At most 32,768 first characters have a
+    // lead byte of 0x80 or more.
+    std::vector<uint16_t> groupOfCharacter_;
+    std::vector<Group> groups_;
+    std::vector<HugePageVector<uint8_t>> blocks_;
+    size_t blockUsed_ = 0;
+    size_t pairs_ = 0;
+};
