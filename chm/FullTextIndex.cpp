@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -587,9 +589,9 @@ public:
 
 private:
     struct RunCursor {
-        explicit RunCursor(const RunGroups& runs) : groups(runs), order(runs.GroupsInOrder()) {}
+        explicit RunCursor(RunGroups& runs) : groups(runs), order(runs.GroupsInOrder()) {}
 
-        const RunGroups& groups;
+        RunGroups& groups;
         std::vector<uint32_t> order;
         size_t nextGroup = 0;
         std::vector<RunInTopic> pairs; // of the group being written
@@ -598,6 +600,8 @@ private:
         // Reads the next group once this one is written; false after the last.
         bool Ready() {
             while (at == pairs.size()) {
+                if (nextGroup > 0)
+                    groups.Release(order[nextGroup - 1]);
                 if (nextGroup == order.size())
                     return false;
                 groups.Read(order[nextGroup++], pairs);

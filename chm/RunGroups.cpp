@@ -2,16 +2,19 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <stdexcept>
 
 namespace {
 
 // A pair starts with one byte: the characters after the first (0 to 3), whether the first character's second
 // byte is an upper-case letter (its group is by the folded one), and the topic's distance from the group's pair
-// before when below 31; else 31 and the rest of the distance in 7-bit groups, low first.
+// before when below 31; else 31 and the rest of the distance in 7-bit groups, low first. The characters' bytes
+// follow.
 constexpr uint8_t kUpperFlag = 0x04;
 constexpr int kStepShift = 3;
 constexpr uint32_t kLongStep = 31;
+constexpr size_t kLongestPair = 1 + 5 + 6;
 
 uint16_t FoldedCharacter(uint16_t character) {
     return static_cast<uint16_t>(FoldedBytes(uint64_t{character} << 48) >> 48);
@@ -43,49 +46,64 @@ void RunGroups::Add(uint64_t run, uint32_t topic) {
             throw std::length_error("more first characters of runs than a code page has");
         groups_.push_back(Group{});
         groups_.back().firstCharacter = folded;
+        ++bands_[folded >> kBandShift].liveGroups;
         slot = static_cast<uint16_t>(groups_.size());
     }
     Group& group = groups_[slot - 1];
     const uint64_t rest = run << 16;
     const int characters = rest == 0 ? 0 : (64 - std::countr_zero(rest) + 15) / 16;
     const uint32_t step = topic - group.lastTopic;
-    group.lastTopic = topic;
-    PutByte(group, static_cast<uint8_t>(characters | (first != folded ? kUpperFlag : 0) |
-                                        std::min(step, kLongStep) << kStepShift));
+    uint8_t bytes[kLongestPair];
+    size_t size = 0;
+    bytes[size++] =
+        static_cast<uint8_t>(characters | (first != folded ? kUpperFlag : 0) | std::min(step, kLongStep) << kStepShift);
     if (step >= kLongStep) {
-        for (uint32_t more = step - kLongStep;; more >>= 7) {
-            PutByte(group, static_cast<uint8_t>(more >= 0x80 ? (more & 0x7F) | 0x80 : more));
-            if (more < 0x80)
-                break;
-        }
+        uint32_t more = step - kLongStep;
+        for (; more >= 0x80; more >>= 7)
+            bytes[size++] = static_cast<uint8_t>(more | 0x80);
+        bytes[size++] = static_cast<uint8_t>(more);
     }
     for (int shift = 56; shift > 56 - 16 * characters; shift -= 8)
-        PutByte(group, static_cast<uint8_t>(rest >> shift));
+        bytes[size++] = static_cast<uint8_t>(rest >> shift);
+    Append(group, bytes, size);
+    group.lastTopic = topic;
+    ++group.pairs;
     ++pairs_;
 }
 
-void RunGroups::PutByte(Group& group, uint8_t byte) {
-    if (group.lastChunkUsed == kChunkSize) {
-        const uint64_t chunk = NewChunk();
-        if (group.lastChunk == kNoChunk)
-            group.firstChunk = chunk;
-        else
-            std::copy_n(reinterpret_cast<const uint8_t*>(&chunk), kLinkSize, ChunkAt(group.lastChunk));
-        group.lastChunk = chunk;
-        group.lastChunkUsed = kLinkSize;
+void RunGroups::Append(Group& group, const uint8_t* bytes, size_t size) {
+    while (size > 0) {
+        if (group.lastChunkUsed == group.lastChunkSize) {
+            const size_t chunkSize = group.lastChunk == kNoChunk
+                                         ? kFirstChunk
+                                         : std::min<size_t>(size_t{group.lastChunkSize} * 2, kLargestChunk);
+            const uint64_t chunk = NewChunk(group.firstCharacter >> kBandShift, chunkSize);
+            if (group.lastChunk == kNoChunk)
+                group.firstChunk = chunk;
+            else
+                std::memcpy(ChunkAt(group.lastChunk), &chunk, kLinkSize);
+            group.lastChunk = chunk;
+            group.lastChunkSize = static_cast<uint16_t>(chunkSize);
+            group.lastChunkUsed = kLinkSize;
+        }
+        const size_t part = std::min<size_t>(size, group.lastChunkSize - group.lastChunkUsed);
+        std::memcpy(ChunkAt(group.lastChunk) + group.lastChunkUsed, bytes, part);
+        group.lastChunkUsed = static_cast<uint16_t>(group.lastChunkUsed + part);
+        bytes += part;
+        size -= part;
     }
-    ChunkAt(group.lastChunk)[group.lastChunkUsed++] = byte;
 }
 
-uint64_t RunGroups::NewChunk() {
-    if (blocks_.empty() || blockUsed_ == blocks_.back().size()) {
-        const size_t size = blocks_.empty() ? kFirstBlock : std::min(blocks_.back().size() * 2, kLargestBlock);
-        blocks_.emplace_back(size);
-        blockUsed_ = 0;
+uint64_t RunGroups::NewChunk(size_t band, size_t size) {
+    Band& into = bands_[band];
+    if (into.blocks.empty() || into.used + size > into.blocks.back().size()) {
+        const size_t blockSize =
+            into.blocks.empty() ? kFirstBlock : std::min(into.blocks.back().size() * 2, kLargestBlock);
+        into.blocks.emplace_back(blockSize);
+        into.used = 0;
     }
-    const uint64_t chunk = uint64_t{blocks_.size() - 1} << 32 | blockUsed_;
-    blockUsed_ += kChunkSize;
-    std::fill_n(ChunkAt(chunk), kLinkSize, uint8_t{0xFF}); // no next chunk yet
+    const uint64_t chunk = uint64_t{band} << 56 | uint64_t{into.blocks.size() - 1} << 32 | into.used;
+    into.used += size;
     return chunk;
 }
 
@@ -99,21 +117,32 @@ std::vector<uint32_t> RunGroups::GroupsInOrder() const {
 }
 
 void RunGroups::Read(uint32_t group, std::vector<RunInTopic>& pairs) const {
-    pairs.clear();
     const Group& from = groups_[group];
+    pairs.clear();
+    pairs.reserve(from.pairs);
     uint64_t chunk = from.firstChunk;
-    size_t at = kLinkSize;
-    const auto next = [&] {
-        if (at == kChunkSize) {
-            std::copy_n(ChunkAt(chunk), kLinkSize, reinterpret_cast<uint8_t*>(&chunk));
-            at = kLinkSize;
-        }
-        return ChunkAt(chunk)[at++];
+    size_t chunkSize = kFirstChunk;
+    const uint8_t* start = nullptr;
+    const uint8_t* at = nullptr;
+    const uint8_t* end = nullptr;
+    const auto enter = [&] {
+        start = ChunkAt(chunk);
+        at = start + kLinkSize;
+        end = start + (chunk == from.lastChunk ? from.lastChunkUsed : chunkSize);
     };
-    const auto atEnd = [&] { return chunk == from.lastChunk && at == from.lastChunkUsed; };
+    const auto next = [&] {
+        if (at == end) {
+            std::memcpy(&chunk, start, kLinkSize);
+            chunkSize = std::min(chunkSize * 2, kLargestChunk);
+            enter();
+        }
+        return *at++;
+    };
+    if (from.pairs > 0)
+        enter();
     const uint64_t upperFirst = uint64_t{from.firstCharacter} - 0x20;
     uint32_t topic = 0;
-    while (chunk != kNoChunk && !atEnd()) {
+    for (uint32_t k = 0; k < from.pairs; ++k) {
         const uint8_t head = next();
         uint32_t step = head >> kStepShift;
         if (step == kLongStep) {
@@ -127,7 +156,7 @@ void RunGroups::Read(uint32_t group, std::vector<RunInTopic>& pairs) const {
         topic += step;
         uint64_t run = (head & kUpperFlag) != 0 ? upperFirst : from.firstCharacter;
         const int characters = head & 0x03;
-        for (int k = 0; k < 2 * characters; ++k)
+        for (int byte = 0; byte < 2 * characters; ++byte)
             run = run << 8 | next();
         run <<= 16 * (3 - characters);
         pairs.push_back(RunInTopic{FoldedBytes(run), run, topic});
@@ -141,10 +170,21 @@ void RunGroups::Read(uint32_t group, std::vector<RunInTopic>& pairs) const {
     });
 }
 
+void RunGroups::Release(uint32_t group) {
+    Group& done = groups_[group];
+    if (done.firstChunk == kNoChunk && done.pairs == 0)
+        return;
+    done = Group{.firstCharacter = done.firstCharacter};
+    Band& band = bands_[done.firstCharacter >> kBandShift];
+    if (--band.liveGroups == 0) {
+        band.blocks = {};
+        band.used = 0;
+    }
+}
+
 void RunGroups::Clear() {
     groupOfCharacter_ = {};
     groups_ = {};
-    blocks_ = {};
-    blockUsed_ = 0;
+    bands_ = {};
     pairs_ = 0;
 }

@@ -2,9 +2,10 @@
 // The search index's runs of Chinese characters as (run, topic) pairs, grouped by the run's first character and
 // packed: a Chinese index has millions of pairs, nearly all of a run found on one or two pages. Each group is a
 // stream of the topic's distance from the pair before (topics come in ascending order, so mostly one byte) and
-// the run's characters after the first, about 6 bytes a pair where a struct of its own took 12. The groups are read
+// the run's characters after the first, about 7 bytes a pair where a struct of its own took 12. The groups are read
 // back one at a time, sorted, in the order the index's readers compare runs, so only one group's pairs are ever
-// held whole.
+// held whole, and let go in that order as the index is written.
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -30,39 +31,55 @@ public:
     // are one group, so no two groups hold runs that fold alike and reading them in this order gives every run in
     // the readers' order.
     std::vector<uint32_t> GroupsInOrder() const;
-    // The group's pairs, sorted by folded run, then topic, then run.
+    // The group's pairs, sorted by folded run, then topic, then run. Safe beside Read or Release of another group
+    // on another thread.
     void Read(uint32_t group, std::vector<RunInTopic>& pairs) const;
+    // The group will not be read again. Groups let go in the order above give their memory back as they go.
+    void Release(uint32_t group);
     // Frees every pair.
     void Clear();
 
 private:
-    // A chunk is a link to the group's next chunk and bytes of its stream. Chunks are cut from blocks that double up
-    // to a huge page, so a group costs a chunk at least (most first characters start few runs) and no spare
-    // capacity beyond its last chunk.
-    static constexpr size_t kChunkSize = 64;
+    // A group's stream is a chain of chunks, each a link to the next and bytes of the stream, the first small and
+    // each next one twice as large up to a limit: a group costs little beyond its bytes, whether it holds one pair
+    // or a hundred thousand. Chunks come from blocks of their own for each range of first characters (a band), so
+    // that a band's blocks are freed whole once its groups are written.
+    static constexpr size_t kFirstChunk = 32;
+    static constexpr size_t kLargestChunk = 1024;
     static constexpr size_t kLinkSize = sizeof(uint64_t);
     static constexpr size_t kFirstBlock = size_t{16} << 10;
-    static constexpr size_t kLargestBlock = size_t{2} << 20;
+    static constexpr size_t kLargestBlock = size_t{2} << 20; // from the system, so it goes back when freed
+    static constexpr int kBandShift = 11;                    // 8 lead bytes a band
     static constexpr uint64_t kNoChunk = UINT64_MAX;
 
     struct Group {
-        uint64_t firstChunk = kNoChunk; // block index and offset, 32 bits each
+        uint64_t firstChunk = kNoChunk; // band, block and offset
         uint64_t lastChunk = kNoChunk;
         uint32_t lastTopic = 0;
-        uint16_t lastChunkUsed = kChunkSize; // bytes of the last chunk, the link included
-        uint16_t firstCharacter = 0;         // folded
+        uint32_t pairs = 0;
+        uint16_t lastChunkSize = 0;
+        uint16_t lastChunkUsed = 0;  // the link included
+        uint16_t firstCharacter = 0; // folded
+    };
+    struct Band {
+        std::vector<HugePageVector<uint8_t>> blocks;
+        size_t used = 0; // of the last block
+        size_t liveGroups = 0;
     };
 
-    void PutByte(Group& group, uint8_t byte);
-    uint64_t NewChunk();
-    uint8_t* ChunkAt(uint64_t chunk) { return blocks_[chunk >> 32].data() + static_cast<uint32_t>(chunk); }
-    const uint8_t* ChunkAt(uint64_t chunk) const { return blocks_[chunk >> 32].data() + static_cast<uint32_t>(chunk); }
+    void Append(Group& group, const uint8_t* bytes, size_t size);
+    uint64_t NewChunk(size_t band, size_t size);
+    uint8_t* ChunkAt(uint64_t chunk) {
+        return bands_[chunk >> 56].blocks[(chunk >> 32) & 0xFFFFFF].data() + static_cast<uint32_t>(chunk);
+    }
+    const uint8_t* ChunkAt(uint64_t chunk) const {
+        return bands_[chunk >> 56].blocks[(chunk >> 32) & 0xFFFFFF].data() + static_cast<uint32_t>(chunk);
+    }
 
     // By folded first character: 0 none yet, else the group's index + 1. At most 32,768 first characters have a
     // lead byte of 0x80 or more.
     std::vector<uint16_t> groupOfCharacter_;
     std::vector<Group> groups_;
-    std::vector<HugePageVector<uint8_t>> blocks_;
-    size_t blockUsed_ = 0;
+    std::array<Band, (0x10000 >> kBandShift)> bands_;
     size_t pairs_ = 0;
 };
