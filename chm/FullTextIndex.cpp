@@ -572,7 +572,8 @@ public:
             entry = Entry{*word.word, word.context, list.topicCount, &list, nullptr, 0, 0};
             return true;
         }
-        // The runs that fold alike, as one word spelled as the first of them in byte order. They are in one group.
+        // The runs that fold alike, as one word spelled as the first of them in byte order. A group holds them all,
+        // and the cursor whole groups.
         const uint64_t folded = run->Folded();
         const size_t first = run->at;
         uint64_t key = run->Key();
@@ -589,22 +590,17 @@ public:
 
 private:
     struct RunCursor {
-        explicit RunCursor(RunGroups& runs) : groups(runs), order(runs.GroupsInOrder()) {}
+        explicit RunCursor(RunGroups& runs) : reader(runs) {}
 
-        RunGroups& groups;
-        std::vector<uint32_t> order;
-        size_t nextGroup = 0;
-        std::vector<RunInTopic> pairs; // of the group being written
+        RunGroupReader reader;
+        std::vector<RunInTopic> pairs; // of the groups being written
         size_t at = 0;
 
-        // Reads the next group once this one is written; false after the last.
+        // Takes the next groups once these are written; false after the last.
         bool Ready() {
             while (at == pairs.size()) {
-                if (nextGroup > 0)
-                    groups.Release(order[nextGroup - 1]);
-                if (nextGroup == order.size())
+                if (!reader.Next(pairs))
                     return false;
-                groups.Read(order[nextGroup++], pairs);
                 at = 0;
             }
             return true;
@@ -655,11 +651,17 @@ size_t FullTextIndex::FileSizeBound(const Roots& roots, const RunCounts& runs, s
 }
 
 FullTextIndex::RunCounts FullTextIndex::CountRuns() const {
-    RunCounts counts;
-    std::vector<RunInTopic> pairs;
-    for (const RunGroups* runs : {&bodyRuns_, &titleRuns_}) {
-        for (const uint32_t group : runs->GroupsInOrder()) {
-            runs->Read(group, pairs);
+    std::vector<std::pair<const RunGroups*, uint32_t>> groups;
+    for (const RunGroups* runs : {&bodyRuns_, &titleRuns_})
+        for (const uint32_t group : runs->GroupsInOrder())
+            groups.emplace_back(runs, group);
+    // Every other group, so that both halves take about as long: sorting each group is most of the work.
+    const auto countEvery = [&groups](size_t first) {
+        RunCounts counts;
+        std::vector<RunInTopic> pairs;
+        for (size_t k = first; k < groups.size(); k += 2) {
+            pairs.clear();
+            groups[k].first->Read(groups[k].second, pairs);
             // A topic comes once per run, its distance from the one before.
             for (size_t i = 0; i < pairs.size(); ++i) {
                 const bool first = i == 0 || pairs[i - 1].folded != pairs[i].folded;
@@ -672,7 +674,15 @@ FullTextIndex::RunCounts FullTextIndex::CountRuns() const {
                 }
             }
         }
-    }
+        return counts;
+    };
+    std::future<RunCounts> odd = std::async(std::launch::async, countEvery, 1);
+    RunCounts counts = countEvery(0);
+    const RunCounts other = odd.get();
+    for (size_t length = 0; length < counts.topicSteps.size(); ++length)
+        counts.topicSteps[length] += other.topicSteps[length];
+    counts.entries += other.entries;
+    counts.entryBytes += other.entryBytes;
     return counts;
 }
 

@@ -118,8 +118,8 @@ std::vector<uint32_t> RunGroups::GroupsInOrder() const {
 
 void RunGroups::Read(uint32_t group, std::vector<RunInTopic>& pairs) const {
     const Group& from = groups_[group];
-    pairs.clear();
-    pairs.reserve(from.pairs);
+    const size_t before = pairs.size();
+    pairs.reserve(before + from.pairs);
     uint64_t chunk = from.firstChunk;
     size_t chunkSize = kFirstChunk;
     const uint8_t* start = nullptr;
@@ -163,11 +163,12 @@ void RunGroups::Read(uint32_t group, std::vector<RunInTopic>& pairs) const {
     }
     // Each page added its runs once, so the pairs are unique. Sorted, the runs that fold alike stand together with
     // their topics ascending; a topic holding more than one spelling comes once per spelling.
-    std::sort(pairs.begin(), pairs.end(), [](const RunInTopic& a, const RunInTopic& b) {
-        if (a.folded != b.folded)
-            return a.folded < b.folded;
-        return a.topic != b.topic ? a.topic < b.topic : a.run < b.run;
-    });
+    std::sort(pairs.begin() + static_cast<std::ptrdiff_t>(before), pairs.end(),
+              [](const RunInTopic& a, const RunInTopic& b) {
+                  if (a.folded != b.folded)
+                      return a.folded < b.folded;
+                  return a.topic != b.topic ? a.topic < b.topic : a.run < b.run;
+              });
 }
 
 void RunGroups::Release(uint32_t group) {
@@ -187,4 +188,35 @@ void RunGroups::Clear() {
     groups_ = {};
     bands_ = {};
     pairs_ = 0;
+}
+
+RunGroupReader::RunGroupReader(RunGroups& groups) : groups_(groups), order_(groups.GroupsInOrder()) {
+    ReadAhead();
+}
+
+bool RunGroupReader::Next(std::vector<RunInTopic>& pairs) {
+    for (; released_ < taken_; ++released_)
+        groups_.Release(order_[released_]);
+    if (taken_ == order_.size())
+        return false;
+    pairs = ahead_.get();
+    taken_ = readAhead_;
+    ReadAhead();
+    return true;
+}
+
+void RunGroupReader::ReadAhead() {
+    const size_t from = readAhead_;
+    size_t pairs = 0;
+    while (readAhead_ < order_.size() && (pairs == 0 || pairs + groups_.Pairs(order_[readAhead_]) <= kBatchPairs))
+        pairs += groups_.Pairs(order_[readAhead_++]);
+    if (from == readAhead_)
+        return;
+    ahead_ = std::async(std::launch::async, [this, from, to = readAhead_, pairs] {
+        std::vector<RunInTopic> batch;
+        batch.reserve(pairs);
+        for (size_t k = from; k < to; ++k)
+            groups_.Read(order_[k], batch);
+        return batch;
+    });
 }

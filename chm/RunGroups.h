@@ -7,6 +7,7 @@
 // held whole, and let go in that order as the index is written.
 #include <array>
 #include <cstdint>
+#include <future>
 #include <vector>
 
 #include "HugePageAllocator.h"
@@ -31,8 +32,9 @@ public:
     // are one group, so no two groups hold runs that fold alike and reading them in this order gives every run in
     // the readers' order.
     std::vector<uint32_t> GroupsInOrder() const;
-    // The group's pairs, sorted by folded run, then topic, then run. Safe beside Read or Release of another group
-    // on another thread.
+    size_t Pairs(uint32_t group) const { return groups_[group].pairs; }
+    // Appends the group's pairs, sorted by folded run, then topic, then run. Safe beside a Read of another group on
+    // another thread.
     void Read(uint32_t group, std::vector<RunInTopic>& pairs) const;
     // The group will not be read again. Groups let go in the order above give their memory back as they go.
     void Release(uint32_t group);
@@ -82,4 +84,26 @@ private:
     std::vector<Group> groups_;
     std::array<Band, (0x10000 >> kBandShift)> bands_;
     size_t pairs_ = 0;
+};
+
+// Reads every group in order, a batch of groups at a time, and lets each batch go when the next is asked for. The
+// next batch is read and sorted on another thread while the caller writes the one before: sorting is most of the
+// work of reading.
+class RunGroupReader {
+public:
+    explicit RunGroupReader(RunGroups& groups);
+    // The next batch's pairs, in order; false after the last.
+    bool Next(std::vector<RunInTopic>& pairs);
+
+private:
+    static constexpr size_t kBatchPairs = size_t{1} << 16;
+
+    void ReadAhead();
+
+    RunGroups& groups_;
+    std::vector<uint32_t> order_;
+    size_t released_ = 0;  // groups of order_ let go
+    size_t taken_ = 0;     // groups handed out
+    size_t readAhead_ = 0; // groups read or being read
+    std::future<std::vector<RunInTopic>> ahead_;
 };
