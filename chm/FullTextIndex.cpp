@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <chrono>
-#include <cstdio>
 #include <cstring>
+#include <future>
 #include <optional>
 #include <stdexcept>
 

@@ -33,10 +33,11 @@ public:
     // the readers' order.
     std::vector<uint32_t> GroupsInOrder() const;
     size_t Pairs(uint32_t group) const { return groups_[group].pairs; }
-    // Appends the group's pairs, sorted by folded run, then topic, then run. Safe beside a Read of another group on
-    // another thread.
+    // Appends the group's pairs, sorted by folded run, then topic, then run. Safe on another thread beside a Read
+    // of another group or a Release of one not being read.
     void Read(uint32_t group, std::vector<RunInTopic>& pairs) const;
-    // The group will not be read again. Groups let go in the order above give their memory back as they go.
+    // The group will not be read again. Groups let go in the order above give their memory back as they go: a
+    // band's blocks once its last group is let go.
     void Release(uint32_t group);
     // Frees every pair.
     void Clear();
