@@ -21,6 +21,8 @@ struct RunInTopic {
     uint64_t folded; // the run's bytes as the readers compare them
     uint64_t run;
     uint32_t topic;
+
+    bool operator==(const RunInTopic&) const = default;
 };
 
 class RunGroups {
