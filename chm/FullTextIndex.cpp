@@ -592,7 +592,7 @@ private:
         explicit RunCursor(RunGroups& runs) : reader(runs) {}
 
         RunGroupReader reader;
-        std::vector<RunInTopic> pairs; // of the groups being written
+        RunPairs pairs; // of the groups being written
         size_t at = 0;
 
         // Takes the next groups once these are written; false after the last.
@@ -655,9 +655,10 @@ FullTextIndex::RunCounts FullTextIndex::CountRuns() const {
         for (const uint32_t group : runs->GroupsInOrder())
             groups.emplace_back(runs, group);
     // Every other group, so that both halves take about as long: sorting each group is most of the work.
-    const auto countEvery = [&groups](size_t first) {
+    const auto countEvery = [this, &groups](size_t first) {
         RunCounts counts;
-        std::vector<RunInTopic> pairs;
+        RunPairs pairs;
+        pairs.reserve(std::min(bodyRuns_.Pairs() + titleRuns_.Pairs(), kRunPairsFromSystem));
         for (size_t k = first; k < groups.size(); k += 2) {
             pairs.clear();
             groups[k].first->Read(groups[k].second, pairs);

@@ -116,7 +116,7 @@ std::vector<uint32_t> RunGroups::GroupsInOrder() const {
     return order;
 }
 
-void RunGroups::Read(uint32_t group, std::vector<RunInTopic>& pairs) const {
+void RunGroups::Read(uint32_t group, RunPairs& pairs) const {
     const Group& from = groups_[group];
     const size_t before = pairs.size();
     pairs.reserve(before + from.pairs);
@@ -194,7 +194,7 @@ RunGroupReader::RunGroupReader(RunGroups& groups) : groups_(groups), order_(grou
     ReadAhead();
 }
 
-bool RunGroupReader::Next(std::vector<RunInTopic>& pairs) {
+bool RunGroupReader::Next(RunPairs& pairs) {
     for (; released_ < taken_; ++released_)
         groups_.Release(order_[released_]);
     if (taken_ == order_.size())
@@ -208,13 +208,15 @@ bool RunGroupReader::Next(std::vector<RunInTopic>& pairs) {
 void RunGroupReader::ReadAhead() {
     const size_t from = readAhead_;
     size_t pairs = 0;
-    while (readAhead_ < order_.size() && (pairs == 0 || pairs + groups_.Pairs(order_[readAhead_]) <= kBatchPairs))
+    while (readAhead_ < order_.size() &&
+           (pairs == 0 || pairs + groups_.Pairs(order_[readAhead_]) <= kRunPairsFromSystem))
         pairs += groups_.Pairs(order_[readAhead_++]);
     if (from == readAhead_)
         return;
-    ahead_ = std::async(std::launch::async, [this, from, to = readAhead_, pairs] {
-        std::vector<RunInTopic> batch;
-        batch.reserve(pairs);
+    const size_t room = groups_.Pairs() >= kRunPairsFromSystem ? std::max(pairs, kRunPairsFromSystem) : pairs;
+    ahead_ = std::async(std::launch::async, [this, from, to = readAhead_, room] {
+        RunPairs batch;
+        batch.reserve(room);
         for (size_t k = from; k < to; ++k)
             groups_.Read(order_[k], batch);
         return batch;

@@ -24,6 +24,11 @@ struct RunInTopic {
 
     bool operator==(const RunInTopic&) const = default;
 };
+// Pairs read back. Many of them are allocated straight from the system, so that they go back to it when freed on
+// any thread: the C library keeps what a thread frees for that thread's later allocations.
+using RunPairs = HugePageVector<RunInTopic>;
+// So many pairs take a huge page.
+inline constexpr size_t kRunPairsFromSystem = (size_t{2} << 20) / sizeof(RunInTopic);
 
 class RunGroups {
 public:
@@ -37,7 +42,7 @@ public:
     size_t Pairs(uint32_t group) const { return groups_[group].pairs; }
     // Appends the group's pairs, sorted by folded run, then topic, then run. Safe on another thread beside a Read
     // of another group or a Release of one not being read.
-    void Read(uint32_t group, std::vector<RunInTopic>& pairs) const;
+    void Read(uint32_t group, RunPairs& pairs) const;
     // The group will not be read again. Groups let go in the order above give their memory back as they go: a
     // band's blocks once its last group is let go.
     void Release(uint32_t group);
@@ -96,11 +101,9 @@ class RunGroupReader {
 public:
     explicit RunGroupReader(RunGroups& groups);
     // The next batch's pairs, in order; false after the last.
-    bool Next(std::vector<RunInTopic>& pairs);
+    bool Next(RunPairs& pairs);
 
 private:
-    static constexpr size_t kBatchPairs = size_t{1} << 16;
-
     void ReadAhead();
 
     RunGroups& groups_;
@@ -108,5 +111,5 @@ private:
     size_t released_ = 0;  // groups of order_ let go
     size_t taken_ = 0;     // groups handed out
     size_t readAhead_ = 0; // groups read or being read
-    std::future<std::vector<RunInTopic>> ahead_;
+    std::future<RunPairs> ahead_;
 };
