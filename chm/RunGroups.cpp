@@ -1,5 +1,7 @@
 #include "RunGroups.h"
 
+#include "base/LargeBlock.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -96,10 +98,8 @@ void RunGroups::Append(Group& group, const uint8_t* bytes, size_t size) {
 
 uint64_t RunGroups::NewChunk(size_t band, size_t size) {
     Band& into = bands_[band];
-    if (into.blocks.empty() || into.used + size > into.blocks.back().size()) {
-        const size_t blockSize =
-            into.blocks.empty() ? kFirstBlock : std::min(into.blocks.back().size() * 2, kLargestBlock);
-        into.blocks.emplace_back(blockSize);
+    if (into.blocks.empty() || into.used + size > kBlockSize) {
+        into.blocks.emplace_back(static_cast<uint8_t*>(AllocateLargeBlock(kBlockSize, false)));
         into.used = 0;
     }
     const uint64_t chunk = uint64_t{band} << 56 | uint64_t{into.blocks.size() - 1} << 32 | into.used;
@@ -171,16 +171,18 @@ void RunGroups::Read(uint32_t group, RunPairs& pairs) const {
               });
 }
 
+void RunGroups::FreeBlock::operator()(uint8_t* block) const {
+    FreeLargeBlock(block, kBlockSize);
+}
+
 void RunGroups::Release(uint32_t group) {
     Group& done = groups_[group];
     if (done.firstChunk == kNoChunk && done.pairs == 0)
         return;
     done = Group{.firstCharacter = done.firstCharacter};
     Band& band = bands_[done.firstCharacter >> kBandShift];
-    if (--band.liveGroups == 0) {
-        band.blocks = {};
-        band.used = 0;
-    }
+    if (--band.liveGroups == 0)
+        band = Band{};
 }
 
 void RunGroups::Clear() {

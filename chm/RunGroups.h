@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <future>
+#include <memory>
 #include <vector>
 
 #include "HugePageAllocator.h"
@@ -53,13 +54,13 @@ private:
     // A group's stream is a chain of chunks, each a link to the next and bytes of the stream, the first small and
     // each next one twice as large up to a limit: a group costs little beyond its bytes, whether it holds one pair
     // or a hundred thousand. Chunks come from blocks of their own for each range of first characters (a band), so
-    // that a band's blocks are freed whole once its groups are written.
+    // that a band's blocks are freed whole once its groups are written. Blocks come from the system in small pages,
+    // so that they go back to it when freed and the unused end of each band's last block costs nothing.
     static constexpr size_t kFirstChunk = 32;
     static constexpr size_t kLargestChunk = 1024;
     static constexpr size_t kLinkSize = sizeof(uint64_t);
-    static constexpr size_t kFirstBlock = size_t{16} << 10;
-    static constexpr size_t kLargestBlock = size_t{2} << 20; // from the system, so it goes back when freed
-    static constexpr int kBandShift = 11;                    // 8 lead bytes a band
+    static constexpr size_t kBlockSize = size_t{2} << 20;
+    static constexpr int kBandShift = 11; // 8 lead bytes a band
     static constexpr uint64_t kNoChunk = UINT64_MAX;
 
     struct Group {
@@ -71,8 +72,11 @@ private:
         uint16_t lastChunkUsed = 0;  // the link included
         uint16_t firstCharacter = 0; // folded
     };
+    struct FreeBlock {
+        void operator()(uint8_t* block) const;
+    };
     struct Band {
-        std::vector<HugePageVector<uint8_t>> blocks;
+        std::vector<std::unique_ptr<uint8_t[], FreeBlock>> blocks;
         size_t used = 0; // of the last block
         size_t liveGroups = 0;
     };
@@ -80,10 +84,10 @@ private:
     void Append(Group& group, const uint8_t* bytes, size_t size);
     uint64_t NewChunk(size_t band, size_t size);
     uint8_t* ChunkAt(uint64_t chunk) {
-        return bands_[chunk >> 56].blocks[(chunk >> 32) & 0xFFFFFF].data() + static_cast<uint32_t>(chunk);
+        return bands_[chunk >> 56].blocks[(chunk >> 32) & 0xFFFFFF].get() + static_cast<uint32_t>(chunk);
     }
     const uint8_t* ChunkAt(uint64_t chunk) const {
-        return bands_[chunk >> 56].blocks[(chunk >> 32) & 0xFFFFFF].data() + static_cast<uint32_t>(chunk);
+        return bands_[chunk >> 56].blocks[(chunk >> 32) & 0xFFFFFF].get() + static_cast<uint32_t>(chunk);
     }
 
     // By folded first character: 0 none yet, else the group's index + 1. At most 32,768 first characters have a
