@@ -676,6 +676,8 @@ FullTextIndex::RunCounts FullTextIndex::CountRuns() const {
         }
         return counts;
     };
+    if (groups.size() < 2)
+        return countEvery(0);
     std::future<RunCounts> odd = std::async(std::launch::async, countEvery, 1);
     RunCounts counts = countEvery(0);
     const RunCounts other = odd.get();

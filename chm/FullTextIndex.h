@@ -87,7 +87,7 @@ private:
     HugePageVector<Postings> bodyPostings_;
     HugePageVector<Postings> titlePostings_;
     // Runs of Chinese characters whose every character is two bytes in the code page. They are most of a Chinese
-    // index's words, nearly all found on one or two pages: kept as packed (run, topic) pairs they take about 6
+    // index's words, nearly all found on one or two pages: kept as packed (run, topic) pairs they take about 7
     // bytes each, where a word of its own in the tables above took over a hundred.
     RunGroups bodyRuns_;
     RunGroups titleRuns_;
