@@ -654,11 +654,18 @@ FullTextIndex::RunCounts FullTextIndex::CountRuns() const {
     for (const RunGroups* runs : {&bodyRuns_, &titleRuns_})
         for (const uint32_t group : runs->GroupsInOrder())
             groups.emplace_back(runs, group);
-    // Every other group, so that both halves take about as long: sorting each group is most of the work.
-    const auto countEvery = [this, &groups](size_t first) {
-        RunCounts counts;
+    // Every other group, so that both halves take about as long: sorting each group is most of the work. Each half's
+    // room for its largest group is allocated here, as RunGroupReader does for its batches.
+    const auto room = [&groups](size_t first) {
+        size_t largest = 0;
+        for (size_t k = first; k < groups.size(); k += 2)
+            largest = std::max(largest, groups[k].first->Pairs(groups[k].second));
         RunPairs pairs;
-        pairs.reserve(std::min(bodyRuns_.Pairs() + titleRuns_.Pairs(), kRunPairsFromSystem));
+        pairs.reserve(largest);
+        return pairs;
+    };
+    const auto countEvery = [&groups](size_t first, RunPairs pairs) {
+        RunCounts counts;
         for (size_t k = first; k < groups.size(); k += 2) {
             pairs.clear();
             groups[k].first->Read(groups[k].second, pairs);
@@ -677,9 +684,9 @@ FullTextIndex::RunCounts FullTextIndex::CountRuns() const {
         return counts;
     };
     if (groups.size() < 2)
-        return countEvery(0);
-    std::future<RunCounts> odd = std::async(std::launch::async, countEvery, 1);
-    RunCounts counts = countEvery(0);
+        return countEvery(0, room(0));
+    std::future<RunCounts> odd = std::async(std::launch::async, countEvery, 1, room(1));
+    RunCounts counts = countEvery(0, room(0));
     const RunCounts other = odd.get();
     for (size_t length = 0; length < counts.topicSteps.size(); ++length)
         counts.topicSteps[length] += other.topicSteps[length];

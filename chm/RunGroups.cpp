@@ -210,17 +210,15 @@ bool RunGroupReader::Next(RunPairs& pairs) {
 void RunGroupReader::ReadAhead() {
     const size_t from = readAhead_;
     size_t pairs = 0;
-    while (readAhead_ < order_.size() &&
-           (pairs == 0 || pairs + groups_.Pairs(order_[readAhead_]) <= kRunPairsFromSystem))
+    while (readAhead_ < order_.size() && (pairs == 0 || pairs + groups_.Pairs(order_[readAhead_]) <= kBatchPairs))
         pairs += groups_.Pairs(order_[readAhead_++]);
     if (from == readAhead_)
         return;
-    const size_t room = groups_.Pairs() >= kRunPairsFromSystem ? std::max(pairs, kRunPairsFromSystem) : pairs;
-    ahead_ = std::async(std::launch::async, [this, from, to = readAhead_, room] {
-        RunPairs batch;
-        batch.reserve(room);
+    RunPairs batch;
+    batch.reserve(pairs);
+    ahead_ = std::async(std::launch::async, [this, from, to = readAhead_, batch = std::move(batch)]() mutable {
         for (size_t k = from; k < to; ++k)
             groups_.Read(order_[k], batch);
-        return batch;
+        return std::move(batch);
     });
 }

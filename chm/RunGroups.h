@@ -25,11 +25,8 @@ struct RunInTopic {
 
     bool operator==(const RunInTopic&) const = default;
 };
-// Pairs read back. Many of them are allocated straight from the system, so that they go back to it when freed on
-// any thread: the C library keeps what a thread frees for that thread's later allocations.
+// Pairs read back; a large group's come straight from the system and go back to it when freed.
 using RunPairs = HugePageVector<RunInTopic>;
-// So many pairs take a huge page.
-inline constexpr size_t kRunPairsFromSystem = (size_t{2} << 20) / sizeof(RunInTopic);
 
 class RunGroups {
 public:
@@ -100,7 +97,8 @@ private:
 
 // Reads every group in order, a batch of groups at a time, and lets each batch go when the next is asked for. The
 // next batch is read and sorted on another thread while the caller writes the one before: sorting is most of the
-// work of reading.
+// work of reading. Batches are allocated on the caller's thread: the C library keeps what a thread frees for that
+// thread's later allocations, so memory a helper took would stay out of reach of the rest of the run.
 class RunGroupReader {
 public:
     explicit RunGroupReader(RunGroups& groups);
@@ -108,6 +106,9 @@ public:
     bool Next(RunPairs& pairs);
 
 private:
+    // Small batches, so that the one read ahead costs little; a group larger than this is a batch of its own.
+    static constexpr size_t kBatchPairs = size_t{1} << 14;
+
     void ReadAhead();
 
     RunGroups& groups_;
