@@ -15,7 +15,7 @@ std::size_t RoundedUp(std::size_t value) {
 
 } // namespace
 
-void* AllocateLargeBlock(std::size_t bytes) {
+void* AllocateLargeBlock(std::size_t bytes, bool hugePages) {
     // Mapped with a page to spare, then trimmed to a range the kernel can back with huge pages.
     const std::size_t rounded = RoundedUp(bytes);
     auto* mapped = static_cast<char*>(
@@ -27,7 +27,8 @@ void* AllocateLargeBlock(std::size_t bytes) {
     if (aligned != mapped)
         munmap(mapped, static_cast<std::size_t>(aligned - mapped));
     munmap(aligned + rounded, static_cast<std::size_t>(mapped + kHugePage - aligned));
-    madvise(aligned, rounded, MADV_HUGEPAGE); // a hint: failing leaves ordinary pages
+    // Hints: failing leaves the system's choice.
+    madvise(aligned, rounded, hugePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
     return aligned;
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <future>
 #include <optional>
 #include <stdexcept>
 
@@ -281,19 +282,6 @@ bool SortsBefore(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-// The eight bytes with A-Z folded to a-z, as SortsBefore folds them: ASCII bytes (high bit clear) from 'A' to 'Z'
-// gain 0x20. Sums of a byte's low seven bits and a constant below 0x80 never carry into the next byte. Packed runs
-// compared so are in SortsBefore's order: the zero fill sorts a shorter run before the longer ones it starts.
-uint64_t FoldedBytes(uint64_t bytes) {
-    constexpr uint64_t kOnes = 0x0101010101010101;
-    constexpr uint64_t kHighBits = 0x8080808080808080;
-    const uint64_t low = bytes & ~kHighBits;
-    const uint64_t fromA = low + kOnes * (0x80 - 'A');
-    const uint64_t pastZ = low + kOnes * (0x80 - 'Z' - 1);
-    const uint64_t upper = fromA & ~pastZ & ~bytes & kHighBits;
-    return bytes | (upper >> 2);
-}
-
 std::string RunBytes(uint64_t key) {
     std::string bytes;
     for (int shift = 48; shift >= 0 && ((key >> shift) & 0xFFFF) != 0; shift -= 16) {
@@ -490,30 +478,8 @@ uint64_t FullTextIndex::PackRun(std::u32string_view word) {
     return key << (16 * (4 - word.size()));
 }
 
-void FullTextIndex::RunBlocks::Add(const RunInTopic& run) {
-    if (blocks_.empty() || blocks_.back().size() == kBlockRuns) {
-        // Small indexes take small blocks, from the heap.
-        blocks_.emplace_back();
-        blocks_.back().reserve(std::clamp<size_t>(count_, 4096, kBlockRuns));
-    }
-    blocks_.back().push_back(run);
-    ++count_;
-}
-
-HugePageVector<FullTextIndex::RunInTopic> FullTextIndex::RunBlocks::Take() {
-    HugePageVector<RunInTopic> runs;
-    runs.reserve(count_);
-    for (HugePageVector<RunInTopic>& block : blocks_) {
-        runs.insert(runs.end(), block.begin(), block.end());
-        HugePageVector<RunInTopic>().swap(block);
-    }
-    blocks_.clear();
-    count_ = 0;
-    return runs;
-}
-
 void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings,
-                            RunBlocks& runs) {
+                            RunGroups& runs) {
     pageRuns_.clear();
     pageWords_.clear();
     BreakWords(text, [&](std::u32string_view word, uint32_t location) {
@@ -558,17 +524,17 @@ void FullTextIndex::AddText(uint32_t topic, std::u32string_view text, HugePageVe
     std::sort(pageRuns_.begin(), pageRuns_.end());
     pageRuns_.erase(std::unique(pageRuns_.begin(), pageRuns_.end()), pageRuns_.end());
     for (const uint64_t key : pageRuns_)
-        runs.Add({static_cast<uint32_t>(key >> 32), static_cast<uint32_t>(key), topic});
+        runs.Add(key, topic);
 }
 
 void FullTextIndex::AddTopic(uint32_t topic, const PageText& text) {
-    AddText(topic, text.body, bodyPostings_, bodyRunBlocks_);
-    AddText(topic, text.title, titlePostings_, titleRunBlocks_);
+    AddText(topic, text.body, bodyPostings_, bodyRuns_);
+    AddText(topic, text.title, titlePostings_, titleRuns_);
     topicLimit_ = std::max(topicLimit_, topic + 1);
 }
 
 // Every entry of the leaves in order: the words of the tables (sorted beforehand) merged with the runs of page
-// text and of titles, each run with the range of its topics.
+// text and of titles, each run with the range of its topics. The runs are read a group at a time.
 class FullTextIndex::EntryMerger {
 public:
     struct Entry {
@@ -582,19 +548,20 @@ public:
     };
 
     EntryMerger(FullTextIndex& index, const std::vector<IndexedWord>& words)
-        : index_(index), words_(words), body_{index.bodyRuns_}, title_{index.titleRuns_} {}
+        : index_(index), words_(words), body_(index.bodyRuns_), title_(index.titleRuns_) {}
 
+    // entry's runs last until the next call.
     bool Next(Entry& entry) {
         const bool haveWord = wordAt_ < words_.size();
-        const bool haveBody = body_.at < body_.runs.size();
-        const bool haveTitle = title_.at < title_.runs.size();
+        const bool haveBody = body_.Ready();
+        const bool haveTitle = title_.Ready();
         if (!haveWord && !haveBody && !haveTitle)
             return false;
         // Of equal words, page text comes before titles. A run never folds like a word of the tables: bytes that
         // fold alike have their characters at the same places with the same lead bytes, so such a word would be a
         // run of two-byte characters too, and packed; the code pages' letters never fold like their ideographs.
         RunCursor* run = nullptr;
-        if (haveBody && (!haveTitle || FoldedBytes(body_.Key()) <= FoldedBytes(title_.Key())))
+        if (haveBody && (!haveTitle || body_.Folded() <= title_.Folded()))
             run = &body_;
         else if (haveTitle)
             run = &title_;
@@ -604,26 +571,41 @@ public:
             entry = Entry{*word.word, word.context, list.topicCount, &list, nullptr, 0, 0};
             return true;
         }
-        // The runs that fold alike, as one word spelled as the first of them in byte order.
-        const uint64_t folded = FoldedBytes(run->Key());
+        // The runs that fold alike, as one word spelled as the first of them in byte order. A group holds them all,
+        // and the cursor whole groups.
+        const uint64_t folded = run->Folded();
         const size_t first = run->at;
         uint64_t key = run->Key();
         uint32_t topics = 0;
-        for (; run->at < run->runs.size() && FoldedBytes(run->Key()) == folded; ++run->at) {
+        for (; run->at < run->pairs.size() && run->Folded() == folded; ++run->at) {
             key = std::min(key, run->Key());
-            topics += run->at == first || run->runs[run->at - 1].topic != run->runs[run->at].topic ? 1 : 0;
+            topics += run->at == first || run->pairs[run->at - 1].topic != run->pairs[run->at].topic ? 1 : 0;
         }
         entry = Entry{
-            RunBytes(key), static_cast<uint8_t>(run == &title_), topics, nullptr, &run->runs[first], run->at - first,
+            RunBytes(key), static_cast<uint8_t>(run == &title_), topics, nullptr, &run->pairs[first], run->at - first,
             folded};
         return true;
     }
 
 private:
     struct RunCursor {
-        const HugePageVector<RunInTopic>& runs;
+        explicit RunCursor(RunGroups& runs) : reader(runs) {}
+
+        RunGroupReader reader;
+        RunPairs pairs; // of the groups being written
         size_t at = 0;
-        uint64_t Key() const { return runs[at].Key(); }
+
+        // Takes the next groups once these are written; false after the last.
+        bool Ready() {
+            while (at == pairs.size()) {
+                if (!reader.Next(pairs))
+                    return false;
+                at = 0;
+            }
+            return true;
+        }
+        uint64_t Key() const { return pairs[at].run; }
+        uint64_t Folded() const { return pairs[at].folded; }
     };
     FullTextIndex& index_;
     const std::vector<IndexedWord>& words_;
@@ -632,7 +614,7 @@ private:
     RunCursor title_;
 };
 
-size_t FullTextIndex::FileSizeBound(const Roots& roots, std::vector<uint32_t>& locations) const {
+size_t FullTextIndex::FileSizeBound(const Roots& roots, const RunCounts& runs, std::vector<uint32_t>& locations) const {
     // Every topic's codes start on a byte.
     const auto topicBytes = [&](uint32_t topicStep, uint32_t count, const uint32_t* at) {
         int bits = ScaleRootBits(topicStep, roots.topic) + ScaleRootBits(count, roots.count);
@@ -657,19 +639,60 @@ size_t FullTextIndex::FileSizeBound(const Roots& roots, std::vector<uint32_t>& l
             entries += (*postings)[id].topicCount > 0 ? words_[id].size() + kEntryBytes : 0;
         }
     }
-    for (const auto* runs : {&bodyRuns_, &titleRuns_}) {
-        for (size_t i = 0; i < runs->size(); ++i) {
-            const bool first = i == 0 || FoldedBytes((*runs)[i - 1].Key()) != FoldedBytes((*runs)[i].Key());
-            if (!first && (*runs)[i - 1].topic == (*runs)[i].topic)
-                continue;
-            codes += topicBytes((*runs)[i].topic - (first ? 0 : (*runs)[i - 1].topic), 0, nullptr);
-            entries += first ? RunBytes((*runs)[i].Key()).size() + kEntryBytes : 0;
-        }
-    }
+    // A run's codes are a topic's distance alone, whose size is its bit length's.
+    for (int length = 0; length <= 32; ++length)
+        codes += runs.topicSteps[length] * topicBytes(length == 0 ? 0 : uint32_t{1} << (length - 1), 0, nullptr);
+    entries += runs.entryBytes + runs.entries * kEntryBytes;
     // A leaf is closed when the next entry does not fit: each holds at least a node less its longest entry. Index
     // nodes take an entry of at most 263 bytes per node below.
     const size_t leaves = entries / (kSearchNodeSize - 8 - kMaxWordBytes - kEntryBytes) + 1;
     return kHeaderSize + codes + (leaves + leaves / 8 + 8) * kSearchNodeSize;
+}
+
+FullTextIndex::RunCounts FullTextIndex::CountRuns() const {
+    std::vector<std::pair<const RunGroups*, uint32_t>> groups;
+    for (const RunGroups* runs : {&bodyRuns_, &titleRuns_})
+        for (const uint32_t group : runs->GroupsInOrder())
+            groups.emplace_back(runs, group);
+    // Every other group, so that both halves take about as long: sorting each group is most of the work. Each half's
+    // room for its largest group is allocated here, as RunGroupReader does for its batches.
+    const auto room = [&groups](size_t first) {
+        size_t largest = 0;
+        for (size_t k = first; k < groups.size(); k += 2)
+            largest = std::max(largest, groups[k].first->Pairs(groups[k].second));
+        RunPairs pairs;
+        pairs.reserve(largest);
+        return pairs;
+    };
+    const auto countEvery = [&groups](size_t first, RunPairs pairs) {
+        RunCounts counts;
+        for (size_t k = first; k < groups.size(); k += 2) {
+            pairs.clear();
+            groups[k].first->Read(groups[k].second, pairs);
+            // A topic comes once per run, its distance from the one before.
+            for (size_t i = 0; i < pairs.size(); ++i) {
+                const bool first = i == 0 || pairs[i - 1].folded != pairs[i].folded;
+                if (!first && pairs[i - 1].topic == pairs[i].topic)
+                    continue;
+                ++counts.topicSteps[std::bit_width(pairs[i].topic - (first ? 0 : pairs[i - 1].topic))];
+                if (first) {
+                    ++counts.entries;
+                    counts.entryBytes += RunBytes(pairs[i].run).size();
+                }
+            }
+        }
+        return counts;
+    };
+    if (groups.size() < 2)
+        return countEvery(0, room(0));
+    std::future<RunCounts> odd = std::async(std::launch::async, countEvery, 1, room(1));
+    RunCounts counts = countEvery(0, room(0));
+    const RunCounts other = odd.get();
+    for (size_t length = 0; length < counts.topicSteps.size(); ++length)
+        counts.topicSteps[length] += other.topicSteps[length];
+    counts.entries += other.entries;
+    counts.entryBytes += other.entryBytes;
+    return counts;
 }
 
 Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
@@ -702,32 +725,16 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
     std::sort(entries.begin(), entries.end(), [](const IndexedWord& a, const IndexedWord& b) {
         return *a.word != *b.word ? SortsBefore(*a.word, *b.word) : a.context < b.context;
     });
-    size_t entryCount = entries.size();
-    bodyRuns_ = bodyRunBlocks_.Take();
-    titleRuns_ = titleRunBlocks_.Take();
-    for (auto* runs : {&bodyRuns_, &titleRuns_}) {
-        // Each page added its runs once, so (run, topic) pairs are unique. Sorted, the runs that fold alike stand
-        // together with their topics ascending; a topic holding more than one spelling comes once per spelling.
-        std::sort(runs->begin(), runs->end(), [](const RunInTopic& a, const RunInTopic& b) {
-            const uint64_t foldedA = FoldedBytes(a.Key());
-            const uint64_t foldedB = FoldedBytes(b.Key());
-            if (foldedA != foldedB)
-                return foldedA < foldedB;
-            return a.topic != b.topic ? a.topic < b.topic : a.Key() < b.Key();
-        });
-        for (size_t i = 0; i < runs->size(); ++i) {
-            const bool first = i == 0 || FoldedBytes((*runs)[i - 1].Key()) != FoldedBytes((*runs)[i].Key());
-            if (!first && (*runs)[i - 1].topic == (*runs)[i].topic)
-                continue;
-            entryCount += first ? 1 : 0;
-            ++histograms[0][std::bit_width((*runs)[i].topic - (first ? 0 : (*runs)[i - 1].topic))];
-            ++histograms[1][0]; // no locations
-        }
+    const RunCounts runCounts = CountRuns();
+    const size_t entryCount = entries.size() + runCounts.entries;
+    for (size_t length = 0; length < runCounts.topicSteps.size(); ++length) {
+        histograms[0][length] += runCounts.topicSteps[length];
+        histograms[1][0] += runCounts.topicSteps[length]; // no locations
     }
     const Roots roots{BestRoot(histograms[0]), BestRoot(histograms[1]), BestRoot(histograms[2])};
 
     ByteBuffer file;
-    file.Reserve(FileSizeBound(roots, locationsRead));
+    file.Reserve(FileSizeBound(roots, runCounts, locationsRead));
     file.PutZeros(kHeaderSize);
     size_t longestWord = 0;
     uint64_t runWords = 0;
@@ -736,6 +743,10 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
     std::vector<std::pair<uint32_t, uint32_t>> placed; // each entry's codes: offset and size
     placed.reserve(entryCount);
     std::optional<StoredCodes> storedCodes(std::in_place, file.Data(), entryCount);
+    // The leaves come after the codes, in the same order, when the runs are gone: each entry's length, 0 for a word of
+    // the tables (they come as sorted), else a run's bytes and its count of topics.
+    Bytes leafRuns;
+    leafRuns.reserve(entries.size() + runCounts.entryBytes + runCounts.entries * 6);
     EntryMerger merger(*this, entries);
     EntryMerger::Entry entry;
     uint64_t previousRun = 0;
@@ -768,6 +779,13 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
                 previousRun = entry.foldedRun;
             }
         }
+        if (entry.postings != nullptr) {
+            leafRuns.push_back(0);
+        } else {
+            leafRuns.push_back(static_cast<uint8_t>(entry.word.size() << 1 | entry.context));
+            leafRuns.insert(leafRuns.end(), entry.word.begin(), entry.word.end());
+            PutVarint(leafRuns, entry.topicCount);
+        }
         bits.AlignToByte();
         // Words found at the same places have the same codes: they are stored once and pointed at by each.
         const std::string_view stored(reinterpret_cast<const char*>(codes.data()), codes.size());
@@ -779,14 +797,27 @@ Bytes FullTextIndex::Build(FullTextIndexStats* stats) {
         longestWord = std::max(longestWord, entry.word.size());
     }
     storedCodes.reset();
+    bodyRuns_.Clear();
+    titleRuns_.Clear();
 
-    EntryMerger leafOrder(*this, entries);
     size_t placedAt = 0;
+    size_t wordAt = 0;
+    size_t leafRunAt = 0;
+    std::string run;
     const std::vector<ChildNode> leaves = WriteLeaves(file, [&](LeafEntry& leaf) {
-        if (!leafOrder.Next(entry))
+        if (placedAt == placed.size())
             return false;
-        leaf = LeafEntry{entry.word, entry.context, entry.topicCount, placed[placedAt].first, placed[placedAt].second};
-        ++placedAt;
+        const auto [offset, size] = placed[placedAt++];
+        const uint8_t head = leafRuns[leafRunAt++];
+        if (head == 0) {
+            const IndexedWord& word = entries[wordAt++];
+            const Postings& list = (word.context == 0 ? bodyPostings_ : titlePostings_)[word.id];
+            leaf = LeafEntry{*word.word, word.context, list.topicCount, offset, size};
+            return true;
+        }
+        run.assign(reinterpret_cast<const char*>(leafRuns.data() + leafRunAt), head >> 1);
+        leafRunAt += head >> 1;
+        leaf = LeafEntry{run, static_cast<uint8_t>(head & 1), GetVarint(leafRuns, leafRunAt), offset, size};
         return true;
     });
 

@@ -4,6 +4,7 @@
 // Each word (once for page text, once more for page titles) points to its word-location codes: the topics that
 // hold it and at which locations, written as scale-and-root bit codes whose root sizes are chosen to make the
 // index smallest.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 
 #include "ByteBuffer.h"
 #include "PageText.h"
+#include "RunGroups.h"
 #include "TextIdTable.h"
 
 inline constexpr uint32_t kSearchNodeSize = 4096;
@@ -44,42 +46,27 @@ private:
         uint32_t lastTopic = 0;
     };
 
-    // A run of Chinese characters whose every character is two bytes in the code page, as one number: the bytes
-    // in order, zero-filled on the right. Runs are most of a Chinese index's words, nearly all found on one or
-    // two pages; kept as (run, topic) pairs and sorted at the end they take 12 bytes each, where a word of its
-    // own in the tables above took over a hundred.
-    struct RunInTopic {
-        uint32_t high;
-        uint32_t low;
-        uint32_t topic;
-        uint64_t Key() const { return uint64_t{high} << 32 | low; }
-    };
     class EntryMerger;
-    // Runs as pages add them, in blocks of up to 4 MB, gathered by Build into one array of their exact size a block at
-    // a time: a vector grown by doubling held up to three times their bytes at its last growth.
-    class RunBlocks {
-    public:
-        void Add(const RunInTopic& run);
-        // Every run in the order added; the blocks are freed as they are copied.
-        HugePageVector<RunInTopic> Take();
-
-    private:
-        static constexpr size_t kBlockRuns = (size_t{4} << 20) / sizeof(RunInTopic);
-        std::vector<HugePageVector<RunInTopic>> blocks_;
-        size_t count_ = 0;
-    };
     struct Roots {
         int topic = 0;
         int count = 0;
         int location = 0;
     };
 
-    void AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings, RunBlocks& runs);
-    // The run packed as above, or 0 when a character is not two bytes in the code page.
+    // What the codes of the runs need, counted group by group before any is written.
+    struct RunCounts {
+        std::array<uint64_t, 65> topicSteps{}; // by bit length
+        size_t entries = 0;
+        size_t entryBytes = 0; // of their words
+    };
+
+    void AddText(uint32_t topic, std::u32string_view text, HugePageVector<Postings>& postings, RunGroups& runs);
+    // The run packed as RunGroups keeps it, or 0 when a character is not two bytes in the code page.
     uint64_t PackRun(std::u32string_view word);
     // At least the size of the file Build writes (the codes as if none were shared), so that it is allocated
     // once: grown by doubling, the old and the new copy of an index of tens of megabytes were a whole run's peak.
-    size_t FileSizeBound(const Roots& roots, std::vector<uint32_t>& locations) const;
+    size_t FileSizeBound(const Roots& roots, const RunCounts& runs, std::vector<uint32_t>& locations) const;
+    RunCounts CountRuns() const;
     uint32_t Intern(std::u32string_view word);
     uint32_t InternBytes(const std::string& bytes, bool withoutLocations);
     const std::string& Encode(char32_t c);
@@ -99,8 +86,9 @@ private:
     std::vector<bool> topicsOnly_; // runs of Chinese characters: no locations
     HugePageVector<Postings> bodyPostings_;
     HugePageVector<Postings> titlePostings_;
-    RunBlocks bodyRunBlocks_;
-    RunBlocks titleRunBlocks_;
-    HugePageVector<RunInTopic> bodyRuns_; // in Build
-    HugePageVector<RunInTopic> titleRuns_;
+    // Runs of Chinese characters whose every character is two bytes in the code page. They are most of a Chinese
+    // index's words, nearly all found on one or two pages: kept as packed (run, topic) pairs they take about 7
+    // bytes each, where a word of its own in the tables above took over a hundred.
+    RunGroups bodyRuns_;
+    RunGroups titleRuns_;
 };

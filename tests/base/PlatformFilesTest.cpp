@@ -353,12 +353,14 @@ TEST(SharedLibrary, LoadsByNameFindsExportsAndReportsWhatIsMissing) {
 }
 
 TEST(LargeBlock, WholeBlockIsWritable) {
-    for (const std::size_t bytes : {std::size_t{200} * 1024, std::size_t{5} << 20}) {
-        auto* block = static_cast<unsigned char*>(AllocateLargeBlock(bytes));
-        ASSERT_NE(block, nullptr);
-        std::memset(block, 0xAB, bytes);
-        EXPECT_EQ(block[0], 0xAB);
-        EXPECT_EQ(block[bytes - 1], 0xAB);
-        FreeLargeBlock(block, bytes);
+    for (const bool hugePages : {true, false}) {
+        for (const std::size_t bytes : {std::size_t{200} * 1024, std::size_t{5} << 20}) {
+            auto* block = static_cast<unsigned char*>(AllocateLargeBlock(bytes, hugePages));
+            ASSERT_NE(block, nullptr);
+            std::memset(block, 0xAB, bytes);
+            EXPECT_EQ(block[0], 0xAB);
+            EXPECT_EQ(block[bytes - 1], 0xAB);
+            FreeLargeBlock(block, bytes);
+        }
     }
 }
