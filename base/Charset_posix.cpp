@@ -2,10 +2,63 @@
 
 #include <cerrno>
 #include <iconv.h>
+#include <map>
 #include <vector>
 
+namespace {
+
+// iconv_open loads the charset's converter module and iconv_close unloads it once no descriptor uses it: converting
+// a page's strings one at a time loaded and unloaded the same module thousands of times a run, each time mapping a
+// file and making every core drop its address translations. Each thread keeps the descriptors it opened, reset
+// before each use.
+class OpenConverters {
+public:
+    OpenConverters() = default;
+    OpenConverters(const OpenConverters&) = delete;
+    OpenConverters& operator=(const OpenConverters&) = delete;
+    ~OpenConverters() { CloseAll(); }
+
+    // (iconv_t)-1 when the system has no such conversion.
+    iconv_t Get(const std::string& to, const std::string& from) {
+        const std::string key = to + '\n' + from;
+        if (const auto found = open_.find(key); found != open_.end()) {
+            iconv(found->second, nullptr, nullptr, nullptr, nullptr); // back to the initial shift state
+            return found->second;
+        }
+        const iconv_t converter = iconv_open(to.c_str(), from.c_str());
+        if (converter == reinterpret_cast<iconv_t>(-1))
+            return converter;
+        if (open_.size() >= kMaxOpen) // pages may name any charset; a run uses a few
+            CloseAll();
+        open_.emplace(key, converter);
+        return converter;
+    }
+
+private:
+    static constexpr size_t kMaxOpen = 16;
+    void CloseAll() {
+        for (const auto& [key, converter] : open_)
+            iconv_close(converter);
+        open_.clear();
+    }
+    std::map<std::string, iconv_t> open_;
+};
+
+// Ends a conversion: what the converter still holds goes out (a Vietnamese letter waiting for a combining mark that
+// did not come, the shift back to ASCII). False when it does not fit in outLeft bytes.
+bool Flush(iconv_t converter, char*& out, size_t& outLeft) {
+    return iconv(converter, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
+}
+
+iconv_t Converter(const std::string& to, const std::string& from) {
+    thread_local OpenConverters converters;
+    return converters.Get(to, from);
+}
+
+} // namespace
+
 std::optional<std::string> ConvertCharset(const std::string& from, const std::string& to, std::string_view text) {
-    iconv_t converter = iconv_open(to.c_str(), from.c_str());
+    const iconv_t converter = Converter(to, from);
     if (converter == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
     std::vector<char> input(text.begin(), text.end());
@@ -24,14 +77,17 @@ std::optional<std::string> ConvertCharset(const std::string& from, const std::st
             break;
         }
     }
-    iconv_close(converter);
+    char* out = buffer;
+    size_t outLeft = sizeof buffer;
+    ok = ok && Flush(converter, out, outLeft);
     if (!ok)
         return std::nullopt;
+    output.append(buffer, out);
     return output;
 }
 
 std::optional<std::u32string> DecodeCharsetReplacing(const std::string& charset, std::string_view bytes) {
-    iconv_t converter = iconv_open("UTF-32LE", charset.c_str());
+    const iconv_t converter = Converter("UTF-32LE", charset);
     if (converter == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
     std::vector<char> input(bytes.begin(), bytes.end());
@@ -39,14 +95,17 @@ std::optional<std::u32string> DecodeCharsetReplacing(const std::string& charset,
     size_t inLeft = input.size();
     std::u32string result;
     char buffer[16384];
+    const auto append = [&](const char* end) {
+        for (const char* at = buffer; at + 4 <= end; at += 4) {
+            const auto* b = reinterpret_cast<const unsigned char*>(at);
+            result.push_back(static_cast<char32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (b[3] << 24)));
+        }
+    };
     while (inLeft > 0) {
         char* out = buffer;
         size_t outLeft = sizeof buffer;
         const size_t status = iconv(converter, &in, &inLeft, &out, &outLeft);
-        for (const char* at = buffer; at + 4 <= out; at += 4) {
-            const auto* b = reinterpret_cast<const unsigned char*>(at);
-            result.push_back(static_cast<char32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (b[3] << 24)));
-        }
+        append(out);
         if (status == static_cast<size_t>(-1) && errno != E2BIG) {
             // An invalid or truncated sequence: skip one byte and go on.
             ++in;
@@ -54,13 +113,16 @@ std::optional<std::u32string> DecodeCharsetReplacing(const std::string& charset,
             result.push_back(U'\uFFFD');
         }
     }
-    iconv_close(converter);
+    char* out = buffer;
+    size_t outLeft = sizeof buffer;
+    Flush(converter, out, outLeft);
+    append(out);
     return result;
 }
 
 std::optional<std::string> ConvertToUtf8Skipping(const std::string& charset, std::string_view bytes,
                                                  std::size_t& skipped) {
-    iconv_t converter = iconv_open("UTF-8", charset.c_str());
+    const iconv_t converter = Converter("UTF-8", charset);
     if (converter == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
     std::vector<char> input(bytes.begin(), bytes.end());
@@ -86,7 +148,14 @@ std::optional<std::string> ConvertToUtf8Skipping(const std::string& charset, std
             break;
         }
     }
-    iconv_close(converter);
-    out.resize(written);
+    char* outAt = out.data() + written;
+    size_t outLeft = out.size() - written;
+    if (outLeft < 16) {
+        out.resize(out.size() + 16);
+        outAt = out.data() + written;
+        outLeft = out.size() - written;
+    }
+    Flush(converter, outAt, outLeft);
+    out.resize(out.size() - outLeft);
     return out;
 }

@@ -274,8 +274,7 @@ private:
         if (!ReadContextIncludes() || !OutputIsNoInput(projectPath))
             return false;
         // A help file with nothing to show is a failure, not an empty success (a stray file named .hhp, say).
-        const bool hasPage = std::any_of(sources_.begin(), sources_.end(),
-                                         [](const SourceFile& file) { return IsPage(file.internalName); });
+        const bool hasPage = !PageFiles().empty();
         if (!hasPage && project_.contentsFile.empty() && project_.defaultTopic.empty()) {
             Error("the project names no page, no contents file and no default topic: there is nothing to compile");
             return false;
@@ -575,16 +574,30 @@ private:
     void CheckLinks(const Sitemap& contents, const Sitemap& index) {
         CheckSitemapTargets(contents.entries, "the contents file");
         CheckSitemapTargets(index.entries, "the index file");
+        // Read with the pages while they were made, when these are those pages.
+        std::optional<LinkedAhead> ahead;
+        if (pagesAhead_ != nullptr) {
+            ahead = pagesAhead_->TakeLinks(project_.codePage);
+            if (ahead && !AreThePagesAhead(ahead->names))
+                ahead.reset();
+        }
+        size_t page = 0;
         for (const SourceFile& file : sources_) {
             if (!IsPage(file.internalName))
                 continue;
             const size_t slash = file.internalName.rfind('/');
             const std::string base = slash == std::string::npos ? std::string() : file.internalName.substr(0, slash);
             std::set<std::string> reported;
-            std::string bytes;
-            if (file.bytes.empty() && !ReadStoredPage(file, bytes))
-                continue; // reported where its text is read
-            for (const std::string& link : PageLinks(file.bytes.empty() ? bytes : file.bytes, project_.codePage)) {
+            std::vector<std::string> links;
+            if (ahead) {
+                links = std::move(ahead->links[page++]);
+            } else {
+                std::string bytes;
+                if (file.bytes.empty() && !ReadStoredPage(file, bytes))
+                    continue; // reported where its text is read
+                links = PageLinks(file.bytes.empty() ? bytes : file.bytes, project_.codePage);
+            }
+            for (const std::string& link : links) {
                 const std::string target = LocalTarget(PercentDecoded(link), base);
                 if (!target.empty() && FindSource(target) == nullptr && reported.insert(target).second)
                     Warning(file.internalName + " links to a missing file: " + target);
@@ -681,16 +694,32 @@ private:
         }
     }
 
+    std::vector<const SourceFile*> PageFiles() const {
+        std::vector<const SourceFile*> pages;
+        for (const SourceFile& file : sources_)
+            if (IsPage(file.internalName))
+                pages.push_back(&file);
+        return pages;
+    }
+
+    // Whether the project's pages are those taken ahead, byte for byte, named as these and in this order.
+    bool AreThePagesAhead(const std::vector<std::string>& names) const {
+        const std::vector<const SourceFile*> pages = PageFiles();
+        if (pages.size() != names.size())
+            return false;
+        for (size_t i = 0; i < pages.size(); ++i)
+            if (!pages[i]->takenAhead || pages[i]->internalName != names[i])
+                return false;
+        return true;
+    }
+
     // The index made while the pages were, when this project indexes exactly those pages, in their order.
-    std::optional<IndexedAhead> SearchMadeAhead(const std::vector<const SourceFile*>& pageFiles) {
+    std::optional<IndexedAhead> SearchMadeAhead() {
         if (pagesAhead_ == nullptr || !project_.fullTextSearch || !project_.stopListFile.empty())
             return std::nullopt;
         std::optional<IndexedAhead> ahead = pagesAhead_->TakeSearch(project_.codePage, project_.lcid);
-        if (!ahead || ahead->names.size() != pageFiles.size())
+        if (!ahead || !AreThePagesAhead(ahead->names))
             return std::nullopt;
-        for (size_t i = 0; i < pageFiles.size(); ++i)
-            if (!pageFiles[i]->takenAhead || pageFiles[i]->internalName != ahead->names[i])
-                return std::nullopt;
         return ahead;
     }
 
@@ -736,7 +765,7 @@ private:
                 return std::nullopt;
             return bytes;
         };
-        std::optional<IndexedAhead> ahead = search ? SearchMadeAhead(pageFiles) : std::nullopt;
+        std::optional<IndexedAhead> ahead = search ? SearchMadeAhead() : std::nullopt;
         std::vector<PageReading> readings;
         if (ahead) {
             readings = std::move(ahead->readings);

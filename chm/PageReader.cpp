@@ -21,17 +21,21 @@ constexpr size_t kBatchPages = 64;
 // heap of its own, whose memory is faulted in afresh.
 constexpr size_t kBytesWorthAThread = size_t{256} << 10;
 
-// The page as text, or why it is left out of the index. Warnings go to reading.
-std::optional<PageText> ReadText(const PageToRead& page, uint32_t codePage, bool indexed, PageReading& reading) {
+// The page as text, or why it is left out of the index. Warnings go to reading; links, when given, gets the page's
+// links whether or not it is indexed.
+std::optional<PageText> ReadText(const PageToRead& page, uint32_t codePage, bool indexed, PageReading& reading,
+                                 std::vector<std::string>* links = nullptr) {
     const std::string name(page.name);
     if (page.bytes.size() > kMaxIndexedPageBytes) {
+        if (links != nullptr)
+            *links = PageLinks(page.bytes, codePage);
         if (indexed) {
             reading.warnings.push_back(name + " is too large to index for search (" +
                                        std::to_string(page.bytes.size() >> 20) + " MB); left out of the search index");
         }
         return std::nullopt;
     }
-    PageTextResult text = ExtractPageText(page.bytes, codePage);
+    PageTextResult text = ExtractPageText(page.bytes, codePage, links);
     if (!text.status.ok()) {
         if (indexed)
             reading.warnings.push_back(name + ": " + text.status.message + "; left out of the search index");
@@ -78,8 +82,8 @@ void AddToIndex(const PageToRead& page, uint32_t topic, const PageText& text, Fu
 } // namespace
 
 void ReadPageIntoIndex(const PageToRead& page, uint32_t topic, uint32_t codePage, FullTextIndex& index,
-                       PageReading& reading) {
-    std::optional<PageText> text = ReadText(page, codePage, true, reading);
+                       PageReading& reading, std::vector<std::string>* links) {
+    std::optional<PageText> text = ReadText(page, codePage, true, reading, links);
     if (!text)
         return;
     reading.title = text->title;

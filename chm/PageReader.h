@@ -32,6 +32,6 @@ std::vector<PageReading> ReadPages(const std::vector<PageToRead>& pages, uint32_
                                    unsigned threadCount = 0, const PageLoader& load = {});
 
 // One page read for the index as ReadPages reads it: its title and warnings into reading, its text into index as
-// topic.
+// topic; links, when given, gets what PageLinks gives for the page.
 void ReadPageIntoIndex(const PageToRead& page, uint32_t topic, uint32_t codePage, FullTextIndex& index,
-                       PageReading& reading);
+                       PageReading& reading, std::vector<std::string>* links = nullptr);

@@ -276,29 +276,9 @@ std::u32string Trimmed(const std::u32string& text) {
     return result;
 }
 
-} // namespace
-
-PageTextResult ExtractPageText(std::string_view html, uint32_t fallbackCodePage) {
-    PageTextResult result;
-    std::string message;
-    std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, message);
-    if (!decoded) {
-        result.status = Failure(StatusCode::NotThisFormat, std::move(message));
-        return result;
-    }
-    result.warning = std::move(message);
-    result.text = TextCollector().Collect(std::move(*decoded));
-    result.text.title = Trimmed(result.text.title);
-    return result;
-}
-
-std::vector<std::string> PageLinks(std::string_view html, uint32_t fallbackCodePage) {
+// The href and src values of the decoded page's tags, as PageLinks gives them.
+std::vector<std::string> LinksOf(std::u32string_view text) {
     std::vector<std::string> links;
-    std::string message;
-    const std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, message);
-    if (!decoded)
-        return links;
-    const std::u32string_view text = *decoded;
     const size_t size = text.size();
     const auto isSpace = [](char32_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; };
     const auto lowerName = [&](size_t from, size_t to) {
@@ -369,4 +349,28 @@ std::vector<std::string> PageLinks(std::string_view html, uint32_t fallbackCodeP
         }
     }
     return links;
+}
+
+} // namespace
+
+PageTextResult ExtractPageText(std::string_view html, uint32_t fallbackCodePage, std::vector<std::string>* links) {
+    PageTextResult result;
+    std::string message;
+    std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, message);
+    if (!decoded) {
+        result.status = Failure(StatusCode::NotThisFormat, std::move(message));
+        return result;
+    }
+    result.warning = std::move(message);
+    if (links != nullptr)
+        *links = LinksOf(*decoded);
+    result.text = TextCollector().Collect(std::move(*decoded));
+    result.text.title = Trimmed(result.text.title);
+    return result;
+}
+
+std::vector<std::string> PageLinks(std::string_view html, uint32_t fallbackCodePage) {
+    std::string message;
+    const std::optional<std::u32string> decoded = DecodePage(html, fallbackCodePage, message);
+    return decoded ? LinksOf(*decoded) : std::vector<std::string>();
 }

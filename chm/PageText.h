@@ -20,8 +20,10 @@ struct PageTextResult {
     PageText text;
 };
 
-// fallbackCodePage is used when the page declares no charset and is not UTF-8.
-PageTextResult ExtractPageText(std::string_view html, uint32_t fallbackCodePage);
+// fallbackCodePage is used when the page declares no charset and is not UTF-8. links, when given, gets what
+// PageLinks gives, from the same decoding of the page.
+PageTextResult ExtractPageText(std::string_view html, uint32_t fallbackCodePage,
+                               std::vector<std::string>* links = nullptr);
 
 // The href and src values of the page's tags as UTF-8 (not of markup shown as text, comments, scripts or styles):
 // the page read in its charset as above, references decoded.

@@ -116,6 +116,15 @@ void PagesAhead::NoMorePages() noexcept {
         search_->Seal();
 }
 
+std::optional<LinkedAhead> PagesAhead::TakeLinks(uint32_t codePage) {
+    if (!search_ || broken_)
+        return std::nullopt;
+    std::optional<LinkedAhead> linked = search_->TakeLinks(codePage);
+    if (linked && linked->names.size() != pages_.size())
+        return std::nullopt;
+    return linked;
+}
+
 std::optional<IndexedAhead> PagesAhead::TakeSearch(uint32_t codePage, uint32_t lcid) {
     if (!search_ || broken_)
         return std::nullopt;

@@ -36,6 +36,8 @@ public:
     // The search index made ahead, when every page taken went into it and the project's code page and language are
     // those it was made for; waits for it.
     std::optional<IndexedAhead> TakeSearch(uint32_t codePage, uint32_t lcid);
+    // The pages' links read with them, when every page taken was read in this code page; waits for them. Once.
+    std::optional<LinkedAhead> TakeLinks(uint32_t codePage);
     // Whether the next file it stores compressed is the next page taken, and moves past it.
     bool TakeNext(std::span<const uint8_t> bytes);
     // Whether every page taken has been matched by TakeNext and nothing went wrong while taking them.

@@ -31,8 +31,8 @@ SearchAhead::~SearchAhead() {
 void SearchAhead::Add(std::string name, Bytes bytes) noexcept {
     try {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return waitingBytes_ < kMaxWaitingBytes || failed_; });
-        if (failed_ || sealed_) {
+        changed_.wait(lock, [&] { return waitingBytes_ < kMaxWaitingBytes || failed_ || allRead_; });
+        if (failed_ || sealed_ || allRead_) {
             failed_ = true;
             return;
         }
@@ -53,6 +53,17 @@ void SearchAhead::Seal() noexcept {
     changed_.notify_all();
 }
 
+std::optional<LinkedAhead> SearchAhead::TakeLinks(uint32_t codePage) {
+    Seal();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return allRead_; });
+    if (failed_ || codePage != codePage_ || links_.size() != made_.names.size())
+        return std::nullopt;
+    LinkedAhead linked{made_.names, std::move(links_)};
+    links_.clear();
+    return linked;
+}
+
 std::optional<IndexedAhead> SearchAhead::Take(uint32_t codePage, uint32_t lcid) {
     Seal();
     if (thread_.joinable())
@@ -63,27 +74,15 @@ std::optional<IndexedAhead> SearchAhead::Take(uint32_t codePage, uint32_t lcid) 
 }
 
 void SearchAhead::Work() {
-    while (true) {
-        Page page;
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return !waiting_.empty() || sealed_ || stopping_; });
-            if (stopping_ || failed_)
-                return;
-            if (waiting_.empty())
-                break; // sealed, and every page read
-            page = std::move(waiting_.front());
-            waiting_.pop_front();
-            waitingBytes_ -= page.bytes.size();
-        }
-        changed_.notify_all();
-        if (!ReadOne(page)) {
-            std::lock_guard lock(mutex_);
-            failed_ = true;
-            changed_.notify_all();
-            return;
-        }
+    const bool read = ReadAll();
+    {
+        std::lock_guard lock(mutex_);
+        allRead_ = true;
+        failed_ = failed_ || !read;
     }
+    changed_.notify_all();
+    if (!read)
+        return;
     bool built = true;
     try {
         made_.index = index_->Build();
@@ -95,14 +94,37 @@ void SearchAhead::Work() {
     failed_ = failed_ || !built;
 }
 
+bool SearchAhead::ReadAll() {
+    while (true) {
+        Page page;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return !waiting_.empty() || sealed_ || stopping_; });
+            if (stopping_ || failed_)
+                return false;
+            if (waiting_.empty())
+                return true; // sealed, and every page read
+            page = std::move(waiting_.front());
+            waiting_.pop_front();
+            waitingBytes_ -= page.bytes.size();
+        }
+        changed_.notify_all();
+        if (!ReadOne(page))
+            return false;
+    }
+}
+
 bool SearchAhead::ReadOne(Page& page) {
     try {
         const std::string_view bytes(reinterpret_cast<const char*>(page.bytes.data()), page.bytes.size());
         PageReading reading;
+        std::vector<std::string> links;
         ReadPageIntoIndex(PageToRead{page.name, bytes}, static_cast<uint32_t>(made_.readings.size()), codePage_,
-                          *index_, reading);
+                          *index_, reading, &links);
+        std::lock_guard lock(mutex_); // TakeLinks may look at the sizes
         made_.names.push_back(std::move(page.name));
         made_.readings.push_back(std::move(reading));
+        links_.push_back(std::move(links));
         return true;
     } catch (...) {
         return false;

@@ -472,6 +472,7 @@ TEST(HelpCompiler, PagesCompressedAheadGiveTheSameHelpFile) {
         unsigned indexedFor;
     };
     const Search searches[] = {{"no search", "", 0},
+                               {"no search, read ahead", "", 0x804},
                                {"search, not indexed ahead", "Full-text search=Yes\r\n", 0},
                                {"search, indexed ahead", "Full-text search=Yes\r\n", 0x804},
                                {"search, indexed ahead for another language", "Full-text search=Yes\r\n", 0x409},

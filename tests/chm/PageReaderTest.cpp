@@ -8,8 +8,8 @@
 
 namespace {
 
-// Pages of mixed English and Chinese text, more than one batch of them; words repeat from page to page, every
-// few pages one is binary or has no title, so pages taken out of order or lost have something to show.
+// Pages of mixed English and Chinese text with links, more than one batch of them; words repeat from page to page,
+// every few pages one is binary or has no title, so pages taken out of order or lost have something to show.
 std::vector<std::string> MixedPages(int count) {
     static const char* kWords[] = {"help", "Topic", "帮助文档", "install", "系统设置", "9", "window", "café"};
     std::vector<std::string> pages;
@@ -24,7 +24,8 @@ std::vector<std::string> MixedPages(int count) {
         html += "</head><body><h1>Heading " + std::to_string(page % 4) + "</h1><p>";
         for (int w = 0; w < 40; ++w)
             html += std::string(kWords[(page * 7 + w * 3) % 8]) + (w % 5 == 0 ? "" : " ");
-        html += "unique" + std::to_string(page) + "</p></body></html>";
+        html += "unique" + std::to_string(page) + " <a href=\"" + std::to_string(page + 1) +
+                ".html#p&amp;q\">next</a>" + "<img src='pic " + std::to_string(page % 3) + ".png'></p></body></html>";
         pages.push_back(std::move(html));
     }
     return pages;
@@ -136,8 +137,8 @@ TEST(PageReader, PagesLoadedWhileReadGiveTheSameIndexAsPagesHeld) {
     EXPECT_TRUE(readings[1].warnings.empty());
 }
 
-// Pages handed over one by one and read on a thread of their own give the index, titles and warnings the compile's
-// own reading gives; made for another language than the project's, the index is not given out.
+// Pages handed over one by one and read on a thread of their own give the index, titles, warnings and links the
+// compile's own reading gives; made for another language than the project's, the index is not given out.
 TEST(PageReader, PagesIndexedAheadGiveTheSameIndexTitlesAndWarnings) {
     const std::vector<std::string> pages = MixedPages(150);
     const Read read = ReadOnThreads(pages, 2, 0x804);
@@ -145,6 +146,12 @@ TEST(PageReader, PagesIndexedAheadGiveTheSameIndexTitlesAndWarnings) {
         SearchAhead ahead(0x804);
         for (size_t i = 0; i < pages.size(); ++i)
             ahead.Add(std::to_string(i) + ".html", Bytes(pages[i].begin(), pages[i].end()));
+        const std::optional<LinkedAhead> linked = ahead.TakeLinks(936);
+        ASSERT_TRUE(linked);
+        ASSERT_EQ(linked->links.size(), pages.size());
+        for (size_t i = 0; i < pages.size(); ++i)
+            EXPECT_EQ(linked->links[i], PageLinks(pages[i], 936)) << "page " << i;
+        EXPECT_EQ(linked->links[1], (std::vector<std::string>{"2.html#p&q", "pic 1.png"}));
         const std::optional<IndexedAhead> made = ahead.Take(936, projectLcid);
         if (projectLcid != 0x804) {
             EXPECT_FALSE(made);
