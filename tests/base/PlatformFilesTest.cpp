@@ -104,15 +104,18 @@ TEST(Charset, ReplacingDecoderReadsOnPastMalformedBytes) {
 // Converters are kept open between calls: every call starts afresh whatever the one before left behind (a shift
 // state, a conversion cut short), and however many charsets come by, each still converts.
 TEST(Charset, ConvertersKeptOpenStartAfreshEachCall) {
+#ifndef _WIN32 // a shifting charset by this name is the C library's; Windows knows its tables by number
     const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC"; // 日本
     const std::optional<std::string> first = ConvertCharset("UTF-8", "ISO-2022-JP", japanese);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->substr(0, 3), "\x1B$B");                                // into the two-byte set
+    EXPECT_EQ(first->substr(first->size() - 3), "\x1B(B");                   // and back at the end
     EXPECT_FALSE(ConvertCharset("UTF-8", "ISO-2022-JP", japanese + "\xFF")); // fails part-way, in that set
     EXPECT_EQ(ConvertCharset("UTF-8", "ISO-2022-JP", japanese), first);
-    const char* charsets[] = {"CP1250",     "CP1251",      "CP1252", "CP1253",    "CP1254", "CP1255",     "CP1256",
-                              "CP1257",     "CP1258",      "CP874",  "CP437",     "CP850",  "ISO-8859-2", "ISO-8859-5",
-                              "ISO-8859-7", "ISO-8859-15", "KOI8-R", "MACINTOSH", "GBK",    "BIG5"};
+#endif
+    const char* charsets[] = {"CP1250",     "CP1251",      "CP1252", "CP1253", "CP1254", "CP1255",     "CP1256",
+                              "CP1257",     "CP1258",      "CP874",  "CP437",  "CP850",  "ISO-8859-2", "ISO-8859-5",
+                              "ISO-8859-7", "ISO-8859-15", "KOI8-R", "GBK",    "BIG5"};
     for (int round = 0; round < 2; ++round)
         for (const char* charset : charsets) {
             SCOPED_TRACE(charset);
