@@ -23,6 +23,7 @@
 #include "PageReader.h"
 #include "PageText.h"
 #include "PagesAhead.h"
+#include "SearchAhead.h"
 #include "Sitemap.h"
 #include "StringTable.h"
 #include "SystemFiles.h"
@@ -162,7 +163,7 @@ struct SourceFile {
     std::string projectName;  // as listed, code page
     std::string bytes;        // pages' bytes are not held once stored: they are read again where their text is needed
     size_t size = 0;
-    bool takenAhead = false; // one of the pages compressed ahead, matched byte for byte
+    bool takenAhead = false; // a page read ahead for its text and links, with these very bytes
 };
 
 class Compilation {
@@ -265,6 +266,9 @@ private:
         } else {
             containerStorage_.emplace(settings);
         }
+        // Without a converter's pages, the pages are read for the index and links beside their storing.
+        if (pagesAhead_ == nullptr && project_.fullTextSearch && project_.stopListFile.empty())
+            readAlongside_ = std::make_unique<SearchAhead>(project_.lcid);
         if (!CollectFiles())
             return false;
         if (pagesAhead_ != nullptr && !pagesAhead_->AllTaken()) {
@@ -442,6 +446,10 @@ private:
             return false;
         }
         file.size = file.bytes.size();
+        if (readAlongside_ && IsPage(file.internalName)) {
+            readAlongside_->Add(file.internalName, Bytes(file.bytes.begin(), file.bytes.end()));
+            file.takenAhead = true;
+        }
         if (!NeededAfterStoring(file.internalName)) {
             file.bytes.clear();
             file.bytes.shrink_to_fit();
@@ -574,13 +582,14 @@ private:
     void CheckLinks(const Sitemap& contents, const Sitemap& index) {
         CheckSitemapTargets(contents.entries, "the contents file");
         CheckSitemapTargets(index.entries, "the index file");
-        // Read with the pages while they were made, when these are those pages.
+        // Read ahead, while the pages were made or beside their storing, when these are those pages.
         std::optional<LinkedAhead> ahead;
-        if (pagesAhead_ != nullptr) {
+        if (pagesAhead_ != nullptr)
             ahead = pagesAhead_->TakeLinks(project_.codePage);
-            if (ahead && !AreThePagesAhead(ahead->names))
-                ahead.reset();
-        }
+        else if (readAlongside_)
+            ahead = readAlongside_->TakeLinks(project_.codePage);
+        if (ahead && !AreThePagesAhead(ahead->names))
+            ahead.reset();
         size_t page = 0;
         for (const SourceFile& file : sources_) {
             if (!IsPage(file.internalName))
@@ -713,11 +722,16 @@ private:
         return true;
     }
 
-    // The index made while the pages were, when this project indexes exactly those pages, in their order.
+    // The index read ahead, while the pages were made or beside their storing, when this project indexes exactly
+    // those pages, in their order.
     std::optional<IndexedAhead> SearchMadeAhead() {
-        if (pagesAhead_ == nullptr || !project_.fullTextSearch || !project_.stopListFile.empty())
+        if (!project_.fullTextSearch || !project_.stopListFile.empty())
             return std::nullopt;
-        std::optional<IndexedAhead> ahead = pagesAhead_->TakeSearch(project_.codePage, project_.lcid);
+        std::optional<IndexedAhead> ahead;
+        if (pagesAhead_ != nullptr)
+            ahead = pagesAhead_->TakeSearch(project_.codePage, project_.lcid);
+        else if (readAlongside_)
+            ahead = readAlongside_->Take(project_.codePage, project_.lcid);
         if (!ahead || !AreThePagesAhead(ahead->names))
             return std::nullopt;
         return ahead;
@@ -952,6 +966,7 @@ private:
     uint32_t contentsEntryCount_ = 0;
     bool containerFailed_ = false;
     PagesAhead* pagesAhead_ = nullptr; // when its section is the container's
+    std::unique_ptr<SearchAhead> readAlongside_;
     bool aheadRefused_ = false;
     std::vector<std::string> log_;
 };
