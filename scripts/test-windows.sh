@@ -58,6 +58,13 @@ prints() { # PATTERN COMMAND...: the command succeeds and all it prints, standar
     echo "$output"
     [[ $output == $pattern ]]
 }
+windows_path() { # PATH: the Windows form of PATH in this prefix
+    # A run once stopped among these steps without a word: ask twice, and say so if Wine still gives no answer.
+    WINEPREFIX=$prefix winepath -w "$1" 2>/dev/null || { sleep 1 && WINEPREFIX=$prefix winepath -w "$1"; } || {
+        echo "winepath gave no Windows path for $1" >&2
+        return 1
+    }
+}
 fails_saying() { # TEXT COMMAND...: the command fails and what it prints, standard error too, holds TEXT
     local text=$1 output
     shift
@@ -103,7 +110,7 @@ for codepage in 1252 936; do
         LC_ALL=C sed -i "s/^Compiled file=.*\r\$/Compiled file=$document.chm\r/" "$here/$document.hhp"
         "$linux/bin/leafbind-hhc" "$here/$document.hhp" 2>/dev/null
         mv "$here/$document.chm" "$here/$document-linux.chm"
-        project=$(WINEPREFIX=$prefix winepath -w "$here/$document.hhp")
+        project=$(windows_path "$here/$document.hhp")
         name="leafbind-hhc.exe: $document ($codepage)" check on_windows "$windows/leafbind-hhc.exe" "$project"
         name="same files as Linux: $document ($codepage)" check "$root/scripts/compare-chm.py" \
             "$here/$document-linux.chm" "$here/$document.chm"
@@ -113,8 +120,8 @@ for codepage in 1252 936; do
     here=$work/$codepage/$folder/example
     mkdir -p "$here"
     cp -r "$work/$codepage/$anyname/example/." "$here/"
-    rm "$here/example.chm"
-    project=$(WINEPREFIX=$prefix winepath -w "$here/example.hhp")
+    rm -f "$here/example.chm"
+    project=$(windows_path "$here/example.hhp")
     name="hha_caller: three compiles, library unloaded after each ($codepage)" check \
         prints 'calls=3 callbacks=[1-9]*' on_windows "$windows/hha_caller.exe" compile "$project" 3
     name="hha_caller: the help file it made is the Linux one ($codepage)" check "$root/scripts/compare-chm.py" \
@@ -133,7 +140,7 @@ for codepage in 1252 936; do
         cp "$work/$document.docx" "$docs/$document.docx"
         "$linux/bin/leafbind-cli" "$docs/$document.docx" --quiet -o "$docs/linux/$document.chm" \
             --web "$docs/linux/$document 网页"
-        source=$(WINEPREFIX=$prefix winepath -w "$docs/$document.docx")
+        source=$(windows_path "$docs/$document.docx")
         name="leafbind-cli.exe: $document ($codepage)" check on_windows "$windows/leafbind-cli.exe" "$source" --quiet \
             --web "${source%.docx} 网页"
         name="leafbind-cli.exe: same files as Linux: $document ($codepage)" check "$root/scripts/compare-chm.py" \
@@ -148,7 +155,7 @@ for codepage in 1252 936; do
         "$docs" "$prefix/drive_c/users/$(id -un)/Temp"
     # Messages name files as given. A pipe has no console code page (Wine reports 0), so they reach it in the
     # process's own, the manifest's UTF-8, under either system code page; a console gets them as UTF-16.
-    missing=$(WINEPREFIX=$prefix winepath -w "$docs/missing.docx")
+    missing=$(windows_path "$docs/missing.docx")
     # The program speaks the user's language: Chinese under the Chinese locale, English under the Western one.
     no_such_file=$([ "$codepage" = 936 ] && echo "文件不存在" || echo "no such file")
     name="leafbind-cli.exe names the missing file as given ($codepage)" check \
