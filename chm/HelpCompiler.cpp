@@ -584,10 +584,8 @@ private:
         CheckSitemapTargets(index.entries, "the index file");
         // Read ahead, while the pages were made or beside their storing, when these are those pages.
         std::optional<LinkedAhead> ahead;
-        if (pagesAhead_ != nullptr)
-            ahead = pagesAhead_->TakeLinks(project_.codePage);
-        else if (readAlongside_)
-            ahead = readAlongside_->TakeLinks(project_.codePage);
+        if (SearchAhead* reading = ReadingAhead())
+            ahead = reading->TakeLinks(project_.codePage);
         if (ahead && !AreThePagesAhead(ahead->names))
             ahead.reset();
         size_t page = 0;
@@ -703,6 +701,9 @@ private:
         }
     }
 
+    // The pages read for their text and links beside the compile: a converter's, else this compile's own.
+    SearchAhead* ReadingAhead() const { return pagesAhead_ != nullptr ? pagesAhead_->Search() : readAlongside_.get(); }
+
     std::vector<const SourceFile*> PageFiles() const {
         std::vector<const SourceFile*> pages;
         for (const SourceFile& file : sources_)
@@ -727,11 +728,8 @@ private:
     std::optional<IndexedAhead> SearchMadeAhead() {
         if (!project_.fullTextSearch || !project_.stopListFile.empty())
             return std::nullopt;
-        std::optional<IndexedAhead> ahead;
-        if (pagesAhead_ != nullptr)
-            ahead = pagesAhead_->TakeSearch(project_.codePage, project_.lcid);
-        else if (readAlongside_)
-            ahead = readAlongside_->Take(project_.codePage, project_.lcid);
+        SearchAhead* reading = ReadingAhead();
+        std::optional<IndexedAhead> ahead = reading ? reading->Take(project_.codePage, project_.lcid) : std::nullopt;
         if (!ahead || !AreThePagesAhead(ahead->names))
             return std::nullopt;
         return ahead;

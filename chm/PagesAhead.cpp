@@ -116,23 +116,8 @@ void PagesAhead::NoMorePages() noexcept {
         search_->Seal();
 }
 
-std::optional<LinkedAhead> PagesAhead::TakeLinks(uint32_t codePage) {
-    if (!search_ || broken_)
-        return std::nullopt;
-    std::optional<LinkedAhead> linked = search_->TakeLinks(codePage);
-    if (linked && linked->names.size() != pages_.size())
-        return std::nullopt;
-    return linked;
-}
-
-std::optional<IndexedAhead> PagesAhead::TakeSearch(uint32_t codePage, uint32_t lcid) {
-    if (!search_ || broken_)
-        return std::nullopt;
-    std::optional<IndexedAhead> made = search_->Take(codePage, lcid);
-    search_.reset();
-    if (made && made->names.size() != pages_.size())
-        return std::nullopt;
-    return made;
+SearchAhead* PagesAhead::Search() const {
+    return broken_ ? nullptr : search_.get();
 }
 
 bool PagesAhead::TakeNext(std::span<const uint8_t> bytes) {

@@ -5,7 +5,6 @@
 // byte for byte, in the same order; then its help file is the one it would have made alone.
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -33,11 +32,8 @@ public:
 
     // The compile's side. No page comes after this: the search index is built as soon as the last is read.
     void NoMorePages() noexcept;
-    // The search index made ahead, when every page taken went into it and the project's code page and language are
-    // those it was made for; waits for it.
-    std::optional<IndexedAhead> TakeSearch(uint32_t codePage, uint32_t lcid);
-    // The pages' links read with them, when every page taken was read in this code page; waits for them. Once.
-    std::optional<LinkedAhead> TakeLinks(uint32_t codePage);
+    // The reading of the pages into a search index, when it was asked for and every page went to it.
+    SearchAhead* Search() const;
     // Whether the next file it stores compressed is the next page taken, and moves past it.
     bool TakeNext(std::span<const uint8_t> bytes);
     // Whether every page taken has been matched by TakeNext and nothing went wrong while taking them.
