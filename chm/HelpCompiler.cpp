@@ -119,6 +119,9 @@ bool IsPage(const std::string& name) {
 constexpr size_t kNotRead = static_cast<size_t>(-1);
 // Header files may include others; a cycle must end somewhere.
 constexpr size_t kMaxContextIncludes = 64;
+// Intervals of the compressed section that may wait for the compressor's helpers while pages are read beside it:
+// 16 MB at the help file's 64 KB intervals, a bound on what that holds in memory.
+constexpr int kIntervalsWaitingBesideReading = 256;
 // A header of help IDs is a few kilobytes; one of hundreds of megabytes is a mistake or an attack.
 constexpr uintmax_t kMaxContextFileBytes = 16u << 20;
 // An earlier error log is read to be recognised before it is replaced; a larger file is no log of ours.
@@ -264,11 +267,16 @@ private:
             pagesAhead_ = ahead;
             containerStorage_.emplace(settings, ahead->TakeSection());
         } else {
+            // Without a converter's pages, the pages are read for the index and links beside their storing.
+            const bool readAlongside = project_.fullTextSearch && project_.stopListFile.empty();
+            if (readAlongside) {
+                // That reading, then the index built from it, is what the end of the compile waits for: this thread
+                // compressing intervals itself would take half a core from it. They wait for the helpers instead.
+                settings.lzx.waitingIntervals = std::max(settings.lzx.waitingIntervals, kIntervalsWaitingBesideReading);
+                readAlongside_ = std::make_unique<SearchAhead>(project_.lcid);
+            }
             containerStorage_.emplace(settings);
         }
-        // Without a converter's pages, the pages are read for the index and links beside their storing.
-        if (pagesAhead_ == nullptr && project_.fullTextSearch && project_.stopListFile.empty())
-            readAlongside_ = std::make_unique<SearchAhead>(project_.lcid);
         if (!CollectFiles())
             return false;
         if (pagesAhead_ != nullptr && !pagesAhead_->AllTaken()) {

@@ -18,8 +18,6 @@ constexpr int kMaxCodeLength = 16;
 constexpr int kMaxPretreeLength = 15; // stored in four bits
 constexpr int kBlockTypeVerbatim = 1;
 constexpr int kFramesPerBlock = 2;
-// Complete intervals waiting for a helper before the caller of Append compresses one itself.
-constexpr size_t kMaxWaitingIntervals = 8;
 
 // One tree's lengths, sent as differences to the previous block's through a small tree of its own.
 void WriteTreeLengths(LzxBitWriter& bits, const uint8_t* lengths, uint8_t* previous, int count) {
@@ -271,7 +269,8 @@ void LzxStreamCompressor::Append(std::span<const uint8_t> data) {
             state_->ready.notify_one();
             // Input that comes faster than the helpers compress it would wait in memory, up to the whole
             // section: past a few intervals the caller compresses one itself.
-            if (state_->completeIntervals - state_->nextInterval > kMaxWaitingIntervals)
+            if (state_->completeIntervals - state_->nextInterval >
+                static_cast<size_t>(std::max(0, state_->settings.waitingIntervals)))
                 state_->CompressNext(lock, state_->callerParser);
         }
     }

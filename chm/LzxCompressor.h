@@ -15,6 +15,9 @@ struct LzxSettings {
     int threadCount = 0;    // 0: one per hardware thread
     int searchDepth = 16;   // match-finder nodes visited per position
     int niceLength = 48;    // matches this long are taken without weighing what they cover
+    // Complete intervals that may wait for a helper before the caller of Append compresses one itself: more keep
+    // the caller's thread free for other work, at the cost of holding their input in memory.
+    int waitingIntervals = 8;
 };
 
 struct LzxResult {

@@ -80,18 +80,23 @@ TEST(LzxStreamCompressor, PiecesGiveTheSameSectionAsOneCall) {
     alone.threadCount = 1;
     const LzxResult whole = CompressLzx(input.data(), input.size(), alone);
 
-    LzxStreamCompressor stream(settings);
-    std::mt19937 random(11);
-    for (size_t done = 0; done < input.size();) {
-        const size_t piece = std::min<size_t>(input.size() - done, random() % 90000);
-        stream.Append(std::span(input.data() + done, piece));
-        done += piece;
-        ASSERT_EQ(stream.Size(), done);
+    // Whether the caller compresses every interval that waits (0), some, or none before Finish.
+    for (const int waiting : {0, 1, 1000}) {
+        LzxSettings streamed = settings;
+        streamed.waitingIntervals = waiting;
+        LzxStreamCompressor stream(streamed);
+        std::mt19937 random(11);
+        for (size_t done = 0; done < input.size();) {
+            const size_t piece = std::min<size_t>(input.size() - done, random() % 90000);
+            stream.Append(std::span(input.data() + done, piece));
+            done += piece;
+            ASSERT_EQ(stream.Size(), done);
+        }
+        const LzxResult pieces = stream.Finish();
+        EXPECT_EQ(pieces.compressed, whole.compressed) << waiting;
+        EXPECT_EQ(pieces.frameOffsets, whole.frameOffsets) << waiting;
+        EXPECT_EQ(pieces.paddedLength, whole.paddedLength) << waiting;
     }
-    const LzxResult pieces = stream.Finish();
-    EXPECT_EQ(pieces.compressed, whole.compressed);
-    EXPECT_EQ(pieces.frameOffsets, whole.frameOffsets);
-    EXPECT_EQ(pieces.paddedLength, whole.paddedLength);
 
     {
         LzxStreamCompressor dropped(settings);
