@@ -1,10 +1,12 @@
 #include "Charset.h"
 
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -57,6 +59,53 @@ iconv_t Converter(const std::string& to, const std::string& from) {
     return converters.Get(to, from);
 }
 
+// Western, Central European, Cyrillic, Greek, Turkish, Arabic, Baltic and Thai code pages: one character a byte,
+// none held back for the next. Not 1255 or 1258, whose converters compose a letter with the mark after it.
+bool IsPlainSingleByte(const std::string& charset) {
+    static const char* const kNames[] = {"CP874",      "CP1250",     "CP1251",     "CP1252",     "CP1253",
+                                         "CP1254",     "CP1256",     "CP1257",     "ISO-8859-1", "ISO-8859-2",
+                                         "ISO-8859-4", "ISO-8859-5", "ISO-8859-7", "ISO-8859-9", "ISO-8859-15"};
+    for (const char* name : kNames)
+        if (charset == name)
+            return true;
+    return false;
+}
+
+// Each byte's character (U+FFFD where the code page has none), made once per thread from the system's converter:
+// decoding a help compile's pages a byte at a time through it was a tenth of reading them for the index. Null
+// when a byte does not convert alone to exactly one character, which leaves the text to the converter.
+using ByteTable = std::array<char32_t, 256>;
+const ByteTable* SingleByteTable(const std::string& charset) {
+    if (!IsPlainSingleByte(charset))
+        return nullptr;
+    thread_local std::map<std::string, std::optional<ByteTable>> tables;
+    const auto [found, made] = tables.try_emplace(charset);
+    if (made) {
+        const iconv_t converter = Converter("UTF-32LE", charset);
+        if (converter == reinterpret_cast<iconv_t>(-1))
+            return nullptr;
+        ByteTable table{};
+        for (int byte = 0; byte < 256; ++byte) {
+            iconv(converter, nullptr, nullptr, nullptr, nullptr);
+            char in = static_cast<char>(byte);
+            char* inAt = &in;
+            size_t inLeft = 1;
+            unsigned char out[8];
+            char* outAt = reinterpret_cast<char*>(out);
+            size_t outLeft = sizeof out;
+            const size_t status = iconv(converter, &inAt, &inLeft, &outAt, &outLeft);
+            const bool invalid = status == static_cast<size_t>(-1) && errno == EILSEQ;
+            if (!invalid && (status == static_cast<size_t>(-1) || !Flush(converter, outAt, outLeft) ||
+                             sizeof out - outLeft != 4))
+                return nullptr;
+            table[byte] = invalid ? U'\uFFFD' : static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) |
+                                                                         (static_cast<char32_t>(out[3]) << 24));
+        }
+        found->second = table;
+    }
+    return found->second ? &*found->second : nullptr;
+}
+
 } // namespace
 
 std::optional<std::string> ConvertCharset(const std::string& from, const std::string& to, std::string_view text) {
@@ -89,6 +138,12 @@ std::optional<std::string> ConvertCharset(const std::string& from, const std::st
 }
 
 std::optional<std::u32string> DecodeCharsetReplacing(const std::string& charset, std::string_view bytes) {
+    if (const ByteTable* table = SingleByteTable(charset)) {
+        std::u32string result(bytes.size(), U'\0');
+        for (size_t i = 0; i < bytes.size(); ++i)
+            result[i] = (*table)[static_cast<unsigned char>(bytes[i])];
+        return result;
+    }
     const iconv_t converter = Converter("UTF-32LE", charset);
     if (converter == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;

@@ -101,6 +101,28 @@ TEST(Charset, ReplacingDecoderReadsOnPastMalformedBytes) {
     EXPECT_FALSE(DecodeCharsetReplacing("NO-SUCH-CHARSET", "abc").has_value());
 }
 
+// Single-byte code pages are decoded through a table of each byte's character: it must say what the converter says
+// of that byte alone, the bytes it has no character for included.
+TEST(Charset, SingleByteCodePagesDecodeEveryByteAsTheirConverter) {
+    std::string everyByte;
+    for (int byte = 0; byte < 256; ++byte)
+        everyByte += static_cast<char>(byte);
+    for (const char* charset : {"CP874", "CP1250", "CP1251", "CP1252", "CP1253", "CP1254", "CP1256", "CP1257",
+                                "ISO-8859-1", "ISO-8859-2", "ISO-8859-5", "ISO-8859-7", "ISO-8859-15"}) {
+        SCOPED_TRACE(charset);
+        std::u32string expected;
+        for (const char byte : everyByte) {
+            const std::optional<std::string> utf8 = ConvertCharset(charset, "UTF-8", std::string(1, byte));
+            const std::u32string alone =
+                utf8 ? DecodeCharsetReplacing("UTF-8", *utf8).value_or(U"") : std::u32string(U"\uFFFD");
+            ASSERT_EQ(alone.size(), 1u) << static_cast<int>(static_cast<unsigned char>(byte));
+            expected += alone;
+        }
+        EXPECT_EQ(DecodeCharsetReplacing(charset, everyByte), expected);
+    }
+    EXPECT_EQ(DecodeCharsetReplacing("CP1252", "\x80\xE9"), std::u32string(U"\u20AC\u00E9"));
+}
+
 // Converters are kept open between calls: every call starts afresh whatever the one before left behind (a shift
 // state, a conversion cut short), and however many charsets come by, each still converts.
 TEST(Charset, ConvertersKeptOpenStartAfreshEachCall) {
