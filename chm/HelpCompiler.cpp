@@ -325,13 +325,19 @@ private:
     }
 
     bool ReadInput(const fs::path& path, std::string& bytes, uintmax_t largest = UINTMAX_MAX) {
+        if (!IsLogFile(path) && !InsideProject(path)) {
+            Warning("left out: " + Utf8FromPath(path) + " leads outside the project folder");
+            return false;
+        }
+        return ReadInputInside(path, bytes, largest);
+    }
+
+    // ReadInput for a path already found inside the project: following its links again cost a page as much as
+    // reading it.
+    bool ReadInputInside(const fs::path& path, std::string& bytes, uintmax_t largest = UINTMAX_MAX) {
         if (IsLogFile(path)) {
             Error("the error log file is a file the project reads: " + Utf8FromPath(path));
             logPath_.clear();
-            return false;
-        }
-        if (!InsideProject(path)) {
-            Warning("left out: " + Utf8FromPath(path) + " leads outside the project folder");
             return false;
         }
         inputPaths_.push_back(path);
@@ -430,7 +436,7 @@ private:
             Warning("left out: " + *relative + " is a link that leads outside the project folder");
             return true;
         }
-        if (!ReadInput(diskPath, file.bytes)) {
+        if (!ReadInputInside(diskPath, file.bytes)) {
             Error(std::string(fromFilesSection ? "a file listed in the project" : "a file named in the options") +
                   " is missing or unreadable: " + *relative);
             return false;
