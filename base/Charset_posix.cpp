@@ -71,9 +71,9 @@ bool IsPlainSingleByte(const std::string& charset) {
     return false;
 }
 
-// Each byte's character (U+FFFD where the code page has none), made once per thread from the system's converter:
-// decoding a help compile's pages a byte at a time through it was a tenth of reading them for the index. Null
-// when a byte does not convert alone to exactly one character, which leaves the text to the converter.
+// Each byte's character (U+FFFD where the code page has none), made once per thread from the system's converter,
+// which took five times as long as the table on a help compile's pages. Null when a byte does not convert alone
+// to exactly one character, which leaves the text to the converter.
 using ByteTable = std::array<char32_t, 256>;
 const ByteTable* SingleByteTable(const std::string& charset) {
     if (!IsPlainSingleByte(charset))

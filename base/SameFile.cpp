@@ -19,8 +19,8 @@ fs::path Resolved(const fs::path& path) {
 bool SameFile(const fs::path& a, const fs::path& b) {
     std::error_code code;
     const bool same = fs::equivalent(a, b, code);
-    // Without an error the answer is final (a path that exists is never one that does not); following every link
-    // of both paths as well cost a compile of 2,000 pages a twentieth of its time, asked once per page.
+    // Without an error the answer is final (a path that exists is never one that does not). Following every link
+    // of both paths as well cost a compile of 2,000 pages 20,000 system calls, asked once per page.
     if (!code)
         return same;
     return Resolved(a) == Resolved(b);

@@ -332,8 +332,8 @@ private:
         return ReadInputInside(path, bytes, largest);
     }
 
-    // ReadInput for a path already found inside the project: following its links again cost a page as much as
-    // reading it.
+    // ReadInput for a path already found inside the project: following its links again took as many system calls
+    // as reading it.
     bool ReadInputInside(const fs::path& path, std::string& bytes, uintmax_t largest = UINTMAX_MAX) {
         if (IsLogFile(path)) {
             Error("the error log file is a file the project reads: " + Utf8FromPath(path));
