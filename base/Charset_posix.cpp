@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iconv.h>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -61,49 +62,59 @@ iconv_t Converter(const std::string& to, const std::string& from) {
 
 // Western, Central European, Cyrillic, Greek, Turkish, Arabic, Baltic and Thai code pages: one character a byte,
 // none held back for the next. Not 1255 or 1258, whose converters compose a letter with the mark after it.
-bool IsPlainSingleByte(const std::string& charset) {
-    static const char* const kNames[] = {"CP874",      "CP1250",     "CP1251",     "CP1252",     "CP1253",
-                                         "CP1254",     "CP1256",     "CP1257",     "ISO-8859-1", "ISO-8859-2",
-                                         "ISO-8859-4", "ISO-8859-5", "ISO-8859-7", "ISO-8859-9", "ISO-8859-15"};
-    for (const char* name : kNames)
-        if (charset == name)
-            return true;
-    return false;
+constexpr const char* kPlainSingleByte[] = {"CP874",      "CP1250",     "CP1251",     "CP1252",     "CP1253",
+                                            "CP1254",     "CP1256",     "CP1257",     "ISO-8859-1", "ISO-8859-2",
+                                            "ISO-8859-4", "ISO-8859-5", "ISO-8859-7", "ISO-8859-9", "ISO-8859-15"};
+constexpr size_t kPlainSingleByteCount = sizeof kPlainSingleByte / sizeof kPlainSingleByte[0];
+
+using ByteTable = std::array<char32_t, 256>;
+
+// Each byte's character (U+FFFD where the code page has none), from the system's converter. Nothing when a byte
+// does not convert alone to exactly one character, which leaves the text to the converter.
+std::optional<ByteTable> MakeByteTable(const std::string& charset) {
+    const iconv_t converter = Converter("UTF-32LE", charset);
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    ByteTable table{};
+    for (int byte = 0; byte < 256; ++byte) {
+        iconv(converter, nullptr, nullptr, nullptr, nullptr);
+        char in = static_cast<char>(byte);
+        char* inAt = &in;
+        size_t inLeft = 1;
+        unsigned char out[8];
+        char* outAt = reinterpret_cast<char*>(out);
+        size_t outLeft = sizeof out;
+        const size_t status = iconv(converter, &inAt, &inLeft, &outAt, &outLeft);
+        const bool invalid = status == static_cast<size_t>(-1) && errno == EILSEQ;
+        if (!invalid &&
+            (status == static_cast<size_t>(-1) || !Flush(converter, outAt, outLeft) || sizeof out - outLeft != 4))
+            return std::nullopt;
+        table[byte] = invalid ? U'\uFFFD'
+                              : static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) |
+                                                      (static_cast<char32_t>(out[3]) << 24));
+    }
+    return table;
 }
 
-// Each byte's character (U+FFFD where the code page has none), made once per thread from the system's converter,
-// which took five times as long as the table on a help compile's pages. Null when a byte does not convert alone
-// to exactly one character, which leaves the text to the converter.
-using ByteTable = std::array<char32_t, 256>;
+// The table of a plain single-byte code page, made at its first use, which the converter took five times as long
+// as on a help compile's pages; null for any other charset. Kept for the process in plain static arrays: a map
+// kept per thread here made the leak checker's thread scan crash at the end of a run that had unloaded the help
+// compiler's library.
 const ByteTable* SingleByteTable(const std::string& charset) {
-    if (!IsPlainSingleByte(charset))
+    size_t index = 0;
+    while (index < kPlainSingleByteCount && charset != kPlainSingleByte[index])
+        ++index;
+    if (index == kPlainSingleByteCount)
         return nullptr;
-    thread_local std::map<std::string, std::optional<ByteTable>> tables;
-    const auto [found, made] = tables.try_emplace(charset);
-    if (made) {
-        const iconv_t converter = Converter("UTF-32LE", charset);
-        if (converter == reinterpret_cast<iconv_t>(-1))
-            return nullptr;
-        ByteTable table{};
-        for (int byte = 0; byte < 256; ++byte) {
-            iconv(converter, nullptr, nullptr, nullptr, nullptr);
-            char in = static_cast<char>(byte);
-            char* inAt = &in;
-            size_t inLeft = 1;
-            unsigned char out[8];
-            char* outAt = reinterpret_cast<char*>(out);
-            size_t outLeft = sizeof out;
-            const size_t status = iconv(converter, &inAt, &inLeft, &outAt, &outLeft);
-            const bool invalid = status == static_cast<size_t>(-1) && errno == EILSEQ;
-            if (!invalid && (status == static_cast<size_t>(-1) || !Flush(converter, outAt, outLeft) ||
-                             sizeof out - outLeft != 4))
-                return nullptr;
-            table[byte] = invalid ? U'\uFFFD' : static_cast<char32_t>(out[0] | (out[1] << 8) | (out[2] << 16) |
-                                                                         (static_cast<char32_t>(out[3]) << 24));
-        }
-        found->second = table;
+    static std::mutex mutex;
+    static std::array<std::optional<ByteTable>, kPlainSingleByteCount> tables;
+    static std::array<bool, kPlainSingleByteCount> made{};
+    const std::lock_guard lock(mutex);
+    if (!made[index]) {
+        tables[index] = MakeByteTable(charset);
+        made[index] = true;
     }
-    return found->second ? &*found->second : nullptr;
+    return tables[index] ? &*tables[index] : nullptr;
 }
 
 } // namespace
