@@ -27,7 +27,7 @@ fi
 [ -s "$document" ] || { echo "no document $document: make it with bench/cli/real_text.sh" >&2; exit 2; }
 
 if [ ! -s "$dir/pages/bench.hhp" ]; then
-    rm -rf "$dir" && mkdir -p "$dir/pages"
+    rm -rf "$dir/kept" "$dir/pages" && mkdir -p "$dir/pages" # only what this script makes there
     "$build/bin/leafbind-cli" "$document" -o "$dir/whole.chm" --keep "$dir/kept" --quiet
     cp "$dir"/kept/*.html "$dir"/kept/*.hhc "$dir"/kept/*.hhk "$dir/pages/"
     # The font and language lines name them in the document's code page; both compilers get the same file, which
